@@ -1,0 +1,35 @@
+# The two set-up commands of the README: `make demo` and `make test`.
+DEMO_HOME ?= $(CURDIR)/demo-home
+CLI := build/src/norvik-export
+
+.PHONY: deps build build-asan demo test fuzz bench format clean
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake --preset dev >/dev/null
+	cmake --build --preset dev
+
+build-asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan
+
+demo: build
+	scripts/demo "$(CLI)" "$(DEMO_HOME)"
+
+test: build build-asan
+	scripts/run-tests
+
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+
+bench: build
+	scripts/bench
+
+format:
+	find src tests fuzz bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-fuzz

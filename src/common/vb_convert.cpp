@@ -1,0 +1,107 @@
+#include "common/vb_convert.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+namespace norvik {
+namespace {
+
+void AppendTwoDigits(std::string& out, int n) {
+    out.push_back(static_cast<char>('0' + n / 10 % 10));
+    out.push_back(static_cast<char>('0' + n % 10));
+}
+
+void AppendDate(std::string& out, const DateTime& v) {
+    AppendTwoDigits(out, v.day);
+    out.push_back('.');
+    AppendTwoDigits(out, v.month);
+    out.push_back('.');
+    char year[8];
+    std::snprintf(year, sizeof year, "%04d", v.year);
+    out += year;
+}
+
+void AppendTime(std::string& out, const DateTime& v) {
+    AppendTwoDigits(out, v.hour);
+    out.push_back(':');
+    AppendTwoDigits(out, v.minute);
+    out.push_back(':');
+    AppendTwoDigits(out, v.second);
+}
+
+void AppendDateTime(std::string& out, const DateTime& v) {
+    if (v.IsZeroDate()) {
+        AppendTime(out, v);
+    } else if (v.IsMidnight()) {
+        AppendDate(out, v);
+    } else {
+        AppendDate(out, v);
+        out.push_back(' ');
+        AppendTime(out, v);
+    }
+}
+
+void AppendDouble(std::string& out, double value) {
+    char buf[40];
+    int n = std::snprintf(buf, sizeof buf, "%.15G", value);
+    if (n <= 0) return;
+    if (std::strcmp(buf, "-0") == 0) n = std::snprintf(buf, sizeof buf, "0");
+    for (int i = 0; i < n; ++i) out.push_back(buf[i] == '.' ? ',' : buf[i]);
+}
+
+// Canonical decimal text without trailing fraction zeros, with a decimal comma.
+void AppendDecimal(std::string& out, const std::string& text) {
+    std::string_view t = text;
+    const size_t point = t.find('.');
+    if (point != std::string_view::npos) {
+        size_t end = t.size();
+        while (end > point + 1 && t[end - 1] == '0') --end;
+        if (end == point + 1) end = point;
+        t = t.substr(0, end);
+    }
+    if (t.empty() || t == "-" || t == "-0") {
+        out.push_back('0');
+        return;
+    }
+    for (char c : t) out.push_back(c == '.' ? ',' : c);
+}
+
+}  // namespace
+
+std::string DoubleToText(double value) {
+    std::string out;
+    AppendDouble(out, value);
+    return out;
+}
+
+std::string DateTimeToText(const DateTime& value) {
+    std::string out;
+    AppendDateTime(out, value);
+    return out;
+}
+
+void AppendText(std::string& out, const Value& value) {
+    switch (value.index()) {
+        case 0: break;
+        case 1: {
+            char buf[24];
+            auto res = std::to_chars(buf, buf + sizeof buf, std::get<int64_t>(value));
+            out.append(buf, res.ptr);
+            break;
+        }
+        case 2: AppendDouble(out, std::get<double>(value)); break;
+        case 3: AppendDecimal(out, std::get<Decimal>(value).text); break;
+        case 4: out += std::get<std::string>(value); break;
+        case 5: AppendDateTime(out, std::get<DateTime>(value)); break;
+        case 6: out += std::get<bool>(value) ? "Wahr" : "Falsch"; break;
+    }
+}
+
+std::string ToText(const Value& value) {
+    std::string out;
+    AppendText(out, value);
+    return out;
+}
+
+}  // namespace norvik

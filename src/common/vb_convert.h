@@ -1,0 +1,20 @@
+#pragma once
+// Value to text as the classic run time writes it in the fixed German locale.
+
+#include <string>
+#include <string_view>
+
+#include "common/value.h"
+
+namespace norvik {
+
+// Text of a double: up to 15 significant digits, decimal comma, "1E-05"/"1,5E+15" outside 1E-5..1E15.
+std::string DoubleToText(double value);
+// Appends the text of a value: "" for null, 1234,56, 31.12.2004, 31.12.2004 13:45:00, 13:45:00, Wahr/Falsch.
+void AppendText(std::string& out, const Value& value);
+// The text of a value, as AppendText writes it.
+std::string ToText(const Value& value);
+// Text of a date/time: the date alone at midnight, the time alone on the zero date 30.12.1899.
+std::string DateTimeToText(const DateTime& value);
+
+}  // namespace norvik
