@@ -20,6 +20,7 @@ std::string VbError::DescriptionOf(int32_t number) {
         case kErrPermissionDenied: return "Zugriff verweigert";
         case kErrPathFileAccess: return "Fehler beim Zugriff auf Pfad/Datei";
         case kErrPathNotFound: return "Pfad nicht gefunden";
+        case kErrObjectNotSet: return "Objektvariable oder With-Blockvariable nicht festgelegt";
         case kErrCannotCreateObject: return "Objekterstellung durch ActiveX-Komponente nicht möglich";
         case kErrNoSuchProperty: return "Objekt unterstützt diese Eigenschaft oder Methode nicht";
         case kErrDuplicateKey: return "Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet";

@@ -20,6 +20,7 @@ enum VbErrorNumber : int32_t {
     kErrPermissionDenied = 70,
     kErrPathFileAccess = 75,
     kErrPathNotFound = 76,
+    kErrObjectNotSet = 91,
     kErrCannotCreateObject = 429,
     kErrNoSuchProperty = 438,
     kErrDuplicateKey = 457,

@@ -1,0 +1,144 @@
+#include "common/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/text_codec.h"
+#include "common/vb_error.h"
+
+namespace norvik {
+namespace {
+
+constexpr size_t kFlushSize = 256 * 1024;
+
+VbError ErrorFor(int err, std::string_view path) {
+    const int32_t number = ErrorNumberFromErrno(err);
+    if (path.empty()) return VbError(number);
+    return VbError(number, VbError::DescriptionOf(number) + ": " + std::string(path));
+}
+
+}  // namespace
+
+std::filesystem::path NativePath(std::string_view path) {
+    std::string p(path);
+    if constexpr (std::filesystem::path::preferred_separator == '/') {
+        for (char& c : p)
+            if (c == '\\') c = '/';
+    }
+    return std::filesystem::path(p);
+}
+
+int32_t ErrorNumberFromErrno(int err) {
+    switch (err) {
+        case ENOENT: return kErrFileNotFound;
+        case ENOTDIR: return kErrPathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS: return kErrPermissionDenied;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return kErrDiskFull;
+        case EISDIR:
+        case ENAMETOOLONG: return kErrPathFileAccess;
+        default: return kErrDeviceIo;
+    }
+}
+
+std::string ReadFileBytes(std::string_view path, size_t maxBytes) {
+    const std::string native = NativePath(path).string();
+    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        // A missing folder is a path error, a missing file in an existing folder a file error.
+        if (err == ENOENT) {
+            const auto parent = NativePath(path).parent_path();
+            std::error_code ec;
+            if (!parent.empty() && !std::filesystem::is_directory(parent, ec))
+                throw ErrorFor(ENOTDIR, path);
+        }
+        throw ErrorFor(err, path);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throw ErrorFor(EISDIR, path);
+    }
+    std::string bytes;
+    char chunk[64 * 1024];
+    while (bytes.size() < maxBytes) {
+        const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, maxBytes - bytes.size()));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            throw ErrorFor(err, path);
+        }
+        if (n == 0) break;
+        bytes.append(chunk, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+TextFileWriter::~TextFileWriter() { Abandon(); }
+
+void TextFileWriter::Open(std::string_view path, bool append) {
+    Abandon();
+    const std::string native = NativePath(path).string();
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+    fd_ = ::open(native.c_str(), flags, 0666);
+    if (fd_ < 0) {
+        const int err = errno;
+        throw ErrorFor(err == ENOENT ? ENOTDIR : err, path);
+    }
+    path_ = std::string(path);
+    buffer_.clear();
+    buffer_.reserve(kFlushSize + 4096);
+    replaced_ = 0;
+}
+
+void TextFileWriter::WriteLine(std::string_view utf8) {
+    if (fd_ < 0) throw VbError(kErrBadFileName);
+    replaced_ += AppendCp1252(buffer_, utf8);
+    buffer_ += "\r\n";
+    if (buffer_.size() >= kFlushSize) Flush();
+}
+
+void TextFileWriter::Flush() {
+    size_t done = 0;
+    while (done < buffer_.size()) {
+        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            buffer_.clear();
+            throw ErrorFor(err, path_);
+        }
+        done += static_cast<size_t>(n);
+    }
+    buffer_.clear();
+}
+
+void TextFileWriter::Close() {
+    if (fd_ < 0) return;
+    try {
+        Flush();
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    if (rc != 0 && errno != EINTR) throw ErrorFor(errno, path_);
+}
+
+void TextFileWriter::Abandon() noexcept {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    buffer_.clear();
+}
+
+}  // namespace norvik

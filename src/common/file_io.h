@@ -1,0 +1,62 @@
+#pragma once
+// File access with classic error numbers: paths from definitions, whole-file reads, text output.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace norvik {
+
+// A path as written in a definition, profile or setting; "\" counts as a separator here.
+std::filesystem::path NativePath(std::string_view path);
+// The classic error number for an errno value of a failed file operation.
+int32_t ErrorNumberFromErrno(int err);
+// Reads at most maxBytes of a file; raises VbError (53, 70, 75, 76 …) when it cannot be read.
+std::string ReadFileBytes(std::string_view path, size_t maxBytes);
+// Calls fn for each line of bytes; lines end with CR LF, LF or CR, the ending is not passed.
+template <typename Fn>
+void ForEachLine(std::string_view bytes, Fn&& fn) {
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = bytes.size();
+        fn(bytes.substr(start, end - start));
+        if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+}
+
+// Writes lines of UTF-8 text as Windows-1252 with CR LF, buffered; errors raise VbError.
+class TextFileWriter {
+public:
+    TextFileWriter() = default;
+    ~TextFileWriter();
+    TextFileWriter(const TextFileWriter&) = delete;
+    TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+    // Opens the file: emptied and created, or appended to (created when missing).
+    void Open(std::string_view path, bool append);
+    // True between Open and Close.
+    bool IsOpen() const { return fd_ >= 0; }
+    // Writes the text and CR LF.
+    void WriteLine(std::string_view utf8);
+    // Writes the buffer out and closes the file; raises VbError when the data could not be written.
+    void Close();
+    // Closes without reporting errors (the error path).
+    void Abandon() noexcept;
+    // Characters that Windows-1252 lacks and that were written as "?".
+    size_t ReplacedCharacters() const { return replaced_; }
+
+private:
+    void Flush();
+
+    int fd_ = -1;
+    std::string path_;
+    std::string buffer_;
+    size_t replaced_ = 0;
+};
+
+}  // namespace norvik

@@ -1,0 +1,70 @@
+#include "common/profile_file.h"
+
+#include "common/file_io.h"
+#include "common/text_codec.h"
+
+namespace norvik {
+namespace {
+
+// A value enclosed in a pair of matching quotes loses them; a lone quote stays.
+std::string_view StripQuotes(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+}  // namespace
+
+ProfileFile ProfileFile::Parse(std::string_view bytes) {
+    ProfileFile profile;
+    std::string section;
+    bool inSection = false;
+    ForEachLine(bytes, [&](std::string_view line) {
+        line = TrimWhite(line);
+        if (line.empty() || line.front() == ';') return;
+        if (line.front() == '[') {
+            const size_t close = line.find(']');
+            std::string_view name = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+            section = LowerCase(Cp1252ToUtf8(TrimWhite(name)));
+            inSection = true;
+            return;
+        }
+        const size_t eq = line.find('=');
+        if (!inSection || eq == std::string_view::npos) return;
+        std::string_view value = TrimWhite(line.substr(eq + 1));
+        if (value.size() > kMaxValue) value = value.substr(0, kMaxValue);
+        profile.entries_.push_back(
+            {section, LowerCase(Cp1252ToUtf8(TrimWhite(line.substr(0, eq)))),
+             Cp1252ToUtf8(StripQuotes(value))});
+    });
+    return profile;
+}
+
+ProfileFile ProfileFile::Load(std::string_view path) {
+    try {
+        return Parse(ReadFileBytes(path, kMaxBytes));
+    } catch (...) {
+        return ProfileFile();
+    }
+}
+
+std::optional<std::string> ProfileFile::Find(std::string_view section, std::string_view key) const {
+    const std::string s = LowerCase(section);
+    const std::string k = LowerCase(key);
+    for (const Entry& e : entries_)
+        if (e.section == s && e.key == k) return e.value;
+    return std::nullopt;
+}
+
+std::string ProfileFile::Read(std::string_view section, std::string_view key,
+                              std::string_view def) const {
+    if (auto v = Find(section, key)) return *v;
+    return std::string(def);
+}
+
+std::string ReadProfileString(std::string_view file, std::string_view section, std::string_view key,
+                              std::string_view def) {
+    return ProfileFile::Load(file).Read(section, key, def);
+}
+
+}  // namespace norvik

@@ -1,0 +1,41 @@
+#pragma once
+// Profile files (sections in brackets, key=value lines) read with the Windows profile semantics.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norvik {
+
+class ProfileFile {
+public:
+    // Profiles larger than this are read only up to it.
+    static constexpr size_t kMaxBytes = 16 * 1024 * 1024;
+    // Values are cut to this many characters.
+    static constexpr size_t kMaxValue = 4095;
+
+    // Parses Windows-1252 bytes.
+    static ProfileFile Parse(std::string_view bytes);
+    // Reads and parses a file; a missing or unreadable file gives an empty profile.
+    static ProfileFile Load(std::string_view path);
+
+    // The value of a key (section and key compared without regard to case; the first of duplicates).
+    std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+    // The value of a key, or the default when the section or key is missing.
+    std::string Read(std::string_view section, std::string_view key, std::string_view def) const;
+
+private:
+    struct Entry {
+        std::string section;  // lower case
+        std::string key;      // lower case
+        std::string value;    // UTF-8, quotes removed
+    };
+    std::vector<Entry> entries_;
+};
+
+// The value of a key in a profile file, or the default (never raises an error).
+std::string ReadProfileString(std::string_view file, std::string_view section, std::string_view key,
+                              std::string_view def);
+
+}  // namespace norvik

@@ -1,0 +1,26 @@
+#pragma once
+// Reading an export definition file (.EXP) into the definition model.
+
+#include <string>
+#include <string_view>
+
+#include "definition/tq_model.h"
+
+namespace norvik {
+
+// Definition files larger than this are refused.
+constexpr size_t kMaxDefinitionBytes = 16 * 1024 * 1024;
+
+// The record kind that a section line gives: "[VORLAUFSATZ]…" header, "[NACHLAUFSATZ]…" trailer.
+tqFieldTyp RecordKindFromSection(std::string_view sectionLine);
+// True for a section line that starts a record ("[DATENSATZ…]", "[VORLAUFSATZ]…]", "[NACHLAUFSATZ]…]").
+bool IsRecordSection(std::string_view line);
+// The bound column of a selection: the lookup's column for bit 64, else the column part of ControlSource.
+std::string DeriveBoundField(const TQSelection& selection);
+
+// Reads the file into def (a new definition), step by step; raises VbError on the first failure,
+// leaving in def what was read up to it. The remembered output file and the stored parameter values
+// come from the per-user store and gHostSettings.
+void ReadExportDefinition(const std::string& fileName, TQExportDef& def);
+
+}  // namespace norvik

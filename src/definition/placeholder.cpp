@@ -1,1 +1,0 @@
-// placeholder until the layer gets its first source

@@ -1,0 +1,56 @@
+#pragma once
+// The export engine object: one definition, a run mode, an extra condition and the run's events.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "definition/tq_model.h"
+#include "host/module_state.h"
+
+namespace norvik {
+
+// Listener of a TQExport's run; every event has an empty default.
+class TQExportEvents {
+public:
+    virtual ~TQExportEvents() = default;
+    // The run has ended, successfully or not (always true, always the last event).
+    virtual void Done(bool /*blValue*/) {}
+    // The final status text or the error text.
+    virtual void ExportState(const std::string& /*strInfo*/) {}
+    // Progress text after each data row.
+    virtual void strInfo(const std::string& /*strInfo*/) {}
+    // Progress in percent after each data row.
+    virtual void ExportProgress(int16_t /*intPercent*/) {}
+};
+
+class TQExport {
+public:
+    // A new engine in mode cTQExport; connects gHostSettings when it is still empty.
+    TQExport();
+
+    // Reads an export definition file into a new ExpDef; errors are reported, not raised.
+    void LoadFile(const std::string& FileName);
+    // Replaces ExpDef by an empty definition.
+    void CreateNew();
+    // Writes ExpDef as an export definition file; errors are reported, not raised.
+    void SaveFile(const std::string& FileName, const std::optional<std::string>& Autor = std::nullopt);
+
+    // Attaches the listener of the run's events (null detaches).
+    void Advise(TQExportEvents* listener) { listener_ = listener; }
+
+    TqMode Mode = cTQExport;                 // cTQExport interactive, cTQGDPdU in a GDPdU build
+    std::string SQLWhere;                    // condition appended to the statement
+    std::shared_ptr<TQExportDef> ExpDef;     // the definition to run
+    std::string Pfad;                        // folder of the definition files, set by LoadFile
+
+protected:
+    // The current listener, or a silent one.
+    TQExportEvents& Events();
+
+private:
+    TQExportEvents* listener_ = nullptr;
+};
+
+}  // namespace norvik

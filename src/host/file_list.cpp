@@ -1,0 +1,67 @@
+#include "host/file_list.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "common/file_io.h"
+#include "common/profile_file.h"
+#include "common/text_codec.h"
+#include "common/vb_error.h"
+#include "host/host_messages.h"
+#include "host/module_state.h"
+
+namespace norvik {
+namespace {
+
+void Report(int32_t number, const std::string& description) {
+    Messages().ReportError("basMain", "GetFileList", number, description, true);
+}
+
+std::vector<std::string> MatchingFiles(const std::string& folder, const std::string& extension) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    std::filesystem::directory_iterator it(NativePath(folder), ec), end;
+    if (ec) {
+        const int32_t number = ec == std::errc::permission_denied ? kErrPermissionDenied : kErrPathNotFound;
+        Report(number, VbError::DescriptionOf(number) + ": " + folder);
+        return names;
+    }
+    for (; it != end; it.increment(ec)) {
+        if (ec) break;
+        const auto name = it->path().filename().string();
+        if (it->is_regular_file(ec) && EqualsIgnoreCase(it->path().extension().string(), extension))
+            names.push_back(name);
+    }
+    // The Windows host listed its folders in name order; keep that order on every platform.
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return LowerCase(a) < LowerCase(b); });
+    return names;
+}
+
+}  // namespace
+
+int32_t GetFileList(int32_t mode) {
+    int32_t count = 0;
+    const std::string extension = mode == cTQExport ? ".EXP" : ".GDU";
+    std::string folder = gExportPath;
+    for (const std::string& name : MatchingFiles(folder, extension)) {
+        const std::string path = folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "/") + name;
+        ProfileFile profile = ProfileFile::Load(path);
+        std::string display = profile.Read("Allgemein", "Name", "");
+        if (display.empty()) display = profile.Read("Allgemein", "Schnittstelle", "");
+        if (TrimBlanks(display).empty()) continue;
+        if (count >= kFileListRows) {
+            Report(kErrOutOfRange, VbError::DescriptionOf(kErrOutOfRange) + ": mehr als " +
+                                       std::to_string(kFileListRows) + " Dateien in " + folder +
+                                       "; die übrigen werden nicht angezeigt.");
+            break;
+        }
+        gFileList[count] = {display, path, ""};
+        ++count;
+    }
+    gFileCount = count;
+    return count;
+}
+
+}  // namespace norvik

@@ -1,0 +1,54 @@
+#include "host/host_messages.h"
+
+#include <iostream>
+
+namespace norvik {
+namespace {
+
+std::shared_ptr<HostMessages>& Current() {
+    static std::shared_ptr<HostMessages> current = std::make_shared<ConsoleHostMessages>();
+    return current;
+}
+
+}  // namespace
+
+HostMessages& Messages() { return *Current(); }
+
+void SetHostMessages(std::shared_ptr<HostMessages> messages) {
+    Current() = messages ? std::move(messages) : std::make_shared<ConsoleHostMessages>();
+}
+
+void ConsoleHostMessages::ShowText(const std::string& text, int32_t style) {
+    (style == 0 ? std::cerr : std::cout) << text << '\n';
+}
+
+int32_t ConsoleHostMessages::ShowMessage(const std::string& text, int32_t /*style*/, int32_t buttons,
+                                         bool /*flag*/) {
+    std::cout << text << '\n';
+    if (buttons != kButtonsYesNo) return 1;
+    std::cout << (answerYes_ ? "→ Ja (--yes)" : "→ Nein (ohne --yes)") << '\n';
+    return answerYes_ ? kAnswerYes : kAnswerNo;
+}
+
+void ConsoleHostMessages::ReportError(const std::string& className, const std::string& operation,
+                                      int32_t number, const std::string& description, bool /*flag*/) {
+    std::cerr << "Fehler " << number << " in " << className << '.' << operation << ": " << description
+              << '\n';
+}
+
+void RecordingHostMessages::ShowText(const std::string& text, int32_t style) {
+    calls.push_back({"ShowText", text, style, 0, false, "", "", 0});
+}
+
+int32_t RecordingHostMessages::ShowMessage(const std::string& text, int32_t style, int32_t buttons,
+                                           bool flag) {
+    calls.push_back({"ShowMessage", text, style, buttons, flag, "", "", 0});
+    return answer;
+}
+
+void RecordingHostMessages::ReportError(const std::string& className, const std::string& operation,
+                                        int32_t number, const std::string& description, bool flag) {
+    calls.push_back({"ReportError", description, 0, 0, flag, className, operation, number});
+}
+
+}  // namespace norvik

@@ -1,0 +1,32 @@
+#pragma once
+// The host settings store: values by section, key and owner, kept in a table of the host database.
+
+#include <memory>
+#include <string>
+
+#include "db/connection.h"
+
+namespace norvik {
+
+class HostSettings {
+public:
+    // Connects to the database of the given connection through a connection of its own,
+    // so that it can write while the session's connection streams a result.
+    void Connect(int32_t kind, const std::shared_ptr<db::Connection>& connection, int32_t flags);
+    // The stored value, or the default when none is stored; section, key and owner ignore case.
+    std::string ReadValue(const std::string& section, const std::string& key, const std::string& owner,
+                          const std::string& def);
+    // Stores the value for that owner, replacing an earlier one.
+    void WriteValue(const std::string& section, const std::string& key, const std::string& value,
+                    const std::string& owner);
+    // True after a successful Connect.
+    bool IsConnected() const { return connection_ != nullptr; }
+
+private:
+    void EnsureTable();
+
+    std::shared_ptr<db::Connection> connection_;
+    bool tableReady_ = false;
+};
+
+}  // namespace norvik

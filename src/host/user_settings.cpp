@@ -1,0 +1,160 @@
+#include "host/user_settings.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "common/file_io.h"
+#include "common/text_codec.h"
+#include "common/vb_error.h"
+
+namespace norvik {
+namespace {
+
+struct Entry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+// Keys and sections may hold any text; these characters would change the line's meaning.
+std::string Escape(std::string_view text, bool isKey) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '=': out += isKey ? "\\e" : "="; break;
+            case '[': out += isKey && i == 0 ? "\\o" : "["; break;
+            case ']': out += isKey ? "\\c" : "]"; break;
+            case ';': out += isKey && i == 0 ? "\\s" : ";"; break;
+            case ' ': out += (i == 0 || i + 1 == text.size()) ? "\\b" : " "; break;
+            default: out.push_back(c);
+        }
+    }
+    return out;
+}
+
+std::string Unescape(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out.push_back(text[i]);
+            continue;
+        }
+        switch (text[++i]) {
+            case 'n': out.push_back('\n'); break;
+            case 'r': out.push_back('\r'); break;
+            case 'e': out.push_back('='); break;
+            case 'o': out.push_back('['); break;
+            case 'c': out.push_back(']'); break;
+            case 's': out.push_back(';'); break;
+            case 'b': out.push_back(' '); break;
+            default: out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+std::filesystem::path StoreFile(const std::string& appName) {
+    return UserSettingsFolder() / (appName + ".ini");
+}
+
+std::vector<Entry> LoadEntries(const std::filesystem::path& file) {
+    std::vector<Entry> entries;
+    std::ifstream in(file, std::ios::binary);
+    std::string line, section;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == ';') continue;
+        if (line[0] == '[' && line.back() == ']') {
+            section = Unescape(std::string_view(line).substr(1, line.size() - 2));
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        entries.push_back({section, Unescape(std::string_view(line).substr(0, eq)),
+                           Unescape(std::string_view(line).substr(eq + 1))});
+    }
+    return entries;
+}
+
+void WriteAtomically(const std::filesystem::path& file, const std::string& content) {
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    const std::string tmp = file.string() + ".tmp." + std::to_string(::getpid());
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) throw VbError(ErrorNumberFromErrno(errno), "Einstellungen nicht gespeichert: " + file.string());
+    size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            throw VbError(ErrorNumberFromErrno(err), "Einstellungen nicht gespeichert: " + file.string());
+        }
+        done += static_cast<size_t>(n);
+    }
+    const bool ok = ::fsync(fd) == 0 && ::close(fd) == 0;
+    if (!ok || std::rename(tmp.c_str(), file.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        throw VbError(ErrorNumberFromErrno(err), "Einstellungen nicht gespeichert: " + file.string());
+    }
+}
+
+}  // namespace
+
+std::filesystem::path UserSettingsFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && *xdg) return std::filesystem::path(xdg) / "norvik-export";
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home && *home ? home : ".") / ".config" / "norvik-export";
+}
+
+std::string GetSetting(const std::string& appName, const std::string& section, const std::string& key,
+                       const std::string& def) {
+    for (const Entry& e : LoadEntries(StoreFile(appName)))
+        if (EqualsIgnoreCase(e.section, section) && EqualsIgnoreCase(e.key, key)) return e.value;
+    return def;
+}
+
+void SaveSetting(const std::string& appName, const std::string& section, const std::string& key,
+                 const std::string& value) {
+    const auto file = StoreFile(appName);
+    std::vector<Entry> entries = LoadEntries(file);
+    bool found = false;
+    for (Entry& e : entries) {
+        if (EqualsIgnoreCase(e.section, section) && EqualsIgnoreCase(e.key, key)) {
+            e.value = value;
+            found = true;
+            break;
+        }
+    }
+    if (!found) entries.push_back({section, key, value});
+
+    std::ostringstream out;
+    std::vector<const Entry*> done;
+    for (const Entry& first : entries) {
+        bool seen = false;
+        for (const Entry* d : done) seen = seen || EqualsIgnoreCase(d->section, first.section);
+        if (seen) continue;
+        done.push_back(&first);
+        out << '[' << Escape(first.section, true) << "]\n";
+        for (const Entry& e : entries)
+            if (EqualsIgnoreCase(e.section, first.section))
+                out << Escape(e.key, true) << '=' << Escape(e.value, false) << '\n';
+    }
+    WriteAtomically(file, out.str());
+}
+
+}  // namespace norvik
