@@ -1,0 +1,96 @@
+#include "db/date_text.h"
+
+#include <cstdio>
+
+namespace norvik::db {
+namespace {
+
+// Reads exactly `digits` decimal digits at `pos`.
+bool ReadNumber(std::string_view text, size_t& pos, size_t digits, int& out) {
+    if (pos + digits > text.size()) return false;
+    int value = 0;
+    for (size_t i = 0; i < digits; ++i) {
+        const char c = text[pos + i];
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    pos += digits;
+    out = value;
+    return true;
+}
+
+bool Skip(std::string_view text, size_t& pos, char c) {
+    if (pos >= text.size() || text[pos] != c) return false;
+    ++pos;
+    return true;
+}
+
+bool IsDigits(std::string_view text) {
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+// Accepts what may follow the seconds: a fraction, then "Z" or an offset such as "+01", "-05:30".
+bool IsTimeTail(std::string_view tail) {
+    if (!tail.empty() && tail[0] == '.') {
+        size_t n = 1;
+        while (n < tail.size() && tail[n] >= '0' && tail[n] <= '9') ++n;
+        if (n == 1) return false;
+        tail.remove_prefix(n);
+    }
+    if (tail.empty() || tail == "Z") return true;
+    if (tail[0] != '+' && tail[0] != '-') return false;
+    tail.remove_prefix(1);
+    for (size_t part = 0; !tail.empty(); ++part) {
+        if (part > 0 && tail[0] == ':') tail.remove_prefix(1);
+        if (part > 2 || tail.size() < 2 || !IsDigits(tail.substr(0, 2))) return false;
+        tail.remove_prefix(2);
+    }
+    return true;
+}
+
+bool ParseTimePart(std::string_view text, size_t pos, DateTime& out) {
+    if (!ReadNumber(text, pos, 2, out.hour) || !Skip(text, pos, ':') || !ReadNumber(text, pos, 2, out.minute))
+        return false;
+    out.second = 0;
+    if (Skip(text, pos, ':') && !ReadNumber(text, pos, 2, out.second)) return false;
+    return IsTimeTail(text.substr(pos));
+}
+
+}  // namespace
+
+bool ParseDateTimeText(std::string_view text, DateTime& out) {
+    DateTime v;
+    size_t pos = 0;
+    if (!ReadNumber(text, pos, 4, v.year) || !Skip(text, pos, '-') || !ReadNumber(text, pos, 2, v.month) ||
+        !Skip(text, pos, '-') || !ReadNumber(text, pos, 2, v.day))
+        return false;
+    v.hour = v.minute = v.second = 0;
+    if (pos < text.size()) {
+        if (text[pos] != ' ' && text[pos] != 'T') return false;
+        if (!ParseTimePart(text, pos + 1, v)) return false;
+    }
+    if (!v.IsValid()) return false;
+    out = v;
+    return true;
+}
+
+bool ParseTimeText(std::string_view text, DateTime& out) {
+    DateTime v;
+    if (!ParseTimePart(text, 0, v) || !v.IsValid()) return false;
+    out = v;
+    return true;
+}
+
+void AppendDateTimeParam(std::string& out, const DateTime& value) {
+    char buf[40];
+    int n = value.IsMidnight()
+                ? std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", value.year, value.month, value.day)
+                : std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", value.year, value.month,
+                                value.day, value.hour, value.minute, value.second);
+    if (n > 0) out.append(buf, static_cast<size_t>(n));
+}
+
+}  // namespace norvik::db

@@ -1,0 +1,22 @@
+#pragma once
+// Text-level handling of SQL statements shared by the back ends.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace norvik::db {
+
+// The statement without trailing white space and semicolons, so that it can be nested in a subquery.
+std::string_view TrimStatementEnd(std::string_view sql);
+
+// A statement whose "?" markers were numbered $1..$n.
+struct NumberedSql {
+    std::string text;
+    std::size_t markers = 0;
+};
+
+// Replaces "?" by $1..$n outside quoted literals, quoted identifiers, dollar quotes and comments.
+NumberedSql NumberPlaceholders(std::string_view sql);
+
+}  // namespace norvik::db

@@ -1,0 +1,49 @@
+#pragma once
+// The record set semantics both back ends share: row numbers, moving, the kept last row, column lookup.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "db/record_set.h"
+
+namespace norvik::db {
+
+class StreamingRecordSet : public RecordSet {
+public:
+    bool Eof() const override { return eof_; }
+    int64_t RecordCount() const override { return count_; }
+    int64_t Bookmark() const override;
+    void MoveFirst() override;
+    void MoveNext() override;
+    void MoveLast() override;
+    int FieldCount() const override { return static_cast<int>(names_.size()); }
+    const std::string& FieldName(int index) const override;
+    int FindField(std::string_view name) const override;
+    const Value& Item(int index) const override;
+    using RecordSet::Item;
+    void Close() override;
+
+protected:
+    // Reads the next row into the slots; at the end returns false and leaves the slots as they are.
+    virtual bool FetchRow(std::vector<Value>& slots) = 0;
+    // Runs the statement again in the same read transaction, so that FetchRow yields the first row next.
+    virtual void Restart() = 0;
+    // Ends the statement and its share of the read transaction; runs once and must not throw.
+    virtual void Release() noexcept = 0;
+    // Completes the opening once the statement runs: column names, row count, then the first row.
+    void Start(std::vector<std::string> names, int64_t count);
+
+private:
+    void Advance();
+
+    std::vector<std::string> names_;
+    std::vector<Value> slots_;
+    int64_t count_ = 0;
+    int64_t row_ = 0;        // number of the row in the slots, counted since the statement (re)started
+    bool exhausted_ = true;  // the statement reported its end
+    bool eof_ = true;
+    bool closed_ = false;
+};
+
+}  // namespace norvik::db
