@@ -1,0 +1,95 @@
+#include "db/sqlite_columns.h"
+
+#include <string>
+#include <string_view>
+
+#include "db/date_text.h"
+#include "db/decimal_text.h"
+#include "db/value_slot.h"
+
+namespace norvik::db {
+namespace {
+
+// True when the type is `word` alone or followed by something other than a letter or digit ("DATE", "TIMESTAMP(3)").
+bool IsTypeWord(std::string_view type, std::string_view word) {
+    if (type.substr(0, word.size()) != word) return false;
+    if (type.size() == word.size()) return true;
+    const char next = type[word.size()];
+    return !((next >= 'A' && next <= 'Z') || (next >= '0' && next <= '9') || next == '_');
+}
+
+std::string_view TextOf(sqlite3_stmt* stmt, int col) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+    return {text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))};
+}
+
+void ReadText(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
+    const std::string_view text = TextOf(stmt, col);
+    DateTime dt;
+    if (kind == SqliteColumnKind::kDateTime && (ParseDateTimeText(text, dt) || ParseTimeText(text, dt))) {
+        slot = dt;
+        return;
+    }
+    if (kind == SqliteColumnKind::kDecimal) {
+        // Numeric affinity leaves only texts SQLite could not convert losslessly, so this path is rare.
+        std::string canonical;
+        if (CanonicalDecimal(text, canonical)) {
+            AssignDecimal(slot, canonical);
+            return;
+        }
+    }
+    AssignText(slot, text);
+}
+
+}  // namespace
+
+SqliteColumnKind SqliteKindOf(const char* declaredType) {
+    if (!declaredType) return SqliteColumnKind::kStorage;
+    std::string type(declaredType);
+    for (char& c : type) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
+    if (type == "BOOL" || type == "BOOLEAN") return SqliteColumnKind::kBool;
+    if (IsTypeWord(type, "DATE") || IsTypeWord(type, "DATETIME") || IsTypeWord(type, "TIMESTAMP") ||
+        IsTypeWord(type, "TIME"))
+        return SqliteColumnKind::kDateTime;
+    if (type.find("DEC") != std::string::npos || type.find("NUMERIC") != std::string::npos ||
+        type.find("MONEY") != std::string::npos)
+        return SqliteColumnKind::kDecimal;
+    return SqliteColumnKind::kStorage;
+}
+
+void ReadSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
+    switch (sqlite3_column_type(stmt, col)) {
+        case SQLITE_INTEGER: {
+            const int64_t value = sqlite3_column_int64(stmt, col);
+            if (kind == SqliteColumnKind::kBool) {
+                slot = value != 0;
+            } else if (kind == SqliteColumnKind::kDecimal) {
+                AssignDecimal(slot, IntegerText(value).View());
+            } else {
+                slot = value;
+            }
+            break;
+        }
+        case SQLITE_FLOAT: {
+            const double value = sqlite3_column_double(stmt, col);
+            NumberText text;
+            if (kind == SqliteColumnKind::kDecimal && DecimalTextOf(value, text)) {
+                AssignDecimal(slot, text.View());
+            } else {
+                slot = value;
+            }
+            break;
+        }
+        case SQLITE_TEXT: ReadText(stmt, col, kind, slot); break;
+        case SQLITE_BLOB: {
+            const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, col));
+            AssignText(slot, {data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))});
+            break;
+        }
+        default: slot = Null{}; break;
+    }
+}
+
+}  // namespace norvik::db

@@ -1,0 +1,23 @@
+#pragma once
+// Typed values of SQLite result columns, led by the declared type of the column.
+
+#include <sqlite3.h>
+
+#include "common/value.h"
+
+namespace norvik::db {
+
+// How a column's stored values are read.
+enum class SqliteColumnKind {
+    kStorage,  // as stored: integer, double, text, blob as text
+    kBool,     // integers as true/false
+    kDateTime, // date, date/time and time texts as DateTime
+    kDecimal,  // numbers and decimal texts as Decimal
+};
+
+// The kind for a declared type such as "DATE", "NUMERIC(12,2)", "BOOLEAN"; null for an expression.
+SqliteColumnKind SqliteKindOf(const char* declaredType);
+// Reads column `col` of the statement's current row into the slot.
+void ReadSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot);
+
+}  // namespace norvik::db

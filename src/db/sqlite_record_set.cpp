@@ -1,0 +1,55 @@
+#include "db/sqlite_record_set.h"
+
+#include "db/db_error.h"
+#include "db/sql_text.h"
+
+namespace norvik::db {
+
+std::unique_ptr<RecordSet> SqliteRecordSet::Open(std::shared_ptr<SqliteDatabase> db, const std::string& sql,
+                                                 const std::vector<Value>& params) {
+    // Owned before anything is acquired, so that a failure on the way releases what was.
+    std::unique_ptr<SqliteRecordSet> set(new SqliteRecordSet(std::move(db)));
+    set->Run(sql, params);
+    return set;
+}
+
+SqliteRecordSet::~SqliteRecordSet() { Close(); }
+
+void SqliteRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
+    const std::string body(TrimStatementEnd(sql));
+    db_->BeginRead();
+    reading_ = true;
+
+    // Newlines keep a trailing line comment from swallowing the closing parenthesis.
+    SqliteStatement count(*db_, "SELECT COUNT(*) FROM (\n" + body + "\n)");
+    CheckParameterCount(static_cast<size_t>(count.Markers()), params.size());
+    count.Bind(params);
+    const int64_t rows = count.Step() ? sqlite3_column_int64(count.Get(), 0) : 0;
+
+    stmt_.emplace(*db_, body);
+    stmt_->Bind(params);
+    const int columns = sqlite3_column_count(stmt_->Get());
+    std::vector<std::string> names;
+    for (int i = 0; i < columns; ++i) {
+        const char* name = sqlite3_column_name(stmt_->Get(), i);
+        names.emplace_back(name ? name : "");
+        kinds_.push_back(SqliteKindOf(sqlite3_column_decltype(stmt_->Get(), i)));
+    }
+    Start(std::move(names), rows);
+}
+
+bool SqliteRecordSet::FetchRow(std::vector<Value>& slots) {
+    if (!stmt_->Step()) return false;
+    for (size_t i = 0; i < slots.size(); ++i) ReadSqliteCell(stmt_->Get(), static_cast<int>(i), kinds_[i], slots[i]);
+    return true;
+}
+
+void SqliteRecordSet::Restart() { stmt_->Reset(); }
+
+void SqliteRecordSet::Release() noexcept {
+    stmt_.reset();
+    if (reading_) db_->EndRead();
+    reading_ = false;
+}
+
+}  // namespace norvik::db

@@ -1,0 +1,38 @@
+#pragma once
+// A record set streaming the rows of one SQLite statement inside a read transaction.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/sqlite_columns.h"
+#include "db/sqlite_database.h"
+#include "db/sqlite_statement.h"
+#include "db/streaming_record_set.h"
+
+namespace norvik::db {
+
+class SqliteRecordSet final : public StreamingRecordSet {
+public:
+    // Begins or joins the read transaction, counts the rows and runs the statement up to its first row.
+    static std::unique_ptr<RecordSet> Open(std::shared_ptr<SqliteDatabase> db, const std::string& sql,
+                                           const std::vector<Value>& params);
+    ~SqliteRecordSet() override;
+
+protected:
+    bool FetchRow(std::vector<Value>& slots) override;
+    void Restart() override;
+    void Release() noexcept override;
+
+private:
+    explicit SqliteRecordSet(std::shared_ptr<SqliteDatabase> db) : db_(std::move(db)) {}
+    void Run(const std::string& sql, const std::vector<Value>& params);
+
+    std::shared_ptr<SqliteDatabase> db_;
+    bool reading_ = false;  // holds a share of the read transaction
+    std::optional<SqliteStatement> stmt_;
+    std::vector<SqliteColumnKind> kinds_;
+};
+
+}  // namespace norvik::db
