@@ -1,0 +1,29 @@
+#include "db/pg_connection.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "db/db_error.h"
+#include "db/pg_record_set.h"
+#include "db/sql_text.h"
+
+namespace norvik::db {
+
+PgConnection::PgConnection(const std::string& url) : url_(url), db_(std::make_shared<PgDatabase>(url)) {}
+
+int64_t PgConnection::Execute(const std::string& sql, const std::vector<Value>& params) {
+    const NumberedSql numbered = NumberPlaceholders(sql);
+    CheckParameterCount(numbered.markers, params.size());
+    const PgParams values(params);
+    const PgResult result = db_->Run(numbered.text, &values);
+    const char* changed = PQcmdTuples(result.get());
+    int64_t count = 0;
+    std::from_chars(changed, changed + std::strlen(changed), count);
+    return count;
+}
+
+std::unique_ptr<RecordSet> PgConnection::OpenRecordSet(const std::string& sql, const std::vector<Value>& params) {
+    return PgRecordSet::Open(db_, sql, params);
+}
+
+}  // namespace norvik::db

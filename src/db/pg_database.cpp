@@ -1,0 +1,66 @@
+#include "db/pg_database.h"
+
+#include "db/db_error.h"
+
+namespace norvik::db {
+namespace {
+
+// The notices (e.g. "table does not exist, skipping") would otherwise go to stderr.
+void IgnoreNotice(void*, const char*) {}
+
+}  // namespace
+
+PgDatabase::PgDatabase(const std::string& url) {
+    // Values after "dbname" override the URL's; those before it are defaults the URL may override.
+    const char* keys[] = {"connect_timeout", "dbname", "client_encoding", nullptr};
+    const char* values[] = {"15", url.c_str(), "UTF8", nullptr};
+    conn_ = PQconnectdbParams(keys, values, 1);
+    if (!conn_) ThrowDatabaseError("Keine Verbindung zur Datenbank möglich");
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        const std::string message = PQerrorMessage(conn_);
+        PQfinish(conn_);
+        ThrowDatabaseError(message);
+    }
+    PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
+    try {
+        Run("SET DateStyle TO ISO");
+    } catch (...) {
+        PQfinish(conn_);
+        throw;
+    }
+}
+
+PgDatabase::~PgDatabase() { PQfinish(conn_); }
+
+PgResult PgDatabase::Run(const std::string& sql, const PgParams* params) {
+    PgResult result(params && params->Count() > 0
+                        ? PQexecParams(conn_, sql.c_str(), params->Count(), nullptr, params->Pointers(), nullptr,
+                                       nullptr, 0)
+                        : PQexec(conn_, sql.c_str()));
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        ThrowDatabaseError(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(conn_));
+    return result;
+}
+
+void PgDatabase::RunQuietly(const char* sql) noexcept { PQclear(PQexec(conn_, sql)); }
+
+void PgDatabase::BeginRead() {
+    if (readers_ == 0 && PQtransactionStatus(conn_) == PQTRANS_IDLE) {
+        Run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+        ownsTransaction_ = true;
+    }
+    ++readers_;
+}
+
+void PgDatabase::EndRead() noexcept {
+    if (--readers_ > 0 || !ownsTransaction_) return;
+    ownsTransaction_ = false;
+    // COMMIT of a failed transaction rolls it back; ROLLBACK covers a COMMIT that could not even be sent.
+    PgResult result(PQexec(conn_, "COMMIT"));
+    if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK) RunQuietly("ROLLBACK");
+}
+
+std::string PgDatabase::NextCursorName() { return "norvik_cur_" + std::to_string(++cursors_); }
+
+}  // namespace norvik::db

@@ -1,0 +1,99 @@
+#include "db/pg_record_set.h"
+
+#include <charconv>
+
+#include "db/db_error.h"
+#include "db/sql_text.h"
+
+namespace norvik::db {
+namespace {
+
+// Rows per FETCH: few round trips, yet memory stays bounded however many rows there are.
+constexpr int kBatchRows = 1000;
+
+}  // namespace
+
+std::unique_ptr<RecordSet> PgRecordSet::Open(std::shared_ptr<PgDatabase> db, const std::string& sql,
+                                             const std::vector<Value>& params) {
+    // Owned before anything is acquired, so that a failure on the way releases what was.
+    std::unique_ptr<PgRecordSet> set(new PgRecordSet(std::move(db)));
+    set->Run(sql, params);
+    return set;
+}
+
+PgRecordSet::~PgRecordSet() { Close(); }
+
+void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
+    const NumberedSql body = NumberPlaceholders(TrimStatementEnd(sql));
+    CheckParameterCount(body.markers, params.size());
+    params_.emplace(params);
+    db_->BeginRead();
+    reading_ = true;
+
+    // Newlines keep a trailing line comment from swallowing the closing parenthesis.
+    const PgResult count = db_->Run("SELECT COUNT(*) FROM (\n" + body.text + "\n) AS t", &*params_);
+    int64_t rows = 0;
+    if (PQntuples(count.get()) == 1) {
+        const char* text = PQgetvalue(count.get(), 0, 0);
+        std::from_chars(text, text + PQgetlength(count.get(), 0, 0), rows);
+    }
+
+    cursor_ = db_->NextCursorName();
+    declareSql_ = "DECLARE " + cursor_ + " NO SCROLL CURSOR FOR\n" + body.text;
+    fetchSql_ = "FETCH FORWARD " + std::to_string(kBatchRows) + " FROM " + cursor_;
+    Declare();
+
+    const int columns = PQnfields(batch_.get());
+    std::vector<std::string> names;
+    for (int i = 0; i < columns; ++i) {
+        names.emplace_back(PQfname(batch_.get(), i));
+        kinds_.push_back(PgKindOf(PQftype(batch_.get(), i)));
+    }
+    Start(std::move(names), rows);
+}
+
+void PgRecordSet::Declare() {
+    db_->Run(declareSql_, &*params_);
+    declared_ = true;
+    batch_ = db_->Run(fetchSql_);
+    batchRow_ = 0;
+}
+
+bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
+    if (batchRow_ >= PQntuples(batch_.get())) {
+        if (PQntuples(batch_.get()) < kBatchRows) return false;
+        batch_.reset();  // frees the old batch before the next arrives
+        batch_ = db_->Run(fetchSql_);
+        batchRow_ = 0;
+        if (PQntuples(batch_.get()) == 0) return false;
+    }
+    PGresult* batch = batch_.get();
+    for (size_t i = 0; i < slots.size(); ++i) {
+        const int col = static_cast<int>(i);
+        if (PQgetisnull(batch, batchRow_, col)) {
+            slots[i] = Null{};
+        } else {
+            ReadPgCell({PQgetvalue(batch, batchRow_, col), static_cast<size_t>(PQgetlength(batch, batchRow_, col))},
+                       kinds_[i], slots[i]);
+        }
+    }
+    ++batchRow_;
+    return true;
+}
+
+void PgRecordSet::Restart() {
+    batch_.reset();
+    declared_ = false;
+    db_->Run("CLOSE " + cursor_);
+    Declare();
+}
+
+void PgRecordSet::Release() noexcept {
+    batch_.reset();
+    if (declared_) db_->RunQuietly(("CLOSE " + cursor_).c_str());
+    declared_ = false;
+    if (reading_) db_->EndRead();
+    reading_ = false;
+}
+
+}  // namespace norvik::db
