@@ -1,0 +1,119 @@
+// Streaming, counting and moving through the rows of a statement.
+
+#include "backend_fixture.h"
+
+namespace norvik::db::test {
+namespace {
+
+// 2500 rows numbered 1..2500, more than one batch of the PostgreSQL cursor.
+const char* const kSeries =
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2500) SELECT i FROM n";
+
+int64_t Int(const Value& v) { return std::get<int64_t>(v); }
+
+class RecordSetTest : public BackendTest {
+protected:
+    void SetUp() override {
+        BackendTest::SetUp();
+        if (!db_) return;
+        db_->Execute("CREATE TABLE items (id INTEGER, name VARCHAR(20))");
+        for (int64_t i = 1; i <= 5; ++i) db_->Execute("INSERT INTO items VALUES (?, ?)", {i, "Nr. " + std::to_string(i)});
+    }
+};
+
+TEST_P(BackendTest, RowsStreamWithCountAndBookmarks) {
+    auto rs = db_->OpenRecordSet(kSeries);
+    EXPECT_EQ(rs->RecordCount(), 2500);
+    int64_t rows = 0;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        ++rows;
+        ASSERT_EQ(rs->Bookmark(), rows);
+        ASSERT_EQ(Int(rs->Item(0)), rows);
+    }
+    EXPECT_EQ(rows, 2500);
+    EXPECT_EQ(ErrorOf([&] { rs->Bookmark(); }).substr(0, 5), "3021:");
+    EXPECT_EQ(ErrorOf([&] { rs->Item(0); }).substr(0, 5), "3021:");
+    EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }).substr(0, 5), "3021:");
+}
+
+TEST_P(BackendTest, MoveLastAndMoveFirstWorkAtEveryPosition) {
+    auto rs = db_->OpenRecordSet(kSeries);
+    rs->MoveLast();  // not streamed yet
+    EXPECT_EQ(rs->Bookmark(), 2500);
+    EXPECT_EQ(Int(rs->Item(0)), 2500);
+    rs->MoveNext();
+    EXPECT_TRUE(rs->Eof());
+    rs->MoveLast();  // after the end: the kept last row
+    EXPECT_EQ(rs->Bookmark(), 2500);
+    EXPECT_EQ(Int(rs->Item(0)), 2500);
+    rs->MoveFirst();
+    EXPECT_EQ(rs->Bookmark(), 1);
+    EXPECT_EQ(Int(rs->Item(0)), 1);
+    for (int i = 0; i < 1200; ++i) rs->MoveNext();
+    EXPECT_EQ(Int(rs->Item(0)), 1201);
+    rs->MoveFirst();
+    EXPECT_EQ(Int(rs->Item(0)), 1);
+    rs->MoveNext();
+    EXPECT_EQ(rs->Bookmark(), 2);
+}
+
+TEST_P(BackendTest, SingleRowComesBackAfterTheEnd) {
+    auto rs = db_->OpenRecordSet("SELECT 'eins' AS t");
+    rs->MoveNext();
+    ASSERT_TRUE(rs->Eof());
+    rs->MoveFirst();
+    EXPECT_EQ(rs->Item(0), Value(std::string("eins")));
+    EXPECT_EQ(rs->Bookmark(), 1);
+}
+
+TEST_P(RecordSetTest, EmptyResultIsAtEofAtOnce) {
+    auto rs = db_->OpenRecordSet("SELECT id, name FROM items WHERE id > 100");
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(rs->RecordCount(), 0);
+    EXPECT_EQ(rs->FieldCount(), 2);
+    rs->MoveFirst();
+    rs->MoveLast();
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(ErrorOf([&] { rs->Item("name"); }).substr(0, 5), "3021:");
+}
+
+TEST_P(BackendTest, ColumnsAreFoundIgnoringCase) {
+    auto rs = db_->OpenRecordSet(R"(SELECT 1 AS "Kunden_Nr", 2 AS "Größe", 3 AS "ÄRGER")");
+    EXPECT_EQ(rs->FieldName(1), "Größe");
+    EXPECT_EQ(rs->FindField("KUNDEN_nr"), 0);
+    EXPECT_EQ(rs->FindField("GRÖßE"), 1);
+    EXPECT_EQ(rs->FindField("ärger"), 2);
+    EXPECT_EQ(rs->FindField("Grosse"), -1);
+    EXPECT_EQ(Int(rs->Item("äRGER")), 3);
+    EXPECT_EQ(ErrorOf([&] { rs->Item("fehlt"); }).substr(0, 5), "3265:");
+}
+
+TEST_P(RecordSetTest, AnotherConnectionWritesWhileRowsStream) {
+    db_->Execute("CREATE TABLE log (msg TEXT)");
+    auto rs = db_->OpenRecordSet("SELECT id FROM items ORDER BY id");
+    rs->MoveNext();
+    auto writer = db_->Reopen();
+    EXPECT_EQ(writer->Execute("INSERT INTO log VALUES (?)", {std::string("läuft")}), 1);
+    EXPECT_EQ(writer->Execute("INSERT INTO items VALUES (6, 'neu')"), 1);
+    int rows = 1;
+    for (; !rs->Eof(); rs->MoveNext()) ++rows;
+    EXPECT_EQ(rows, 5);  // the record set reads as of its opening
+    rs->Close();
+    EXPECT_EQ(db_->OpenRecordSet("SELECT msg FROM log")->Item(0), Value(std::string("läuft")));
+    EXPECT_EQ(db_->OpenRecordSet("SELECT id FROM items")->RecordCount(), 6);
+}
+
+TEST_P(BackendTest, RecordSetsOnOneConnectionMayOverlap) {
+    auto outer = db_->OpenRecordSet(kSeries);
+    auto inner = db_->OpenRecordSet("SELECT 7 AS x");
+    EXPECT_EQ(Int(inner->Item(0)), 7);
+    inner.reset();
+    outer->MoveLast();
+    EXPECT_EQ(outer->Bookmark(), 2500);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, RecordSetTest, ::testing::Values("sqlite", "postgresql"),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
+}  // namespace norvik::db::test
