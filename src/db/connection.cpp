@@ -20,8 +20,10 @@ std::string WithoutPassword(const std::string& url) {
 }  // namespace
 
 std::shared_ptr<Connection> Connection::Open(const std::string& url) {
-    if (url.starts_with("sqlite:") && url.size() > 7) return std::make_shared<SqliteConnection>(url);
-    if (url.starts_with("postgresql://") || url.starts_with("postgres://")) return std::make_shared<PgConnection>(url);
+    if (url.starts_with("sqlite:") && url.size() > 7)
+        return std::make_shared<SqliteConnection>(url);
+    if (url.starts_with("postgresql://") || url.starts_with("postgres://"))
+        return std::make_shared<PgConnection>(url);
     throw VbError(kErrInvalidArgument, "Unbekannte Datenbank-URL: " + WithoutPassword(url));
 }
 

@@ -52,7 +52,8 @@ bool IsTimeTail(std::string_view tail) {
 }
 
 bool ParseTimePart(std::string_view text, size_t pos, DateTime& out) {
-    if (!ReadNumber(text, pos, 2, out.hour) || !Skip(text, pos, ':') || !ReadNumber(text, pos, 2, out.minute))
+    if (!ReadNumber(text, pos, 2, out.hour) || !Skip(text, pos, ':') ||
+        !ReadNumber(text, pos, 2, out.minute))
         return false;
     out.second = 0;
     if (Skip(text, pos, ':') && !ReadNumber(text, pos, 2, out.second)) return false;
@@ -64,8 +65,9 @@ bool ParseTimePart(std::string_view text, size_t pos, DateTime& out) {
 bool ParseDateTimeText(std::string_view text, DateTime& out) {
     DateTime v;
     size_t pos = 0;
-    if (!ReadNumber(text, pos, 4, v.year) || !Skip(text, pos, '-') || !ReadNumber(text, pos, 2, v.month) ||
-        !Skip(text, pos, '-') || !ReadNumber(text, pos, 2, v.day))
+    if (!ReadNumber(text, pos, 4, v.year) || !Skip(text, pos, '-') ||
+        !ReadNumber(text, pos, 2, v.month) || !Skip(text, pos, '-') ||
+        !ReadNumber(text, pos, 2, v.day))
         return false;
     v.hour = v.minute = v.second = 0;
     if (pos < text.size()) {
@@ -86,10 +88,11 @@ bool ParseTimeText(std::string_view text, DateTime& out) {
 
 void AppendDateTimeParam(std::string& out, const DateTime& value) {
     char buf[40];
-    int n = value.IsMidnight()
-                ? std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", value.year, value.month, value.day)
-                : std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", value.year, value.month,
-                                value.day, value.hour, value.minute, value.second);
+    int n =
+        value.IsMidnight()
+            ? std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", value.year, value.month, value.day)
+            : std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", value.year,
+                            value.month, value.day, value.hour, value.minute, value.second);
     if (n > 0) out.append(buf, static_cast<size_t>(n));
 }
 

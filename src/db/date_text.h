@@ -8,9 +8,11 @@
 
 namespace norvik::db {
 
-// Reads "YYYY-MM-DD" or "YYYY-MM-DD HH:MM[:SS[.fff]]" ("T" also separates); drops fractions and a zone offset.
+// Reads "YYYY-MM-DD" or "YYYY-MM-DD HH:MM[:SS[.fff]]" ("T" also separates); drops fractions and a
+// zone offset.
 bool ParseDateTimeText(std::string_view text, DateTime& out);
-// Reads "HH:MM[:SS[.fff]]" as a time on the zero date 30.12.1899; drops fractions and a zone offset.
+// Reads "HH:MM[:SS[.fff]]" as a time on the zero date 30.12.1899; drops fractions and a zone
+// offset.
 bool ParseTimeText(std::string_view text, DateTime& out);
 // Appends "YYYY-MM-DD HH:MM:SS", or "YYYY-MM-DD" at midnight, the form parameters are passed in.
 void AppendDateTimeParam(std::string& out, const DateTime& value);

@@ -6,7 +6,9 @@
 namespace norvik::db {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 size_t CountDigits(std::string_view text, size_t pos) {
     size_t n = 0;
@@ -18,14 +20,16 @@ size_t CountDigits(std::string_view text, size_t pos) {
 
 NumberText IntegerText(int64_t value) {
     NumberText out;
-    out.size = static_cast<size_t>(std::to_chars(out.data, out.data + sizeof out.data, value).ptr - out.data);
+    out.size = static_cast<size_t>(std::to_chars(out.data, out.data + sizeof out.data, value).ptr -
+                                   out.data);
     return out;
 }
 
 bool DecimalTextOf(double value, NumberText& out) {
     if (!std::isfinite(value)) return false;
     if (value == 0) value = 0;  // no "-0"
-    const auto res = std::to_chars(out.data, out.data + sizeof out.data, value, std::chars_format::fixed);
+    const auto res =
+        std::to_chars(out.data, out.data + sizeof out.data, value, std::chars_format::fixed);
     if (res.ec != std::errc()) return false;
     out.size = static_cast<size_t>(res.ptr - out.data);
     return true;
@@ -50,9 +54,11 @@ bool CanonicalDecimal(std::string_view text, std::string& out) {
     }
     const size_t point = text.find('.');
     std::string_view whole = text.substr(0, point);
-    std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
     if (whole.empty() && fraction.empty()) return false;
-    if (CountDigits(whole, 0) != whole.size() || CountDigits(fraction, 0) != fraction.size()) return false;
+    if (CountDigits(whole, 0) != whole.size() || CountDigits(fraction, 0) != fraction.size())
+        return false;
     while (!whole.empty() && whole[0] == '0') whole.remove_prefix(1);
     while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
     out.clear();

@@ -17,11 +17,13 @@ struct NumberText {
 
 // The text of an integer.
 NumberText IntegerText(int64_t value);
-// The shortest text that reads back as the same double, without exponent; false for NaN and infinities.
+// The shortest text that reads back as the same double, without exponent; false for NaN and
+// infinities.
 bool DecimalTextOf(double value, NumberText& out);
 // True when the text already has the decimal form ("-12", "0.50").
 bool IsDecimalText(std::string_view text);
-// Writes the canonical form of a decimal text that may have "+", leading or trailing zeros; false when it is none.
+// Writes the canonical form of a decimal text that may have "+", leading or trailing zeros; false
+// when it is none.
 bool CanonicalDecimal(std::string_view text, std::string& out);
 
 }  // namespace norvik::db

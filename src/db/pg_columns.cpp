@@ -33,25 +33,34 @@ bool ParseNumber(std::string_view text, T& out) {
 
 PgColumnKind PgKindOf(Oid type) {
     switch (type) {
-        case kBoolOid: return PgColumnKind::kBool;
+        case kBoolOid:
+            return PgColumnKind::kBool;
         case kInt2Oid:
         case kInt4Oid:
         case kInt8Oid:
-        case kOidOid: return PgColumnKind::kInteger;
+        case kOidOid:
+            return PgColumnKind::kInteger;
         case kFloat4Oid:
-        case kFloat8Oid: return PgColumnKind::kFloat;
-        case kNumericOid: return PgColumnKind::kNumeric;
+        case kFloat8Oid:
+            return PgColumnKind::kFloat;
+        case kNumericOid:
+            return PgColumnKind::kNumeric;
         case kDateOid:
         case kTimestampOid:
-        case kTimestampTzOid: return PgColumnKind::kDateTime;
-        case kTimeOid: return PgColumnKind::kTime;
-        default: return PgColumnKind::kText;
+        case kTimestampTzOid:
+            return PgColumnKind::kDateTime;
+        case kTimeOid:
+            return PgColumnKind::kTime;
+        default:
+            return PgColumnKind::kText;
     }
 }
 
 void ReadPgCell(std::string_view text, PgColumnKind kind, Value& slot) {
     switch (kind) {
-        case PgColumnKind::kBool: slot = text == "t"; return;
+        case PgColumnKind::kBool:
+            slot = text == "t";
+            return;
         case PgColumnKind::kInteger: {
             int64_t value = 0;
             if (ParseNumber(text, value)) {
@@ -78,13 +87,15 @@ void ReadPgCell(std::string_view text, PgColumnKind kind, Value& slot) {
         case PgColumnKind::kTime: {
             // Infinite or BC dates and years past 9999 stay text.
             DateTime value;
-            if (kind == PgColumnKind::kTime ? ParseTimeText(text, value) : ParseDateTimeText(text, value)) {
+            if (kind == PgColumnKind::kTime ? ParseTimeText(text, value)
+                                            : ParseDateTimeText(text, value)) {
                 slot = value;
                 return;
             }
             break;
         }
-        case PgColumnKind::kText: break;
+        case PgColumnKind::kText:
+            break;
     }
     AssignText(slot, text);
 }

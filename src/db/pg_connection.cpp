@@ -9,7 +9,8 @@
 
 namespace norvik::db {
 
-PgConnection::PgConnection(const std::string& url) : url_(url), db_(std::make_shared<PgDatabase>(url)) {}
+PgConnection::PgConnection(const std::string& url)
+    : url_(url), db_(std::make_shared<PgDatabase>(url)) {}
 
 int64_t PgConnection::Execute(const std::string& sql, const std::vector<Value>& params) {
     const NumberedSql numbered = NumberPlaceholders(sql);
@@ -22,7 +23,8 @@ int64_t PgConnection::Execute(const std::string& sql, const std::vector<Value>& 
     return count;
 }
 
-std::unique_ptr<RecordSet> PgConnection::OpenRecordSet(const std::string& sql, const std::vector<Value>& params) {
+std::unique_ptr<RecordSet> PgConnection::OpenRecordSet(const std::string& sql,
+                                                       const std::vector<Value>& params) {
     return PgRecordSet::Open(db_, sql, params);
 }
 

@@ -10,16 +10,17 @@
 namespace norvik::db {
 
 class PgConnection final : public Connection {
-public:
+  public:
     // Connects with the URL.
     explicit PgConnection(const std::string& url);
 
     const std::string& Url() const override { return url_; }
     int64_t Execute(const std::string& sql, const std::vector<Value>& params = {}) override;
-    std::unique_ptr<RecordSet> OpenRecordSet(const std::string& sql, const std::vector<Value>& params = {}) override;
+    std::unique_ptr<RecordSet> OpenRecordSet(const std::string& sql,
+                                             const std::vector<Value>& params = {}) override;
     std::string Dialect() const override { return "postgresql"; }
 
-private:
+  private:
     std::string url_;
     std::shared_ptr<PgDatabase> db_;
 };

@@ -30,12 +30,14 @@ PgDatabase::PgDatabase(const std::string& url) {
     }
 }
 
-PgDatabase::~PgDatabase() { PQfinish(conn_); }
+PgDatabase::~PgDatabase() {
+    PQfinish(conn_);
+}
 
 PgResult PgDatabase::Run(const std::string& sql, const PgParams* params) {
     PgResult result(params && params->Count() > 0
-                        ? PQexecParams(conn_, sql.c_str(), params->Count(), nullptr, params->Pointers(), nullptr,
-                                       nullptr, 0)
+                        ? PQexecParams(conn_, sql.c_str(), params->Count(), nullptr,
+                                       params->Pointers(), nullptr, nullptr, 0)
                         : PQexec(conn_, sql.c_str()));
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
@@ -43,7 +45,9 @@ PgResult PgDatabase::Run(const std::string& sql, const PgParams* params) {
     return result;
 }
 
-void PgDatabase::RunQuietly(const char* sql) noexcept { PQclear(PQexec(conn_, sql)); }
+void PgDatabase::RunQuietly(const char* sql) noexcept {
+    PQclear(PQexec(conn_, sql));
+}
 
 void PgDatabase::BeginRead() {
     if (readers_ == 0 && PQtransactionStatus(conn_) == PQTRANS_IDLE) {
@@ -56,11 +60,14 @@ void PgDatabase::BeginRead() {
 void PgDatabase::EndRead() noexcept {
     if (--readers_ > 0 || !ownsTransaction_) return;
     ownsTransaction_ = false;
-    // COMMIT of a failed transaction rolls it back; ROLLBACK covers a COMMIT that could not even be sent.
+    // COMMIT of a failed transaction rolls it back; ROLLBACK covers a COMMIT that could not even be
+    // sent.
     PgResult result(PQexec(conn_, "COMMIT"));
     if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK) RunQuietly("ROLLBACK");
 }
 
-std::string PgDatabase::NextCursorName() { return "norvik_cur_" + std::to_string(++cursors_); }
+std::string PgDatabase::NextCursorName() {
+    return "norvik_cur_" + std::to_string(++cursors_);
+}
 
 }  // namespace norvik::db

@@ -18,25 +18,28 @@ struct PgResultDeleter {
 using PgResult = std::unique_ptr<PGresult, PgResultDeleter>;
 
 class PgDatabase {
-public:
-    // Connects from a libpq URL with UTF-8 texts and ISO dates; raises kErrDatabase with libpq's message.
+  public:
+    // Connects from a libpq URL with UTF-8 texts and ISO dates; raises kErrDatabase with libpq's
+    // message.
     explicit PgDatabase(const std::string& url);
     ~PgDatabase();
     PgDatabase(const PgDatabase&) = delete;
     PgDatabase& operator=(const PgDatabase&) = delete;
 
-    // Runs a statement (several when there are no parameters); raises kErrDatabase unless it succeeded.
+    // Runs a statement (several when there are no parameters); raises kErrDatabase unless it
+    // succeeded.
     PgResult Run(const std::string& sql, const PgParams* params = nullptr);
     // Runs a statement whose failure does not matter.
     void RunQuietly(const char* sql) noexcept;
-    // Joins the read transaction of the record sets open now, beginning one when the session is idle.
+    // Joins the read transaction of the record sets open now, beginning one when the session is
+    // idle.
     void BeginRead();
     // Leaves it again; the last one out commits the transaction it began.
     void EndRead() noexcept;
     // A cursor name not used before in this session.
     std::string NextCursorName();
 
-private:
+  private:
     PGconn* conn_ = nullptr;
     int readers_ = 0;
     bool ownsTransaction_ = false;

@@ -11,7 +11,9 @@ namespace {
 std::string ParamText(const Value& value) {
     std::string text;
     switch (value.index()) {
-        case 1: text = IntegerText(std::get<int64_t>(value)).View(); break;
+        case 1:
+            text = IntegerText(std::get<int64_t>(value)).View();
+            break;
         case 2: {
             const double d = std::get<double>(value);
             if (std::isnan(d)) return "NaN";
@@ -21,11 +23,20 @@ std::string ParamText(const Value& value) {
             text = number.View();
             break;
         }
-        case 3: text = std::get<Decimal>(value).text; break;
-        case 4: text = std::get<std::string>(value); break;
-        case 5: AppendDateTimeParam(text, std::get<DateTime>(value)); break;
-        case 6: text = std::get<bool>(value) ? "1" : "0"; break;  // boolean and integer columns read "1"/"0"
-        default: break;
+        case 3:
+            text = std::get<Decimal>(value).text;
+            break;
+        case 4:
+            text = std::get<std::string>(value);
+            break;
+        case 5:
+            AppendDateTimeParam(text, std::get<DateTime>(value));
+            break;
+        case 6:
+            text = std::get<bool>(value) ? "1" : "0";
+            break;  // boolean and integer columns read "1"/"0"
+        default:
+            break;
     }
     return text;
 }
@@ -35,7 +46,8 @@ std::string ParamText(const Value& value) {
 PgParams::PgParams(const std::vector<Value>& values) {
     texts_.reserve(values.size());
     for (const Value& v : values) texts_.push_back(ParamText(v));
-    for (size_t i = 0; i < values.size(); ++i) pointers_.push_back(IsNull(values[i]) ? nullptr : texts_[i].c_str());
+    for (size_t i = 0; i < values.size(); ++i)
+        pointers_.push_back(IsNull(values[i]) ? nullptr : texts_[i].c_str());
 }
 
 }  // namespace norvik::db

@@ -10,7 +10,7 @@ namespace norvik::db {
 
 // Parameter values in the text form the server reads; null for a database null.
 class PgParams {
-public:
+  public:
     // Converts the values once.
     explicit PgParams(const std::vector<Value>& values);
     PgParams(const PgParams&) = delete;
@@ -20,7 +20,7 @@ public:
     // The texts as libpq takes them.
     const char* const* Pointers() const { return pointers_.data(); }
 
-private:
+  private:
     std::vector<std::string> texts_;
     std::vector<const char*> pointers_;
 };

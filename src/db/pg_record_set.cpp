@@ -21,7 +21,9 @@ std::unique_ptr<RecordSet> PgRecordSet::Open(std::shared_ptr<PgDatabase> db, con
     return set;
 }
 
-PgRecordSet::~PgRecordSet() { Close(); }
+PgRecordSet::~PgRecordSet() {
+    Close();
+}
 
 void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
     const NumberedSql body = NumberPlaceholders(TrimStatementEnd(sql));
@@ -73,7 +75,8 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
         if (PQgetisnull(batch, batchRow_, col)) {
             slots[i] = Null{};
         } else {
-            ReadPgCell({PQgetvalue(batch, batchRow_, col), static_cast<size_t>(PQgetlength(batch, batchRow_, col))},
+            ReadPgCell({PQgetvalue(batch, batchRow_, col),
+                        static_cast<size_t>(PQgetlength(batch, batchRow_, col))},
                        kinds_[i], slots[i]);
         }
     }

@@ -13,18 +13,19 @@
 namespace norvik::db {
 
 class PgRecordSet final : public StreamingRecordSet {
-public:
-    // Begins or joins the read transaction, counts the rows and declares a cursor up to its first row.
+  public:
+    // Begins or joins the read transaction, counts the rows and declares a cursor up to its first
+    // row.
     static std::unique_ptr<RecordSet> Open(std::shared_ptr<PgDatabase> db, const std::string& sql,
                                            const std::vector<Value>& params);
     ~PgRecordSet() override;
 
-protected:
+  protected:
     bool FetchRow(std::vector<Value>& slots) override;
     void Restart() override;
     void Release() noexcept override;
 
-private:
+  private:
     explicit PgRecordSet(std::shared_ptr<PgDatabase> db) : db_(std::move(db)) {}
     void Run(const std::string& sql, const std::vector<Value>& params);
     // Declares the cursor and fetches its first batch.

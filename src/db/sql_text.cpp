@@ -10,7 +10,8 @@ bool IsWordChar(char c) {
            static_cast<unsigned char>(c) >= 0x80;
 }
 
-// End of a '…' or "…" run starting at `pos`; a doubled quote stays inside, so does \' in E'…' strings.
+// End of a '…' or "…" run starting at `pos`; a doubled quote stays inside, so does \' in E'…'
+// strings.
 size_t QuotedEnd(std::string_view sql, size_t pos, bool backslashEscapes) {
     const char quote = sql[pos];
     for (size_t i = pos + 1; i < sql.size(); ++i) {
@@ -46,7 +47,9 @@ size_t BlockCommentEnd(std::string_view sql, size_t pos) {
 size_t DollarQuoteEnd(std::string_view sql, size_t pos) {
     if (pos > 0 && IsWordChar(sql[pos - 1])) return pos;
     size_t i = pos + 1;
-    while (i < sql.size() && IsWordChar(sql[i]) && !(i == pos + 1 && sql[i] >= '0' && sql[i] <= '9')) ++i;
+    while (i < sql.size() && IsWordChar(sql[i]) &&
+           !(i == pos + 1 && sql[i] >= '0' && sql[i] <= '9'))
+        ++i;
     if (i >= sql.size() || sql[i] != '$') return pos;
     const std::string_view tag = sql.substr(pos, i + 1 - pos);
     const size_t close = sql.find(tag, i + 1);
@@ -68,7 +71,8 @@ NumberedSql NumberPlaceholders(std::string_view sql) {
         const char c = sql[i];
         size_t end = i + 1;
         if (c == '\'') {
-            const bool escapes = i > 0 && (sql[i - 1] == 'E' || sql[i - 1] == 'e') && (i < 2 || !IsWordChar(sql[i - 2]));
+            const bool escapes = i > 0 && (sql[i - 1] == 'E' || sql[i - 1] == 'e') &&
+                                 (i < 2 || !IsWordChar(sql[i - 2]));
             end = QuotedEnd(sql, i, escapes);
         } else if (c == '"') {
             end = QuotedEnd(sql, i, false);

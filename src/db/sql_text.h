@@ -7,7 +7,8 @@
 
 namespace norvik::db {
 
-// The statement without trailing white space and semicolons, so that it can be nested in a subquery.
+// The statement without trailing white space and semicolons, so that it can be nested in a
+// subquery.
 std::string_view TrimStatementEnd(std::string_view sql);
 
 // A statement whose "?" markers were numbered $1..$n.

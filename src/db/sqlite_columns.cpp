@@ -10,7 +10,8 @@
 namespace norvik::db {
 namespace {
 
-// True when the type is `word` alone or followed by something other than a letter or digit ("DATE", "TIMESTAMP(3)").
+// True when the type is `word` alone or followed by something other than a letter or digit ("DATE",
+// "TIMESTAMP(3)").
 bool IsTypeWord(std::string_view type, std::string_view word) {
     if (type.substr(0, word.size()) != word) return false;
     if (type.size() == word.size()) return true;
@@ -26,12 +27,14 @@ std::string_view TextOf(sqlite3_stmt* stmt, int col) {
 void ReadText(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
     const std::string_view text = TextOf(stmt, col);
     DateTime dt;
-    if (kind == SqliteColumnKind::kDateTime && (ParseDateTimeText(text, dt) || ParseTimeText(text, dt))) {
+    if (kind == SqliteColumnKind::kDateTime &&
+        (ParseDateTimeText(text, dt) || ParseTimeText(text, dt))) {
         slot = dt;
         return;
     }
     if (kind == SqliteColumnKind::kDecimal) {
-        // Numeric affinity leaves only texts SQLite could not convert losslessly, so this path is rare.
+        // Numeric affinity leaves only texts SQLite could not convert losslessly, so this path is
+        // rare.
         std::string canonical;
         if (CanonicalDecimal(text, canonical)) {
             AssignDecimal(slot, canonical);
@@ -82,13 +85,18 @@ void ReadSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& s
             }
             break;
         }
-        case SQLITE_TEXT: ReadText(stmt, col, kind, slot); break;
+        case SQLITE_TEXT:
+            ReadText(stmt, col, kind, slot);
+            break;
         case SQLITE_BLOB: {
             const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, col));
-            AssignText(slot, {data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))});
+            AssignText(slot,
+                       {data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))});
             break;
         }
-        default: slot = Null{}; break;
+        default:
+            slot = Null{};
+            break;
     }
 }
 

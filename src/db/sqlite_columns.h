@@ -9,10 +9,10 @@ namespace norvik::db {
 
 // How a column's stored values are read.
 enum class SqliteColumnKind {
-    kStorage,  // as stored: integer, double, text, blob as text
-    kBool,     // integers as true/false
-    kDateTime, // date, date/time and time texts as DateTime
-    kDecimal,  // numbers and decimal texts as Decimal
+    kStorage,   // as stored: integer, double, text, blob as text
+    kBool,      // integers as true/false
+    kDateTime,  // date, date/time and time texts as DateTime
+    kDecimal,   // numbers and decimal texts as Decimal
 };
 
 // The kind for a declared type such as "DATE", "NUMERIC(12,2)", "BOOLEAN"; null for an expression.

@@ -20,17 +20,20 @@ int64_t SqliteConnection::Execute(const std::string& sql, const std::vector<Valu
         if (used + markers > params.size()) CheckParameterCount(used + markers, params.size());
         stmt.Bind(params, used);
         used += markers;
-        // sqlite3_changes keeps the count of the last INSERT/UPDATE/DELETE; only take it when this one changed rows.
+        // sqlite3_changes keeps the count of the last INSERT/UPDATE/DELETE; only take it when this
+        // one changed rows.
         const int64_t before = sqlite3_total_changes64(db_->Handle());
         while (stmt.Step()) {
         }
-        if (sqlite3_total_changes64(db_->Handle()) != before) changed += sqlite3_changes64(db_->Handle());
+        if (sqlite3_total_changes64(db_->Handle()) != before)
+            changed += sqlite3_changes64(db_->Handle());
     }
     CheckParameterCount(used, params.size());
     return changed;
 }
 
-std::unique_ptr<RecordSet> SqliteConnection::OpenRecordSet(const std::string& sql, const std::vector<Value>& params) {
+std::unique_ptr<RecordSet> SqliteConnection::OpenRecordSet(const std::string& sql,
+                                                           const std::vector<Value>& params) {
     return SqliteRecordSet::Open(db_, sql, params);
 }
 

@@ -10,16 +10,17 @@
 namespace norvik::db {
 
 class SqliteConnection final : public Connection {
-public:
+  public:
     // Opens or creates the file named after "sqlite:" in the URL.
     explicit SqliteConnection(const std::string& url);
 
     const std::string& Url() const override { return url_; }
     int64_t Execute(const std::string& sql, const std::vector<Value>& params = {}) override;
-    std::unique_ptr<RecordSet> OpenRecordSet(const std::string& sql, const std::vector<Value>& params = {}) override;
+    std::unique_ptr<RecordSet> OpenRecordSet(const std::string& sql,
+                                             const std::vector<Value>& params = {}) override;
     std::string Dialect() const override { return "sqlite"; }
 
-private:
+  private:
     std::string url_;
     std::shared_ptr<SqliteDatabase> db_;
 };

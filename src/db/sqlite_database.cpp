@@ -5,7 +5,11 @@
 namespace norvik::db {
 
 SqliteDatabase::SqliteDatabase(const std::string& path) {
-    const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // A connection and its record sets are used by one thread at a time, so SQLite's own locking is
+    // not needed.
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         sqlite3_close(db_);
@@ -17,9 +21,13 @@ SqliteDatabase::SqliteDatabase(const std::string& path) {
     sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
 }
 
-SqliteDatabase::~SqliteDatabase() { sqlite3_close_v2(db_); }
+SqliteDatabase::~SqliteDatabase() {
+    sqlite3_close_v2(db_);
+}
 
-void SqliteDatabase::Fail() const { ThrowDatabaseError(sqlite3_errmsg(db_)); }
+void SqliteDatabase::Fail() const {
+    ThrowDatabaseError(sqlite3_errmsg(db_));
+}
 
 void SqliteDatabase::BeginRead() {
     if (readers_ == 0 && sqlite3_get_autocommit(db_)) {

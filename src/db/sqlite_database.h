@@ -8,7 +8,7 @@
 namespace norvik::db {
 
 class SqliteDatabase {
-public:
+  public:
     // Opens or creates the database file in WAL mode; raises kErrDatabase with SQLite's message.
     explicit SqliteDatabase(const std::string& path);
     ~SqliteDatabase();
@@ -24,7 +24,7 @@ public:
     // Leaves it again; the last one out commits the transaction it began.
     void EndRead() noexcept;
 
-private:
+  private:
     sqlite3* db_ = nullptr;
     int readers_ = 0;
     bool ownsTransaction_ = false;

@@ -5,7 +5,8 @@
 
 namespace norvik::db {
 
-std::unique_ptr<RecordSet> SqliteRecordSet::Open(std::shared_ptr<SqliteDatabase> db, const std::string& sql,
+std::unique_ptr<RecordSet> SqliteRecordSet::Open(std::shared_ptr<SqliteDatabase> db,
+                                                 const std::string& sql,
                                                  const std::vector<Value>& params) {
     // Owned before anything is acquired, so that a failure on the way releases what was.
     std::unique_ptr<SqliteRecordSet> set(new SqliteRecordSet(std::move(db)));
@@ -13,7 +14,9 @@ std::unique_ptr<RecordSet> SqliteRecordSet::Open(std::shared_ptr<SqliteDatabase>
     return set;
 }
 
-SqliteRecordSet::~SqliteRecordSet() { Close(); }
+SqliteRecordSet::~SqliteRecordSet() {
+    Close();
+}
 
 void SqliteRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
     const std::string body(TrimStatementEnd(sql));
@@ -40,11 +43,14 @@ void SqliteRecordSet::Run(const std::string& sql, const std::vector<Value>& para
 
 bool SqliteRecordSet::FetchRow(std::vector<Value>& slots) {
     if (!stmt_->Step()) return false;
-    for (size_t i = 0; i < slots.size(); ++i) ReadSqliteCell(stmt_->Get(), static_cast<int>(i), kinds_[i], slots[i]);
+    for (size_t i = 0; i < slots.size(); ++i)
+        ReadSqliteCell(stmt_->Get(), static_cast<int>(i), kinds_[i], slots[i]);
     return true;
 }
 
-void SqliteRecordSet::Restart() { stmt_->Reset(); }
+void SqliteRecordSet::Restart() {
+    stmt_->Reset();
+}
 
 void SqliteRecordSet::Release() noexcept {
     stmt_.reset();

@@ -14,18 +14,20 @@
 namespace norvik::db {
 
 class SqliteRecordSet final : public StreamingRecordSet {
-public:
-    // Begins or joins the read transaction, counts the rows and runs the statement up to its first row.
-    static std::unique_ptr<RecordSet> Open(std::shared_ptr<SqliteDatabase> db, const std::string& sql,
+  public:
+    // Begins or joins the read transaction, counts the rows and runs the statement up to its first
+    // row.
+    static std::unique_ptr<RecordSet> Open(std::shared_ptr<SqliteDatabase> db,
+                                           const std::string& sql,
                                            const std::vector<Value>& params);
     ~SqliteRecordSet() override;
 
-protected:
+  protected:
     bool FetchRow(std::vector<Value>& slots) override;
     void Restart() override;
     void Release() noexcept override;
 
-private:
+  private:
     explicit SqliteRecordSet(std::shared_ptr<SqliteDatabase> db) : db_(std::move(db)) {}
     void Run(const std::string& sql, const std::vector<Value>& params);
 

@@ -9,43 +9,55 @@ namespace {
 
 int BindOne(sqlite3_stmt* stmt, int index, const Value& value) {
     switch (value.index()) {
-        case 0: return sqlite3_bind_null(stmt, index);
-        case 1: return sqlite3_bind_int64(stmt, index, std::get<int64_t>(value));
-        case 2: return sqlite3_bind_double(stmt, index, std::get<double>(value));
+        case 0:
+            return sqlite3_bind_null(stmt, index);
+        case 1:
+            return sqlite3_bind_int64(stmt, index, std::get<int64_t>(value));
+        case 2:
+            return sqlite3_bind_double(stmt, index, std::get<double>(value));
         case 3: {
             const std::string& text = std::get<Decimal>(value).text;
-            return sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+            return sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                                       SQLITE_UTF8);
         }
         case 4: {
             const std::string& text = std::get<std::string>(value);
-            return sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+            return sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                                       SQLITE_UTF8);
         }
         case 5: {
             std::string text;
             AppendDateTimeParam(text, std::get<DateTime>(value));
-            return sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+            return sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                                       SQLITE_UTF8);
         }
-        default: return sqlite3_bind_int(stmt, index, std::get<bool>(value) ? 1 : 0);
+        default:
+            return sqlite3_bind_int(stmt, index, std::get<bool>(value) ? 1 : 0);
     }
 }
 
 }  // namespace
 
-SqliteStatement::SqliteStatement(SqliteDatabase& db, std::string_view sql, std::string_view* rest) : db_(&db) {
+SqliteStatement::SqliteStatement(SqliteDatabase& db, std::string_view sql, std::string_view* rest)
+    : db_(&db) {
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db.Handle(), sql.data(), static_cast<int>(sql.size()), &stmt, &tail) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db.Handle(), sql.data(), static_cast<int>(sql.size()), &stmt, &tail) !=
+        SQLITE_OK)
         db.Fail();
     stmt_.reset(stmt);
     if (rest) *rest = sql.substr(static_cast<size_t>(tail - sql.data()));
 }
 
-int SqliteStatement::Markers() const { return sqlite3_bind_parameter_count(stmt_.get()); }
+int SqliteStatement::Markers() const {
+    return sqlite3_bind_parameter_count(stmt_.get());
+}
 
 void SqliteStatement::Bind(const std::vector<Value>& params, std::size_t first) {
     const int markers = Markers();
     for (int i = 0; i < markers && first + static_cast<size_t>(i) < params.size(); ++i) {
-        if (BindOne(stmt_.get(), i + 1, params[first + static_cast<size_t>(i)]) != SQLITE_OK) db_->Fail();
+        if (BindOne(stmt_.get(), i + 1, params[first + static_cast<size_t>(i)]) != SQLITE_OK)
+            db_->Fail();
     }
 }
 
@@ -56,6 +68,8 @@ bool SqliteStatement::Step() {
     db_->Fail();
 }
 
-void SqliteStatement::Reset() { sqlite3_reset(stmt_.get()); }
+void SqliteStatement::Reset() {
+    sqlite3_reset(stmt_.get());
+}
 
 }  // namespace norvik::db

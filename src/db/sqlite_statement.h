@@ -13,8 +13,9 @@
 namespace norvik::db {
 
 class SqliteStatement {
-public:
-    // Prepares the first statement of `sql`; `rest` receives the text after it. Raises kErrDatabase.
+  public:
+    // Prepares the first statement of `sql`; `rest` receives the text after it. Raises
+    // kErrDatabase.
     SqliteStatement(SqliteDatabase& db, std::string_view sql, std::string_view* rest = nullptr);
 
     // False when the text held only white space or comments.
@@ -30,7 +31,7 @@ public:
     // Rewinds it to run again with the same parameters.
     void Reset();
 
-private:
+  private:
     struct Finalizer {
         void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
     };

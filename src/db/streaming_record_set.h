@@ -1,5 +1,6 @@
 #pragma once
-// The record set semantics both back ends share: row numbers, moving, the kept last row, column lookup.
+// The record set semantics both back ends share: row numbers, moving, the kept last row, column
+// lookup.
 
 #include <cstdint>
 #include <string>
@@ -10,7 +11,7 @@
 namespace norvik::db {
 
 class StreamingRecordSet : public RecordSet {
-public:
+  public:
     bool Eof() const override { return eof_; }
     int64_t RecordCount() const override { return count_; }
     int64_t Bookmark() const override;
@@ -24,23 +25,24 @@ public:
     using RecordSet::Item;
     void Close() override;
 
-protected:
+  protected:
     // Reads the next row into the slots; at the end returns false and leaves the slots as they are.
     virtual bool FetchRow(std::vector<Value>& slots) = 0;
-    // Runs the statement again in the same read transaction, so that FetchRow yields the first row next.
+    // Runs the statement again in the same read transaction, so that FetchRow yields the first row
+    // next.
     virtual void Restart() = 0;
     // Ends the statement and its share of the read transaction; runs once and must not throw.
     virtual void Release() noexcept = 0;
     // Completes the opening once the statement runs: column names, row count, then the first row.
     void Start(std::vector<std::string> names, int64_t count);
 
-private:
+  private:
     void Advance();
 
     std::vector<std::string> names_;
     std::vector<Value> slots_;
     int64_t count_ = 0;
-    int64_t row_ = 0;        // number of the row in the slots, counted since the statement (re)started
+    int64_t row_ = 0;  // number of the row in the slots, counted since the statement (re)started
     bool exhausted_ = true;  // the statement reported its end
     bool eof_ = true;
     bool closed_ = false;

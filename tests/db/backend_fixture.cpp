@@ -11,7 +11,8 @@ namespace norvik::db::test {
 
 void BackendTest::SetUp() {
     if (GetParam() == "sqlite") {
-        std::string pattern = (std::filesystem::temp_directory_path() / "norvik-db-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "norvik-db-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         folder_ = pattern;
         db_ = Connection::Open("sqlite:" + (folder_ / "host.sqlite").string());
@@ -22,11 +23,12 @@ void BackendTest::SetUp() {
         if (std::getenv("NORVIK_REQUIRE_PG")) FAIL() << "NORVIK_TEST_PG_URL is not set";
         GTEST_SKIP() << "NORVIK_TEST_PG_URL is not set";
     }
-    // ctest runs tests in parallel processes: each gets its own schema, reached through the URL by Reopen() too.
+    // Parallel test processes each get a schema of their own; the URL carries it to Reopen().
     adminUrl_ = url;
     schema_ = "norvik_t" + std::to_string(getpid()) + "_" +
               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count() % 1000000);
-    Connection::Open(adminUrl_)->Execute("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE; CREATE SCHEMA " + schema_);
+    Connection::Open(adminUrl_)->Execute("DROP SCHEMA IF EXISTS " + schema_ +
+                                         " CASCADE; CREATE SCHEMA " + schema_);
     const char glue = adminUrl_.find('?') == std::string::npos ? '?' : '&';
     db_ = Connection::Open(adminUrl_ + glue + "options=-csearch_path%3D" + schema_);
 }
@@ -34,13 +36,17 @@ void BackendTest::SetUp() {
 void BackendTest::TearDown() {
     db_.reset();
     if (!folder_.empty()) std::filesystem::remove_all(folder_);
-    if (!schema_.empty()) Connection::Open(adminUrl_)->Execute("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
+    if (!schema_.empty())
+        Connection::Open(adminUrl_)->Execute("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
 }
 
-std::string Describe(const Value& value) { return std::to_string(value.index()) + ":" + ToText(value); }
+std::string Describe(const Value& value) {
+    return std::to_string(value.index()) + ":" + ToText(value);
+}
 
 bool SameValue(const Value& a, const Value& b) {
-    if (std::holds_alternative<Decimal>(a) && std::holds_alternative<Decimal>(b)) return ToText(a) == ToText(b);
+    if (std::holds_alternative<Decimal>(a) && std::holds_alternative<Decimal>(b))
+        return ToText(a) == ToText(b);
     return a == b;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Runs a test against each back end: a fresh SQLite file, and a private schema on the PostgreSQL server.
+// Runs a test against each back end: a fresh SQLite file, and a private schema on the PostgreSQL
+// server.
 
 #include <gtest/gtest.h>
 
@@ -14,13 +15,13 @@
 namespace norvik::db::test {
 
 class BackendTest : public ::testing::TestWithParam<std::string> {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
     std::shared_ptr<Connection> db_;
 
-private:
+  private:
     std::filesystem::path folder_;
     std::string adminUrl_;
     std::string schema_;

@@ -7,17 +7,21 @@ namespace {
 
 // 2500 rows numbered 1..2500, more than one batch of the PostgreSQL cursor.
 const char* const kSeries =
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2500) SELECT i FROM n";
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2500) SELECT i FROM "
+    "n";
 
-int64_t Int(const Value& v) { return std::get<int64_t>(v); }
+int64_t Int(const Value& v) {
+    return std::get<int64_t>(v);
+}
 
 class RecordSetTest : public BackendTest {
-protected:
+  protected:
     void SetUp() override {
         BackendTest::SetUp();
         if (!db_) return;
         db_->Execute("CREATE TABLE items (id INTEGER, name VARCHAR(20))");
-        for (int64_t i = 1; i <= 5; ++i) db_->Execute("INSERT INTO items VALUES (?, ?)", {i, "Nr. " + std::to_string(i)});
+        for (int64_t i = 1; i <= 5; ++i)
+            db_->Execute("INSERT INTO items VALUES (?, ?)", {i, "Nr. " + std::to_string(i)});
     }
 };
 

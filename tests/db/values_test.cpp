@@ -19,7 +19,8 @@ const TypedCase kTypedCases[] = {
     {"NUMERIC(12,2)", Decimal{"-1234.5"}, Decimal{"-1234.5"}},
     {"NUMERIC(12,2)", int64_t{7}, Decimal{"7"}},
     {"NUMERIC(12,2)", 0.1, Decimal{"0.1"}},
-    {"VARCHAR(40)", std::string("Grüße aus Köln: ÄÖÜ äöü ß"), std::string("Grüße aus Köln: ÄÖÜ äöü ß")},
+    {"VARCHAR(40)", std::string("Grüße aus Köln: ÄÖÜ äöü ß"),
+     std::string("Grüße aus Köln: ÄÖÜ äöü ß")},
     {"TEXT", std::string(), std::string()},
     {"DATE", DateTime{2004, 12, 31}, DateTime{2004, 12, 31}},
     {"DATE", Null{}, Null{}},
@@ -29,17 +30,19 @@ const TypedCase kTypedCases[] = {
     {"BOOLEAN", true, true},
     {"BOOLEAN", false, false},
     {"DATE", std::string("2004-12-31T08:15"), DateTime{2004, 12, 31, 8, 15, 0}, "sqlite"},
-    {"DATETIME", std::string("2004-12-31 08:15:30.750"), DateTime{2004, 12, 31, 8, 15, 30}, "sqlite"},
+    {"DATETIME", std::string("2004-12-31 08:15:30.750"), DateTime{2004, 12, 31, 8, 15, 30},
+     "sqlite"},
     {"DATE", std::string("unbekannt"), std::string("unbekannt"), "sqlite"},
     {"DATE", int64_t{20041231}, int64_t{20041231}, "sqlite"},
     {"DECIMAL(10,3)", std::string("+007.250"), Decimal{"7.25"}, "sqlite"},
     {"BLOB", std::string("a\0b", 3), std::string("a\0b", 3), "sqlite"},
-    {"TIMESTAMPTZ", std::string("2004-12-31 13:45:07.6"), DateTime{2004, 12, 31, 13, 45, 7}, "postgresql"},
+    {"TIMESTAMPTZ", std::string("2004-12-31 13:45:07.6"), DateTime{2004, 12, 31, 13, 45, 7},
+     "postgresql"},
     {"SMALLINT", int64_t{-7}, int64_t{-7}, "postgresql"},
     {"REAL", 1.5, 1.5, "postgresql"},
     {"NUMERIC", std::string("-0.000100"), Decimal{"-0.000100"}, "postgresql"},
-    {"UUID", std::string("a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11"), std::string("a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11"),
-     "postgresql"},
+    {"UUID", std::string("a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11"),
+     std::string("a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11"), "postgresql"},
 };
 
 TEST_P(BackendTest, ColumnsYieldTypedValues) {
@@ -67,10 +70,12 @@ TEST_P(BackendTest, ExpressionsKeepTheirOwnType) {
 TEST_P(BackendTest, ParametersFilterRecordSets) {
     db_->Execute("CREATE TABLE p (id INTEGER, d DATE, name VARCHAR(20))");
     for (int64_t i = 1; i <= 4; ++i)
-        db_->Execute("INSERT INTO p VALUES (?, ?, ?)", {i, DateTime{2004, 1, static_cast<int>(i)}, std::string("n?")});
+        db_->Execute("INSERT INTO p VALUES (?, ?, ?)",
+                     {i, DateTime{2004, 1, static_cast<int>(i)}, std::string("n?")});
     // A "?" inside a literal is text, not a parameter.
-    auto rs = db_->OpenRecordSet("SELECT '?' AS q, id FROM p WHERE d >= ? AND name = ? -- id?\nORDER BY id;",
-                                 {DateTime{2004, 1, 3}, std::string("n?")});
+    auto rs = db_->OpenRecordSet(
+        "SELECT '?' AS q, id FROM p WHERE d >= ? AND name = ? -- id?\nORDER BY id;",
+        {DateTime{2004, 1, 3}, std::string("n?")});
     EXPECT_EQ(rs->RecordCount(), 2);
     EXPECT_EQ(rs->Item("q"), Value(std::string("?")));
     EXPECT_EQ(rs->Item("id"), Value(int64_t{3}));
