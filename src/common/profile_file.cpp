@@ -7,16 +7,15 @@ namespace norvik {
 namespace {
 
 // A value enclosed in a pair of matching quotes loses them; a lone quote stays.
-std::string_view StripQuotes(std::string_view v) {
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-        return v.substr(1, v.size() - 2);
-    return v;
+bool IsQuoted(std::string_view v) {
+    return v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
 }
 
 }  // namespace
 
-ProfileFile ProfileFile::Parse(std::string_view bytes) {
+ProfileFile ProfileFile::Parse(std::string_view bytes, bool utf8) {
     ProfileFile profile;
+    auto decode = [utf8](std::string_view b) { return utf8 ? std::string(b) : Cp1252ToUtf8(b); };
     std::string section;
     bool inSection = false;
     ForEachLine(bytes, [&](std::string_view line) {
@@ -25,7 +24,7 @@ ProfileFile ProfileFile::Parse(std::string_view bytes) {
         if (line.front() == '[') {
             const size_t close = line.find(']');
             std::string_view name = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
-            section = LowerCase(Cp1252ToUtf8(TrimWhite(name)));
+            section = LowerCase(decode(TrimWhite(name)));
             inSection = true;
             return;
         }
@@ -34,26 +33,39 @@ ProfileFile ProfileFile::Parse(std::string_view bytes) {
         std::string_view value = TrimWhite(line.substr(eq + 1));
         if (value.size() > kMaxValue) value = value.substr(0, kMaxValue);
         profile.entries_.push_back(
-            {section, LowerCase(Cp1252ToUtf8(TrimWhite(line.substr(0, eq)))),
-             Cp1252ToUtf8(StripQuotes(value))});
+            {section, LowerCase(decode(TrimWhite(line.substr(0, eq)))),
+             decode(IsQuoted(value) ? value.substr(1, value.size() - 2) : value),
+             IsQuoted(value) ? value.front() : '\0'});
     });
     return profile;
 }
 
-ProfileFile ProfileFile::Load(std::string_view path) {
+ProfileFile ProfileFile::Load(std::string_view path, bool utf8) {
     try {
-        return Parse(ReadFileBytes(path, kMaxBytes));
+        return Parse(ReadFileBytes(path, kMaxBytes), utf8);
     } catch (...) {
         return ProfileFile();
     }
 }
 
-std::optional<std::string> ProfileFile::Find(std::string_view section, std::string_view key) const {
+const ProfileFile::Entry* ProfileFile::FindEntry(std::string_view section, std::string_view key) const {
     const std::string s = LowerCase(section);
     const std::string k = LowerCase(key);
     for (const Entry& e : entries_)
-        if (e.section == s && e.key == k) return e.value;
+        if (e.section == s && e.key == k) return &e;
+    return nullptr;
+}
+
+std::optional<std::string> ProfileFile::Find(std::string_view section, std::string_view key) const {
+    if (const Entry* e = FindEntry(section, key)) return e->value;
     return std::nullopt;
+}
+
+std::optional<std::string> ProfileFile::FindRaw(std::string_view section, std::string_view key) const {
+    const Entry* e = FindEntry(section, key);
+    if (!e) return std::nullopt;
+    if (e->quote == '\0') return e->value;
+    return e->quote + e->value + e->quote;
 }
 
 std::string ProfileFile::Read(std::string_view section, std::string_view key,

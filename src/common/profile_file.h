@@ -15,13 +15,15 @@ public:
     // Values are cut to this many characters.
     static constexpr size_t kMaxValue = 4095;
 
-    // Parses Windows-1252 bytes.
-    static ProfileFile Parse(std::string_view bytes);
+    // Parses Windows-1252 bytes (or UTF-8 text, for the component's own files).
+    static ProfileFile Parse(std::string_view bytes, bool utf8 = false);
     // Reads and parses a file; a missing or unreadable file gives an empty profile.
-    static ProfileFile Load(std::string_view path);
+    static ProfileFile Load(std::string_view path, bool utf8 = false);
 
     // The value of a key (section and key compared without regard to case; the first of duplicates).
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+    // The value of a key as it stands in the file, enclosing quotes kept.
+    std::optional<std::string> FindRaw(std::string_view section, std::string_view key) const;
     // The value of a key, or the default when the section or key is missing.
     std::string Read(std::string_view section, std::string_view key, std::string_view def) const;
 
@@ -29,8 +31,10 @@ private:
     struct Entry {
         std::string section;  // lower case
         std::string key;      // lower case
-        std::string value;    // UTF-8, quotes removed
+        std::string value;    // UTF-8, enclosing quotes removed
+        char quote;           // the quote the value stood in, or 0
     };
+    const Entry* FindEntry(std::string_view section, std::string_view key) const;
     std::vector<Entry> entries_;
 };
 

@@ -84,9 +84,10 @@ void ReadSelections(const ProfileFile& profile, TQExportDef& def) {
     for (int i = 1; i <= 12; ++i) {
         char key[8];
         std::snprintf(key, sizeof key, "Sel%02d", i);
-        std::string value = profile.Read("Selektion", key, "");
+        // Taken as written: dropping the enclosing quotes would break a line whose last field is "".
+        std::string value = profile.FindRaw("Selektion", key).value_or("");
         if (value.empty()) continue;
-        // The profile reader drops the quotes of a value enclosed in them; put them back.
+        // A hand-written line with neither end quoted is one field.
         if (value.front() != '"' && value.back() != '"') value = "\"" + value + "\"";
         auto sel = std::make_shared<TQSelection>();
         sel->Name = key;

@@ -1,0 +1,73 @@
+#include "standalone/cli_context.h"
+
+#include <filesystem>
+#include <ostream>
+
+#include "common/text_codec.h"
+#include "host/file_list.h"
+#include "host/module_state.h"
+
+namespace norvik::standalone {
+
+void CountingMessages::ReportError(const std::string& className, const std::string& operation,
+                                   int32_t number, const std::string& description, bool flag) {
+    ++errors;
+    ConsoleHostMessages::ReportError(className, operation, number, description, flag);
+}
+
+CliContext::CliContext(std::string homeOption, std::string userOption, std::ostream& o)
+    : out(o), home_(ResolveHome(homeOption)), userOption_(std::move(userOption)) {
+    config_ = LoadHostConfig(home_, userOption_);
+}
+
+void CliContext::StartSession(bool answerYes) {
+    if (messages_) return;
+    messages_ = std::make_shared<CountingMessages>(answerYes);
+    SetHostMessages(messages_);
+    SessionStart(OpenSession(config_));
+}
+
+std::string CliContext::ResolveDefinition(const std::string& file, int32_t mode) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(file, ec)) return file;
+    StartSession();
+    const int32_t count = GetFileList(mode);
+    for (int32_t i = 0; i < count; ++i)
+        if (EqualsIgnoreCase(gFileList[i][0], file)) return gFileList[i][1];
+    throw UsageError("unbekannte Datei oder Definition: " + file);
+}
+
+std::string TakeOption(std::vector<std::string>& args, const std::string& name) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == name) {
+            if (i + 1 >= args.size()) throw UsageError(name + " braucht einen Wert");
+            std::string value = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            return value;
+        }
+        if (args[i].rfind(name + "=", 0) == 0) {
+            std::string value = args[i].substr(name.size() + 1);
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+            return value;
+        }
+    }
+    return "";
+}
+
+bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == name) {
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+void ExpectArguments(const std::vector<std::string>& args, size_t min, size_t max, const std::string& usage) {
+    for (const std::string& a : args)
+        if (a.size() > 1 && a.rfind("--", 0) == 0) throw UsageError("unbekannte Option " + a + " (" + usage + ")");
+    if (args.size() < min || args.size() > max) throw UsageError("Aufruf: " + usage);
+}
+
+}  // namespace norvik::standalone

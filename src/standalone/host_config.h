@@ -1,0 +1,28 @@
+#pragma once
+// The standalone host's configuration: the home folder and its norvik-export.ini.
+
+#include <memory>
+#include <string>
+
+#include "host/host_session.h"
+
+namespace norvik::standalone {
+
+// Where the host keeps its database, folders and definitions.
+struct HostConfig {
+    std::string home;                  // the home folder, with a trailing "/"
+    std::string databaseUrl;           // the host database
+    std::string userName;              // the user of the session
+    HostEnvironment environment;       // folders handed to the component
+};
+
+// The home: the given folder, else $NORVIK_EXPORT_HOME, else ~/.local/share/norvik-export.
+std::string ResolveHome(const std::string& option);
+// The configuration of a home: norvik-export.ini where present, defaults for what it lacks.
+HostConfig LoadHostConfig(const std::string& home, const std::string& userOption);
+// The text of a norvik-export.ini that states the configuration.
+std::string HostConfigText(const HostConfig& config);
+// Opens the database and builds the session for the component; raises VbError when it cannot.
+std::shared_ptr<HostSession> OpenSession(const HostConfig& config);
+
+}  // namespace norvik::standalone

@@ -1,0 +1,95 @@
+#include "common/profile_file.h"
+
+#include <gtest/gtest.h>
+
+#include "common/text_codec.h"
+#include "support/test_support.h"
+
+namespace norvik {
+namespace {
+
+const char* const kProfile =
+    "; Kommentar=kein Schlüssel\r\n"
+    "vorher=ohne Abschnitt\r\n"
+    "[Allgemein]\r\n"
+    "Name=Erster\r\n"
+    "name=Zweiter\r\n"
+    "  FeldLänge =  Fix  \r\n"
+    "Leer=\r\n"
+    "Zitat=\"mit Anführung\"\r\n"
+    "Einzel='einfach'\r\n"
+    "Anfuehrung=\"\r\n"
+    "Halb=\"A\";\"B\r\n"
+    "[ selektion ]\n"
+    "Sel01=\"A\";\"\"\n"
+    "ohne Gleichheitszeichen\r"
+    "Letzter=Wert";
+
+TEST(ProfileFile, ReadsWithTheWindowsSemantics) {
+    const ProfileFile p = ProfileFile::Parse(Utf8ToCp1252(kProfile));
+    const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
+        {{"Allgemein", "Name"}, "Erster"},           // first of duplicate keys wins
+        {{"ALLGEMEIN", "feldlänge"}, "Fix"},         // case ignored, umlaut too; blanks trimmed
+        {{"Allgemein", "FELDLÄNGE"}, "Fix"},
+        {{"Allgemein", "Leer"}, ""},                 // present but empty: "", not the default
+        {{"Allgemein", "Zitat"}, "mit Anführung"},
+        {{"Allgemein", "Einzel"}, "einfach"},
+        {{"Allgemein", "Anfuehrung"}, "\""},         // a lone quote stays
+        {{"Allgemein", "Halb"}, "\"A\";\"B"},        // not enclosed: kept
+        {{"Selektion", "Sel01"}, "A\";\""},
+        {{"Selektion", "Letzter"}, "Wert"},          // CR alone ends a line, no final line end
+        {{"Allgemein", "vorher"}, "<default>"},      // keys before any section belong to none
+        {{"Allgemein", "Kommentar"}, "<default>"},
+        {{"Fehlt", "Name"}, "<default>"},
+    };
+    for (const auto& [where, expected] : cases)
+        EXPECT_EQ(p.Read(where.first, where.second, "<default>"), expected) << where.first << "/" << where.second;
+    EXPECT_EQ(p.FindRaw("Selektion", "Sel01"), "\"A\";\"\"");
+}
+
+TEST(ProfileFile, MissingBinaryAndHugeFilesNeverFail) {
+    test::TempDir dir;
+    EXPECT_EQ(ReadProfileString(dir.file("fehlt.EXP"), "Allgemein", "Name", "d"), "d");
+    EXPECT_EQ(ReadProfileString(dir.path().string(), "Allgemein", "Name", "d"), "d");  // a folder
+
+    const char raw[] = "[Allgemein]\r\nName=A\0B\xff\x81\r\n\0\x01\x02[\x80]=\r\n";
+    const std::string binary(raw, sizeof raw - 1);
+    test::WriteBytes(dir.file("bin.EXP"), binary);
+    EXPECT_EQ(ReadProfileString(dir.file("bin.EXP"), "Allgemein", "Name", "d"), std::string("A\0Bÿ\xc2\x81", 7));
+
+    // Values are cut to 4095 characters, a line of 100 000 is no problem.
+    const std::string longValue(100000, 'x');
+    test::WriteBytes(dir.file("lang.EXP"), "[Allgemein]\r\nName=" + longValue + "\r\nInfo=i\r\n");
+    EXPECT_EQ(ReadProfileString(dir.file("lang.EXP"), "Allgemein", "Name", ""), std::string(4095, 'x'));
+    EXPECT_EQ(ReadProfileString(dir.file("lang.EXP"), "Allgemein", "Info", ""), "i");
+}
+
+TEST(TextCodec, ConvertsWindows1252BothWays) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+    const std::string utf8 = Cp1252ToUtf8(all);
+    EXPECT_EQ(Utf8ToCp1252(utf8), all);  // every byte survives, the unassigned ones too
+    EXPECT_EQ(Cp1252ToUtf8("\x80\x84\x9a"), "€„š");
+
+    std::string out;
+    EXPECT_EQ(AppendCp1252(out, "Łódź → €"), 3u);  // Ł, ź and the arrow
+    EXPECT_EQ(out, "?\xf3" "d? ? \x80");
+    out.clear();
+    EXPECT_EQ(AppendCp1252(out, "a\xff\xc3"), 2u);  // malformed UTF-8 is written as "?"
+    EXPECT_EQ(out, "a??");
+}
+
+TEST(TextCodec, CountsCutsAndCasesCharacters) {
+    EXPECT_EQ(CharCount("Müller"), 6u);
+    EXPECT_EQ(LeftChars("Müller", 2), "Mü");
+    EXPECT_EQ(RightChars("Größe", 3), "öße");
+    EXPECT_EQ(RightChars("ab", 5), "ab");
+    EXPECT_EQ(UpperCase("straße äöü"), "STRAßE ÄÖÜ");
+    EXPECT_EQ(LowerCase("ÄÖÜ Œ"), "äöü œ");
+    EXPECT_TRUE(EqualsIgnoreCase("Kundenauskunft", "KUNDENAUSKUNFT"));
+    EXPECT_TRUE(EqualsIgnoreCase("Größe", "GRÖSSE") == false);
+    EXPECT_FALSE(EqualsIgnoreCase("abc", "abcd"));
+}
+
+}  // namespace
+}  // namespace norvik

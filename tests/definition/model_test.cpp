@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "common/vb_error.h"
+#include "definition/tq_model.h"
+#include "support/session/session_fixture.h"
+
+namespace norvik {
+namespace {
+
+using ModelTest = test::SessionFixture;
+
+std::shared_ptr<TQParam> Param(const std::string& name) {
+    auto p = std::make_shared<TQParam>();
+    p->Name = name;
+    return p;
+}
+
+int32_t ErrorOf(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const VbError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+TEST_F(ModelTest, NewObjectsAreEmpty) {
+    TQExportDef def;
+    EXPECT_EQ(def.Records->Count() + def.Selections->Count() + def.Parameter->Count(), 0);
+    EXPECT_EQ(def.Schnittstelle + def.FeldLänge + def.Anfügen + def.Abschnitt, "");
+    EXPECT_EQ(def.AnzahlDatensätze, 0);
+    TQRecord rec;
+    EXPECT_EQ(rec.Fields->Count(), 0);
+    EXPECT_EQ(rec.FieldTyp, Standard);
+}
+
+TEST_F(ModelTest, ParametersAreKeyedByTheirFirstNameIgnoringCase) {
+    TQParameter params;
+    auto first = Param("Mandant");
+    EXPECT_EQ(params.Add(first), first);
+    EXPECT_EQ(params.Add(Param("MANDANT")), nullptr);
+    EXPECT_EQ(params.Count(), 1);
+    ASSERT_EQ(messages->calls.size(), 1u);
+    EXPECT_EQ(messages->calls[0].kind, "ShowMessage");
+    EXPECT_EQ(messages->calls[0].text, "Fehler beim hinzufügen eines Elementes!");
+    EXPECT_EQ(params.Item("mAnDaNt"), first);
+
+    first->Name = "Firma";  // the key stays what it was
+    EXPECT_EQ(params.Item("mandant"), first);
+    EXPECT_EQ(ErrorOf([&] { params.Item("Firma"); }), kErrInvalidArgument);
+
+    params.Add(Param("Zweiter"));
+    params.Remove(1);
+    EXPECT_EQ(params.Item(1)->Name, "Zweiter");
+    EXPECT_EQ(ErrorOf([&] { params.Item("mandant"); }), kErrInvalidArgument);
+    EXPECT_NE(params.Add(Param("Mandant")), nullptr);  // the key is free again
+}
+
+TEST_F(ModelTest, CollectionsAreOneBasedAndKeepTheOrderOfAdding) {
+    TQRecord rec;
+    auto field = std::make_shared<TQField>();
+    rec.AddField(field);
+    rec.AddField(field);  // the same object twice
+    auto other = std::make_shared<TQField>();
+    other->Name = "zwei";
+    rec.AddField(other);
+    EXPECT_EQ(rec.Fields->Count(), 3);
+    EXPECT_EQ(rec.Fields->Item(1), rec.Fields->Item(2));
+    std::vector<std::shared_ptr<TQField>> seen(rec.Fields->begin(), rec.Fields->end());
+    EXPECT_EQ(seen.back(), other);
+    EXPECT_EQ(ErrorOf([&] { rec.Fields->Item(0); }), kErrOutOfRange);
+    EXPECT_EQ(ErrorOf([&] { rec.Fields->Item(4); }), kErrOutOfRange);
+    EXPECT_EQ(ErrorOf([&] { rec.Fields->Remove(4); }), kErrOutOfRange);
+
+    TQExportDef def;
+    auto shared = std::make_shared<TQRecords>();
+    def.Records = shared;  // setting a collection shares it
+    def.AddRecord(std::make_shared<TQRecord>());
+    EXPECT_EQ(shared->Count(), 1);
+}
+
+}  // namespace
+}  // namespace norvik

@@ -1,0 +1,48 @@
+#pragma once
+// Shared test fixtures: temporary folders, a started component session, recorded messages.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+
+namespace norvik::test {
+
+// A fresh folder under /tmp, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // The folder, without a trailing separator.
+    const std::filesystem::path& path() const { return path_; }
+    // A path inside the folder, as text.
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Writes bytes to a file, creating its folders.
+void WriteBytes(const std::string& path, const std::string& bytes);
+// Reads a whole file as bytes.
+std::string ReadBytes(const std::string& path);
+// Windows-1252 bytes with CR LF from UTF-8 lines written with LF.
+std::string DefinitionBytes(const std::string& utf8WithLf);
+
+// The PostgreSQL URL of the test server, or empty (then the test skips, or fails when it is required).
+std::string PostgresUrl();
+// Skips (or, when PostgreSQL is required, fails) the current test when there is no PostgreSQL.
+#define NORVIK_REQUIRE_POSTGRES(url)                                                 \
+    do {                                                                            \
+        if ((url).empty()) {                                                        \
+            if (std::getenv("NORVIK_REQUIRE_PG")) FAIL() << "NORVIK_TEST_PG_URL unset"; \
+            GTEST_SKIP() << "no PostgreSQL server";                                 \
+        }                                                                           \
+    } while (0)
+
+}  // namespace norvik::test
