@@ -29,9 +29,10 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
         {"save", CommandSave}, {"new", CommandNew},   {"settings", CommandSettings},
     };
     try {
-        if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-            (args.empty() ? err : out) << kUsage;
-            return args.empty() ? 2 : 0;
+        if (args.empty()) throw UsageError("kein Befehl angegeben (norvik-export --help zeigt die Befehle)");
+        if (args[0] == "--help" || args[0] == "-h") {
+            out << kUsage;
+            return 0;
         }
         // Global options stand before the command.
         std::string home, user;
@@ -45,7 +46,7 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
             if (!u.empty()) user = u;
             args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(before - head.size()));
         }
-        if (args.empty()) throw UsageError("kein Befehl angegeben");
+        if (args.empty()) throw UsageError("kein Befehl angegeben (norvik-export --help zeigt die Befehle)");
         const auto it = commands.find(args[0]);
         if (it == commands.end()) throw UsageError("unbekannter Befehl " + args[0]);
         CliContext ctx(home, user, out);

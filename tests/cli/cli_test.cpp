@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "common/text_codec.h"
+#include "definition/exp_writer.h"
+#include "support/test_support.h"
+
+namespace norvik {
+namespace {
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1); }
+
+    // Runs norvik-export with the test's home.
+    Result Run(const std::vector<std::string>& args, bool withHome = true) {
+        std::string cmd = Quote(NORVIK_CLI);
+        if (withHome) cmd += " --home " + Quote(home());
+        for (const auto& a : args) cmd += " " + Quote(a);
+        cmd += " >" + Quote(dir.file("out.txt")) + " 2>" + Quote(dir.file("err.txt")) + " </dev/null";
+        const int status = std::system(cmd.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadBytes(dir.file("out.txt")),
+                test::ReadBytes(dir.file("err.txt"))};
+    }
+    std::string home() const { return dir.file("home"); }
+    std::string Demo() {
+        const Result r = Run({"demo"});
+        EXPECT_EQ(r.code, 0) << r.err;
+        return home() + "/Drivers/Export/";
+    }
+
+    test::TempDir dir;
+};
+
+// The golden text with the home and the date filled in and the comment box padded, as the file holds it.
+std::string Golden(const std::string& name, const std::string& home) {
+    std::string text = test::ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/cli/golden/" + name);
+    std::string out;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        for (const auto& [key, value] : {std::pair<std::string, std::string>{"{HOME}", home}, {"{DATE}", TodayText()}})
+            for (size_t p; (p = line.find(key)) != std::string::npos;) line.replace(p, key.size(), value);
+        if (line.rfind(";*", 0) == 0 && line.rfind(";**", 0) != 0)
+            line += std::string(75 - CharCount(line), ' ') + "*";
+        if (end < text.size()) out += line + "\n";
+        else if (!line.empty()) out += line;
+        start = end + 1;
+    }
+    return test::DefinitionBytes(out);
+}
+
+TEST_F(CliTest, DemoHomeListsShowsAndWritesBack) {
+    const std::string exports = Demo();
+    EXPECT_TRUE(std::filesystem::exists(home() + "/host.sqlite"));
+    EXPECT_TRUE(std::filesystem::exists(home() + "/norvik-export.ini"));
+
+    const Result list = Run({"list"});
+    EXPECT_EQ(list.code, 0);
+    EXPECT_EQ(list.out, "Artikel Festlänge (DOS)\t" + exports + "ARTIKEL_FIX.EXP\n"
+                        "Buchungsstapel\t" + exports + "BUCHUNGEN.EXP\n"
+                        "Kontenplan\t" + exports + "KONTENPLAN.EXP\n"
+                        "Kundenstamm CSV\t" + exports + "KUNDEN.EXP\n");
+
+    const Result show = Run({"show", "kundenstamm csv"});
+    EXPECT_EQ(show.code, 0) << show.err;
+    EXPECT_NE(show.out.find("Dateiname = \"" + home() + "/Daten\\kunden.csv\""), std::string::npos);
+    EXPECT_NE(show.out.find("Sel01  Caption \"Kunde\"  ControlSource \"Kunden.Kundennummer\"  Typ 64"), std::string::npos);
+    EXPECT_NE(show.out.find("BoundField \"Kundennummer\""), std::string::npos);
+    EXPECT_EQ(Run({"show", exports + "BUCHUNGEN.EXP"}).code, 0);
+
+    // Written back byte for byte in the writer's form, and again unchanged after another round.
+    const std::string saved = dir.file("kontenplan.EXP");
+    ASSERT_EQ(Run({"save", "Kontenplan", saved, "--author", "Prüfer"}).code, 0);
+    EXPECT_EQ(test::ReadBytes(saved), Golden("kontenplan_saved.EXP", home()));
+    for (const char* name : {"ARTIKEL_FIX.EXP", "BUCHUNGEN.EXP", "KONTENPLAN.EXP", "KUNDEN.EXP"}) {
+        const std::string once = dir.file(std::string("1_") + name), twice = dir.file(std::string("2_") + name);
+        ASSERT_EQ(Run({"save", exports + name, once, "--author", "x"}).code, 0);
+        ASSERT_EQ(Run({"save", once, twice, "--author", "x"}).code, 0);
+        EXPECT_EQ(test::ReadBytes(once), test::ReadBytes(twice)) << name;
+    }
+}
+
+TEST_F(CliTest, NewAndSettings) {
+    Demo();
+    const std::string fresh = dir.file("neu.EXP");
+    ASSERT_EQ(Run({"new", fresh}).code, 0);
+    const std::string bytes = test::ReadBytes(fresh);
+    EXPECT_NE(bytes.find("\r\n[Parameter]\r\n\r\n[Selektion]\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.substr(bytes.size() - 13), "[Selektion]\r\n");
+
+    EXPECT_EQ(Run({"settings", "set", "TQBExport", "ProtokollErzeugen", "0"}).code, 0);
+    EXPECT_EQ(Run({"settings", "get", "tqbexport", "PROTOKOLLERZEUGEN"}).out, "0\n");
+    EXPECT_EQ(Run({"--user", "Anna", "settings", "get", "TQBExport", "ProtokollErzeugen"}).out, "\n");
+    EXPECT_EQ(Run({"settings", "set", "S", "K", "wert", "--owner", "Standard"}).code, 0);
+    EXPECT_EQ(Run({"--user", "anna", "settings", "get", "s", "k", "--owner", "STANDARD"}).out, "wert\n");
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLine) {
+    const std::vector<std::vector<std::string>> cases = {
+        {}, {"bogus"}, {"show"}, {"show", "a", "b"}, {"list", "--gdpdu", "--extra"},
+        {"settings", "put", "a", "b"}, {"settings", "get", "a", "b", "c"}, {"save", "x"}, {"--home"},
+    };
+    for (const auto& args : cases) {
+        const Result r = Run(args, !args.empty() && args[0] != "--home");
+        EXPECT_EQ(r.code, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    Demo();
+    const Result unknown = Run({"show", "Gibt es nicht"});
+    EXPECT_EQ(unknown.code, 2);
+    EXPECT_EQ(unknown.err, "norvik-export: unbekannte Datei oder Definition: Gibt es nicht\n");
+}
+
+TEST_F(CliTest, FailuresExitWithOne) {
+    Demo();
+    const Result missing = Run({"save", "Kontenplan", dir.file("fehlt/ordner/x.EXP")});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("Fehler 76 in TQExport.SaveFile"), std::string::npos);
+
+    std::filesystem::create_directories(dir.file("ordner.EXP"));
+    const Result folder = Run({"show", dir.file("ordner.EXP")});
+    EXPECT_EQ(folder.code, 2);  // not a file and not a name
+
+    test::WriteBytes(home() + "/norvik-export.ini", "[Datenbank]\nURL=mysql://nirgends\n");
+    const Result db = Run({"list"});
+    EXPECT_EQ(db.code, 1);
+    EXPECT_NE(db.err.find("mysql"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace norvik

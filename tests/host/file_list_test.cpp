@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "host/file_list.h"
+#include "host/module_state.h"
+#include "support/session/session_fixture.h"
+
+namespace norvik {
+namespace {
+
+using FileListTest = test::SessionFixture;
+
+void Definition(const std::string& path, const std::string& general) {
+    test::WriteBytes(path, test::DefinitionBytes("[Allgemein]\n" + general + "\n"));
+}
+
+TEST_F(FileListTest, ListsNamedDefinitionsOrProfiles) {
+    const std::string dir = exportPath();
+    Definition(dir + "B_KUNDEN.EXP", "Name=Kunden");
+    Definition(dir + "a_artikel.exp", "Name=\nSchnittstelle=Artikel über Schnittstelle");
+    Definition(dir + "OHNE.EXP", "Datenquelle=x");
+    Definition(dir + "LEER.EXP", "Name=   ");
+    Definition(dir + "PROFIL.GDU", "Name=Betriebsprüfung");
+    Definition(dir + "TEXT.TXT", "Name=kein Export");
+    std::filesystem::create_directories(dir + "ORDNER.EXP");
+
+    ASSERT_EQ(GetFileList(cTQExport), 2);
+    EXPECT_EQ(gFileCount, 2);
+    EXPECT_EQ(gFileList[0][0], "Artikel über Schnittstelle");
+    EXPECT_EQ(gFileList[0][1], dir + "a_artikel.exp");
+    EXPECT_EQ(gFileList[1][0], "Kunden");
+    ASSERT_EQ(GetFileList(cTQGDPdU), 1);
+    EXPECT_EQ(gFileList[0][0], "Betriebsprüfung");
+    EXPECT_TRUE(messages->calls.empty());
+}
+
+TEST_F(FileListTest, StopsAtTheRowsItHoldsAndReportsFolderErrors) {
+    for (int i = 0; i < kFileListRows + 3; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "D%04d.EXP", i);
+        Definition(exportPath() + name, "Name=Definition " + std::to_string(i));
+    }
+    EXPECT_EQ(GetFileList(cTQExport), kFileListRows);
+    EXPECT_EQ(gFileList[kFileListRows - 1][0], "Definition 256");
+    ASSERT_EQ(messages->calls.size(), 1u);
+    EXPECT_EQ(messages->calls[0].className, "basMain");
+    EXPECT_EQ(messages->calls[0].operation, "GetFileList");
+    EXPECT_EQ(messages->calls[0].number, 9);
+
+    messages->calls.clear();
+    gExportPath = home.file("gibt-es-nicht") + "/";
+    EXPECT_EQ(GetFileList(cTQExport), 0);
+    EXPECT_EQ(gFileCount, 0);
+    ASSERT_EQ(messages->calls.size(), 1u);
+    EXPECT_EQ(messages->calls[0].kind, "ReportError");
+}
+
+}  // namespace
+}  // namespace norvik
