@@ -23,7 +23,8 @@ test: build build-asan
 
 fuzz: deps
 	cmake --preset fuzz >/dev/null
-	cmake --build --preset fuzz
+	cmake --build --preset fuzz --target fuzzers
+	@echo "run: build-fuzz/fuzz/vb_format_fuzz -dict=fuzz/vb_format.dict -max_total_time=600 CORPUS_DIR"
 
 bench: build
 	scripts/bench
