@@ -37,6 +37,10 @@ public:
     // Writes ExpDef as an export definition file; errors are reported, not raised.
     void SaveFile(const std::string& FileName, const std::optional<std::string>& Autor = std::nullopt);
 
+    // Runs the definition against the session's database and writes the output file; returns 0
+    // when the run completed (with or without rows), else the number of the error that stopped it.
+    int32_t BuildExport();
+
     // Attaches the listener of the run's events (null detaches).
     void Advise(TQExportEvents* listener) { listener_ = listener; }
 
@@ -45,12 +49,16 @@ public:
     std::shared_ptr<TQExportDef> ExpDef;     // the definition to run
     std::string Pfad;                        // folder of the definition files, set by LoadFile
 
-protected:
     // The current listener, or a silent one.
     TQExportEvents& Events();
+    // The summary text of the last run ("Schnittstelle: …"), for hosts that show it.
+    const std::string& LastSummary() const { return lastSummary_; }
+    // Kept by the run.
+    void SetLastSummary(std::string summary) { lastSummary_ = std::move(summary); }
 
 private:
     TQExportEvents* listener_ = nullptr;
+    std::string lastSummary_;
 };
 
 }  // namespace norvik

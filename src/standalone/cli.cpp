@@ -16,6 +16,9 @@ const char* const kUsage =
     "  show FILE                         eine Exportdefinition anzeigen, wie sie geladen wird\n"
     "  save FILE OUT [--author NAME]     eine Definition laden und nach OUT schreiben\n"
     "  new OUT                           eine leere Definition nach OUT schreiben\n"
+    "  run FILE [--where COND] [--out PATH] [--append|--no-append] [--no-protocol]\n"
+    "                                    eine Exportdefinition ausführen\n"
+    "  protocol [--last N]               die letzten Protokolleinträge mit ihren Zeilen\n"
     "  settings get|set SECTION KEY [VALUE] [--owner NAME]\n"
     "                                    Host-Einstellungen lesen oder schreiben\n";
 
@@ -27,6 +30,7 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
     static const std::map<std::string, Command> commands = {
         {"demo", CommandDemo}, {"list", CommandList}, {"show", CommandShow},
         {"save", CommandSave}, {"new", CommandNew},   {"settings", CommandSettings},
+        {"run", CommandRun},   {"protocol", CommandProtocol},
     };
     try {
         if (args.empty()) throw UsageError("kein Befehl angegeben (norvik-export --help zeigt die Befehle)");

@@ -67,6 +67,8 @@ int CommandShow(CliContext& ctx, std::vector<std::string> args);
 int CommandSave(CliContext& ctx, std::vector<std::string> args);
 int CommandNew(CliContext& ctx, std::vector<std::string> args);
 int CommandSettings(CliContext& ctx, std::vector<std::string> args);
+int CommandRun(CliContext& ctx, std::vector<std::string> args);
+int CommandProtocol(CliContext& ctx, std::vector<std::string> args);
 
 // Runs norvik-export with its arguments (without the program name); returns the exit code.
 int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err);

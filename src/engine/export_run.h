@@ -1,0 +1,46 @@
+#pragma once
+// One run of an export definition: statement, output file, events, summary and protocol.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/file_io.h"
+#include "db/record_set.h"
+#include "engine/field_formatter.h"
+#include "engine/tq_export.h"
+
+namespace norvik {
+
+class ExportRun {
+public:
+    explicit ExportRun(TQExport& engine) : engine_(engine) {}
+    // Runs the definition; 0 when it completed (with or without rows), else the error number.
+    int32_t Execute();
+
+private:
+    void Run();
+    void WriteHeaderLine();
+    // Builds the line of a record from the current row into line_.
+    void BuildRecordLine(size_t recordIndex, const TQRecord& record);
+    bool RecordCriterionHolds(size_t recordIndex, const TQRecord& record);
+    int ColumnOf(int& cached, const std::string& name);
+    std::string Summary() const;
+    void Fail(int32_t number, const std::string& description);
+
+    TQExport& engine_;
+    TQExportDef* def_ = nullptr;
+    std::unique_ptr<db::RecordSet> rows_;
+    TextFileWriter out_;
+    FieldFormatter formatter_;
+    bool protocol_ = false;
+    int64_t rowCount_ = 0;
+    std::string line_;
+    std::string raw_;
+    // Column of each field and of each record's criterion, looked up on first use (-2: not yet).
+    std::vector<std::vector<int>> fieldColumns_;
+    std::vector<int> criteriaColumns_;
+};
+
+}  // namespace norvik

@@ -1,0 +1,43 @@
+#include "engine/export_start.h"
+
+#include <filesystem>
+
+#include "common/file_io.h"
+#include "common/text_codec.h"
+#include "common/vb_error.h"
+#include "host/host_messages.h"
+#include "host/module_state.h"
+
+namespace norvik {
+
+std::string GetPath(const std::string& path) {
+    const size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) return path;
+    // On POSIX a file directly below the root lies in "/".
+    if (cut == 0 && path[0] == '/') return std::string(1, '/');
+    return path.substr(0, cut);
+}
+
+bool PrepareExport(TQExport& engine, const ExportChoice& choice) {
+    if (!gHostSettings) throw VbError(kErrObjectNotSet);
+    gHostSettings->WriteValue("TQBExport", "ProtokollErzeugen", choice.protocol ? "1" : "0", gUserName);
+    if (!engine.ExpDef) throw VbError(kErrObjectNotSet);
+    TQExportDef& def = *engine.ExpDef;
+    def.Anfügen.assign(1, choice.append ? 'J' : 'N');
+
+    const std::string allow = UpperCase(def.AllowEmptySelection);
+    if (TrimBlanks(choice.condition).empty() && (allow == "N" || allow == "0")) {
+        Messages().ShowMessage(kNeedSelectionMessage, 3, kButtonsOk, true);
+        return false;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_directory(NativePath(GetPath(choice.fileName)), ec)) {
+        Messages().ShowMessage(kPathMissingMessage, 3, kButtonsOk, true);
+        return false;
+    }
+    def.Dateiname = choice.fileName;
+    engine.SQLWhere = choice.condition;
+    return true;
+}
+
+}  // namespace norvik

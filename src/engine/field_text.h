@@ -1,0 +1,22 @@
+#pragma once
+// Text operations of the field formatter: number normaliser, DOS letters, in-place replacement.
+
+#include <string>
+#include <string_view>
+
+#include "common/value.h"
+
+namespace norvik {
+
+// The number of a German number text: digits, "-" and "," (as ".") kept, all else dropped, then the
+// leading number read; 0 for null, empty or unreadable text. "1.234,56" gives 1234.56, "1234.56" 123456.
+double NormalizeNumber(std::string_view text);
+// NormalizeNumber for any value (0 for null).
+double NormalizeNumber(const Value& value);
+// Replaces ä ö ü Ä Ö Ü ß by the characters whose Windows-1252 codes are their DOS (437/850) codes.
+void ToDosLetters(std::string& text);
+// ReplaceText in place: repeated until none is left; unchanged for an empty search text or a
+// replacement that contains it. Single-byte searches take a fast single pass.
+void ReplaceInPlace(std::string& text, std::string_view search, std::string_view replacement);
+
+}  // namespace norvik
