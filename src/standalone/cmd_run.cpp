@@ -5,10 +5,10 @@
 #include "engine/export_start.h"
 #include "engine/tq_export.h"
 #include "host/module_state.h"
+#include "host/db_protocol.h"
 #include "host/protocol.h"
 #include "standalone/cli_context.h"
 #include "standalone/terminal_progress.h"
-#include "host/db_protocol.h"
 
 namespace norvik::standalone {
 namespace {
@@ -62,7 +62,11 @@ int CommandProtocol(CliContext& ctx, std::vector<std::string> args) {
                 << ")\n";
         if (!e.fileOrFolder.empty()) ctx.out << "  Datei/Ordner: " << e.fileOrFolder << '\n';
         if (!e.info.empty()) ctx.out << "  Info: " << e.info << '\n';
-        for (const std::string& line : e.lines) ctx.out << "  | " << ReplaceText(ForTerminal(line), "\n", "\n  | ") << '\n';
+        for (const std::string& line : e.lines) {
+            ctx.out << "  | ";
+            for (char c : ForTerminal(line)) ctx.out << c << (c == '\n' ? "  | " : "");
+            ctx.out << '\n';
+        }
     }
     return 0;
 }

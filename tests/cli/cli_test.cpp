@@ -146,3 +146,55 @@ TEST_F(CliTest, FailuresExitWithOne) {
 
 }  // namespace
 }  // namespace norvik
+
+namespace norvik {
+namespace {
+
+TEST_F(CliTest, RunsDefinitionsWithTheDialogsChecks) {
+    Demo();
+    const Result kunden = Run({"run", "Kundenstamm CSV", "--out", dir.file("kunden.csv")});
+    EXPECT_EQ(kunden.code, 0) << kunden.err;
+    EXPECT_EQ(kunden.out, "Datenexport erfolgreich durchgeführt.\nSchnittstelle: Kundenstamm CSV\n"
+                          "Ausgabe Daten: 240 Datensätze exportiert.\nAusgabedatei: " + dir.file("kunden.csv") + "\n");
+    const std::string csv = test::ReadBytes(dir.file("kunden.csv"));
+    EXPECT_EQ(csv.rfind("Kundennummer;Name;Vorname;Firma;Strasse;PLZ;Ort;Land;Email;Kreditlimit;Rabatt;Angelegt;"
+                        "GeaendertAm;Parameter 1;\r\n", 0), 0u);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 241);
+
+    const Result filtered = Run({"run", "Kundenstamm CSV", "--out", dir.file("bonn.csv"), "--where", "Ort = \"Bonn\""});
+    EXPECT_EQ(filtered.code, 0);
+    const std::string bonn = test::ReadBytes(dir.file("bonn.csv"));
+    EXPECT_NE(bonn.find("\"Bonn\""), std::string::npos);
+    EXPECT_EQ(bonn.find("\"K\xf6ln\""), std::string::npos);
+
+    // The remembered output file is proposed on the next load.
+    EXPECT_NE(Run({"show", "Kundenstamm CSV"}).out.find("Dateiname = \"" + dir.file("bonn.csv") + "\""), std::string::npos);
+
+    const Result refused = Run({"run", "Buchungsstapel", "--out", dir.file("b.txt")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.out, "Bitte geben Sie Selektionskriterien an!\n");
+    EXPECT_EQ(Run({"run", "Buchungsstapel", "--out", dir.file("b.txt"), "--where", "b.Konto = 8400"}).code, 0);
+
+    const Result noFolder = Run({"run", "Kontenplan", "--out", dir.file("fehlt/k.txt"), "--where", "1=1"});
+    EXPECT_EQ(noFolder.code, 1);
+    EXPECT_EQ(noFolder.out, "Der angegebene Pfad existiert nicht!\n");
+
+    const Result none = Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0", "--no-protocol"});
+    EXPECT_EQ(none.code, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("k.txt")));
+    EXPECT_EQ(Run({"settings", "get", "TQBExport", "ProtokollErzeugen"}).out, "0\n");
+    EXPECT_EQ(Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0"}).code, 0);
+
+    const Result failed = Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "Unsinn ="});
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_NE(failed.err.find("Fehler " + std::to_string(-2147467259) + " in TQExport.BuildExport"), std::string::npos);
+
+    const Result protocol = Run({"protocol", "--last", "1"});
+    EXPECT_EQ(protocol.code, 0);
+    EXPECT_NE(protocol.out.find("Datenexport  Kontenplan"), std::string::npos);
+    EXPECT_NE(protocol.out.find("  | Ausgabe Daten: Keine Daten im angegebenen Bereich vorhanden."), std::string::npos);
+    EXPECT_EQ(Run({"protocol", "--last", "0"}).code, 2);
+}
+
+}  // namespace
+}  // namespace norvik

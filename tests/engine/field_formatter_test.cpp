@@ -1,0 +1,102 @@
+#include "engine/field_formatter.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/field_text.h"
+#include "engine/sql_text.h"
+
+namespace norvik {
+namespace {
+
+struct FormatCase {
+    const char* name;
+    const char* art;
+    const char* typ;
+    const char* format;
+    int32_t length;
+    const char* raw;
+    const char* expected;
+    // Definition values that differ from the reader's defaults.
+    const char* feldLaenge = "Variabel";
+    const char* dezimal = ",";
+    const char* dateiformat = "ANSI";
+    const char* texterkenner = "\"";
+    const char* datumstrenner = ".";
+    const char* zeittrenner = ":";
+};
+
+TEST(FieldFormatter, TurnsRawValuesIntoQualifiedText) {
+    const FormatCase cases[] = {
+        {"thousands point dropped", "Field", "N", "", 0, "1.234,56", "1234.56", "Variabel", "."},
+        {"format then decimal point", "Field", "N", "#,##0.00", 0, "1234,5", "1,234.50", "Variabel", "."},
+        {"German separator kept", "Field", "N", "#,##0.00", 0, "1234,5", "1.234,50"},
+        {"empty number", "Field", "N", "", 0, "", "0"},
+        {"point-written number", "Field", "N", "", 0, "1234.56", "123456"},
+        {"fixed number padded", "Field", "N", "", 6, "42", "    42", "Fix"},
+        {"fixed number cut left", "Field", "N", "", 6, "1234567", "234567", "Fix"},
+        {"fixed text cut", "Field", "T", "", 5, "Müller", "\"Mülle\"", "Fix"},
+        {"fixed text DOS", "Field", "T", "", 5, "Müller", "\"M\xC2\x81lle\"", "Fix", ",", "ASCII"},
+        {"all DOS letters", "Const", "V", "", 0, "", "\"\xE2\x80\x9E\xE2\x80\x9D\xC2\x81\xC5\xBD\xE2\x84\xA2\xC5\xA1\xC3\xA1\"", "Variabel", ",", "ASCII"},
+        {"qualifier replaced", "Field", "T", "", 0, "Sag \"Hallo\"", "\"Sag 'Hallo'\""},
+        {"blank V unqualified", "Field", "V", "", 0, "  ", "  "},
+        {"blank T qualified", "Field", "T", "", 0, "", "\"\""},
+        {"date separators", "Field", "D", "", 0, "31.12.2004 13:45:00", "#31/12/2004 13-45-00#", "Variabel", ",", "ANSI", "\"", "/", "-"},
+        {"date dash", "Field", "D", "", 0, "31.12.2004", "#31-12-2004#", "Variabel", ",", "ANSI", "\"", "-"},
+        {"constant", "Const", "", "", 0, "ignored", "EUR"},
+        {"typed constant", "Const", "T", "", 0, "", "\"EUR\""},
+        {"lower-case fix is no Fix", "Field", "T", "", 2, "Müller", "\"Müller\"", "fix"},
+        {"max cuts text right", "Field", "T", "", 3, "Müller", "\"Mül\"", "Max"},
+        {"max cuts number left", "Field", "N", "", 3, "12345", "345", "Max"},
+        {"negative length ignored", "Field", "T", "", -1, "abc", "\"abc\"", "Fix"},
+        {"unknown kind is empty", "Feld", "T", "", 0, "abc", "\"\""},
+        {"format on a date text", "Field", "D", "yyyymmdd", 0, "31.12.2004", "#20041231#"},
+        {"format on plain text", "Field", "T", ">", 0, "müller", "\"MÜLLER\""},
+        {"no Texterkenner: separator replaced", "Field", "T", "", 0, "a;b", "a'b", "Variabel", ",", "ANSI", ""},
+    };
+    for (const FormatCase& c : cases) {
+        TQExportDef def;
+        def.Feldtrenner = ";";
+        def.Texterkenner = c.texterkenner;
+        def.Ersatzzeichen = "'";
+        def.Datumserkenner = "#";
+        def.Dezimaltrenner = c.dezimal;
+        def.Datumstrenner = c.datumstrenner;
+        def.Zeittrenner = c.zeittrenner;
+        def.Dateiformat = c.dateiformat;
+        def.FeldLänge = c.feldLaenge;
+        TQField field;
+        field.FeldArt = c.art;
+        field.FeldTyp = c.typ;
+        field.Format = c.format;
+        field.Länge = c.length;
+        field.Name = std::string(c.name) == "all DOS letters" ? "äöüÄÖÜß" : "EUR";
+        FieldFormatter formatter;
+        std::string line = "vorher;";
+        formatter.Append(field, def, c.raw, line);
+        EXPECT_EQ(line, std::string("vorher;") + c.expected) << c.name;
+    }
+}
+
+TEST(FieldText, NormalisesNumbers) {
+    const std::pair<const char*, double> cases[] = {
+        {"1.234,56", 1234.56}, {"-12,5", -12.5}, {"1234.56", 123456}, {"", 0},     {"abc", 0},
+        {"12 €", 12},          {"--5", 0},       {"1-2", 1},         {",5", 0.5}, {"-", 0},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_DOUBLE_EQ(NormalizeNumber(std::string_view(text)), expected) << text;
+    EXPECT_DOUBLE_EQ(NormalizeNumber(Value(Null{})), 0);
+}
+
+TEST(SqlText, BuildsTheStatement) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"KUNDEN", "Ort = 'Bonn'", "SELECT * FROM KUNDEN WHERE Ort = 'Bonn'"},
+        {"KUNDEN", "Ort = \"Bonn\"", "SELECT * FROM KUNDEN WHERE Ort = 'Bonn'"},
+        {"select * from KUNDEN;", "", "SELECT * FROM select * from KUNDEN "},
+        {"SELECT a FROM t", "", "SELECT a FROM t"},
+        {"SELECT a FROM t", "n = 'O\"Neil; Ltd' AND m = \"x;y\"", "SELECT a FROM t WHERE n = 'O\"Neil; Ltd' AND m = 'x y'"},
+        {"SELECT a FROM t", "n = 'it''s; fine'", "SELECT a FROM t WHERE n = 'it''s; fine'"},
+    };
+    for (const auto& [source, where, expected] : cases) EXPECT_EQ(BuildExportSql(source, where), expected);
+}
+
+}  // namespace
+}  // namespace norvik
