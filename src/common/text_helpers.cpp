@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <charconv>
 
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
@@ -36,10 +36,16 @@ size_t ScanNumber(std::string_view s, bool& any_digit) {
 }
 
 double ParseScanned(std::string_view s) {
-    std::string copy(s);
-    for (char& c : copy)
-        if (c == 'D' || c == 'd') c = 'E';
-    return std::strtod(copy.c_str(), nullptr);
+    // from_chars, unlike strtod, does not follow the C locale; it takes neither "+" nor "D".
+    std::string copy;
+    copy.reserve(s.size());
+    for (char c : s) {
+        if (c == 'D' || c == 'd') copy.push_back('E');
+        else if (c != '+') copy.push_back(c);
+    }
+    double v = 0;
+    std::from_chars(copy.data(), copy.data() + copy.size(), v);
+    return v;
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 
 namespace norvik {
 namespace {
@@ -42,12 +41,16 @@ void AppendDateTime(std::string& out, const DateTime& v) {
     }
 }
 
+// to_chars, unlike printf, does not follow the C locale a GUI host may have switched.
 void AppendDouble(std::string& out, double value) {
+    if (value == 0) value = 0;  // no "-0"
     char buf[40];
-    int n = std::snprintf(buf, sizeof buf, "%.15G", value);
-    if (n <= 0) return;
-    if (std::strcmp(buf, "-0") == 0) n = std::snprintf(buf, sizeof buf, "0");
-    for (int i = 0; i < n; ++i) out.push_back(buf[i] == '.' ? ',' : buf[i]);
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    if (res.ec != std::errc()) return;
+    for (const char* p = buf; p != res.ptr; ++p) {
+        const char c = *p;
+        out.push_back(c == '.' ? ',' : (c == 'e' ? 'E' : c));
+    }
 }
 
 // Canonical decimal text without trailing fraction zeros, with a decimal comma.

@@ -1,6 +1,6 @@
 #include "engine/record_criteria.h"
 
-#include <cstdlib>
+#include <charconv>
 
 #include "common/vb_convert.h"
 #include "common/vb_parse.h"
@@ -17,7 +17,12 @@ double NumberOf(const Value& v) {
     switch (v.index()) {
         case 1: return static_cast<double>(std::get<int64_t>(v));
         case 2: return std::get<double>(v);
-        case 3: return std::strtod(std::get<Decimal>(v).text.c_str(), nullptr);
+        case 3: {
+            const std::string& t = std::get<Decimal>(v).text;
+            double d = 0;
+            std::from_chars(t.data(), t.data() + t.size(), d);
+            return d;
+        }
         case 6: return std::get<bool>(v) ? -1 : 0;  // the classic True is -1
         default: return 0;
     }
