@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace norvik {
 namespace {
@@ -130,8 +131,14 @@ size_t AppendCp1252(std::string& out, std::string_view utf8) {
     size_t replaced = 0;
     size_t i = 0;
     while (i < utf8.size()) {
-        // Runs of ASCII are copied as they are.
+        // Runs of ASCII are copied as they are, eight bytes a test.
         size_t j = i;
+        while (j + 8 <= utf8.size()) {
+            uint64_t word;
+            std::memcpy(&word, utf8.data() + j, 8);
+            if (word & 0x8080808080808080ULL) break;
+            j += 8;
+        }
         while (j < utf8.size() && static_cast<unsigned char>(utf8[j]) < 0x80) ++j;
         out.append(utf8.data() + i, j - i);
         i = j;

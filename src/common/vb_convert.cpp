@@ -1,7 +1,6 @@
 #include "common/vb_convert.h"
 
 #include <charconv>
-#include <cstdio>
 
 namespace norvik {
 namespace {
@@ -16,9 +15,9 @@ void AppendDate(std::string& out, const DateTime& v) {
     out.push_back('.');
     AppendTwoDigits(out, v.month);
     out.push_back('.');
-    char year[8];
-    std::snprintf(year, sizeof year, "%04d", v.year);
-    out += year;
+    const int year = v.year < 0 ? 0 : v.year % 10000;
+    AppendTwoDigits(out, year / 100);
+    AppendTwoDigits(out, year % 100);
 }
 
 void AppendTime(std::string& out, const DateTime& v) {

@@ -52,10 +52,10 @@ void ExportRun::Run() {
 
     fieldColumns_.clear();
     criteriaColumns_.clear();
-    for (const auto& record : *def_->Records) {
-        fieldColumns_.emplace_back(static_cast<size_t>(record->Fields->Count()), -2);
-        criteriaColumns_.push_back(-2);
-    }
+    fieldPlans_.clear();
+    formatter_.Prepare(*def_);
+    size_t index = 0;
+    for (const auto& record : *def_->Records) PlanRecord(index++, *record);
 
     rowCount_ = 0;
     if (!rows_->Eof() && rows_->RecordCount() >= 1) {
@@ -139,27 +139,43 @@ int ExportRun::ColumnOf(int& cached, const std::string& name) {
     return cached;
 }
 
+void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
+    if (recordIndex >= fieldPlans_.size()) {
+        fieldPlans_.resize(recordIndex + 1);
+        fieldColumns_.resize(recordIndex + 1);
+        criteriaColumns_.resize(recordIndex + 1, -2);
+    }
+    auto& plans = fieldPlans_[recordIndex];
+    plans.clear();
+    for (const auto& field : *record.Fields) plans.push_back(formatter_.Plan(*field));
+    fieldColumns_[recordIndex].assign(plans.size(), -2);
+}
+
 void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
+    // A listener may have changed the layouts between rows; plan them again then.
+    if (recordIndex >= fieldPlans_.size() ||
+        fieldPlans_[recordIndex].size() != static_cast<size_t>(record.Fields->Count()))
+        PlanRecord(recordIndex, record);
     line_.clear();
     std::vector<int>& columns = fieldColumns_[recordIndex];
+    const std::vector<FieldFormatter::FieldPlan>& plans = fieldPlans_[recordIndex];
     const int32_t count = record.Fields->Count();
     int32_t counter = 0;
     for (const auto& field : *record.Fields) {
-        raw_.clear();
+        const size_t i = static_cast<size_t>(counter);
+        std::string& raw = formatter_.Raw();
         if (field->FeldArt == "Field") {
-            // A field added while the run goes on has no slot yet; it is looked up each time.
-            int uncached = -2;
-            int& slot = static_cast<size_t>(counter) < columns.size() ? columns[static_cast<size_t>(counter)] : uncached;
-            AppendText(raw_, rows_->Item(ColumnOf(slot, field->Name)));
+            AppendText(raw, rows_->Item(ColumnOf(columns[i], field->Name)));
         } else if (field->FeldArt == "Param") {
-            raw_ = def_->Parameter->Item(field->Name)->Value;
+            raw = def_->Parameter->Item(field->Name)->Value;
         }
-        formatter_.Append(*field, *def_, raw_, line_);
+        formatter_.Finish(plans[i], *field, line_);
         if (++counter < count) line_ += def_->Feldtrenner;
     }
 }
 
 bool ExportRun::RecordCriterionHolds(size_t recordIndex, const TQRecord& record) {
+    if (recordIndex >= criteriaColumns_.size()) PlanRecord(recordIndex, record);
     const Value& value = rows_->Item(ColumnOf(criteriaColumns_[recordIndex], record.CriteriaField));
     return CriterionHolds(value, record.CriteriaOperator, record.CriteriaValue);
 }

@@ -22,6 +22,8 @@ public:
 private:
     void Run();
     void WriteHeaderLine();
+    // Makes the formatter's plans and the column slots of a record.
+    void PlanRecord(size_t recordIndex, const TQRecord& record);
     // Builds the line of a record from the current row into line_.
     void BuildRecordLine(size_t recordIndex, const TQRecord& record);
     bool RecordCriterionHolds(size_t recordIndex, const TQRecord& record);
@@ -37,10 +39,11 @@ private:
     bool protocol_ = false;
     int64_t rowCount_ = 0;
     std::string line_;
-    std::string raw_;
     // Column of each field and of each record's criterion, looked up on first use (-2: not yet).
     std::vector<std::vector<int>> fieldColumns_;
     std::vector<int> criteriaColumns_;
+    // The formatter's plan of each field, made once per run.
+    std::vector<std::vector<FieldFormatter::FieldPlan>> fieldPlans_;
 };
 
 }  // namespace norvik

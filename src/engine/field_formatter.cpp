@@ -6,73 +6,109 @@
 
 namespace norvik {
 
-void FieldFormatter::ApplyFormat(const std::string& formatText) {
-    auto it = formats_.find(formatText);
-    if (it == formats_.end()) it = formats_.emplace(formatText, CompiledFormat::Parse(formatText)).first;
+void FieldFormatter::Prepare(const TQExportDef& def) {
+    def_ = &def;
+    decimalPoint_ = def.Dezimaltrenner == ".";
+    timeUnchanged_ = def.Zeittrenner == ":";
+    ascii_ = def.Dateiformat == "ASCII";
+    length_ = def.FeldLänge == "Fix" ? Length::Fix : (def.FeldLänge == "Max" ? Length::Max : Length::Variable);
+    textSearch_ = !TrimBlanks(def.Texterkenner).empty() ? &def.Texterkenner
+                  : !TrimBlanks(def.Feldtrenner).empty() ? &def.Feldtrenner
+                                                         : nullptr;
+}
+
+FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
+    FieldPlan plan;
+    if (field.FeldArt == "Const") plan.source = FieldPlan::Source::Constant;
+    else if (field.FeldArt == "Field" || field.FeldArt == "Param") plan.source = FieldPlan::Source::Raw;
+    const std::string& typ = field.FeldTyp;
+    if (typ == "N") plan.type = FieldPlan::Type::Number;
+    else if (typ == "D") plan.type = FieldPlan::Type::Date;
+    else if (typ == "T") plan.type = FieldPlan::Type::Text;
+    else if (typ == "V") plan.type = FieldPlan::Type::VarText;
+    if (!TrimBlanks(field.Format).empty()) {
+        auto it = formats_.find(field.Format);
+        if (it == formats_.end()) it = formats_.emplace(field.Format, CompiledFormat::Parse(field.Format)).first;
+        plan.format = &it->second;
+    }
+    return plan;
+}
+
+void FieldFormatter::ApplyFormat(const CompiledFormat& format) {
     scratch_.clear();
-    it->second.Apply(Value(text_), scratch_);
+    format.Apply(Value(text_), scratch_);
     text_.swap(scratch_);
 }
 
-void FieldFormatter::Append(const TQField& field, const TQExportDef& def, std::string_view raw, std::string& line) {
-    const std::string& typ = field.FeldTyp;
-    const bool isNumber = typ == "N", isDate = typ == "D";
-    const bool isText = typ == "T", isVarText = typ == "V";
-
-    if (field.FeldArt == "Const") text_ = field.Name;
-    else if (field.FeldArt == "Field" || field.FeldArt == "Param") text_.assign(raw);
-    else text_.clear();
-
-    if (isNumber) {
-        const double number = NormalizeNumber(std::string_view(text_));
-        text_.clear();
-        AppendText(text_, Value(number));
-    }
-    if (!TrimBlanks(field.Format).empty()) {
-        try {
-            ApplyFormat(field.Format);
-        } catch (...) {
-        }
-    }
-    if (isNumber) {
-        const std::string& sep = def.Dezimaltrenner;
-        if (sep == ".") ReplaceInPlace(text_, ".", "@");
-        ReplaceInPlace(text_, ",", sep);
-        if (sep == ".") ReplaceInPlace(text_, "@", ",");
-    }
-    if (isDate) {
-        ReplaceInPlace(text_, ":", "@");
-        ReplaceInPlace(text_, ".", def.Datumstrenner);
-        ReplaceInPlace(text_, "@", def.Zeittrenner);
-    }
-    if (isText || isVarText) {
-        if (!TrimBlanks(def.Texterkenner).empty()) ReplaceInPlace(text_, def.Texterkenner, def.Ersatzzeichen);
-        else if (!TrimBlanks(def.Feldtrenner).empty()) ReplaceInPlace(text_, def.Feldtrenner, def.Ersatzzeichen);
-    }
-    if (def.Dateiformat == "ASCII") ToDosLetters(text_);
-
+void FieldFormatter::ApplyLength(bool isNumber, int32_t length) {
     // A negative length fails the cut, which then leaves the text as it is.
-    const int32_t length = field.Länge;
-    if (length >= 0) {
-        const size_t n = static_cast<size_t>(length);
-        if (def.FeldLänge == "Max" && CharCount(text_) > n)
-            text_ = std::string(isNumber ? RightChars(text_, n) : LeftChars(text_, n));
-        if (def.FeldLänge == "Fix") {
-            const size_t chars = CharCount(text_);
-            if (isNumber)
-                text_ = chars >= n ? std::string(RightChars(text_, n)) : std::string(n - chars, ' ') + text_;
-            else
-                text_ = chars >= n ? std::string(LeftChars(text_, n)) : text_ + std::string(n - chars, ' ');
-        }
+    if (length < 0 || length_ == Length::Variable) return;
+    const size_t n = static_cast<size_t>(length);
+    // ASCII text is one byte a character; only other text needs counting.
+    const size_t chars = CharCount(text_);
+    if (length_ == Length::Max) {
+        if (chars > n) text_ = std::string(isNumber ? RightChars(text_, n) : LeftChars(text_, n));
+        return;
     }
+    if (chars >= n) {
+        text_ = std::string(isNumber ? RightChars(text_, n) : LeftChars(text_, n));
+    } else if (isNumber) {
+        text_.insert(0, n - chars, ' ');
+    } else {
+        text_.append(n - chars, ' ');
+    }
+}
+
+void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::string& line) {
+    using Type = FieldPlan::Type;
+    const TQExportDef& def = *def_;
+    if (plan.source == FieldPlan::Source::Constant) text_ = field.Name;
+    else if (plan.source == FieldPlan::Source::Nothing) text_.clear();
+
+    if (plan.type == Type::Number) {
+        scratch_.clear();
+        AppendNormalizedNumber(text_, scratch_);
+        text_.swap(scratch_);
+    }
+    if (plan.format) ApplyFormat(*plan.format);
+    switch (plan.type) {
+        case Type::Number:
+            if (decimalPoint_) ReplaceInPlace(text_, ".", "@");
+            ReplaceInPlace(text_, ",", def.Dezimaltrenner);
+            if (decimalPoint_) ReplaceInPlace(text_, "@", ",");
+            break;
+        case Type::Date: {
+            // The usual ":" leaves a time as it is, unless the text holds an "@" already.
+            const bool keepTime = timeUnchanged_ && text_.find('@') == std::string::npos;
+            if (!keepTime) ReplaceInPlace(text_, ":", "@");
+            ReplaceInPlace(text_, ".", def.Datumstrenner);
+            if (!keepTime) ReplaceInPlace(text_, "@", def.Zeittrenner);
+            break;
+        }
+        case Type::Text:
+        case Type::VarText:
+            if (textSearch_) ReplaceInPlace(text_, *textSearch_, def.Ersatzzeichen);
+            break;
+        case Type::Other:
+            break;
+    }
+    if (ascii_) ToDosLetters(text_);
+    ApplyLength(plan.type == Type::Number, field.Länge);
 
     const std::string* qualifier = nullptr;
-    if (isText) qualifier = &def.Texterkenner;
-    else if (isVarText && !TrimBlanks(text_).empty()) qualifier = &def.Texterkenner;
-    else if (isDate) qualifier = &def.Datumserkenner;
+    if (plan.type == Type::Text) qualifier = &def.Texterkenner;
+    else if (plan.type == Type::VarText && !TrimBlanks(text_).empty()) qualifier = &def.Texterkenner;
+    else if (plan.type == Type::Date) qualifier = &def.Datumserkenner;
     if (qualifier) line += *qualifier;
     line += text_;
     if (qualifier) line += *qualifier;
+}
+
+void FieldFormatter::Append(const TQField& field, const TQExportDef& def, std::string_view raw, std::string& line) {
+    Prepare(def);
+    const FieldPlan plan = Plan(field);
+    Raw().assign(raw);
+    Finish(plan, field, line);
 }
 
 }  // namespace norvik

@@ -1,9 +1,10 @@
 #pragma once
 // Turns one field's raw value into its output text and appends it, qualified, to the line.
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "common/vb_format.h"
 #include "definition/tq_model.h"
@@ -12,17 +13,42 @@ namespace norvik {
 
 class FieldFormatter {
 public:
-    // Appends the formatted, qualified value of the field to line. Steps that fail leave the text
-    // as it was before them; nothing is raised.
+    // What a field asks of the formatter, decided once per run instead of once per cell.
+    struct FieldPlan {
+        enum class Source : uint8_t { Raw, Constant, Nothing } source = Source::Nothing;
+        enum class Type : uint8_t { Number, Date, Text, VarText, Other } type = Type::Other;
+        const CompiledFormat* format = nullptr;  // null: no format
+    };
+
+    // Takes the definition's settings for the following Finish calls; the definition must outlive them.
+    void Prepare(const TQExportDef& def);
+    // The plan of a field of the prepared definition.
+    FieldPlan Plan(const TQField& field);
+    // The buffer to write a raw value into before Finish; emptied.
+    std::string& Raw() {
+        text_.clear();
+        return text_;
+    }
+    // Formats the raw value in Raw() (or the field's constant) and appends it, qualified, to line.
+    // Steps that fail leave the text as it was before them; nothing is raised.
+    void Finish(const FieldPlan& plan, const TQField& field, std::string& line);
+    // Prepare, Plan, Raw and Finish in one call.
     void Append(const TQField& field, const TQExportDef& def, std::string_view raw, std::string& line);
 
 private:
-    void ApplyFormat(const std::string& formatText);
+    void ApplyFormat(const CompiledFormat& format);
+    void ApplyLength(bool isNumber, int32_t length);
 
+    const TQExportDef* def_ = nullptr;
+    bool decimalPoint_ = false;     // Dezimaltrenner "." swaps points and commas
+    bool timeUnchanged_ = false;    // Zeittrenner ":" leaves the time as it is
+    bool ascii_ = false;            // DOS letters
+    enum class Length : uint8_t { Variable, Fix, Max } length_ = Length::Variable;
+    const std::string* textSearch_ = nullptr;  // what Ersatzzeichen replaces in text, or none
     std::string text_;
     std::string scratch_;
-    // Formats are parsed once per text, not once per row.
-    std::unordered_map<std::string, CompiledFormat> formats_;
+    // Formats are parsed once per text, not once per row; map nodes keep their addresses.
+    std::map<std::string, CompiledFormat, std::less<>> formats_;
 };
 
 }  // namespace norvik

@@ -35,6 +35,65 @@ double NormalizeNumber(std::string_view text) {
     return buf[0] == '-' ? -value : value;
 }
 
+namespace {
+
+// The German text of a plain "-digits,digits" number of up to 15 significant digits, written the
+// way the double's text would be (no leading or trailing zeros, no "-0"). False for any other
+// shape, and for values below 1E-4 that the double's text writes with an exponent.
+bool AppendPlainNumber(std::string_view text, std::string& out) {
+    char buf[64];
+    size_t n = 0;
+    for (char c : text) {
+        if ((c >= '0' && c <= '9') || c == ',' || c == '-') {
+            if (n == sizeof buf) return false;
+            buf[n++] = c;
+        }
+    }
+    size_t i = 0;
+    const bool negative = n > 0 && buf[0] == '-';
+    if (negative) ++i;
+    size_t intStart = i;
+    while (i < n && buf[i] >= '0' && buf[i] <= '9') ++i;
+    size_t intEnd = i;
+    size_t fracStart = i, fracEnd = i;
+    if (i < n && buf[i] == ',') {
+        fracStart = ++i;
+        while (i < n && buf[i] >= '0' && buf[i] <= '9') ++i;
+        fracEnd = i;
+    }
+    if (i != n || (intEnd == intStart && fracEnd == fracStart)) return false;
+    while (intStart < intEnd && buf[intStart] == '0') ++intStart;
+    while (fracEnd > fracStart && buf[fracEnd - 1] == '0') --fracEnd;
+    const size_t intDigits = intEnd - intStart;
+    size_t significant = intDigits + (fracEnd - fracStart);
+    if (intDigits == 0) {
+        size_t zeros = 0;
+        while (fracStart + zeros < fracEnd && buf[fracStart + zeros] == '0') ++zeros;
+        if (fracStart + zeros == fracEnd) {
+            out.push_back('0');
+            return true;
+        }
+        if (zeros >= 4) return false;
+        significant -= zeros;
+    }
+    if (significant > 15) return false;
+    if (negative) out.push_back('-');
+    if (intDigits == 0) out.push_back('0');
+    else out.append(buf + intStart, intDigits);
+    if (fracEnd > fracStart) {
+        out.push_back(',');
+        out.append(buf + fracStart, fracEnd - fracStart);
+    }
+    return true;
+}
+
+}  // namespace
+
+void AppendNormalizedNumber(std::string_view text, std::string& out) {
+    if (AppendPlainNumber(text, out)) return;
+    AppendText(out, Value(NormalizeNumber(text)));
+}
+
 double NormalizeNumber(const Value& value) {
     if (IsNull(value)) return 0;
     if (const auto* s = std::get_if<std::string>(&value)) return NormalizeNumber(std::string_view(*s));
