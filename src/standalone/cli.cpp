@@ -18,6 +18,8 @@ const char* const kUsage =
     "  new OUT                           eine leere Definition nach OUT schreiben\n"
     "  run FILE [--where COND] [--out PATH] [--append|--no-append] [--no-protocol]\n"
     "                                    eine Exportdefinition ausführen\n"
+    "  gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table CAPTION]… [--yes]\n"
+    "                                    einen GDPdU-Datenträger erstellen\n"
     "  protocol [--last N]               die letzten Protokolleinträge mit ihren Zeilen\n"
     "  settings get|set SECTION KEY [VALUE] [--owner NAME]\n"
     "                                    Host-Einstellungen lesen oder schreiben\n";
@@ -31,6 +33,7 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
         {"demo", CommandDemo}, {"list", CommandList}, {"show", CommandShow},
         {"save", CommandSave}, {"new", CommandNew},   {"settings", CommandSettings},
         {"run", CommandRun},   {"protocol", CommandProtocol},
+        {"gdpdu", CommandGdpdu},
     };
     try {
         if (args.empty()) throw UsageError("kein Befehl angegeben (norvik-export --help zeigt die Befehle)");

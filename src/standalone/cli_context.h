@@ -69,6 +69,7 @@ int CommandNew(CliContext& ctx, std::vector<std::string> args);
 int CommandSettings(CliContext& ctx, std::vector<std::string> args);
 int CommandRun(CliContext& ctx, std::vector<std::string> args);
 int CommandProtocol(CliContext& ctx, std::vector<std::string> args);
+int CommandGdpdu(CliContext& ctx, std::vector<std::string> args);
 
 // Runs norvik-export with its arguments (without the program name); returns the exit code.
 int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err);

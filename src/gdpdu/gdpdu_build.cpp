@@ -1,0 +1,154 @@
+#include "gdpdu/gdpdu_build.h"
+
+#include <filesystem>
+#include <memory>
+
+#include "common/file_io.h"
+#include "common/vb_convert.h"
+#include "common/vb_error.h"
+#include "definition/exp_writer.h"
+#include "gdpdu/busy_pointer.h"
+#include "gdpdu/gdpdu_text.h"
+#include "gdpdu/index_validation.h"
+#include "gdpdu/tq_xml.h"
+#include "host/host_messages.h"
+#include "host/module_state.h"
+#include "host/protocol.h"
+#include "host/shell_service.h"
+#include "host/user_settings.h"
+
+namespace norvik {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kSucceeded =
+    "Die Datenausgabe wurde erfolgreich ausgeführt.\r\nMöchten Sie den Ordner der ausgegebenen "
+    "Dateien öffnen?";
+constexpr const char* kFailed =
+    "Die Datenausgabe wurde mit Fehlern beendet!\r\nDrücken Sie die Schaltfläche ''Mehr'' für "
+    "weitere Informationen.";
+
+std::string WithSeparator(const std::string& folder) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder;
+    return folder + (folder.find('\\') != std::string::npos ? "\\" : "/");
+}
+
+VbError PathError(int32_t number, const std::string& path) {
+    return VbError(number, VbError::DescriptionOf(number) + ": " + path);
+}
+
+}  // namespace
+
+void TQGDPdU::BuildGDPdU() {
+    GdpduBuild(*this).Run();
+}
+
+void GdpduBuild::Run() {
+    BusyPointer busy;
+    gdpdu_.SetLastOutcome(GdpduOutcome::NotRun);
+    try {
+        OpenProtocol("GDPdU - Datenausgabe", gUserName, "LST_GDPdU", TodayText(),
+                     gdpdu_.Schnittstelle, gdpdu_.Pfad,
+                     DateTimeToText(gdpdu_.DatumVon) + " bis " + DateTimeToText(gdpdu_.DatumBis));
+        std::string indexPath;
+        bool failed = !ExportAndDescribe(indexPath);
+        if (CopyDTD() != 0) failed = true;
+        if (!indexPath.empty()) ValidateIndex(indexPath);
+        SaveSetting("TQBExport", "Schnittstelle", gdpdu_.Schnittstelle, gdpdu_.Pfad);
+
+        const int32_t answer = failed ? Messages().ShowMessage(kFailed, 0, kButtonsOk, true)
+                                      : Messages().ShowMessage(kSucceeded, 5, kButtonsYesNo, true);
+        gdpdu_.SetLastOutcome(failed ? GdpduOutcome::Failed : GdpduOutcome::Succeeded);
+        if (answer == kAnswerYes) OpenFolder(gdpdu_.Pfad);
+        CloseProtocol();
+    } catch (const std::exception& e) {
+        const auto* vb = dynamic_cast<const VbError*>(&e);
+        const std::string description = vb ? vb->Description() : e.what();
+        gdpdu_.SetLastOutcome(GdpduOutcome::Aborted);
+        WriteProtocolLine("Fehler: " + description);
+        Messages().ReportError("TQGDPdU", "BuildGDPdU", vb ? vb->Number() : kErrDatabase,
+                               description, true);
+    }
+}
+
+bool GdpduBuild::ExportAndDescribe(std::string& indexPath) {
+    bool succeeded = true;
+    for (const auto& entry : *gdpdu_.GxpFiles) {
+        if (!entry->Selected) continue;
+        if (!entry->Export) throw VbError(kErrObjectNotSet);
+        entry->Export->SQLWhere =
+            ReplaceSQLVars(entry->SQLString, gdpdu_.DatumVon, gdpdu_.DatumBis);
+        if (entry->Export->BuildExport() != 0) succeeded = false;
+    }
+
+    if (!gHostSettings) throw VbError(kErrObjectNotSet);
+    const std::string name = gHostSettings->ReadValue("Firmendaten", "Bez1", "STANDARD", "-");
+    const std::string place = gHostSettings->ReadValue("Firmendaten", "Ort", "STANDARD", "-");
+    auto xml = std::make_unique<TQXML>();
+    xml->Pfad = gdpdu_.Pfad;
+    if (xml->CreateNew(name, place, kGdpduComment) != 0) {
+        WriteProtocolLine("Fehler beim erstellen der XML-Datei.");
+        return false;
+    }
+    const std::string von = DateTimeToText(gdpdu_.DatumVon), bis = DateTimeToText(gdpdu_.DatumBis);
+    for (const auto& entry : *gdpdu_.GxpFiles) {
+        if (!entry->Selected) continue;
+        if (!entry->Export || !entry->Export->ExpDef) throw VbError(kErrObjectNotSet);
+        const TQExportDef& def = *entry->Export->ExpDef;
+        const std::string description =
+            ReplaceDescVars(entry->TableDesc, entry->TableName, gdpdu_.DatumVon, gdpdu_.DatumBis);
+        for (const auto& record : *def.Records)
+            xml->CreateTable(*record, FileNameOnly(def.Dateiname), entry->TableName, description,
+                             von, bis, TableFormatOf(def));
+    }
+    xml->WriteFooter();
+    WriteProtocolLine("XML-Datei erfolgreich erstellt.");
+    indexPath = xml->FilePath();
+    return succeeded;
+}
+
+int32_t GdpduBuild::CopyDTD() {
+    try {
+        const std::string source = WithSeparator(gExportPath) + kGdpduDtdName;
+        const std::string destination = WithSeparator(gdpdu_.Pfad) + kGdpduDtdName;
+        const fs::path from = NativePath(source), to = NativePath(destination);
+        std::error_code ec;
+        if (!fs::is_regular_file(from, ec)) throw PathError(kErrFileNotFound, source);
+        if (!fs::is_directory(to.parent_path(), ec))
+            throw PathError(kErrPathNotFound, WithSeparator(gdpdu_.Pfad));
+        if (fs::exists(to, ec) && fs::equivalent(from, to, ec)) return 0;
+        fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+        if (ec) throw PathError(ErrorNumberFromErrno(ec.value()), destination);
+        // A read-only source would make the copy read-only too, and the next build could not
+        // replace it.
+        fs::permissions(to, fs::perms::owner_write, fs::perm_options::add, ec);
+        return 0;
+    } catch (const VbError& e) {
+        Messages().ShowText("Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: " +
+                                std::to_string(e.Number()) + " " + e.Description(),
+                            3);
+        return e.Number();
+    }
+}
+
+void GdpduBuild::ValidateIndex(const std::string& indexPath) {
+    std::error_code ec;
+    if (!fs::is_regular_file(NativePath(indexPath).parent_path() / kGdpduDtdName, ec)) return;
+    const std::vector<std::string> problems = ValidateIndexXml(indexPath, kMaxIndexProblems);
+    if (problems.empty()) return;
+    std::string shown =
+        std::string("Die XML-Datei entspricht nicht der DTD ''") + kGdpduDtdName + "'':";
+    for (const std::string& problem : problems) {
+        WriteProtocolLine("XML-Datei entspricht nicht der DTD: " + problem);
+        shown += "\r\n" + problem;
+    }
+    Messages().ShowText(shown, 3);
+}
+
+void GdpduBuild::OpenFolder(const std::string& path) {
+    if (!Shell().OpenFolder(path))
+        Messages().ShowText("Ordner der ausgegebenen Dateien: " + path, 4);
+}
+
+}  // namespace norvik

@@ -1,0 +1,38 @@
+#pragma once
+// One build of a GDPdU data medium from a loaded profile.
+
+#include <cstdint>
+#include <string>
+
+#include "gdpdu/tq_gdpdu.h"
+
+namespace norvik {
+
+// The comment Index.xml gives as the data supplier's.
+inline const char* const kGdpduComment =
+    "Datenträgerüberlassung nach GDPdU vom 14. August 2002, Ausgabe durch Software der Firma "
+    "Tessaro "
+    "Software und Service GmbH";
+// Problems of Index.xml against its DTD that are protocolled and shown.
+constexpr size_t kMaxIndexProblems = 5;
+
+class GdpduBuild {
+  public:
+    explicit GdpduBuild(TQGDPdU& gdpdu) : gdpdu_(gdpdu) {}
+    // Runs the build; the outcome is left in the profile's LastOutcome.
+    void Run();
+
+  private:
+    // Exports the selected tables and describes them; true when every step succeeded.
+    bool ExportAndDescribe(std::string& indexPath);
+    // Copies the DTD from the export folder into Pfad; 0 or the error number, which was shown.
+    int32_t CopyDTD();
+    // Protocols and shows the first problems of a written Index.xml against the DTD beside it.
+    void ValidateIndex(const std::string& indexPath);
+    // Opens the folder in the file manager, or names it when there is none.
+    void OpenFolder(const std::string& path);
+
+    TQGDPdU& gdpdu_;
+};
+
+}  // namespace norvik

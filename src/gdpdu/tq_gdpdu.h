@@ -1,0 +1,46 @@
+#pragma once
+// A GDPdU profile (.GDU) in memory with the period of the data medium to build from it.
+
+#include <memory>
+#include <string>
+
+#include "common/value.h"
+#include "gdpdu/tq_gxp_files.h"
+
+namespace norvik {
+
+// How the last BuildGDPdU ended.
+enum class GdpduOutcome {
+    NotRun,     // no build yet
+    Succeeded,  // the success message was shown
+    Failed,     // the failure message was shown
+    Aborted,    // an error ended the build before its message
+};
+
+class TQGDPdU {
+  public:
+    // Adds the entry to GxpFiles (refused entries are reported by the list).
+    void AddGxpFile(const std::shared_ptr<TQGxpFile>& iGxpFile);
+    // Reads a .GDU profile: names, folder, tables with their definitions and remembered selections.
+    // The period is kept; errors are reported, not raised.
+    void LoadFile(const std::string& FileName);
+    // Exports the selected tables into Pfad, writes Index.xml, copies the DTD, remembers the
+    // folder and tells the user the outcome.
+    void BuildGDPdU();
+    // The outcome of the last BuildGDPdU.
+    GdpduOutcome LastOutcome() const { return outcome_; }
+    // Kept by the build.
+    void SetLastOutcome(GdpduOutcome outcome) { outcome_ = outcome; }
+
+    std::shared_ptr<TQGxpFiles> GxpFiles = std::make_shared<TQGxpFiles>();  // the tables
+    std::string Schnittstelle;  // interface name; key of the remembered folder and selections
+    std::string Pfad;           // output folder of the medium
+    DateTime DatumVon;          // first day of the period
+    DateTime DatumBis;          // last day of the period
+
+  private:
+    void Reset();
+    GdpduOutcome outcome_ = GdpduOutcome::NotRun;
+};
+
+}  // namespace norvik

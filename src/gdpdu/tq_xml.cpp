@@ -1,0 +1,222 @@
+#include "gdpdu/tq_xml.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "common/file_io.h"
+#include "common/vb_error.h"
+#include "gdpdu/xml_text.h"
+#include "host/host_messages.h"
+
+namespace norvik {
+namespace {
+
+void Report(const char* operation, const std::exception& e) {
+    if (const auto* vb = dynamic_cast<const VbError*>(&e))
+        Messages().ReportError("TQXML", operation, vb->Number(), vb->Description(), true);
+    else
+        Messages().ReportError("TQXML", operation, kErrDeviceIo, e.what(), true);
+}
+
+VbError FileError(int err, const std::string& path) {
+    const int32_t number = ErrorNumberFromErrno(err);
+    return VbError(number, VbError::DescriptionOf(number) + ": " + path);
+}
+
+std::string TypeElement(const std::string& feldTyp) {
+    if (feldTyp == "T" || feldTyp == "V") return "AlphaNumeric";
+    if (feldTyp == "N") return "Numeric";
+    if (feldTyp == "D") return "Date";
+    return "";
+}
+
+}  // namespace
+
+TableFormat TableFormatOf(const TQExportDef& def) {
+    return TableFormat{def.Feldtrenner, def.Texterkenner, def.Dezimaltrenner};
+}
+
+TQXML::TQXML() {
+    for (size_t n = 0; n < Tab.size(); ++n) Tab[n].assign(n, '\t');
+}
+
+TQXML::~TQXML() {
+    if (fileNo_ >= 0) ::close(fileNo_);
+}
+
+int32_t TQXML::CreateNew(const std::string& SupplierName, const std::string& SupplierLocation,
+                         const std::string& SupplierComment) {
+    try {
+        // The separator is always inserted; a doubled one does no harm.
+        filePath_ = Pfad + (Pfad.find('\\') != std::string::npos ? "\\" : "/") + "Index.xml";
+        if (fileNo_ >= 0) ::close(fileNo_);
+        const std::string native = NativePath(filePath_).string();
+        fileNo_ = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fileNo_ < 0) {
+            const int err = errno;
+            std::error_code ec;
+            const auto folder = NativePath(filePath_).parent_path();
+            throw FileError(
+                err == ENOENT && !std::filesystem::is_directory(folder, ec) ? ENOTDIR : err,
+                filePath_);
+        }
+        WriteLine("<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"no\"?>");
+        WriteLine(std::string("<!DOCTYPE DataSet SYSTEM \"") + kGdpduDtdName + "\">");
+        WriteTag(0, OpenTag("DataSet"));
+        WriteElement(1, "Version", "1.0");
+        WriteTag(1, OpenTag("DataSupplier"));
+        WriteElement(2, "Name", SupplierName);
+        WriteElement(2, "Location", SupplierLocation);
+        WriteElement(2, "Comment", SupplierComment);
+        WriteTag(1, CloseTag("DataSupplier"));
+        WriteTag(1, OpenTag("Media"));
+        WriteElement(2, "Name", "Datenträger");
+        return 0;
+    } catch (const VbError& e) {
+        Report("CreateNew", e);
+        return e.Number();
+    } catch (const std::exception& e) {
+        Report("CreateNew", e);
+        return kErrDeviceIo;
+    }
+}
+
+void TQXML::WriteFooter() {
+    try {
+        WriteTag(1, CloseTag("Media"));
+        WriteTag(0, CloseTag("DataSet"));
+        CloseFile();
+    } catch (const std::exception& e) {
+        Report("WriteFooter", e);
+    }
+}
+
+void TQXML::CreateTable(const TQRecord& myRecord, const std::string& FileName,
+                        const std::string& Name, const std::string& Desc,
+                        const std::string& DatumVon, const std::string& DatumBis,
+                        const TableFormat& format) {
+    try {
+        WriteTableHeader(FileName, Name, Desc, DatumVon, DatumBis);
+        if (format.DecimalSymbol != ",") {
+            // The run turns the grouping point into a comma when the decimal symbol is a point.
+            WriteElement(3, "DecimalSymbol", format.DecimalSymbol);
+            WriteElement(3, "DigitGroupingSymbol", format.DecimalSymbol == "." ? "," : ".");
+        }
+        WriteTag(3, OpenTag("VariableLength"));
+        if (format.ColumnDelimiter != ";")
+            WriteElement(4, "ColumnDelimiter", format.ColumnDelimiter);
+        if (format.TextEncapsulator != "\"")
+            WriteElement(4, "TextEncapsulator", format.TextEncapsulator);
+        for (const auto& field : *myRecord.Fields) NewField(*field);
+        AddForeignKey(myRecord);
+        WriteTag(3, CloseTag("VariableLength"));
+        WriteTag(2, CloseTag("Table"));
+    } catch (const std::exception& e) {
+        Report("CreateTable", e);
+    }
+}
+
+void TQXML::WriteTableHeader(const std::string& FileName, const std::string& Name,
+                             const std::string& Desc, const std::string& DatumVon,
+                             const std::string& DatumBis) {
+    try {
+        WriteTag(2, OpenTag("Table"));
+        WriteElement(3, "URL", FileName);
+        WriteElement(3, "Name", Name);
+        WriteElement(3, "Description", Desc);
+        WriteTag(3, OpenTag("Validity"));
+        WriteTag(4, OpenTag("Range"));
+        WriteElement(5, "From", DatumVon);
+        WriteElement(5, "To", DatumBis);
+        WriteTag(4, CloseTag("Range"));
+        WriteElement(4, "Format", "DD.MM.YYYY");
+        WriteTag(3, CloseTag("Validity"));
+    } catch (const std::exception& e) {
+        Report("WriteTableHeader", e);
+    }
+}
+
+void TQXML::NewField(const TQField& field) {
+    const bool primary = field.Schlüssel == "PK" || field.Schlüssel == "PF";
+    const std::string tag = primary ? "VariablePrimaryKey" : "VariableColumn";
+    try {
+        WriteTag(4, OpenTag(tag));
+        WriteElement(5, "Name", field.Name);
+        const std::string type = TypeElement(field.FeldTyp);
+        if (!type.empty()) WriteTag(5, OpenTag(type) + CloseTag(type));
+        if (!field.Map.empty()) {
+            if (type == "AlphaNumeric") {
+                const size_t split = field.Map.find(';');
+                // Without its meaning the map cannot be written; the field is still closed below.
+                if (split == std::string::npos) throw VbError(kErrOutOfRange);
+                const size_t end = field.Map.find(';', split + 1);
+                WriteTag(5, OpenTag("Map"));
+                WriteElement(6, "From", field.Map.substr(0, split));
+                WriteElement(
+                    6, "To",
+                    field.Map.substr(split + 1, end == std::string::npos ? end : end - split - 1));
+                WriteTag(5, CloseTag("Map"));
+            } else {
+                Messages().ShowMessage("Map ist nur für Alphanumerische Felder möglich!", 0,
+                                       kButtonsOk, false);
+            }
+        }
+    } catch (const std::exception& e) {
+        Report("NewField", e);
+    }
+    WriteTag(4, CloseTag(tag));
+}
+
+void TQXML::AddForeignKey(const TQRecord& myRecord) {
+    try {
+        for (const auto& field : *myRecord.Fields) {
+            if (field->Schlüssel != "PF" && field->Schlüssel != "FK") continue;
+            WriteTag(4, OpenTag("ForeignKey"));
+            WriteElement(5, "Name", field->Name);
+            WriteElement(5, "References", field->FremdSchlüssel);
+            WriteTag(4, CloseTag("ForeignKey"));
+        }
+    } catch (const std::exception& e) {
+        Report("AddForeignKey", e);
+    }
+}
+
+void TQXML::WriteElement(int tabs, const std::string& name, const std::string& value) {
+    std::string line = Tab[static_cast<size_t>(tabs)] + OpenTag(name);
+    AppendXmlValue(line, value);
+    WriteLine(line + CloseTag(name));
+}
+
+void TQXML::WriteTag(int tabs, const std::string& tag) {
+    WriteLine(Tab[static_cast<size_t>(tabs)] + tag);
+}
+
+void TQXML::WriteLine(const std::string& text) {
+    try {
+        if (fileNo_ < 0) throw VbError(kErrBadFileName);
+        const std::string bytes = Latin1Bytes(text) + "\r\n";
+        for (size_t done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(fileNo_, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) throw FileError(n < 0 ? errno : ENOSPC, filePath_);
+            done += static_cast<size_t>(n);
+        }
+    } catch (const std::exception& e) {
+        Report("WriteLine", e);
+    }
+}
+
+void TQXML::CloseFile() {
+    try {
+        const int fd = fileNo_;
+        fileNo_ = -1;
+        if (fd >= 0 && ::close(fd) != 0) throw FileError(errno, filePath_);
+    } catch (const std::exception& e) {
+        Report("CloseFile", e);
+    }
+}
+
+}  // namespace norvik

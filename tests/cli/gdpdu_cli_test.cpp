@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "common/text_codec.h"
+#include "host/user_settings.h"
+#include "support/test_support.h"
+
+namespace norvik {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+std::string Quoted(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t p = 0; (p = text.find(part, p)) != std::string::npos; p += part.size()) ++n;
+    return n;
+}
+
+// norvik-export gdpdu on a demo home; no desktop, so no file manager can start.
+class GdpduCliTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1); }
+
+    Outcome Run(const std::vector<std::string>& args) {
+        std::string cmd =
+            "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(NORVIK_CLI) + " --home " + Quoted(home());
+        for (const auto& a : args) cmd += " " + Quoted(a);
+        cmd += " >" + Quoted(dir.file("out.txt")) + " 2>" + Quoted(dir.file("err.txt")) +
+               " </dev/null";
+        const int status = std::system(cmd.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadBytes(dir.file("out.txt")),
+                test::ReadBytes(dir.file("err.txt"))};
+    }
+    std::string home() const { return dir.file("home"); }
+    std::string exports() const { return home() + "/Drivers/Export/"; }
+    // A demo home with its DTD; false when the DTD could not be found.
+    bool Demo() {
+        const Outcome r = Run({"demo"});
+        EXPECT_EQ(r.code, 0) << r.err;
+        return fs::exists(exports() + "gdpdu-01-08-2002.dtd");
+    }
+    std::string Folder(const std::string& name) {
+        fs::create_directories(dir.file(name));
+        return dir.file(name);
+    }
+    bool Valid(const std::string& folder) {
+        return std::system(
+                   ("cd " + Quoted(folder) + " && xmllint --valid --noout Index.xml").c_str()) == 0;
+    }
+
+    test::TempDir dir;
+};
+
+TEST_F(GdpduCliTest, TheDemoProfileBuildsAValidMedium) {
+    if (!Demo()) GTEST_SKIP() << "gdpdu-01-08-2002.dtd not found";
+    const Outcome list = Run({"list", "--gdpdu"});
+    EXPECT_EQ(list.out, "Finanzbuchhaltung\t" + exports() + "FINANZBUCHHALTUNG.GDU\n");
+
+    fs::create_directories(home() + "/Daten/GDPdU");
+    const Outcome r =
+        Run({"gdpdu", "finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    const std::string medium = home() + "/Daten/GDPdU";
+    EXPECT_NE(r.out.find(
+                  "Schnittstelle: GDPdU Buchungen\r\nAusgabe Daten: 2200 Datensätze exportiert.\r\n"
+                  "Ausgabedatei: " +
+                  medium + "/buchungen.txt\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Die Datenausgabe wurde erfolgreich ausgeführt.\r\nMöchten Sie den Ordner "
+                         "der ausgegebenen "
+                         "Dateien öffnen?\n→ Nein (ohne --yes)\n"),
+              std::string::npos);
+    for (const char* file :
+         {"sachkonten.txt", "kunden.txt", "buchungen.txt", "artikel.txt", "gdpdu-01-08-2002.dtd"})
+        EXPECT_TRUE(fs::exists(medium + "/" + file)) << file;
+    EXPECT_EQ(Count(test::ReadBytes(medium + "/buchungen.txt"), "\r\n"), 2200u);
+    const std::string xml = test::ReadBytes(medium + "/Index.xml");
+    EXPECT_EQ(Count(xml, "<Table>"), 6u);  // Artikel has a header and a trailer layout
+    EXPECT_NE(xml.find("<Description>Buchungen vom 01.01.2026 bis 31.12.2026</Description>"),
+              std::string::npos);
+    EXPECT_NE(xml.find("<ColumnDelimiter>|</ColumnDelimiter>"), std::string::npos);
+    EXPECT_TRUE(Valid(medium));
+
+    const Outcome protocol = Run({"protocol", "--last", "1"});
+    EXPECT_NE(protocol.out.find("GDPdU - Datenausgabe  Finanzbuchhaltung"), std::string::npos)
+        << protocol.out;
+    EXPECT_NE(protocol.out.find("  Datei/Ordner: " + medium + "\n"), std::string::npos);
+    EXPECT_NE(protocol.out.find("  Info: 01.01.2026 bis 31.12.2026\n"), std::string::npos);
+    EXPECT_NE(protocol.out.find("  | XML-Datei erfolgreich erstellt.\n"), std::string::npos);
+    EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Finanzbuchhaltung"), medium);
+}
+
+TEST_F(GdpduCliTest, TablesSelectExactlyThoseAndAreRemembered) {
+    if (!Demo()) GTEST_SKIP() << "gdpdu-01-08-2002.dtd not found";
+    const std::string first = Folder("eins");
+    const Outcome r =
+        Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to", "31.07.2026", "--out",
+             first, "--table", "Kunden", "--table=sachkonten"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(fs::exists(first + "/kunden.txt"));
+    EXPECT_TRUE(fs::exists(first + "/sachkonten.txt"));
+    EXPECT_FALSE(fs::exists(first + "/buchungen.txt"));
+    EXPECT_EQ(Count(test::ReadBytes(first + "/Index.xml"), "<Table>"), 2u);
+    EXPECT_TRUE(Valid(first));
+    for (const auto& [caption, stored] : std::vector<std::pair<std::string, std::string>>{
+             {"Sachkonten", "1"}, {"Kunden", "1"}, {"Buchungen", "0"}, {"Artikel", "0"}})
+        EXPECT_EQ(Run({"settings", "get", "TQBExport", "Finanzbuchhaltung_" + caption}).out,
+                  stored + "\n")
+            << caption;
+
+    // Without --table the remembered selection holds, without --out the remembered folder.
+    const std::string second = Folder("zwei");
+    ASSERT_EQ(Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to", "31.07.2026",
+                   "--out", second})
+                  .code,
+              0);
+    EXPECT_TRUE(fs::exists(second + "/kunden.txt"));
+    EXPECT_FALSE(fs::exists(second + "/artikel.txt"));
+    fs::remove(second + "/kunden.txt");
+    ASSERT_EQ(
+        Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to", "31.07.2026"}).code, 0);
+    EXPECT_TRUE(fs::exists(second + "/kunden.txt"));
+
+    const Outcome buchungen = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to",
+                                   "31.07.2026", "--out", second, "--table", "Buchungen"});
+    EXPECT_EQ(buchungen.code, 0);
+    const std::string lines = test::ReadBytes(second + "/buchungen.txt");
+    EXPECT_GT(Count(lines, "\r\n"), 100u);
+    EXPECT_EQ(lines.find(".06.2026;"), std::string::npos);
+    EXPECT_EQ(lines.find(".08.2026;"), std::string::npos);
+}
+
+TEST_F(GdpduCliTest, YesOpensTheFolderOrNamesItWithoutADesktop) {
+    if (!Demo()) GTEST_SKIP() << "gdpdu-01-08-2002.dtd not found";
+    const std::string folder = Folder("medium");
+    const Outcome r = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
+                           "31.01.2026", "--out", folder, "--table", "Sachkonten", "--yes"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("→ Ja (--yes)\nOrdner der ausgegebenen Dateien: " + folder + "\n"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST_F(GdpduCliTest, UsageErrorsExitWithTwoAndOneLine) {
+    Demo();
+    const std::vector<std::vector<std::string>> cases = {
+        {"gdpdu"},
+        {"gdpdu", "Finanzbuchhaltung"},
+        {"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026"},
+        {"gdpdu", "Finanzbuchhaltung", "--from", "32.01.2026", "--to", "31.12.2026"},
+        {"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026 10:00"},
+        {"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026", "--table"},
+        {"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026", "--table="},
+        {"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026", "--bogus"},
+        {"gdpdu", "a", "b", "--from", "01.01.2026", "--to", "31.12.2026"},
+        {"gdpdu", "Gibt es nicht", "--from", "01.01.2026", "--to", "31.12.2026"},
+        {"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026", "--table",
+         "Lohn"},
+    };
+    for (const auto& args : cases) {
+        const Outcome r = Run(args);
+        EXPECT_EQ(r.code, 2) << args.back() << "\n" << r.out << r.err;
+        EXPECT_EQ(Count(r.err, "\n"), 1u) << r.err;
+    }
+    EXPECT_EQ(Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026",
+                   "--table", "Lohn"})
+                  .err,
+              "norvik-export: unbekannte Tabelle: Lohn\n");
+}
+
+TEST_F(GdpduCliTest, RunsThatEndWithErrorsExitWithOne) {
+    if (!Demo()) GTEST_SKIP() << "gdpdu-01-08-2002.dtd not found";
+    // A folder that does not exist: the selection is stored first, as the dialog does.
+    const Outcome missing = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
+                                 "31.12.2026", "--out", dir.file("fehlt"), "--table", "Artikel"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.out, "Der angegebene Pfad existiert nicht!\n");
+    EXPECT_EQ(Run({"settings", "get", "TQBExport", "Finanzbuchhaltung_Kunden"}).out, "0\n");
+
+    fs::remove(exports() + "gdpdu-01-08-2002.dtd");
+    const std::string folder = Folder("ohne-dtd");
+    const Outcome noDtd = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
+                               "31.12.2026", "--out", folder});
+    EXPECT_EQ(noDtd.code, 1);
+    EXPECT_NE(noDtd.out.find("Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: 53 "),
+              std::string::npos)
+        << noDtd.out;
+    EXPECT_NE(noDtd.out.find("Die Datenausgabe wurde mit Fehlern beendet!"), std::string::npos);
+    EXPECT_TRUE(fs::exists(folder + "/artikel.txt"));
+
+    // A missing definition fails its table only; the others are still exported.
+    test::WriteBytes(
+        exports() + "LUECKE.GDU",
+        "[Allgemein]\r\nName=L\xfc"
+        "cke\r\n[Dateien]\r\nFile01=%DataPath%\\FEHLT.EXP;;;Fehlt;\r\n"
+        "File02=%DataPath%\\..\\Drivers\\Export\\GDPDU_SACHKONTEN.EXP;;;Sachkonten;\r\n");
+    const std::string gap = Folder("luecke");
+    const Outcome partial =
+        Run({"gdpdu", "Lücke", "--from", "01.01.2026", "--to", "31.12.2026", "--out", gap});
+    EXPECT_EQ(partial.code, 1);
+    EXPECT_NE(partial.err.find("Fehler 53 in TQExport.LoadFile"), std::string::npos) << partial.err;
+    EXPECT_TRUE(fs::exists(gap + "/sachkonten.txt"));
+    EXPECT_EQ(Count(test::ReadBytes(gap + "/Index.xml"), "<Table>"), 1u);
+
+    test::WriteBytes(exports() + "KAPUTT.GDU",
+                     "[Allgemein]\r\nName=Kaputt\r\n[Dateien]\r\nFile01=a;b;c\r\n");
+    const Outcome broken =
+        Run({"gdpdu", "Kaputt", "--from", "01.01.2026", "--to", "31.12.2026", "--out", folder});
+    EXPECT_EQ(broken.code, 1);
+    EXPECT_NE(broken.err.find("Fehler 9 in TQGDPdU.LoadFile"), std::string::npos) << broken.err;
+}
+
+}  // namespace
+}  // namespace norvik

@@ -1,0 +1,71 @@
+#include <filesystem>
+
+#include "definition/exp_writer.h"
+#include "host/module_state.h"
+#include "host/user_settings.h"
+#include "medium_fixture.h"
+
+namespace norvik::test {
+namespace {
+
+const char* const kSuccess =
+    "Die Datenausgabe wurde erfolgreich ausgeführt.\r\nMöchten Sie den Ordner der ausgegebenen "
+    "Dateien öffnen?";
+const char* const kFailure =
+    "Die Datenausgabe wurde mit Fehlern beendet!\r\nDrücken Sie die Schaltfläche ''Mehr'' für "
+    "weitere Informationen.";
+
+std::string Summary(const std::string& name, int rows, const std::string& file) {
+    return "Schnittstelle: " + name + "\r\nAusgabe Daten: " + std::to_string(rows) +
+           " Datensätze exportiert.\r\nAusgabedatei: " + file;
+}
+
+TEST_P(MediumTest, BuildsACompleteValidMedium) {
+    if (!ProvideDtd()) GTEST_SKIP() << "gdpdu-01-08-2002.dtd not found under " << NORVIK_SHARED_DIR;
+    gHostSettings->WriteValue("Firmendaten", "Bez1", "Norvik Handels GmbH & Co. KG €", "STANDARD");
+    gHostSettings->WriteValue("Firmendaten", "ORT", "Köln", "standard");
+    LoadStandardProfile();
+    ASSERT_TRUE(messages->calls.empty());
+    messages->answer = kAnswerYes;
+
+    gdpdu.BuildGDPdU();
+
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
+    EXPECT_EQ(ReadBytes(MediumFile("konten.txt")), Golden("konten.txt"));
+    EXPECT_EQ(ReadBytes(MediumFile("buchungen.txt")), Golden("buchungen.txt"));
+    EXPECT_EQ(ReadBytes(MediumFile("Index.xml")), Golden("Index.xml"));
+    EXPECT_EQ(ReadBytes(MediumFile("gdpdu-01-08-2002.dtd")),
+              ReadBytes(gExportPath + "gdpdu-01-08-2002.dtd"));
+    EXPECT_EQ(Xmllint(), "");
+
+    EXPECT_EQ(*protocol, (std::vector<std::string>{
+                             "open:GDPdU - Datenausgabe|tester|LST_GDPdU|" + TodayText() +
+                                 "|Prüfung 2026|" + medium + "|01.01.2026 bis 31.12.2026",
+                             "line:" + Summary("Konten", 3, MediumFile("konten.txt")),
+                             "line:" + Summary("Buchungen", 3, MediumFile("buchungen.txt")),
+                             "line:XML-Datei erfolgreich erstellt.",
+                             "close",
+                         }));
+    ASSERT_EQ(messages->calls.size(), 3u);
+    EXPECT_EQ(messages->calls[0].kind, "ShowText");
+    EXPECT_EQ(messages->calls[0].style, 4);
+    EXPECT_EQ(messages->calls[1].text, Summary("Buchungen", 3, MediumFile("buchungen.txt")));
+    EXPECT_EQ(messages->calls[2].kind, "ShowMessage");
+    EXPECT_EQ(messages->calls[2].text, kSuccess);
+    EXPECT_EQ(messages->calls[2].style, 5);
+    EXPECT_EQ(messages->calls[2].buttons, 4);
+    EXPECT_TRUE(messages->calls[2].flag);
+    EXPECT_EQ(shell->folders, std::vector<std::string>{medium});
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+
+    // The folder is remembered for the interface and proposed by the next load.
+    EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Prüfung 2026"), medium);
+    TQGDPdU again;
+    again.LoadFile(gExportPath + "TEST.GDU");
+    EXPECT_EQ(again.Pfad, medium);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, MediumTest, ::testing::Values("sqlite", "postgres"));
+
+}  // namespace
+}  // namespace norvik::test

@@ -1,0 +1,236 @@
+#include <filesystem>
+
+#include "host/module_state.h"
+#include "host/user_settings.h"
+#include "medium_fixture.h"
+
+namespace norvik::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kSuccess =
+    "Die Datenausgabe wurde erfolgreich ausgeführt.\r\nMöchten Sie den Ordner der ausgegebenen "
+    "Dateien öffnen?";
+const char* const kFailure =
+    "Die Datenausgabe wurde mit Fehlern beendet!\r\nDrücken Sie die Schaltfläche ''Mehr'' für "
+    "weitere Informationen.";
+
+// The failures need no second database; they run on SQLite.
+class MediumFailureTest : public MediumTest {
+  protected:
+    // The lines of the protocol without the summaries of the tables.
+    std::vector<std::string> OwnLines() const {
+        std::vector<std::string> lines;
+        for (const std::string& call : *protocol)
+            if (call.rfind("line:Schnittstelle:", 0) != 0 && call.rfind("open:", 0) != 0)
+                lines.push_back(call);
+        return lines;
+    }
+    // The number of Table elements in the medium's Index.xml.
+    size_t Tables() const {
+        const std::string xml = ReadBytes(MediumFile("Index.xml"));
+        size_t n = 0;
+        for (size_t p = 0; (p = xml.find("<Table>", p)) != std::string::npos; ++p) ++n;
+        return n;
+    }
+    const RecordingHostMessages::Call& Last() const { return messages->calls.back(); }
+    // The data supplier of the golden Index.xml.
+    void SetSupplier() {
+        gHostSettings->WriteValue("Firmendaten", "Bez1", "Norvik Handels GmbH & Co. KG €",
+                                  "STANDARD");
+        gHostSettings->WriteValue("Firmendaten", "Ort", "Köln", "STANDARD");
+    }
+};
+
+TEST_P(MediumFailureTest, WithoutTheDtdTheMediumIsCompleteButTheRunFails) {
+    SetSupplier();
+    LoadStandardProfile();
+    gdpdu.BuildGDPdU();
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
+    EXPECT_EQ(ReadBytes(MediumFile("Index.xml")), Golden("Index.xml"));
+    EXPECT_EQ(ReadBytes(MediumFile("buchungen.txt")), Golden("buchungen.txt"));
+    EXPECT_EQ(Tables(), 4u);
+    EXPECT_FALSE(fs::exists(MediumFile("gdpdu-01-08-2002.dtd")));
+    const auto texts = Calls("ShowText");
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[2].text,
+              "Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: 53 Datei nicht gefunden: " +
+                  gExportPath + "gdpdu-01-08-2002.dtd");
+    EXPECT_EQ(texts[2].style, 3);
+    EXPECT_EQ(Last().kind, "ShowMessage");
+    EXPECT_EQ(Last().text, kFailure);
+    EXPECT_EQ(Last().style, 0);
+    EXPECT_EQ(Last().buttons, 0);
+    EXPECT_EQ(OwnLines(),
+              (std::vector<std::string>{"line:XML-Datei erfolgreich erstellt.", "close"}));
+    EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Prüfung 2026"), medium);
+}
+
+TEST_P(MediumFailureTest, AnOutputFolderThatCannotBeWrittenFailsEveryStepButNothingElse) {
+    ProvideDtd();
+    LoadStandardProfile();
+    const std::string missing = home.file("fehlt/ordner");
+    gdpdu.Pfad = missing;
+    for (const auto& entry : *gdpdu.GxpFiles) entry->Export->ExpDef->Dateiname = missing + "/x.txt";
+    gdpdu.BuildGDPdU();
+
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
+    EXPECT_FALSE(fs::exists(home.file("fehlt")));
+    std::vector<std::string> failures;
+    for (const auto& call : *protocol)
+        if (call.rfind("line:Fehler: 76 ", 0) == 0) failures.push_back(call);
+    EXPECT_EQ(failures.size(), 2u);  // one per table export
+    EXPECT_EQ(OwnLines().size(), 4u);
+    EXPECT_EQ(OwnLines()[2], "line:Fehler beim erstellen der XML-Datei.");
+    EXPECT_EQ(OwnLines()[3], "close");
+    const auto reports = Calls("ReportError");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].className, "TQXML");
+    EXPECT_EQ(reports[0].operation, "CreateNew");
+    EXPECT_EQ(reports[0].number, 76);
+    const auto texts = Calls("ShowText");
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0].style, 0);  // the table's own failure text
+    EXPECT_EQ(texts[2].text.rfind("Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: 76 ", 0),
+              0u);
+    EXPECT_EQ(Last().text, kFailure);
+    EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Prüfung 2026"), missing);
+}
+
+TEST_P(MediumFailureTest, AFailingTableIsStillDescribedAndTheOthersExported) {
+    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    LoadProfile(
+        "[Allgemein]\nName=Prüfung\n[Dateien]\nFile01=%DataPath%\\BUCHUNGEN.EXP;Unsinn "
+        "=;;Buchungen;\n"
+        "File02=%DataPath%\\KONTEN.EXP;art = 'B';;Konten;Bestandskonten\n");
+    gdpdu.BuildGDPdU();
+
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
+    EXPECT_FALSE(fs::exists(MediumFile("buchungen.txt")));
+    EXPECT_EQ(ReadBytes(MediumFile("konten.txt")),
+              DefinitionBytes("1000;\"Kasse\";\"B\"\n1200;\"Bank\";\"B\"\n"));
+    EXPECT_EQ(Tables(), 4u);
+    EXPECT_EQ(Xmllint(), "");
+    const auto texts = Calls("ShowText");
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].text.rfind("Fehler: ", 0), 0u);
+    EXPECT_EQ(texts[0].style, 0);
+    EXPECT_EQ(protocol->at(1).rfind("line:Fehler: -2147467259 ", 0), 0u);
+    EXPECT_EQ(OwnLines().back(), "close");
+    EXPECT_EQ(Last().text, kFailure);
+}
+
+TEST_P(MediumFailureTest, AMissingDefinitionFailsItsTableOnly) {
+    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    LoadProfile(
+        "[Allgemein]\nName=Prüfung\n[Dateien]\nFile01=%DataPath%\\FEHLT.EXP;;;Fehlt;\n"
+        "File02=%DataPath%\\KONTEN.EXP;;;Konten;\n");
+    ASSERT_EQ(Calls("ReportError").size(), 1u);
+    gdpdu.BuildGDPdU();
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
+    EXPECT_EQ(ReadBytes(MediumFile("konten.txt")), Golden("konten.txt"));
+    EXPECT_EQ(Tables(), 1u);
+    EXPECT_EQ(Xmllint(), "");
+    EXPECT_EQ(Last().text, kFailure);
+}
+
+TEST_P(MediumFailureTest, NoTableSelectedGivesAnIndexTheDtdRefusesAndTheRunStillSucceeds) {
+    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    LoadStandardProfile();
+    for (const auto& entry : *gdpdu.GxpFiles) entry->Selected = false;
+    gdpdu.BuildGDPdU();
+
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
+    EXPECT_FALSE(fs::exists(MediumFile("konten.txt")));
+    EXPECT_EQ(Tables(), 0u);
+    EXPECT_NE(Xmllint(), "");
+    const std::vector<std::string> lines = OwnLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "line:XML-Datei erfolgreich erstellt.");
+    EXPECT_EQ(lines[1].rfind("line:XML-Datei entspricht nicht der DTD: Zeile 12: ", 0), 0u)
+        << lines[1];
+    EXPECT_NE(lines[1].find("Media"), std::string::npos);
+    EXPECT_EQ(lines[2], "close");
+    const auto texts = Calls("ShowText");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].style, 3);
+    EXPECT_EQ(texts[0].text,
+              "Die XML-Datei entspricht nicht der DTD ''gdpdu-01-08-2002.dtd'':\r\n" +
+                  lines[1].substr(41));
+    EXPECT_EQ(Last().text, kSuccess);
+    EXPECT_TRUE(shell->folders.empty());  // answered no
+}
+
+TEST_P(MediumFailureTest, OnlyTheFirstProblemsAreProtocolled) {
+    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    WriteBytes(home.file("data/FREI.EXP"),
+               DefinitionBytes(
+                   "[Allgemein]\nName=Frei\nDatenquelle=konten\nDateiname=frei.txt\n[DATENSATZ]\n"
+                   "FIELD nr,X,,0,,,,\nFIELD name,X,,0,,,,\nFIELD art,X,,0,,,,\n"
+                   "[DATENSATZ 2]\nFIELD nr,X,,0,,,,\nFIELD name,X,,0,,,,\nFIELD art,X,,0,,,,\n"));
+    LoadProfile("[Allgemein]\nName=Frei\n[Dateien]\nFile01=%DataPath%\\FREI.EXP;;;Frei;\n");
+    gdpdu.BuildGDPdU();
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
+    EXPECT_EQ(OwnLines().size(), 2u + 5u);
+    EXPECT_EQ(Calls("ShowText").back().style, 3);
+}
+
+TEST_P(MediumFailureTest, SupplierDefaultsAndAnUnansweredQuestion) {
+    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    LoadStandardProfile();
+    gdpdu.BuildGDPdU();
+    const std::string xml = ReadBytes(MediumFile("Index.xml"));
+    EXPECT_NE(xml.find("\t\t<Name>-</Name>\r\n\t\t<Location>-</Location>\r\n"), std::string::npos);
+    EXPECT_EQ(Last().text, kSuccess);
+    EXPECT_TRUE(shell->folders.empty());
+}
+
+TEST_P(MediumFailureTest, AFolderThatNoFileManagerCanShowIsNamed) {
+    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    LoadStandardProfile();
+    messages->answer = kAnswerYes;
+    shell->result = false;
+    gdpdu.BuildGDPdU();
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
+    EXPECT_EQ(shell->folders, std::vector<std::string>{medium});
+    EXPECT_EQ(Last().kind, "ShowText");
+    EXPECT_EQ(Last().text, "Ordner der ausgegebenen Dateien: " + medium);
+    EXPECT_EQ(Last().style, 4);
+}
+
+TEST_P(MediumFailureTest, AnyOtherErrorEndsTheRunAtOnce) {
+    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    SetSupplier();
+    LoadStandardProfile();
+    // The per-user settings cannot be stored where a file stands in the way.
+    WriteBytes(home.file("blocked"), "x");
+    ::setenv("XDG_CONFIG_HOME", home.file("blocked").c_str(), 1);
+    gdpdu.BuildGDPdU();
+
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Aborted);
+    EXPECT_EQ(ReadBytes(MediumFile("Index.xml")), Golden("Index.xml"));
+    const auto reports = Calls("ReportError");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].className, "TQGDPdU");
+    EXPECT_EQ(reports[0].operation, "BuildGDPdU");
+    EXPECT_EQ(Last().kind, "ReportError");
+    EXPECT_TRUE(Calls("ShowMessage").empty());
+    EXPECT_EQ(protocol->back(), "line:Fehler: " + reports[0].text);  // not closed
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+}
+
+TEST_P(MediumFailureTest, ATableWithoutConditionRunsWithoutWhere) {
+    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    LoadProfile("[Allgemein]\nName=P\n[Dateien]\nFile01=%DataPath%\\BUCHUNGEN.EXP;;;Buchungen;\n");
+    gdpdu.BuildGDPdU();
+    const std::string data = ReadBytes(MediumFile("buchungen.txt"));
+    EXPECT_NE(data.find("1|31.12.2025|"), std::string::npos);
+    EXPECT_NE(data.find("5|01.01.2027|"), std::string::npos);
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sqlite, MediumFailureTest, ::testing::Values("sqlite"));
+
+}  // namespace
+}  // namespace norvik::test

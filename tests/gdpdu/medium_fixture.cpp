@@ -1,0 +1,162 @@
+#include "medium_fixture.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "db/connection.h"
+#include "gdpdu/busy_pointer.h"
+#include "gdpdu/gdpdu_text.h"
+#include "gdpdu/tq_xml.h"
+#include "host/module_state.h"
+
+namespace norvik::test {
+namespace {
+
+const char* const kKonten =
+    "[Allgemein]\nName=Konten\nDatenquelle=konten\nDateiname=%DataPath%\\konten."
+    "txt\nDatumserkenner=\n"
+    "Kopfzeile=N\n\n[DATENSATZ]\nFIELD nr,N,,0,PK,,,\nFIELD name,T,,0,,,,\nFIELD "
+    "art,T,,0,,,\"B;Bestandskonto\",\n";
+const char* const kBuchungen =
+    "[Allgemein]\nName=Buchungen\nDatenquelle=buchungen\nDateiname=buchungen.txt\nFeldtrenner=|\n"
+    "Dezimaltrenner=.\nDatumserkenner=\nErsatzzeichen='\n\n[Parameter]\nKennung=\"Kennung\","
+    "\"NX\"\n\n"
+    "[VORLAUFSATZ]\nPARAM Kennung,T,,0,,,,\n\n[DATENSATZ]\nFIELD nr,N,,0,PK,,,\nFIELD "
+    "datum,D,,0,,,,\n"
+    "FIELD konto,N,,0,FK,Konten,,\nFIELD betrag,N,\"#,##0.00\",0,,,,\nFIELD text,V,,0,,,,\n"
+    "FIELD status,V,,0,,,\"o;offen\",\n\n[NACHLAUFSATZ]\nPARAM Kennung,T,,0,,,,\nFIELD "
+    "nr,N,,0,,,,\n";
+
+}  // namespace
+
+std::string RecordingProtocol::CreateProtokoll(
+    const std::shared_ptr<db::Connection>& /*connection*/, std::string& title, std::string& user,
+    std::string& listName, std::string& dateText, std::string& interfaceName,
+    std::string& fileOrFolder, std::string& info) {
+    log_->push_back("open:" + title + "|" + user + "|" + listName + "|" + dateText + "|" +
+                    interfaceName + "|" + fileOrFolder + "|" + info);
+    return "1";
+}
+
+void RecordingProtocol::SetField(int16_t field, int16_t part, std::string& text) {
+    log_->push_back(field == 10 && part == 0 ? "line:" + text : "field?");
+}
+
+void MediumTest::SetUp() {
+    ResetModuleState();
+    ::setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
+    messages = std::make_shared<RecordingHostMessages>();
+    SetHostMessages(messages);
+    shell = std::make_shared<RecordingShellService>();
+    SetShellService(shell);
+    protocol = std::make_shared<std::vector<std::string>>();
+    SetProtocolFactory([log = protocol] { return std::make_shared<RecordingProtocol>(log); });
+    SetBusyPointerHook([this](bool on) { busy.push_back(on); });
+
+    std::string url;
+    if (GetParam() == "sqlite") {
+        url = "sqlite:" + home.file("host.sqlite");
+    } else {
+        adminUrl_ = PostgresUrl();
+        NORVIK_REQUIRE_POSTGRES(adminUrl_);
+        static int counter = 0;
+        schema_ = "gdpdu_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
+        db::Connection::Open(adminUrl_)->Execute("CREATE SCHEMA " + schema_);
+        url = adminUrl_ + (adminUrl_.find('?') == std::string::npos ? "?" : "&") +
+              "options=-csearch_path%3D" + schema_;
+    }
+    auto session = std::make_shared<HostSession>();
+    session->environment = HostEnvironment{home.file("install"), home.file("common") + "/",
+                                           home.file("user"), home.file("data")};
+    session->userName = "tester";
+    session->connection = db::Connection::Open(url);
+    std::filesystem::create_directories(home.path() / "common" / "Drivers" / "Export");
+    SessionStart(session);
+
+    Sql("CREATE TABLE konten (nr INTEGER, name TEXT, art TEXT)");
+    Sql("INSERT INTO konten VALUES (1000, 'Kasse', 'B'), (1200, 'Bank', 'B'), (8400, 'Erlöse 19 "
+        "%', 'E')");
+    Sql("CREATE TABLE buchungen (nr INTEGER, datum DATE, konto INTEGER, betrag DECIMAL(12,2), text "
+        "TEXT, status TEXT)");
+    Sql("INSERT INTO buchungen VALUES (1, '2025-12-31', 1000, 10, 'Vorjahr', 'o'),"
+        " (2, '2026-01-01', 8400, 1234.5, 'Müller & Söhne \"Brot\"', 'o'),"
+        " (3, '2026-06-15', 1200, -12.34, NULL, 'b'), (4, '2026-12-31', 1000, 1000000, 'Jahresende "
+        "€', 'o'),"
+        " (5, '2027-01-01', 1000, 1, 'Folgejahr', 'o')");
+    WriteBytes(home.file("data/KONTEN.EXP"), DefinitionBytes(kKonten));
+    WriteBytes(home.file("data/BUCHUNGEN.EXP"), DefinitionBytes(kBuchungen));
+    medium = home.file("medium");
+    std::filesystem::create_directories(medium);
+}
+
+void MediumTest::TearDown() {
+    gdpdu.GxpFiles = std::make_shared<TQGxpFiles>();
+    CloseProtocol();
+    ResetModuleState();
+    SetHostMessages(nullptr);
+    SetShellService(nullptr);
+    SetProtocolFactory(nullptr);
+    SetBusyPointerHook(nullptr);
+    if (!schema_.empty())
+        db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA " + schema_ + " CASCADE");
+}
+
+void MediumTest::LoadProfile(const std::string& text) {
+    const std::string path = gExportPath + "TEST.GDU";
+    WriteBytes(path, DefinitionBytes(text));
+    gdpdu.LoadFile(path);
+    gdpdu.Pfad = medium;
+    gdpdu.DatumVon = DateTime{2026, 1, 1, 0, 0, 0};
+    gdpdu.DatumBis = DateTime{2026, 12, 31, 0, 0, 0};
+    for (const auto& entry : *gdpdu.GxpFiles)
+        entry->Export->ExpDef->Dateiname =
+            medium + "/" + FileNameOnly(entry->Export->ExpDef->Dateiname);
+}
+
+void MediumTest::LoadStandardProfile() {
+    LoadProfile(
+        "[Allgemein]\nName=Prüfung 2026\nPfad=%DataPath%\\GDPdU\n\n[Dateien]\n"
+        "File01=%DataPath%\\KONTEN.EXP;;;Konten;Kontenplan\n"
+        "File02=%DataPath%\\BUCHUNGEN.EXP;REPLACE(CAST(datum AS TEXT), '-', '') >= $DatumVon AND "
+        "REPLACE(CAST(datum AS TEXT), '-', '') <= $DatumBis;Buchungen;Buchungen;"
+        "$Table & Umsätze vom $DatumVon bis $DatumBis\n");
+}
+
+bool MediumTest::ProvideDtd() {
+    const std::filesystem::path dtd =
+        std::filesystem::path(NORVIK_SHARED_DIR) / "gdpdu" / kGdpduDtdName;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(dtd, ec)) return false;
+    std::filesystem::copy_file(dtd, gExportPath + kGdpduDtdName,
+                               std::filesystem::copy_options::overwrite_existing);
+    return true;
+}
+
+void MediumTest::Sql(const std::string& statement) {
+    gSession->Connection()->Execute(statement);
+}
+
+std::vector<RecordingHostMessages::Call> MediumTest::Calls(const std::string& kind) const {
+    std::vector<RecordingHostMessages::Call> found;
+    for (const auto& c : messages->calls)
+        if (c.kind == kind) found.push_back(c);
+    return found;
+}
+
+std::string MediumTest::Golden(const std::string& name) {
+    return DefinitionBytes(
+        ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/gdpdu/golden/" + name));
+}
+
+std::string MediumTest::Xmllint() const {
+    const std::string report = home.file("xmllint.txt");
+    const std::string command =
+        "cd '" + medium + "' && xmllint --valid --noout Index.xml >'" + report + "' 2>&1";
+    const int status = std::system(command.c_str());
+    const std::string text = ReadBytes(report);
+    return status == 0 ? text : "exit " + std::to_string(status) + ": " + text;
+}
+
+}  // namespace norvik::test

@@ -1,0 +1,73 @@
+#pragma once
+// A GDPdU profile over SQLite or a private PostgreSQL schema: two tables, their definitions in the
+// data folder, recorded messages, shell and protocol, and a medium folder to build into.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gdpdu/tq_gdpdu.h"
+#include "host/host_messages.h"
+#include "host/protocol.h"
+#include "host/shell_service.h"
+#include "support/test_support.h"
+
+namespace norvik::test {
+
+// The host's log component, keeping its calls as "open:…", "line:…" and "close".
+class RecordingProtocol : public ProtocolObject {
+  public:
+    explicit RecordingProtocol(std::shared_ptr<std::vector<std::string>> log)
+        : log_(std::move(log)) {}
+    ~RecordingProtocol() override { log_->push_back("close"); }
+    std::string CreateProtokoll(const std::shared_ptr<db::Connection>& connection,
+                                std::string& title, std::string& user, std::string& listName,
+                                std::string& dateText, std::string& interfaceName,
+                                std::string& fileOrFolder, std::string& info) override;
+    void AddNewRecord() override {}
+    void SetField(int16_t field, int16_t part, std::string& text) override;
+    void UpdateRecord() override {}
+
+  private:
+    std::shared_ptr<std::vector<std::string>> log_;
+};
+
+class MediumTest : public ::testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes the profile (UTF-8 lines) into the export folder, loads it and prepares the build as
+    // the dialog does: period 2026, Pfad the medium folder, each data file inside it.
+    void LoadProfile(const std::string& text);
+    // The standard profile: Konten and Buchungen (with header and trailer records) for 2026.
+    void LoadStandardProfile();
+    // Copies the standard's DTD into the export folder; false when it is not to be found.
+    bool ProvideDtd();
+    // Runs a statement on the session's database.
+    void Sql(const std::string& statement);
+    // The recorded calls of one kind of the message service.
+    std::vector<RecordingHostMessages::Call> Calls(const std::string& kind) const;
+    // A file of the medium folder.
+    std::string MediumFile(const std::string& name) const { return medium + "/" + name; }
+    // The bytes of a golden file, UTF-8 with LF in the repository, as Windows-1252 with CR LF.
+    static std::string Golden(const std::string& name);
+    // Runs xmllint --valid on the medium's Index.xml; returns its messages, empty when valid.
+    std::string Xmllint() const;
+
+    TempDir home;
+    std::string medium;
+    TQGDPdU gdpdu;
+    std::shared_ptr<RecordingHostMessages> messages;
+    std::shared_ptr<RecordingShellService> shell;
+    std::shared_ptr<std::vector<std::string>> protocol;
+    std::vector<bool> busy;
+
+  private:
+    std::string adminUrl_;
+    std::string schema_;
+};
+
+}  // namespace norvik::test
