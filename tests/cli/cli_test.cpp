@@ -75,6 +75,10 @@ TEST_F(CliTest, DemoHomeListsShowsAndWritesBack) {
     EXPECT_EQ(list.code, 0);
     EXPECT_EQ(list.out, "Artikel Festlänge (DOS)\t" + exports + "ARTIKEL_FIX.EXP\n"
                         "Buchungsstapel\t" + exports + "BUCHUNGEN.EXP\n"
+                        "GDPdU Artikel\t" + exports + "GDPDU_ARTIKEL.EXP\n"
+                        "GDPdU Buchungen\t" + exports + "GDPDU_BUCHUNGEN.EXP\n"
+                        "GDPdU Kunden\t" + exports + "GDPDU_KUNDEN.EXP\n"
+                        "GDPdU Sachkonten\t" + exports + "GDPDU_SACHKONTEN.EXP\n"
                         "Kontenplan\t" + exports + "KONTENPLAN.EXP\n"
                         "Kundenstamm CSV\t" + exports + "KUNDEN.EXP\n");
 
