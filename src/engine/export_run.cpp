@@ -39,7 +39,9 @@ int32_t ExportRun::Execute() {
 void ExportRun::Run() {
     engine_.SetLastSummary("");
     if (!engine_.ExpDef) throw VbError(kErrObjectNotSet);
-    def_ = engine_.ExpDef.get();
+    // A listener may load another definition between rows; this run keeps its own alive.
+    defHold_ = engine_.ExpDef;
+    def_ = defHold_.get();
     if (!gHostSettings) throw VbError(kErrObjectNotSet);
     protocol_ = gHostSettings->ReadValue("TQBExport", "ProtokollErzeugen", gUserName, "1") == "1";
 
@@ -63,7 +65,8 @@ void ExportRun::Run() {
         rows_->MoveFirst();
         if (def_->Kopfzeile == "J") WriteHeaderLine();
 
-        const auto& records = *def_->Records;
+        const std::shared_ptr<TQRecords> recordsHold = def_->Records;
+        const auto& records = *recordsHold;
         auto writeFirstOfKind = [&](tqFieldTyp kind) {
             bool written = false;
             size_t i = 0;

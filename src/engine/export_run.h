@@ -32,6 +32,7 @@ private:
     void Fail(int32_t number, const std::string& description);
 
     TQExport& engine_;
+    std::shared_ptr<TQExportDef> defHold_;
     TQExportDef* def_ = nullptr;
     std::unique_ptr<db::RecordSet> rows_;
     TextFileWriter out_;
