@@ -14,13 +14,13 @@ namespace {
 
 constexpr size_t kFlushSize = 256 * 1024;
 
-VbError ErrorFor(int err, std::string_view path) {
+}  // namespace
+
+VbError FileError(int err, std::string_view path) {
     const int32_t number = ErrorNumberFromErrno(err);
     if (path.empty()) return VbError(number);
     return VbError(number, VbError::DescriptionOf(number) + ": " + std::string(path));
 }
-
-}  // namespace
 
 std::filesystem::path NativePath(std::string_view path) {
     std::string p(path);
@@ -31,19 +31,33 @@ std::filesystem::path NativePath(std::string_view path) {
     return std::filesystem::path(p);
 }
 
+std::string AbsolutePath(std::string_view path) {
+    const std::filesystem::path native = NativePath(path);
+    if (path.empty() || native.is_absolute()) return std::string(path);
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(native, ec);
+    return ec ? std::string(path) : absolute.lexically_normal().string();
+}
+
 int32_t ErrorNumberFromErrno(int err) {
     switch (err) {
-        case ENOENT: return kErrFileNotFound;
-        case ENOTDIR: return kErrPathNotFound;
+        case ENOENT:
+            return kErrFileNotFound;
+        case ENOTDIR:
+            return kErrPathNotFound;
         case EACCES:
         case EPERM:
-        case EROFS: return kErrPermissionDenied;
+        case EROFS:
+            return kErrPermissionDenied;
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return kErrDiskFull;
+        case EFBIG:
+            return kErrDiskFull;
         case EISDIR:
-        case ENAMETOOLONG: return kErrPathFileAccess;
-        default: return kErrDeviceIo;
+        case ENAMETOOLONG:
+            return kErrPathFileAccess;
+        default:
+            return kErrDeviceIo;
     }
 }
 
@@ -57,14 +71,14 @@ std::string ReadFileBytes(std::string_view path, size_t maxBytes) {
             const auto parent = NativePath(path).parent_path();
             std::error_code ec;
             if (!parent.empty() && !std::filesystem::is_directory(parent, ec))
-                throw ErrorFor(ENOTDIR, path);
+                throw FileError(ENOTDIR, path);
         }
-        throw ErrorFor(err, path);
+        throw FileError(err, path);
     }
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
-        throw ErrorFor(EISDIR, path);
+        throw FileError(EISDIR, path);
     }
     std::string bytes;
     char chunk[64 * 1024];
@@ -74,7 +88,7 @@ std::string ReadFileBytes(std::string_view path, size_t maxBytes) {
             if (errno == EINTR) continue;
             const int err = errno;
             ::close(fd);
-            throw ErrorFor(err, path);
+            throw FileError(err, path);
         }
         if (n == 0) break;
         bytes.append(chunk, static_cast<size_t>(n));
@@ -83,17 +97,25 @@ std::string ReadFileBytes(std::string_view path, size_t maxBytes) {
     return bytes;
 }
 
-TextFileWriter::~TextFileWriter() { Abandon(); }
+TextFileWriter::~TextFileWriter() {
+    Abandon();
+}
 
 void TextFileWriter::Open(std::string_view path, bool append) {
     Abandon();
     const std::string native = NativePath(path).string();
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    fd_ = ::open(native.c_str(), flags, 0666);
-    if (fd_ < 0) {
+    const int fd = ::open(native.c_str(), flags, 0666);
+    if (fd < 0) {
         const int err = errno;
-        throw ErrorFor(err == ENOENT ? ENOTDIR : err, path);
+        throw FileError(err == ENOENT ? ENOTDIR : err, path);
     }
+    Attach(fd, path);
+}
+
+void TextFileWriter::Attach(int fd, std::string_view path) {
+    Abandon();
+    fd_ = fd;
     path_ = std::string(path);
     buffer_.clear();
     buffer_.reserve(kFlushSize + 4096);
@@ -108,6 +130,7 @@ void TextFileWriter::WriteLine(std::string_view utf8) {
 }
 
 void TextFileWriter::Flush() {
+    if (fd_ < 0) throw VbError(kErrBadFileName);
     size_t done = 0;
     while (done < buffer_.size()) {
         const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
@@ -115,7 +138,7 @@ void TextFileWriter::Flush() {
             if (errno == EINTR) continue;
             const int err = errno;
             buffer_.clear();
-            throw ErrorFor(err, path_);
+            throw FileError(err, path_);
         }
         done += static_cast<size_t>(n);
     }
@@ -132,7 +155,7 @@ void TextFileWriter::Close() {
     }
     const int rc = ::close(fd_);
     fd_ = -1;
-    if (rc != 0 && errno != EINTR) throw ErrorFor(errno, path_);
+    if (rc != 0 && errno != EINTR) throw FileError(errno, path_);
 }
 
 void TextFileWriter::Abandon() noexcept {

@@ -7,12 +7,20 @@
 #include <string>
 #include <string_view>
 
+#include "common/vb_error.h"
+
 namespace norvik {
 
 // A path as written in a definition, profile or setting; "\" counts as a separator here.
 std::filesystem::path NativePath(std::string_view path);
+// The path made absolute against the working folder, so that it names the same file from anywhere
+// later; an absolute path comes back unchanged.
+std::string AbsolutePath(std::string_view path);
 // The classic error number for an errno value of a failed file operation.
 int32_t ErrorNumberFromErrno(int err);
+// The error for a failed file operation: the classic number of errno and a description naming the
+// path.
+VbError FileError(int err, std::string_view path);
 // Reads at most maxBytes of a file; raises VbError (53, 70, 75, 76 …) when it cannot be read.
 std::string ReadFileBytes(std::string_view path, size_t maxBytes);
 // Calls fn for each line of bytes; lines end with CR LF, LF or CR, the ending is not passed.
@@ -23,7 +31,8 @@ void ForEachLine(std::string_view bytes, Fn&& fn) {
         size_t end = bytes.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = bytes.size();
         fn(bytes.substr(start, end - start));
-        if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')
+        if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
+            bytes[end + 1] == '\n')
             ++end;
         start = end + 1;
     }
@@ -31,7 +40,7 @@ void ForEachLine(std::string_view bytes, Fn&& fn) {
 
 // Writes lines of UTF-8 text as Windows-1252 with CR LF, buffered; errors raise VbError.
 class TextFileWriter {
-public:
+  public:
     TextFileWriter() = default;
     ~TextFileWriter();
     TextFileWriter(const TextFileWriter&) = delete;
@@ -39,10 +48,14 @@ public:
 
     // Opens the file: emptied and created, or appended to (created when missing).
     void Open(std::string_view path, bool append);
+    // Writes to a descriptor opened elsewhere, which it then owns; path names it in errors.
+    void Attach(int fd, std::string_view path);
     // True between Open and Close.
     bool IsOpen() const { return fd_ >= 0; }
     // Writes the text and CR LF.
     void WriteLine(std::string_view utf8);
+    // Writes the buffered lines out; raises VbError when they could not be written.
+    void Flush();
     // Writes the buffer out and closes the file; raises VbError when the data could not be written.
     void Close();
     // Closes without reporting errors (the error path).
@@ -50,9 +63,7 @@ public:
     // Characters that Windows-1252 lacks and that were written as "?".
     size_t ReplacedCharacters() const { return replaced_; }
 
-private:
-    void Flush();
-
+  private:
     int fd_ = -1;
     std::string path_;
     std::string buffer_;

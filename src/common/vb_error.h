@@ -1,5 +1,6 @@
 #pragma once
-// The error that operations raise inside the component: a classic run-time number and a description.
+// The error that operations raise inside the component: a classic run-time number and a
+// description.
 
 #include <cstdint>
 #include <stdexcept>
@@ -13,6 +14,7 @@ enum VbErrorNumber : int32_t {
     kErrOverflow = 6,
     kErrOutOfRange = 9,
     kErrTypeMismatch = 13,
+    kErrUserInterrupt = 18,
     kErrBadFileName = 52,
     kErrFileNotFound = 53,
     kErrDeviceIo = 57,
@@ -30,7 +32,7 @@ enum VbErrorNumber : int32_t {
 };
 
 class VbError : public std::runtime_error {
-public:
+  public:
     // An error with the classic German description of its number.
     explicit VbError(int32_t number);
     // An error with its own description.
@@ -41,10 +43,11 @@ public:
     // The description shown to the user.
     const std::string& Description() const { return description_; }
 
-    // The classic German description of a run-time error number ("Anwendungs- oder objektdefinierter Fehler" when unknown).
+    // The classic German description of a run-time error number ("Anwendungs- oder
+    // objektdefinierter Fehler" when unknown).
     static std::string DescriptionOf(int32_t number);
 
-private:
+  private:
     int32_t number_;
     std::string description_;
 };

@@ -32,6 +32,11 @@ int64_t SqliteConnection::Execute(const std::string& sql, const std::vector<Valu
     return changed;
 }
 
+std::string SqliteConnection::DatabaseFile() const {
+    const char* file = sqlite3_db_filename(db_->Handle(), "main");
+    return file ? file : "";
+}
+
 std::unique_ptr<RecordSet> SqliteConnection::OpenRecordSet(const std::string& sql,
                                                            const std::vector<Value>& params) {
     return SqliteRecordSet::Open(db_, sql, params);

@@ -19,6 +19,7 @@ class SqliteConnection final : public Connection {
     std::unique_ptr<RecordSet> OpenRecordSet(const std::string& sql,
                                              const std::vector<Value>& params = {}) override;
     std::string Dialect() const override { return "sqlite"; }
+    std::string DatabaseFile() const override;
 
   private:
     std::string url_;

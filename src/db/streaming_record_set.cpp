@@ -1,5 +1,7 @@
 #include "db/streaming_record_set.h"
 
+#include <utility>
+
 #include "common/vb_error.h"
 #include "db/field_names.h"
 
@@ -8,22 +10,45 @@ namespace norvik::db {
 void StreamingRecordSet::Start(std::vector<std::string> names, int64_t count) {
     names_ = std::move(names);
     slots_.assign(names_.size(), Value{});
+    next_.assign(names_.size(), Value{});
     count_ = count;
     row_ = 0;
-    exhausted_ = false;
+    ReadAhead();
     Advance();
 }
 
-void StreamingRecordSet::Advance() {
-    // A finished statement is not stepped again: SQLite would start it over.
-    if (!exhausted_ && FetchRow(slots_)) {
-        ++row_;
-        eof_ = false;
-    } else {
-        // The slots still hold the last row, which MoveLast brings back.
-        exhausted_ = true;
-        eof_ = true;
+void StreamingRecordSet::ReadAhead() {
+    // A row that cannot be read fails when it is moved to, not one row early: the rows before it
+    // are still the caller's to use.
+    try {
+        hasNext_ = FetchRow(next_);
+    } catch (...) {
+        pendingError_ = std::current_exception();
+        hasNext_ = true;
     }
+}
+
+void StreamingRecordSet::Advance() {
+    if (pendingError_) {
+        hasNext_ = false;
+        std::rethrow_exception(std::exchange(pendingError_, nullptr));
+    }
+    if (!hasNext_) {
+        // The slots still hold the last row, which MoveLast brings back.
+        eof_ = true;
+        return;
+    }
+    slots_.swap(next_);
+    ++row_;
+    eof_ = false;
+    // A finished statement is not stepped again: SQLite would start it over.
+    ReadAhead();
+    // The statement may deliver more or fewer rows than were counted (another writer, a volatile
+    // function); what it delivers wins, so that progress never passes 100 percent.
+    if (!hasNext_)
+        count_ = row_;
+    else if (count_ <= row_)
+        count_ = row_ + 1;
 }
 
 int64_t StreamingRecordSet::Bookmark() const {
@@ -39,7 +64,7 @@ void StreamingRecordSet::MoveFirst() {
     }
     Restart();
     row_ = 0;
-    exhausted_ = false;
+    ReadAhead();
     Advance();
 }
 
@@ -50,7 +75,7 @@ void StreamingRecordSet::MoveNext() {
 
 void StreamingRecordSet::MoveLast() {
     if (closed_) return;
-    while (!exhausted_) Advance();
+    while (hasNext_) Advance();
     eof_ = row_ == 0;
 }
 
@@ -76,7 +101,8 @@ void StreamingRecordSet::Close() {
     if (closed_) return;
     closed_ = true;
     eof_ = true;
-    exhausted_ = true;
+    hasNext_ = false;
+    pendingError_ = nullptr;
     Release();
 }
 

@@ -3,6 +3,7 @@
 // lookup.
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ namespace norvik::db {
 class StreamingRecordSet : public RecordSet {
   public:
     bool Eof() const override { return eof_; }
+    // The count taken when the statement was opened, corrected by the rows it actually delivers.
     int64_t RecordCount() const override { return count_; }
     int64_t Bookmark() const override;
     void MoveFirst() override;
@@ -38,12 +40,16 @@ class StreamingRecordSet : public RecordSet {
 
   private:
     void Advance();
+    void ReadAhead();
 
     std::vector<std::string> names_;
     std::vector<Value> slots_;
+    // The row after the current one, read ahead so that the count is exact at the last row.
+    std::vector<Value> next_;
+    bool hasNext_ = false;             // false once the statement reported its end
+    std::exception_ptr pendingError_;  // the failure reading the next row
     int64_t count_ = 0;
     int64_t row_ = 0;  // number of the row in the slots, counted since the statement (re)started
-    bool exhausted_ = true;  // the statement reported its end
     bool eof_ = true;
     bool closed_ = false;
 };

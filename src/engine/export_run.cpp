@@ -1,11 +1,14 @@
 #include "engine/export_run.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "common/file_io.h"
 #include "common/text_helpers.h"
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
 #include "definition/exp_writer.h"
+#include "engine/host_files.h"
 #include "engine/record_criteria.h"
 #include "engine/sql_text.h"
 #include "host/host_messages.h"
@@ -18,10 +21,14 @@ namespace norvik {
 namespace {
 
 constexpr const char* kNoData = "Keine Daten im angegebenen Bereich vorhanden.";
+constexpr const char* kCancelledMessage =
+    "Der Export wurde abgebrochen; die Ausgabedatei ist unverändert.";
 
 }  // namespace
 
-int32_t TQExport::BuildExport() { return ExportRun(*this).Execute(); }
+int32_t TQExport::BuildExport() {
+    return ExportRun(*this).Execute();
+}
 
 int32_t ExportRun::Execute() {
     try {
@@ -42,15 +49,20 @@ void ExportRun::Run() {
     // A listener may load another definition between rows; this run keeps its own alive.
     defHold_ = engine_.ExpDef;
     def_ = defHold_.get();
+    CheckFieldLengths();
     if (!gHostSettings) throw VbError(kErrObjectNotSet);
     protocol_ = gHostSettings->ReadValue("TQBExport", "ProtokollErzeugen", gUserName, "1") == "1";
+    // A relative name would point elsewhere once the run is remembered and repeated from another
+    // folder.
+    target_ = AbsolutePath(def_->Dateiname);
 
     const std::string sql = BuildExportSql(def_->Datenquelle, engine_.SQLWhere);
     if (!gSession) throw VbError(kErrObjectNotSet);
     rows_ = gSession->Connection()->OpenRecordSet(sql);
 
     if (engine_.Mode == cTQExport && protocol_)
-        OpenProtocol("Datenexport", gUserName, "LST_GDPdU", TodayText(), def_->Schnittstelle, def_->Dateiname, "");
+        OpenProtocol("Datenexport", gUserName, "LST_GDPdU", TodayText(), def_->Schnittstelle,
+                     def_->Dateiname, "");
 
     fieldColumns_.clear();
     criteriaColumns_.clear();
@@ -60,63 +72,96 @@ void ExportRun::Run() {
     for (const auto& record : *def_->Records) PlanRecord(index++, *record);
 
     rowCount_ = 0;
-    if (!rows_->Eof() && rows_->RecordCount() >= 1) {
-        out_.Open(def_->Dateiname, UpperCase(def_->Anfügen) == "J");
+    // Whether there are rows is the statement's own answer, not the count taken beforehand.
+    if (!rows_->Eof()) {
+        StopWhenCancelled();
+        RefuseHostFile(target_);
+        out_.Open(target_, UpperCase(def_->Anfügen) == "J");
         rows_->MoveFirst();
         if (def_->Kopfzeile == "J") WriteHeaderLine();
+        WriteFirstRecordOf(Vorlauf);
 
         const std::shared_ptr<TQRecords> recordsHold = def_->Records;
-        const auto& records = *recordsHold;
-        auto writeFirstOfKind = [&](tqFieldTyp kind) {
-            bool written = false;
-            size_t i = 0;
-            for (const auto& record : records) {
-                BuildRecordLine(i++, *record);
-                if (record->FieldTyp == kind && !written) {
-                    out_.WriteLine(line_);
-                    written = true;
-                }
-            }
-        };
-        writeFirstOfKind(Vorlauf);
-
         rows_->MoveFirst();
         while (!rows_->Eof()) {
             ++rowCount_;
             size_t i = 0;
-            for (const auto& record : records) {
+            for (const auto& record : *recordsHold) {
                 const size_t index = i++;
+                if (record->FieldTyp != Standard) continue;
                 BuildRecordLine(index, *record);
-                if (record->FieldTyp == Standard &&
-                    (record->CriteriaField.empty() || RecordCriterionHolds(index, *record)))
+                if (record->CriteriaField.empty() || RecordCriterionHolds(index, *record))
                     out_.WriteLine(line_);
             }
             const int64_t bookmark = rows_->Bookmark();
             engine_.Events().strInfo(std::to_string(bookmark) + " Datensätze exportiert.");
-            const double percent = static_cast<double>(bookmark) * (100.0 / static_cast<double>(rows_->RecordCount()));
-            engine_.Events().ExportProgress(RoundToInteger(percent));
+            const double percent =
+                static_cast<double>(bookmark) * (100.0 / static_cast<double>(rows_->RecordCount()));
+            engine_.Events().ExportProgress(RoundToInteger(std::min(percent, 100.0)));
             rows_->MoveNext();
             PumpMessages();
+            StopWhenCancelled();
         }
 
         rows_->MoveLast();
-        writeFirstOfKind(Nachlauf);
-        out_.Close();
+        WriteFirstRecordOf(Nachlauf);
+        out_.Commit();
     }
     rows_->Close();
 
+    if (engine_.Mode == cTQExport && !def_->Schnittstelle.empty()) RememberOutputFile();
     const std::string summary = Summary();
     engine_.SetLastSummary(summary);
     if (engine_.Mode == cTQExport) {
-        if (!def_->Schnittstelle.empty()) SaveSetting("TQBExport", "Schnittstelle", def_->Schnittstelle, def_->Dateiname);
-        engine_.Events().ExportState(rowCount_ > 0 ? "Datenexport erfolgreich durchgeführt." : kNoData);
+        engine_.Events().ExportState(rowCount_ > 0 ? "Datenexport erfolgreich durchgeführt."
+                                                   : kNoData);
         if (protocol_) WriteProtocolLine(summary);
         CloseProtocol();
+        if (!warning_.empty()) Messages().ShowText(warning_, 3);
     } else {
         Messages().ShowText(summary, 4);
         WriteProtocolLine(summary);
     }
     engine_.Events().Done(true);
+}
+
+void ExportRun::CheckFieldLengths() const {
+    // Padding allocates the whole length for every value, so a stray huge length would exhaust
+    // memory.
+    if (def_->FeldLänge != "Fix") return;
+    for (const auto& record : *def_->Records)
+        for (const auto& field : *record->Fields)
+            if (field->Länge > kMaxFieldLength)
+                throw VbError(kErrInvalidArgument,
+                              "Die Länge " + std::to_string(field->Länge) + " des Feldes " +
+                                  field->Name + " ist zu groß; eine feste Feldlänge darf " +
+                                  std::to_string(kMaxFieldLength) + " Zeichen nicht übersteigen.");
+}
+
+void ExportRun::StopWhenCancelled() const {
+    if (CancelRequested()) throw VbError(kErrUserInterrupt, kCancelledMessage);
+}
+
+void ExportRun::RememberOutputFile() {
+    // The data is written; a settings folder that cannot take the name does not undo that.
+    try {
+        SaveSetting("TQBExport", "Schnittstelle", def_->Schnittstelle, target_);
+    } catch (const VbError& e) {
+        warning_ =
+            "Warnung: Die Ausgabedatei wurde nicht als zuletzt verwendete Datei gespeichert. " +
+            e.Description();
+    }
+}
+
+void ExportRun::WriteFirstRecordOf(tqFieldTyp kind) {
+    size_t i = 0;
+    for (const auto& record : *def_->Records) {
+        const size_t index = i++;
+        if (record->FieldTyp != kind) continue;
+        BuildRecordLine(index, *record);
+        out_.WriteLine(line_);
+        return;
+    }
 }
 
 void ExportRun::WriteHeaderLine() {
@@ -125,9 +170,12 @@ void ExportRun::WriteHeaderLine() {
         line_.clear();
         int constants = 0, parameters = 0;
         for (const auto& field : *record->Fields) {
-            if (field->FeldArt == "Field") line_ += field->Name;
-            else if (field->FeldArt == "Const") line_ += "Konstante " + std::to_string(++constants);
-            else if (field->FeldArt == "Param") line_ += "Parameter " + std::to_string(++parameters);
+            if (field->FeldArt == "Field")
+                line_ += field->Name;
+            else if (field->FeldArt == "Const")
+                line_ += "Konstante " + std::to_string(++constants);
+            else if (field->FeldArt == "Param")
+                line_ += "Parameter " + std::to_string(++parameters);
             line_ += def_->Feldtrenner;
         }
         out_.WriteLine(line_);
@@ -186,8 +234,9 @@ bool ExportRun::RecordCriterionHolds(size_t recordIndex, const TQRecord& record)
 std::string ExportRun::Summary() const {
     std::string text = "Schnittstelle: " + def_->Schnittstelle + "\r\n";
     if (rowCount_ > 0) {
-        text += "Ausgabe Daten: " + std::to_string(rowCount_) + (rowCount_ == 1 ? " Datensatz" : " Datensätze") +
-                " exportiert.\r\nAusgabedatei: " + def_->Dateiname;
+        text += "Ausgabe Daten: " + std::to_string(rowCount_) +
+                (rowCount_ == 1 ? " Datensatz" : " Datensätze") +
+                " exportiert.\r\nAusgabedatei: " + target_;
     } else {
         text += std::string("Ausgabe Daten: ") + kNoData + "\r\nAusgabedatei: <keine>";
     }
@@ -196,16 +245,16 @@ std::string ExportRun::Summary() const {
                 (replaced == 1 ? " Zeichen ist" : " Zeichen sind") +
                 " im Windows-Zeichensatz nicht darstellbar und wurde" + (replaced == 1 ? "" : "n") +
                 " als \"?\" geschrieben.";
+    if (!warning_.empty()) text += "\r\n" + warning_;
     return text;
 }
 
 void ExportRun::Fail(int32_t number, const std::string& description) {
-    // Lines written before the error stay in the file.
-    try {
-        out_.Close();
-    } catch (...) {
-        out_.Abandon();
-    }
+    // Lines written before an error stay in the file; a cancelled run leaves the file as it was.
+    if (number == kErrUserInterrupt)
+        out_.Discard();
+    else
+        out_.KeepPartial();
     if (rows_) rows_->Close();
     if (engine_.Mode == cTQExport)
         Messages().ReportError("TQExport", "BuildExport", number, description, true);

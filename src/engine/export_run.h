@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/file_io.h"
+#include "common/output_file.h"
 #include "db/record_set.h"
 #include "engine/field_formatter.h"
 #include "engine/tq_export.h"
@@ -14,14 +14,19 @@
 namespace norvik {
 
 class ExportRun {
-public:
+  public:
     explicit ExportRun(TQExport& engine) : engine_(engine) {}
     // Runs the definition; 0 when it completed (with or without rows), else the error number.
     int32_t Execute();
 
-private:
+  private:
     void Run();
+    void CheckFieldLengths() const;
     void WriteHeaderLine();
+    // Builds and writes the first record of a kind (header or trailer record) from the current row.
+    void WriteFirstRecordOf(tqFieldTyp kind);
+    void StopWhenCancelled() const;
+    void RememberOutputFile();
     // Makes the formatter's plans and the column slots of a record.
     void PlanRecord(size_t recordIndex, const TQRecord& record);
     // Builds the line of a record from the current row into line_.
@@ -35,7 +40,9 @@ private:
     std::shared_ptr<TQExportDef> defHold_;
     TQExportDef* def_ = nullptr;
     std::unique_ptr<db::RecordSet> rows_;
-    TextFileWriter out_;
+    OutputFile out_;
+    std::string target_;   // the output file, made absolute
+    std::string warning_;  // shown after a complete run
     FieldFormatter formatter_;
     bool protocol_ = false;
     int64_t rowCount_ = 0;

@@ -9,26 +9,36 @@ namespace norvik {
 void FieldFormatter::Prepare(const TQExportDef& def) {
     def_ = &def;
     decimalPoint_ = def.Dezimaltrenner == ".";
-    timeUnchanged_ = def.Zeittrenner == ":";
+    // With ":" as time separator a time stays as it is, unless an "@" could come in through the
+    // date separator and be turned into ":" by the last replacement.
+    timeUnchanged_ = def.Zeittrenner == ":" && def.Datumstrenner.find('@') == std::string::npos;
     ascii_ = def.Dateiformat == "ASCII";
-    length_ = def.FeldLänge == "Fix" ? Length::Fix : (def.FeldLänge == "Max" ? Length::Max : Length::Variable);
-    textSearch_ = !TrimBlanks(def.Texterkenner).empty() ? &def.Texterkenner
+    length_ = def.FeldLänge == "Fix" ? Length::Fix
+                                     : (def.FeldLänge == "Max" ? Length::Max : Length::Variable);
+    textSearch_ = !TrimBlanks(def.Texterkenner).empty()  ? &def.Texterkenner
                   : !TrimBlanks(def.Feldtrenner).empty() ? &def.Feldtrenner
                                                          : nullptr;
 }
 
 FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
     FieldPlan plan;
-    if (field.FeldArt == "Const") plan.source = FieldPlan::Source::Constant;
-    else if (field.FeldArt == "Field" || field.FeldArt == "Param") plan.source = FieldPlan::Source::Raw;
+    if (field.FeldArt == "Const")
+        plan.source = FieldPlan::Source::Constant;
+    else if (field.FeldArt == "Field" || field.FeldArt == "Param")
+        plan.source = FieldPlan::Source::Raw;
     const std::string& typ = field.FeldTyp;
-    if (typ == "N") plan.type = FieldPlan::Type::Number;
-    else if (typ == "D") plan.type = FieldPlan::Type::Date;
-    else if (typ == "T") plan.type = FieldPlan::Type::Text;
-    else if (typ == "V") plan.type = FieldPlan::Type::VarText;
+    if (typ == "N")
+        plan.type = FieldPlan::Type::Number;
+    else if (typ == "D")
+        plan.type = FieldPlan::Type::Date;
+    else if (typ == "T")
+        plan.type = FieldPlan::Type::Text;
+    else if (typ == "V")
+        plan.type = FieldPlan::Type::VarText;
     if (!TrimBlanks(field.Format).empty()) {
         auto it = formats_.find(field.Format);
-        if (it == formats_.end()) it = formats_.emplace(field.Format, CompiledFormat::Parse(field.Format)).first;
+        if (it == formats_.end())
+            it = formats_.emplace(field.Format, CompiledFormat::Parse(field.Format)).first;
         plan.format = &it->second;
     }
     return plan;
@@ -59,11 +69,24 @@ void FieldFormatter::ApplyLength(bool isNumber, int32_t length) {
     }
 }
 
+const std::string* FieldFormatter::Qualifier(FieldPlan::Type type) const {
+    const std::string* qualifier = nullptr;
+    if (type == FieldPlan::Type::Text)
+        qualifier = &def_->Texterkenner;
+    else if (type == FieldPlan::Type::VarText && !TrimBlanks(text_).empty())
+        qualifier = &def_->Texterkenner;
+    else if (type == FieldPlan::Type::Date)
+        qualifier = &def_->Datumserkenner;
+    return qualifier && !qualifier->empty() ? qualifier : nullptr;
+}
+
 void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::string& line) {
     using Type = FieldPlan::Type;
     const TQExportDef& def = *def_;
-    if (plan.source == FieldPlan::Source::Constant) text_ = field.Name;
-    else if (plan.source == FieldPlan::Source::Nothing) text_.clear();
+    if (plan.source == FieldPlan::Source::Constant)
+        text_ = field.Name;
+    else if (plan.source == FieldPlan::Source::Nothing)
+        text_.clear();
 
     if (plan.type == Type::Number) {
         scratch_.clear();
@@ -93,18 +116,22 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
             break;
     }
     if (ascii_) ToDosLetters(text_);
+    // A line break that no qualifier encloses, or in a fixed-length field, would split the row's
+    // line.
+    if (text_.find_first_of("\r\n") != std::string::npos &&
+        (length_ == Length::Fix || !Qualifier(plan.type)))
+        for (char& c : text_)
+            if (c == '\r' || c == '\n') c = ' ';
     ApplyLength(plan.type == Type::Number, field.Länge);
 
-    const std::string* qualifier = nullptr;
-    if (plan.type == Type::Text) qualifier = &def.Texterkenner;
-    else if (plan.type == Type::VarText && !TrimBlanks(text_).empty()) qualifier = &def.Texterkenner;
-    else if (plan.type == Type::Date) qualifier = &def.Datumserkenner;
+    const std::string* qualifier = Qualifier(plan.type);
     if (qualifier) line += *qualifier;
     line += text_;
     if (qualifier) line += *qualifier;
 }
 
-void FieldFormatter::Append(const TQField& field, const TQExportDef& def, std::string_view raw, std::string& line) {
+void FieldFormatter::Append(const TQField& field, const TQExportDef& def, std::string_view raw,
+                            std::string& line) {
     Prepare(def);
     const FieldPlan plan = Plan(field);
     Raw().assign(raw);

@@ -11,8 +11,11 @@
 
 namespace norvik {
 
+// The longest fixed field length a run accepts.
+constexpr int32_t kMaxFieldLength = 65535;
+
 class FieldFormatter {
-public:
+  public:
     // What a field asks of the formatter, decided once per run instead of once per cell.
     struct FieldPlan {
         enum class Source : uint8_t { Raw, Constant, Nothing } source = Source::Nothing;
@@ -20,7 +23,8 @@ public:
         const CompiledFormat* format = nullptr;  // null: no format
     };
 
-    // Takes the definition's settings for the following Finish calls; the definition must outlive them.
+    // Takes the definition's settings for the following Finish calls; the definition must outlive
+    // them.
     void Prepare(const TQExportDef& def);
     // The plan of a field of the prepared definition.
     FieldPlan Plan(const TQField& field);
@@ -33,16 +37,19 @@ public:
     // Steps that fail leave the text as it was before them; nothing is raised.
     void Finish(const FieldPlan& plan, const TQField& field, std::string& line);
     // Prepare, Plan, Raw and Finish in one call.
-    void Append(const TQField& field, const TQExportDef& def, std::string_view raw, std::string& line);
+    void Append(const TQField& field, const TQExportDef& def, std::string_view raw,
+                std::string& line);
 
-private:
+  private:
     void ApplyFormat(const CompiledFormat& format);
     void ApplyLength(bool isNumber, int32_t length);
+    // The qualifier that encloses the current text of a field of this type, or null.
+    const std::string* Qualifier(FieldPlan::Type type) const;
 
     const TQExportDef* def_ = nullptr;
-    bool decimalPoint_ = false;     // Dezimaltrenner "." swaps points and commas
-    bool timeUnchanged_ = false;    // Zeittrenner ":" leaves the time as it is
-    bool ascii_ = false;            // DOS letters
+    bool decimalPoint_ = false;   // Dezimaltrenner "." swaps points and commas
+    bool timeUnchanged_ = false;  // Zeittrenner ":" leaves the time as it is
+    bool ascii_ = false;          // DOS letters
     enum class Length : uint8_t { Variable, Fix, Max } length_ = Length::Variable;
     const std::string* textSearch_ = nullptr;  // what Ersatzzeichen replaces in text, or none
     std::string text_;

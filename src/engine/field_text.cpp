@@ -9,13 +9,23 @@
 namespace norvik {
 
 double NormalizeNumber(std::string_view text) {
-    char buf[64];
+    // Digits, "-" and "," (as ".") are kept, everything else dropped; short texts need no
+    // allocation.
+    char small[64];
+    std::string large;
+    char* buf = small;
+    if (text.size() > sizeof small) {
+        large.resize(text.size());
+        buf = large.data();
+    }
     size_t n = 0;
     for (char c : text) {
-        if (n + 1 >= sizeof buf) break;  // beyond any digit a double can hold
-        if (c >= '0' && c <= '9') buf[n++] = c;
-        else if (c == ',') buf[n++] = '.';
-        else if (c == '-') buf[n++] = '-';
+        if (c >= '0' && c <= '9')
+            buf[n++] = c;
+        else if (c == ',')
+            buf[n++] = '.';
+        else if (c == '-')
+            buf[n++] = '-';
     }
     // Invariant form: an optional leading minus, digits, one decimal point.
     size_t end = 0;
@@ -29,7 +39,7 @@ double NormalizeNumber(std::string_view text) {
     if (end == digitsStart || (end == digitsStart + 1 && buf[digitsStart] == '.')) return 0;
     double value = 0;
     const char* first = buf;
-    if (buf[0] == '-' ) ++first;
+    if (buf[0] == '-') ++first;
     auto res = std::from_chars(first, buf + end, value);
     if (res.ec != std::errc()) return 0;
     return buf[0] == '-' ? -value : value;
@@ -78,8 +88,10 @@ bool AppendPlainNumber(std::string_view text, std::string& out) {
     }
     if (significant > 15) return false;
     if (negative) out.push_back('-');
-    if (intDigits == 0) out.push_back('0');
-    else out.append(buf + intStart, intDigits);
+    if (intDigits == 0)
+        out.push_back('0');
+    else
+        out.append(buf + intStart, intDigits);
     if (fracEnd > fracStart) {
         out.push_back(',');
         out.append(buf + fracStart, fracEnd - fracStart);
@@ -96,7 +108,8 @@ void AppendNormalizedNumber(std::string_view text, std::string& out) {
 
 double NormalizeNumber(const Value& value) {
     if (IsNull(value)) return 0;
-    if (const auto* s = std::get_if<std::string>(&value)) return NormalizeNumber(std::string_view(*s));
+    if (const auto* s = std::get_if<std::string>(&value))
+        return NormalizeNumber(std::string_view(*s));
     return NormalizeNumber(std::string_view(ToText(value)));
 }
 
@@ -109,13 +122,27 @@ void ToDosLetters(std::string& text) {
         if (text[i] == '\xC3' && i + 1 < text.size()) {
             const char* dos = nullptr;
             switch (static_cast<unsigned char>(text[i + 1])) {
-                case 0xA4: dos = "\xE2\x80\x9E"; break;  // ä -> „ (0x84)
-                case 0xB6: dos = "\xE2\x80\x9D"; break;  // ö -> ” (0x94)
-                case 0xBC: dos = "\xC2\x81"; break;      // ü -> U+0081 (0x81)
-                case 0x84: dos = "\xC5\xBD"; break;      // Ä -> Ž (0x8E)
-                case 0x96: dos = "\xE2\x84\xA2"; break;  // Ö -> ™ (0x99)
-                case 0x9C: dos = "\xC5\xA1"; break;      // Ü -> š (0x9A)
-                case 0x9F: dos = "\xC3\xA1"; break;      // ß -> á (0xE1)
+                case 0xA4:
+                    dos = "\xE2\x80\x9E";
+                    break;  // ä -> „ (0x84)
+                case 0xB6:
+                    dos = "\xE2\x80\x9D";
+                    break;  // ö -> ” (0x94)
+                case 0xBC:
+                    dos = "\xC2\x81";
+                    break;  // ü -> U+0081 (0x81)
+                case 0x84:
+                    dos = "\xC5\xBD";
+                    break;  // Ä -> Ž (0x8E)
+                case 0x96:
+                    dos = "\xE2\x84\xA2";
+                    break;  // Ö -> ™ (0x99)
+                case 0x9C:
+                    dos = "\xC5\xA1";
+                    break;  // Ü -> š (0x9A)
+                case 0x9F:
+                    dos = "\xC3\xA1";
+                    break;  // ß -> á (0xE1)
             }
             if (dos) {
                 out += dos;
@@ -142,8 +169,10 @@ void ReplaceInPlace(std::string& text, std::string_view search, std::string_view
         std::string out;
         out.reserve(text.size() + replacement.size() * 4);
         for (char c : text) {
-            if (c == s) out.append(replacement);
-            else out.push_back(c);
+            if (c == s)
+                out.append(replacement);
+            else
+                out.push_back(c);
         }
         text.swap(out);
         return;

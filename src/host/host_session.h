@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "db/connection.h"
 
@@ -18,7 +19,7 @@ struct HostEnvironment {
 };
 
 class HostSession {
-public:
+  public:
     // The environment; raises 438 when the session has none, as a missing host property did.
     const HostEnvironment& Environment() const;
     // The login name; raises 438 when the session has none.
@@ -32,6 +33,8 @@ public:
     std::optional<std::string> userName;
     // Database connection (null: the session has no connection).
     std::shared_ptr<db::Connection> connection;
+    // Files of the host that no export may write over (its configuration, for example).
+    std::vector<std::string> ownFiles;
 };
 
 }  // namespace norvik

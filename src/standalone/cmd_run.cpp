@@ -1,11 +1,16 @@
+#include <signal.h>
+
+#include <csignal>
 #include <cstdio>
 #include <ostream>
 
 #include "common/text_helpers.h"
+#include "common/vb_error.h"
 #include "engine/export_start.h"
 #include "engine/tq_export.h"
-#include "host/module_state.h"
 #include "host/db_protocol.h"
+#include "host/message_pump.h"
+#include "host/module_state.h"
 #include "host/protocol.h"
 #include "standalone/cli_context.h"
 #include "standalone/terminal_progress.h"
@@ -14,12 +19,58 @@ namespace norvik::standalone {
 namespace {
 
 // The summary uses CR LF between its lines, the terminal wants LF.
-std::string ForTerminal(std::string text) { return ReplaceText(std::move(text), "\r\n", "\n"); }
+std::string ForTerminal(std::string text) {
+    return ReplaceText(std::move(text), "\r\n", "\n");
+}
+
+volatile std::sig_atomic_t caughtSignal = 0;
+
+extern "C" void OnStopSignal(int signal) {
+    // A second signal ends the program at once, as the user expects of a second Ctrl+C.
+    if (caughtSignal != 0) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    caughtSignal = signal;
+    RequestCancel();
+}
+
+// While it lives, SIGINT and SIGTERM ask the run to stop after the current row instead of ending
+// the program with a half-written file.
+class StopSignals {
+  public:
+    StopSignals() {
+        caughtSignal = 0;
+        ClearCancel();
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, &oldInt_);
+        sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+    // The exit code of a run that a signal ended: 128 plus the signal's number, as shells report
+    // it.
+    static int ExitCode() { return 128 + caughtSignal; }
+    static bool Caught() { return caughtSignal != 0; }
+
+  private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
 
 }  // namespace
 
 int CommandRun(CliContext& ctx, std::vector<std::string> args) {
-    const std::string usage = "run FILE [--where COND] [--out PATH] [--append|--no-append] [--no-protocol]";
+    const std::string usage =
+        "run FILE [--where COND] [--out PATH] [--append|--no-append] [--no-protocol]";
     const std::string where = TakeOption(args, "--where");
     const std::string out = TakeOption(args, "--out");
     const bool append = TakeFlag(args, "--append");
@@ -42,7 +93,16 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
 
     TerminalProgress progress(stderr);
     engine.Advise(&progress);
-    const int32_t result = engine.BuildExport();
+    int32_t result = 0;
+    {
+        StopSignals signals;
+        result = engine.BuildExport();
+        if (result == kErrUserInterrupt && StopSignals::Caught()) {
+            engine.Advise(nullptr);
+            ctx.out << ForTerminal(progress.State()) << '\n';
+            return StopSignals::ExitCode();
+        }
+    }
     engine.Advise(nullptr);
     ctx.out << ForTerminal(progress.State()) << '\n';
     if (!engine.LastSummary().empty()) ctx.out << ForTerminal(engine.LastSummary()) << '\n';
@@ -52,14 +112,16 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
 int CommandProtocol(CliContext& ctx, std::vector<std::string> args) {
     const std::string last = TakeOption(args, "--last");
     ExpectArguments(args, 0, 0, "protocol [--last N]");
-    const std::optional<double> n = last.empty() ? std::optional<double>(10) : ParseInvariantNumber(last);
-    if (!n || *n < 1 || *n > 1e9 || *n != static_cast<int64_t>(*n)) throw UsageError("--last braucht eine Zahl ab 1");
+    const std::optional<double> n =
+        last.empty() ? std::optional<double>(10) : ParseInvariantNumber(last);
+    if (!n || *n < 1 || *n > 1e9 || *n != static_cast<int64_t>(*n))
+        throw UsageError("--last braucht eine Zahl ab 1");
     ctx.StartSession();
     const auto entries = ReadProtocolEntries(*gSession->Connection(), static_cast<int64_t>(*n));
     if (entries.empty()) ctx.out << "Keine Protokolleinträge.\n";
     for (const ProtocolEntry& e : entries) {
-        ctx.out << e.created << "  " << e.title << "  " << e.interfaceName << "  (" << e.user << ", " << e.dateText
-                << ")\n";
+        ctx.out << e.created << "  " << e.title << "  " << e.interfaceName << "  (" << e.user
+                << ", " << e.dateText << ")\n";
         if (!e.fileOrFolder.empty()) ctx.out << "  Datei/Ordner: " << e.fileOrFolder << '\n';
         if (!e.info.empty()) ctx.out << "  Info: " << e.info << '\n';
         for (const std::string& line : e.lines) {

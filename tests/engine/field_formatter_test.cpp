@@ -29,7 +29,8 @@ struct FormatCase {
 TEST(FieldFormatter, TurnsRawValuesIntoQualifiedText) {
     const FormatCase cases[] = {
         {"thousands point dropped", "Field", "N", "", 0, "1.234,56", "1234.56", "Variabel", "."},
-        {"format then decimal point", "Field", "N", "#,##0.00", 0, "1234,5", "1,234.50", "Variabel", "."},
+        {"format then decimal point", "Field", "N", "#,##0.00", 0, "1234,5", "1,234.50", "Variabel",
+         "."},
         {"German separator kept", "Field", "N", "#,##0.00", 0, "1234,5", "1.234,50"},
         {"empty number", "Field", "N", "", 0, "", "0"},
         {"point-written number", "Field", "N", "", 0, "1234.56", "123456"},
@@ -37,12 +38,16 @@ TEST(FieldFormatter, TurnsRawValuesIntoQualifiedText) {
         {"fixed number cut left", "Field", "N", "", 6, "1234567", "234567", "Fix"},
         {"fixed text cut", "Field", "T", "", 5, "Müller", "\"Mülle\"", "Fix"},
         {"fixed text DOS", "Field", "T", "", 5, "Müller", "\"M\xC2\x81lle\"", "Fix", ",", "ASCII"},
-        {"all DOS letters", "Const", "V", "", 0, "", "\"\xE2\x80\x9E\xE2\x80\x9D\xC2\x81\xC5\xBD\xE2\x84\xA2\xC5\xA1\xC3\xA1\"", "Variabel", ",", "ASCII"},
+        {"all DOS letters", "Const", "V", "", 0, "",
+         "\"\xE2\x80\x9E\xE2\x80\x9D\xC2\x81\xC5\xBD\xE2\x84\xA2\xC5\xA1\xC3\xA1\"", "Variabel",
+         ",", "ASCII"},
         {"qualifier replaced", "Field", "T", "", 0, "Sag \"Hallo\"", "\"Sag 'Hallo'\""},
         {"blank V unqualified", "Field", "V", "", 0, "  ", "  "},
         {"blank T qualified", "Field", "T", "", 0, "", "\"\""},
-        {"date separators", "Field", "D", "", 0, "31.12.2004 13:45:00", "#31/12/2004 13-45-00#", "Variabel", ",", "ANSI", "\"", "/", "-"},
-        {"date dash", "Field", "D", "", 0, "31.12.2004", "#31-12-2004#", "Variabel", ",", "ANSI", "\"", "-"},
+        {"date separators", "Field", "D", "", 0, "31.12.2004 13:45:00", "#31/12/2004 13-45-00#",
+         "Variabel", ",", "ANSI", "\"", "/", "-"},
+        {"date dash", "Field", "D", "", 0, "31.12.2004", "#31-12-2004#", "Variabel", ",", "ANSI",
+         "\"", "-"},
         {"constant", "Const", "", "", 0, "ignored", "EUR"},
         {"typed constant", "Const", "T", "", 0, "", "\"EUR\""},
         {"lower-case fix is no Fix", "Field", "T", "", 2, "Müller", "\"Müller\"", "fix"},
@@ -52,7 +57,16 @@ TEST(FieldFormatter, TurnsRawValuesIntoQualifiedText) {
         {"unknown kind is empty", "Feld", "T", "", 0, "abc", "\"\""},
         {"format on a date text", "Field", "D", "yyyymmdd", 0, "31.12.2004", "#20041231#"},
         {"format on plain text", "Field", "T", ">", 0, "müller", "\"MÜLLER\""},
-        {"no Texterkenner: separator replaced", "Field", "T", "", 0, "a;b", "a'b", "Variabel", ",", "ANSI", ""},
+        {"no Texterkenner: separator replaced", "Field", "T", "", 0, "a;b", "a'b", "Variabel", ",",
+         "ANSI", ""},
+        {"date separator @ with time :", "Field", "D", "", 0, "31.12.2004 13:45:00",
+         "#31:12:2004 13:45:00#", "Variabel", ",", "ANSI", "\"", "@"},
+        {"line break in a fixed field", "Field", "T", "", 8, "a\r\nb", "\"a  b    \"", "Fix"},
+        {"line break without qualifier", "Field", "T", "", 0, "a\nb\rc", "a b c", "Variabel", ",",
+         "ANSI", ""},
+        {"line break in an untyped field", "Field", "X", "", 0, "a\nb", "a b"},
+        {"line break inside qualifiers", "Field", "T", "", 0, "a\r\nb", "\"a\r\nb\""},
+        {"line break in a date", "Field", "D", "", 0, "a\nb", "#a\nb#"},
     };
     for (const FormatCase& c : cases) {
         TQExportDef def;
@@ -81,9 +95,19 @@ TEST(FieldFormatter, TurnsRawValuesIntoQualifiedText) {
 TEST(FieldText, NormalisesNumbers) {
     const std::pair<const char*, double> cases[] = {
         {"1.234,56", 1234.56}, {"-12,5", -12.5}, {"1234.56", 123456}, {"", 0},     {"abc", 0},
-        {"12 €", 12},          {"--5", 0},       {"1-2", 1},         {",5", 0.5}, {"-", 0},
+        {"12 €", 12},          {"--5", 0},       {"1-2", 1},          {",5", 0.5}, {"-", 0},
     };
-    for (const auto& [text, expected] : cases) EXPECT_DOUBLE_EQ(NormalizeNumber(std::string_view(text)), expected) << text;
+    for (const auto& [text, expected] : cases)
+        EXPECT_DOUBLE_EQ(NormalizeNumber(std::string_view(text)), expected) << text;
+    // Every character counts, however long the text.
+    EXPECT_DOUBLE_EQ(
+        NormalizeNumber(std::string_view(
+            "1.234.567.890.123.456.789.012.345.678.901.234.567.890.123.456.789.012,5")),
+        1234567890123456789012345678901234567890123456789012.5);
+    EXPECT_DOUBLE_EQ(NormalizeNumber(std::string_view(std::string(200, '0') + "42,25")), 42.25);
+    std::string written;
+    AppendNormalizedNumber(std::string(70, '9'), written);
+    EXPECT_EQ(written, DoubleToText(1e70));
     EXPECT_DOUBLE_EQ(NormalizeNumber(Value(Null{})), 0);
 }
 
@@ -93,10 +117,12 @@ TEST(SqlText, BuildsTheStatement) {
         {"KUNDEN", "Ort = \"Bonn\"", "SELECT * FROM KUNDEN WHERE Ort = 'Bonn'"},
         {"select * from KUNDEN;", "", "SELECT * FROM select * from KUNDEN "},
         {"SELECT a FROM t", "", "SELECT a FROM t"},
-        {"SELECT a FROM t", "n = 'O\"Neil; Ltd' AND m = \"x;y\"", "SELECT a FROM t WHERE n = 'O\"Neil; Ltd' AND m = 'x y'"},
+        {"SELECT a FROM t", "n = 'O\"Neil; Ltd' AND m = \"x;y\"",
+         "SELECT a FROM t WHERE n = 'O\"Neil; Ltd' AND m = 'x y'"},
         {"SELECT a FROM t", "n = 'it''s; fine'", "SELECT a FROM t WHERE n = 'it''s; fine'"},
     };
-    for (const auto& [source, where, expected] : cases) EXPECT_EQ(BuildExportSql(source, where), expected);
+    for (const auto& [source, where, expected] : cases)
+        EXPECT_EQ(BuildExportSql(source, where), expected);
 }
 
 }  // namespace
@@ -107,15 +133,34 @@ namespace {
 
 // The direct path for plain numbers must write what the way through a double writes.
 TEST(FieldText, PlainNumbersMatchTheirDoubleText) {
-    std::vector<std::string> texts = {"0", "-0", "007", "-0,000", "12,50", "-12,5", "1.234,56", "0,0001", "0,00001",
-                                      "123456789012345", "1234567890123456", "99999999999999,9", "0,1234567890123456",
-                                      "1,5-", "--1", "1,2,3", "", "-", ",", "12 €", "0,00012"};
+    std::vector<std::string> texts = {"0",
+                                      "-0",
+                                      "007",
+                                      "-0,000",
+                                      "12,50",
+                                      "-12,5",
+                                      "1.234,56",
+                                      "0,0001",
+                                      "0,00001",
+                                      "123456789012345",
+                                      "1234567890123456",
+                                      "99999999999999,9",
+                                      "0,1234567890123456",
+                                      "1,5-",
+                                      "--1",
+                                      "1,2,3",
+                                      "",
+                                      "-",
+                                      ",",
+                                      "12 €",
+                                      "0,00012"};
     uint64_t state = 12345;
     for (int i = 0; i < 20000; ++i) {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
         const int digits = static_cast<int>(state >> 60) + 1;
         std::string text = (state >> 59) & 1 ? "-" : "";
-        for (int d = 0; d < digits; ++d) text.push_back(static_cast<char>('0' + ((state >> (d * 3)) % 10)));
+        for (int d = 0; d < digits; ++d)
+            text.push_back(static_cast<char>('0' + ((state >> (d * 3)) % 10)));
         const int comma = static_cast<int>((state >> 40) % static_cast<uint64_t>(digits + 2));
         if (comma < digits) text.insert(text.size() - static_cast<size_t>(comma), ",");
         texts.push_back(text);

@@ -1,0 +1,204 @@
+#include "common/output_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+
+#include "common/vb_error.h"
+
+namespace norvik {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Attempts to lock a target that others replace or remove at the same moment.
+constexpr int kLockAttempts = 8;
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The file a path names, links resolved, so that the new file is written beside the real one.
+std::string ResolvedTarget(std::string_view path) {
+    const fs::path native = NativePath(path);
+    std::error_code ec;
+    if (fs::is_symlink(native, ec)) {
+        const fs::path real = fs::canonical(native, ec);
+        if (!ec) return real.string();
+    }
+    return native.string();
+}
+
+// A missing folder is a path error, as when the file is opened directly.
+VbError OpenError(int err, std::string_view shown) {
+    return FileError(err == ENOENT ? ENOTDIR : err, shown);
+}
+
+}  // namespace
+
+OutputFile::~OutputFile() {
+    if (IsOpen()) KeepPartial();
+}
+
+void OutputFile::Open(std::string_view path, bool append) {
+    if (IsOpen()) KeepPartial();
+    shown_ = std::string(path);
+    target_ = ResolvedTarget(path);
+    createdTarget_ = false;
+
+    struct stat st {};
+    if (::stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        // A device or pipe is written as it is: nothing to lock, replace or cut back.
+        const int fd =
+            ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | (append ? O_APPEND : O_TRUNC));
+        if (fd < 0) throw OpenError(errno, shown_);
+        writer_.Attach(fd, shown_);
+        state_ = State::Direct;
+        return;
+    }
+    LockTarget();
+    try {
+        if (append) {
+            lengthBefore_ = ::lseek(lockFd_, 0, SEEK_END);
+            if (lengthBefore_ < 0 || ::fcntl(lockFd_, F_SETFL, O_APPEND) != 0)
+                throw FileError(errno, shown_);
+            const int fd = ::fcntl(lockFd_, F_DUPFD_CLOEXEC, 0);
+            if (fd < 0) throw FileError(errno, shown_);
+            writer_.Attach(fd, shown_);
+            state_ = State::Append;
+        } else {
+            OpenTemporary();
+            state_ = State::Replace;
+        }
+    } catch (...) {
+        CloseLock();
+        throw;
+    }
+}
+
+void OutputFile::LockTarget() {
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        bool created = true;
+        int fd = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST) {
+            created = false;
+            fd = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+            if (fd < 0 && errno == ENOENT) continue;  // removed in between
+        }
+        if (fd < 0) throw OpenError(errno, shown_);
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int err = errno;
+            ::close(fd);
+            if (err == EWOULDBLOCK)
+                throw VbError(kErrPermissionDenied, kOutputBusyMessage + shown_);
+            throw FileError(err, shown_);
+        }
+        // The lock counts only if the path still names the file locked: an earlier run may have
+        // replaced it in the meantime.
+        struct stat locked {
+        }, named{};
+        if (::fstat(fd, &locked) == 0 && ::stat(target_.c_str(), &named) == 0 &&
+            SameFile(locked, named)) {
+            lockFd_ = fd;
+            createdTarget_ = created;
+            modeBefore_ = locked.st_mode & 07777;
+            return;
+        }
+        ::close(fd);
+    }
+    throw VbError(kErrPermissionDenied, kOutputBusyMessage + shown_);
+}
+
+void OutputFile::OpenTemporary() {
+    static std::atomic<unsigned> counter{0};
+    const fs::path target(target_);
+    for (;;) {
+        const fs::path file =
+            target.parent_path() / ("." + target.filename().string() + ".norvik-" +
+                                    std::to_string(::getpid()) + "-" + std::to_string(++counter));
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) throw FileError(errno, shown_);
+        // The replacement keeps the permissions the user gave the earlier file.
+        if (!createdTarget_ && ::fchmod(fd, modeBefore_) != 0) {
+            // The default permissions are a fair fallback.
+        }
+        temporary_ = file.string();
+        writer_.Attach(fd, shown_);
+        return;
+    }
+}
+
+void OutputFile::CheckTargetStillThere() const {
+    struct stat locked {
+    }, named{};
+    if (::fstat(lockFd_, &locked) != 0 || ::stat(target_.c_str(), &named) != 0 ||
+        !SameFile(locked, named))
+        throw VbError(kErrFileNotFound, kOutputVanishedMessage + shown_);
+}
+
+void OutputFile::Commit() {
+    writer_.Close();
+    switch (state_) {
+        case State::Replace:
+            CheckTargetStillThere();
+            if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+                throw VbError(kErrFileNotFound, kOutputVanishedMessage + shown_);
+            temporary_.clear();
+            break;
+        case State::Append:
+            CheckTargetStillThere();
+            break;
+        case State::Direct:
+        case State::Closed:
+            break;
+    }
+    CloseLock();
+    state_ = State::Closed;
+}
+
+void OutputFile::KeepPartial() noexcept {
+    try {
+        writer_.Close();
+    } catch (...) {
+        writer_.Abandon();
+    }
+    if (state_ == State::Replace && !temporary_.empty() &&
+        ::rename(temporary_.c_str(), target_.c_str()) != 0)
+        ::unlink(temporary_.c_str());
+    temporary_.clear();
+    CloseLock();
+    state_ = State::Closed;
+}
+
+void OutputFile::Discard() noexcept {
+    writer_.Abandon();
+    if (state_ == State::Replace) {
+        if (!temporary_.empty()) ::unlink(temporary_.c_str());
+        // The empty file made to hold the lock goes too, unless someone has written to it since.
+        struct stat locked {
+        }, named{};
+        if (createdTarget_ && ::fstat(lockFd_, &locked) == 0 &&
+            ::stat(target_.c_str(), &named) == 0 && SameFile(locked, named) && named.st_size == 0)
+            ::unlink(target_.c_str());
+    } else if (state_ == State::Append) {
+        if (::ftruncate(lockFd_, lengthBefore_) != 0) {
+            // Nothing more can be done on this path; the run reports its cancellation anyway.
+        }
+    }
+    temporary_.clear();
+    CloseLock();
+    state_ = State::Closed;
+}
+
+void OutputFile::CloseLock() noexcept {
+    if (lockFd_ >= 0) ::close(lockFd_);
+    lockFd_ = -1;
+}
+
+}  // namespace norvik

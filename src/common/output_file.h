@@ -1,0 +1,69 @@
+#pragma once
+// The output file of an export run. It is written under an exclusive lock, so that two runs on the
+// same file never mix their lines, and so that a cancelled run leaves the earlier file as it was:
+// a replaced file is written beside the target and takes its place when the run ends; an appended
+// file is cut back to its earlier length.
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "common/file_io.h"
+
+namespace norvik {
+
+class OutputFile {
+  public:
+    OutputFile() = default;
+    // An output file still open keeps the lines written so far.
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Opens the file for replacing or appending; raises VbError when it cannot be opened or
+    // another run writes it.
+    void Open(std::string_view path, bool append);
+    // True between Open and the end of the run.
+    bool IsOpen() const { return state_ != State::Closed; }
+    // Writes the text and CR LF.
+    void WriteLine(std::string_view utf8) { writer_.WriteLine(utf8); }
+    // The run completed: the file takes its place. Raises VbError when the data could not be
+    // written or the file vanished during the run.
+    void Commit();
+    // The run failed: the lines written before the error stay in the file.
+    void KeepPartial() noexcept;
+    // The run was cancelled: the file is left as it was before the run.
+    void Discard() noexcept;
+    // Characters that Windows-1252 lacks and that were written as "?".
+    size_t ReplacedCharacters() const { return writer_.ReplacedCharacters(); }
+
+  private:
+    enum class State { Closed, Replace, Append, Direct };
+    void LockTarget();
+    void OpenTemporary();
+    void CheckTargetStillThere() const;
+    void CloseLock() noexcept;
+
+    State state_ = State::Closed;
+    std::string shown_;      // the path as given, for messages
+    std::string target_;     // the file in the file system (links resolved)
+    std::string temporary_;  // Replace: the new file beside the target
+    int lockFd_ = -1;        // the target, locked
+    bool createdTarget_ = false;
+    off_t lengthBefore_ = 0;  // Append: where the run's lines begin
+    mode_t modeBefore_ = 0;   // the earlier file's permissions, kept by its replacement
+    TextFileWriter writer_;
+};
+
+// The message when another run writes the same output file.
+inline const char* const kOutputBusyMessage =
+    "Die Ausgabedatei wird gerade von einem anderen Export geschrieben. Bitte starten Sie den "
+    "Export erneut, wenn dieser beendet ist: ";
+// The message when the output file or its folder vanished during the run.
+inline const char* const kOutputVanishedMessage =
+    "Die Ausgabedatei oder ihr Ordner wurde während des Exports entfernt; die Daten sind nicht "
+    "gespeichert: ";
+
+}  // namespace norvik

@@ -1,0 +1,188 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "db/connection.h"
+#include "host/db_protocol.h"
+#include "support/test_support.h"
+
+extern char** environ;
+
+namespace norvik {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::WriteBytes;
+
+// Enough rows that a run is still busy when the test acts on it.
+const char* const kManyRows =
+    "SELECT * FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+    "1000000) SELECT i FROM n)";
+
+class RunProcessTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
+        fs::create_directories(dir.path() / "home" / "Drivers" / "Export");
+        fs::create_directories(dir.path() / "ausgabe");
+        Definition("VIELE.EXP", "Viele", kManyRows);
+        Definition("WENIGE.EXP", "Wenige", "SELECT 1 AS i");
+    }
+
+    void Definition(const std::string& file, const std::string& name, const std::string& source) {
+        WriteBytes(
+            dir.file("home/Drivers/Export/" + file),
+            test::DefinitionBytes("[Allgemein]\nName=" + name + "\nDatenquelle=" + source +
+                                  "\nDateiname=" + output + "\n[DATENSATZ]\nFIELD i,N,,0\n"));
+    }
+
+    // Starts norvik-export with the test's home; its output goes to files named after tag.
+    pid_t Start(const std::vector<std::string>& args, const std::string& tag) {
+        std::vector<std::string> all = {NORVIK_CLI, "--home", dir.file("home")};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : all) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, dir.file(tag + ".out").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, dir.file(tag + ".err").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = -1;
+        EXPECT_EQ(posix_spawn(&pid, NORVIK_CLI, &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+
+    static int Wait(pid_t pid) {
+        int status = 0;
+        EXPECT_EQ(::waitpid(pid, &status, 0), pid);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    }
+
+    // Returns once the output folder shows that a run has begun writing (its file created or
+    // changed).
+    void AwaitWriting(int watch) {
+        char buffer[4096];
+        for (;;) {
+            pollfd p{watch, POLLIN, 0};
+            ASSERT_EQ(::poll(&p, 1, 60000), 1) << "the run did not begin writing within a minute";
+            const ssize_t n = ::read(watch, buffer, sizeof buffer);
+            ASSERT_GT(n, 0);
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->len > 0 && std::string(event->name).find("out.txt") != std::string::npos)
+                    return;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+    int Watch() {
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        EXPECT_GE(watch, 0);
+        EXPECT_GE(::inotify_add_watch(watch, dir.file("ausgabe").c_str(), IN_CREATE | IN_MODIFY),
+                  0);
+        return watch;
+    }
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.path() / "ausgabe"))
+            names.push_back(e.path().filename().string());
+        return names;
+    }
+
+    test::TempDir dir;
+    std::string output = dir.file("ausgabe/out.txt");
+};
+
+TEST_F(RunProcessTest, ASignalStopsTheRunAndLeavesTheOutputAsItWas) {
+    struct Case {
+        int signal;
+        const char* option;
+        const char* before;  // nullptr: no file before
+    };
+    const Case cases[] = {
+        {SIGINT, "--no-append", "gute alte Datei\r\n"},
+        {SIGTERM, "--append", "gute alte Datei\r\n"},
+        {SIGINT, "--no-append", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(strsignal(c.signal)) + " " + c.option);
+        fs::remove(output);
+        if (c.before) WriteBytes(output, c.before);
+        const int watch = Watch();
+        const pid_t run = Start({"run", "Viele", c.option}, "run");
+        AwaitWriting(watch);
+        ::close(watch);
+        ASSERT_EQ(::kill(run, c.signal), 0);
+        EXPECT_EQ(Wait(run), 128 + c.signal);
+        if (c.before) {
+            EXPECT_TRUE(ReadBytes(output) == c.before);
+            EXPECT_EQ(Names(), std::vector<std::string>{"out.txt"});
+        } else {
+            EXPECT_TRUE(Names().empty());
+        }
+        EXPECT_NE(ReadBytes(dir.file("run.err"))
+                      .find("Der Export wurde abgebrochen; die Ausgabedatei ist unverändert."),
+                  std::string::npos);
+        const auto entries =
+            ReadProtocolEntries(*db::Connection::Open("sqlite:" + dir.file("home/host.sqlite")), 1);
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(
+            entries[0].lines,
+            (std::vector<std::string>{
+                "Fehler: 18 Der Export wurde abgebrochen; die Ausgabedatei ist unverändert."}));
+    }
+}
+
+TEST_F(RunProcessTest, ASecondRunOnTheSameFileIsRefusedWhileTheFirstWrites) {
+    WriteBytes(output, "alt\r\n");
+    const int watch = Watch();
+    const pid_t first = Start({"run", "Viele"}, "first");
+    AwaitWriting(watch);
+    ::close(watch);
+    // Held still, so that the second run certainly meets it at work.
+    ASSERT_EQ(::kill(first, SIGSTOP), 0);
+    const pid_t second = Start({"run", "Wenige"}, "second");
+    EXPECT_EQ(Wait(second), 1);
+    EXPECT_NE(ReadBytes(dir.file("second.err"))
+                  .find("Die Ausgabedatei wird gerade von einem anderen Export geschrieben. Bitte "
+                        "starten Sie den "
+                        "Export erneut, wenn dieser beendet ist: " +
+                        output),
+              std::string::npos);
+    ASSERT_EQ(::kill(first, SIGCONT), 0);
+    EXPECT_EQ(Wait(first), 0) << ReadBytes(dir.file("first.err"));
+    const std::string written = ReadBytes(output);
+    EXPECT_EQ(written.substr(0, 9), "1\r\n2\r\n3\r\n");
+    EXPECT_EQ(written.substr(written.size() - 9), "1000000\r\n");
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 1000000);
+    EXPECT_EQ(written.find('\0'), std::string::npos);
+}
+
+TEST_F(RunProcessTest, ARelativeOutputIsRememberedAbsolute) {
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.path() / "ausgabe");
+    const pid_t run = Start({"run", "Wenige", "--out", "./out.txt"}, "run");
+    fs::current_path(before);
+    ASSERT_EQ(Wait(run), 0) << ReadBytes(dir.file("run.err"));
+    EXPECT_EQ(ReadBytes(output), "1\r\n");
+    EXPECT_NE(ReadBytes(dir.file("config/norvik-export/TQBExport.ini")).find("Wenige=" + output),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace norvik

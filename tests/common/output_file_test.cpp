@@ -1,0 +1,182 @@
+#include "common/output_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "common/vb_error.h"
+#include "support/test_support.h"
+
+namespace norvik {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::WriteBytes;
+
+class OutputFileTest : public ::testing::Test {
+  protected:
+    // The names in the folder, so that a left-over temporary file shows.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    test::TempDir dir;
+    std::string target = dir.file("out.txt");
+};
+
+TEST_F(OutputFileTest, EachEndOfARunLeavesTheFileItPromises) {
+    struct Case {
+        const char* name;
+        bool existed;
+        bool append;
+        void (OutputFile::*end)();
+        const char* after;  // nullptr: no file
+    };
+    const Case cases[] = {
+        {"replace, completed", true, false, &OutputFile::Commit, "neu\r\n"},
+        {"replace, failed", true, false, &OutputFile::KeepPartial, "neu\r\n"},
+        {"replace, cancelled", true, false, &OutputFile::Discard, "alt\r\n"},
+        {"append, completed", true, true, &OutputFile::Commit, "alt\r\nneu\r\n"},
+        {"append, failed", true, true, &OutputFile::KeepPartial, "alt\r\nneu\r\n"},
+        {"append, cancelled", true, true, &OutputFile::Discard, "alt\r\n"},
+        {"new, completed", false, false, &OutputFile::Commit, "neu\r\n"},
+        {"new, cancelled", false, false, &OutputFile::Discard, nullptr},
+        {"new appended, cancelled", false, true, &OutputFile::Discard, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(target);
+        if (c.existed) WriteBytes(target, "alt\r\n");
+        OutputFile out;
+        out.Open(target, c.append);
+        out.WriteLine("neu");
+        // Until the run ends, a replaced file still holds what it held.
+        if (c.existed && !c.append) {
+            EXPECT_EQ(ReadBytes(target), "alt\r\n");
+        }
+        (out.*c.end)();
+        EXPECT_FALSE(out.IsOpen());
+        if (c.after) {
+            EXPECT_EQ(ReadBytes(target), c.after);
+            EXPECT_EQ(Names(), std::vector<std::string>{"out.txt"});
+        } else {
+            EXPECT_FALSE(fs::exists(target));
+            EXPECT_TRUE(Names().empty());
+        }
+    }
+}
+
+TEST_F(OutputFileTest, ASecondWriterOfTheSameFileIsRefused) {
+    WriteBytes(target, "alt\r\n");
+    OutputFile first;
+    first.Open(target, false);
+    first.WriteLine("erster");
+    for (bool append : {false, true}) {
+        OutputFile second;
+        try {
+            second.Open(dir.path().string() + "/./out.txt", append);
+            ADD_FAILURE() << "opened twice";
+        } catch (const VbError& e) {
+            EXPECT_EQ(e.Number(), kErrPermissionDenied);
+            EXPECT_EQ(e.Description(),
+                      std::string(kOutputBusyMessage) + dir.path().string() + "/./out.txt");
+        }
+    }
+    first.Commit();
+    EXPECT_EQ(ReadBytes(target), "erster\r\n");
+    OutputFile third;
+    third.Open(target, true);
+    third.Commit();
+}
+
+TEST_F(OutputFileTest, ALockHeldByAnotherProcessRefusesTheRun) {
+    int ready[2], release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        OutputFile out;
+        out.Open(target, false);
+        out.WriteLine("vom anderen Prozess");
+        char c = 'r';
+        if (::write(ready[1], &c, 1) != 1 || ::read(release[0], &c, 1) != 1) ::_exit(2);
+        out.Commit();
+        ::_exit(0);
+    }
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    OutputFile mine;
+    EXPECT_THROW(mine.Open(target, false), VbError);
+    ASSERT_EQ(::write(release[1], &c, 1), 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadBytes(target), "vom anderen Prozess\r\n");
+    for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
+}
+
+TEST_F(OutputFileTest, AFileWhoseFolderVanishedIsNotACompletedRun) {
+    for (bool append : {false, true}) {
+        SCOPED_TRACE(append ? "append" : "replace");
+        const std::string folder = dir.file("weg");
+        fs::create_directories(folder);
+        OutputFile out;
+        out.Open(folder + "/out.txt", append);
+        out.WriteLine("zeile");
+        fs::remove_all(folder);
+        try {
+            out.Commit();
+            ADD_FAILURE() << "a vanished file was committed";
+        } catch (const VbError& e) {
+            EXPECT_EQ(e.Number(), kErrFileNotFound);
+            EXPECT_EQ(e.Description(), std::string(kOutputVanishedMessage) + folder + "/out.txt");
+        }
+        out.KeepPartial();
+        EXPECT_FALSE(fs::exists(folder));
+    }
+}
+
+TEST_F(OutputFileTest, LinksDevicesAndPermissionsAreRespected) {
+    // A link is followed: the real file is replaced, the link stays.
+    const std::string real = dir.file("real.txt");
+    WriteBytes(real, "alt\r\n");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(real, target);
+    OutputFile out;
+    out.Open(target, false);
+    out.WriteLine("neu");
+    out.Commit();
+    EXPECT_TRUE(fs::is_symlink(target));
+    EXPECT_EQ(ReadBytes(real), "neu\r\n");
+    EXPECT_EQ(fs::status(real).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // A device is written as it is.
+    OutputFile device;
+    device.Open("/dev/null", false);
+    device.WriteLine("nichts");
+    device.Commit();
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    // A missing folder is a path error, as before.
+    try {
+        OutputFile missing;
+        missing.Open(dir.file("fehlt/out.txt"), false);
+        ADD_FAILURE() << "opened in a missing folder";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), kErrPathNotFound);
+    }
+}
+
+}  // namespace
+}  // namespace norvik
