@@ -1,6 +1,7 @@
 #include "db/pg_database.h"
 
 #include "db/db_error.h"
+#include "db/secret_text.h"
 
 namespace norvik::db {
 namespace {
@@ -17,7 +18,8 @@ PgDatabase::PgDatabase(const std::string& url) {
     conn_ = PQconnectdbParams(keys, values, 1);
     if (!conn_) ThrowDatabaseError("Keine Verbindung zur Datenbank möglich");
     if (PQstatus(conn_) != CONNECTION_OK) {
-        const std::string message = PQerrorMessage(conn_);
+        // libpq's syntax errors quote pieces of the URL, passwords included.
+        const std::string message = RedactSecrets(PQerrorMessage(conn_), url);
         PQfinish(conn_);
         ThrowDatabaseError(message);
     }

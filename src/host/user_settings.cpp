@@ -1,6 +1,7 @@
 #include "host/user_settings.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -86,12 +87,47 @@ std::vector<Entry> LoadEntries(const std::filesystem::path& file) {
     return entries;
 }
 
+// The error of a store that cannot be written, naming the file and what to check.
+VbError NotSaved(int err, const std::filesystem::path& file) {
+    const int32_t number = ErrorNumberFromErrno(err);
+    return VbError(number, "Benutzereinstellungen nicht gespeichert (" +
+                               VbError::DescriptionOf(number) + "): " + file.string() +
+                               ". Bitte prüfen Sie, ob der Ordner " + file.parent_path().string() +
+                               " angelegt und beschreibbar ist (siehe XDG_CONFIG_HOME).");
+}
+
+// Holds the store's lock file exclusively, so that parallel processes change the store one after
+// the other instead of each replacing it with what it read before the others wrote.
+class StoreLock {
+  public:
+    explicit StoreLock(const std::filesystem::path& file) {
+        std::error_code ec;
+        std::filesystem::create_directories(file.parent_path(), ec);
+        if (ec) throw NotSaved(ec.value(), file);
+        // A lock file of its own: the store itself is replaced by rename, which would drop a lock.
+        const std::string lockFile = file.string() + ".lock";
+        fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0) throw NotSaved(errno, file);
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd_);
+            throw NotSaved(err, file);
+        }
+    }
+    ~StoreLock() { ::close(fd_); }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+
+  private:
+    int fd_ = -1;
+};
+
+// Readers never take the lock: they see the old or the new file, never a half-written one.
 void WriteAtomically(const std::filesystem::path& file, const std::string& content) {
-    std::error_code ec;
-    std::filesystem::create_directories(file.parent_path(), ec);
     const std::string tmp = file.string() + ".tmp." + std::to_string(::getpid());
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) throw VbError(ErrorNumberFromErrno(errno), "Einstellungen nicht gespeichert: " + file.string());
+    if (fd < 0) throw NotSaved(errno, file);
     size_t done = 0;
     while (done < content.size()) {
         const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
@@ -100,15 +136,16 @@ void WriteAtomically(const std::filesystem::path& file, const std::string& conte
             const int err = errno;
             ::close(fd);
             ::unlink(tmp.c_str());
-            throw VbError(ErrorNumberFromErrno(err), "Einstellungen nicht gespeichert: " + file.string());
+            throw NotSaved(err, file);
         }
         done += static_cast<size_t>(n);
     }
-    const bool ok = ::fsync(fd) == 0 && ::close(fd) == 0;
-    if (!ok || std::rename(tmp.c_str(), file.c_str()) != 0) {
-        const int err = errno;
+    int err = ::fsync(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && std::rename(tmp.c_str(), file.c_str()) != 0) err = errno;
+    if (err != 0) {
         ::unlink(tmp.c_str());
-        throw VbError(ErrorNumberFromErrno(err), "Einstellungen nicht gespeichert: " + file.string());
+        throw NotSaved(err, file);
     }
 }
 
@@ -131,6 +168,7 @@ std::string GetSetting(const std::string& appName, const std::string& section, c
 void SaveSetting(const std::string& appName, const std::string& section, const std::string& key,
                  const std::string& value) {
     const auto file = StoreFile(appName);
+    const StoreLock lock(file);
     std::vector<Entry> entries = LoadEntries(file);
     bool found = false;
     for (Entry& e : entries) {

@@ -11,7 +11,9 @@ std::filesystem::path UserSettingsFolder();
 // The stored value of a key, or the default (section and key ignore case; never raises).
 std::string GetSetting(const std::string& appName, const std::string& section, const std::string& key,
                        const std::string& def = "");
-// Stores a value; the file is replaced atomically. Raises VbError when it cannot be written.
+// Stores a value: reads, changes and atomically replaces the file under an exclusive lock (a
+// ".lock" file beside it), so that parallel processes lose none of their keys. Raises VbError
+// with a German message naming the file when it cannot be written.
 void SaveSetting(const std::string& appName, const std::string& section, const std::string& key,
                  const std::string& value);
 

@@ -11,7 +11,7 @@ namespace {
 const char* const kUsage =
     "Aufruf: norvik-export [--home DIR] [--user NAME] BEFEHL …\n"
     "Befehle:\n"
-    "  demo                              Demo-Verzeichnis mit Datenbank und Definitionen anlegen\n"
+    "  demo [--force]                    Demo-Verzeichnis anlegen; --force ersetzt Demo-Daten\n"
     "  list [--gdpdu]                    Exportdefinitionen (oder GDPdU-Profile) auflisten\n"
     "  show FILE                         eine Exportdefinition anzeigen, wie sie geladen wird\n"
     "  save FILE OUT [--author NAME]     eine Definition laden und nach OUT schreiben\n"

@@ -2,10 +2,12 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <stdexcept>
 
 #include "common/file_io.h"
 #include "common/text_codec.h"
 #include "common/vb_error.h"
+#include "db/secret_text.h"
 #include "host/module_state.h"
 #include "standalone/cli_context.h"
 #include "standalone/demo_database.h"
@@ -49,26 +51,71 @@ fs::path FindDtd() {
     return {};
 }
 
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+// A home may hold someone's own tables and definitions under the demo's names; without --force
+// the demo names them and leaves everything as it is.
+void RefuseToOverwrite(db::Connection& connection, const fs::path& exportFolder,
+                       const std::string& shownUrl) {
+    std::string found;
+    const std::vector<std::string> tables = ExistingDemoTables(connection);
+    if (!tables.empty()) found = "die Tabellen " + Joined(tables) + " in der Datenbank " + shownUrl;
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const EmbeddedFile& file : DemoFiles())
+        if (fs::exists(exportFolder / file.name, ec)) files.push_back(file.name);
+    if (!files.empty())
+        found += (found.empty() ? "" : " und ") + std::string("die Dateien ") + Joined(files) +
+                 " im Ordner " + exportFolder.string();
+    if (found.empty()) return;
+    throw std::runtime_error("demo überschreibt nichts: Es gibt schon " + found +
+                             ". Mit demo --force werden sie ersetzt; sonst bitte mit --home ein "
+                             "anderes Verzeichnis angeben.");
+}
+
 }  // namespace
 
 int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
-    ExpectArguments(args, 0, 0, "demo");
+    const bool force = TakeFlag(args, "--force");
+    ExpectArguments(args, 0, 0, "demo [--force]");
     const HostConfig& config = ctx.Config();
+    const std::string shownUrl = db::RedactSecrets(config.databaseUrl, config.databaseUrl);
+    // The demo drops and creates tables; a server database is shared and never the demo's own.
+    if (!config.databaseUrl.starts_with("sqlite:"))
+        throw std::runtime_error(
+            "demo legt seine Tabellen nur in einer SQLite-Datenbank an, konfiguriert ist aber " +
+            shownUrl + ". Bitte mit --home ein eigenes Demo-Verzeichnis angeben.");
     fs::create_directories(ctx.Home());
+    ctx.StartSession();
+    db::Connection& connection = *gSession->Connection();
+    const fs::path exportFolder = NativePath(gExportPath);
+    if (!force) RefuseToOverwrite(connection, exportFolder, shownUrl);
+
     const fs::path ini = fs::path(ctx.Home()) / "norvik-export.ini";
     if (!fs::exists(ini)) WriteFile(ini, HostConfigText(config));
     for (const std::string& folder : {config.environment.CommonUserDataFolder, config.environment.UserDataFolder})
         fs::create_directories(NativePath(folder));
-
-    ctx.StartSession();
-    fs::create_directories(NativePath(gExportPath));
-    const DemoCounts counts = CreateDemoData(*gSession->Connection());
+    fs::create_directories(exportFolder);
+    DemoCounts counts;
+    try {
+        counts = CreateDemoData(connection);
+    } catch (const VbError& e) {
+        throw VbError(e.Number(),
+                      "Die Demo-Daten konnten nicht angelegt werden, die Datenbank ist "
+                      "unverändert: " +
+                          e.Description());
+    }
     for (const EmbeddedFile& file : DemoFiles())
-        WriteFile(NativePath(gExportPath) / file.name, AsDefinitionBytes(file.text));
+        WriteFile(exportFolder / file.name, AsDefinitionBytes(file.text));
 
     ctx.out << "Demo-Verzeichnis: " << ctx.Home() << '\n'
-            << "Datenbank: " << config.databaseUrl << " (" << counts.kunden << " Kunden, " << counts.artikel
-            << " Artikel, " << counts.sachkonten << " Sachkonten, " << counts.buchungen << " Buchungen)\n"
+            << "Datenbank: " << shownUrl << " (" << counts.kunden << " Kunden, " << counts.artikel
+            << " Artikel, " << counts.sachkonten << " Sachkonten, " << counts.buchungen
+            << " Buchungen)\n"
             << "Definitionen: " << gExportPath << " (" << DemoFiles().size() << " Dateien)\n";
     const fs::path dtd = FindDtd();
     if (dtd.empty()) {

@@ -133,11 +133,26 @@ void CreateTables(db::Connection& c) {
 
 }  // namespace
 
+std::vector<std::string> ExistingDemoTables(db::Connection& c) {
+    std::vector<std::string> found;
+    for (const char* table : {"Kunden", "Artikel", "Sachkonten", "Buchungen"}) {
+        // SQLite compares table names without regard to ASCII case.
+        auto rs = c.OpenRecordSet(
+            "SELECT name FROM sqlite_master"
+            " WHERE type IN ('table', 'view') AND lower(name) = lower(?)",
+            {std::string(table)});
+        if (!rs->Eof()) found.push_back(std::get<std::string>(rs->Item(0)));
+        rs->Close();
+    }
+    return found;
+}
+
 DemoCounts CreateDemoData(db::Connection& c) {
     Random rnd(20041231);
-    CreateTables(c);
+    // Dropping belongs to the transaction too, so that a failure brings the old tables back.
     c.Execute("BEGIN");
     try {
+        CreateTables(c);
         for (int k = 1; k <= 240; ++k) {
             const auto& ort = rnd.Pick(kOrte);
             const std::string name = rnd.Pick(kNachnamen);
@@ -199,7 +214,11 @@ DemoCounts CreateDemoData(db::Connection& c) {
         }
         c.Execute("COMMIT");
     } catch (...) {
-        c.Execute("ROLLBACK");
+        // The error that stopped the demo matters, not one of the rollback.
+        try {
+            c.Execute("ROLLBACK");
+        } catch (...) {
+        }
         throw;
     }
     return {CountRows(c, "Kunden"), CountRows(c, "Artikel"), CountRows(c, "Sachkonten"), CountRows(c, "Buchungen")};

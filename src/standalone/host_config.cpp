@@ -1,9 +1,13 @@
 #include "standalone/host_config.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
 #include "common/profile_file.h"
+#include "host/user_settings.h"
 
 namespace norvik::standalone {
 namespace {
@@ -15,7 +19,24 @@ std::string WithSlash(std::string folder) {
     return folder;
 }
 
+bool IsBlank(const std::string& text) {
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
+
 }  // namespace
+
+std::string LoginName() {
+    const char* user = std::getenv("USER");
+    if (user && !IsBlank(user)) return user;
+    // getpwuid_r, because the host may run the component on more than one thread.
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    std::string buffer(16384, '\0');
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_name && !IsBlank(found->pw_name))
+        return found->pw_name;
+    return "Standard";
+}
 
 std::string ResolveHome(const std::string& option) {
     std::string home = option;
@@ -40,26 +61,39 @@ HostConfig LoadHostConfig(const std::string& home, const std::string& userOption
     HostConfig config;
     config.home = home;
     config.databaseUrl = ini.Read("Datenbank", "URL", "sqlite:" + home + "host.sqlite");
-    const char* user = std::getenv("USER");
-    config.userName = !userOption.empty() ? userOption
-                                          : ini.Read("Sitzung", "Benutzer", user && *user ? user : "Standard");
+    // An empty Benutzer= would file every user's settings under the same empty owner.
+    config.userName = userOption;
+    if (IsBlank(config.userName)) config.userName = ini.Read("Sitzung", "Benutzer", "");
+    if (IsBlank(config.userName)) config.userName = LoginName();
     config.environment.InstallRoot = folder("InstallRoot", home);
     config.environment.CommonAppDataFolder = folder("CommonAppDataFolder", home);
     // Definitions append "\name" to the data folder, so it carries no separator of its own.
-    config.environment.CommonUserDataFolder = ini.Read("Ordner", "CommonUserDataFolder", home + "Daten");
+    config.environment.CommonUserDataFolder =
+        ini.Read("Ordner", "CommonUserDataFolder", home + "Daten");
     config.environment.UserDataFolder = ini.Read("Ordner", "UserDataFolder", home + "Benutzer");
     return config;
 }
 
 std::string HostConfigText(const HostConfig& config) {
     return "; Konfiguration des NorvikExport-Hosts\n"
-           "[Datenbank]\nURL=" + config.databaseUrl + "\n\n"
-           "[Sitzung]\nBenutzer=" + config.userName + "\n\n"
+           "[Datenbank]\nURL=" +
+           config.databaseUrl +
+           "\n\n"
+           "[Sitzung]\nBenutzer=" +
+           config.userName +
+           "\n\n"
            "[Ordner]\n"
-           "InstallRoot=" + config.environment.InstallRoot + "\n"
-           "CommonAppDataFolder=" + config.environment.CommonAppDataFolder + "\n"
-           "CommonUserDataFolder=" + config.environment.CommonUserDataFolder + "\n"
-           "UserDataFolder=" + config.environment.UserDataFolder + "\n";
+           "InstallRoot=" +
+           config.environment.InstallRoot +
+           "\n"
+           "CommonAppDataFolder=" +
+           config.environment.CommonAppDataFolder +
+           "\n"
+           "CommonUserDataFolder=" +
+           config.environment.CommonUserDataFolder +
+           "\n"
+           "UserDataFolder=" +
+           config.environment.UserDataFolder + "\n";
 }
 
 std::shared_ptr<HostSession> OpenSession(const HostConfig& config) {
@@ -67,6 +101,9 @@ std::shared_ptr<HostSession> OpenSession(const HostConfig& config) {
     session->environment = config.environment;
     session->userName = config.userName;
     session->connection = db::Connection::Open(config.databaseUrl);
+    // An export aimed at the host's configuration or per-user store would destroy it.
+    session->ownFiles = {config.home + kConfigFile,
+                         (UserSettingsFolder() / "TQBExport.ini").string()};
     return session;
 }
 

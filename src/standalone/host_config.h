@@ -18,7 +18,10 @@ struct HostConfig {
 
 // The home: the given folder, else $NORVIK_EXPORT_HOME, else ~/.local/share/norvik-export.
 std::string ResolveHome(const std::string& option);
-// The configuration of a home: norvik-export.ini where present, defaults for what it lacks.
+// The login name: $USER, else the name of the user's passwd entry, else "Standard".
+std::string LoginName();
+// The configuration of a home: norvik-export.ini where present, defaults for what it lacks; the
+// user is the option, else Benutzer= of [Sitzung], else (also when that is empty) the login name.
 HostConfig LoadHostConfig(const std::string& home, const std::string& userOption);
 // The text of a norvik-export.ini that states the configuration.
 std::string HostConfigText(const HostConfig& config);

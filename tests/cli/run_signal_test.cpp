@@ -184,5 +184,21 @@ TEST_F(RunProcessTest, ARelativeOutputIsRememberedAbsolute) {
               std::string::npos);
 }
 
+TEST_F(RunProcessTest, TheHostsConfigurationAndSettingsStoreAreNotOutputFiles) {
+    WriteBytes(dir.file("home/norvik-export.ini"), "[Sitzung]\nBenutzer=tester\n");
+    fs::create_directories(dir.path() / "config" / "norvik-export");
+    WriteBytes(dir.file("config/norvik-export/TQBExport.ini"), "[Schnittstelle]\n");
+    for (const std::string& target :
+         {dir.file("home/norvik-export.ini"), dir.file("config/norvik-export/TQBExport.ini")}) {
+        SCOPED_TRACE(target);
+        const std::string before = ReadBytes(target);
+        EXPECT_EQ(Wait(Start({"run", "Wenige", "--out", target}, "run")), 1);
+        EXPECT_EQ(ReadBytes(target), before);
+        EXPECT_NE(ReadBytes(dir.file("run.err"))
+                      .find("ist eine eigene Datei des Hosts und wird nicht überschrieben"),
+                  std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace norvik

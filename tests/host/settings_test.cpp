@@ -1,13 +1,15 @@
 #include <gtest/gtest.h>
-
+#include <pwd.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <set>
 
 #include "common/vb_error.h"
 #include "db/connection.h"
 #include "host/host_settings.h"
 #include "host/user_settings.h"
+#include "standalone/host_config.h"
 #include "support/test_support.h"
 
 namespace norvik {
@@ -77,16 +79,92 @@ TEST(UserSettings, KeepsAnyKeyAndValueInAnAtomicallyWrittenFile) {
     EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Kunden Export"), "neu");
     EXPECT_EQ(GetSetting("Fremd", "Schnittstelle", "Kunden Export", "d"), "d");
 
-    const auto folder = dir.path() / "norvik-export";
-    size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) files += entry.is_regular_file();
-    EXPECT_EQ(files, 1u);  // no temporary file left behind
+    // Beside the store only its lock file remains; no temporary file is left behind.
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path() / "norvik-export"))
+        files.insert(entry.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{"TQBExport.ini", "TQBExport.ini.lock"}));
+}
 
-    // A store that cannot be written raises; reading it gives the default.
-    test::WriteBytes(dir.file("datei"), "kein Ordner");
-    ::setenv("XDG_CONFIG_HOME", dir.file("datei").c_str(), 1);
-    EXPECT_THROW(SaveSetting("TQBExport", "x", "y", "z"), VbError);
-    EXPECT_EQ(GetSetting("TQBExport", "x", "y", "d"), "d");
+TEST(UserSettings, AStoreThatCannotBeWrittenRaisesAGermanMessage) {
+    struct Case {
+        const char* name;
+        std::string (*prepare)(const test::TempDir&);  // gives XDG_CONFIG_HOME
+    };
+    const Case cases[] = {
+        {"configuration folder is a file",
+         [](const test::TempDir& d) {
+             test::WriteBytes(d.file("datei"), "kein Ordner");
+             return d.file("datei");
+         }},
+        {"store is a folder",
+         [](const test::TempDir& d) {
+             std::filesystem::create_directories(d.path() / "norvik-export" / "TQBExport.ini");
+             return d.path().string();
+         }},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        const std::string config = c.prepare(dir);
+        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        const std::string file = config + "/norvik-export/TQBExport.ini";
+        try {
+            SaveSetting("TQBExport", "x", "y", "z");
+            ADD_FAILURE() << c.name << ": saved";
+        } catch (const VbError& e) {
+            EXPECT_EQ(e.Description().rfind("Benutzereinstellungen nicht gespeichert (", 0), 0u)
+                << c.name << ": " << e.Description();
+            EXPECT_NE(e.Description().find(file + ". Bitte prüfen Sie, ob der Ordner " + config +
+                                           "/norvik-export angelegt und beschreibbar ist"),
+                      std::string::npos)
+                << c.name << ": " << e.Description();
+        }
+        EXPECT_EQ(GetSetting("TQBExport", "x", "y", "d"), "d") << c.name;
+    }
+}
+
+// The passwd entry's name of the test's user, which stands in when $USER is unset or empty.
+std::string PasswdName() {
+    const passwd* entry = ::getpwuid(::geteuid());
+    return entry && entry->pw_name && *entry->pw_name ? entry->pw_name : "Standard";
+}
+
+TEST(HostConfig, AnEmptyUserFallsBackToTheLoginName) {
+    struct Case {
+        const char* ini;   // nullptr: no norvik-export.ini
+        const char* user;  // $USER, nullptr: unset
+        const char* option;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"[Sitzung]\nBenutzer=\n", "anna", "", "anna"},
+        {"[Sitzung]\nBenutzer=   \n", "anna", "", "anna"},
+        {"[Sitzung]\n", "anna", "", "anna"},
+        {nullptr, "anna", "", "anna"},
+        {"[Sitzung]\nBenutzer=bernd\n", "anna", "", "bernd"},
+        {"[Sitzung]\nBenutzer=bernd\n", "anna", "carla", "carla"},
+        {"[Sitzung]\nBenutzer=\n", nullptr, "", PasswdName()},
+        {"[Sitzung]\nBenutzer=\n", "", "", PasswdName()},
+        {"[Sitzung]\nBenutzer=\n", " ", "", PasswdName()},
+    };
+    const char* before = std::getenv("USER");
+    const std::string saved = before ? before : "";
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        const std::string home = dir.path().string() + "/";
+        if (c.ini) test::WriteBytes(home + "norvik-export.ini", c.ini);
+        if (c.user)
+            ::setenv("USER", c.user, 1);
+        else
+            ::unsetenv("USER");
+        EXPECT_EQ(standalone::LoadHostConfig(home, c.option).userName, c.expected)
+            << (c.ini ? c.ini : "(keine Datei)")
+            << " USER=" << (c.user ? c.user : "(nicht gesetzt)");
+    }
+    if (before)
+        ::setenv("USER", saved.c_str(), 1);
+    else
+        ::unsetenv("USER");
 }
 
 }  // namespace
