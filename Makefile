@@ -21,10 +21,11 @@ demo: build
 test: build build-asan
 	scripts/run-tests
 
+# Builds every fuzzer, then runs each for FUZZ_TIME seconds (default 600); see scripts/fuzz.
 fuzz: deps
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz --target fuzzers
-	@echo "run: build-fuzz/fuzz/vb_format_fuzz -dict=fuzz/vb_format.dict -max_total_time=600 CORPUS_DIR"
+	scripts/fuzz
 
 bench: build
 	scripts/bench

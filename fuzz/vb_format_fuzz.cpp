@@ -17,7 +17,8 @@ namespace {
 template <typename T>
 T Bytes(std::string_view s) {
     T v{};
-    std::memcpy(&v, s.data(), s.size() < sizeof v ? s.size() : sizeof v);
+    // An empty view may have no data pointer, which memcpy must not get even for zero bytes.
+    if (!s.empty()) std::memcpy(&v, s.data(), s.size() < sizeof v ? s.size() : sizeof v);
     return v;
 }
 

@@ -1,0 +1,115 @@
+// Loads arbitrary export definitions (.EXP), writes them back, loads the copy and runs the
+// definition against a small table. Input: the bytes of the definition file.
+//
+// Holds for every input: nothing crashes; the saved copy of a definition that loaded without an
+// error is a fixed point: it loads without an error report and saving it again gives the same
+// bytes (after a failed load, the copy of the copy must be); a run ends with exactly one Done
+// event. Hostile lengths or huge parameter lists show up as timeouts or out-of-memory under
+// `make fuzz`'s limits.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "engine/tq_export.h"
+#include "fuzz_session.h"
+
+namespace {
+
+// Counts the run's end events; anything other than one is a broken run.
+class DoneCounter : public norvik::TQExportEvents {
+  public:
+    void Done(bool /*blValue*/) override { ++done; }
+    int done = 0;
+};
+
+// The n-th saved copy of the input.
+std::filesystem::path Copy(int n) {
+    return norvik::fuzz::Session().exportFolder / ("FUZZ_" + std::to_string(n) + ".EXP");
+}
+
+// NORVIK_FUZZ_STRICT_ROUNDTRIP=0 lets a cleanly loaded definition change in the first round too.
+bool StrictRoundTrip() {
+    static const bool strict = [] {
+        const char* env = std::getenv("NORVIK_FUZZ_STRICT_ROUNDTRIP");
+        return !(env && std::string_view(env) == "0");
+    }();
+    return strict;
+}
+
+// Fails with the first differing line of two saved copies.
+void CheckSameLines(const std::filesystem::path& a, const std::filesystem::path& b) {
+    const std::string x = norvik::fuzz::ReadFile(a);
+    const std::string y = norvik::fuzz::ReadFile(b);
+    if (x == y) return;
+    size_t start = 0, line = 1;
+    while (start < x.size() && start < y.size()) {
+        const size_t endX = x.find('\n', start), endY = y.find('\n', start);
+        const std::string_view lx = std::string_view(x).substr(start, endX - start);
+        const std::string_view ly = std::string_view(y).substr(start, endY - start);
+        if (lx != ly || endX == std::string::npos || endY == std::string::npos) {
+            norvik::fuzz::Fail("saving the reloaded definition changed line " +
+                               std::to_string(line) + "\n  was: " + std::string(lx) +
+                               "\n  now: " + std::string(ly));
+        }
+        start = endX + 1;
+        ++line;
+    }
+    norvik::fuzz::Fail("saving the reloaded definition changed the length of the file");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+    norvik::fuzz::Session();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    namespace nf = norvik::fuzz;
+    const nf::FuzzSession& s = nf::Session();
+    nf::ForgetPreviousInput();
+    const auto input = s.exportFolder / "FUZZ.EXP";
+    const auto output = s.outputFolder / "fuzz.txt";
+    nf::WriteFile(input, std::string_view(reinterpret_cast<const char*>(data), size));
+
+    norvik::TQExport loaded;
+    loaded.LoadFile(input.string());
+    if (!loaded.ExpDef) nf::Fail("LoadFile left no definition");
+    loaded.SaveFile(Copy(1).string(), "Fuzz");
+
+    // A definition whose load stopped half-way changes in the first round (a file without
+    // records gains an empty one); after that, and for any other definition from the start,
+    // nothing may change.
+    const int settled = StrictRoundTrip() && nf::ReportedErrors() == 0 ? 1 : 2;
+    for (int round = 2; round <= settled + 1; ++round) {
+        const size_t errorsBefore = nf::ReportedErrors();
+        norvik::TQExport reloaded;
+        reloaded.LoadFile(Copy(round - 1).string());
+        if (round > settled && nf::ReportedErrors() != errorsBefore)
+            nf::Fail("the saved definition " + Copy(round - 1).string() + " does not load cleanly");
+        reloaded.SaveFile(Copy(round).string(), "Fuzz");
+    }
+    CheckSameLines(Copy(settled), Copy(settled + 1));
+
+    // The run must neither read another table nor write outside the scratch folder.
+    norvik::TQExportDef& def = *loaded.ExpDef;
+    def.Datenquelle = nf::kTable;
+    def.Dateiname = output.string();
+    // Both run modes: the GDPdU build reports and logs differently.
+    loaded.Mode = size % 2 == 0 ? norvik::cTQExport : norvik::cTQGDPdU;
+    DoneCounter events;
+    loaded.Advise(&events);
+    loaded.BuildExport();
+    if (events.done != 1)
+        nf::Fail("the run ended with " + std::to_string(events.done) + " Done events");
+
+    std::error_code ec;
+    std::filesystem::remove(output, ec);
+    nf::ShowMessagesIfVerbose(loaded.LastSummary());
+    return 0;
+}
