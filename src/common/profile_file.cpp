@@ -1,5 +1,7 @@
 #include "common/profile_file.h"
 
+#include <algorithm>
+
 #include "common/file_io.h"
 #include "common/text_codec.h"
 
@@ -11,9 +13,26 @@ bool IsQuoted(std::string_view v) {
     return v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
 }
 
+std::string IndexKey(std::string_view lowerSection, std::string_view lowerKey) {
+    std::string k;
+    k.reserve(lowerSection.size() + 1 + lowerKey.size());
+    k.append(lowerSection).append(1, '\n').append(lowerKey);
+    return k;
+}
+
 }  // namespace
 
 ProfileFile ProfileFile::Parse(std::string_view bytes, bool utf8) {
+    return Parse(bytes, utf8, nullptr);
+}
+
+ProfileFile ProfileFile::ParseSections(std::string_view bytes,
+                                       const std::vector<std::string>& sections) {
+    return Parse(bytes, false, &sections);
+}
+
+ProfileFile ProfileFile::Parse(std::string_view bytes, bool utf8,
+                               const std::vector<std::string>* sections) {
     ProfileFile profile;
     auto decode = [utf8](std::string_view b) { return utf8 ? std::string(b) : Cp1252ToUtf8(b); };
     std::string section;
@@ -25,15 +44,19 @@ ProfileFile ProfileFile::Parse(std::string_view bytes, bool utf8) {
             const size_t close = line.find(']');
             std::string_view name = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
             section = LowerCase(decode(TrimWhite(name)));
-            inSection = true;
+            inSection = !sections ||
+                        std::find(sections->begin(), sections->end(), section) != sections->end();
             return;
         }
         const size_t eq = line.find('=');
         if (!inSection || eq == std::string_view::npos) return;
-        std::string_view value = TrimWhite(line.substr(eq + 1));
-        if (value.size() > kMaxValue) value = value.substr(0, kMaxValue);
+        // No cut: a long value (an SQL statement of a definition) must come back whole.
+        const std::string_view value = TrimWhite(line.substr(eq + 1));
+        std::string key = LowerCase(decode(TrimWhite(line.substr(0, eq))));
+        // The first of duplicate keys wins.
+        profile.index_.try_emplace(IndexKey(section, key), profile.entries_.size());
         profile.entries_.push_back(
-            {section, LowerCase(decode(TrimWhite(line.substr(0, eq)))),
+            {section, std::move(key),
              decode(IsQuoted(value) ? value.substr(1, value.size() - 2) : value),
              IsQuoted(value) ? value.front() : '\0'});
     });
@@ -49,11 +72,8 @@ ProfileFile ProfileFile::Load(std::string_view path, bool utf8) {
 }
 
 const ProfileFile::Entry* ProfileFile::FindEntry(std::string_view section, std::string_view key) const {
-    const std::string s = LowerCase(section);
-    const std::string k = LowerCase(key);
-    for (const Entry& e : entries_)
-        if (e.section == s && e.key == k) return &e;
-    return nullptr;
+    const auto it = index_.find(IndexKey(LowerCase(section), LowerCase(key)));
+    return it == index_.end() ? nullptr : &entries_[it->second];
 }
 
 std::optional<std::string> ProfileFile::Find(std::string_view section, std::string_view key) const {

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "common/file_io.h"
@@ -9,13 +11,12 @@
 #include "common/text_codec.h"
 #include "common/text_helpers.h"
 #include "common/vb_error.h"
+#include "definition/exp_fields.h"
 #include "host/module_state.h"
 #include "host/user_settings.h"
 
 namespace norvik {
 namespace {
-
-constexpr std::string_view kQuote = "\"";
 
 // Host information lookups and the column each delivers.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 13> kLookupColumns = {{
@@ -89,46 +90,66 @@ void ReadSelections(const ProfileFile& profile, TQExportDef& def) {
         if (value.empty()) continue;
         // A hand-written line with neither end quoted is one field.
         if (value.front() != '"' && value.back() != '"') value = "\"" + value + "\"";
+        const std::vector<std::string> fields = SplitExpFields(value, ';');
         auto sel = std::make_shared<TQSelection>();
         sel->Name = key;
-        sel->Caption = GetField(1, value, ";", kQuote);
-        sel->ControlSource = GetField(2, value, ";", kQuote);
-        sel->Typ = RoundToLong(ToNumber(Value(GetField(3, value, ";", kQuote))));
-        sel->Width = RoundToLong(ToNumber(Value(GetField(4, value, ";", kQuote))));
-        sel->RowSource = GetField(5, value, ";", kQuote);
-        sel->DefaultValue = GetField(6, value, ";", kQuote);
-        sel->BoundField = GetField(7, value, ";", kQuote);
+        sel->Caption = ExpField(fields, 1);
+        sel->ControlSource = ExpField(fields, 2);
+        sel->Typ = RoundToLong(ToNumber(Value(ExpField(fields, 3))));
+        sel->Width = RoundToLong(ToNumber(Value(ExpField(fields, 4))));
+        sel->RowSource = ExpField(fields, 5);
+        sel->DefaultValue = ExpField(fields, 6);
+        sel->BoundField = ExpField(fields, 7);
         if (sel->BoundField.empty()) sel->BoundField = DeriveBoundField(*sel);
         def.AddSel(sel);
     }
 }
 
-void ReadParameters(std::string_view bytes, TQExportDef& def) {
-    bool inParameters = false;
-    ForEachLine(bytes, [&](std::string_view raw) {
+// Section lines switch the [Parameter] section on and off; both passes over the lines use this, so
+// that a line is either a parameter or a record line, never both.
+class ParameterSection {
+  public:
+    // Takes a line; true when it is a key line of the [Parameter] section.
+    bool IsParameterLine(std::string_view raw) {
         if (!raw.empty() && raw.front() == '[') {
-            inParameters = StartsWithIgnoreCase(raw, "[PARAMETER]");
-            return;
+            inside_ = StartsWithIgnoreCase(raw, "[PARAMETER]");
+            return false;
         }
+        return inside_ && raw.find('=') != std::string_view::npos;
+    }
+
+  private:
+    bool inside_ = false;
+};
+
+void ReadParameters(std::string_view bytes, TQExportDef& def) {
+    ParameterSection section;
+    // The stored values of the whole section at once: one query, not one per parameter.
+    std::optional<std::unordered_map<std::string, std::string>> stored;
+    ForEachLine(bytes, [&](std::string_view raw) {
+        if (!section.IsParameterLine(raw)) return;
         const size_t eq = raw.find('=');
-        if (!inParameters || eq == std::string_view::npos) return;
-        const std::string line = Cp1252ToUtf8(raw);
         auto param = std::make_shared<TQParam>();
-        param->Name = line.substr(0, line.find('='));
-        const std::string rest = line.substr(line.find('=') + 1);
-        param->Caption = GetField(1, rest, ",", kQuote);
-        if (param->Caption.empty()) param->Caption = param->Name;
+        param->Name = Cp1252ToUtf8(raw.substr(0, eq));
+        std::vector<std::string> fields = SplitExpFields(Cp1252ToUtf8(raw.substr(eq + 1)), ',');
+        fields.resize(2);
+        param->Caption = fields[0].empty() ? param->Name : std::move(fields[0]);
         if (!gHostSettings) throw VbError(kErrObjectNotSet);
-        const std::string stored = gHostSettings->ReadValue(def.Abschnitt, param->Name, "Standard", "");
-        param->Value = !stored.empty() ? stored : GetField(2, rest, ",", kQuote);
-        def.AddParam(param);
+        if (!stored) stored = gHostSettings->ReadSection(def.Abschnitt, "Standard");
+        const auto it = stored->empty() ? stored->end() : stored->find(LowerCase(param->Name));
+        param->Value =
+            it != stored->end() && !it->second.empty() ? it->second : std::move(fields[1]);
+        def.AddParam(std::move(param));
     });
 }
 
 void ReadRecords(std::string_view bytes, TQExportDef& def) {
     auto current = std::make_shared<TQRecord>();
     bool noSectionYet = true;
+    ParameterSection section;
     ForEachLine(bytes, [&](std::string_view raw) {
+        // A parameter named "Param1" or "Criteria" is no field line and no criterion.
+        if (section.IsParameterLine(raw)) return;
         if (IsRecordSection(raw)) {
             if (!noSectionYet) {
                 def.AddRecord(current);
@@ -140,10 +161,11 @@ void ReadRecords(std::string_view bytes, TQExportDef& def) {
             return;
         }
         if (StartsWithIgnoreCase(raw, "CRITERIA")) {
-            const std::string rest(TrimBlanks(Cp1252ToUtf8(raw.substr(8))));
-            current->CriteriaField = GetField(1, rest, ",", kQuote);
-            current->CriteriaOperator = GetField(2, rest, ",", kQuote);
-            current->CriteriaValue = GetField(3, rest, ",", kQuote);
+            const std::string rest = Cp1252ToUtf8(raw.substr(8));
+            const std::vector<std::string> fields = SplitExpFields(TrimBlanks(rest), ',');
+            current->CriteriaField = ExpField(fields, 1);
+            current->CriteriaOperator = ExpField(fields, 2);
+            current->CriteriaValue = ExpField(fields, 3);
             return;
         }
         const char* kind = StartsWithIgnoreCase(raw, "FIELD")   ? "Field"
@@ -151,17 +173,18 @@ void ReadRecords(std::string_view bytes, TQExportDef& def) {
                            : StartsWithIgnoreCase(raw, "PARAM") ? "Param"
                                                                 : nullptr;
         if (!kind) return;
-        const std::string rest(TrimBlanks(Cp1252ToUtf8(raw.substr(5))));
+        const std::string rest = Cp1252ToUtf8(raw.substr(5));
+        const std::vector<std::string> fields = SplitExpFields(TrimBlanks(rest), ',');
         auto field = std::make_shared<TQField>();
         field->FeldArt = kind;
-        field->Name = GetField(1, rest, ",", kQuote);
-        field->FeldTyp = GetField(2, rest, ",", kQuote);
-        field->Format = GetField(3, rest, ",", kQuote);
-        field->Länge = RoundToLong(Val(GetField(4, rest, ",", kQuote)));
-        field->Schlüssel = UpperCase(GetField(5, rest, ",", kQuote));
-        field->FremdSchlüssel = GetField(6, rest, ",", kQuote);
-        field->Map = GetField(7, rest, ",", kQuote);
-        field->Info = GetField(8, rest, ",", kQuote);
+        field->Name = ExpField(fields, 1);
+        field->FeldTyp = ExpField(fields, 2);
+        field->Format = ExpField(fields, 3);
+        field->Länge = RoundToLong(Val(ExpField(fields, 4)));
+        field->Schlüssel = UpperCase(ExpField(fields, 5));
+        field->FremdSchlüssel = ExpField(fields, 6);
+        field->Map = ExpField(fields, 7);
+        field->Info = ExpField(fields, 8);
         current->AddField(field);
     });
     def.AddRecord(current);
@@ -203,7 +226,9 @@ void ReadExportDefinition(const std::string& fileName, TQExportDef& def) {
     } catch (const VbError& e) {
         readError = fileName.empty() ? VbError(kErrBadFileName) : e;
     }
-    const ProfileFile profile = readError ? ProfileFile() : ProfileFile::Parse(bytes);
+    // The [Parameter] section, which may be large, is read line by line below.
+    const ProfileFile profile =
+        readError ? ProfileFile() : ProfileFile::ParseSections(bytes, {"allgemein", "selektion"});
 
     ReadGeneral(profile, def);
     ReadSelections(profile, def);

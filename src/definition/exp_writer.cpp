@@ -5,6 +5,7 @@
 #include "common/file_io.h"
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
+#include "definition/exp_fields.h"
 
 namespace norvik {
 namespace {
@@ -27,11 +28,26 @@ std::string BoxLine(std::string_view text) {
     return line + "*";
 }
 
-std::string Quoted(std::string_view text) { return "\"" + OneLine(text) + "\""; }
+std::string Quoted(std::string_view text) {
+    return QuotedExpField(OneLine(text));
+}
+
+// A field of a field line (separated by ","), bare where that reads back the same.
+std::string Field(std::string_view text) {
+    return ExpFieldText(OneLine(text), ',');
+}
 
 std::string SelectionNumber(int n) {
     std::string s = std::to_string(n);
     return s.size() < 2 ? "0" + s : s;
+}
+
+// The number of a selection's own key "Sel01" … "Sel12", or 0.
+int OwnSelectionNumber(const std::string& name) {
+    if (name.size() != 5 || name.compare(0, 3, "Sel") != 0) return 0;
+    if (name[3] < '0' || name[3] > '9' || name[4] < '0' || name[4] > '9') return 0;
+    const int n = (name[3] - '0') * 10 + (name[4] - '0');
+    return n <= 12 ? n : 0;
 }
 
 }  // namespace
@@ -47,7 +63,7 @@ std::string TodayText() {
     return DateTimeToText(today);
 }
 
-std::vector<std::string> ExportDefinitionLines(TQExportDef& def, const std::string& autor,
+std::vector<std::string> ExportDefinitionLines(const TQExportDef& def, const std::string& autor,
                                                const std::string& today) {
     std::vector<std::string> lines;
     const std::string rule = ";" + std::string(kBoxWidth, '*');
@@ -82,7 +98,8 @@ std::vector<std::string> ExportDefinitionLines(TQExportDef& def, const std::stri
         {"AnfuegenAenderbar=", &def.AnfuegenAenderbar},
         {"AllowEmptySelection=", &def.AllowEmptySelection},
     };
-    for (const auto& [key, value] : general) lines.push_back(key + OneLine(*value));
+    for (const auto& [key, value] : general)
+        lines.push_back(key + ProfileValueText(OneLine(*value)));
 
     lines.push_back("");
     lines.push_back("[Parameter]");
@@ -93,7 +110,10 @@ std::vector<std::string> ExportDefinitionLines(TQExportDef& def, const std::stri
     lines.push_back("[Selektion]");
     int n = 0;
     for (const auto& s : *def.Selections) {
-        lines.push_back("Sel" + SelectionNumber(++n) + "=" + Quoted(s->Caption) + ";" +
+        // A selection keeps its key (its place among the twelve) while the order allows it.
+        const int own = OwnSelectionNumber(s->Name);
+        n = own > n ? own : n + 1;
+        lines.push_back("Sel" + SelectionNumber(n) + "=" + Quoted(s->Caption) + ";" +
                         Quoted(s->ControlSource) + ";" + std::to_string(s->Typ) + ";" +
                         std::to_string(s->Width) + ";" + Quoted(s->RowSource) + ";" +
                         Quoted(s->DefaultValue) + ";" + Quoted(s->BoundField));
@@ -102,22 +122,27 @@ std::vector<std::string> ExportDefinitionLines(TQExportDef& def, const std::stri
     for (const auto& r : *def.Records) {
         lines.push_back("");
         lines.push_back(OneLine(r->Name));
-        if (!r->CriteriaField.empty())
+        // An operator or value without a field has no effect, but is kept all the same.
+        if (!r->CriteriaField.empty() || !r->CriteriaOperator.empty() || !r->CriteriaValue.empty())
             lines.push_back("CRITERIA " + Quoted(r->CriteriaField) + "," + Quoted(r->CriteriaOperator) +
                             "," + Quoted(r->CriteriaValue));
         for (const auto& f : *r->Fields) {
+            const std::string kind = OneLine(UpperCase(f->FeldArt));
+            // An empty constant is marked in the file only: a bare empty name would be the same
+            // when read, but the mark is what the files always had.
+            const std::string name =
+                kind == "CONST" && f->Name.empty() ? Quoted("") : Field(f->Name);
             const std::string format = f->Format.empty() ? "" : Quoted(f->Format);
-            if (UpperCase(f->FeldArt) == "CONST" && f->Name.empty()) f->Name = "\"\"";
-            lines.push_back(OneLine(UpperCase(f->FeldArt)) + " " + OneLine(f->Name) + "," +
-                            OneLine(f->FeldTyp) + "," + format + "," + std::to_string(f->Länge) + "," +
-                            OneLine(f->Schlüssel) + "," + OneLine(f->FremdSchlüssel) + "," +
-                            OneLine(f->Map) + "," + OneLine(f->Info));
+            lines.push_back(kind + " " + name + "," + Field(f->FeldTyp) + "," + format + "," +
+                            std::to_string(f->Länge) + "," + Field(f->Schlüssel) + "," +
+                            Field(f->FremdSchlüssel) + "," + Field(f->Map) + "," + Field(f->Info));
         }
     }
     return lines;
 }
 
-void WriteExportDefinition(TQExportDef& def, const std::string& fileName, const std::string& autor,
+void WriteExportDefinition(const TQExportDef& def, const std::string& fileName,
+                           const std::string& autor,
                            const std::function<void(const VbError&)>& onError) {
     TextFileWriter out;
     try {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "common/text_codec.h"
@@ -69,8 +70,11 @@ public:
     void Remove(const std::string& key);
 
 private:
-    int32_t IndexOf(const std::string& key) const;
-    std::vector<std::string> keys_;  // lower case, parallel to the items
+    int32_t IndexOf(const std::string& lowerKey) const;
+    void Erase(std::unordered_map<std::string, size_t>::const_iterator key);
+
+    // The key (lower case) of each item to its 0-based position; a lookup does not walk the items.
+    std::unordered_map<std::string, size_t> index_;
 };
 
 }  // namespace norvik

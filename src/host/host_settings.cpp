@@ -46,6 +46,36 @@ std::string HostSettings::ReadValue(const std::string& section, const std::strin
     return value;
 }
 
+std::unordered_map<std::string, std::string> HostSettings::ReadSection(const std::string& section,
+                                                                       const std::string& owner) {
+    EnsureTable();
+    // The lookup column is the only one whose letter case matches LowerCase; LIKE may take more
+    // rows than the prefix (it ignores ASCII case in SQLite), so each row is checked here again.
+    const std::string prefix = LowerCase(section) + '\x1f';
+    const std::string suffix = '\x1f' + LowerCase(owner);
+    std::string pattern;
+    for (const char c : prefix) {
+        if (c == '%' || c == '_' || c == '!') pattern += '!';
+        pattern += c;
+    }
+    pattern += '%';
+    auto rs = connection_->OpenRecordSet(
+        "SELECT lookup, value FROM norvik_host_settings WHERE lookup LIKE ? ESCAPE '!'", {pattern});
+    std::unordered_map<std::string, std::string> values;
+    while (!rs->Eof()) {
+        const auto* lookup = std::get_if<std::string>(&rs->Item(0));
+        const auto* value = std::get_if<std::string>(&rs->Item(1));
+        if (lookup && value && lookup->size() >= prefix.size() + suffix.size() &&
+            lookup->starts_with(prefix) && lookup->ends_with(suffix))
+            values.emplace(
+                lookup->substr(prefix.size(), lookup->size() - prefix.size() - suffix.size()),
+                *value);
+        rs->MoveNext();
+    }
+    rs->Close();
+    return values;
+}
+
 void HostSettings::WriteValue(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& owner) {
     EnsureTable();

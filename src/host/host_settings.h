@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "db/connection.h"
 
@@ -16,6 +17,10 @@ public:
     // The stored value, or the default when none is stored; section, key and owner ignore case.
     std::string ReadValue(const std::string& section, const std::string& key, const std::string& owner,
                           const std::string& def);
+    // Every value stored in the section for that owner, by key in lower case; one query instead of
+    // one per key when many keys are looked up.
+    std::unordered_map<std::string, std::string> ReadSection(const std::string& section,
+                                                             const std::string& owner);
     // Stores the value for that owner, replacing an earlier one.
     void WriteValue(const std::string& section, const std::string& key, const std::string& value,
                     const std::string& owner);

@@ -57,11 +57,30 @@ TEST(ProfileFile, MissingBinaryAndHugeFilesNeverFail) {
     test::WriteBytes(dir.file("bin.EXP"), binary);
     EXPECT_EQ(ReadProfileString(dir.file("bin.EXP"), "Allgemein", "Name", "d"), std::string("A\0Bÿ\xc2\x81", 7));
 
-    // Values are cut to 4095 characters, a line of 100 000 is no problem.
+    // Values are read whole, however long; quoted ones too.
     const std::string longValue(100000, 'x');
-    test::WriteBytes(dir.file("lang.EXP"), "[Allgemein]\r\nName=" + longValue + "\r\nInfo=i\r\n");
-    EXPECT_EQ(ReadProfileString(dir.file("lang.EXP"), "Allgemein", "Name", ""), std::string(4095, 'x'));
+    test::WriteBytes(dir.file("lang.EXP"), "[Allgemein]\r\nName=" + longValue +
+                                               "\r\nInfo=i\r\nZitat=\"" + longValue + " \"\r\n");
+    EXPECT_EQ(ReadProfileString(dir.file("lang.EXP"), "Allgemein", "Name", ""), longValue);
     EXPECT_EQ(ReadProfileString(dir.file("lang.EXP"), "Allgemein", "Info", ""), "i");
+    EXPECT_EQ(ReadProfileString(dir.file("lang.EXP"), "Allgemein", "Zitat", ""), longValue + " ");
+}
+
+TEST(ProfileFile, SectionsReadAgainAndSectionsLeftOut) {
+    const std::string bytes =
+        "[Allgemein]\r\nName=Erster\r\n[Parameter]\r\nName=Parameter\r\nJahr=2024\r\n"
+        "[ALLGEMEIN]\r\nName=Zweiter\r\nInfo=spaet\r\n[Selektion]\r\nSel01=\"A\"\r\n";
+    const ProfileFile all = ProfileFile::Parse(bytes);
+    const ProfileFile some = ProfileFile::ParseSections(bytes, {"allgemein", "selektion"});
+    for (const ProfileFile* p : {&all, &some}) {
+        EXPECT_EQ(p->Read("Allgemein", "Name", "d"),
+                  "Erster");  // the first of a section opened twice
+        EXPECT_EQ(p->Read("allgemein", "INFO", "d"), "spaet");
+        EXPECT_EQ(p->FindRaw("Selektion", "Sel01"), "\"A\"");
+    }
+    EXPECT_EQ(all.Read("Parameter", "Jahr", "d"), "2024");
+    EXPECT_EQ(some.Read("Parameter", "Jahr", "d"), "d");
+    EXPECT_EQ(some.Read("Parameter", "Name", "d"), "d");
 }
 
 TEST(TextCodec, ConvertsWindows1252BothWays) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include "db/connection.h"
 #include "definition/exp_reader.h"
 #include "engine/tq_export.h"
 #include "host/module_state.h"
@@ -118,10 +120,137 @@ TEST_F(ReaderTest, ParametersTakeStoredValues) {
     EXPECT_EQ(def->Parameter->Item("Firma")->Value, "Gespeichert GmbH");
     ASSERT_EQ(messages->calls.size(), 1u);
     EXPECT_EQ(messages->calls[0].text, "Fehler beim hinzufügen eines Elementes!");
-    // "Param1=…" also reads as a field line of the first record.
-    ASSERT_EQ(def->Records->Item(1)->Fields->Count(), 1);
-    EXPECT_EQ(def->Records->Item(1)->Fields->Item(1)->FeldArt, "Param");
-    EXPECT_EQ(def->Records->Item(1)->Fields->Item(1)->Name, "1=Auch ein Feld");
+    // "Param1=…" is a parameter only, no field line of the first record.
+    EXPECT_EQ(def->Parameter->Item("param1")->Caption, "Auch ein Feld");
+    EXPECT_EQ(def->Records->Item(1)->Fields->Count(), 0);
+}
+
+TEST_F(ReaderTest, ParameterKeysAreNeverFieldsOrCriteria) {
+    const char* const names[] = {
+        "Parameter1", "ParamJahr", "PARAM",  "Criteria", "CRITERIA \"Ort\",\"\"",
+        "Field",      "FIELDName", "Const1", "constant"};
+    std::string text = "[Parameter]\n";
+    for (const char* name : names) text += std::string(name) + "=\"Titel\",\"1\"\n";
+    text += "[DATENSATZ]\nFIELD Kunde,T,,0\n";
+    auto def = Load(text);
+    const std::string path = exportPath() + "TEST.EXP";
+    // Saved and loaded again and again, nothing is added.
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(def->Parameter->Count(), static_cast<int32_t>(std::size(names))) << round;
+        for (const char* name : names) EXPECT_EQ(def->Parameter->Item(name)->Value, "1") << name;
+        ASSERT_EQ(def->Records->Count(), 1);
+        EXPECT_EQ(def->Records->Item(1)->Fields->Count(), 1) << round;
+        EXPECT_EQ(def->Records->Item(1)->CriteriaField + def->Records->Item(1)->CriteriaOperator,
+                  "");
+        engine->SaveFile(path);
+        engine->LoadFile(path);
+        def = engine->ExpDef;
+    }
+    EXPECT_TRUE(messages->calls.empty());
+}
+
+TEST_F(ReaderTest, FieldLinesOutsideTheParametersAreStillRead) {
+    auto def = Load(
+        "[Allgemein]\nName=Vorher\nFIELD Vorher,T,,0\n"
+        "[Parameter]\nFIELD Ohne Gleichheitszeichen,T,,0\nParam1=\"P\",\"1\"\n"
+        "[DATENSATZ1]\nFIELD Eins,T,,0\n"
+        "[Parameter]\nFIELD2=\"Später\",\"2\"\nCRITERIA=\"Kein Kriterium\",\"\"\n"
+        "[Sonstiges]\nPARAM Param1,T,,0\ncriteria \"Nr\",\"=\",\"1\"\n"
+        "[DATENSATZ2]\nCONST Zwei,T,,0\n");
+    ASSERT_EQ(def->Records->Count(), 2);
+    std::vector<std::string> names;
+    for (const auto& f : *def->Records->Item(1)->Fields) names.push_back(f->Name);
+    // Before the first record section, a line without a key in [Parameter] too, and after
+    // another section: fields of the record they follow.
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Vorher", "Ohne Gleichheitszeichen", "Eins", "Param1"}));
+    EXPECT_EQ(def->Records->Item(1)->CriteriaField, "Nr");
+    EXPECT_EQ(def->Records->Item(2)->Fields->Count(), 1);
+    EXPECT_EQ(def->Parameter->Count(), 3);
+    EXPECT_EQ(def->Parameter->Item("criteria")->Caption, "Kein Kriterium");
+}
+
+// The stored parameter values on either database: they are read for the whole section at once.
+class StoredValuesTest : public ReaderTest, public ::testing::WithParamInterface<std::string> {
+  protected:
+    void SetUp() override {
+        ReaderTest::SetUp();
+        if (GetParam() == "sqlite") return;
+        adminUrl_ = test::PostgresUrl();
+        NORVIK_REQUIRE_POSTGRES(adminUrl_);
+        schema_ = "stored_" + std::to_string(::getpid());
+        db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA IF EXISTS " + schema_ +
+                                                 " CASCADE; CREATE SCHEMA " + schema_);
+        const std::string sep = adminUrl_.find('?') == std::string::npos ? "?" : "&";
+        gHostSettings = std::make_shared<HostSettings>();
+        gHostSettings->Connect(
+            0, db::Connection::Open(adminUrl_ + sep + "options=-csearch_path%3D" + schema_), 0);
+    }
+    void TearDown() override {
+        ReaderTest::TearDown();
+        if (!schema_.empty())
+            db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA " + schema_ + " CASCADE");
+    }
+
+  private:
+    std::string adminUrl_;
+    std::string schema_;
+};
+
+TEST_P(StoredValuesTest, OfTheSectionAndOwnerOnly) {
+    struct Stored {
+        const char* section;
+        const char* key;
+        const char* owner;
+        const char* value;
+    };
+    const Stored stored[] = {
+        {"EXPORT_TEST", "JAHR", "standard", "2031"},  // letter case of all three ignored
+        {"Export_TEST", "Größe", "Standard", "XL"},
+        {"Export_TEST", "Monat", "Anna", "fremd"},    // another owner
+        {"ExportXTEST", "Tag", "Standard", "fremd"},  // "_" is no wildcard
+        {"Export_TEST2", "Woche", "Standard", "fremd"},
+        {"Export_TEST", "Leer", "Standard", ""},  // empty: the file's value holds
+        {"Export_TEST", "100%", "Standard", "voll"},
+        {"Export_TEST", "Fehlt", "Standard", "kein Parameter"},
+    };
+    for (const Stored& s : stored) gHostSettings->WriteValue(s.section, s.key, s.value, s.owner);
+    auto def = Load(
+        "[Parameter]\nJahr=,\"2024\"\nGRÖSSE=,\"S\"\ngröße=,\"M\"\nMonat=,\"1\"\nTag=,\"2\"\nWoche="
+        ",\"3\"\n"
+        "Leer=,\"4\"\n100%=,\"5\"\n");
+    const std::pair<const char*, const char*> expected[] = {
+        {"Jahr", "2031"}, {"GRÖSSE", "S"}, {"GRÖßE", "XL"}, {"Monat", "1"},
+        {"Tag", "2"},     {"Woche", "3"},  {"Leer", "4"},   {"100%", "voll"},
+    };
+    ASSERT_EQ(def->Parameter->Count(), static_cast<int32_t>(std::size(expected)));
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(def->Parameter->Item(name)->Value, value) << name;
+    EXPECT_EQ(Reports(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, StoredValuesTest, ::testing::Values("sqlite", "postgresql"));
+
+TEST_F(ReaderTest, LongValuesAreReadWhole) {
+    std::string sql = "SELECT nr";
+    while (sql.size() < 7000) sql += ", spalte" + std::to_string(sql.size());
+    sql += " FROM kunden";
+    const std::string longText(5000, 'k');
+    auto def = Load("[Allgemein]\nDatenquelle=" + sql + "\n[Selektion]\nSel01=\"" + longText +
+                    "\";\"Kunden.Nr\";0;0;\"\";\"\";\"Ende\"\n[Parameter]\nLang=\"" + longText +
+                    "\",\"\"\n");
+    EXPECT_EQ(def->Datenquelle, sql);
+    ASSERT_EQ(def->Selections->Count(), 1);
+    EXPECT_EQ(def->Selections->Item(1)->Caption, longText);
+    EXPECT_EQ(def->Selections->Item(1)->BoundField, "Ende");
+    EXPECT_EQ(def->Parameter->Item("Lang")->Caption, longText);
+
+    const std::string again = exportPath() + "WIEDER.EXP";
+    engine->SaveFile(again);
+    engine->LoadFile(again);
+    EXPECT_EQ(engine->ExpDef->Datenquelle, sql);
+    EXPECT_EQ(engine->ExpDef->Selections->Item(1)->Caption, longText);
+    EXPECT_EQ(Reports(), 0);
 }
 
 TEST_F(ReaderTest, RecordsFieldsAndCriteria) {

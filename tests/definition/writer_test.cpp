@@ -82,7 +82,7 @@ TEST_F(WriterTest, WritesParametersCriteriaRecordsAndFields) {
     def.AddRecord(data);
     auto lost = std::make_shared<TQRecord>();
     lost->Name = "[DATENSATZ]";
-    lost->CriteriaOperator = "=";  // without a field the criterion is not written
+    lost->CriteriaOperator = "=";  // without a field the criterion has no effect, but is kept
     def.AddRecord(lost);
 
     const std::string path = exportPath() + "KUNDEN.EXP";
@@ -95,11 +95,12 @@ TEST_F(WriterTest, WritesParametersCriteriaRecordsAndFields) {
         "[Parameter]\nFirma=\"Firma, Name\",\"Müller & Söhne\"\n\n"
         "[Selektion]\nSel01=\"Kunde\";\"Kunden.Nr\";4;12;\"Kundenauskunft\";\"\";\"\"\n\n"
         "[VORLAUFSATZ]\nPARAM Firma,T,,0,,,,\n\n"
-        "[DATENSATZ 1]\nCRITERIA \"Betrag\",\">=\",\"0\"\nFIELD Betrag,N,\"#,##0.00\",12,PK,,,Summe\nCONST \"\",,,0,,,,\n\n"
-        "[DATENSATZ]\n";
+        "[DATENSATZ 1]\nCRITERIA \"Betrag\",\">=\",\"0\"\nFIELD "
+        "Betrag,N,\"#,##0.00\",12,PK,,,Summe\nCONST \"\",,,0,,,,\n\n"
+        "[DATENSATZ]\nCRITERIA \"\",\"=\",\"\"\n";
     ASSERT_GE(text.size(), tail.size());
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
-    EXPECT_EQ(c->Name, "\"\"");  // the empty constant is marked in the object too
+    EXPECT_EQ(c->Name, "");  // the empty constant is marked in the file only
 
     // Loaded again, the definition comes back as written.
     engine->LoadFile(path);
@@ -113,7 +114,7 @@ TEST_F(WriterTest, WritesParametersCriteriaRecordsAndFields) {
     EXPECT_EQ(back.Records->Item(2)->Fields->Item(1)->Schlüssel, "PK");
     EXPECT_EQ(back.Records->Item(2)->Fields->Item(1)->Format, "#,##0.00");
     EXPECT_EQ(back.Records->Item(2)->Fields->Item(2)->Name, "");
-    EXPECT_EQ(back.Records->Item(3)->CriteriaOperator, "");
+    EXPECT_EQ(back.Records->Item(3)->CriteriaOperator, "=");
     EXPECT_EQ(back.Abschnitt, "Export_KUNDEN");
 
     // Saved again, byte for byte the same file.
@@ -121,6 +122,29 @@ TEST_F(WriterTest, WritesParametersCriteriaRecordsAndFields) {
     engine->SaveFile(again, "Jürgen Prüfer");
     EXPECT_EQ(test::ReadBytes(again), test::ReadBytes(path));
     EXPECT_TRUE(messages->calls.empty());
+}
+
+TEST_F(WriterTest, SelectionsKeepTheirKeysWhileTheOrderAllows) {
+    engine->CreateNew();
+    const std::pair<const char*, const char*> cases[] = {
+        {"Sel03", "Sel03"}, {"Sel07", "Sel07"}, {"", "Sel08"},
+        {"Sel02", "Sel09"}, {"sel10", "Sel10"}, {"Sel12", "Sel12"},
+    };
+    for (const auto& [name, key] : cases) {
+        auto sel = std::make_shared<TQSelection>();
+        sel->Name = name;
+        sel->Caption = key;
+        engine->ExpDef->AddSel(sel);
+    }
+    const std::string path = exportPath() + "SEL.EXP";
+    engine->SaveFile(path);
+    const std::string text = Saved(path);
+    for (const auto& [name, key] : cases)
+        EXPECT_NE(text.find(std::string(key) + "=\"" + key + "\";"), std::string::npos) << name;
+    engine->LoadFile(path);
+    ASSERT_EQ(engine->ExpDef->Selections->Count(), static_cast<int32_t>(std::size(cases)));
+    for (int32_t i = 1; i <= engine->ExpDef->Selections->Count(); ++i)
+        EXPECT_EQ(engine->ExpDef->Selections->Item(i)->Name, cases[i - 1].second);
 }
 
 TEST_F(WriterTest, LongAndMultiLineValuesStayOnTheirLines) {
