@@ -21,7 +21,7 @@ std::string Summary(const std::string& name, int rows, const std::string& file) 
 }
 
 TEST_P(MediumTest, BuildsACompleteValidMedium) {
-    if (!ProvideDtd()) GTEST_SKIP() << "gdpdu-01-08-2002.dtd not found under " << NORVIK_SHARED_DIR;
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     gHostSettings->WriteValue("Firmendaten", "Bez1", "Norvik Handels GmbH & Co. KG €", "STANDARD");
     gHostSettings->WriteValue("Firmendaten", "ORT", "Köln", "standard");
     LoadStandardProfile();

@@ -68,7 +68,7 @@ TEST_P(MediumFailureTest, WithoutTheDtdTheMediumIsCompleteButTheRunFails) {
 }
 
 TEST_P(MediumFailureTest, AnOutputFolderThatCannotBeWrittenFailsEveryStepButNothingElse) {
-    ProvideDtd();
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     LoadStandardProfile();
     const std::string missing = home.file("fehlt/ordner");
     gdpdu.Pfad = missing;
@@ -99,7 +99,7 @@ TEST_P(MediumFailureTest, AnOutputFolderThatCannotBeWrittenFailsEveryStepButNoth
 }
 
 TEST_P(MediumFailureTest, AFailingTableIsStillDescribedAndTheOthersExported) {
-    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     LoadProfile(
         "[Allgemein]\nName=Prüfung\n[Dateien]\nFile01=%DataPath%\\BUCHUNGEN.EXP;Unsinn "
         "=;;Buchungen;\n"
@@ -122,7 +122,7 @@ TEST_P(MediumFailureTest, AFailingTableIsStillDescribedAndTheOthersExported) {
 }
 
 TEST_P(MediumFailureTest, AMissingDefinitionFailsItsTableOnly) {
-    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     LoadProfile(
         "[Allgemein]\nName=Prüfung\n[Dateien]\nFile01=%DataPath%\\FEHLT.EXP;;;Fehlt;\n"
         "File02=%DataPath%\\KONTEN.EXP;;;Konten;\n");
@@ -136,7 +136,7 @@ TEST_P(MediumFailureTest, AMissingDefinitionFailsItsTableOnly) {
 }
 
 TEST_P(MediumFailureTest, NoTableSelectedGivesAnIndexTheDtdRefusesAndTheRunStillSucceeds) {
-    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     LoadStandardProfile();
     for (const auto& entry : *gdpdu.GxpFiles) entry->Selected = false;
     gdpdu.BuildGDPdU();
@@ -163,7 +163,7 @@ TEST_P(MediumFailureTest, NoTableSelectedGivesAnIndexTheDtdRefusesAndTheRunStill
 }
 
 TEST_P(MediumFailureTest, OnlyTheFirstProblemsAreProtocolled) {
-    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     WriteBytes(home.file("data/FREI.EXP"),
                DefinitionBytes(
                    "[Allgemein]\nName=Frei\nDatenquelle=konten\nDateiname=frei.txt\n[DATENSATZ]\n"
@@ -177,7 +177,7 @@ TEST_P(MediumFailureTest, OnlyTheFirstProblemsAreProtocolled) {
 }
 
 TEST_P(MediumFailureTest, SupplierDefaultsAndAnUnansweredQuestion) {
-    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     LoadStandardProfile();
     gdpdu.BuildGDPdU();
     const std::string xml = ReadBytes(MediumFile("Index.xml"));
@@ -187,7 +187,7 @@ TEST_P(MediumFailureTest, SupplierDefaultsAndAnUnansweredQuestion) {
 }
 
 TEST_P(MediumFailureTest, AFolderThatNoFileManagerCanShowIsNamed) {
-    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     LoadStandardProfile();
     messages->answer = kAnswerYes;
     shell->result = false;
@@ -200,7 +200,7 @@ TEST_P(MediumFailureTest, AFolderThatNoFileManagerCanShowIsNamed) {
 }
 
 TEST_P(MediumFailureTest, AnyOtherErrorEndsTheRunAtOnce) {
-    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     SetSupplier();
     LoadStandardProfile();
     // The per-user settings cannot be stored where a file stands in the way.
@@ -221,7 +221,7 @@ TEST_P(MediumFailureTest, AnyOtherErrorEndsTheRunAtOnce) {
 }
 
 TEST_P(MediumFailureTest, ATableWithoutConditionRunsWithoutWhere) {
-    if (!ProvideDtd()) GTEST_SKIP() << "no DTD";
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     LoadProfile("[Allgemein]\nName=P\n[Dateien]\nFile01=%DataPath%\\BUCHUNGEN.EXP;;;Buchungen;\n");
     gdpdu.BuildGDPdU();
     const std::string data = ReadBytes(MediumFile("buchungen.txt"));

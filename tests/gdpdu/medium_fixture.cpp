@@ -134,6 +134,12 @@ bool MediumTest::ProvideDtd() {
     return true;
 }
 
+std::string MediumTest::DtdMissing() {
+    return "needs the published GDPdU DTD " +
+           (std::filesystem::path(NORVIK_SHARED_DIR) / "gdpdu" / kGdpduDtdName).string() +
+           ", which the repository does not carry";
+}
+
 void MediumTest::Sql(const std::string& statement) {
     gSession->Connection()->Execute(statement);
 }
