@@ -2,7 +2,7 @@
 DEMO_HOME ?= $(CURDIR)/demo-home
 CLI := build/src/norvik-export
 
-.PHONY: deps build build-asan demo test fuzz bench format clean
+.PHONY: deps build build-asan demo test fuzz bench format format-check clean
 
 deps:
 	@scripts/install-deps
@@ -31,7 +31,10 @@ bench: build
 	scripts/bench
 
 format:
-	find src tests fuzz bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf build build-asan build-fuzz

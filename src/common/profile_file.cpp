@@ -42,7 +42,8 @@ ProfileFile ProfileFile::Parse(std::string_view bytes, bool utf8,
         if (line.empty() || line.front() == ';') return;
         if (line.front() == '[') {
             const size_t close = line.find(']');
-            std::string_view name = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+            std::string_view name = line.substr(
+                1, close == std::string_view::npos ? std::string_view::npos : close - 1);
             section = LowerCase(decode(TrimWhite(name)));
             inSection = !sections ||
                         std::find(sections->begin(), sections->end(), section) != sections->end();
@@ -71,7 +72,8 @@ ProfileFile ProfileFile::Load(std::string_view path, bool utf8) {
     }
 }
 
-const ProfileFile::Entry* ProfileFile::FindEntry(std::string_view section, std::string_view key) const {
+const ProfileFile::Entry* ProfileFile::FindEntry(std::string_view section,
+                                                 std::string_view key) const {
     const auto it = index_.find(IndexKey(LowerCase(section), LowerCase(key)));
     return it == index_.end() ? nullptr : &entries_[it->second];
 }
@@ -81,7 +83,8 @@ std::optional<std::string> ProfileFile::Find(std::string_view section, std::stri
     return std::nullopt;
 }
 
-std::optional<std::string> ProfileFile::FindRaw(std::string_view section, std::string_view key) const {
+std::optional<std::string> ProfileFile::FindRaw(std::string_view section,
+                                                std::string_view key) const {
     const Entry* e = FindEntry(section, key);
     if (!e) return std::nullopt;
     if (e->quote == '\0') return e->value;

@@ -10,7 +10,7 @@
 namespace norvik {
 
 class ProfileFile {
-public:
+  public:
     // Profiles larger than this are read only up to it. Values are read whole, however long.
     static constexpr size_t kMaxBytes = 16 * 1024 * 1024;
 
@@ -23,14 +23,15 @@ public:
     // Reads and parses a file; a missing or unreadable file gives an empty profile.
     static ProfileFile Load(std::string_view path, bool utf8 = false);
 
-    // The value of a key (section and key compared without regard to case; the first of duplicates).
+    // The value of a key (section and key compared without regard to case; the first of
+    // duplicates).
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
     // The value of a key as it stands in the file, enclosing quotes kept.
     std::optional<std::string> FindRaw(std::string_view section, std::string_view key) const;
     // The value of a key, or the default when the section or key is missing.
     std::string Read(std::string_view section, std::string_view key, std::string_view def) const;
 
-private:
+  private:
     struct Entry {
         std::string section;  // lower case
         std::string key;      // lower case

@@ -76,11 +76,16 @@ char32_t UpperOf(char32_t c) {
     if (c >= 'a' && c <= 'z') return c - 32;
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
     switch (c) {
-        case 0xFF: return 0x178;
-        case 0x161: return 0x160;
-        case 0x17E: return 0x17D;
-        case 0x153: return 0x152;
-        default: return c;
+        case 0xFF:
+            return 0x178;
+        case 0x161:
+            return 0x160;
+        case 0x17E:
+            return 0x17D;
+        case 0x153:
+            return 0x152;
+        default:
+            return c;
     }
 }
 
@@ -88,11 +93,16 @@ char32_t LowerOf(char32_t c) {
     if (c >= 'A' && c <= 'Z') return c + 32;
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
     switch (c) {
-        case 0x178: return 0xFF;
-        case 0x160: return 0x161;
-        case 0x17D: return 0x17E;
-        case 0x152: return 0x153;
-        default: return c;
+        case 0x178:
+            return 0xFF;
+        case 0x160:
+            return 0x161;
+        case 0x17D:
+            return 0x17E;
+        case 0x152:
+            return 0x153;
+        default:
+            return c;
     }
 }
 
@@ -196,9 +206,13 @@ std::string_view RightChars(std::string_view utf8, size_t n) {
     return utf8.substr(ByteOffsetOfChar(utf8, count - n));
 }
 
-std::string UpperCase(std::string_view utf8) { return MapChars(utf8, UpperOf); }
+std::string UpperCase(std::string_view utf8) {
+    return MapChars(utf8, UpperOf);
+}
 
-std::string LowerCase(std::string_view utf8) { return MapChars(utf8, LowerOf); }
+std::string LowerCase(std::string_view utf8) {
+    return MapChars(utf8, LowerOf);
+}
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     size_t i = 0, j = 0;

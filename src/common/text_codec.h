@@ -7,7 +7,8 @@
 
 namespace norvik {
 
-// Decodes Windows-1252 bytes to UTF-8; the five unassigned bytes become the C1 controls of the same code.
+// Decodes Windows-1252 bytes to UTF-8; the five unassigned bytes become the C1 controls of the same
+// code.
 std::string Cp1252ToUtf8(std::string_view bytes);
 // Appends the Windows-1252 bytes of a UTF-8 text; returns how many characters were written as "?".
 size_t AppendCp1252(std::string& out, std::string_view utf8);

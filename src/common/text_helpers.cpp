@@ -1,8 +1,8 @@
 #include "common/text_helpers.h"
 
 #include <algorithm>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
@@ -11,7 +11,9 @@
 namespace norvik {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Reads [sign] digits [. digits] [E|D [sign] digits] from the start; returns the length taken.
 size_t ScanNumber(std::string_view s, bool& any_digit) {
@@ -40,8 +42,10 @@ double ParseScanned(std::string_view s) {
     std::string copy;
     copy.reserve(s.size());
     for (char c : s) {
-        if (c == 'D' || c == 'd') copy.push_back('E');
-        else if (c != '+') copy.push_back(c);
+        if (c == 'D' || c == 'd')
+            copy.push_back('E');
+        else if (c != '+')
+            copy.push_back(c);
     }
     double v = 0;
     std::from_chars(copy.data(), copy.data() + copy.size(), v);

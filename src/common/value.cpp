@@ -32,7 +32,8 @@ const int64_t kOleEpoch = DaysFromCivil(1899, 12, 30);
 }  // namespace
 
 int64_t DateTime::DaySerial() const {
-    return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kOleEpoch;
+    return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+           kOleEpoch;
 }
 
 double DateTime::ToOleDate() const {

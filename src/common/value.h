@@ -12,13 +12,15 @@ struct Null {
     bool operator==(const Null&) const = default;
 };
 
-// An exact decimal number kept as its canonical text: optional "-", digits, optional "." and digits.
+// An exact decimal number kept as its canonical text: optional "-", digits, optional "." and
+// digits.
 struct Decimal {
     std::string text;
     bool operator==(const Decimal&) const = default;
 };
 
-// A calendar date with time of day (no time zone); the zero date 30.12.1899 00:00:00 is the OLE origin.
+// A calendar date with time of day (no time zone); the zero date 30.12.1899 00:00:00 is the OLE
+// origin.
 struct DateTime {
     int year = 1899;
     int month = 12;
@@ -47,6 +49,8 @@ struct DateTime {
 using Value = std::variant<Null, int64_t, double, Decimal, std::string, DateTime, bool>;
 
 // True when the value is a database null.
-inline bool IsNull(const Value& v) { return std::holds_alternative<Null>(v); }
+inline bool IsNull(const Value& v) {
+    return std::holds_alternative<Null>(v);
+}
 
 }  // namespace norvik

@@ -85,18 +85,29 @@ std::string DateTimeToText(const DateTime& value) {
 
 void AppendText(std::string& out, const Value& value) {
     switch (value.index()) {
-        case 0: break;
+        case 0:
+            break;
         case 1: {
             char buf[24];
             auto res = std::to_chars(buf, buf + sizeof buf, std::get<int64_t>(value));
             out.append(buf, res.ptr);
             break;
         }
-        case 2: AppendDouble(out, std::get<double>(value)); break;
-        case 3: AppendDecimal(out, std::get<Decimal>(value).text); break;
-        case 4: out += std::get<std::string>(value); break;
-        case 5: AppendDateTime(out, std::get<DateTime>(value)); break;
-        case 6: out += std::get<bool>(value) ? "Wahr" : "Falsch"; break;
+        case 2:
+            AppendDouble(out, std::get<double>(value));
+            break;
+        case 3:
+            AppendDecimal(out, std::get<Decimal>(value).text);
+            break;
+        case 4:
+            out += std::get<std::string>(value);
+            break;
+        case 5:
+            AppendDateTime(out, std::get<DateTime>(value));
+            break;
+        case 6:
+            out += std::get<bool>(value) ? "Wahr" : "Falsch";
+            break;
     }
 }
 

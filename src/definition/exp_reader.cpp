@@ -60,9 +60,11 @@ void ReadGeneral(const ProfileFile& profile, TQExportDef& def) {
     const std::string dateiname = read("Dateiname", "");
 
     const std::string remembered =
-        def.Schnittstelle.empty() ? "" : GetSetting("TQBExport", "Schnittstelle", def.Schnittstelle, "");
-    def.Dateiname = !remembered.empty() ? remembered
-                                        : ReplaceText(dateiname, "%DataPath%", gCommonUserDataFolder);
+        def.Schnittstelle.empty() ? ""
+                                  : GetSetting("TQBExport", "Schnittstelle", def.Schnittstelle, "");
+    def.Dateiname = !remembered.empty()
+                        ? remembered
+                        : ReplaceText(dateiname, "%DataPath%", gCommonUserDataFolder);
 
     def.Dateiformat = read("Dateiformat", "ANSI");
     def.FeldLänge = read("Feldlänge", "Variabel");
@@ -85,7 +87,8 @@ void ReadSelections(const ProfileFile& profile, TQExportDef& def) {
     for (int i = 1; i <= 12; ++i) {
         char key[8];
         std::snprintf(key, sizeof key, "Sel%02d", i);
-        // Taken as written: dropping the enclosing quotes would break a line whose last field is "".
+        // Taken as written: dropping the enclosing quotes would break a line whose last field is
+        // "".
         std::string value = profile.FindRaw("Selektion", key).value_or("");
         if (value.empty()) continue;
         // A hand-written line with neither end quoted is one field.
@@ -200,7 +203,8 @@ tqFieldTyp RecordKindFromSection(std::string_view sectionLine) {
 
 bool IsRecordSection(std::string_view line) {
     if (line.empty() || line.front() != '[' || line.back() != ']') return false;
-    return StartsWithIgnoreCase(line, "[DATENSATZ") || StartsWithIgnoreCase(line, "[VORLAUFSATZ]") ||
+    return StartsWithIgnoreCase(line, "[DATENSATZ") ||
+           StartsWithIgnoreCase(line, "[VORLAUFSATZ]") ||
            StartsWithIgnoreCase(line, "[NACHLAUFSATZ]");
 }
 
@@ -220,9 +224,11 @@ void ReadExportDefinition(const std::string& fileName, TQExportDef& def) {
     std::string bytes;
     std::optional<VbError> readError;
     try {
-        bytes = ReadFileBytes(fileName.empty() ? std::string_view("\\") : fileName, kMaxDefinitionBytes + 1);
+        bytes = ReadFileBytes(fileName.empty() ? std::string_view("\\") : fileName,
+                              kMaxDefinitionBytes + 1);
         if (bytes.size() > kMaxDefinitionBytes)
-            readError = VbError(kErrPathFileAccess, "Die Datei ist zu groß für eine Exportdefinition: " + fileName);
+            readError = VbError(kErrPathFileAccess,
+                                "Die Datei ist zu groß für eine Exportdefinition: " + fileName);
     } catch (const VbError& e) {
         readError = fileName.empty() ? VbError(kErrBadFileName) : e;
     }

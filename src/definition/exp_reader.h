@@ -13,9 +13,11 @@ constexpr size_t kMaxDefinitionBytes = 16 * 1024 * 1024;
 
 // The record kind that a section line gives: "[VORLAUFSATZ]…" header, "[NACHLAUFSATZ]…" trailer.
 tqFieldTyp RecordKindFromSection(std::string_view sectionLine);
-// True for a section line that starts a record ("[DATENSATZ…]", "[VORLAUFSATZ]…]", "[NACHLAUFSATZ]…]").
+// True for a section line that starts a record ("[DATENSATZ…]", "[VORLAUFSATZ]…]",
+// "[NACHLAUFSATZ]…]").
 bool IsRecordSection(std::string_view line);
-// The bound column of a selection: the lookup's column for bit 64, else the column part of ControlSource.
+// The bound column of a selection: the lookup's column for bit 64, else the column part of
+// ControlSource.
 std::string DeriveBoundField(const TQSelection& selection);
 
 // Reads the file into def (a new definition), step by step; raises VbError on the first failure,

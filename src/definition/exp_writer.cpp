@@ -68,16 +68,11 @@ std::vector<std::string> ExportDefinitionLines(const TQExportDef& def, const std
     std::vector<std::string> lines;
     const std::string rule = ";" + std::string(kBoxWidth, '*');
     const std::string blank = ";*" + std::string(kBoxWidth - 2, ' ') + "*";
-    lines = {rule,
-             BoxLine(def.Schnittstelle),
-             blank,
-             BoxLine("Datei: " + def.Dateiname),
-             blank,
-             BoxLine("Autor: " + autor),
-             blank,
-             BoxLine("Stand: " + today),
-             rule,
-             "",
+    lines = {rule,         BoxLine(def.Schnittstelle),
+             blank,        BoxLine("Datei: " + def.Dateiname),
+             blank,        BoxLine("Autor: " + autor),
+             blank,        BoxLine("Stand: " + today),
+             rule,         "",
              "[Allgemein]"};
     const std::pair<const char*, const std::string*> general[] = {
         {"Name=", &def.Schnittstelle},
@@ -124,8 +119,8 @@ std::vector<std::string> ExportDefinitionLines(const TQExportDef& def, const std
         lines.push_back(OneLine(r->Name));
         // An operator or value without a field has no effect, but is kept all the same.
         if (!r->CriteriaField.empty() || !r->CriteriaOperator.empty() || !r->CriteriaValue.empty())
-            lines.push_back("CRITERIA " + Quoted(r->CriteriaField) + "," + Quoted(r->CriteriaOperator) +
-                            "," + Quoted(r->CriteriaValue));
+            lines.push_back("CRITERIA " + Quoted(r->CriteriaField) + "," +
+                            Quoted(r->CriteriaOperator) + "," + Quoted(r->CriteriaValue));
         for (const auto& f : *r->Fields) {
             const std::string kind = OneLine(UpperCase(f->FeldArt));
             // An empty constant is marked in the file only: a bare empty name would be the same

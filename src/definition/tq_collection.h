@@ -19,7 +19,7 @@ inline const char* const kAddFailedMessage = "Fehler beim hinzufügen eines Elem
 // An ordered list of shared items, 1-based, in the order of adding.
 template <typename T>
 class TQCollection {
-public:
+  public:
     using Item_t = std::shared_ptr<T>;
 
     // Appends the item and returns it.
@@ -43,7 +43,7 @@ public:
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
-protected:
+  protected:
     std::vector<Item_t> items_;
 };
 
@@ -58,8 +58,9 @@ using TQSelections = TQCollection<TQSelection>;
 
 // Parameters, also keyed by the name they had when added (letter case ignored).
 class TQParameter : public TQCollection<TQParam> {
-public:
-    // Appends the parameter under its name; a name already present shows a message and returns null.
+  public:
+    // Appends the parameter under its name; a name already present shows a message and returns
+    // null.
     Item_t Add(Item_t item);
     using TQCollection<TQParam>::Item;
     // The parameter with this key (case ignored); raises 5 for an unknown key.
@@ -69,7 +70,7 @@ public:
     // Removes the parameter with this key; raises 5 for an unknown key.
     void Remove(const std::string& key);
 
-private:
+  private:
     int32_t IndexOf(const std::string& lowerKey) const;
     void Erase(std::unordered_map<std::string, size_t>::const_iterator key);
 

@@ -29,12 +29,12 @@ struct TQField {
 
 // One record layout: data, header ("Vorlauf") or trailer ("Nachlauf").
 struct TQRecord {
-    std::string Name;                                           // the section line it was read from
+    std::string Name;  // the section line it was read from
     std::shared_ptr<TQFields> Fields = std::make_shared<TQFields>();  // output fields in order
-    tqFieldTyp FieldTyp = Standard;                             // kind of record
-    std::string CriteriaField;                                  // column the record criterion reads
-    std::string CriteriaOperator;                               // "=", "<>", "<=", ">=", "<" or ">"
-    std::string CriteriaValue;                                  // value compared with
+    tqFieldTyp FieldTyp = Standard;                                   // kind of record
+    std::string CriteriaField;     // column the record criterion reads
+    std::string CriteriaOperator;  // "=", "<>", "<=", ">=", "<" or ">"
+    std::string CriteriaValue;     // value compared with
 
     // Adds a field to Fields.
     void AddField(std::shared_ptr<TQField> field) { Fields->Add(std::move(field)); }
@@ -61,9 +61,10 @@ struct TQParam {
 
 // An export definition.
 struct TQExportDef {
-    std::shared_ptr<TQSelections> Selections = std::make_shared<TQSelections>();  // selection criteria
-    std::shared_ptr<TQRecords> Records = std::make_shared<TQRecords>();           // record layouts
-    std::shared_ptr<TQParameter> Parameter = std::make_shared<TQParameter>();     // named parameters
+    std::shared_ptr<TQSelections> Selections =
+        std::make_shared<TQSelections>();                                      // selection criteria
+    std::shared_ptr<TQRecords> Records = std::make_shared<TQRecords>();        // record layouts
+    std::shared_ptr<TQParameter> Parameter = std::make_shared<TQParameter>();  // named parameters
     std::string Schnittstelle;        // name of the definition
     std::string Datenquelle;          // table name or SQL statement
     std::string Dateiname;            // output file

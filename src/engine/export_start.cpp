@@ -20,7 +20,8 @@ std::string GetPath(const std::string& path) {
 
 bool PrepareExport(TQExport& engine, const ExportChoice& choice) {
     if (!gHostSettings) throw VbError(kErrObjectNotSet);
-    gHostSettings->WriteValue("TQBExport", "ProtokollErzeugen", choice.protocol ? "1" : "0", gUserName);
+    gHostSettings->WriteValue("TQBExport", "ProtokollErzeugen", choice.protocol ? "1" : "0",
+                              gUserName);
     if (!engine.ExpDef) throw VbError(kErrObjectNotSet);
     TQExportDef& def = *engine.ExpDef;
     def.Anfügen.assign(1, choice.append ? 'J' : 'N');

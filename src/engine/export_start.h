@@ -9,10 +9,10 @@ namespace norvik {
 
 // What the user chose for one export.
 struct ExportChoice {
-    bool protocol = true;     // write a protocol entry
-    bool append = false;      // append to the output file
-    std::string condition;    // the selection's SQL condition, blanks kept
-    std::string fileName;     // the output file
+    bool protocol = true;   // write a protocol entry
+    bool append = false;    // append to the output file
+    std::string condition;  // the selection's SQL condition, blanks kept
+    std::string fileName;   // the output file
 };
 
 // The message shown when an empty selection is not allowed.

@@ -9,7 +9,8 @@
 namespace norvik {
 
 // The number of a German number text: digits, "-" and "," (as ".") kept, all else dropped, then the
-// leading number read; 0 for null, empty or unreadable text. "1.234,56" gives 1234.56, "1234.56" 123456.
+// leading number read; 0 for null, empty or unreadable text. "1.234,56" gives 1234.56, "1234.56"
+// 123456.
 double NormalizeNumber(std::string_view text);
 // Appends NormalizeNumber(text) in its German text form ("-1234,5"), without a detour through a
 // double when the number has at most 15 significant digits.

@@ -15,16 +15,20 @@ int Compare(const T& a, const T& b) {
 
 double NumberOf(const Value& v) {
     switch (v.index()) {
-        case 1: return static_cast<double>(std::get<int64_t>(v));
-        case 2: return std::get<double>(v);
+        case 1:
+            return static_cast<double>(std::get<int64_t>(v));
+        case 2:
+            return std::get<double>(v);
         case 3: {
             const std::string& t = std::get<Decimal>(v).text;
             double d = 0;
             std::from_chars(t.data(), t.data() + t.size(), d);
             return d;
         }
-        case 6: return std::get<bool>(v) ? -1 : 0;  // the classic True is -1
-        default: return 0;
+        case 6:
+            return std::get<bool>(v) ? -1 : 0;  // the classic True is -1
+        default:
+            return 0;
     }
 }
 
@@ -33,8 +37,9 @@ double NumberOf(const Value& v) {
 bool CriterionHolds(const Value& column, const std::string& op, const std::string& criterion) {
     if (IsNull(column)) return false;
     int order;
-    const bool numeric = std::holds_alternative<int64_t>(column) || std::holds_alternative<double>(column) ||
-                         std::holds_alternative<Decimal>(column) || std::holds_alternative<bool>(column);
+    const bool numeric =
+        std::holds_alternative<int64_t>(column) || std::holds_alternative<double>(column) ||
+        std::holds_alternative<Decimal>(column) || std::holds_alternative<bool>(column);
     const auto* date = std::get_if<DateTime>(&column);
     if (const auto n = numeric ? ParseGermanNumber(criterion) : std::nullopt) {
         order = Compare(NumberOf(column), *n);

@@ -3,7 +3,8 @@
 namespace norvik {
 
 std::string BuildExportSql(const std::string& datenquelle, const std::string& sqlWhere) {
-    std::string sql = datenquelle.rfind("SELECT ", 0) == 0 ? datenquelle : "SELECT * FROM " + datenquelle;
+    std::string sql =
+        datenquelle.rfind("SELECT ", 0) == 0 ? datenquelle : "SELECT * FROM " + datenquelle;
     if (!sqlWhere.empty()) sql += " WHERE " + sqlWhere;
     // A literal such as 'O"Neil; Ltd' must reach the database as written.
     bool inLiteral = false;
@@ -11,8 +12,10 @@ std::string BuildExportSql(const std::string& datenquelle, const std::string& sq
         if (c == '\'') {
             inLiteral = !inLiteral;
         } else if (!inLiteral) {
-            if (c == '"') c = '\'';
-            else if (c == ';') c = ' ';
+            if (c == '"')
+                c = '\'';
+            else if (c == ';')
+                c = ' ';
         }
     }
     return sql;

@@ -13,7 +13,7 @@ namespace norvik {
 
 // Listener of a TQExport's run; every event has an empty default.
 class TQExportEvents {
-public:
+  public:
     virtual ~TQExportEvents() = default;
     // The run has ended, successfully or not (always true, always the last event).
     virtual void Done(bool /*blValue*/) {}
@@ -26,7 +26,7 @@ public:
 };
 
 class TQExport {
-public:
+  public:
     // A new engine in mode cTQExport; connects gHostSettings when it is still empty.
     TQExport();
 
@@ -35,7 +35,8 @@ public:
     // Replaces ExpDef by an empty definition.
     void CreateNew();
     // Writes ExpDef as an export definition file; errors are reported, not raised.
-    void SaveFile(const std::string& FileName, const std::optional<std::string>& Autor = std::nullopt);
+    void SaveFile(const std::string& FileName,
+                  const std::optional<std::string>& Autor = std::nullopt);
 
     // Runs the definition against the session's database and writes the output file; returns 0
     // when the run completed (with or without rows), else the number of the error that stopped it.
@@ -44,10 +45,10 @@ public:
     // Attaches the listener of the run's events (null detaches).
     void Advise(TQExportEvents* listener) { listener_ = listener; }
 
-    TqMode Mode = cTQExport;                 // cTQExport interactive, cTQGDPdU in a GDPdU build
-    std::string SQLWhere;                    // condition appended to the statement
-    std::shared_ptr<TQExportDef> ExpDef;     // the definition to run
-    std::string Pfad;                        // folder of the definition files, set by LoadFile
+    TqMode Mode = cTQExport;              // cTQExport interactive, cTQGDPdU in a GDPdU build
+    std::string SQLWhere;                 // condition appended to the statement
+    std::shared_ptr<TQExportDef> ExpDef;  // the definition to run
+    std::string Pfad;                     // folder of the definition files, set by LoadFile
 
     // The current listener, or a silent one.
     TQExportEvents& Events();
@@ -56,7 +57,7 @@ public:
     // Kept by the run.
     void SetLastSummary(std::string summary) { lastSummary_ = std::move(summary); }
 
-private:
+  private:
     TQExportEvents* listener_ = nullptr;
     std::string lastSummary_;
 };

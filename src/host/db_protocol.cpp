@@ -44,8 +44,9 @@ std::string Text(const Value& v) {
 
 }  // namespace
 
-std::string DbProtocol::CreateProtokoll(const std::shared_ptr<db::Connection>& connection, std::string& title,
-                                        std::string& user, std::string& listName, std::string& dateText,
+std::string DbProtocol::CreateProtokoll(const std::shared_ptr<db::Connection>& connection,
+                                        std::string& title, std::string& user,
+                                        std::string& listName, std::string& dateText,
                                         std::string& interfaceName, std::string& fileOrFolder,
                                         std::string& info) {
     if (!connection) throw VbError(kErrObjectNotSet);
@@ -54,8 +55,9 @@ std::string DbProtocol::CreateProtokoll(const std::shared_ptr<db::Connection>& c
     connection_->Execute(kCreateTables);
     id_ = NewId();
     lineNumber_ = 0;
-    connection_->Execute("INSERT INTO norvik_protocol VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                         {id_, Now(), title, user, listName, dateText, interfaceName, fileOrFolder, info});
+    connection_->Execute(
+        "INSERT INTO norvik_protocol VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        {id_, Now(), title, user, listName, dateText, interfaceName, fileOrFolder, info});
     return id_;
 }
 
@@ -81,13 +83,15 @@ std::vector<ProtocolEntry> ReadProtocolEntries(db::Connection& connection, int64
     connection.Execute(kCreateTables);
     std::vector<ProtocolEntry> entries;
     auto rs = connection.OpenRecordSet(
-        "SELECT id, created, title, user_name, list_name, date_text, interface_name, file_name, info "
+        "SELECT id, created, title, user_name, list_name, date_text, interface_name, file_name, "
+        "info "
         "FROM norvik_protocol ORDER BY created DESC, id DESC LIMIT ?",
         {last});
     for (; !rs->Eof(); rs->MoveNext()) {
         ProtocolEntry e;
-        std::string* fields[] = {&e.id, &e.created, &e.title, &e.user, &e.listName, &e.dateText,
-                                 &e.interfaceName, &e.fileOrFolder, &e.info};
+        std::string* fields[] = {&e.id,       &e.created,  &e.title,         &e.user,
+                                 &e.listName, &e.dateText, &e.interfaceName, &e.fileOrFolder,
+                                 &e.info};
         for (int i = 0; i < 9; ++i) *fields[i] = Text(rs->Item(i));
         entries.push_back(std::move(e));
     }

@@ -10,15 +10,16 @@
 namespace norvik {
 
 class DbProtocol : public ProtocolObject {
-public:
-    std::string CreateProtokoll(const std::shared_ptr<db::Connection>& connection, std::string& title,
-                                std::string& user, std::string& listName, std::string& dateText,
-                                std::string& interfaceName, std::string& fileOrFolder, std::string& info) override;
+  public:
+    std::string CreateProtokoll(const std::shared_ptr<db::Connection>& connection,
+                                std::string& title, std::string& user, std::string& listName,
+                                std::string& dateText, std::string& interfaceName,
+                                std::string& fileOrFolder, std::string& info) override;
     void AddNewRecord() override;
     void SetField(int16_t field, int16_t part, std::string& text) override;
     void UpdateRecord() override;
 
-private:
+  private:
     std::shared_ptr<db::Connection> connection_;
     std::string id_;
     int64_t lineNumber_ = 0;

@@ -23,7 +23,8 @@ std::vector<std::string> MatchingFiles(const std::string& folder, const std::str
     std::error_code ec;
     std::filesystem::directory_iterator it(NativePath(folder), ec), end;
     if (ec) {
-        const int32_t number = ec == std::errc::permission_denied ? kErrPermissionDenied : kErrPathNotFound;
+        const int32_t number =
+            ec == std::errc::permission_denied ? kErrPermissionDenied : kErrPathNotFound;
         Report(number, VbError::DescriptionOf(number) + ": " + folder);
         return names;
     }
@@ -34,8 +35,9 @@ std::vector<std::string> MatchingFiles(const std::string& folder, const std::str
             names.push_back(name);
     }
     // The Windows host listed its folders in name order; keep that order on every platform.
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return LowerCase(a) < LowerCase(b); });
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return LowerCase(a) < LowerCase(b);
+    });
     return names;
 }
 
@@ -46,7 +48,9 @@ int32_t GetFileList(int32_t mode) {
     const std::string extension = mode == cTQExport ? ".EXP" : ".GDU";
     std::string folder = gExportPath;
     for (const std::string& name : MatchingFiles(folder, extension)) {
-        const std::string path = folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "/") + name;
+        const std::string path =
+            folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "/") +
+            name;
         ProfileFile profile = ProfileFile::Load(path);
         std::string display = profile.Read("Allgemein", "Name", "");
         if (display.empty()) display = profile.Read("Allgemein", "Schnittstelle", "");

@@ -12,7 +12,9 @@ std::shared_ptr<HostMessages>& Current() {
 
 }  // namespace
 
-HostMessages& Messages() { return *Current(); }
+HostMessages& Messages() {
+    return *Current();
+}
 
 void SetHostMessages(std::shared_ptr<HostMessages> messages) {
     Current() = messages ? std::move(messages) : std::make_shared<ConsoleHostMessages>();
@@ -22,8 +24,8 @@ void ConsoleHostMessages::ShowText(const std::string& text, int32_t style) {
     (style == 0 ? std::cerr : std::cout) << text << '\n';
 }
 
-int32_t ConsoleHostMessages::ShowMessage(const std::string& text, int32_t /*style*/, int32_t buttons,
-                                         bool /*flag*/) {
+int32_t ConsoleHostMessages::ShowMessage(const std::string& text, int32_t /*style*/,
+                                         int32_t buttons, bool /*flag*/) {
     std::cout << text << '\n';
     if (buttons != kButtonsYesNo) return 1;
     std::cout << (answerYes_ ? "→ Ja (--yes)" : "→ Nein (ohne --yes)") << '\n';
@@ -31,9 +33,10 @@ int32_t ConsoleHostMessages::ShowMessage(const std::string& text, int32_t /*styl
 }
 
 void ConsoleHostMessages::ReportError(const std::string& className, const std::string& operation,
-                                      int32_t number, const std::string& description, bool /*flag*/) {
-    std::cerr << "Fehler " << number << " in " << className << '.' << operation << ": " << description
-              << '\n';
+                                      int32_t number, const std::string& description,
+                                      bool /*flag*/) {
+    std::cerr << "Fehler " << number << " in " << className << '.' << operation << ": "
+              << description << '\n';
 }
 
 void RecordingHostMessages::ShowText(const std::string& text, int32_t style) {

@@ -18,15 +18,16 @@ constexpr int32_t kButtonsOk = 0;
 constexpr int32_t kButtonsYesNo = 4;
 
 class HostMessages {
-public:
+  public:
     virtual ~HostMessages() = default;
     // Shows a text; style 0 = error text, 3 = warning, 4 = information.
     virtual void ShowText(const std::string& text, int32_t style) = 0;
     // Shows a message the user confirms or answers; returns the answer (kAnswerYes for yes).
-    virtual int32_t ShowMessage(const std::string& text, int32_t style, int32_t buttons, bool flag) = 0;
+    virtual int32_t ShowMessage(const std::string& text, int32_t style, int32_t buttons,
+                                bool flag) = 0;
     // Reports an error of an operation of a class.
-    virtual void ReportError(const std::string& className, const std::string& operation, int32_t number,
-                             const std::string& description, bool flag) = 0;
+    virtual void ReportError(const std::string& className, const std::string& operation,
+                             int32_t number, const std::string& description, bool flag) = 0;
 };
 
 // The message service of the component (console until the host sets its own).
@@ -36,21 +37,22 @@ void SetHostMessages(std::shared_ptr<HostMessages> messages);
 
 // Writes texts to standard output and reports to standard error; questions get the preset answer.
 class ConsoleHostMessages : public HostMessages {
-public:
+  public:
     // answerYes: the answer to every yes/no question (the command line's --yes).
     explicit ConsoleHostMessages(bool answerYes = false) : answerYes_(answerYes) {}
     void ShowText(const std::string& text, int32_t style) override;
-    int32_t ShowMessage(const std::string& text, int32_t style, int32_t buttons, bool flag) override;
+    int32_t ShowMessage(const std::string& text, int32_t style, int32_t buttons,
+                        bool flag) override;
     void ReportError(const std::string& className, const std::string& operation, int32_t number,
                      const std::string& description, bool flag) override;
 
-private:
+  private:
     bool answerYes_;
 };
 
 // Keeps every call for inspection (tests) and answers questions with a preset answer.
 class RecordingHostMessages : public HostMessages {
-public:
+  public:
     // One recorded call.
     struct Call {
         std::string kind;  // "ShowText", "ShowMessage" or "ReportError"
@@ -64,7 +66,8 @@ public:
     };
 
     void ShowText(const std::string& text, int32_t style) override;
-    int32_t ShowMessage(const std::string& text, int32_t style, int32_t buttons, bool flag) override;
+    int32_t ShowMessage(const std::string& text, int32_t style, int32_t buttons,
+                        bool flag) override;
     void ReportError(const std::string& className, const std::string& operation, int32_t number,
                      const std::string& description, bool flag) override;
 

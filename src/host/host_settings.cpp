@@ -12,7 +12,8 @@ const char* const kCreateTable =
     " section TEXT NOT NULL, setting_key TEXT NOT NULL, owner TEXT NOT NULL, value TEXT NOT NULL)";
 
 // One key for section, key and owner without regard to case.
-std::string LookupKey(const std::string& section, const std::string& key, const std::string& owner) {
+std::string LookupKey(const std::string& section, const std::string& key,
+                      const std::string& owner) {
     return LowerCase(section) + '\x1f' + LowerCase(key) + '\x1f' + LowerCase(owner);
 }
 
@@ -26,7 +27,9 @@ void HostSettings::Connect(int32_t /*kind*/, const std::shared_ptr<db::Connectio
 }
 
 void HostSettings::EnsureTable() {
-    if (!connection_) throw VbError(kErrInvalidArgument, "Die Einstellungen sind nicht mit der Datenbank verbunden.");
+    if (!connection_)
+        throw VbError(kErrInvalidArgument,
+                      "Die Einstellungen sind nicht mit der Datenbank verbunden.");
     if (tableReady_) return;
     connection_->Execute(kCreateTable);
     tableReady_ = true;
@@ -80,7 +83,8 @@ void HostSettings::WriteValue(const std::string& section, const std::string& key
                               const std::string& value, const std::string& owner) {
     EnsureTable();
     connection_->Execute(
-        "INSERT INTO norvik_host_settings (lookup, section, setting_key, owner, value) VALUES (?, ?, ?, ?, ?) "
+        "INSERT INTO norvik_host_settings (lookup, section, setting_key, owner, value) VALUES (?, "
+        "?, ?, ?, ?) "
         "ON CONFLICT (lookup) DO UPDATE SET value = excluded.value",
         {LookupKey(section, key, owner), section, key, owner, value});
 }

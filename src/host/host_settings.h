@@ -10,13 +10,13 @@
 namespace norvik {
 
 class HostSettings {
-public:
+  public:
     // Connects to the database of the given connection through a connection of its own,
     // so that it can write while the session's connection streams a result.
     void Connect(int32_t kind, const std::shared_ptr<db::Connection>& connection, int32_t flags);
     // The stored value, or the default when none is stored; section, key and owner ignore case.
-    std::string ReadValue(const std::string& section, const std::string& key, const std::string& owner,
-                          const std::string& def);
+    std::string ReadValue(const std::string& section, const std::string& key,
+                          const std::string& owner, const std::string& def);
     // Every value stored in the section for that owner, by key in lower case; one query instead of
     // one per key when many keys are looked up.
     std::unordered_map<std::string, std::string> ReadSection(const std::string& section,
@@ -27,7 +27,7 @@ public:
     // True after a successful Connect.
     bool IsConnected() const { return connection_ != nullptr; }
 
-private:
+  private:
     void EnsureTable();
 
     std::shared_ptr<db::Connection> connection_;

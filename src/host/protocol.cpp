@@ -35,10 +35,11 @@ void OpenProtocol(std::string title, std::string user, std::string listName, std
     try {
         gProtokoll = CreateProtocolObject(kProtocolProgId);
         if (!gSession) throw VbError(kErrObjectNotSet);
-        gProtokollID = gProtokoll->CreateProtokoll(gSession->Connection(), title, user, listName, dateText,
-                                                   interfaceName, fileOrFolder, info);
+        gProtokollID = gProtokoll->CreateProtokoll(gSession->Connection(), title, user, listName,
+                                                   dateText, interfaceName, fileOrFolder, info);
     } catch (const std::exception& e) {
-        Messages().ShowMessage("Protokoll konnte nicht erzeugt werden. " + DescriptionOf(e), 0, kButtonsOk, false);
+        Messages().ShowMessage("Protokoll konnte nicht erzeugt werden. " + DescriptionOf(e), 0,
+                               kButtonsOk, false);
     }
 }
 
@@ -49,10 +50,13 @@ void WriteProtocolLine(std::string text) {
         gProtokoll->SetField(10, 0, text);
         gProtokoll->UpdateRecord();
     } catch (const std::exception& e) {
-        Messages().ShowMessage("Fehler beim Erzeugen der Protokollzeile. " + DescriptionOf(e), 0, kButtonsOk, false);
+        Messages().ShowMessage("Fehler beim Erzeugen der Protokollzeile. " + DescriptionOf(e), 0,
+                               kButtonsOk, false);
     }
 }
 
-void CloseProtocol() { gProtokoll.reset(); }
+void CloseProtocol() {
+    gProtokoll.reset();
+}
 
 }  // namespace norvik

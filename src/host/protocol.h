@@ -12,11 +12,12 @@ namespace norvik {
 
 // The host's log component as the component calls it.
 class ProtocolObject {
-public:
+  public:
     virtual ~ProtocolObject() = default;
     // Starts a protocol entry; returns its identifier.
-    virtual std::string CreateProtokoll(const std::shared_ptr<db::Connection>& connection, std::string& title,
-                                        std::string& user, std::string& listName, std::string& dateText,
+    virtual std::string CreateProtokoll(const std::shared_ptr<db::Connection>& connection,
+                                        std::string& title, std::string& user,
+                                        std::string& listName, std::string& dateText,
                                         std::string& interfaceName, std::string& fileOrFolder,
                                         std::string& info) = 0;
     // Starts a new line.
@@ -32,7 +33,8 @@ inline const char* const kProtocolProgId = "KelmoProto.Protokoll";
 
 // Creates an object by its identifier; raises 429 for an unknown one.
 std::shared_ptr<ProtocolObject> CreateProtocolObject(const std::string& progId);
-// Replaces the maker of the log component (null restores ours, which keeps entries in the database).
+// Replaces the maker of the log component (null restores ours, which keeps entries in the
+// database).
 void SetProtocolFactory(std::function<std::shared_ptr<ProtocolObject>()> factory);
 
 inline std::shared_ptr<ProtocolObject> gProtokoll;  // the open protocol, empty when none

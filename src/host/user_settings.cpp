@@ -29,15 +29,32 @@ std::string Escape(std::string_view text, bool isKey) {
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '=': out += isKey ? "\\e" : "="; break;
-            case '[': out += isKey && i == 0 ? "\\o" : "["; break;
-            case ']': out += isKey ? "\\c" : "]"; break;
-            case ';': out += isKey && i == 0 ? "\\s" : ";"; break;
-            case ' ': out += (i == 0 || i + 1 == text.size()) ? "\\b" : " "; break;
-            default: out.push_back(c);
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '=':
+                out += isKey ? "\\e" : "=";
+                break;
+            case '[':
+                out += isKey && i == 0 ? "\\o" : "[";
+                break;
+            case ']':
+                out += isKey ? "\\c" : "]";
+                break;
+            case ';':
+                out += isKey && i == 0 ? "\\s" : ";";
+                break;
+            case ' ':
+                out += (i == 0 || i + 1 == text.size()) ? "\\b" : " ";
+                break;
+            default:
+                out.push_back(c);
         }
     }
     return out;
@@ -51,14 +68,29 @@ std::string Unescape(std::string_view text) {
             continue;
         }
         switch (text[++i]) {
-            case 'n': out.push_back('\n'); break;
-            case 'r': out.push_back('\r'); break;
-            case 'e': out.push_back('='); break;
-            case 'o': out.push_back('['); break;
-            case 'c': out.push_back(']'); break;
-            case 's': out.push_back(';'); break;
-            case 'b': out.push_back(' '); break;
-            default: out.push_back(text[i]);
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 'e':
+                out.push_back('=');
+                break;
+            case 'o':
+                out.push_back('[');
+                break;
+            case 'c':
+                out.push_back(']');
+                break;
+            case 's':
+                out.push_back(';');
+                break;
+            case 'b':
+                out.push_back(' ');
+                break;
+            default:
+                out.push_back(text[i]);
         }
     }
     return out;
@@ -158,8 +190,8 @@ std::filesystem::path UserSettingsFolder() {
     return std::filesystem::path(home && *home ? home : ".") / ".config" / "norvik-export";
 }
 
-std::string GetSetting(const std::string& appName, const std::string& section, const std::string& key,
-                       const std::string& def) {
+std::string GetSetting(const std::string& appName, const std::string& section,
+                       const std::string& key, const std::string& def) {
     for (const Entry& e : LoadEntries(StoreFile(appName)))
         if (EqualsIgnoreCase(e.section, section) && EqualsIgnoreCase(e.key, key)) return e.value;
     return def;

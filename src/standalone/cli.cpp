@@ -30,13 +30,13 @@ using Command = std::function<int(CliContext&, std::vector<std::string>)>;
 
 int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
     static const std::map<std::string, Command> commands = {
-        {"demo", CommandDemo}, {"list", CommandList}, {"show", CommandShow},
-        {"save", CommandSave}, {"new", CommandNew},   {"settings", CommandSettings},
-        {"run", CommandRun},   {"protocol", CommandProtocol},
-        {"gdpdu", CommandGdpdu},
+        {"demo", CommandDemo}, {"list", CommandList},         {"show", CommandShow},
+        {"save", CommandSave}, {"new", CommandNew},           {"settings", CommandSettings},
+        {"run", CommandRun},   {"protocol", CommandProtocol}, {"gdpdu", CommandGdpdu},
     };
     try {
-        if (args.empty()) throw UsageError("kein Befehl angegeben (norvik-export --help zeigt die Befehle)");
+        if (args.empty())
+            throw UsageError("kein Befehl angegeben (norvik-export --help zeigt die Befehle)");
         if (args[0] == "--help" || args[0] == "-h") {
             out << kUsage;
             return 0;
@@ -44,16 +44,19 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
         // Global options stand before the command.
         std::string home, user;
         while (!args.empty() && args[0].rfind("--", 0) == 0) {
-            std::vector<std::string> head(args.begin(), args.begin() + std::min<size_t>(2, args.size()));
+            std::vector<std::string> head(args.begin(),
+                                          args.begin() + std::min<size_t>(2, args.size()));
             const size_t before = head.size();
             std::string h = TakeOption(head, "--home");
             std::string u = TakeOption(head, "--user");
             if (head.size() == before) throw UsageError("unbekannte Option " + args[0]);
             if (!h.empty()) home = h;
             if (!u.empty()) user = u;
-            args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(before - head.size()));
+            args.erase(args.begin(),
+                       args.begin() + static_cast<std::ptrdiff_t>(before - head.size()));
         }
-        if (args.empty()) throw UsageError("kein Befehl angegeben (norvik-export --help zeigt die Befehle)");
+        if (args.empty())
+            throw UsageError("kein Befehl angegeben (norvik-export --help zeigt die Befehle)");
         const auto it = commands.find(args[0]);
         if (it == commands.end()) throw UsageError("unbekannter Befehl " + args[0]);
         CliContext ctx(home, user, out);

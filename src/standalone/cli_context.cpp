@@ -42,7 +42,8 @@ std::string TakeOption(std::vector<std::string>& args, const std::string& name) 
         if (args[i] == name) {
             if (i + 1 >= args.size()) throw UsageError(name + " braucht einen Wert");
             std::string value = args[i + 1];
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                       args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
             return value;
         }
         if (args[i].rfind(name + "=", 0) == 0) {
@@ -64,9 +65,11 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
     return false;
 }
 
-void ExpectArguments(const std::vector<std::string>& args, size_t min, size_t max, const std::string& usage) {
+void ExpectArguments(const std::vector<std::string>& args, size_t min, size_t max,
+                     const std::string& usage) {
     for (const std::string& a : args)
-        if (a.size() > 1 && a.rfind("--", 0) == 0) throw UsageError("unbekannte Option " + a + " (" + usage + ")");
+        if (a.size() > 1 && a.rfind("--", 0) == 0)
+            throw UsageError("unbekannte Option " + a + " (" + usage + ")");
     if (args.size() < min || args.size() > max) throw UsageError("Aufruf: " + usage);
 }
 

@@ -15,13 +15,13 @@ namespace norvik::standalone {
 
 // A wrong command line; the program ends with exit code 2 and this one-line reason.
 class UsageError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // Console messages that also count the errors reported, so that a command can fail on them.
 class CountingMessages : public ConsoleHostMessages {
-public:
+  public:
     using ConsoleHostMessages::ConsoleHostMessages;
     void ReportError(const std::string& className, const std::string& operation, int32_t number,
                      const std::string& description, bool flag) override;
@@ -30,7 +30,7 @@ public:
 };
 
 class CliContext {
-public:
+  public:
     CliContext(std::string homeOption, std::string userOption, std::ostream& out);
 
     // The home folder (with a trailing "/").
@@ -41,12 +41,13 @@ public:
     void StartSession(bool answerYes = false);
     // Errors reported through the message service since the session started.
     int ReportedErrors() const { return messages_ ? messages_->errors : 0; }
-    // A definition or profile path: FILE itself when it exists, else the display name from the list.
+    // A definition or profile path: FILE itself when it exists, else the display name from the
+    // list.
     std::string ResolveDefinition(const std::string& file, int32_t mode);
     // The standard output.
     std::ostream& out;
 
-private:
+  private:
     std::string home_;
     std::string userOption_;
     HostConfig config_;
@@ -58,7 +59,8 @@ std::string TakeOption(std::vector<std::string>& args, const std::string& name);
 // Takes a flag "--name" out of args.
 bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 // Raises UsageError when an option is left over or the count of arguments is outside [min, max].
-void ExpectArguments(const std::vector<std::string>& args, size_t min, size_t max, const std::string& usage);
+void ExpectArguments(const std::vector<std::string>& args, size_t min, size_t max,
+                     const std::string& usage);
 
 // Commands; each returns the exit code.
 int CommandDemo(CliContext& ctx, std::vector<std::string> args);

@@ -13,8 +13,11 @@ int CommandList(CliContext& ctx, std::vector<std::string> args) {
     ExpectArguments(args, 0, 0, "list [--gdpdu]");
     ctx.StartSession();
     const int32_t count = GetFileList(gdpdu ? cTQGDPdU : cTQExport);
-    if (count == 0) ctx.out << (gdpdu ? "Keine GDPdU-Profile in " : "Keine Exportdefinitionen in ") << gExportPath << '\n';
-    for (int32_t i = 0; i < count; ++i) ctx.out << gFileList[i][0] << '\t' << gFileList[i][1] << '\n';
+    if (count == 0)
+        ctx.out << (gdpdu ? "Keine GDPdU-Profile in " : "Keine Exportdefinitionen in ")
+                << gExportPath << '\n';
+    for (int32_t i = 0; i < count; ++i)
+        ctx.out << gFileList[i][0] << '\t' << gFileList[i][1] << '\n';
     return ctx.ReportedErrors() == 0 ? 0 : 1;
 }
 

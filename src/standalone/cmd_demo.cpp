@@ -24,10 +24,13 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
     out.close();
-    if (!out) throw VbError(kErrPathFileAccess, "Datei konnte nicht geschrieben werden: " + path.string());
+    if (!out)
+        throw VbError(kErrPathFileAccess,
+                      "Datei konnte nicht geschrieben werden: " + path.string());
 }
 
-// Definitions are kept in the repository as UTF-8 with LF; a host reads them as Windows-1252 with CR LF.
+// Definitions are kept in the repository as UTF-8 with LF; a host reads them as Windows-1252 with
+// CR LF.
 std::string AsDefinitionBytes(std::string_view text) {
     std::string crlf;
     for (char c : text) {
@@ -40,7 +43,8 @@ std::string AsDefinitionBytes(std::string_view text) {
 // The standard's DTD is not ours to ship; take it from where the project's shared files lie.
 fs::path FindDtd() {
     std::vector<fs::path> candidates;
-    if (const char* dir = std::getenv("NORVIK_SHARED_DIR")) candidates.emplace_back(fs::path(dir) / "gdpdu");
+    if (const char* dir = std::getenv("NORVIK_SHARED_DIR"))
+        candidates.emplace_back(fs::path(dir) / "gdpdu");
 #ifdef NORVIK_SHARED_DIR_DEFAULT
     candidates.emplace_back(fs::path(NORVIK_SHARED_DIR_DEFAULT) / "gdpdu");
 #endif
@@ -97,7 +101,8 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
 
     const fs::path ini = fs::path(ctx.Home()) / "norvik-export.ini";
     if (!fs::exists(ini)) WriteFile(ini, HostConfigText(config));
-    for (const std::string& folder : {config.environment.CommonUserDataFolder, config.environment.UserDataFolder})
+    for (const std::string& folder :
+         {config.environment.CommonUserDataFolder, config.environment.UserDataFolder})
         fs::create_directories(NativePath(folder));
     fs::create_directories(exportFolder);
     DemoCounts counts;
@@ -122,7 +127,8 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
         ctx.out << "Hinweis: " << kDtdName << " nicht gefunden; für GDPdU-Datenträger bitte nach "
                 << gExportPath << " kopieren.\n";
     } else {
-        fs::copy_file(dtd, NativePath(gExportPath) / kDtdName, fs::copy_options::overwrite_existing);
+        fs::copy_file(dtd, NativePath(gExportPath) / kDtdName,
+                      fs::copy_options::overwrite_existing);
         ctx.out << "DTD: " << (NativePath(gExportPath) / kDtdName).string() << '\n';
     }
     return ctx.ReportedErrors() == 0 ? 0 : 1;

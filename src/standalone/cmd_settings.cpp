@@ -10,7 +10,8 @@ int CommandSettings(CliContext& ctx, std::vector<std::string> args) {
     std::string owner = TakeOption(args, "--owner");
     ExpectArguments(args, 3, 4, usage);
     const bool set = args[0] == "set";
-    if ((args[0] != "get" && !set) || (set != (args.size() == 4))) throw UsageError("Aufruf: " + usage);
+    if ((args[0] != "get" && !set) || (set != (args.size() == 4)))
+        throw UsageError("Aufruf: " + usage);
     ctx.StartSession();
     if (owner.empty()) owner = gUserName;
     if (set) {

@@ -7,13 +7,18 @@ namespace {
 
 const char* KindName(tqFieldTyp kind) {
     switch (kind) {
-        case Vorlauf: return "Vorlauf";
-        case Nachlauf: return "Nachlauf";
-        default: return "Standard";
+        case Vorlauf:
+            return "Vorlauf";
+        case Nachlauf:
+            return "Nachlauf";
+        default:
+            return "Standard";
     }
 }
 
-std::string Q(const std::string& text) { return "\"" + text + "\""; }
+std::string Q(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 }  // namespace
 
@@ -44,13 +49,15 @@ std::string DescribeDefinition(const TQExportDef& def) {
 
     o << "\n[Parameter] " << def.Parameter->Count() << '\n';
     for (const auto& p : *def.Parameter)
-        o << "  " << Q(p->Name) << "  Caption " << Q(p->Caption) << "  Wert " << Q(p->Value) << '\n';
+        o << "  " << Q(p->Name) << "  Caption " << Q(p->Caption) << "  Wert " << Q(p->Value)
+          << '\n';
 
     o << "\n[Selektion] " << def.Selections->Count() << '\n';
     for (const auto& s : *def.Selections) {
-        o << "  " << s->Name << "  Caption " << Q(s->Caption) << "  ControlSource " << Q(s->ControlSource)
-          << "  Typ " << s->Typ << "  Width " << s->Width << "  RowSource " << Q(s->RowSource)
-          << "  DefaultValue " << Q(s->DefaultValue) << "  BoundField " << Q(s->BoundField) << '\n';
+        o << "  " << s->Name << "  Caption " << Q(s->Caption) << "  ControlSource "
+          << Q(s->ControlSource) << "  Typ " << s->Typ << "  Width " << s->Width << "  RowSource "
+          << Q(s->RowSource) << "  DefaultValue " << Q(s->DefaultValue) << "  BoundField "
+          << Q(s->BoundField) << '\n';
     }
 
     o << "\nSatzarten " << def.Records->Count() << '\n';
@@ -67,7 +74,8 @@ std::string DescribeDefinition(const TQExportDef& def) {
             o << "     " << ++f << ". " << field->FeldArt << ' ' << Q(field->Name) << "  Typ "
               << Q(field->FeldTyp) << "  Format " << Q(field->Format) << "  Länge " << field->Länge;
             if (!field->Schlüssel.empty()) o << "  Schlüssel " << field->Schlüssel;
-            if (!field->FremdSchlüssel.empty()) o << "  FremdSchlüssel " << Q(field->FremdSchlüssel);
+            if (!field->FremdSchlüssel.empty())
+                o << "  FremdSchlüssel " << Q(field->FremdSchlüssel);
             if (!field->Map.empty()) o << "  Map " << Q(field->Map);
             if (!field->Info.empty()) o << "  Info " << Q(field->Info);
             o << '\n';

@@ -10,10 +10,10 @@ namespace norvik::standalone {
 
 // Where the host keeps its database, folders and definitions.
 struct HostConfig {
-    std::string home;                  // the home folder, with a trailing "/"
-    std::string databaseUrl;           // the host database
-    std::string userName;              // the user of the session
-    HostEnvironment environment;       // folders handed to the component
+    std::string home;             // the home folder, with a trailing "/"
+    std::string databaseUrl;      // the host database
+    std::string userName;         // the user of the session
+    HostEnvironment environment;  // folders handed to the component
 };
 
 // The home: the given folder, else $NORVIK_EXPORT_HOME, else ~/.local/share/norvik-export.

@@ -7,7 +7,9 @@ namespace norvik::standalone {
 TerminalProgress::TerminalProgress(std::FILE* stream)
     : stream_(stream), active_(stream && ::isatty(::fileno(stream))) {}
 
-void TerminalProgress::strInfo(const std::string& text) { info_ = text; }
+void TerminalProgress::strInfo(const std::string& text) {
+    info_ = text;
+}
 
 void TerminalProgress::ExportProgress(int16_t percent) {
     percent_ = percent;
@@ -20,7 +22,8 @@ void TerminalProgress::Draw() {
     const int filled = percent_ < 0 ? 0 : (percent_ > 100 ? kWidth : percent_ * kWidth / 100);
     std::string bar(static_cast<size_t>(filled), '#');
     bar.append(static_cast<size_t>(kWidth - filled), '.');
-    std::fprintf(stream_, "\r[%s] %3d %%  %s", bar.c_str(), percent_ < 0 ? 0 : percent_, info_.c_str());
+    std::fprintf(stream_, "\r[%s] %3d %%  %s", bar.c_str(), percent_ < 0 ? 0 : percent_,
+                 info_.c_str());
     std::fflush(stream_);
     drawnPercent_ = percent_;
 }

@@ -9,7 +9,7 @@
 namespace norvik::standalone {
 
 class TerminalProgress : public TQExportEvents {
-public:
+  public:
     // Draws on the stream only when it is a terminal.
     explicit TerminalProgress(std::FILE* stream);
     void strInfo(const std::string& text) override;
@@ -19,7 +19,7 @@ public:
     // The last ExportState text.
     const std::string& State() const { return state_; }
 
-private:
+  private:
     void Draw();
 
     std::FILE* stream_;

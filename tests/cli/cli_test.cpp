@@ -23,7 +23,7 @@ std::string Quote(const std::string& arg) {
 }
 
 class CliTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1); }
 
     // Runs norvik-export with the test's home.
@@ -31,7 +31,8 @@ protected:
         std::string cmd = Quote(NORVIK_CLI);
         if (withHome) cmd += " --home " + Quote(home());
         for (const auto& a : args) cmd += " " + Quote(a);
-        cmd += " >" + Quote(dir.file("out.txt")) + " 2>" + Quote(dir.file("err.txt")) + " </dev/null";
+        cmd +=
+            " >" + Quote(dir.file("out.txt")) + " 2>" + Quote(dir.file("err.txt")) + " </dev/null";
         const int status = std::system(cmd.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadBytes(dir.file("out.txt")),
                 test::ReadBytes(dir.file("err.txt"))};
@@ -46,21 +47,27 @@ protected:
     test::TempDir dir;
 };
 
-// The golden text with the home and the date filled in and the comment box padded, as the file holds it.
+// The golden text with the home and the date filled in and the comment box padded, as the file
+// holds it.
 std::string Golden(const std::string& name, const std::string& home) {
-    std::string text = test::ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/cli/golden/" + name);
+    std::string text =
+        test::ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/cli/golden/" + name);
     std::string out;
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
-        for (const auto& [key, value] : {std::pair<std::string, std::string>{"{HOME}", home}, {"{DATE}", TodayText()}})
-            for (size_t p; (p = line.find(key)) != std::string::npos;) line.replace(p, key.size(), value);
+        for (const auto& [key, value] :
+             {std::pair<std::string, std::string>{"{HOME}", home}, {"{DATE}", TodayText()}})
+            for (size_t p; (p = line.find(key)) != std::string::npos;)
+                line.replace(p, key.size(), value);
         if (line.rfind(";*", 0) == 0 && line.rfind(";**", 0) != 0)
             line += std::string(75 - CharCount(line), ' ') + "*";
-        if (end < text.size()) out += line + "\n";
-        else if (!line.empty()) out += line;
+        if (end < text.size())
+            out += line + "\n";
+        else if (!line.empty())
+            out += line;
         start = end + 1;
     }
     return test::DefinitionBytes(out);
@@ -73,19 +80,35 @@ TEST_F(CliTest, DemoHomeListsShowsAndWritesBack) {
 
     const Result list = Run({"list"});
     EXPECT_EQ(list.code, 0);
-    EXPECT_EQ(list.out, "Artikel Festlänge (DOS)\t" + exports + "ARTIKEL_FIX.EXP\n"
-                        "Buchungsstapel\t" + exports + "BUCHUNGEN.EXP\n"
-                        "GDPdU Artikel\t" + exports + "GDPDU_ARTIKEL.EXP\n"
-                        "GDPdU Buchungen\t" + exports + "GDPDU_BUCHUNGEN.EXP\n"
-                        "GDPdU Kunden\t" + exports + "GDPDU_KUNDEN.EXP\n"
-                        "GDPdU Sachkonten\t" + exports + "GDPDU_SACHKONTEN.EXP\n"
-                        "Kontenplan\t" + exports + "KONTENPLAN.EXP\n"
-                        "Kundenstamm CSV\t" + exports + "KUNDEN.EXP\n");
+    EXPECT_EQ(list.out, "Artikel Festlänge (DOS)\t" + exports +
+                            "ARTIKEL_FIX.EXP\n"
+                            "Buchungsstapel\t" +
+                            exports +
+                            "BUCHUNGEN.EXP\n"
+                            "GDPdU Artikel\t" +
+                            exports +
+                            "GDPDU_ARTIKEL.EXP\n"
+                            "GDPdU Buchungen\t" +
+                            exports +
+                            "GDPDU_BUCHUNGEN.EXP\n"
+                            "GDPdU Kunden\t" +
+                            exports +
+                            "GDPDU_KUNDEN.EXP\n"
+                            "GDPdU Sachkonten\t" +
+                            exports +
+                            "GDPDU_SACHKONTEN.EXP\n"
+                            "Kontenplan\t" +
+                            exports +
+                            "KONTENPLAN.EXP\n"
+                            "Kundenstamm CSV\t" +
+                            exports + "KUNDEN.EXP\n");
 
     const Result show = Run({"show", "kundenstamm csv"});
     EXPECT_EQ(show.code, 0) << show.err;
     EXPECT_NE(show.out.find("Dateiname = \"" + home() + "/Daten\\kunden.csv\""), std::string::npos);
-    EXPECT_NE(show.out.find("Sel01  Caption \"Kunde\"  ControlSource \"Kunden.Kundennummer\"  Typ 64"), std::string::npos);
+    EXPECT_NE(
+        show.out.find("Sel01  Caption \"Kunde\"  ControlSource \"Kunden.Kundennummer\"  Typ 64"),
+        std::string::npos);
     EXPECT_NE(show.out.find("BoundField \"Kundennummer\""), std::string::npos);
     EXPECT_EQ(Run({"show", exports + "BUCHUNGEN.EXP"}).code, 0);
 
@@ -94,7 +117,8 @@ TEST_F(CliTest, DemoHomeListsShowsAndWritesBack) {
     ASSERT_EQ(Run({"save", "Kontenplan", saved, "--author", "Prüfer"}).code, 0);
     EXPECT_EQ(test::ReadBytes(saved), Golden("kontenplan_saved.EXP", home()));
     for (const char* name : {"ARTIKEL_FIX.EXP", "BUCHUNGEN.EXP", "KONTENPLAN.EXP", "KUNDEN.EXP"}) {
-        const std::string once = dir.file(std::string("1_") + name), twice = dir.file(std::string("2_") + name);
+        const std::string once = dir.file(std::string("1_") + name),
+                          twice = dir.file(std::string("2_") + name);
         ASSERT_EQ(Run({"save", exports + name, once, "--author", "x"}).code, 0);
         ASSERT_EQ(Run({"save", once, twice, "--author", "x"}).code, 0);
         EXPECT_EQ(test::ReadBytes(once), test::ReadBytes(twice)) << name;
@@ -111,15 +135,24 @@ TEST_F(CliTest, NewAndSettings) {
 
     EXPECT_EQ(Run({"settings", "set", "TQBExport", "ProtokollErzeugen", "0"}).code, 0);
     EXPECT_EQ(Run({"settings", "get", "tqbexport", "PROTOKOLLERZEUGEN"}).out, "0\n");
-    EXPECT_EQ(Run({"--user", "Anna", "settings", "get", "TQBExport", "ProtokollErzeugen"}).out, "\n");
+    EXPECT_EQ(Run({"--user", "Anna", "settings", "get", "TQBExport", "ProtokollErzeugen"}).out,
+              "\n");
     EXPECT_EQ(Run({"settings", "set", "S", "K", "wert", "--owner", "Standard"}).code, 0);
-    EXPECT_EQ(Run({"--user", "anna", "settings", "get", "s", "k", "--owner", "STANDARD"}).out, "wert\n");
+    EXPECT_EQ(Run({"--user", "anna", "settings", "get", "s", "k", "--owner", "STANDARD"}).out,
+              "wert\n");
 }
 
 TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLine) {
     const std::vector<std::vector<std::string>> cases = {
-        {}, {"bogus"}, {"show"}, {"show", "a", "b"}, {"list", "--gdpdu", "--extra"},
-        {"settings", "put", "a", "b"}, {"settings", "get", "a", "b", "c"}, {"save", "x"}, {"--home"},
+        {},
+        {"bogus"},
+        {"show"},
+        {"show", "a", "b"},
+        {"list", "--gdpdu", "--extra"},
+        {"settings", "put", "a", "b"},
+        {"settings", "get", "a", "b", "c"},
+        {"save", "x"},
+        {"--home"},
     };
     for (const auto& args : cases) {
         const Result r = Run(args, !args.empty() && args[0] != "--home");
@@ -158,45 +191,61 @@ TEST_F(CliTest, RunsDefinitionsWithTheDialogsChecks) {
     Demo();
     const Result kunden = Run({"run", "Kundenstamm CSV", "--out", dir.file("kunden.csv")});
     EXPECT_EQ(kunden.code, 0) << kunden.err;
-    EXPECT_EQ(kunden.out, "Datenexport erfolgreich durchgeführt.\nSchnittstelle: Kundenstamm CSV\n"
-                          "Ausgabe Daten: 240 Datensätze exportiert.\nAusgabedatei: " + dir.file("kunden.csv") + "\n");
+    EXPECT_EQ(kunden.out,
+              "Datenexport erfolgreich durchgeführt.\nSchnittstelle: Kundenstamm CSV\n"
+              "Ausgabe Daten: 240 Datensätze exportiert.\nAusgabedatei: " +
+                  dir.file("kunden.csv") + "\n");
     const std::string csv = test::ReadBytes(dir.file("kunden.csv"));
-    EXPECT_EQ(csv.rfind("Kundennummer;Name;Vorname;Firma;Strasse;PLZ;Ort;Land;Email;Kreditlimit;Rabatt;Angelegt;"
-                        "GeaendertAm;Parameter 1;\r\n", 0), 0u);
+    EXPECT_EQ(csv.rfind("Kundennummer;Name;Vorname;Firma;Strasse;PLZ;Ort;Land;Email;Kreditlimit;"
+                        "Rabatt;Angelegt;"
+                        "GeaendertAm;Parameter 1;\r\n",
+                        0),
+              0u);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 241);
 
-    const Result filtered = Run({"run", "Kundenstamm CSV", "--out", dir.file("bonn.csv"), "--where", "Ort = \"Bonn\""});
+    const Result filtered =
+        Run({"run", "Kundenstamm CSV", "--out", dir.file("bonn.csv"), "--where", "Ort = \"Bonn\""});
     EXPECT_EQ(filtered.code, 0);
     const std::string bonn = test::ReadBytes(dir.file("bonn.csv"));
     EXPECT_NE(bonn.find("\"Bonn\""), std::string::npos);
     EXPECT_EQ(bonn.find("\"K\xf6ln\""), std::string::npos);
 
     // The remembered output file is proposed on the next load.
-    EXPECT_NE(Run({"show", "Kundenstamm CSV"}).out.find("Dateiname = \"" + dir.file("bonn.csv") + "\""), std::string::npos);
+    EXPECT_NE(
+        Run({"show", "Kundenstamm CSV"}).out.find("Dateiname = \"" + dir.file("bonn.csv") + "\""),
+        std::string::npos);
 
     const Result refused = Run({"run", "Buchungsstapel", "--out", dir.file("b.txt")});
     EXPECT_EQ(refused.code, 1);
     EXPECT_EQ(refused.out, "Bitte geben Sie Selektionskriterien an!\n");
-    EXPECT_EQ(Run({"run", "Buchungsstapel", "--out", dir.file("b.txt"), "--where", "b.Konto = 8400"}).code, 0);
+    EXPECT_EQ(
+        Run({"run", "Buchungsstapel", "--out", dir.file("b.txt"), "--where", "b.Konto = 8400"})
+            .code,
+        0);
 
-    const Result noFolder = Run({"run", "Kontenplan", "--out", dir.file("fehlt/k.txt"), "--where", "1=1"});
+    const Result noFolder =
+        Run({"run", "Kontenplan", "--out", dir.file("fehlt/k.txt"), "--where", "1=1"});
     EXPECT_EQ(noFolder.code, 1);
     EXPECT_EQ(noFolder.out, "Der angegebene Pfad existiert nicht!\n");
 
-    const Result none = Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0", "--no-protocol"});
+    const Result none =
+        Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0", "--no-protocol"});
     EXPECT_EQ(none.code, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("k.txt")));
     EXPECT_EQ(Run({"settings", "get", "TQBExport", "ProtokollErzeugen"}).out, "0\n");
     EXPECT_EQ(Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0"}).code, 0);
 
-    const Result failed = Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "Unsinn ="});
+    const Result failed =
+        Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "Unsinn ="});
     EXPECT_EQ(failed.code, 1);
-    EXPECT_NE(failed.err.find("Fehler " + std::to_string(-2147467259) + " in TQExport.BuildExport"), std::string::npos);
+    EXPECT_NE(failed.err.find("Fehler " + std::to_string(-2147467259) + " in TQExport.BuildExport"),
+              std::string::npos);
 
     const Result protocol = Run({"protocol", "--last", "1"});
     EXPECT_EQ(protocol.code, 0);
     EXPECT_NE(protocol.out.find("Datenexport  Kontenplan"), std::string::npos);
-    EXPECT_NE(protocol.out.find("  | Ausgabe Daten: Keine Daten im angegebenen Bereich vorhanden."), std::string::npos);
+    EXPECT_NE(protocol.out.find("  | Ausgabe Daten: Keine Daten im angegebenen Bereich vorhanden."),
+              std::string::npos);
     EXPECT_EQ(Run({"protocol", "--last", "0"}).code, 2);
 }
 

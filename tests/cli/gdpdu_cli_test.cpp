@@ -66,7 +66,9 @@ class GdpduCliTest : public ::testing::Test {
 };
 
 TEST_F(GdpduCliTest, TheDemoProfileBuildsAValidMedium) {
-    if (!Demo()) GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR "/gdpdu/gdpdu-01-08-2002.dtd";
+    if (!Demo())
+        GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR
+                        "/gdpdu/gdpdu-01-08-2002.dtd";
     const Outcome list = Run({"list", "--gdpdu"});
     EXPECT_EQ(list.out, "Finanzbuchhaltung\t" + exports() + "FINANZBUCHHALTUNG.GDU\n");
 
@@ -106,7 +108,9 @@ TEST_F(GdpduCliTest, TheDemoProfileBuildsAValidMedium) {
 }
 
 TEST_F(GdpduCliTest, TablesSelectExactlyThoseAndAreRemembered) {
-    if (!Demo()) GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR "/gdpdu/gdpdu-01-08-2002.dtd";
+    if (!Demo())
+        GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR
+                        "/gdpdu/gdpdu-01-08-2002.dtd";
     const std::string first = Folder("eins");
     const Outcome r =
         Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to", "31.07.2026", "--out",
@@ -146,7 +150,9 @@ TEST_F(GdpduCliTest, TablesSelectExactlyThoseAndAreRemembered) {
 }
 
 TEST_F(GdpduCliTest, YesOpensTheFolderOrNamesItWithoutADesktop) {
-    if (!Demo()) GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR "/gdpdu/gdpdu-01-08-2002.dtd";
+    if (!Demo())
+        GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR
+                        "/gdpdu/gdpdu-01-08-2002.dtd";
     const std::string folder = Folder("medium");
     const Outcome r = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
                            "31.01.2026", "--out", folder, "--table", "Sachkonten", "--yes"});
@@ -184,7 +190,9 @@ TEST_F(GdpduCliTest, UsageErrorsExitWithTwoAndOneLine) {
 }
 
 TEST_F(GdpduCliTest, RunsThatEndWithErrorsExitWithOne) {
-    if (!Demo()) GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR "/gdpdu/gdpdu-01-08-2002.dtd";
+    if (!Demo())
+        GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR
+                        "/gdpdu/gdpdu-01-08-2002.dtd";
     // A folder that does not exist: the selection is stored first, as the dialog does.
     const Outcome missing = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
                                  "31.12.2026", "--out", dir.file("fehlt"), "--table", "Artikel"});

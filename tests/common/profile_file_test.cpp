@@ -28,22 +28,23 @@ const char* const kProfile =
 TEST(ProfileFile, ReadsWithTheWindowsSemantics) {
     const ProfileFile p = ProfileFile::Parse(Utf8ToCp1252(kProfile));
     const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
-        {{"Allgemein", "Name"}, "Erster"},           // first of duplicate keys wins
-        {{"ALLGEMEIN", "feldlänge"}, "Fix"},         // case ignored, umlaut too; blanks trimmed
+        {{"Allgemein", "Name"}, "Erster"},    // first of duplicate keys wins
+        {{"ALLGEMEIN", "feldlänge"}, "Fix"},  // case ignored, umlaut too; blanks trimmed
         {{"Allgemein", "FELDLÄNGE"}, "Fix"},
-        {{"Allgemein", "Leer"}, ""},                 // present but empty: "", not the default
+        {{"Allgemein", "Leer"}, ""},  // present but empty: "", not the default
         {{"Allgemein", "Zitat"}, "mit Anführung"},
         {{"Allgemein", "Einzel"}, "einfach"},
-        {{"Allgemein", "Anfuehrung"}, "\""},         // a lone quote stays
-        {{"Allgemein", "Halb"}, "\"A\";\"B"},        // not enclosed: kept
+        {{"Allgemein", "Anfuehrung"}, "\""},   // a lone quote stays
+        {{"Allgemein", "Halb"}, "\"A\";\"B"},  // not enclosed: kept
         {{"Selektion", "Sel01"}, "A\";\""},
-        {{"Selektion", "Letzter"}, "Wert"},          // CR alone ends a line, no final line end
-        {{"Allgemein", "vorher"}, "<default>"},      // keys before any section belong to none
+        {{"Selektion", "Letzter"}, "Wert"},      // CR alone ends a line, no final line end
+        {{"Allgemein", "vorher"}, "<default>"},  // keys before any section belong to none
         {{"Allgemein", "Kommentar"}, "<default>"},
         {{"Fehlt", "Name"}, "<default>"},
     };
     for (const auto& [where, expected] : cases)
-        EXPECT_EQ(p.Read(where.first, where.second, "<default>"), expected) << where.first << "/" << where.second;
+        EXPECT_EQ(p.Read(where.first, where.second, "<default>"), expected)
+            << where.first << "/" << where.second;
     EXPECT_EQ(p.FindRaw("Selektion", "Sel01"), "\"A\";\"\"");
 }
 
@@ -55,7 +56,8 @@ TEST(ProfileFile, MissingBinaryAndHugeFilesNeverFail) {
     const char raw[] = "[Allgemein]\r\nName=A\0B\xff\x81\r\n\0\x01\x02[\x80]=\r\n";
     const std::string binary(raw, sizeof raw - 1);
     test::WriteBytes(dir.file("bin.EXP"), binary);
-    EXPECT_EQ(ReadProfileString(dir.file("bin.EXP"), "Allgemein", "Name", "d"), std::string("A\0Bÿ\xc2\x81", 7));
+    EXPECT_EQ(ReadProfileString(dir.file("bin.EXP"), "Allgemein", "Name", "d"),
+              std::string("A\0Bÿ\xc2\x81", 7));
 
     // Values are read whole, however long; quoted ones too.
     const std::string longValue(100000, 'x');
@@ -92,7 +94,9 @@ TEST(TextCodec, ConvertsWindows1252BothWays) {
 
     std::string out;
     EXPECT_EQ(AppendCp1252(out, "Łódź → €"), 3u);  // Ł, ź and the arrow
-    EXPECT_EQ(out, "?\xf3" "d? ? \x80");
+    EXPECT_EQ(out,
+              "?\xf3"
+              "d? ? \x80");
     out.clear();
     EXPECT_EQ(AppendCp1252(out, "a\xff\xc3"), 2u);  // malformed UTF-8 is written as "?"
     EXPECT_EQ(out, "a??");

@@ -17,27 +17,27 @@ struct GetFieldCase {
 
 TEST(GetField, TakesFieldsQuotesAndNumbersApart) {
     const GetFieldCase cases[] = {
-        {2, "X;\"A;B\";Z", ";", "A;B"},        // separator inside quotes kept, quotes dropped
-        {0, "X;\"A;B\";Z", ";", "3"},          // field count
-        {1, "007", ",", "7"},                  // unquoted number normalised
-        {1, "\"007\"", ",", "007"},            // quoted text kept as written
-        {1, "1,50", ";", "1,5"},               // comma as decimal point
+        {2, "X;\"A;B\";Z", ";", "A;B"},  // separator inside quotes kept, quotes dropped
+        {0, "X;\"A;B\";Z", ";", "3"},    // field count
+        {1, "007", ",", "7"},            // unquoted number normalised
+        {1, "\"007\"", ",", "007"},      // quoted text kept as written
+        {1, "1,50", ";", "1,5"},         // comma as decimal point
         {1, "\"1,50\"", ";", "1,50"},
-        {5, "a;b;c", ";", ""},                 // past the last field
+        {5, "a;b;c", ";", ""},  // past the last field
         {1, "", ";", ""},
         {0, "", ";", "0"},
         {3, "a,,c", ",", "c"},
         {2, "a,,c", ",", ""},
-        {1, "\"\"", ",", ""},                  // two quotes: an empty constant
-        {1, "A\"\"B", ",", "AB"},              // doubled quotes yield nothing
-        {2, "x, T ,y", ",", " T "},            // blanks of a text field stay
-        {2, "x, 12 ,y", ",", "12"},            // a blank-padded number is a number
+        {1, "\"\"", ",", ""},        // two quotes: an empty constant
+        {1, "A\"\"B", ",", "AB"},    // doubled quotes yield nothing
+        {2, "x, T ,y", ",", " T "},  // blanks of a text field stay
+        {2, "x, 12 ,y", ",", "12"},  // a blank-padded number is a number
         {1, "-0,25", ";", "-0,25"},
         {1, "1e3", ";", "1000"},
         {1, "12345678901234567890", ";", "1,23456789012346E+19"},
         {1, "Müller;Jörg", ";", "Müller"},
-        {2, "a§b", "§", "b"},                  // a separator of two bytes
-        {1, "1.234,56", ";", "1.234,56"},      // not a number once commas are points
+        {2, "a§b", "§", "b"},              // a separator of two bytes
+        {1, "1.234,56", ";", "1.234,56"},  // not a number once commas are points
     };
     for (const auto& c : cases)
         EXPECT_EQ(GetField(c.index, c.text, c.separator, "\""), c.expected)
@@ -46,11 +46,17 @@ TEST(GetField, TakesFieldsQuotesAndNumbersApart) {
 
 TEST(ToNumber, ReadsGermanNumbers) {
     const std::pair<Value, double> cases[] = {
-        {std::string("1.234,56"), 1234.56}, {std::string("12"), 12},   {Null{}, 0},
-        {std::string("abc"), 0},            {std::string("-3,5x"), -3.5}, {std::string(" 1 2 "), 12},
-        {int64_t{42}, 42},                  {2.5, 2.5},
+        {std::string("1.234,56"), 1234.56},
+        {std::string("12"), 12},
+        {Null{}, 0},
+        {std::string("abc"), 0},
+        {std::string("-3,5x"), -3.5},
+        {std::string(" 1 2 "), 12},
+        {int64_t{42}, 42},
+        {2.5, 2.5},
     };
-    for (const auto& [value, expected] : cases) EXPECT_DOUBLE_EQ(ToNumber(value), expected) << ToText(value);
+    for (const auto& [value, expected] : cases)
+        EXPECT_DOUBLE_EQ(ToNumber(value), expected) << ToText(value);
 }
 
 TEST(ReplaceText, ReplacesUntilNoneIsLeft) {

@@ -12,14 +12,15 @@ namespace norvik {
 namespace {
 
 class ReaderTest : public test::SessionFixture {
-protected:
+  protected:
     void SetUp() override {
         SessionFixture::SetUp();
         engine = std::make_unique<TQExport>();
     }
 
     // Loads a definition written as UTF-8 lines with LF.
-    std::shared_ptr<TQExportDef> Load(const std::string& text, const std::string& name = "TEST.EXP") {
+    std::shared_ptr<TQExportDef> Load(const std::string& text,
+                                      const std::string& name = "TEST.EXP") {
         const std::string path = exportPath() + name;
         test::WriteBytes(path, test::DefinitionBytes(text));
         engine->LoadFile(path);
@@ -286,18 +287,19 @@ TEST_F(ReaderTest, RecordsFieldsAndCriteria) {
     EXPECT_EQ(kunde->Info, "Info");
     EXPECT_EQ(first->Fields->Item(3)->FeldArt, "Const");
     EXPECT_EQ(first->Fields->Item(3)->Name, "");
-    EXPECT_EQ(first->Fields->Item(4)->Name, "7");   // an unquoted number is normalised
-    EXPECT_EQ(first->Fields->Item(4)->Länge, 1);    // 1.6 comes back as 1,6, whose leading number is 1
+    EXPECT_EQ(first->Fields->Item(4)->Name, "7");  // an unquoted number is normalised
+    EXPECT_EQ(first->Fields->Item(4)->Länge,
+              1);  // 1.6 comes back as 1,6, whose leading number is 1
     EXPECT_EQ(def->Records->Item(3)->CriteriaValue, "Köln");  // the later criterion wins
 }
 
 TEST_F(ReaderTest, RecordKindComesFromTheSectionLine) {
     const std::pair<const char*, tqFieldTyp> cases[] = {
-        {"[VORLAUFSATZ]", Vorlauf},        {"[Vorlaufsatz]", Vorlauf},
-        {"[VORLAUFSATZ] Kopf]", Vorlauf},  {"[VORLAUFSATZ1]", Standard},
-        {"[VORLAUFSATZ.Kopf]", Standard},  {"[ VORLAUFSATZ]", Standard},
-        {"[nachlaufsatz]", Nachlauf},      {"[NACHLAUFSATZ2]", Standard},
-        {"[DATENSATZ]", Standard},         {"", Standard},
+        {"[VORLAUFSATZ]", Vorlauf},       {"[Vorlaufsatz]", Vorlauf},
+        {"[VORLAUFSATZ] Kopf]", Vorlauf}, {"[VORLAUFSATZ1]", Standard},
+        {"[VORLAUFSATZ.Kopf]", Standard}, {"[ VORLAUFSATZ]", Standard},
+        {"[nachlaufsatz]", Nachlauf},     {"[NACHLAUFSATZ2]", Standard},
+        {"[DATENSATZ]", Standard},        {"", Standard},
     };
     for (const auto& [line, kind] : cases) EXPECT_EQ(RecordKindFromSection(line), kind) << line;
     EXPECT_TRUE(IsRecordSection("[datensatz 3]"));
@@ -320,7 +322,10 @@ TEST_F(ReaderTest, BadFilesAreReportedAndNeverCrash) {
         {"LEER.EXP", "", true, 0},
         {"BINAER.EXP", binary, true, 0},
         {"RIESIG.EXP", std::string(kMaxDefinitionBytes + 10, 'x'), true, kErrPathFileAccess},
-        {"LANG.EXP", "FIELD " + std::string(100000, 'L') + ",T\r\n[DATENSATZ]\r\nCONST " + std::string(100000, 'c'), true, 0},
+        {"LANG.EXP",
+         "FIELD " + std::string(100000, 'L') + ",T\r\n[DATENSATZ]\r\nCONST " +
+             std::string(100000, 'c'),
+         true, 0},
     };
     for (const Case& c : cases) {
         messages->calls.clear();
@@ -337,7 +342,8 @@ TEST_F(ReaderTest, BadFilesAreReportedAndNeverCrash) {
         EXPECT_EQ(messages->calls[0].number, c.error) << c.name;
         // What was read before the failure stays: defaults and the derived section.
         EXPECT_EQ(engine->ExpDef->Feldtrenner, ";");
-        EXPECT_EQ(engine->ExpDef->Abschnitt, "Export_" + std::string(c.name).substr(0, std::string(c.name).find('.')));
+        EXPECT_EQ(engine->ExpDef->Abschnitt,
+                  "Export_" + std::string(c.name).substr(0, std::string(c.name).find('.')));
         EXPECT_EQ(engine->ExpDef->Records->Count(), 0);
     }
     ASSERT_EQ(engine->ExpDef->Records->Count(), 1);  // the long lines
@@ -352,7 +358,9 @@ TEST_F(ReaderTest, BadFilesAreReportedAndNeverCrash) {
 
 TEST_F(ReaderTest, ManyParametersLoad) {
     std::string text = "[Parameter]\n";
-    for (int i = 0; i < 2000; ++i) text += "P" + std::to_string(i) + "=\"Parameter " + std::to_string(i) + "\",\"" + std::to_string(i) + "\"\n";
+    for (int i = 0; i < 2000; ++i)
+        text += "P" + std::to_string(i) + "=\"Parameter " + std::to_string(i) + "\",\"" +
+                std::to_string(i) + "\"\n";
     auto def = Load(text);
     ASSERT_EQ(def->Parameter->Count(), 2000);
     EXPECT_EQ(def->Parameter->Item("p1999")->Value, "1999");

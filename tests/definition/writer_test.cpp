@@ -9,7 +9,7 @@ namespace norvik {
 namespace {
 
 class WriterTest : public test::SessionFixture {
-protected:
+  protected:
     void SetUp() override {
         SessionFixture::SetUp();
         engine = std::make_unique<TQExport>();
@@ -24,7 +24,9 @@ protected:
         }
         return Cp1252ToUtf8(text);
     }
-    static std::string Box(const std::string& text) { return text + std::string(76 - 1 - CharCount(text), ' ') + "*\n"; }
+    static std::string Box(const std::string& text) {
+        return text + std::string(76 - 1 - CharCount(text), ' ') + "*\n";
+    }
 
     std::unique_ptr<TQExport> engine;
 };
@@ -35,14 +37,16 @@ TEST_F(WriterTest, EmptyDefinitionWritesEveryKey) {
     engine->SaveFile(path);
     const std::string rule = ";" + std::string(75, '*') + "\n";
     const std::string blank = ";*" + std::string(73, ' ') + "*\n";
-    const std::string expected = rule + Box(";* ") + blank + Box(";* Datei: ") + blank + Box(";* Autor: ") + blank +
-                                 Box(";* Stand: " + TodayText()) + rule +
-                                 "\n[Allgemein]\nName=\nDatenquelle=\nDateiname=\nInfo=\nDateiformat=\nFeldLänge=\n"
-                                 "Feldtrenner=\nTexterkenner=\nDezimaltrenner=\nDatumserkenner=\nDatumstrenner=\n"
-                                 "Zeittrenner=\nErsatzzeichen=\nKopfzeile=\nAnfuegen=\nAnfuegenAenderbar=\n"
-                                 "AllowEmptySelection=\n\n[Parameter]\n\n[Selektion]\n";
+    const std::string expected =
+        rule + Box(";* ") + blank + Box(";* Datei: ") + blank + Box(";* Autor: ") + blank +
+        Box(";* Stand: " + TodayText()) + rule +
+        "\n[Allgemein]\nName=\nDatenquelle=\nDateiname=\nInfo=\nDateiformat=\nFeldLänge=\n"
+        "Feldtrenner=\nTexterkenner=\nDezimaltrenner=\nDatumserkenner=\nDatumstrenner=\n"
+        "Zeittrenner=\nErsatzzeichen=\nKopfzeile=\nAnfuegen=\nAnfuegenAenderbar=\n"
+        "AllowEmptySelection=\n\n[Parameter]\n\n[Selektion]\n";
     EXPECT_EQ(Saved(path), expected);
-    EXPECT_EQ(test::ReadBytes(path).substr(0, 78), std::string(";") + std::string(75, '*') + "\r\n");
+    EXPECT_EQ(test::ReadBytes(path).substr(0, 78),
+              std::string(";") + std::string(75, '*') + "\r\n");
     EXPECT_TRUE(messages->calls.empty());
 }
 

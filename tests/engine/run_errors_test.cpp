@@ -4,18 +4,19 @@
 #include "db/connection.h"
 #include "host/db_protocol.h"
 #include "host/message_pump.h"
-#include "host/protocol.h"
 #include "host/module_state.h"
+#include "host/protocol.h"
 #include "run_fixture.h"
 
 namespace norvik::test {
 namespace {
 
 using RunErrorTest = RunTest;
-class SqliteRunTest : public RunTest {};      // SQLite's json() provokes an error in a chosen row
-class PostgresRunTest : public RunTest {};    // only a server can go away
+class SqliteRunTest : public RunTest {};    // SQLite's json() provokes an error in a chosen row
+class PostgresRunTest : public RunTest {};  // only a server can go away
 
-const char* const kGeneral = "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden ORDER BY nr\nDateiname={OUT}\n";
+const char* const kGeneral =
+    "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden ORDER BY nr\nDateiname={OUT}\n";
 
 TEST_P(RunErrorTest, FailuresAreReportedWrittenAndEndWithDone) {
     struct Case {
@@ -26,16 +27,22 @@ TEST_P(RunErrorTest, FailuresAreReportedWrittenAndEndWithDone) {
         const char* fileAfter;  // nullptr: no file
     };
     const Case cases[] = {
-        {"invalid SQL", "[Allgemein]\nDatenquelle=select * from kunden;\nDateiname={OUT}\n[DATENSATZ]\nFIELD nr,N,,0\n", "",
-         kErrDatabase, nullptr},
-        {"unknown column", std::string(kGeneral) + "Kopfzeile=J\n[DATENSATZ]\nFIELD nr,N,,0\nFIELD gibtsnicht,T,,0\n", "",
-         kErrUnknownColumn, "nr;gibtsnicht;\r\n"},
-        {"unknown criterion column", std::string(kGeneral) + "[DATENSATZ]\nCRITERIA \"fehlt\",\"=\",\"1\"\nFIELD nr,N,,0\n",
-         "", kErrUnknownColumn, ""},
-        {"unknown parameter", std::string(kGeneral) + "[DATENSATZ]\nPARAM Fehlt,T,,0\n", "", kErrInvalidArgument, ""},
-        {"missing folder", std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n", "/gibt/es/nicht/x.txt",
-         kErrPathNotFound, nullptr},
-        {"full disk", std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n", "/dev/full", kErrDiskFull, nullptr},
+        {"invalid SQL",
+         "[Allgemein]\nDatenquelle=select * from kunden;\nDateiname={OUT}\n[DATENSATZ]\nFIELD "
+         "nr,N,,0\n",
+         "", kErrDatabase, nullptr},
+        {"unknown column",
+         std::string(kGeneral) + "Kopfzeile=J\n[DATENSATZ]\nFIELD nr,N,,0\nFIELD gibtsnicht,T,,0\n",
+         "", kErrUnknownColumn, "nr;gibtsnicht;\r\n"},
+        {"unknown criterion column",
+         std::string(kGeneral) + "[DATENSATZ]\nCRITERIA \"fehlt\",\"=\",\"1\"\nFIELD nr,N,,0\n", "",
+         kErrUnknownColumn, ""},
+        {"unknown parameter", std::string(kGeneral) + "[DATENSATZ]\nPARAM Fehlt,T,,0\n", "",
+         kErrInvalidArgument, ""},
+        {"missing folder", std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n",
+         "/gibt/es/nicht/x.txt", kErrPathNotFound, nullptr},
+        {"full disk", std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n", "/dev/full",
+         kErrDiskFull, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -63,9 +70,11 @@ TEST_P(RunErrorTest, FailuresAreReportedWrittenAndEndWithDone) {
 }
 
 TEST_P(SqliteRunTest, ErrorInTheThirdRowKeepsTheLinesBefore) {
-    Load("[Allgemein]\nName=Test\nDatenquelle=SELECT nr, CASE WHEN nr < 3 THEN 'ok' ELSE json('{') END AS v "
-         "FROM kunden\nDateiname={OUT}\nKopfzeile=J\n[VORLAUFSATZ]\nCONST \"V\",T,,0\n"
-         "[DATENSATZ]\nFIELD nr,N,,0\nFIELD v,T,,0\n");
+    Load(
+        "[Allgemein]\nName=Test\nDatenquelle=SELECT nr, CASE WHEN nr < 3 THEN 'ok' ELSE json('{') "
+        "END AS v "
+        "FROM kunden\nDateiname={OUT}\nKopfzeile=J\n[VORLAUFSATZ]\nCONST \"V\",T,,0\n"
+        "[DATENSATZ]\nFIELD nr,N,,0\nFIELD v,T,,0\n");
     EXPECT_EQ(Run(), kErrDatabase);
     EXPECT_EQ(Output(), DefinitionBytes("nr;v;\n\"V\"\n1;\"ok\"\n2;\"ok\"\n"));
     EXPECT_EQ(listener.events.back(), "Done:1");
@@ -120,7 +129,8 @@ TEST_P(RunErrorTest, ProtocolFollowsTheSettingAndTheMode) {
 TEST_P(RunErrorTest, GdpduModeShowsTheSummaryAndWritesToTheOpenProtocol) {
     Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n");
     engine->Mode = cTQGDPdU;
-    OpenProtocol("GDPdU - Datenausgabe", "tester", "LST_GDPdU", "01.01.2026", "Profil", "/tmp", "Zeitraum");
+    OpenProtocol("GDPdU - Datenausgabe", "tester", "LST_GDPdU", "01.01.2026", "Profil", "/tmp",
+                 "Zeitraum");
     ASSERT_EQ(Run(), 0);
     const auto texts = Calls("ShowText");
     ASSERT_EQ(texts.size(), 1u);

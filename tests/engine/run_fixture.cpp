@@ -26,19 +26,23 @@ void RunTest::SetUp() {
         static int counter = 0;
         schema_ = "run_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
         db::Connection::Open(adminUrl_)->Execute("CREATE SCHEMA " + schema_);
-        url = adminUrl_ + (adminUrl_.find('?') == std::string::npos ? "?" : "&") + "options=-csearch_path%3D" + schema_;
+        url = adminUrl_ + (adminUrl_.find('?') == std::string::npos ? "?" : "&") +
+              "options=-csearch_path%3D" + schema_;
     }
     auto session = std::make_shared<HostSession>();
-    session->environment = HostEnvironment{home.file("install"), home.file("common") + "/", home.file("user"),
-                                           home.file("data")};
+    session->environment = HostEnvironment{home.file("install"), home.file("common") + "/",
+                                           home.file("user"), home.file("data")};
     session->userName = "tester";
     session->connection = db::Connection::Open(url);
     std::filesystem::create_directories(home.path() / "common" / "Drivers" / "Export");
     SessionStart(session);
 
-    Sql("CREATE TABLE kunden (nr INTEGER, name TEXT, ort TEXT, betrag DECIMAL(12,2), datum DATE, zeit TIMESTAMP)");
-    Sql("INSERT INTO kunden VALUES (1, 'Müller', 'Bonn', 1234.56, '2004-12-31', '2004-12-31 13:45:00')");
-    Sql("INSERT INTO kunden VALUES (2, 'O\"Neil; Ltd', 'Köln', -12.5, '2005-01-01', '2005-01-01 00:00:00')");
+    Sql("CREATE TABLE kunden (nr INTEGER, name TEXT, ort TEXT, betrag DECIMAL(12,2), datum DATE, "
+        "zeit TIMESTAMP)");
+    Sql("INSERT INTO kunden VALUES (1, 'Müller', 'Bonn', 1234.56, '2004-12-31', '2004-12-31 "
+        "13:45:00')");
+    Sql("INSERT INTO kunden VALUES (2, 'O\"Neil; Ltd', 'Köln', -12.5, '2005-01-01', '2005-01-01 "
+        "00:00:00')");
     Sql("INSERT INTO kunden VALUES (3, NULL, 'Bonn', 0, NULL, NULL)");
     out = home.file("out.txt");
     engine = std::make_unique<TQExport>();
@@ -50,7 +54,8 @@ void RunTest::TearDown() {
     CloseProtocol();
     ResetModuleState();
     SetHostMessages(nullptr);
-    if (!schema_.empty()) db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA " + schema_ + " CASCADE");
+    if (!schema_.empty())
+        db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA " + schema_ + " CASCADE");
 }
 
 void RunTest::Load(const std::string& text) {
@@ -61,9 +66,13 @@ void RunTest::Load(const std::string& text) {
     engine->LoadFile(path);
 }
 
-int32_t RunTest::Run() { return engine->BuildExport(); }
+int32_t RunTest::Run() {
+    return engine->BuildExport();
+}
 
-void RunTest::Sql(const std::string& statement) { gSession->Connection()->Execute(statement); }
+void RunTest::Sql(const std::string& statement) {
+    gSession->Connection()->Execute(statement);
+}
 
 std::vector<RecordingHostMessages::Call> RunTest::Calls(const std::string& kind) const {
     std::vector<RecordingHostMessages::Call> found;

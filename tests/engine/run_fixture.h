@@ -16,16 +16,18 @@ namespace norvik::test {
 
 // Every event of a run, as "Event:argument".
 class RecordedEvents : public TQExportEvents {
-public:
+  public:
     void Done(bool value) override { events.push_back(std::string("Done:") + (value ? "1" : "0")); }
     void ExportState(const std::string& text) override { events.push_back("ExportState:" + text); }
     void strInfo(const std::string& text) override { events.push_back("strInfo:" + text); }
-    void ExportProgress(int16_t percent) override { events.push_back("ExportProgress:" + std::to_string(percent)); }
+    void ExportProgress(int16_t percent) override {
+        events.push_back("ExportProgress:" + std::to_string(percent));
+    }
     std::vector<std::string> events;
 };
 
 class RunTest : public ::testing::TestWithParam<std::string> {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -46,7 +48,7 @@ protected:
     RecordedEvents listener;
     std::shared_ptr<RecordingHostMessages> messages;
 
-private:
+  private:
     std::string adminUrl_;
     std::string schema_;
 };

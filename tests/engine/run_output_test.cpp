@@ -5,44 +5,55 @@
 namespace norvik::test {
 namespace {
 
-const char* const kGeneral = "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden ORDER BY nr\nDateiname={OUT}\n";
+const char* const kGeneral =
+    "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden ORDER BY nr\nDateiname={OUT}\n";
 
 TEST_P(RunTest, CsvWithHeaderLineHeaderAndTrailerRecords) {
     Load(std::string(kGeneral) +
          "Kopfzeile=J\n"
          "[Parameter]\nMandant=,\"001\"\n"
          "[VORLAUFSATZ]\nCONST \"K\",T,,0\nFIELD name,T,,0\n"
-         "[DATENSATZ]\nFIELD nr,N,,0\nFIELD name,T,,0\nFIELD ort,V,,0\nFIELD betrag,N,\"#,##0.00\",0\n"
+         "[DATENSATZ]\nFIELD nr,N,,0\nFIELD name,T,,0\nFIELD ort,V,,0\nFIELD "
+         "betrag,N,\"#,##0.00\",0\n"
          "FIELD datum,D,,0\nFIELD zeit,D,,0\nCONST EUR,T,,0\nPARAM Mandant,V,,0\n"
          "[NACHLAUFSATZ]\nCONST \"E\",T,,0\nFIELD nr,N,,0\n");
     ASSERT_EQ(Run(), 0) << (messages->calls.empty() ? "" : messages->calls[0].text);
-    EXPECT_EQ(Output(), DefinitionBytes(
-                            "nr;name;ort;betrag;datum;zeit;Konstante 1;Parameter 1;\n"
-                            "\"K\";\"Müller\"\n"
-                            "1;\"Müller\";\"Bonn\";1.234,56;#31.12.2004#;#31.12.2004 13:45:00#;\"EUR\";\"001\"\n"
-                            "2;\"O'Neil; Ltd\";\"Köln\";-12,50;#01.01.2005#;#01.01.2005#;\"EUR\";\"001\"\n"
-                            "3;\"\";\"Bonn\";0,00;##;##;\"EUR\";\"001\"\n"
-                            "\"E\";3\n"));
+    EXPECT_EQ(
+        Output(),
+        DefinitionBytes(
+            "nr;name;ort;betrag;datum;zeit;Konstante 1;Parameter 1;\n"
+            "\"K\";\"Müller\"\n"
+            "1;\"Müller\";\"Bonn\";1.234,56;#31.12.2004#;#31.12.2004 13:45:00#;\"EUR\";\"001\"\n"
+            "2;\"O'Neil; Ltd\";\"Köln\";-12,50;#01.01.2005#;#01.01.2005#;\"EUR\";\"001\"\n"
+            "3;\"\";\"Bonn\";0,00;##;##;\"EUR\";\"001\"\n"
+            "\"E\";3\n"));
     EXPECT_EQ(engine->ExpDef->Kopfzeile, "");  // the header line is written once
-    EXPECT_EQ(engine->LastSummary(), "Schnittstelle: Test\r\nAusgabe Daten: 3 Datensätze exportiert.\r\nAusgabedatei: " + out);
+    EXPECT_EQ(
+        engine->LastSummary(),
+        "Schnittstelle: Test\r\nAusgabe Daten: 3 Datensätze exportiert.\r\nAusgabedatei: " + out);
 }
 
 TEST_P(RunTest, FixedLengthAsciiWithDecimalPoint) {
     Load(std::string(kGeneral) +
-         "Dateiformat=ASCII\nFeldlänge=Fix\nFeldtrenner=\nTexterkenner=\nDezimaltrenner=.\nDatumstrenner=/\nDatumserkenner=\n"
-         "[DATENSATZ]\nFIELD nr,N,,4\nFIELD name,T,,5\nFIELD betrag,N,\"0.00\",9\nFIELD ort,T,,3\nFIELD datum,D,,10\n");
+         "Dateiformat=ASCII\nFeldlänge=Fix\nFeldtrenner=\nTexterkenner=\nDezimaltrenner=."
+         "\nDatumstrenner=/\nDatumserkenner=\n"
+         "[DATENSATZ]\nFIELD nr,N,,4\nFIELD name,T,,5\nFIELD betrag,N,\"0.00\",9\nFIELD "
+         "ort,T,,3\nFIELD datum,D,,10\n");
     ASSERT_EQ(Run(), 0);
-    EXPECT_EQ(Output(), "   1M\x81lle  1234.56Bon31/12/2004\r\n"
-                        "   2O\"Nei   -12.50K\x94l01/01/2005\r\n"
-                        "   3          0.00Bon          \r\n");
+    EXPECT_EQ(Output(),
+              "   1M\x81lle  1234.56Bon31/12/2004\r\n"
+              "   2O\"Nei   -12.50K\x94l01/01/2005\r\n"
+              "   3          0.00Bon          \r\n");
 }
 
 TEST_P(RunTest, MaximumLengthAndRecordCriteria) {
     Load(std::string(kGeneral) +
          "Feldlänge=Max\n"
-         "[DATENSATZ]\nCRITERIA \"ort\",\"=\",\"Bonn\"\nFIELD nr,N,,1\nFIELD name,T,,3\nFIELD betrag,N,,2\n"
+         "[DATENSATZ]\nCRITERIA \"ort\",\"=\",\"Bonn\"\nFIELD nr,N,,1\nFIELD name,T,,3\nFIELD "
+         "betrag,N,,2\n"
          "[DATENSATZ2]\nCRITERIA \"betrag\",\"<\",\"0\"\nCONST \"neg\",T,,9\nFIELD betrag,N,,9\n"
-         "[DATENSATZ3]\nCRITERIA \"datum\",\">=\",\"01.01.2005\"\nCONST \"ab 2005\",V,,4\nCONST \"weg\",T,,0\n"
+         "[DATENSATZ3]\nCRITERIA \"datum\",\">=\",\"01.01.2005\"\nCONST \"ab 2005\",V,,4\nCONST "
+         "\"weg\",T,,0\n"
          "[DATENSATZ4]\nCRITERIA \"nr\",\"==\",\"1\"\nCONST \"nie\",T,,9\n");
     ASSERT_EQ(Run(), 0);
     // Max cuts numbers on the left, everything else on the right; a length of 0 leaves nothing.
@@ -54,7 +65,9 @@ TEST_P(RunTest, MaximumLengthAndRecordCriteria) {
 }
 
 TEST_P(RunTest, ConditionsReachTheDatabaseWithLiteralsIntact) {
-    Load(std::string("[Allgemein]\nName=Test\nDatenquelle=kunden\nDateiname={OUT}\n[DATENSATZ]\nFIELD nr,N,,0\n"));
+    Load(
+        std::string("[Allgemein]\nName=Test\nDatenquelle=kunden\nDateiname={OUT}\n[DATENSATZ]"
+                    "\nFIELD nr,N,,0\n"));
     engine->SQLWhere = "name = 'O\"Neil; Ltd'";
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(Output(), "2\r\n");
@@ -81,12 +94,17 @@ TEST_P(RunTest, EventsReportEveryRowAndEndWithDone) {
 }
 
 TEST_P(RunTest, NoRowsWritesNoFile) {
-    Load("[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden WHERE nr > 99\nDateiname={OUT}\n[DATENSATZ]\nFIELD nr,N,,0\n");
+    Load(
+        "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden WHERE nr > "
+        "99\nDateiname={OUT}\n[DATENSATZ]\nFIELD nr,N,,0\n");
     ASSERT_EQ(Run(), 0);
     EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_EQ(listener.events, (std::vector<std::string>{"ExportState:Keine Daten im angegebenen Bereich vorhanden.", "Done:1"}));
+    EXPECT_EQ(listener.events,
+              (std::vector<std::string>{"ExportState:Keine Daten im angegebenen Bereich vorhanden.",
+                                        "Done:1"}));
     EXPECT_EQ(engine->LastSummary(),
-              "Schnittstelle: Test\r\nAusgabe Daten: Keine Daten im angegebenen Bereich vorhanden.\r\nAusgabedatei: <keine>");
+              "Schnittstelle: Test\r\nAusgabe Daten: Keine Daten im angegebenen Bereich "
+              "vorhanden.\r\nAusgabedatei: <keine>");
 }
 
 TEST_P(RunTest, AppendOnlyForJ) {
@@ -105,7 +123,8 @@ TEST_P(RunTest, OnlyTheFirstHeaderAndTrailerRecordAreWritten) {
          "[VORLAUFSATZ2]\nCONST \"kein Abschnitt\",V,,0\n"
          "[NACHLAUFSATZ]\nFIELD name,V,,0\n[NACHLAUFSATZ]\nCONST \"N2\",V,,0\n");
     ASSERT_EQ(Run(), 0);
-    // "[VORLAUFSATZ2]" starts no record: its field belongs to the second header record, never written.
+    // "[VORLAUFSATZ2]" starts no record: its field belongs to the second header record, never
+    // written.
     EXPECT_EQ(engine->ExpDef->Records->Item(2)->Fields->Count(), 2);
     EXPECT_EQ(Output(), DefinitionBytes("\"V1\"\n\n"));
 }
@@ -114,11 +133,15 @@ TEST_P(RunTest, CharactersOutsideWindows1252AreCountedInTheSummary) {
     Sql("INSERT INTO kunden VALUES (4, 'Łódź → 東京', 'Wrocław', 1, NULL, NULL)");
     Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD name,V,,0\nFIELD ort,V,,0\n");
     ASSERT_EQ(Run(), 0);
-    EXPECT_EQ(Output(), DefinitionBytes("\"Müller\";\"Bonn\"\n\"O'Neil; Ltd\";\"Köln\"\n;\"Bonn\"\n") +
-                            "\"?\xf3" "d? ? ??\";\"Wroc?aw\"\r\n");
-    EXPECT_EQ(engine->LastSummary(),
-              "Schnittstelle: Test\r\nAusgabe Daten: 4 Datensätze exportiert.\r\nAusgabedatei: " + out +
-                  "\r\nHinweis: 6 Zeichen sind im Windows-Zeichensatz nicht darstellbar und wurden als \"?\" geschrieben.");
+    EXPECT_EQ(Output(),
+              DefinitionBytes("\"Müller\";\"Bonn\"\n\"O'Neil; Ltd\";\"Köln\"\n;\"Bonn\"\n") +
+                  "\"?\xf3"
+                  "d? ? ??\";\"Wroc?aw\"\r\n");
+    EXPECT_EQ(
+        engine->LastSummary(),
+        "Schnittstelle: Test\r\nAusgabe Daten: 4 Datensätze exportiert.\r\nAusgabedatei: " + out +
+            "\r\nHinweis: 6 Zeichen sind im Windows-Zeichensatz nicht darstellbar und wurden als "
+            "\"?\" geschrieben.");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RunTest, ::testing::Values("sqlite", "postgresql"),

@@ -1,6 +1,7 @@
+#include "host/file_list.h"
+
 #include <gtest/gtest.h>
 
-#include "host/file_list.h"
 #include "host/module_state.h"
 #include "support/session/session_fixture.h"
 

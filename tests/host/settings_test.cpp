@@ -24,9 +24,11 @@ void CheckHostSettings(const std::shared_ptr<db::Connection>& connection) {
     EXPECT_EQ(settings.ReadValue("tqbexport", "PROTOKOLLERZEUGEN", "ANNA", "1"), "0");
     EXPECT_EQ(settings.ReadValue("TQBExport", "ProtokollErzeugen", "bernd", "1"), "1");
     settings.WriteValue("TQBEXPORT", "protokollerzeugen", "", "Anna");
-    EXPECT_EQ(settings.ReadValue("TQBExport", "ProtokollErzeugen", "anna", "1"), "");  // stored empty
+    EXPECT_EQ(settings.ReadValue("TQBExport", "ProtokollErzeugen", "anna", "1"),
+              "");  // stored empty
     settings.WriteValue("Export_Kunden", "Währung", "€ 'quoted' \"x\"; DROP", "Standard");
-    EXPECT_EQ(settings.ReadValue("Export_Kunden", "WÄHRUNG", "STANDARD", ""), "€ 'quoted' \"x\"; DROP");
+    EXPECT_EQ(settings.ReadValue("Export_Kunden", "WÄHRUNG", "STANDARD", ""),
+              "€ 'quoted' \"x\"; DROP");
 
     // It writes through its own connection while the session's connection streams a result.
     connection->Execute("CREATE TABLE zahlen (n INTEGER)");
@@ -62,16 +64,14 @@ TEST(UserSettings, KeepsAnyKeyAndValueInAnAtomicallyWrittenFile) {
     test::TempDir dir;
     ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
     const std::pair<std::string, std::string> cases[] = {
-        {"Kunden Export", "/srv/daten/kunden.txt"},
-        {"a=b", "x=y"},
-        {"[Abschnitt]", "; kein Kommentar"},
-        {" blank davor und danach ", " wert "},
-        {"zwei\nZeilen\\", "C:\\Daten\\\r\nx"},
-        {"Größe", "Übergröße"},
+        {"Kunden Export", "/srv/daten/kunden.txt"}, {"a=b", "x=y"},
+        {"[Abschnitt]", "; kein Kommentar"},        {" blank davor und danach ", " wert "},
+        {"zwei\nZeilen\\", "C:\\Daten\\\r\nx"},     {"Größe", "Übergröße"},
     };
     for (const auto& [key, value] : cases) SaveSetting("TQBExport", "Schnittstelle", key, value);
     SaveSetting("TQBExport", "GDPdU", "Profil", "/srv/gdpdu");
-    for (const auto& [key, value] : cases) EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", key), value) << key;
+    for (const auto& [key, value] : cases)
+        EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", key), value) << key;
     EXPECT_EQ(GetSetting("tqbexport", "SCHNITTSTELLE", "GRÖSSE", "d"), "d");
     EXPECT_EQ(GetSetting("TQBExport", "schnittstelle", "größe", "d"), "Übergröße");
     EXPECT_EQ(GetSetting("TQBExport", "GDPdU", "profil"), "/srv/gdpdu");

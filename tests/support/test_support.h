@@ -7,12 +7,11 @@
 #include <memory>
 #include <string>
 
-
 namespace norvik::test {
 
 // A fresh folder under /tmp, removed with everything in it at the end.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -23,7 +22,7 @@ public:
     // A path inside the folder, as text.
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -34,15 +33,16 @@ std::string ReadBytes(const std::string& path);
 // Windows-1252 bytes with CR LF from UTF-8 lines written with LF.
 std::string DefinitionBytes(const std::string& utf8WithLf);
 
-// The PostgreSQL URL of the test server, or empty (then the test skips, or fails when it is required).
+// The PostgreSQL URL of the test server, or empty (then the test skips, or fails when it is
+// required).
 std::string PostgresUrl();
 // Skips (or, when PostgreSQL is required, fails) the current test when there is no PostgreSQL.
-#define NORVIK_REQUIRE_POSTGRES(url)                                                 \
-    do {                                                                            \
-        if ((url).empty()) {                                                        \
+#define NORVIK_REQUIRE_POSTGRES(url)                                                    \
+    do {                                                                                \
+        if ((url).empty()) {                                                            \
             if (std::getenv("NORVIK_REQUIRE_PG")) FAIL() << "NORVIK_TEST_PG_URL unset"; \
-            GTEST_SKIP() << "no PostgreSQL server";                                 \
-        }                                                                           \
+            GTEST_SKIP() << "no PostgreSQL server";                                     \
+        }                                                                               \
     } while (0)
 
 }  // namespace norvik::test

@@ -26,6 +26,8 @@ void SessionFixture::TearDown() {
     SetHostMessages(nullptr);
 }
 
-std::string SessionFixture::exportPath() const { return gExportPath; }
+std::string SessionFixture::exportPath() const {
+    return gExportPath;
+}
 
 }  // namespace norvik::test

@@ -10,7 +10,7 @@ namespace norvik::test {
 // A started component session on a SQLite database in a temporary home, with recorded messages
 // and a private per-user settings folder; the module state is emptied again at the end.
 class SessionFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
