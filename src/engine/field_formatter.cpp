@@ -1,10 +1,21 @@
 #include "engine/field_formatter.h"
 
+#include <cstring>
+
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
 #include "engine/field_text.h"
 
 namespace norvik {
+namespace {
+
+// memchr scans many bytes at a time; this runs for most fields of every row.
+bool HasLineBreak(const std::string& text) {
+    return std::memchr(text.data(), '\n', text.size()) ||
+           std::memchr(text.data(), '\r', text.size());
+}
+
+}  // namespace
 
 void FieldFormatter::Prepare(const TQExportDef& def) {
     def_ = &def;
@@ -118,7 +129,8 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
     if (ascii_) ToDosLetters(text_);
     // A line break that no qualifier encloses, or in a fixed-length field, would split the row's
     // line.
-    if (text_.find_first_of("\r\n") != std::string::npos &&
+    // A plain number holds only digits, signs and commas, so only other texts are looked at.
+    if ((plan.type != Type::Number || plan.format) && HasLineBreak(text_) &&
         (length_ == Length::Fix || !Qualifier(plan.type)))
         for (char& c : text_)
             if (c == '\r' || c == '\n') c = ' ';
