@@ -1,5 +1,10 @@
 #include "common/vb_error.h"
 
+#include <filesystem>
+#include <new>
+
+#include "common/file_io.h"
+
 namespace norvik {
 
 VbError::VbError(int32_t number) : VbError(number, DescriptionOf(number)) {}
@@ -13,12 +18,16 @@ std::string VbError::DescriptionOf(int32_t number) {
             return "Unzulässiger Prozeduraufruf oder ungültiges Argument";
         case kErrOverflow:
             return "Überlauf";
+        case kErrOutOfMemory:
+            return "Nicht genügend Speicher";
         case kErrOutOfRange:
             return "Index außerhalb des gültigen Bereichs";
         case kErrTypeMismatch:
             return "Typen unverträglich";
         case kErrUserInterrupt:
             return "Benutzerunterbrechung aufgetreten";
+        case kErrInternal:
+            return "Interner Fehler";
         case kErrBadFileName:
             return "Dateiname oder -nummer falsch";
         case kErrFileNotFound:
@@ -51,6 +60,14 @@ std::string VbError::DescriptionOf(int32_t number) {
         default:
             return "Anwendungs- oder objektdefinierter Fehler";
     }
+}
+
+VbError ToVbError(const std::exception& e) {
+    if (const auto* vb = dynamic_cast<const VbError*>(&e)) return *vb;
+    if (const auto* fs = dynamic_cast<const std::filesystem::filesystem_error*>(&e))
+        return FileError(fs->code().value(), fs->path1().string());
+    if (dynamic_cast<const std::bad_alloc*>(&e)) return VbError(kErrOutOfMemory);
+    return VbError(kErrInternal, VbError::DescriptionOf(kErrInternal) + ": " + e.what());
 }
 
 }  // namespace norvik

@@ -12,9 +12,11 @@ namespace norvik {
 enum VbErrorNumber : int32_t {
     kErrInvalidArgument = 5,
     kErrOverflow = 6,
+    kErrOutOfMemory = 7,
     kErrOutOfRange = 9,
     kErrTypeMismatch = 13,
     kErrUserInterrupt = 18,
+    kErrInternal = 51,
     kErrBadFileName = 52,
     kErrFileNotFound = 53,
     kErrDeviceIo = 57,
@@ -51,5 +53,9 @@ class VbError : public std::runtime_error {
     int32_t number_;
     std::string description_;
 };
+
+// Any exception as our error: a VbError as it is, a file system error by its errno, memory
+// exhaustion as 7, anything else as an internal error (51); never the database's number.
+VbError ToVbError(const std::exception& e);
 
 }  // namespace norvik

@@ -34,12 +34,10 @@ int32_t ExportRun::Execute() {
     try {
         Run();
         return 0;
-    } catch (const VbError& e) {
-        Fail(e.Number(), e.Description());
-        return e.Number();
     } catch (const std::exception& e) {
-        Fail(kErrDatabase, e.what());
-        return kErrDatabase;
+        const VbError error = ToVbError(e);
+        Fail(error.Number(), error.Description());
+        return error.Number();
     }
 }
 

@@ -8,12 +8,8 @@
 namespace norvik {
 namespace {
 
-void Report(const char* operation, const VbError& e) {
-    Messages().ReportError("TQExport", operation, e.Number(), e.Description(), true);
-}
-
 void Report(const char* operation, const std::exception& e) {
-    Messages().ReportError("TQExport", operation, kErrDatabase, e.what(), true);
+    ReportFailure("TQExport", operation, e);
 }
 
 std::string WithTrailingSeparator(const std::string& folder) {
@@ -27,8 +23,6 @@ TQExport::TQExport() {
     if (gHostSettings) return;
     try {
         ConnectHostSettings();
-    } catch (const VbError& e) {
-        Report("Class_Initialize", e);
     } catch (const std::exception& e) {
         Report("Class_Initialize", e);
     }
@@ -44,8 +38,6 @@ void TQExport::LoadFile(const std::string& FileName) {
     Pfad = WithTrailingSeparator(gExportPath);
     try {
         ReadExportDefinition(FileName, *ExpDef);
-    } catch (const VbError& e) {
-        Report("LoadFile", e);
     } catch (const std::exception& e) {
         Report("LoadFile", e);
     }
@@ -64,8 +56,6 @@ void TQExport::SaveFile(const std::string& FileName, const std::optional<std::st
         if (!ExpDef) throw VbError(kErrObjectNotSet);
         WriteExportDefinition(*ExpDef, FileName, Autor.value_or(""),
                               [](const VbError& e) { Report("SaveFile", e); });
-    } catch (const VbError& e) {
-        Report("SaveFile", e);
     } catch (const std::exception& e) {
         Report("SaveFile", e);
     }

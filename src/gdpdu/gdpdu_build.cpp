@@ -63,12 +63,10 @@ void GdpduBuild::Run() {
         if (answer == kAnswerYes) OpenFolder(gdpdu_.Pfad);
         CloseProtocol();
     } catch (const std::exception& e) {
-        const auto* vb = dynamic_cast<const VbError*>(&e);
-        const std::string description = vb ? vb->Description() : e.what();
+        const VbError error = ToVbError(e);
         gdpdu_.SetLastOutcome(GdpduOutcome::Aborted);
-        WriteProtocolLine("Fehler: " + description);
-        Messages().ReportError("TQGDPdU", "BuildGDPdU", vb ? vb->Number() : kErrDatabase,
-                               description, true);
+        WriteProtocolLine("Fehler: " + error.Description());
+        Messages().ReportError("TQGDPdU", "BuildGDPdU", error.Number(), error.Description(), true);
     }
 }
 

@@ -68,10 +68,8 @@ void TQGDPdU::LoadFile(const std::string& FileName) {
                                          gUserName, "1") == "1";
             AddGxpFile(entry);
         }
-    } catch (const VbError& e) {
-        Messages().ReportError("TQGDPdU", "LoadFile", e.Number(), e.Description(), true);
     } catch (const std::exception& e) {
-        Messages().ReportError("TQGDPdU", "LoadFile", kErrDatabase, e.what(), true);
+        ReportFailure("TQGDPdU", "LoadFile", e);
     }
 }
 

@@ -15,15 +15,7 @@ namespace norvik {
 namespace {
 
 void Report(const char* operation, const std::exception& e) {
-    if (const auto* vb = dynamic_cast<const VbError*>(&e))
-        Messages().ReportError("TQXML", operation, vb->Number(), vb->Description(), true);
-    else
-        Messages().ReportError("TQXML", operation, kErrDeviceIo, e.what(), true);
-}
-
-VbError FileError(int err, const std::string& path) {
-    const int32_t number = ErrorNumberFromErrno(err);
-    return VbError(number, VbError::DescriptionOf(number) + ": " + path);
+    ReportFailure("TQXML", operation, e);
 }
 
 std::string TypeElement(const std::string& feldTyp) {
@@ -75,12 +67,9 @@ int32_t TQXML::CreateNew(const std::string& SupplierName, const std::string& Sup
         WriteTag(1, OpenTag("Media"));
         WriteElement(2, "Name", "Datenträger");
         return 0;
-    } catch (const VbError& e) {
-        Report("CreateNew", e);
-        return e.Number();
     } catch (const std::exception& e) {
         Report("CreateNew", e);
-        return kErrDeviceIo;
+        return ToVbError(e).Number();
     }
 }
 

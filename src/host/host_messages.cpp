@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "common/vb_error.h"
+
 namespace norvik {
 namespace {
 
@@ -18,6 +20,12 @@ HostMessages& Messages() {
 
 void SetHostMessages(std::shared_ptr<HostMessages> messages) {
     Current() = messages ? std::move(messages) : std::make_shared<ConsoleHostMessages>();
+}
+
+void ReportFailure(const std::string& className, const std::string& operation,
+                   const std::exception& e) {
+    const VbError error = ToVbError(e);
+    Messages().ReportError(className, operation, error.Number(), error.Description(), true);
 }
 
 void ConsoleHostMessages::ShowText(const std::string& text, int32_t style) {

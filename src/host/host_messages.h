@@ -2,6 +2,7 @@
 // The host's message service: texts, questions and error reports to the user.
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ class HostMessages {
 HostMessages& Messages();
 // Installs the host's message service; null restores the console service.
 void SetHostMessages(std::shared_ptr<HostMessages> messages);
+// Reports an exception that ended an operation, as every public operation does: ReportError with
+// the error's number and description (see ToVbError) and the flag true.
+void ReportFailure(const std::string& className, const std::string& operation,
+                   const std::exception& e);
 
 // Writes texts to standard output and reports to standard error; questions get the preset answer.
 class ConsoleHostMessages : public HostMessages {

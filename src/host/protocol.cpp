@@ -13,11 +13,6 @@ std::function<std::shared_ptr<ProtocolObject>()>& Factory() {
     return factory;
 }
 
-std::string DescriptionOf(const std::exception& e) {
-    if (const auto* vb = dynamic_cast<const VbError*>(&e)) return vb->Description();
-    return e.what();
-}
-
 }  // namespace
 
 std::shared_ptr<ProtocolObject> CreateProtocolObject(const std::string& progId) {
@@ -38,8 +33,9 @@ void OpenProtocol(std::string title, std::string user, std::string listName, std
         gProtokollID = gProtokoll->CreateProtokoll(gSession->Connection(), title, user, listName,
                                                    dateText, interfaceName, fileOrFolder, info);
     } catch (const std::exception& e) {
-        Messages().ShowMessage("Protokoll konnte nicht erzeugt werden. " + DescriptionOf(e), 0,
-                               kButtonsOk, false);
+        Messages().ShowMessage(
+            "Protokoll konnte nicht erzeugt werden. " + ToVbError(e).Description(), 0, kButtonsOk,
+            false);
     }
 }
 
@@ -50,8 +46,9 @@ void WriteProtocolLine(std::string text) {
         gProtokoll->SetField(10, 0, text);
         gProtokoll->UpdateRecord();
     } catch (const std::exception& e) {
-        Messages().ShowMessage("Fehler beim Erzeugen der Protokollzeile. " + DescriptionOf(e), 0,
-                               kButtonsOk, false);
+        Messages().ShowMessage(
+            "Fehler beim Erzeugen der Protokollzeile. " + ToVbError(e).Description(), 0, kButtonsOk,
+            false);
     }
 }
 

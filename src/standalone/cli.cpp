@@ -64,11 +64,12 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
     } catch (const UsageError& e) {
         err << "norvik-export: " << e.what() << '\n';
         return 2;
-    } catch (const VbError& e) {
-        err << "norvik-export: Fehler " << e.Number() << ": " << e.Description() << '\n';
+    } catch (const CommandRefused& e) {
+        err << "norvik-export: " << e.what() << '\n';
         return 1;
     } catch (const std::exception& e) {
-        err << "norvik-export: " << e.what() << '\n';
+        const VbError error = ToVbError(e);
+        err << "norvik-export: Fehler " << error.Number() << ": " << error.Description() << '\n';
         return 1;
     }
 }

@@ -29,6 +29,12 @@ class CountingMessages : public ConsoleHostMessages {
     int errors = 0;
 };
 
+// A command that refuses to act (it would destroy something); exit code 1 with this message.
+class CommandRefused : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 class CliContext {
   public:
     CliContext(std::string homeOption, std::string userOption, std::ostream& out);

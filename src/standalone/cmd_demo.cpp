@@ -76,9 +76,9 @@ void RefuseToOverwrite(db::Connection& connection, const fs::path& exportFolder,
         found += (found.empty() ? "" : " und ") + std::string("die Dateien ") + Joined(files) +
                  " im Ordner " + exportFolder.string();
     if (found.empty()) return;
-    throw std::runtime_error("demo überschreibt nichts: Es gibt schon " + found +
-                             ". Mit demo --force werden sie ersetzt; sonst bitte mit --home ein "
-                             "anderes Verzeichnis angeben.");
+    throw CommandRefused("demo überschreibt nichts: Es gibt schon " + found +
+                         ". Mit demo --force werden sie ersetzt; sonst bitte mit --home ein "
+                         "anderes Verzeichnis angeben.");
 }
 
 }  // namespace
@@ -90,7 +90,7 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
     const std::string shownUrl = db::RedactSecrets(config.databaseUrl, config.databaseUrl);
     // The demo drops and creates tables; a server database is shared and never the demo's own.
     if (!config.databaseUrl.starts_with("sqlite:"))
-        throw std::runtime_error(
+        throw CommandRefused(
             "demo legt seine Tabellen nur in einer SQLite-Datenbank an, konfiguriert ist aber " +
             shownUrl + ". Bitte mit --home ein eigenes Demo-Verzeichnis angeben.");
     fs::create_directories(ctx.Home());
