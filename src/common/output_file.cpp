@@ -19,8 +19,12 @@ namespace fs = std::filesystem;
 // Attempts to lock a target that others replace or remove at the same moment.
 constexpr int kLockAttempts = 8;
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+// True while the path still names the file open on fd (not replaced, moved or removed).
+bool NamesFile(const std::string& path, int fd) {
+    struct stat open = {};
+    struct stat named = {};
+    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 // The file a path names, links resolved, so that the new file is written beside the real one.
@@ -100,10 +104,8 @@ void OutputFile::LockTarget() {
         }
         // The lock counts only if the path still names the file locked: an earlier run may have
         // replaced it in the meantime.
-        struct stat locked {
-        }, named{};
-        if (::fstat(fd, &locked) == 0 && ::stat(target_.c_str(), &named) == 0 &&
-            SameFile(locked, named)) {
+        struct stat locked = {};
+        if (NamesFile(target_, fd) && ::fstat(fd, &locked) == 0) {
             lockFd_ = fd;
             createdTarget_ = created;
             modeBefore_ = locked.st_mode & 07777;
@@ -135,10 +137,7 @@ void OutputFile::OpenTemporary() {
 }
 
 void OutputFile::CheckTargetStillThere() const {
-    struct stat locked {
-    }, named{};
-    if (::fstat(lockFd_, &locked) != 0 || ::stat(target_.c_str(), &named) != 0 ||
-        !SameFile(locked, named))
+    if (!NamesFile(target_, lockFd_))
         throw VbError(kErrFileNotFound, kOutputVanishedMessage + shown_);
 }
 
@@ -178,16 +177,12 @@ void OutputFile::KeepPartial() noexcept {
 
 void OutputFile::Discard() noexcept {
     writer_.Abandon();
-    if (state_ == State::Replace) {
-        if (!temporary_.empty()) ::unlink(temporary_.c_str());
-        // The empty file made to hold the lock goes too, unless someone has written to it since.
-        struct stat locked {
-        }, named{};
-        if (createdTarget_ && ::fstat(lockFd_, &locked) == 0 &&
-            ::stat(target_.c_str(), &named) == 0 && SameFile(locked, named) && named.st_size == 0)
+    if (state_ == State::Replace && !temporary_.empty()) ::unlink(temporary_.c_str());
+    if (state_ == State::Replace || state_ == State::Append) {
+        // A file made by this run goes again, unless someone else has taken its name since.
+        if (createdTarget_ && NamesFile(target_, lockFd_))
             ::unlink(target_.c_str());
-    } else if (state_ == State::Append) {
-        if (::ftruncate(lockFd_, lengthBefore_) != 0) {
+        else if (state_ == State::Append && ::ftruncate(lockFd_, lengthBefore_) != 0) {
             // Nothing more can be done on this path; the run reports its cancellation anyway.
         }
     }

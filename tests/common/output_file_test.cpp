@@ -50,7 +50,7 @@ TEST_F(OutputFileTest, EachEndOfARunLeavesTheFileItPromises) {
         {"append, cancelled", true, true, &OutputFile::Discard, "alt\r\n"},
         {"new, completed", false, false, &OutputFile::Commit, "neu\r\n"},
         {"new, cancelled", false, false, &OutputFile::Discard, nullptr},
-        {"new appended, cancelled", false, true, &OutputFile::Discard, ""},
+        {"new appended, cancelled", false, true, &OutputFile::Discard, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
