@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "db/connection.h"
+#include "host/host_services.h"
 #include "host/module_state.h"
 #include "host/user_settings.h"
 
@@ -141,9 +142,10 @@ FuzzSession Start() {
         std::filesystem::create_directories(folder);
     ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
 
-    ResetModuleState();
+    State().Reset();
+    Services().Reset();
     s.messages = std::make_shared<RecordingHostMessages>();
-    SetHostMessages(s.messages);
+    Services().messages = s.messages;
     s.session = std::make_shared<HostSession>();
     // "%DataPath%\..\Drivers\Export\" is the export folder, as in a host's installation.
     s.session->environment = HostEnvironment{root.string(), root.string() + "/",
@@ -153,7 +155,7 @@ FuzzSession Start() {
     CreateTable(*s.session->connection);
     SessionStart(s.session);
     // No protocol entries: they would grow the database with every input.
-    gHostSettings->WriteValue("TQBExport", "ProtokollErzeugen", "0", gUserName);
+    State().Settings().WriteValue("TQBExport", "ProtokollErzeugen", "0", State().userName);
     return s;
 }
 
@@ -225,7 +227,7 @@ std::string ReadFile(const std::filesystem::path& path) {
 void Fail(const std::string& reason) {
     std::fprintf(stderr, "\n==== invariant failed: %s\n", reason.c_str());
     // Only a started session has messages; the profile target never starts one.
-    if (gSession) PrintMessages();
+    if (State().session) PrintMessages();
     std::fflush(stderr);
     std::abort();
 }

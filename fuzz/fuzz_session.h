@@ -23,7 +23,7 @@ const std::filesystem::path& ScratchFolder();
 
 // The component session, started on first use and kept for the whole process.
 struct FuzzSession {
-    std::filesystem::path exportFolder;  // gExportPath: definitions and profiles
+    std::filesystem::path exportFolder;  // the export folder: definitions and profiles
     std::filesystem::path dataFolder;    // what "%DataPath%" stands for
     std::filesystem::path outputFolder;  // where runs write
     std::shared_ptr<RecordingHostMessages> messages;

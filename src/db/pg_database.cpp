@@ -36,15 +36,17 @@ PgDatabase::~PgDatabase() {
     PQfinish(conn_);
 }
 
-PgResult PgDatabase::Run(const std::string& sql, const PgParams* params) {
+PgResult PgDatabase::Run(const std::string& sql, const PgParams* params,
+                         std::optional<UserStatement> user) {
     PgResult result(params && params->Count() > 0
                         ? PQexecParams(conn_, sql.c_str(), params->Count(), nullptr,
                                        params->Pointers(), nullptr, nullptr, 0)
                         : PQexec(conn_, sql.c_str()));
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-        ThrowDatabaseError(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(conn_));
-    return result;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return result;
+    if (!result) ThrowDatabaseError(PQerrorMessage(conn_));
+    ThrowDatabaseError(user ? PgStatementError(result.get(), sql, *user)
+                            : PQresultErrorMessage(result.get()));
 }
 
 void PgDatabase::RunQuietly(const char* sql) noexcept {

@@ -4,9 +4,11 @@
 #include <libpq-fe.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "db/pg_error.h"
 #include "db/pg_params.h"
 
 namespace norvik::db {
@@ -27,8 +29,9 @@ class PgDatabase {
     PgDatabase& operator=(const PgDatabase&) = delete;
 
     // Runs a statement (several when there are no parameters); raises kErrDatabase unless it
-    // succeeded.
-    PgResult Run(const std::string& sql, const PgParams* params = nullptr);
+    // succeeded. A statement wrapped around the user's own names that part in its message.
+    PgResult Run(const std::string& sql, const PgParams* params = nullptr,
+                 std::optional<UserStatement> user = std::nullopt);
     // Runs a statement whose failure does not matter.
     void RunQuietly(const char* sql) noexcept;
     // Joins the read transaction of the record sets open now, beginning one when the session is

@@ -33,7 +33,9 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     reading_ = true;
 
     // Newlines keep a trailing line comment from swallowing the closing parenthesis.
-    const PgResult count = db_->Run("SELECT COUNT(*) FROM (\n" + body.text + "\n) AS t", &*params_);
+    const std::string countPrefix = "SELECT COUNT(*) FROM (\n";
+    const PgResult count = db_->Run(countPrefix + body.text + "\n) AS t", &*params_,
+                                    UserStatement{countPrefix.size(), body.text.size()});
     int64_t rows = 0;
     if (PQntuples(count.get()) == 1) {
         const char* text = PQgetvalue(count.get(), 0, 0);
@@ -41,7 +43,9 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     }
 
     cursor_ = db_->NextCursorName();
-    declareSql_ = "DECLARE " + cursor_ + " NO SCROLL CURSOR FOR\n" + body.text;
+    const std::string declarePrefix = "DECLARE " + cursor_ + " NO SCROLL CURSOR FOR\n";
+    declareSql_ = declarePrefix + body.text;
+    declareUser_ = UserStatement{declarePrefix.size(), body.text.size()};
     fetchSql_ = "FETCH FORWARD " + std::to_string(kBatchRows) + " FROM " + cursor_;
     Declare();
 
@@ -55,7 +59,7 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
 }
 
 void PgRecordSet::Declare() {
-    db_->Run(declareSql_, &*params_);
+    db_->Run(declareSql_, &*params_, declareUser_);
     declared_ = true;
     batch_ = db_->Run(fetchSql_);
     batchRow_ = 0;

@@ -36,6 +36,7 @@ class PgRecordSet final : public StreamingRecordSet {
     bool declared_ = false;  // the cursor exists
     std::string cursor_;
     std::string declareSql_;
+    UserStatement declareUser_;  // the user's statement inside declareSql_
     std::string fetchSql_;
     std::optional<PgParams> params_;
     PgResult batch_;

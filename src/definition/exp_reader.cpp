@@ -13,7 +13,6 @@
 #include "common/vb_error.h"
 #include "definition/exp_fields.h"
 #include "host/module_state.h"
-#include "host/user_settings.h"
 
 namespace norvik {
 namespace {
@@ -50,7 +49,8 @@ bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-void ReadGeneral(const ProfileFile& profile, TQExportDef& def) {
+void ReadGeneral(const ProfileFile& profile, TQExportDef& def, const ModuleState& state,
+                 HostServices& services) {
     auto read = [&](std::string_view key, std::string_view fallback) {
         return profile.Read("Allgemein", key, fallback);
     };
@@ -60,11 +60,12 @@ void ReadGeneral(const ProfileFile& profile, TQExportDef& def) {
     const std::string dateiname = read("Dateiname", "");
 
     const std::string remembered =
-        def.Schnittstelle.empty() ? ""
-                                  : GetSetting("TQBExport", "Schnittstelle", def.Schnittstelle, "");
+        def.Schnittstelle.empty()
+            ? ""
+            : services.UserSettings().Get("TQBExport", "Schnittstelle", def.Schnittstelle, "");
     def.Dateiname = !remembered.empty()
                         ? remembered
-                        : ReplaceText(dateiname, "%DataPath%", gCommonUserDataFolder);
+                        : ReplaceText(dateiname, "%DataPath%", state.commonUserDataFolder);
 
     def.Dateiformat = read("Dateiformat", "ANSI");
     def.FeldLänge = read("Feldlänge", "Variabel");
@@ -125,7 +126,7 @@ class ParameterSection {
     bool inside_ = false;
 };
 
-void ReadParameters(std::string_view bytes, TQExportDef& def) {
+void ReadParameters(std::string_view bytes, TQExportDef& def, ModuleState& state) {
     ParameterSection section;
     // The stored values of the whole section at once: one query, not one per parameter.
     std::optional<std::unordered_map<std::string, std::string>> stored;
@@ -137,8 +138,7 @@ void ReadParameters(std::string_view bytes, TQExportDef& def) {
         std::vector<std::string> fields = SplitExpFields(Cp1252ToUtf8(raw.substr(eq + 1)), ',');
         fields.resize(2);
         param->Caption = fields[0].empty() ? param->Name : std::move(fields[0]);
-        if (!gHostSettings) throw VbError(kErrObjectNotSet);
-        if (!stored) stored = gHostSettings->ReadSection(def.Abschnitt, "Standard");
+        if (!stored) stored = state.Settings().ReadSection(def.Abschnitt, "Standard");
         const auto it = stored->empty() ? stored->end() : stored->find(LowerCase(param->Name));
         param->Value =
             it != stored->end() && !it->second.empty() ? it->second : std::move(fields[1]);
@@ -219,7 +219,8 @@ std::string DeriveBoundField(const TQSelection& selection) {
     return bound;
 }
 
-void ReadExportDefinition(const std::string& fileName, TQExportDef& def) {
+void ReadExportDefinition(const std::string& fileName, TQExportDef& def, ModuleState& state,
+                          HostServices& services) {
     // One read serves every step; a file that cannot be read fails at the line-by-line steps.
     std::string bytes;
     std::optional<VbError> readError;
@@ -236,12 +237,12 @@ void ReadExportDefinition(const std::string& fileName, TQExportDef& def) {
     const ProfileFile profile =
         readError ? ProfileFile() : ProfileFile::ParseSections(bytes, {"allgemein", "selektion"});
 
-    ReadGeneral(profile, def);
+    ReadGeneral(profile, def, state, services);
     ReadSelections(profile, def);
     if (def.Abschnitt.empty()) def.Abschnitt = "Export_" + BaseName(fileName);
 
     if (readError) throw *readError;
-    ReadParameters(bytes, def);
+    ReadParameters(bytes, def, state);
     ReadRecords(bytes, def);
 }
 

@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "definition/tq_model.h"
+#include "host/host_services.h"
+#include "host/module_state.h"
 
 namespace norvik {
 
@@ -22,7 +24,8 @@ std::string DeriveBoundField(const TQSelection& selection);
 
 // Reads the file into def (a new definition), step by step; raises VbError on the first failure,
 // leaving in def what was read up to it. The remembered output file and the stored parameter values
-// come from the per-user store and gHostSettings.
-void ReadExportDefinition(const std::string& fileName, TQExportDef& def);
+// come from the services' per-user store and the state's settings.
+void ReadExportDefinition(const std::string& fileName, TQExportDef& def, ModuleState& state,
+                          HostServices& services);
 
 }  // namespace norvik

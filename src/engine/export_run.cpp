@@ -11,11 +11,9 @@
 #include "engine/host_files.h"
 #include "engine/record_criteria.h"
 #include "engine/sql_text.h"
-#include "host/host_messages.h"
-#include "host/message_pump.h"
+#include "host/cancel_request.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
-#include "host/user_settings.h"
 
 namespace norvik {
 namespace {
@@ -48,19 +46,18 @@ void ExportRun::Run() {
     defHold_ = engine_.ExpDef;
     def_ = defHold_.get();
     CheckFieldLengths();
-    if (!gHostSettings) throw VbError(kErrObjectNotSet);
-    protocol_ = gHostSettings->ReadValue("TQBExport", "ProtokollErzeugen", gUserName, "1") == "1";
+    protocol_ =
+        state_.Settings().ReadValue("TQBExport", "ProtokollErzeugen", state_.userName, "1") == "1";
     // A relative name would point elsewhere once the run is remembered and repeated from another
     // folder.
     target_ = AbsolutePath(def_->Dateiname);
 
     const std::string sql = BuildExportSql(def_->Datenquelle, engine_.SQLWhere);
-    if (!gSession) throw VbError(kErrObjectNotSet);
-    rows_ = gSession->Connection()->OpenRecordSet(sql);
+    rows_ = state_.Session().Connection()->OpenRecordSet(sql);
 
     if (engine_.Mode == cTQExport && protocol_)
-        OpenProtocol("Datenexport", gUserName, "LST_GDPdU", TodayText(), def_->Schnittstelle,
-                     def_->Dateiname, "");
+        OpenProtocol(state_, services_, "Datenexport", state_.userName, "LST_GDPdU", TodayText(),
+                     def_->Schnittstelle, def_->Dateiname, "");
 
     fieldColumns_.clear();
     criteriaColumns_.clear();
@@ -73,7 +70,7 @@ void ExportRun::Run() {
     // Whether there are rows is the statement's own answer, not the count taken beforehand.
     if (!rows_->Eof()) {
         StopWhenCancelled();
-        RefuseHostFile(target_);
+        RefuseHostFile(state_, target_);
         out_.Open(target_, UpperCase(def_->Anfügen) == "J");
         rows_->MoveFirst();
         if (def_->Kopfzeile == "J") WriteHeaderLine();
@@ -97,7 +94,7 @@ void ExportRun::Run() {
                 static_cast<double>(bookmark) * (100.0 / static_cast<double>(rows_->RecordCount()));
             engine_.Events().ExportProgress(RoundToInteger(std::min(percent, 100.0)));
             rows_->MoveNext();
-            PumpMessages();
+            services_.PumpMessages();
             StopWhenCancelled();
         }
 
@@ -113,12 +110,12 @@ void ExportRun::Run() {
     if (engine_.Mode == cTQExport) {
         engine_.Events().ExportState(rowCount_ > 0 ? "Datenexport erfolgreich durchgeführt."
                                                    : kNoData);
-        if (protocol_) WriteProtocolLine(summary);
-        CloseProtocol();
-        if (!warning_.empty()) Messages().ShowText(warning_, 3);
+        if (protocol_) WriteProtocolLine(state_, services_, summary);
+        CloseProtocol(state_);
+        if (!warning_.empty()) services_.Messages().ShowText(warning_, 3);
     } else {
-        Messages().ShowText(summary, 4);
-        WriteProtocolLine(summary);
+        services_.Messages().ShowText(summary, 4);
+        WriteProtocolLine(state_, services_, summary);
     }
     engine_.Events().Done(true);
 }
@@ -143,7 +140,7 @@ void ExportRun::StopWhenCancelled() const {
 void ExportRun::RememberOutputFile() {
     // The data is written; a settings folder that cannot take the name does not undo that.
     try {
-        SaveSetting("TQBExport", "Schnittstelle", def_->Schnittstelle, target_);
+        services_.UserSettings().Save("TQBExport", "Schnittstelle", def_->Schnittstelle, target_);
     } catch (const VbError& e) {
         warning_ =
             "Warnung: Die Ausgabedatei wurde nicht als zuletzt verwendete Datei gespeichert. " +
@@ -255,11 +252,11 @@ void ExportRun::Fail(int32_t number, const std::string& description) {
         out_.KeepPartial();
     if (rows_) rows_->Close();
     if (engine_.Mode == cTQExport)
-        Messages().ReportError("TQExport", "BuildExport", number, description, true);
+        services_.Messages().ReportError("TQExport", "BuildExport", number, description, true);
     else
-        Messages().ShowText("Fehler: " + description, 0);
+        services_.Messages().ShowText("Fehler: " + description, 0);
     const std::string text = "Fehler: " + std::to_string(number) + " " + description;
-    WriteProtocolLine(text);
+    WriteProtocolLine(state_, services_, text);
     engine_.Events().ExportState(text);
     engine_.Events().Done(true);
 }

@@ -15,7 +15,8 @@ namespace norvik {
 
 class ExportRun {
   public:
-    explicit ExportRun(TQExport& engine) : engine_(engine) {}
+    explicit ExportRun(TQExport& engine)
+        : engine_(engine), state_(engine.Module()), services_(engine.Host()) {}
     // Runs the definition; 0 when it completed (with or without rows), else the error number.
     int32_t Execute();
 
@@ -37,6 +38,8 @@ class ExportRun {
     void Fail(int32_t number, const std::string& description);
 
     TQExport& engine_;
+    ModuleState& state_;
+    HostServices& services_;
     std::shared_ptr<TQExportDef> defHold_;
     TQExportDef* def_ = nullptr;
     std::unique_ptr<db::RecordSet> rows_;

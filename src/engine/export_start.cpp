@@ -19,21 +19,21 @@ std::string GetPath(const std::string& path) {
 }
 
 bool PrepareExport(TQExport& engine, const ExportChoice& choice) {
-    if (!gHostSettings) throw VbError(kErrObjectNotSet);
-    gHostSettings->WriteValue("TQBExport", "ProtokollErzeugen", choice.protocol ? "1" : "0",
-                              gUserName);
+    ModuleState& state = engine.Module();
+    state.Settings().WriteValue("TQBExport", "ProtokollErzeugen", choice.protocol ? "1" : "0",
+                                state.userName);
     if (!engine.ExpDef) throw VbError(kErrObjectNotSet);
     TQExportDef& def = *engine.ExpDef;
     def.Anfügen.assign(1, choice.append ? 'J' : 'N');
 
     const std::string allow = UpperCase(def.AllowEmptySelection);
     if (TrimBlanks(choice.condition).empty() && (allow == "N" || allow == "0")) {
-        Messages().ShowMessage(kNeedSelectionMessage, 3, kButtonsOk, true);
+        engine.Host().Messages().ShowMessage(kNeedSelectionMessage, 3, kButtonsOk, true);
         return false;
     }
     std::error_code ec;
     if (!std::filesystem::is_directory(NativePath(GetPath(choice.fileName)), ec)) {
-        Messages().ShowMessage(kPathMissingMessage, 3, kButtonsOk, true);
+        engine.Host().Messages().ShowMessage(kPathMissingMessage, 3, kButtonsOk, true);
         return false;
     }
     def.Dateiname = choice.fileName;

@@ -30,10 +30,10 @@ bool SameFile(const fs::path& a, const fs::path& b) {
            sa.st_ino == sb.st_ino;
 }
 
-bool IsExportFolderFile(const fs::path& target) {
-    if (gExportPath.empty()) return false;
+bool IsExportFolderFile(const std::string& exportPath, const fs::path& target) {
+    if (exportPath.empty()) return false;
     std::error_code ec;
-    if (!fs::equivalent(target.parent_path(), Resolved(gExportPath), ec) || ec) return false;
+    if (!fs::equivalent(target.parent_path(), Resolved(exportPath), ec) || ec) return false;
     const std::string extension = LowerCase(target.extension().string());
     return extension == ".exp" || extension == ".gdu" ||
            LowerCase(target.filename().string()) == "gdpdu-01-08-2002.dtd";
@@ -48,20 +48,21 @@ bool IsExportFolderFile(const fs::path& target) {
 
 }  // namespace
 
-void RefuseHostFile(const std::string& outputPath) {
+void RefuseHostFile(const ModuleState& state, const std::string& outputPath) {
     const fs::path target = Resolved(outputPath);
-    if (gSession && gSession->connection) {
-        const std::string database = gSession->connection->DatabaseFile();
+    const HostSession* session = state.session.get();
+    if (session && session->connection) {
+        const std::string database = session->connection->DatabaseFile();
         if (!database.empty()) {
             for (const char* suffix : {"", "-wal", "-shm", "-journal"})
                 if (SameFile(target, Resolved(database + suffix)))
                     Refuse(outputPath, "die Datenbank des Hosts");
         }
     }
-    if (gSession)
-        for (const std::string& own : gSession->ownFiles)
+    if (session)
+        for (const std::string& own : session->ownFiles)
             if (SameFile(target, Resolved(own))) Refuse(outputPath, "eine eigene Datei des Hosts");
-    if (IsExportFolderFile(target))
+    if (IsExportFolderFile(state.exportPath, target))
         Refuse(outputPath,
                "eine Exportdefinition, ein GDPdU-Profil oder die DTD des Exportordners");
 }

@@ -3,11 +3,13 @@
 
 #include <string>
 
+#include "host/module_state.h"
+
 namespace norvik {
 
 // Raises VbError 75 with a message naming the kind of file when the output path is the host
 // database (or a journal beside it), a definition, profile or the DTD of the export folder, or a
 // file the session names as its own.
-void RefuseHostFile(const std::string& outputPath);
+void RefuseHostFile(const ModuleState& state, const std::string& outputPath);
 
 }  // namespace norvik

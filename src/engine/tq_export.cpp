@@ -8,25 +8,12 @@
 namespace norvik {
 namespace {
 
-void Report(const char* operation, const std::exception& e) {
-    ReportFailure("TQExport", operation, e);
-}
-
 std::string WithTrailingSeparator(const std::string& folder) {
     if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder;
     return folder + (folder.find('\\') != std::string::npos ? "\\" : "/");
 }
 
 }  // namespace
-
-TQExport::TQExport() {
-    if (gHostSettings) return;
-    try {
-        ConnectHostSettings();
-    } catch (const std::exception& e) {
-        Report("Class_Initialize", e);
-    }
-}
 
 TQExportEvents& TQExport::Events() {
     static TQExportEvents silent;
@@ -35,11 +22,11 @@ TQExportEvents& TQExport::Events() {
 
 void TQExport::LoadFile(const std::string& FileName) {
     ExpDef = std::make_shared<TQExportDef>();
-    Pfad = WithTrailingSeparator(gExportPath);
+    Pfad = WithTrailingSeparator(state_.exportPath);
     try {
-        ReadExportDefinition(FileName, *ExpDef);
+        ReadExportDefinition(FileName, *ExpDef, state_, services_);
     } catch (const std::exception& e) {
-        Report("LoadFile", e);
+        ReportFailure(services_.Messages(), "TQExport", "LoadFile", e);
     }
 }
 
@@ -47,17 +34,18 @@ void TQExport::CreateNew() {
     try {
         ExpDef = std::make_shared<TQExportDef>();
     } catch (const std::exception& e) {
-        Report("CreateNew", e);
+        ReportFailure(services_.Messages(), "TQExport", "CreateNew", e);
     }
 }
 
 void TQExport::SaveFile(const std::string& FileName, const std::optional<std::string>& Autor) {
     try {
         if (!ExpDef) throw VbError(kErrObjectNotSet);
-        WriteExportDefinition(*ExpDef, FileName, Autor.value_or(""),
-                              [](const VbError& e) { Report("SaveFile", e); });
+        WriteExportDefinition(*ExpDef, FileName, Autor.value_or(""), [this](const VbError& e) {
+            ReportFailure(services_.Messages(), "TQExport", "SaveFile", e);
+        });
     } catch (const std::exception& e) {
-        Report("SaveFile", e);
+        ReportFailure(services_.Messages(), "TQExport", "SaveFile", e);
     }
 }
 

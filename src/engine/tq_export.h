@@ -7,6 +7,7 @@
 #include <string>
 
 #include "definition/tq_model.h"
+#include "host/host_services.h"
 #include "host/module_state.h"
 
 namespace norvik {
@@ -27,8 +28,10 @@ class TQExportEvents {
 
 class TQExport {
   public:
-    // A new engine in mode cTQExport; connects gHostSettings when it is still empty.
-    TQExport();
+    // A new engine in mode cTQExport on a module state and the host's services (by default the
+    // component's own).
+    explicit TQExport(ModuleState& state = State(), HostServices& services = Services())
+        : state_(state), services_(services) {}
 
     // Reads an export definition file into a new ExpDef; errors are reported, not raised.
     void LoadFile(const std::string& FileName);
@@ -56,8 +59,14 @@ class TQExport {
     const std::string& LastSummary() const { return lastSummary_; }
     // Kept by the run.
     void SetLastSummary(std::string summary) { lastSummary_ = std::move(summary); }
+    // The module state the engine works on.
+    ModuleState& Module() const { return state_; }
+    // The host's services the engine calls.
+    HostServices& Host() const { return services_; }
 
   private:
+    ModuleState& state_;
+    HostServices& services_;
     TQExportEvents* listener_ = nullptr;
     std::string lastSummary_;
 };

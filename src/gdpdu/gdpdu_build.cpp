@@ -7,15 +7,12 @@
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
 #include "definition/exp_writer.h"
-#include "gdpdu/busy_pointer.h"
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/index_validation.h"
 #include "gdpdu/tq_xml.h"
-#include "host/host_messages.h"
+#include "host/busy_pointer.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
-#include "host/shell_service.h"
-#include "host/user_settings.h"
 
 namespace norvik {
 namespace {
@@ -45,28 +42,31 @@ void TQGDPdU::BuildGDPdU() {
 }
 
 void GdpduBuild::Run() {
-    BusyPointer busy;
+    BusyPointer busy(services_);
     gdpdu_.SetLastOutcome(GdpduOutcome::NotRun);
     try {
-        OpenProtocol("GDPdU - Datenausgabe", gUserName, "LST_GDPdU", TodayText(),
-                     gdpdu_.Schnittstelle, gdpdu_.Pfad,
+        OpenProtocol(state_, services_, "GDPdU - Datenausgabe", state_.userName, "LST_GDPdU",
+                     TodayText(), gdpdu_.Schnittstelle, gdpdu_.Pfad,
                      DateTimeToText(gdpdu_.DatumVon) + " bis " + DateTimeToText(gdpdu_.DatumBis));
         std::string indexPath;
         bool failed = !ExportAndDescribe(indexPath);
         if (CopyDTD() != 0) failed = true;
         if (!indexPath.empty()) ValidateIndex(indexPath);
-        SaveSetting("TQBExport", "Schnittstelle", gdpdu_.Schnittstelle, gdpdu_.Pfad);
+        services_.UserSettings().Save("TQBExport", "Schnittstelle", gdpdu_.Schnittstelle,
+                                      gdpdu_.Pfad);
 
-        const int32_t answer = failed ? Messages().ShowMessage(kFailed, 0, kButtonsOk, true)
-                                      : Messages().ShowMessage(kSucceeded, 5, kButtonsYesNo, true);
+        const int32_t answer =
+            failed ? services_.Messages().ShowMessage(kFailed, 0, kButtonsOk, true)
+                   : services_.Messages().ShowMessage(kSucceeded, 5, kButtonsYesNo, true);
         gdpdu_.SetLastOutcome(failed ? GdpduOutcome::Failed : GdpduOutcome::Succeeded);
         if (answer == kAnswerYes) OpenFolder(gdpdu_.Pfad);
-        CloseProtocol();
+        CloseProtocol(state_);
     } catch (const std::exception& e) {
         const VbError error = ToVbError(e);
         gdpdu_.SetLastOutcome(GdpduOutcome::Aborted);
-        WriteProtocolLine("Fehler: " + error.Description());
-        Messages().ReportError("TQGDPdU", "BuildGDPdU", error.Number(), error.Description(), true);
+        WriteProtocolLine(state_, services_, "Fehler: " + error.Description());
+        services_.Messages().ReportError("TQGDPdU", "BuildGDPdU", error.Number(),
+                                         error.Description(), true);
     }
 }
 
@@ -80,13 +80,13 @@ bool GdpduBuild::ExportAndDescribe(std::string& indexPath) {
         if (entry->Export->BuildExport() != 0) succeeded = false;
     }
 
-    if (!gHostSettings) throw VbError(kErrObjectNotSet);
-    const std::string name = gHostSettings->ReadValue("Firmendaten", "Bez1", "STANDARD", "-");
-    const std::string place = gHostSettings->ReadValue("Firmendaten", "Ort", "STANDARD", "-");
+    HostSettings& settings = state_.Settings();
+    const std::string name = settings.ReadValue("Firmendaten", "Bez1", "STANDARD", "-");
+    const std::string place = settings.ReadValue("Firmendaten", "Ort", "STANDARD", "-");
     auto xml = std::make_unique<TQXML>();
     xml->Pfad = gdpdu_.Pfad;
     if (xml->CreateNew(name, place, kGdpduComment) != 0) {
-        WriteProtocolLine("Fehler beim erstellen der XML-Datei.");
+        WriteProtocolLine(state_, services_, "Fehler beim erstellen der XML-Datei.");
         return false;
     }
     const std::string von = DateTimeToText(gdpdu_.DatumVon), bis = DateTimeToText(gdpdu_.DatumBis);
@@ -101,14 +101,14 @@ bool GdpduBuild::ExportAndDescribe(std::string& indexPath) {
                              von, bis, TableFormatOf(def));
     }
     xml->WriteFooter();
-    WriteProtocolLine("XML-Datei erfolgreich erstellt.");
+    WriteProtocolLine(state_, services_, "XML-Datei erfolgreich erstellt.");
     indexPath = xml->FilePath();
     return succeeded;
 }
 
 int32_t GdpduBuild::CopyDTD() {
     try {
-        const std::string source = WithSeparator(gExportPath) + kGdpduDtdName;
+        const std::string source = WithSeparator(state_.exportPath) + kGdpduDtdName;
         const std::string destination = WithSeparator(gdpdu_.Pfad) + kGdpduDtdName;
         const fs::path from = NativePath(source), to = NativePath(destination);
         std::error_code ec;
@@ -123,9 +123,9 @@ int32_t GdpduBuild::CopyDTD() {
         fs::permissions(to, fs::perms::owner_write, fs::perm_options::add, ec);
         return 0;
     } catch (const VbError& e) {
-        Messages().ShowText("Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: " +
-                                std::to_string(e.Number()) + " " + e.Description(),
-                            3);
+        services_.Messages().ShowText("Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: " +
+                                          std::to_string(e.Number()) + " " + e.Description(),
+                                      3);
         return e.Number();
     }
 }
@@ -138,15 +138,15 @@ void GdpduBuild::ValidateIndex(const std::string& indexPath) {
     std::string shown =
         std::string("Die XML-Datei entspricht nicht der DTD ''") + kGdpduDtdName + "'':";
     for (const std::string& problem : problems) {
-        WriteProtocolLine("XML-Datei entspricht nicht der DTD: " + problem);
+        WriteProtocolLine(state_, services_, "XML-Datei entspricht nicht der DTD: " + problem);
         shown += "\r\n" + problem;
     }
-    Messages().ShowText(shown, 3);
+    services_.Messages().ShowText(shown, 3);
 }
 
 void GdpduBuild::OpenFolder(const std::string& path) {
-    if (!Shell().OpenFolder(path))
-        Messages().ShowText("Ordner der ausgegebenen Dateien: " + path, 4);
+    if (!services_.Shell().OpenFolder(path))
+        services_.Messages().ShowText("Ordner der ausgegebenen Dateien: " + path, 4);
 }
 
 }  // namespace norvik

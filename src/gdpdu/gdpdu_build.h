@@ -18,7 +18,8 @@ constexpr size_t kMaxIndexProblems = 5;
 
 class GdpduBuild {
   public:
-    explicit GdpduBuild(TQGDPdU& gdpdu) : gdpdu_(gdpdu) {}
+    explicit GdpduBuild(TQGDPdU& gdpdu)
+        : gdpdu_(gdpdu), state_(gdpdu.Module()), services_(gdpdu.Host()) {}
     // Runs the build; the outcome is left in the profile's LastOutcome.
     void Run();
 
@@ -33,6 +34,8 @@ class GdpduBuild {
     void OpenFolder(const std::string& path);
 
     TQGDPdU& gdpdu_;
+    ModuleState& state_;
+    HostServices& services_;
 };
 
 }  // namespace norvik

@@ -8,8 +8,6 @@
 #include "common/vb_error.h"
 #include "gdpdu/gdpdu_text.h"
 #include "host/host_messages.h"
-#include "host/module_state.h"
-#include "host/user_settings.h"
 
 namespace norvik {
 namespace {
@@ -42,9 +40,10 @@ void TQGDPdU::LoadFile(const std::string& FileName) {
         Schnittstelle = profile.Read("Allgemein", "Name", "");
         if (Schnittstelle.empty()) Schnittstelle = profile.Read("Allgemein", "Schnittstelle", "");
         Pfad = profile.Read("Allgemein", "Pfad", "");
-        const std::string remembered = GetSetting("TQBExport", "Schnittstelle", Schnittstelle, "");
+        const std::string remembered =
+            services_.UserSettings().Get("TQBExport", "Schnittstelle", Schnittstelle, "");
         Pfad = !remembered.empty() ? remembered
-                                   : ReplaceText(Pfad, "%DataPath%", gCommonUserDataFolder);
+                                   : ReplaceText(Pfad, "%DataPath%", state_.commonUserDataFolder);
 
         for (int number = 1; number <= 12; ++number) {
             char key[8];
@@ -59,17 +58,17 @@ void TQGDPdU::LoadFile(const std::string& FileName) {
             entry->Caption = fields[2].empty() ? CaptionFromFileName(fields[0]) : fields[2];
             entry->TableName = fields[3];
             entry->TableDesc = fields[4];
+            entry->Export = std::make_shared<TQExport>(state_, services_);
             entry->Export->Mode = cTQGDPdU;
             entry->Export->LoadFile(
-                ReplaceText(entry->FileName, "%DataPath%", gCommonUserDataFolder));
-            if (!gHostSettings) throw VbError(kErrObjectNotSet);
+                ReplaceText(entry->FileName, "%DataPath%", state_.commonUserDataFolder));
             entry->Selected =
-                gHostSettings->ReadValue("TQBExport", Schnittstelle + "_" + entry->Caption,
-                                         gUserName, "1") == "1";
+                state_.Settings().ReadValue("TQBExport", Schnittstelle + "_" + entry->Caption,
+                                            state_.userName, "1") == "1";
             AddGxpFile(entry);
         }
     } catch (const std::exception& e) {
-        ReportFailure("TQGDPdU", "LoadFile", e);
+        ReportFailure(services_.Messages(), "TQGDPdU", "LoadFile", e);
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include "common/value.h"
 #include "gdpdu/tq_gxp_files.h"
+#include "host/host_services.h"
+#include "host/module_state.h"
 
 namespace norvik {
 
@@ -19,6 +21,10 @@ enum class GdpduOutcome {
 
 class TQGDPdU {
   public:
+    // A profile on a module state and the host's services (by default the component's own).
+    explicit TQGDPdU(ModuleState& state = State(), HostServices& services = Services())
+        : state_(state), services_(services) {}
+
     // Adds the entry to GxpFiles (refused entries are reported by the list).
     void AddGxpFile(const std::shared_ptr<TQGxpFile>& iGxpFile);
     // Reads a .GDU profile: names, folder, tables with their definitions and remembered selections.
@@ -31,6 +37,10 @@ class TQGDPdU {
     GdpduOutcome LastOutcome() const { return outcome_; }
     // Kept by the build.
     void SetLastOutcome(GdpduOutcome outcome) { outcome_ = outcome; }
+    // The module state the profile works on.
+    ModuleState& Module() const { return state_; }
+    // The host's services the profile calls.
+    HostServices& Host() const { return services_; }
 
     std::shared_ptr<TQGxpFiles> GxpFiles = std::make_shared<TQGxpFiles>();  // the tables
     std::string Schnittstelle;  // interface name; key of the remembered folder and selections
@@ -40,6 +50,8 @@ class TQGDPdU {
 
   private:
     void Reset();
+    ModuleState& state_;
+    HostServices& services_;
     GdpduOutcome outcome_ = GdpduOutcome::NotRun;
 };
 

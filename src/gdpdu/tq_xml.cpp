@@ -15,7 +15,7 @@ namespace norvik {
 namespace {
 
 void Report(const char* operation, const std::exception& e) {
-    ReportFailure("TQXML", operation, e);
+    ReportFailure(Messages(), "TQXML", operation, e);
 }
 
 std::string TypeElement(const std::string& feldTyp) {

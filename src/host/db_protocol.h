@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/protocol.h"
+#include "host/protocol_object.h"
 
 namespace norvik {
 

@@ -8,24 +8,23 @@
 #include "common/profile_file.h"
 #include "common/text_codec.h"
 #include "common/vb_error.h"
-#include "host/host_messages.h"
-#include "host/module_state.h"
 
 namespace norvik {
 namespace {
 
-void Report(int32_t number, const std::string& description) {
-    Messages().ReportError("basMain", "GetFileList", number, description, true);
+void Report(HostMessages& messages, int32_t number, const std::string& description) {
+    messages.ReportError("basMain", "GetFileList", number, description, true);
 }
 
-std::vector<std::string> MatchingFiles(const std::string& folder, const std::string& extension) {
+std::vector<std::string> MatchingFiles(HostMessages& messages, const std::string& folder,
+                                       const std::string& extension) {
     std::vector<std::string> names;
     std::error_code ec;
     std::filesystem::directory_iterator it(NativePath(folder), ec), end;
     if (ec) {
         const int32_t number =
             ec == std::errc::permission_denied ? kErrPermissionDenied : kErrPathNotFound;
-        Report(number, VbError::DescriptionOf(number) + ": " + folder);
+        Report(messages, number, VbError::DescriptionOf(number) + ": " + folder);
         return names;
     }
     for (; it != end; it.increment(ec)) {
@@ -43,11 +42,11 @@ std::vector<std::string> MatchingFiles(const std::string& folder, const std::str
 
 }  // namespace
 
-int32_t GetFileList(int32_t mode) {
+int32_t GetFileList(ModuleState& state, HostMessages& messages, int32_t mode) {
     int32_t count = 0;
     const std::string extension = mode == cTQExport ? ".EXP" : ".GDU";
-    std::string folder = gExportPath;
-    for (const std::string& name : MatchingFiles(folder, extension)) {
+    const std::string& folder = state.exportPath;
+    for (const std::string& name : MatchingFiles(messages, folder, extension)) {
         const std::string path =
             folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "/") +
             name;
@@ -56,15 +55,16 @@ int32_t GetFileList(int32_t mode) {
         if (display.empty()) display = profile.Read("Allgemein", "Schnittstelle", "");
         if (TrimBlanks(display).empty()) continue;
         if (count >= kFileListRows) {
-            Report(kErrOutOfRange, VbError::DescriptionOf(kErrOutOfRange) + ": mehr als " +
-                                       std::to_string(kFileListRows) + " Dateien in " + folder +
-                                       "; die übrigen werden nicht angezeigt.");
+            Report(messages, kErrOutOfRange,
+                   VbError::DescriptionOf(kErrOutOfRange) + ": mehr als " +
+                       std::to_string(kFileListRows) + " Dateien in " + folder +
+                       "; die übrigen werden nicht angezeigt.");
             break;
         }
-        gFileList[count] = {display, path, ""};
+        state.fileList[count] = {display, path, ""};
         ++count;
     }
-    gFileCount = count;
+    state.fileCount = count;
     return count;
 }
 

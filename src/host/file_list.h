@@ -3,10 +3,14 @@
 
 #include <cstdint>
 
+#include "host/host_messages.h"
+#include "host/module_state.h"
+
 namespace norvik {
 
-// Lists the .EXP files (mode cTQExport) or .GDU files (other modes) of gExportPath with their
-// display names into gFileList; returns and stores the count in gFileCount.
-int32_t GetFileList(int32_t mode);
+// Lists the .EXP files (mode cTQExport) or .GDU files (other modes) of the state's export folder
+// with their display names into its file list; returns and stores the count. Problems are reported
+// to messages.
+int32_t GetFileList(ModuleState& state, HostMessages& messages, int32_t mode);
 
 }  // namespace norvik

@@ -3,29 +3,18 @@
 #include <iostream>
 
 #include "common/vb_error.h"
+#include "host/host_services.h"
 
 namespace norvik {
-namespace {
-
-std::shared_ptr<HostMessages>& Current() {
-    static std::shared_ptr<HostMessages> current = std::make_shared<ConsoleHostMessages>();
-    return current;
-}
-
-}  // namespace
 
 HostMessages& Messages() {
-    return *Current();
+    return Services().Messages();
 }
 
-void SetHostMessages(std::shared_ptr<HostMessages> messages) {
-    Current() = messages ? std::move(messages) : std::make_shared<ConsoleHostMessages>();
-}
-
-void ReportFailure(const std::string& className, const std::string& operation,
-                   const std::exception& e) {
+void ReportFailure(HostMessages& messages, const std::string& className,
+                   const std::string& operation, const std::exception& e) {
     const VbError error = ToVbError(e);
-    Messages().ReportError(className, operation, error.Number(), error.Description(), true);
+    messages.ReportError(className, operation, error.Number(), error.Description(), true);
 }
 
 void ConsoleHostMessages::ShowText(const std::string& text, int32_t style) {

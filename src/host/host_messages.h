@@ -31,14 +31,12 @@ class HostMessages {
                              int32_t number, const std::string& description, bool flag) = 0;
 };
 
-// The message service of the component (console until the host sets its own).
+// The message service of the component's services (the console unless the host set its own).
 HostMessages& Messages();
-// Installs the host's message service; null restores the console service.
-void SetHostMessages(std::shared_ptr<HostMessages> messages);
 // Reports an exception that ended an operation, as every public operation does: ReportError with
 // the error's number and description (see ToVbError) and the flag true.
-void ReportFailure(const std::string& className, const std::string& operation,
-                   const std::exception& e);
+void ReportFailure(HostMessages& messages, const std::string& className,
+                   const std::string& operation, const std::exception& e);
 
 // Writes texts to standard output and reports to standard error; questions get the preset answer.
 class ConsoleHostMessages : public HostMessages {

@@ -11,37 +11,50 @@ std::string ExportPathOf(const std::string& commonAppData) {
     return commonAppData + (windows ? "Drivers\\Export\\" : "Drivers/Export/");
 }
 
+void ConnectSettings(ModuleState& state) {
+    state.hostSettings = std::make_shared<HostSettings>();
+    if (!state.session) throw VbError(kErrNoSuchProperty);
+    state.hostSettings->Connect(1, state.session->Connection(), 0);
+}
+
 }  // namespace
 
-void SessionStart(const std::shared_ptr<HostSession>& session) {
-    gSession = session;
+HostSession& ModuleState::Session() const {
+    if (!session) throw VbError(kErrObjectNotSet);
+    return *session;
+}
+
+HostSettings& ModuleState::Settings() {
+    if (!hostSettings) {
+        if (!session) throw VbError(kErrObjectNotSet);
+        ConnectSettings(*this);
+    }
+    return *hostSettings;
+}
+
+void ModuleState::Reset() {
+    *this = ModuleState{};
+}
+
+ModuleState& State() {
+    static ModuleState state;
+    return state;
+}
+
+void SessionStart(ModuleState& state, const std::shared_ptr<HostSession>& session) {
+    state.session = session;
     const HostEnvironment& env = session->Environment();
-    gInstallRoot = env.InstallRoot;
-    gCommonAppDataFolder = env.CommonAppDataFolder;
-    gExportPath = ExportPathOf(gCommonAppDataFolder);
-    gUserDataFolder = env.UserDataFolder;
-    gCommonUserDataFolder = env.CommonUserDataFolder;
-    ConnectHostSettings();
-    gUserName = session->UserName();
+    state.installRoot = env.InstallRoot;
+    state.commonAppDataFolder = env.CommonAppDataFolder;
+    state.exportPath = ExportPathOf(state.commonAppDataFolder);
+    state.userDataFolder = env.UserDataFolder;
+    state.commonUserDataFolder = env.CommonUserDataFolder;
+    ConnectSettings(state);
+    state.userName = session->UserName();
 }
 
-void ConnectHostSettings() {
-    gHostSettings = std::make_shared<HostSettings>();
-    if (!gSession) throw VbError(kErrNoSuchProperty);
-    gHostSettings->Connect(1, gSession->Connection(), 0);
-}
-
-void ResetModuleState() {
-    gSession.reset();
-    gInstallRoot.clear();
-    gCommonAppDataFolder.clear();
-    gExportPath.clear();
-    gUserDataFolder.clear();
-    gCommonUserDataFolder.clear();
-    gUserName.clear();
-    gHostSettings.reset();
-    for (auto& row : gFileList) row = {};
-    gFileCount = 0;
+void SessionStart(const std::shared_ptr<HostSession>& session) {
+    SessionStart(State(), session);
 }
 
 }  // namespace norvik

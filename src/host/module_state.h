@@ -1,5 +1,6 @@
 #pragma once
-// The state every class and dialog of the component reads, filled by the session start.
+// The state every class and dialog of the component reads, filled by the session start. Core
+// operations take it by reference; State() is the component's one instance for host-facing code.
 
 #include <array>
 #include <cstdint>
@@ -8,6 +9,7 @@
 
 #include "host/host_session.h"
 #include "host/host_settings.h"
+#include "host/protocol_object.h"
 
 namespace norvik {
 
@@ -17,24 +19,37 @@ enum TqMode : int32_t { cTQGDPdU = 1, cTQExport = 2 };
 // Rows of the file list.
 constexpr int32_t kFileListRows = 257;
 
-inline std::shared_ptr<HostSession> gSession;        // the host session given to the session start
-inline std::string gInstallRoot;                     // the host's installation folder
-inline std::string gCommonAppDataFolder;             // shared application data folder
-inline std::string gExportPath;                      // folder of .EXP, .GDU and the GDPdU DTD
-inline std::string gUserDataFolder;                  // the user's data folder
-inline std::string gCommonUserDataFolder;            // folder that "%DataPath%" stands for
-inline std::string gUserName;                        // the logged-in user
-inline std::shared_ptr<HostSettings> gHostSettings;  // settings store on the host database
-// Display name (0), full path (1) and a free column (2) of the files last listed.
-inline std::array<std::array<std::string, 3>, kFileListRows> gFileList;
-inline int32_t gFileCount = 0;  // rows of gFileList filled by the last listing
+struct ModuleState {
+    std::shared_ptr<HostSession> session;        // the host session given to the session start
+    std::string installRoot;                     // the host's installation folder
+    std::string commonAppDataFolder;             // shared application data folder
+    std::string exportPath;                      // folder of .EXP, .GDU and the GDPdU DTD
+    std::string userDataFolder;                  // the user's data folder
+    std::string commonUserDataFolder;            // folder that "%DataPath%" stands for
+    std::string userName;                        // the logged-in user
+    std::shared_ptr<HostSettings> hostSettings;  // settings store on the host database
+    // Display name (0), full path (1) and a free column (2) of the files last listed.
+    std::array<std::array<std::string, 3>, kFileListRows> fileList;
+    int32_t fileCount = 0;                     // rows of fileList filled by the last listing
+    std::shared_ptr<ProtocolObject> protocol;  // the open protocol, empty when none
+    std::string protocolId;                    // identifier of the open protocol
 
-// Fills the module state from the session; a missing session piece raises and keeps what was
-// filled.
+    // The session; raises 91 when there is none.
+    HostSession& Session() const;
+    // The settings store, connected on the session's connection when it is still empty; raises 91
+    // without a session.
+    HostSettings& Settings();
+    // Empties the state (the component is unloaded, or a test starts afresh).
+    void Reset();
+};
+
+// The module state of the component.
+ModuleState& State();
+
+// Fills the state from the session and connects a new settings store; a missing session piece
+// raises and keeps what was filled.
+void SessionStart(ModuleState& state, const std::shared_ptr<HostSession>& session);
+// SessionStart on the component's state, as the host calls it.
 void SessionStart(const std::shared_ptr<HostSession>& session);
-// Creates and connects gHostSettings on the session's connection.
-void ConnectHostSettings();
-// Empties the module state (the component is unloaded, or a test starts afresh).
-void ResetModuleState();
 
 }  // namespace norvik

@@ -13,11 +13,6 @@
 namespace norvik {
 namespace {
 
-std::shared_ptr<ShellService>& Current() {
-    static std::shared_ptr<ShellService> current = std::make_shared<XdgShellService>();
-    return current;
-}
-
 bool HasDesktop() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
         if (const char* value = std::getenv(name); value && *value) return true;
@@ -41,14 +36,6 @@ std::string FindProgram(const std::string& name) {
 }
 
 }  // namespace
-
-ShellService& Shell() {
-    return *Current();
-}
-
-void SetShellService(std::shared_ptr<ShellService> shell) {
-    Current() = shell ? std::move(shell) : std::make_shared<XdgShellService>();
-}
 
 bool XdgShellService::OpenFolder(const std::string& folder) {
     if (!HasDesktop()) return false;

@@ -15,11 +15,6 @@ class ShellService {
     virtual bool OpenFolder(const std::string& folder) = 0;
 };
 
-// The shell service of the component (xdg-open until the host sets its own).
-ShellService& Shell();
-// Installs the host's shell service; null restores xdg-open.
-void SetShellService(std::shared_ptr<ShellService> shell);
-
 // Starts xdg-open detached; declines when there is no desktop session or no xdg-open.
 class XdgShellService : public ShellService {
   public:

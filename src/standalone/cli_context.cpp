@@ -5,6 +5,7 @@
 
 #include "common/text_codec.h"
 #include "host/file_list.h"
+#include "host/host_services.h"
 #include "host/module_state.h"
 
 namespace norvik::standalone {
@@ -23,7 +24,7 @@ CliContext::CliContext(std::string homeOption, std::string userOption, std::ostr
 void CliContext::StartSession(bool answerYes) {
     if (messages_) return;
     messages_ = std::make_shared<CountingMessages>(answerYes);
-    SetHostMessages(messages_);
+    Services().messages = messages_;
     SessionStart(OpenSession(config_));
 }
 
@@ -31,9 +32,9 @@ std::string CliContext::ResolveDefinition(const std::string& file, int32_t mode)
     std::error_code ec;
     if (std::filesystem::is_regular_file(file, ec)) return file;
     StartSession();
-    const int32_t count = GetFileList(mode);
+    const int32_t count = GetFileList(State(), Messages(), mode);
     for (int32_t i = 0; i < count; ++i)
-        if (EqualsIgnoreCase(gFileList[i][0], file)) return gFileList[i][1];
+        if (EqualsIgnoreCase(State().fileList[i][0], file)) return State().fileList[i][1];
     throw UsageError("unbekannte Datei oder Definition: " + file);
 }
 

@@ -12,12 +12,12 @@ int CommandList(CliContext& ctx, std::vector<std::string> args) {
     const bool gdpdu = TakeFlag(args, "--gdpdu");
     ExpectArguments(args, 0, 0, "list [--gdpdu]");
     ctx.StartSession();
-    const int32_t count = GetFileList(gdpdu ? cTQGDPdU : cTQExport);
+    const int32_t count = GetFileList(State(), Messages(), gdpdu ? cTQGDPdU : cTQExport);
     if (count == 0)
         ctx.out << (gdpdu ? "Keine GDPdU-Profile in " : "Keine Exportdefinitionen in ")
-                << gExportPath << '\n';
+                << State().exportPath << '\n';
     for (int32_t i = 0; i < count; ++i)
-        ctx.out << gFileList[i][0] << '\t' << gFileList[i][1] << '\n';
+        ctx.out << State().fileList[i][0] << '\t' << State().fileList[i][1] << '\n';
     return ctx.ReportedErrors() == 0 ? 0 : 1;
 }
 

@@ -95,8 +95,8 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
             shownUrl + ". Bitte mit --home ein eigenes Demo-Verzeichnis angeben.");
     fs::create_directories(ctx.Home());
     ctx.StartSession();
-    db::Connection& connection = *gSession->Connection();
-    const fs::path exportFolder = NativePath(gExportPath);
+    db::Connection& connection = *State().Session().Connection();
+    const fs::path exportFolder = NativePath(State().exportPath);
     if (!force) RefuseToOverwrite(connection, exportFolder, shownUrl);
 
     const fs::path ini = fs::path(ctx.Home()) / "norvik-export.ini";
@@ -121,15 +121,16 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
             << "Datenbank: " << shownUrl << " (" << counts.kunden << " Kunden, " << counts.artikel
             << " Artikel, " << counts.sachkonten << " Sachkonten, " << counts.buchungen
             << " Buchungen)\n"
-            << "Definitionen: " << gExportPath << " (" << DemoFiles().size() << " Dateien)\n";
+            << "Definitionen: " << State().exportPath << " (" << DemoFiles().size()
+            << " Dateien)\n";
     const fs::path dtd = FindDtd();
     if (dtd.empty()) {
         ctx.out << "Hinweis: " << kDtdName << " nicht gefunden; für GDPdU-Datenträger bitte nach "
-                << gExportPath << " kopieren.\n";
+                << State().exportPath << " kopieren.\n";
     } else {
-        fs::copy_file(dtd, NativePath(gExportPath) / kDtdName,
+        fs::copy_file(dtd, NativePath(State().exportPath) / kDtdName,
                       fs::copy_options::overwrite_existing);
-        ctx.out << "DTD: " << (NativePath(gExportPath) / kDtdName).string() << '\n';
+        ctx.out << "DTD: " << (NativePath(State().exportPath) / kDtdName).string() << '\n';
     }
     return ctx.ReportedErrors() == 0 ? 0 : 1;
 }

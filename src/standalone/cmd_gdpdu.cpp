@@ -49,8 +49,8 @@ void SelectTables(TQGDPdU& gdpdu, const std::vector<std::string>& captions) {
     for (const auto& entry : *gdpdu.GxpFiles) {
         entry->Selected = !entry->Caption.empty() && wanted.count(LowerCase(entry->Caption)) > 0;
         if (entry->Caption.empty()) continue;
-        gHostSettings->WriteValue("TQBExport", gdpdu.Schnittstelle + "_" + entry->Caption,
-                                  entry->Selected ? "1" : "0", gUserName);
+        State().Settings().WriteValue("TQBExport", gdpdu.Schnittstelle + "_" + entry->Caption,
+                                      entry->Selected ? "1" : "0", State().userName);
     }
 }
 

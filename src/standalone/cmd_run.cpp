@@ -8,8 +8,8 @@
 #include "common/vb_error.h"
 #include "engine/export_start.h"
 #include "engine/tq_export.h"
+#include "host/cancel_request.h"
 #include "host/db_protocol.h"
-#include "host/message_pump.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
 #include "standalone/cli_context.h"
@@ -117,7 +117,8 @@ int CommandProtocol(CliContext& ctx, std::vector<std::string> args) {
     if (!n || *n < 1 || *n > 1e9 || *n != static_cast<int64_t>(*n))
         throw UsageError("--last braucht eine Zahl ab 1");
     ctx.StartSession();
-    const auto entries = ReadProtocolEntries(*gSession->Connection(), static_cast<int64_t>(*n));
+    const auto entries =
+        ReadProtocolEntries(*State().Session().Connection(), static_cast<int64_t>(*n));
     if (entries.empty()) ctx.out << "Keine Protokolleinträge.\n";
     for (const ProtocolEntry& e : entries) {
         ctx.out << e.created << "  " << e.title << "  " << e.interfaceName << "  (" << e.user

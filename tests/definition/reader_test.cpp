@@ -64,7 +64,7 @@ TEST_F(ReaderTest, GeneralValuesTakeTheirDefaults) {
 
 TEST_F(ReaderTest, OutputFileComesFromTheDataFolderOrTheRememberedName) {
     auto def = Load("[Allgemein]\nName=Kunden\nDateiname=%DataPath%\\kunden.txt\n");
-    EXPECT_EQ(def->Dateiname, gCommonUserDataFolder + "\\kunden.txt");
+    EXPECT_EQ(def->Dateiname, State().commonUserDataFolder + "\\kunden.txt");
     SaveSetting("TQBExport", "Schnittstelle", "KUNDEN", "/tmp/zuletzt.txt");
     def = Load("[Allgemein]\nName=Kunden\nDateiname=%DataPath%\\kunden.txt\n");
     EXPECT_EQ(def->Dateiname, "/tmp/zuletzt.txt");
@@ -103,7 +103,7 @@ TEST_F(ReaderTest, SelectionsAreReadWithTheirBoundFields) {
 }
 
 TEST_F(ReaderTest, ParametersTakeStoredValues) {
-    gHostSettings->WriteValue("Export_TEST", "firma", "Gespeichert GmbH", "STANDARD");
+    State().hostSettings->WriteValue("Export_TEST", "firma", "Gespeichert GmbH", "STANDARD");
     auto def = Load(
         "[Parameter]\n"
         "Mandant=,\"001\"\n"
@@ -183,8 +183,8 @@ class StoredValuesTest : public ReaderTest, public ::testing::WithParamInterface
         db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA IF EXISTS " + schema_ +
                                                  " CASCADE; CREATE SCHEMA " + schema_);
         const std::string sep = adminUrl_.find('?') == std::string::npos ? "?" : "&";
-        gHostSettings = std::make_shared<HostSettings>();
-        gHostSettings->Connect(
+        State().hostSettings = std::make_shared<HostSettings>();
+        State().hostSettings->Connect(
             0, db::Connection::Open(adminUrl_ + sep + "options=-csearch_path%3D" + schema_), 0);
     }
     void TearDown() override {
@@ -215,7 +215,8 @@ TEST_P(StoredValuesTest, OfTheSectionAndOwnerOnly) {
         {"Export_TEST", "100%", "Standard", "voll"},
         {"Export_TEST", "Fehlt", "Standard", "kein Parameter"},
     };
-    for (const Stored& s : stored) gHostSettings->WriteValue(s.section, s.key, s.value, s.owner);
+    for (const Stored& s : stored)
+        State().hostSettings->WriteValue(s.section, s.key, s.value, s.owner);
     auto def = Load(
         "[Parameter]\nJahr=,\"2024\"\nGRÖSSE=,\"S\"\ngröße=,\"M\"\nMonat=,\"1\"\nTag=,\"2\"\nWoche="
         ",\"3\"\n"

@@ -219,8 +219,9 @@ TEST_F(RoundTripTest, SavingLeavesTheDefinitionAsItWas) {
 }
 
 TEST_F(RoundTripTest, RunsGiveTheSameBytesBeforeSavingAfterSavingAndAfterLoading) {
-    gSession->Connection()->Execute("CREATE TABLE artikel (nr TEXT, preis DECIMAL(12,2))");
-    gSession->Connection()->Execute("INSERT INTO artikel VALUES ('0012', 1234.5), ('A,\"B\"', -2)");
+    State().session->Connection()->Execute("CREATE TABLE artikel (nr TEXT, preis DECIMAL(12,2))");
+    State().session->Connection()->Execute(
+        "INSERT INTO artikel VALUES ('0012', 1234.5), ('A,\"B\"', -2)");
     const std::string out = home.file("artikel.txt");
     const std::string text =
         "[Allgemein]\nName=Artikel\nDatenquelle=SELECT * FROM artikel ORDER BY preis\nDateiname=" +

@@ -23,7 +23,7 @@ TEST_F(ScaleTest, TwoHundredThousandParametersLoadQuickly) {
     text += "[DATENSATZ]\r\nPARAM P199999,T\r\n";
     const std::string path = exportPath() + "VIELE.EXP";
     test::WriteBytes(path, text);
-    gHostSettings->WriteValue("Export_VIELE", "p150000", "gespeichert", "Standard");
+    State().hostSettings->WriteValue("Export_VIELE", "p150000", "gespeichert", "Standard");
 
     TQExport engine;
     const auto start = std::chrono::steady_clock::now();

@@ -2,8 +2,9 @@
 
 #include "common/vb_error.h"
 #include "db/connection.h"
+#include "host/cancel_request.h"
 #include "host/db_protocol.h"
-#include "host/message_pump.h"
+#include "host/host_services.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
 #include "run_fixture.h"
@@ -82,17 +83,17 @@ TEST_P(SqliteRunTest, ErrorInTheThirdRowKeepsTheLinesBefore) {
 
 TEST_P(PostgresRunTest, ServerLostInTheMiddleOfARun) {
     Sql("INSERT INTO kunden SELECT g, 'x', 'y', 1, NULL, NULL FROM generate_series(10, 2600) AS g");
-    auto rs = gSession->Connection()->OpenRecordSet("SELECT pg_backend_pid()");
+    auto rs = State().session->Connection()->OpenRecordSet("SELECT pg_backend_pid()");
     const int64_t pid = std::get<int64_t>(rs->Item(0));
     rs->Close();
     Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n");
     int rows = 0;
     auto admin = db::Connection::Open(PostgresUrl());
-    SetMessagePump([&] {
+    Services().messagePump = [&] {
         if (++rows == 5) admin->Execute("SELECT pg_terminate_backend(" + std::to_string(pid) + ")");
-    });
+    };
     const int32_t result = Run();
-    SetMessagePump(nullptr);
+    Services().messagePump = nullptr;
     EXPECT_EQ(result, kErrDatabase);
     EXPECT_GT(rows, 5);
     EXPECT_EQ(listener.events.back(), "Done:1");
@@ -101,7 +102,7 @@ TEST_P(PostgresRunTest, ServerLostInTheMiddleOfARun) {
 
 TEST_P(RunErrorTest, ProtocolFollowsTheSettingAndTheMode) {
     Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n");
-    auto& db = *gSession->Connection();
+    auto& db = *State().session->Connection();
     ASSERT_EQ(Run(), 0);
     auto entries = ReadProtocolEntries(db, 10);
     ASSERT_EQ(entries.size(), 1u);
@@ -112,7 +113,7 @@ TEST_P(RunErrorTest, ProtocolFollowsTheSettingAndTheMode) {
     EXPECT_EQ(entries[0].fileOrFolder, out);
     EXPECT_EQ(entries[0].lines, (std::vector<std::string>{engine->LastSummary()}));
 
-    gHostSettings->WriteValue("TQBExport", "ProtokollErzeugen", "0", "tester");
+    State().hostSettings->WriteValue("TQBExport", "ProtokollErzeugen", "0", "tester");
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(ReadProtocolEntries(db, 10).size(), 1u);
     EXPECT_TRUE(messages->calls.empty());
@@ -129,8 +130,8 @@ TEST_P(RunErrorTest, ProtocolFollowsTheSettingAndTheMode) {
 TEST_P(RunErrorTest, GdpduModeShowsTheSummaryAndWritesToTheOpenProtocol) {
     Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n");
     engine->Mode = cTQGDPdU;
-    OpenProtocol("GDPdU - Datenausgabe", "tester", "LST_GDPdU", "01.01.2026", "Profil", "/tmp",
-                 "Zeitraum");
+    OpenProtocol(State(), Services(), "GDPdU - Datenausgabe", "tester", "LST_GDPdU", "01.01.2026",
+                 "Profil", "/tmp", "Zeitraum");
     ASSERT_EQ(Run(), 0);
     const auto texts = Calls("ShowText");
     ASSERT_EQ(texts.size(), 1u);
@@ -146,8 +147,8 @@ TEST_P(RunErrorTest, GdpduModeShowsTheSummaryAndWritesToTheOpenProtocol) {
     EXPECT_EQ(after[1].style, 0);
     EXPECT_EQ(after[1].text.rfind("Fehler: ", 0), 0u);
     EXPECT_TRUE(Calls("ReportError").empty());
-    CloseProtocol();
-    const auto entries = ReadProtocolEntries(*gSession->Connection(), 10);
+    CloseProtocol(State());
+    const auto entries = ReadProtocolEntries(*State().session->Connection(), 10);
     ASSERT_EQ(entries.size(), 1u);
     ASSERT_EQ(entries[0].lines.size(), 2u);
     EXPECT_EQ(entries[0].lines[1].rfind("Fehler: " + std::to_string(kErrDatabase) + " ", 0), 0u);

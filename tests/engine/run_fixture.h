@@ -10,6 +10,7 @@
 
 #include "engine/tq_export.h"
 #include "host/host_messages.h"
+#include "support/session/session_fixture.h"
 #include "support/test_support.h"
 
 namespace norvik::test {
@@ -26,7 +27,7 @@ class RecordedEvents : public TQExportEvents {
     std::vector<std::string> events;
 };
 
-class RunTest : public ::testing::TestWithParam<std::string> {
+class RunTest : public ::testing::TestWithParam<std::string>, public TestSession {
   protected:
     void SetUp() override;
     void TearDown() override;
@@ -37,20 +38,10 @@ class RunTest : public ::testing::TestWithParam<std::string> {
     int32_t Run();
     // The output file's bytes.
     std::string Output() const { return ReadBytes(out); }
-    // Runs a statement on the session's database.
-    void Sql(const std::string& statement);
-    // The recorded calls of one kind of the message service.
-    std::vector<RecordingHostMessages::Call> Calls(const std::string& kind) const;
 
-    TempDir home;
     std::string out;
     std::unique_ptr<TQExport> engine;
     RecordedEvents listener;
-    std::shared_ptr<RecordingHostMessages> messages;
-
-  private:
-    std::string adminUrl_;
-    std::string schema_;
 };
 
 }  // namespace norvik::test

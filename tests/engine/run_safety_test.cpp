@@ -7,8 +7,9 @@
 #include "common/vb_error.h"
 #include "db/connection.h"
 #include "engine/field_formatter.h"
+#include "host/cancel_request.h"
 #include "host/db_protocol.h"
-#include "host/message_pump.h"
+#include "host/host_services.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
 #include "host/user_settings.h"
@@ -29,11 +30,11 @@ const char* const kCancelled = "Der Export wurde abgebrochen; die Ausgabedatei i
 int32_t RunActingAtRow(int row, const std::function<void()>& action,
                        const std::function<int32_t()>& run) {
     int rows = 0;
-    SetMessagePump([&] {
+    Services().messagePump = [&] {
         if (++rows == row) action();
-    });
+    };
     const int32_t result = run();
-    SetMessagePump(nullptr);
+    Services().messagePump = nullptr;
     ClearCancel();
     return result;
 }
@@ -73,7 +74,7 @@ TEST_P(RunSafetyTest, ACancelledRunLeavesTheOutputAsItWas) {
                   std::string("ExportState:Fehler: 18 ") + kCancelled);
         EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Test"), "");
     }
-    const auto entries = ReadProtocolEntries(*gSession->Connection(), 1);
+    const auto entries = ReadProtocolEntries(*State().session->Connection(), 1);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].lines,
               (std::vector<std::string>{std::string("Fehler: 18 ") + kCancelled}));
@@ -100,21 +101,21 @@ TEST_P(RunSafetyTest, ARunWhoseFolderVanishedFails) {
 }
 
 TEST_P(RunSafetyTest, TheHostsOwnFilesAreNeverWritten) {
-    const std::string definition = gExportPath + "TEST.EXP";
+    const std::string definition = State().exportPath + "TEST.EXP";
     const std::string config = home.file("norvik-export.ini");
     WriteBytes(config, "[Datenbank]\n");
-    gSession->ownFiles.push_back(config);
-    WriteBytes(gExportPath + "gdpdu-01-08-2002.dtd", "<!-- dtd -->");
-    WriteBytes(gExportPath + "PROFIL.GDU", "[Allgemein]\n");
+    State().session->ownFiles.push_back(config);
+    WriteBytes(State().exportPath + "gdpdu-01-08-2002.dtd", "<!-- dtd -->");
+    WriteBytes(State().exportPath + "PROFIL.GDU", "[Allgemein]\n");
     fs::create_symlink(config, home.file("link-auf-ini"));
     fs::create_hard_link(config, home.file("harter-link"));
 
     std::vector<std::pair<std::string, std::string>> targets = {
         {definition, "eine Exportdefinition, ein GDPdU-Profil oder die DTD des Exportordners"},
-        {gExportPath + "profil.gdu", ""},
-        {gExportPath + "PROFIL.GDU",
+        {State().exportPath + "profil.gdu", ""},
+        {State().exportPath + "PROFIL.GDU",
          "eine Exportdefinition, ein GDPdU-Profil oder die DTD des Exportordners"},
-        {gExportPath + "gdpdu-01-08-2002.dtd",
+        {State().exportPath + "gdpdu-01-08-2002.dtd",
          "eine Exportdefinition, ein GDPdU-Profil oder die DTD des Exportordners"},
         {config, "eine eigene Datei des Hosts"},
         {home.file("link-auf-ini"), "eine eigene Datei des Hosts"},
@@ -148,7 +149,7 @@ TEST_P(RunSafetyTest, TheHostsOwnFilesAreNeverWritten) {
         }
     }
     // The database still answers.
-    EXPECT_EQ(gSession->Connection()->OpenRecordSet("SELECT COUNT(*) FROM kunden")->Item(0),
+    EXPECT_EQ(State().session->Connection()->OpenRecordSet("SELECT COUNT(*) FROM kunden")->Item(0),
               Value(int64_t{3}));
 }
 
@@ -211,8 +212,8 @@ TEST_P(RunSafetyTest, HugeFixedLengthsAreRefusedBeforeAnythingIsWritten) {
 
 TEST_P(RunSafetyTest, ALineBreakInAValueCannotForgeARecord) {
     Sql("CREATE TABLE notizen (nr INTEGER, text VARCHAR(40))");
-    gSession->Connection()->Execute("INSERT INTO notizen VALUES (1, ?)",
-                                    {Value(std::string("erste\r\nzweite\nFIELD x"))});
+    State().session->Connection()->Execute("INSERT INTO notizen VALUES (1, ?)",
+                                           {Value(std::string("erste\r\nzweite\nFIELD x"))});
     const std::string general = "[Allgemein]\nName=Test\nDatenquelle=notizen\nDateiname={OUT}\n";
     const std::pair<std::string, std::string> cases[] = {
         {"Feldlänge=Fix\n[DATENSATZ]\nFIELD nr,N,,2\nFIELD text,T,,26\n",

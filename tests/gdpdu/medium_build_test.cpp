@@ -22,8 +22,9 @@ std::string Summary(const std::string& name, int rows, const std::string& file) 
 
 TEST_P(MediumTest, BuildsACompleteValidMedium) {
     if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
-    gHostSettings->WriteValue("Firmendaten", "Bez1", "Norvik Handels GmbH & Co. KG €", "STANDARD");
-    gHostSettings->WriteValue("Firmendaten", "ORT", "Köln", "standard");
+    State().hostSettings->WriteValue("Firmendaten", "Bez1", "Norvik Handels GmbH & Co. KG €",
+                                     "STANDARD");
+    State().hostSettings->WriteValue("Firmendaten", "ORT", "Köln", "standard");
     LoadStandardProfile();
     ASSERT_TRUE(messages->calls.empty());
     messages->answer = kAnswerYes;
@@ -35,7 +36,7 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
     EXPECT_EQ(ReadBytes(MediumFile("buchungen.txt")), Golden("buchungen.txt"));
     EXPECT_EQ(ReadBytes(MediumFile("Index.xml")), Golden("Index.xml"));
     EXPECT_EQ(ReadBytes(MediumFile("gdpdu-01-08-2002.dtd")),
-              ReadBytes(gExportPath + "gdpdu-01-08-2002.dtd"));
+              ReadBytes(State().exportPath + "gdpdu-01-08-2002.dtd"));
     EXPECT_EQ(Xmllint(), "");
 
     EXPECT_EQ(*protocol, (std::vector<std::string>{
@@ -61,7 +62,7 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
     // The folder is remembered for the interface and proposed by the next load.
     EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Prüfung 2026"), medium);
     TQGDPdU again;
-    again.LoadFile(gExportPath + "TEST.GDU");
+    again.LoadFile(State().exportPath + "TEST.GDU");
     EXPECT_EQ(again.Pfad, medium);
 }
 

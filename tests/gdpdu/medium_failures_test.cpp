@@ -37,9 +37,9 @@ class MediumFailureTest : public MediumTest {
     const RecordingHostMessages::Call& Last() const { return messages->calls.back(); }
     // The data supplier of the golden Index.xml.
     void SetSupplier() {
-        gHostSettings->WriteValue("Firmendaten", "Bez1", "Norvik Handels GmbH & Co. KG €",
-                                  "STANDARD");
-        gHostSettings->WriteValue("Firmendaten", "Ort", "Köln", "STANDARD");
+        State().hostSettings->WriteValue("Firmendaten", "Bez1", "Norvik Handels GmbH & Co. KG €",
+                                         "STANDARD");
+        State().hostSettings->WriteValue("Firmendaten", "Ort", "Köln", "STANDARD");
     }
 };
 
@@ -56,7 +56,7 @@ TEST_P(MediumFailureTest, WithoutTheDtdTheMediumIsCompleteButTheRunFails) {
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[2].text,
               "Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: 53 Datei nicht gefunden: " +
-                  gExportPath + "gdpdu-01-08-2002.dtd");
+                  State().exportPath + "gdpdu-01-08-2002.dtd");
     EXPECT_EQ(texts[2].style, 3);
     EXPECT_EQ(Last().kind, "ShowMessage");
     EXPECT_EQ(Last().text, kFailure);

@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "db/connection.h"
-#include "gdpdu/busy_pointer.h"
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/tq_xml.h"
+#include "host/host_services.h"
 #include "host/module_state.h"
 
 namespace norvik::test {
@@ -45,35 +45,15 @@ void RecordingProtocol::SetField(int16_t field, int16_t part, std::string& text)
 }
 
 void MediumTest::SetUp() {
-    ResetModuleState();
-    ::setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
-    messages = std::make_shared<RecordingHostMessages>();
-    SetHostMessages(messages);
+    if (GetParam() != "sqlite") NORVIK_REQUIRE_POSTGRES(PostgresUrl());
+    Start(GetParam(), PostgresUrl());
     shell = std::make_shared<RecordingShellService>();
-    SetShellService(shell);
+    Services().shell = shell;
     protocol = std::make_shared<std::vector<std::string>>();
-    SetProtocolFactory([log = protocol] { return std::make_shared<RecordingProtocol>(log); });
-    SetBusyPointerHook([this](bool on) { busy.push_back(on); });
-
-    std::string url;
-    if (GetParam() == "sqlite") {
-        url = "sqlite:" + home.file("host.sqlite");
-    } else {
-        adminUrl_ = PostgresUrl();
-        NORVIK_REQUIRE_POSTGRES(adminUrl_);
-        static int counter = 0;
-        schema_ = "gdpdu_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
-        db::Connection::Open(adminUrl_)->Execute("CREATE SCHEMA " + schema_);
-        url = adminUrl_ + (adminUrl_.find('?') == std::string::npos ? "?" : "&") +
-              "options=-csearch_path%3D" + schema_;
-    }
-    auto session = std::make_shared<HostSession>();
-    session->environment = HostEnvironment{home.file("install"), home.file("common") + "/",
-                                           home.file("user"), home.file("data")};
-    session->userName = "tester";
-    session->connection = db::Connection::Open(url);
-    std::filesystem::create_directories(home.path() / "common" / "Drivers" / "Export");
-    SessionStart(session);
+    Services().protocolFactory = [log = protocol] {
+        return std::make_shared<RecordingProtocol>(log);
+    };
+    Services().busyPointer = [this](bool on) { busy.push_back(on); };
 
     Sql("CREATE TABLE konten (nr INTEGER, name TEXT, art TEXT)");
     Sql("INSERT INTO konten VALUES (1000, 'Kasse', 'B'), (1200, 'Bank', 'B'), (8400, 'Erlöse 19 "
@@ -93,18 +73,11 @@ void MediumTest::SetUp() {
 
 void MediumTest::TearDown() {
     gdpdu.GxpFiles = std::make_shared<TQGxpFiles>();
-    CloseProtocol();
-    ResetModuleState();
-    SetHostMessages(nullptr);
-    SetShellService(nullptr);
-    SetProtocolFactory(nullptr);
-    SetBusyPointerHook(nullptr);
-    if (!schema_.empty())
-        db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA " + schema_ + " CASCADE");
+    Stop();
 }
 
 void MediumTest::LoadProfile(const std::string& text) {
-    const std::string path = gExportPath + "TEST.GDU";
+    const std::string path = exportPath() + "TEST.GDU";
     WriteBytes(path, DefinitionBytes(text));
     gdpdu.LoadFile(path);
     gdpdu.Pfad = medium;
@@ -129,7 +102,7 @@ bool MediumTest::ProvideDtd() {
         std::filesystem::path(NORVIK_SHARED_DIR) / "gdpdu" / kGdpduDtdName;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(dtd, ec)) return false;
-    std::filesystem::copy_file(dtd, gExportPath + kGdpduDtdName,
+    std::filesystem::copy_file(dtd, exportPath() + kGdpduDtdName,
                                std::filesystem::copy_options::overwrite_existing);
     return true;
 }
@@ -138,17 +111,6 @@ std::string MediumTest::DtdMissing() {
     return "needs the published GDPdU DTD " +
            (std::filesystem::path(NORVIK_SHARED_DIR) / "gdpdu" / kGdpduDtdName).string() +
            ", which the repository does not carry";
-}
-
-void MediumTest::Sql(const std::string& statement) {
-    gSession->Connection()->Execute(statement);
-}
-
-std::vector<RecordingHostMessages::Call> MediumTest::Calls(const std::string& kind) const {
-    std::vector<RecordingHostMessages::Call> found;
-    for (const auto& c : messages->calls)
-        if (c.kind == kind) found.push_back(c);
-    return found;
 }
 
 std::string MediumTest::Golden(const std::string& name) {

@@ -12,6 +12,7 @@
 #include "host/host_messages.h"
 #include "host/protocol.h"
 #include "host/shell_service.h"
+#include "support/session/session_fixture.h"
 #include "support/test_support.h"
 
 namespace norvik::test {
@@ -34,7 +35,7 @@ class RecordingProtocol : public ProtocolObject {
     std::shared_ptr<std::vector<std::string>> log_;
 };
 
-class MediumTest : public ::testing::TestWithParam<std::string> {
+class MediumTest : public ::testing::TestWithParam<std::string>, public TestSession {
   protected:
     void SetUp() override;
     void TearDown() override;
@@ -48,10 +49,6 @@ class MediumTest : public ::testing::TestWithParam<std::string> {
     bool ProvideDtd();
     // Why a test that needs the DTD skips: the standard's file is not ours to carry.
     static std::string DtdMissing();
-    // Runs a statement on the session's database.
-    void Sql(const std::string& statement);
-    // The recorded calls of one kind of the message service.
-    std::vector<RecordingHostMessages::Call> Calls(const std::string& kind) const;
     // A file of the medium folder.
     std::string MediumFile(const std::string& name) const { return medium + "/" + name; }
     // The bytes of a golden file, UTF-8 with LF in the repository, as Windows-1252 with CR LF.
@@ -59,17 +56,11 @@ class MediumTest : public ::testing::TestWithParam<std::string> {
     // Runs xmllint --valid on the medium's Index.xml; returns its messages, empty when valid.
     std::string Xmllint() const;
 
-    TempDir home;
     std::string medium;
     TQGDPdU gdpdu;
-    std::shared_ptr<RecordingHostMessages> messages;
     std::shared_ptr<RecordingShellService> shell;
     std::shared_ptr<std::vector<std::string>> protocol;
     std::vector<bool> busy;
-
-  private:
-    std::string adminUrl_;
-    std::string schema_;
 };
 
 }  // namespace norvik::test

@@ -55,7 +55,7 @@ TEST_F(GdpduProfileTest, ReadsNamesFolderAndTables) {
         "File13=%DataPath%\\Artikel.EXP;;Artikel;Artikel;nie gelesen\n");
     EXPECT_TRUE(messages->calls.empty());
     EXPECT_EQ(gdpdu.Schnittstelle, "Finanzbuchhaltung");
-    EXPECT_EQ(gdpdu.Pfad, gCommonUserDataFolder + "GDPdU");
+    EXPECT_EQ(gdpdu.Pfad, State().commonUserDataFolder + "GDPdU");
     ASSERT_EQ(gdpdu.GxpFiles->Count(), 2);
 
     const auto& kunden = gdpdu.GxpFiles->Item(1);
@@ -91,9 +91,9 @@ TEST_F(GdpduProfileTest, TheRememberedFolderWins) {
 }
 
 TEST_F(GdpduProfileTest, RememberedSelections) {
-    gHostSettings->WriteValue("TQBExport", "FIBU_Kunden", "0", "tester");
-    gHostSettings->WriteValue("TQBExport", "FIBU_Konten", "ja", "tester");
-    gHostSettings->WriteValue("TQBExport", "FIBU_Artikel", "1", "jemand anders");
+    State().hostSettings->WriteValue("TQBExport", "FIBU_Kunden", "0", "tester");
+    State().hostSettings->WriteValue("TQBExport", "FIBU_Konten", "ja", "tester");
+    State().hostSettings->WriteValue("TQBExport", "FIBU_Artikel", "1", "jemand anders");
     Load(
         "[Allgemein]\nName=FIBU\n[Dateien]\nFile01=%DataPath%\\Kunden.EXP;;;Kunden;\n"
         "File02=%DataPath%\\Konten.EXP;;;Konten;\nFile03=%DataPath%\\Artikel.EXP;;;Artikel;\n");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/host_messages.h"
+#include "host/host_services.h"
 #include "support/test_support.h"
 
 namespace norvik {
@@ -59,8 +60,8 @@ std::string Column(const std::string& tag, const std::string& name, const std::s
 
 class TQXMLTest : public ::testing::Test {
   protected:
-    void SetUp() override { SetHostMessages(messages); }
-    void TearDown() override { SetHostMessages(nullptr); }
+    void SetUp() override { Services().messages = messages; }
+    void TearDown() override { Services().messages = nullptr; }
 
     // Writes a medium with one table for the record and returns the file's bytes.
     std::string Write(const TQRecord& record, const TableFormat& format = {}) {

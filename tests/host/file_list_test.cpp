@@ -24,13 +24,13 @@ TEST_F(FileListTest, ListsNamedDefinitionsOrProfiles) {
     Definition(dir + "TEXT.TXT", "Name=kein Export");
     std::filesystem::create_directories(dir + "ORDNER.EXP");
 
-    ASSERT_EQ(GetFileList(cTQExport), 2);
-    EXPECT_EQ(gFileCount, 2);
-    EXPECT_EQ(gFileList[0][0], "Artikel über Schnittstelle");
-    EXPECT_EQ(gFileList[0][1], dir + "a_artikel.exp");
-    EXPECT_EQ(gFileList[1][0], "Kunden");
-    ASSERT_EQ(GetFileList(cTQGDPdU), 1);
-    EXPECT_EQ(gFileList[0][0], "Betriebsprüfung");
+    ASSERT_EQ(GetFileList(State(), Messages(), cTQExport), 2);
+    EXPECT_EQ(State().fileCount, 2);
+    EXPECT_EQ(State().fileList[0][0], "Artikel über Schnittstelle");
+    EXPECT_EQ(State().fileList[0][1], dir + "a_artikel.exp");
+    EXPECT_EQ(State().fileList[1][0], "Kunden");
+    ASSERT_EQ(GetFileList(State(), Messages(), cTQGDPdU), 1);
+    EXPECT_EQ(State().fileList[0][0], "Betriebsprüfung");
     EXPECT_TRUE(messages->calls.empty());
 }
 
@@ -40,17 +40,17 @@ TEST_F(FileListTest, StopsAtTheRowsItHoldsAndReportsFolderErrors) {
         std::snprintf(name, sizeof name, "D%04d.EXP", i);
         Definition(exportPath() + name, "Name=Definition " + std::to_string(i));
     }
-    EXPECT_EQ(GetFileList(cTQExport), kFileListRows);
-    EXPECT_EQ(gFileList[kFileListRows - 1][0], "Definition 256");
+    EXPECT_EQ(GetFileList(State(), Messages(), cTQExport), kFileListRows);
+    EXPECT_EQ(State().fileList[kFileListRows - 1][0], "Definition 256");
     ASSERT_EQ(messages->calls.size(), 1u);
     EXPECT_EQ(messages->calls[0].className, "basMain");
     EXPECT_EQ(messages->calls[0].operation, "GetFileList");
     EXPECT_EQ(messages->calls[0].number, 9);
 
     messages->calls.clear();
-    gExportPath = home.file("gibt-es-nicht") + "/";
-    EXPECT_EQ(GetFileList(cTQExport), 0);
-    EXPECT_EQ(gFileCount, 0);
+    State().exportPath = home.file("gibt-es-nicht") + "/";
+    EXPECT_EQ(GetFileList(State(), Messages(), cTQExport), 0);
+    EXPECT_EQ(State().fileCount, 0);
     ASSERT_EQ(messages->calls.size(), 1u);
     EXPECT_EQ(messages->calls[0].kind, "ReportError");
 }

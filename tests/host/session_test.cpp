@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "common/vb_error.h"
 #include "engine/tq_export.h"
+#include "host/host_services.h"
 #include "host/module_state.h"
 #include "support/session/session_fixture.h"
 
@@ -11,58 +15,86 @@ namespace {
 using SessionTest = test::SessionFixture;
 
 TEST_F(SessionTest, FillsTheModuleStateFromTheSession) {
-    EXPECT_EQ(gSession, session);
-    EXPECT_EQ(gCommonAppDataFolder, home.file("common") + "/");
-    EXPECT_EQ(gExportPath, home.file("common") + "/Drivers/Export/");
-    EXPECT_EQ(gCommonUserDataFolder, home.file("data"));
-    EXPECT_EQ(gUserName, "tester");
-    ASSERT_NE(gHostSettings, nullptr);
-    EXPECT_TRUE(gHostSettings->IsConnected());
+    EXPECT_EQ(State().session, session);
+    EXPECT_EQ(State().commonAppDataFolder, home.file("common") + "/");
+    EXPECT_EQ(State().exportPath, home.file("common") + "/Drivers/Export/");
+    EXPECT_EQ(State().commonUserDataFolder, home.file("data"));
+    EXPECT_EQ(State().userName, "tester");
+    ASSERT_NE(State().hostSettings, nullptr);
+    EXPECT_TRUE(State().hostSettings->IsConnected());
 
     // A Windows host folder keeps its own separator.
     session->environment->CommonAppDataFolder = "C:\\Data\\";
     SessionStart(session);
-    EXPECT_EQ(gExportPath, "C:\\Data\\Drivers\\Export\\");
+    EXPECT_EQ(State().exportPath, "C:\\Data\\Drivers\\Export\\");
 }
 
 TEST_F(SessionTest, StopsAtTheFirstMissingPieceKeepingWhatWasFilled) {
     auto bare = std::make_shared<HostSession>();
-    const auto settings = gHostSettings;
+    const auto settings = State().hostSettings;
     try {
         SessionStart(bare);
         FAIL() << "no error";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), kErrNoSuchProperty);
     }
-    EXPECT_EQ(gSession, bare);
-    EXPECT_EQ(gUserName, "tester");
-    EXPECT_EQ(gHostSettings, settings);
+    EXPECT_EQ(State().session, bare);
+    EXPECT_EQ(State().userName, "tester");
+    EXPECT_EQ(State().hostSettings, settings);
 
     auto noUser = std::make_shared<HostSession>(*session);
     noUser->userName.reset();
     EXPECT_THROW(SessionStart(noUser), VbError);
-    EXPECT_NE(gHostSettings, settings);  // connected anew before the user was read
-    EXPECT_EQ(gUserName, "tester");
+    EXPECT_NE(State().hostSettings, settings);  // connected anew before the user was read
+    EXPECT_EQ(State().userName, "tester");
 }
 
-TEST_F(SessionTest, EngineKeepsTheSettingsOfTheSessionOrConnectsItsOwn) {
-    const auto settings = gHostSettings;
+TEST_F(SessionTest, EngineConstructionTouchesNoStateAndSettingsConnectOnFirstUse) {
+    const auto settings = State().hostSettings;
+    State().hostSettings.reset();
     TQExport engine;
-    EXPECT_EQ(gHostSettings, settings);
+    EXPECT_EQ(State().hostSettings, nullptr);
     EXPECT_EQ(engine.Mode, cTQExport);
     EXPECT_EQ(engine.ExpDef, nullptr);
+    EXPECT_EQ(&engine.Module(), &State());
 
-    gHostSettings.reset();
-    TQExport second;
-    ASSERT_NE(gHostSettings, nullptr);
-    EXPECT_TRUE(gHostSettings->IsConnected());
+    // The first reader connects the settings on the session's connection.
+    EXPECT_TRUE(State().Settings().IsConnected());
+    ASSERT_NE(State().hostSettings, nullptr);
+    EXPECT_NE(State().hostSettings, settings);
+
+    // Without a session there is nothing to connect to: the classic "object not set".
+    State().hostSettings.reset();
+    State().session.reset();
+    for (const auto& use : std::vector<std::function<void()>>{[] { State().Settings(); },
+                                                              [] { State().Session(); }}) {
+        try {
+            use();
+            ADD_FAILURE() << "no error";
+        } catch (const VbError& e) {
+            EXPECT_EQ(e.Number(), kErrObjectNotSet);
+        }
+    }
     EXPECT_TRUE(messages->calls.empty());
+}
 
-    gHostSettings.reset();
-    gSession.reset();
-    TQExport orphan;  // nothing to connect to: reported, not thrown
-    ASSERT_EQ(messages->calls.size(), 1u);
-    EXPECT_EQ(messages->calls[0].className, "TQExport");
+TEST_F(SessionTest, ResetEmptiesStateAndServices) {
+    Services().messagePump = [] {};
+    State().fileCount = 3;
+    State().fileList[0] = {"a", "b", "c"};
+    State().Reset();
+    Services().Reset();
+    EXPECT_EQ(State().session, nullptr);
+    EXPECT_EQ(State().hostSettings, nullptr);
+    EXPECT_TRUE(State().exportPath.empty());
+    EXPECT_EQ(State().fileCount, 0);
+    EXPECT_TRUE(State().fileList[0][0].empty());
+    EXPECT_FALSE(Services().messagePump);
+    EXPECT_EQ(Services().messages, nullptr);
+    // The fallbacks stand in for what the host did not set.
+    EXPECT_NE(dynamic_cast<ConsoleHostMessages*>(&Services().Messages()), nullptr);
+    EXPECT_NE(dynamic_cast<XdgShellService*>(&Services().Shell()), nullptr);
+    EXPECT_THROW(Services().CreateProtocolObject("Anderes.Objekt"), VbError);
 }
 
 }  // namespace

@@ -1,33 +1,71 @@
 #include "support/session/session_fixture.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 
 #include "db/connection.h"
+#include "host/host_services.h"
 #include "host/module_state.h"
 
 namespace norvik::test {
 
-void SessionFixture::SetUp() {
-    ResetModuleState();
+TestSession::~TestSession() {
+    try {
+        Stop();
+    } catch (...) {
+    }
+}
+
+void TestSession::Start(const std::string& backend, const std::string& url) {
+    State().Reset();
+    Services().Reset();
     ::setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
     messages = std::make_shared<RecordingHostMessages>();
-    SetHostMessages(messages);
+    Services().messages = messages;
+
+    std::string database = "sqlite:" + home.file("host.sqlite");
+    if (backend != "sqlite") {
+        adminUrl_ = url;
+        static int counter = 0;
+        schema_ = "t_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
+        db::Connection::Open(adminUrl_)->Execute("CREATE SCHEMA " + schema_);
+        database = adminUrl_ + (adminUrl_.find('?') == std::string::npos ? "?" : "&") +
+                   "options=-csearch_path%3D" + schema_;
+    }
     session = std::make_shared<HostSession>();
     session->environment = HostEnvironment{home.file("install"), home.file("common") + "/",
                                            home.file("user"), home.file("data")};
     session->userName = "tester";
-    session->connection = db::Connection::Open("sqlite:" + home.file("host.sqlite"));
+    session->connection = db::Connection::Open(database);
     std::filesystem::create_directories(home.path() / "common" / "Drivers" / "Export");
     SessionStart(session);
 }
 
-void SessionFixture::TearDown() {
-    ResetModuleState();
-    SetHostMessages(nullptr);
+void TestSession::Stop() {
+    State().Reset();
+    Services().Reset();
+    if (session) session->connection.reset();
+    if (!schema_.empty()) {
+        const std::string schema = std::exchange(schema_, "");
+        db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA " + schema + " CASCADE");
+    }
 }
 
-std::string SessionFixture::exportPath() const {
-    return gExportPath;
+void TestSession::Sql(const std::string& statement) const {
+    State().Session().Connection()->Execute(statement);
+}
+
+std::vector<RecordingHostMessages::Call> TestSession::Calls(const std::string& kind) const {
+    std::vector<RecordingHostMessages::Call> found;
+    for (const auto& c : messages->calls)
+        if (c.kind == kind) found.push_back(c);
+    return found;
+}
+
+std::string TestSession::exportPath() const {
+    return State().exportPath;
 }
 
 }  // namespace norvik::test

@@ -1,5 +1,9 @@
 #pragma once
-// A started component session on SQLite for tests of the layers above the database.
+// A started component session for tests of the layers above the database.
+
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "host/host_messages.h"
 #include "host/host_session.h"
@@ -7,19 +11,39 @@
 
 namespace norvik::test {
 
-// A started component session on a SQLite database in a temporary home, with recorded messages
-// and a private per-user settings folder; the module state is emptied again at the end.
-class SessionFixture : public ::testing::Test {
-  protected:
-    void SetUp() override;
-    void TearDown() override;
+// A session in a temporary home over SQLite or a private schema of the test PostgreSQL server,
+// with recorded messages and a private per-user settings folder. The component's state and
+// services are emptied when it starts and again when it stops.
+class TestSession {
+  public:
+    ~TestSession();
 
-    // The export folder of the session (gExportPath).
+    // Starts the session on "sqlite" or on PostgreSQL at url (the test server's, see
+    // PostgresUrl).
+    void Start(const std::string& backend = "sqlite", const std::string& url = "");
+    // Ends the session and drops its PostgreSQL schema.
+    void Stop();
+    // Runs a statement on the session's database.
+    void Sql(const std::string& statement) const;
+    // The recorded calls of one kind of the message service.
+    std::vector<RecordingHostMessages::Call> Calls(const std::string& kind) const;
+    // The export folder of the session.
     std::string exportPath() const;
 
     TempDir home;
     std::shared_ptr<RecordingHostMessages> messages;
     std::shared_ptr<HostSession> session;
+
+  private:
+    std::string adminUrl_;
+    std::string schema_;
+};
+
+// A test on a session over SQLite.
+class SessionFixture : public ::testing::Test, public TestSession {
+  protected:
+    void SetUp() override { Start(); }
+    void TearDown() override { Stop(); }
 };
 
 }  // namespace norvik::test

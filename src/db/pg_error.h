@@ -1,0 +1,22 @@
+#pragma once
+// PostgreSQL's error message for a statement the component wrapped around the user's own.
+
+#include <libpq-fe.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace norvik::db {
+
+// The part of a sent statement that the user wrote, in bytes.
+struct UserStatement {
+    size_t offset = 0;
+    size_t length = 0;
+};
+
+// The server's message with its "LINE n:" excerpt and caret taken from the user's statement, not
+// from the wrapper around it; without a position the message as libpq gives it.
+std::string PgStatementError(const PGresult* result, std::string_view sent, UserStatement user);
+
+}  // namespace norvik::db

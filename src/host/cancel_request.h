@@ -1,0 +1,14 @@
+#pragma once
+// The request to cancel a run, which the host may make from its message pump or from a signal
+// handler.
+
+namespace norvik {
+
+// Asks the running export to stop after the current row; safe to call from a signal handler.
+void RequestCancel() noexcept;
+// True from RequestCancel until ClearCancel.
+bool CancelRequested() noexcept;
+// Forgets an earlier request, before the host starts a new action.
+void ClearCancel() noexcept;
+
+}  // namespace norvik
