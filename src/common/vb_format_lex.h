@@ -35,9 +35,6 @@ class Lexer {
     size_t pos_ = 0;
 };
 
-// The length of the UTF-8 sequence starting at s[i] (1 for a byte that starts none).
-size_t Utf8Length(std::string_view s, size_t i);
-
 // Appends a literal to a section's pool and its step to its items.
 void AddLiteral(Section& section, std::string_view text);
 

@@ -1,9 +1,11 @@
 #include "db/pg_record_set.h"
 
+#include <fmt/format.h>
+
 #include <charconv>
 
 #include "db/db_error.h"
-#include "db/sql_text.h"
+#include "db/statement_rewrite.h"
 
 namespace norvik::db {
 namespace {
@@ -41,8 +43,8 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     }
 
     cursor_ = db_->NextCursorName();
-    declareSql_ = "DECLARE " + cursor_ + " NO SCROLL CURSOR FOR\n" + body.text;
-    fetchSql_ = "FETCH FORWARD " + std::to_string(kBatchRows) + " FROM " + cursor_;
+    declareSql_ = fmt::format("DECLARE {} NO SCROLL CURSOR FOR\n{}", cursor_, body.text);
+    fetchSql_ = fmt::format("FETCH FORWARD {} FROM {}", kBatchRows, cursor_);
     Declare();
 
     const int columns = PQnfields(batch_.get());
