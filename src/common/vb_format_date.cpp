@@ -176,14 +176,8 @@ void BuildDateSection(std::string_view text, Section& section) {
             case ':':
                 section.items.push_back({Op::kTimeSep});
                 break;
-            case '<':
-                section.textCase = TextCase::kLower;
-                break;
-            case '>':
-                section.textCase = TextCase::kUpper;
-                break;
             default:
-                AddLiteral(section, p.text);
+                AddCaseOrLiteral(section, p.text);
                 break;
         }
     }

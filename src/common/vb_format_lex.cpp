@@ -67,6 +67,15 @@ void AddLiteral(Section& section, std::string_view text) {
     section.pool.append(text);
 }
 
+void AddCaseOrLiteral(Section& section, std::string_view text) {
+    if (text == "<")
+        section.textCase = TextCase::kLower;
+    else if (text == ">")
+        section.textCase = TextCase::kUpper;
+    else
+        AddLiteral(section, text);
+}
+
 size_t AmPmLength(std::string_view rest) {
     if (StartsWithIgnoreCase(rest, "am/pm")) return 5;
     if (StartsWithIgnoreCase(rest, "ampm")) return 4;

@@ -37,6 +37,8 @@ class Lexer {
 
 // Appends a literal to a section's pool and its step to its items.
 void AddLiteral(Section& section, std::string_view text);
+// Takes "<" or ">" (lower or upper case for the whole section), else adds the text as a literal.
+void AddCaseOrLiteral(Section& section, std::string_view text);
 
 // Which kind of section a text is, from its first deciding code.
 Kind ClassifySection(std::string_view section);

@@ -32,17 +32,11 @@ void BuildTextSection(std::string_view text, Section& section) {
                 section.items.push_back({Op::kCharOrNothing});
                 ++section.placeholders;
                 break;
-            case '<':
-                section.textCase = TextCase::kLower;
-                break;
-            case '>':
-                section.textCase = TextCase::kUpper;
-                break;
             case '!':
                 section.leftToRight = true;
                 break;
             default:
-                AddLiteral(section, p.text);
+                AddCaseOrLiteral(section, p.text);
                 break;
         }
     }
