@@ -1,6 +1,7 @@
 #include "common/file_io.h"
 
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,7 +20,11 @@ constexpr size_t kFlushSize = 256 * 1024;
 VbError FileError(int err, std::string_view path) {
     const int32_t number = ErrorNumberFromErrno(err);
     if (path.empty()) return VbError(number);
-    return VbError(number, VbError::DescriptionOf(number) + ": " + std::string(path));
+    return PathError(number, path);
+}
+
+VbError PathError(int32_t number, std::string_view path) {
+    return VbError(number, fmt::format("{}: {}", VbError::DescriptionOf(number), path));
 }
 
 std::filesystem::path NativePath(std::string_view path) {
@@ -97,6 +102,22 @@ std::string ReadFileBytes(std::string_view path, size_t maxBytes) {
     return bytes;
 }
 
+int TryWriteAll(int fd, std::string_view bytes) noexcept {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return ENOSPC;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+void WriteAll(int fd, std::string_view bytes, std::string_view path) {
+    if (const int err = TryWriteAll(fd, bytes)) throw FileError(err, path);
+}
+
 TextFileWriter::~TextFileWriter() {
     Abandon();
 }
@@ -131,18 +152,9 @@ void TextFileWriter::WriteLine(std::string_view utf8) {
 
 void TextFileWriter::Flush() {
     if (fd_ < 0) throw VbError(kErrBadFileName);
-    size_t done = 0;
-    while (done < buffer_.size()) {
-        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            buffer_.clear();
-            throw FileError(err, path_);
-        }
-        done += static_cast<size_t>(n);
-    }
+    const int err = TryWriteAll(fd_, buffer_);
     buffer_.clear();
+    if (err != 0) throw FileError(err, path_);
 }
 
 void TextFileWriter::Close() {

@@ -21,8 +21,15 @@ int32_t ErrorNumberFromErrno(int err);
 // The error for a failed file operation: the classic number of errno and a description naming the
 // path.
 VbError FileError(int err, std::string_view path);
+// The error of this classic number with a description naming the path ("Pfad nicht gefunden: …").
+VbError PathError(int32_t number, std::string_view path);
 // Reads at most maxBytes of a file; raises VbError (53, 70, 75, 76 …) when it cannot be read.
 std::string ReadFileBytes(std::string_view path, size_t maxBytes);
+// Writes all bytes to a descriptor, again after EINTR and short writes; 0 or the errno of the
+// failure (ENOSPC when nothing could be written).
+int TryWriteAll(int fd, std::string_view bytes) noexcept;
+// TryWriteAll that raises FileError naming the path.
+void WriteAll(int fd, std::string_view bytes, std::string_view path);
 // Calls fn for each line of bytes; lines end with CR LF, LF or CR, the ending is not passed.
 template <typename Fn>
 void ForEachLine(std::string_view bytes, Fn&& fn) {

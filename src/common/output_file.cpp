@@ -1,6 +1,7 @@
 #include "common/output_file.h"
 
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -121,8 +122,8 @@ void OutputFile::OpenTemporary() {
     const fs::path target(target_);
     for (;;) {
         const fs::path file =
-            target.parent_path() / ("." + target.filename().string() + ".norvik-" +
-                                    std::to_string(::getpid()) + "-" + std::to_string(++counter));
+            target.parent_path() /
+            fmt::format(".{}.norvik-{}-{}", target.filename().string(), ::getpid(), ++counter);
         const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) throw FileError(errno, shown_);

@@ -114,19 +114,52 @@ double ToNumber(const Value& value) {
     return ToNumberOfText(ToText(value));
 }
 
+namespace {
+
+// Puts text in front of the unread rest of buf, which starts at read; grows buf at the front with
+// room for later calls, so that putting back stays linear.
+void PutBack(std::string& buf, size_t& read, std::string_view text) {
+    if (read < text.size()) {
+        const size_t room = (buf.size() - read) + 2 * text.size();
+        std::string grown;
+        grown.reserve(room + buf.size() - read);
+        grown.append(room, '\0');
+        grown.append(buf, read);
+        buf.swap(grown);
+        read = room;
+    }
+    read -= text.size();
+    std::copy(text.begin(), text.end(), buf.begin() + static_cast<std::ptrdiff_t>(read));
+}
+
+}  // namespace
+
 std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement) {
     if (search.empty() || replacement.find(search) != std::string_view::npos) return text;
-    // No match lies before the last one replaced, so the next search may start just before it.
-    // A replacement longer than the search text can feed itself (ab -> bbaa grows
-    // exponentially); stop at a bound instead of exhausting memory.
+    size_t match = text.find(search);
+    if (match == std::string::npos) return text;
+    // The leftmost match is replaced, again and again. No match lies before it, so the text is
+    // held as a finished front (done) and an unread rest (buf from read); each replacement goes in
+    // front of the rest together with the last characters of done that a new match may begin
+    // with. Replacing in place would move the whole tail each time: quadratic.
+    // A replacement longer than the search text can feed itself (ab -> bbaa grows exponentially);
+    // stop at a bound instead of exhausting memory.
     const size_t limit = std::max<size_t>(size_t{1} << 20, text.size() * 64);
-    size_t pos = text.find(search);
-    while (pos != std::string::npos && text.size() <= limit) {
-        text.replace(pos, search.size(), replacement);
-        const size_t back = replacement.size() < search.size() ? search.size() : replacement.size();
-        pos = text.find(search, pos > back ? pos - back : 0);
+    std::string done;
+    done.reserve(text.size());
+    std::string buf = std::move(text);
+    size_t read = 0;
+    while (match != std::string::npos && done.size() + (buf.size() - read) <= limit) {
+        done.append(buf, read, match - read);
+        read = match + search.size();
+        PutBack(buf, read, replacement);
+        const size_t keep = std::min(done.size(), search.size() - 1);
+        PutBack(buf, read, std::string_view(done).substr(done.size() - keep));
+        done.resize(done.size() - keep);
+        match = buf.find(search, read);
     }
-    return text;
+    done.append(buf, read);
+    return done;
 }
 
 std::string BaseName(std::string_view path) {

@@ -1,6 +1,7 @@
 #include "common/vb_convert.h"
 
 #include <charconv>
+#include <ctime>
 
 namespace norvik {
 namespace {
@@ -115,6 +116,17 @@ std::string ToText(const Value& value) {
     std::string out;
     AppendText(out, value);
     return out;
+}
+
+std::string TodayText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    DateTime today;
+    today.year = local.tm_year + 1900;
+    today.month = local.tm_mon + 1;
+    today.day = local.tm_mday;
+    return DateTimeToText(today);
 }
 
 }  // namespace norvik

@@ -1,9 +1,12 @@
 #include "common/vb_format_date.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <array>
-#include <cstdio>
+#include <iterator>
 
+#include "common/cp1252_case.h"
 #include "common/vb_convert.h"
 #include "common/vb_format_lex.h"
 #include "common/vb_format_text.h"
@@ -21,14 +24,10 @@ constexpr std::array<std::string_view, 12> kMonthNames = {
 constexpr std::array<std::string_view, 12> kMonthAbbr = {"Jan", "Feb", "Mrz", "Apr", "Mai", "Jun",
                                                          "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // How often a code letter repeats; no code is longer than six, so counting stops there.
 size_t RunLength(std::string_view rest, char lower) {
     size_t n = 0;
-    while (n < rest.size() && n < 7 && Lower(rest[n]) == lower) ++n;
+    while (n < rest.size() && n < 7 && AsciiLower(rest[n]) == lower) ++n;
     return n;
 }
 
@@ -52,9 +51,7 @@ int IsoWeeksInYear(int year) {
 }
 
 void AppendInt(std::string& out, int value, int width) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%0*d", width, value);
-    out += buf;
+    fmt::format_to(std::back_inserter(out), "{:0{}}", value, width);
 }
 
 void AppendLongDate(std::string& out, const DateTime& v, int weekday) {
@@ -102,7 +99,7 @@ void BuildDateSection(std::string_view text, Section& section) {
             AddLiteral(section, p.text);
             continue;
         }
-        const char c = Lower(p.text[0]);
+        const char c = AsciiLower(p.text[0]);
         const size_t run = RunLength(rest, c);
         switch (c) {
             case 'd':
@@ -179,14 +176,8 @@ void BuildDateSection(std::string_view text, Section& section) {
             case ':':
                 section.items.push_back({Op::kTimeSep});
                 break;
-            case '<':
-                section.textCase = TextCase::kLower;
-                break;
-            case '>':
-                section.textCase = TextCase::kUpper;
-                break;
             default:
-                AddLiteral(section, p.text);
+                AddCaseOrLiteral(section, p.text);
                 break;
         }
     }

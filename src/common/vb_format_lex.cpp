@@ -1,38 +1,9 @@
 #include "common/vb_format_lex.h"
 
+#include "common/cp1252_case.h"
+#include "common/utf8.h"
+
 namespace norvik::vbfmt {
-namespace {
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        if (Lower(s[i]) != prefix[i]) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-size_t Utf8Length(std::string_view s, size_t i) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    size_t n = 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        n = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        n = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        n = 4;
-    }
-    if (i + n > s.size()) return 1;
-    for (size_t k = 1; k < n; ++k) {
-        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
-    }
-    return n;
-}
 
 std::vector<std::string_view> SplitSections(std::string_view format) {
     std::vector<std::string_view> sections;
@@ -71,12 +42,12 @@ Piece Lexer::Next() {
             pos_ = s_.size();
             return {true, {}};
         }
-        const size_t n = Utf8Length(s_, pos_ + 1);
+        const size_t n = CharLengthAt(s_, pos_ + 1);
         pos_ += 1 + n;
         return {true, s_.substr(start + 1, n)};
     }
     if (static_cast<unsigned char>(c) >= 0x80) {
-        const size_t n = Utf8Length(s_, pos_);
+        const size_t n = CharLengthAt(s_, pos_);
         pos_ += n;
         return {true, s_.substr(start, n)};
     }
@@ -96,16 +67,25 @@ void AddLiteral(Section& section, std::string_view text) {
     section.pool.append(text);
 }
 
+void AddCaseOrLiteral(Section& section, std::string_view text) {
+    if (text == "<")
+        section.textCase = TextCase::kLower;
+    else if (text == ">")
+        section.textCase = TextCase::kUpper;
+    else
+        AddLiteral(section, text);
+}
+
 size_t AmPmLength(std::string_view rest) {
-    if (StartsWithNoCase(rest, "am/pm")) return 5;
-    if (StartsWithNoCase(rest, "ampm")) return 4;
-    if (StartsWithNoCase(rest, "a/p")) return 3;
+    if (StartsWithIgnoreCase(rest, "am/pm")) return 5;
+    if (StartsWithIgnoreCase(rest, "ampm")) return 4;
+    if (StartsWithIgnoreCase(rest, "a/p")) return 3;
     return 0;
 }
 
 bool StartsDateCode(std::string_view rest) {
     if (rest.empty()) return false;
-    switch (Lower(rest[0])) {
+    switch (AsciiLower(rest[0])) {
         case 'd':
         case 'm':
         case 'y':
@@ -117,7 +97,7 @@ bool StartsDateCode(std::string_view rest) {
         case 'c':
             return true;
         case 't':
-            return StartsWithNoCase(rest, "ttttt");
+            return StartsWithIgnoreCase(rest, "ttttt");
         case 'a':
             return AmPmLength(rest) > 0;
         default:

@@ -35,11 +35,10 @@ class Lexer {
     size_t pos_ = 0;
 };
 
-// The length of the UTF-8 sequence starting at s[i] (1 for a byte that starts none).
-size_t Utf8Length(std::string_view s, size_t i);
-
 // Appends a literal to a section's pool and its step to its items.
 void AddLiteral(Section& section, std::string_view text);
+// Takes "<" or ">" (lower or upper case for the whole section), else adds the text as a literal.
+void AddCaseOrLiteral(Section& section, std::string_view text);
 
 // Which kind of section a text is, from its first deciding code.
 Kind ClassifySection(std::string_view section);

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "common/cp1252_case.h"
 #include "common/vb_parse.h"
 
 namespace norvik {
@@ -49,31 +50,13 @@ bool Tokenize(std::string_view s, std::vector<Tok>& toks) {
     return true;
 }
 
-// Lower case for ASCII and the German umlauts, enough to compare names.
-std::string Lower(std::string_view s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        const char c = s[i];
-        if (c >= 'A' && c <= 'Z') {
-            out.push_back(static_cast<char>(c - 'A' + 'a'));
-        } else if (c == '\xC3' && i + 1 < s.size() &&
-                   (s[i + 1] == '\x84' || s[i + 1] == '\x96' || s[i + 1] == '\x9C')) {
-            out.push_back(c);
-            out.push_back(static_cast<char>(s[++i] + 0x20));
-        } else {
-            out.push_back(c);
-        }
-    }
-    return out;
-}
-
 int MonthFromName(std::string_view word) {
     static const std::array<std::string_view, 12> kFull = {
         "januar", "februar", "m\xC3\xA4rz", "april",   "mai",      "juni",
         "juli",   "august",  "september",   "oktober", "november", "dezember"};
     static const std::array<std::string_view, 12> kShort = {
         "jan", "feb", "mrz", "apr", "mai", "jun", "jul", "aug", "sep", "okt", "nov", "dez"};
-    const std::string w = Lower(word);
+    const std::string w = LowerCase(word);
     for (size_t m = 0; m < 12; ++m) {
         if (w == kFull[m] || w == kShort[m]) return static_cast<int>(m) + 1;
     }
@@ -84,7 +67,7 @@ bool IsDayName(std::string_view word) {
     static const std::array<std::string_view, 14> kNames = {
         "montag", "dienstag", "mittwoch", "donnerstag", "freitag", "samstag", "sonntag",
         "mo",     "di",       "mi",       "do",         "fr",      "sa",      "so"};
-    const std::string w = Lower(word);
+    const std::string w = LowerCase(word);
     for (auto n : kNames) {
         if (w == n) return true;
     }
@@ -207,7 +190,7 @@ class DateReader {
         SkipSpace();
         const Tok* w = Peek();
         if (w && w->kind == Tok::kWord) {
-            const std::string ampm = Lower(w->text);
+            const std::string ampm = LowerCase(w->text);
             if (ampm != "am" && ampm != "pm") return false;
             if (dt.hour < 1 || dt.hour > 12) return false;
             dt.hour = dt.hour % 12 + (ampm == "pm" ? 12 : 0);

@@ -1,6 +1,8 @@
 #include "db/date_text.h"
 
-#include <cstdio>
+#include <fmt/format.h>
+
+#include <iterator>
 
 namespace norvik::db {
 namespace {
@@ -87,13 +89,12 @@ bool ParseTimeText(std::string_view text, DateTime& out) {
 }
 
 void AppendDateTimeParam(std::string& out, const DateTime& value) {
-    char buf[40];
-    int n =
-        value.IsMidnight()
-            ? std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", value.year, value.month, value.day)
-            : std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", value.year,
-                            value.month, value.day, value.hour, value.minute, value.second);
-    if (n > 0) out.append(buf, static_cast<size_t>(n));
+    auto to = std::back_inserter(out);
+    if (value.IsMidnight())
+        fmt::format_to(to, "{:04}-{:02}-{:02}", value.year, value.month, value.day);
+    else
+        fmt::format_to(to, "{:04}-{:02}-{:02} {:02}:{:02}:{:02}", value.year, value.month,
+                       value.day, value.hour, value.minute, value.second);
 }
 
 }  // namespace norvik::db

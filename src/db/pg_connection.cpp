@@ -5,7 +5,7 @@
 
 #include "db/db_error.h"
 #include "db/pg_record_set.h"
-#include "db/sql_text.h"
+#include "db/statement_rewrite.h"
 
 namespace norvik::db {
 

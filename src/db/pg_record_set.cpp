@@ -1,9 +1,11 @@
 #include "db/pg_record_set.h"
 
+#include <fmt/format.h>
+
 #include <charconv>
 
 #include "db/db_error.h"
-#include "db/sql_text.h"
+#include "db/statement_rewrite.h"
 
 namespace norvik::db {
 namespace {
@@ -43,10 +45,10 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     }
 
     cursor_ = db_->NextCursorName();
-    const std::string declarePrefix = "DECLARE " + cursor_ + " NO SCROLL CURSOR FOR\n";
+    const std::string declarePrefix = fmt::format("DECLARE {} NO SCROLL CURSOR FOR\n", cursor_);
     declareSql_ = declarePrefix + body.text;
     declareUser_ = UserStatement{declarePrefix.size(), body.text.size()};
-    fetchSql_ = "FETCH FORWARD " + std::to_string(kBatchRows) + " FROM " + cursor_;
+    fetchSql_ = fmt::format("FETCH FORWARD {} FROM {}", kBatchRows, cursor_);
     Declare();
 
     const int columns = PQnfields(batch_.get());

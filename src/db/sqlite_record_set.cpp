@@ -1,7 +1,7 @@
 #include "db/sqlite_record_set.h"
 
 #include "db/db_error.h"
-#include "db/sql_text.h"
+#include "db/statement_rewrite.h"
 
 namespace norvik::db {
 

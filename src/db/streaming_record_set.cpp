@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "common/cp1252_case.h"
 #include "common/vb_error.h"
-#include "db/field_names.h"
 
 namespace norvik::db {
 
@@ -86,7 +86,8 @@ const std::string& StreamingRecordSet::FieldName(int index) const {
 
 int StreamingRecordSet::FindField(std::string_view name) const {
     for (size_t i = 0; i < names_.size(); ++i) {
-        if (SameFieldName(names_[i], name)) return static_cast<int>(i);
+        // Names compare as the definitions spell them: without regard to case, umlauts included.
+        if (EqualsIgnoreCase(names_[i], name)) return static_cast<int>(i);
     }
     return -1;
 }

@@ -1,7 +1,8 @@
 #include "definition/exp_reader.h"
 
+#include <fmt/format.h>
+
 #include <array>
-#include <cstdio>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "common/text_helpers.h"
 #include "common/vb_error.h"
 #include "definition/exp_fields.h"
+#include "definition/general_values.h"
 #include "host/module_state.h"
 
 namespace norvik {
@@ -39,55 +41,30 @@ std::string ColumnPart(const std::string& controlSource) {
     return dot == std::string::npos ? controlSource : controlSource.substr(dot + 1);
 }
 
-bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-        if (c != prefix[i]) return false;
-    }
-    return true;
-}
-
 void ReadGeneral(const ProfileFile& profile, TQExportDef& def, const ModuleState& state,
                  HostServices& services) {
-    auto read = [&](std::string_view key, std::string_view fallback) {
-        return profile.Read("Allgemein", key, fallback);
-    };
-    def.Schnittstelle = read("Name", "");
-    if (def.Schnittstelle.empty()) def.Schnittstelle = read("Schnittstelle", "");
-    def.Datenquelle = read("Datenquelle", "");
-    const std::string dateiname = read("Dateiname", "");
-
-    const std::string remembered =
-        def.Schnittstelle.empty()
-            ? ""
-            : services.UserSettings().Get("TQBExport", "Schnittstelle", def.Schnittstelle, "");
-    def.Dateiname = !remembered.empty()
+    // The table puts the name before the output file, whose remembered value is kept by the name.
+    for (const GeneralValue& g : GeneralValues()) {
+        std::string value = profile.Read("Allgemein", g.key, g.fallback);
+        if (g.kind == GeneralKind::kName && value.empty()) {
+            value = profile.Read("Allgemein", "Schnittstelle", "");
+        } else if (g.kind == GeneralKind::kOutputFile) {
+            const std::string remembered =
+                def.Schnittstelle.empty()
+                    ? ""
+                    : services.UserSettings().Get("TQBExport", "Schnittstelle", def.Schnittstelle,
+                                                  "");
+            value = !remembered.empty()
                         ? remembered
-                        : ReplaceText(dateiname, "%DataPath%", state.commonUserDataFolder);
-
-    def.Dateiformat = read("Dateiformat", "ANSI");
-    def.FeldLänge = read("Feldlänge", "Variabel");
-    def.Feldtrenner = read("Feldtrenner", ";");
-    def.Texterkenner = read("Texterkenner", "\"");
-    def.Dezimaltrenner = read("Dezimaltrenner", ",");
-    def.Datumserkenner = read("Datumserkenner", "#");
-    def.Datumstrenner = read("Datumstrenner", ".");
-    def.Zeittrenner = read("Zeittrenner", ":");
-    def.Ersatzzeichen = read("Ersatzzeichen", "'");
-    def.Anfügen = read("Anfuegen", "N");
-    def.Info = read("Info", "");
-    def.Kopfzeile = read("Kopfzeile", "0");
-    def.AnfuegenAenderbar = read("AnfuegenAenderbar", "N");
-    def.AllowEmptySelection = read("AllowEmptySelection", "Y");
-    def.Abschnitt = read("Abschnitt", "");
+                        : ReplaceText(value, "%DataPath%", state.commonUserDataFolder);
+        }
+        def.*g.member = std::move(value);
+    }
 }
 
 void ReadSelections(const ProfileFile& profile, TQExportDef& def) {
     for (int i = 1; i <= 12; ++i) {
-        char key[8];
-        std::snprintf(key, sizeof key, "Sel%02d", i);
+        const std::string key = fmt::format("Sel{:02}", i);
         // Taken as written: dropping the enclosing quotes would break a line whose last field is
         // "".
         std::string value = profile.FindRaw("Selektion", key).value_or("");

@@ -1,11 +1,12 @@
 #include "definition/exp_writer.h"
 
-#include <ctime>
+#include <fmt/format.h>
 
 #include "common/file_io.h"
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
 #include "definition/exp_fields.h"
+#include "definition/general_values.h"
 
 namespace norvik {
 namespace {
@@ -37,11 +38,6 @@ std::string Field(std::string_view text) {
     return ExpFieldText(OneLine(text), ',');
 }
 
-std::string SelectionNumber(int n) {
-    std::string s = std::to_string(n);
-    return s.size() < 2 ? "0" + s : s;
-}
-
 // The number of a selection's own key "Sel01" … "Sel12", or 0.
 int OwnSelectionNumber(const std::string& name) {
     if (name.size() != 5 || name.compare(0, 3, "Sel") != 0) return 0;
@@ -51,17 +47,6 @@ int OwnSelectionNumber(const std::string& name) {
 }
 
 }  // namespace
-
-std::string TodayText() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    DateTime today;
-    today.year = local.tm_year + 1900;
-    today.month = local.tm_mon + 1;
-    today.day = local.tm_mday;
-    return DateTimeToText(today);
-}
 
 std::vector<std::string> ExportDefinitionLines(const TQExportDef& def, const std::string& autor,
                                                const std::string& today) {
@@ -74,32 +59,14 @@ std::vector<std::string> ExportDefinitionLines(const TQExportDef& def, const std
              blank,        BoxLine("Stand: " + today),
              rule,         "",
              "[Allgemein]"};
-    const std::pair<const char*, const std::string*> general[] = {
-        {"Name=", &def.Schnittstelle},
-        {"Datenquelle=", &def.Datenquelle},
-        {"Dateiname=", &def.Dateiname},
-        {"Info=", &def.Info},
-        {"Dateiformat=", &def.Dateiformat},
-        {"FeldLänge=", &def.FeldLänge},
-        {"Feldtrenner=", &def.Feldtrenner},
-        {"Texterkenner=", &def.Texterkenner},
-        {"Dezimaltrenner=", &def.Dezimaltrenner},
-        {"Datumserkenner=", &def.Datumserkenner},
-        {"Datumstrenner=", &def.Datumstrenner},
-        {"Zeittrenner=", &def.Zeittrenner},
-        {"Ersatzzeichen=", &def.Ersatzzeichen},
-        {"Kopfzeile=", &def.Kopfzeile},
-        {"Anfuegen=", &def.Anfügen},
-        {"AnfuegenAenderbar=", &def.AnfuegenAenderbar},
-        {"AllowEmptySelection=", &def.AllowEmptySelection},
-    };
-    for (const auto& [key, value] : general)
-        lines.push_back(key + ProfileValueText(OneLine(*value)));
+    for (const GeneralValue* g : GeneralValuesInFileOrder())
+        lines.push_back(fmt::format("{}={}", g->key, ProfileValueText(OneLine(def.*g->member))));
 
     lines.push_back("");
     lines.push_back("[Parameter]");
     for (const auto& p : *def.Parameter)
-        lines.push_back(OneLine(p->Name) + "=" + Quoted(p->Caption) + "," + Quoted(p->Value));
+        lines.push_back(
+            fmt::format("{}={},{}", OneLine(p->Name), Quoted(p->Caption), Quoted(p->Value)));
 
     lines.push_back("");
     lines.push_back("[Selektion]");
@@ -108,10 +75,10 @@ std::vector<std::string> ExportDefinitionLines(const TQExportDef& def, const std
         // A selection keeps its key (its place among the twelve) while the order allows it.
         const int own = OwnSelectionNumber(s->Name);
         n = own > n ? own : n + 1;
-        lines.push_back("Sel" + SelectionNumber(n) + "=" + Quoted(s->Caption) + ";" +
-                        Quoted(s->ControlSource) + ";" + std::to_string(s->Typ) + ";" +
-                        std::to_string(s->Width) + ";" + Quoted(s->RowSource) + ";" +
-                        Quoted(s->DefaultValue) + ";" + Quoted(s->BoundField));
+        lines.push_back(fmt::format("Sel{:02}={};{};{};{};{};{};{}", n, Quoted(s->Caption),
+                                    Quoted(s->ControlSource), s->Typ, s->Width,
+                                    Quoted(s->RowSource), Quoted(s->DefaultValue),
+                                    Quoted(s->BoundField)));
     }
 
     for (const auto& r : *def.Records) {
@@ -119,8 +86,8 @@ std::vector<std::string> ExportDefinitionLines(const TQExportDef& def, const std
         lines.push_back(OneLine(r->Name));
         // An operator or value without a field has no effect, but is kept all the same.
         if (!r->CriteriaField.empty() || !r->CriteriaOperator.empty() || !r->CriteriaValue.empty())
-            lines.push_back("CRITERIA " + Quoted(r->CriteriaField) + "," +
-                            Quoted(r->CriteriaOperator) + "," + Quoted(r->CriteriaValue));
+            lines.push_back(fmt::format("CRITERIA {},{},{}", Quoted(r->CriteriaField),
+                                        Quoted(r->CriteriaOperator), Quoted(r->CriteriaValue)));
         for (const auto& f : *r->Fields) {
             const std::string kind = OneLine(UpperCase(f->FeldArt));
             // An empty constant is marked in the file only: a bare empty name would be the same
@@ -128,9 +95,9 @@ std::vector<std::string> ExportDefinitionLines(const TQExportDef& def, const std
             const std::string name =
                 kind == "CONST" && f->Name.empty() ? Quoted("") : Field(f->Name);
             const std::string format = f->Format.empty() ? "" : Quoted(f->Format);
-            lines.push_back(kind + " " + name + "," + Field(f->FeldTyp) + "," + format + "," +
-                            std::to_string(f->Länge) + "," + Field(f->Schlüssel) + "," +
-                            Field(f->FremdSchlüssel) + "," + Field(f->Map) + "," + Field(f->Info));
+            lines.push_back(fmt::format("{} {},{},{},{},{},{},{},{}", kind, name, Field(f->FeldTyp),
+                                        format, f->Länge, Field(f->Schlüssel),
+                                        Field(f->FremdSchlüssel), Field(f->Map), Field(f->Info)));
         }
     }
     return lines;

@@ -19,7 +19,5 @@ std::vector<std::string> ExportDefinitionLines(const TQExportDef& def, const std
 void WriteExportDefinition(const TQExportDef& def, const std::string& fileName,
                            const std::string& autor,
                            const std::function<void(const VbError&)>& onError);
-// Today's date in the short German form (31.12.2004).
-std::string TodayText();
 
 }  // namespace norvik

@@ -47,6 +47,71 @@ class TQCollection {
     std::vector<Item_t> items_;
 };
 
+// A collection whose items are also found by a text key (letter case ignored): the key an item
+// had when it was added, as KeyOf gives it (const std::string& operator()(const T&)).
+template <typename T, typename KeyOf>
+class TQKeyedCollection : public TQCollection<T> {
+  public:
+    using Item_t = typename TQCollection<T>::Item_t;
+
+    // Appends the item under its key; a key already present (457) or a null item (5) shows
+    // kAddFailedMessage and returns null.
+    Item_t Add(Item_t item) {
+        try {
+            if (!item) throw VbError(kErrInvalidArgument);
+            const auto [key, added] = index_.try_emplace(LowerCase(KeyOf()(*item)), Items().size());
+            if (!added) throw VbError(kErrDuplicateKey);
+            try {
+                Items().push_back(item);
+            } catch (...) {
+                index_.erase(key);
+                throw;
+            }
+            return item;
+        } catch (const std::exception&) {
+            Messages().ShowMessage(kAddFailedMessage, 0, kButtonsOk, false);
+            return nullptr;
+        }
+    }
+    using TQCollection<T>::Item;
+    // The item with this key (case ignored); raises 5 for an unknown key.
+    const Item_t& Item(const std::string& key) const {
+        const auto it = index_.find(LowerCase(key));
+        if (it == index_.end()) throw VbError(kErrInvalidArgument);
+        return this->items_[it->second];
+    }
+    // Removes the item at a 1-based position; raises 9 when out of range.
+    void Remove(int32_t index) {
+        TQCollection<T>::Item(index);
+        // The key is the one of the time of adding, so it is looked up by position.
+        const size_t position = static_cast<size_t>(index - 1);
+        for (auto it = index_.cbegin(); it != index_.cend(); ++it)
+            if (it->second == position) return Erase(it);
+    }
+    // Removes the item with this key; raises 5 for an unknown key.
+    void Remove(const std::string& key) {
+        const auto it = index_.find(LowerCase(key));
+        if (it == index_.end()) throw VbError(kErrInvalidArgument);
+        Erase(it);
+    }
+
+  private:
+    using Index = std::unordered_map<std::string, size_t>;
+
+    std::vector<Item_t>& Items() { return this->items_; }
+    void Erase(typename Index::const_iterator key) {
+        const size_t position = key->second;
+        index_.erase(key);
+        Items().erase(Items().begin() + static_cast<std::ptrdiff_t>(position));
+        // The items behind the removed one move up by one.
+        for (auto& [k, p] : index_)
+            if (p > position) --p;
+    }
+
+    // The key (lower case) of each item to its 0-based position; a lookup does not walk the items.
+    Index index_;
+};
+
 struct TQRecord;
 struct TQField;
 struct TQSelection;
@@ -56,26 +121,11 @@ using TQRecords = TQCollection<TQRecord>;
 using TQFields = TQCollection<TQField>;
 using TQSelections = TQCollection<TQSelection>;
 
-// Parameters, also keyed by the name they had when added (letter case ignored).
-class TQParameter : public TQCollection<TQParam> {
-  public:
-    // Appends the parameter under its name; a name already present shows a message and returns
-    // null.
-    Item_t Add(Item_t item);
-    using TQCollection<TQParam>::Item;
-    // The parameter with this key (case ignored); raises 5 for an unknown key.
-    const Item_t& Item(const std::string& key) const;
-    // Removes the parameter at a 1-based position; raises 9 when out of range.
-    void Remove(int32_t index);
-    // Removes the parameter with this key; raises 5 for an unknown key.
-    void Remove(const std::string& key);
-
-  private:
-    int32_t IndexOf(const std::string& lowerKey) const;
-    void Erase(std::unordered_map<std::string, size_t>::const_iterator key);
-
-    // The key (lower case) of each item to its 0-based position; a lookup does not walk the items.
-    std::unordered_map<std::string, size_t> index_;
+// The key of a parameter: its name.
+struct TQParamName {
+    const std::string& operator()(const TQParam& param) const;
 };
+// Parameters, also keyed by the name they had when added (letter case ignored).
+using TQParameter = TQKeyedCollection<TQParam, TQParamName>;
 
 }  // namespace norvik

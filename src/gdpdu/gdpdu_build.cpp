@@ -1,12 +1,13 @@
 #include "gdpdu/gdpdu_build.h"
 
+#include <fmt/format.h>
+
 #include <filesystem>
 #include <memory>
 
 #include "common/file_io.h"
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
-#include "definition/exp_writer.h"
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/index_validation.h"
 #include "gdpdu/tq_xml.h"
@@ -29,10 +30,6 @@ constexpr const char* kFailed =
 std::string WithSeparator(const std::string& folder) {
     if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder;
     return folder + (folder.find('\\') != std::string::npos ? "\\" : "/");
-}
-
-VbError PathError(int32_t number, const std::string& path) {
-    return VbError(number, VbError::DescriptionOf(number) + ": " + path);
 }
 
 }  // namespace
@@ -123,9 +120,10 @@ int32_t GdpduBuild::CopyDTD() {
         fs::permissions(to, fs::perms::owner_write, fs::perm_options::add, ec);
         return 0;
     } catch (const VbError& e) {
-        services_.Messages().ShowText("Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: " +
-                                          std::to_string(e.Number()) + " " + e.Description(),
-                                      3);
+        services_.Messages().ShowText(
+            fmt::format("Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: {} {}", e.Number(),
+                        e.Description()),
+            3);
         return e.Number();
     }
 }

@@ -1,6 +1,6 @@
 #include "gdpdu/gdpdu_text.h"
 
-#include <cstdio>
+#include <fmt/format.h>
 
 #include "common/vb_convert.h"
 
@@ -22,10 +22,7 @@ std::string ReplaceAll(const std::string& text, std::string_view search,
 
 std::string SQLDate(const DateTime& value) {
     if (value == DateTime{}) return "";
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d", value.year % 10000, value.month % 100,
-                  value.day % 100);
-    return buf;
+    return fmt::format("{:04}{:02}{:02}", value.year % 10000, value.month % 100, value.day % 100);
 }
 
 std::string CaptionFromFileName(std::string_view s) {

@@ -1,5 +1,6 @@
 #include "gdpdu/index_validation.h"
 
+#include <fmt/format.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 
@@ -20,7 +21,7 @@ void Collect(void* data, xmlErrorPtr error) {
     std::string message = error->message ? error->message : "unbekannter Fehler";
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
         message.pop_back();
-    collector->problems.push_back("Zeile " + std::to_string(error->line) + ": " + message);
+    collector->problems.push_back(fmt::format("Zeile {}: {}", error->line, message));
 }
 
 // libxml2 keeps its error handler per thread; this restores the previous one on every path.

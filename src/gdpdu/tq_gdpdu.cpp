@@ -1,6 +1,7 @@
 #include "gdpdu/tq_gdpdu.h"
 
-#include <cstdio>
+#include <fmt/format.h>
+
 #include <vector>
 
 #include "common/profile_file.h"
@@ -46,8 +47,7 @@ void TQGDPdU::LoadFile(const std::string& FileName) {
                                    : ReplaceText(Pfad, "%DataPath%", state_.commonUserDataFolder);
 
         for (int number = 1; number <= 12; ++number) {
-            char key[8];
-            std::snprintf(key, sizeof key, "File%02d", number);
+            const std::string key = fmt::format("File{:02}", number);
             const std::string value = profile.Read("Dateien", key, "");
             if (value.empty()) continue;
             auto entry = std::make_shared<TQGxpFile>();

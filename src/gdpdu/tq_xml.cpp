@@ -186,13 +186,7 @@ void TQXML::WriteTag(int tabs, const std::string& tag) {
 void TQXML::WriteLine(const std::string& text) {
     try {
         if (fileNo_ < 0) throw VbError(kErrBadFileName);
-        const std::string bytes = Latin1Bytes(text) + "\r\n";
-        for (size_t done = 0; done < bytes.size();) {
-            const ssize_t n = ::write(fileNo_, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) throw FileError(n < 0 ? errno : ENOSPC, filePath_);
-            done += static_cast<size_t>(n);
-        }
+        WriteAll(fileNo_, Latin1Bytes(text) + "\r\n", filePath_);
     } catch (const std::exception& e) {
         Report("WriteLine", e);
     }

@@ -1,24 +1,22 @@
 #include "gdpdu/xml_text.h"
 
-#include "common/text_codec.h"
+#include <fmt/format.h>
+
+#include <iterator>
+
+#include "common/utf8.h"
 
 namespace norvik {
 namespace {
 
-// The code point of the character at i; a stray byte stands for itself.
-char32_t CodePointAt(std::string_view s, size_t i, size_t length) {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[i + k]); };
-    switch (length) {
-        case 2:
-            return ((byte(0) & 0x1Fu) << 6) | (byte(1) & 0x3Fu);
-        case 3:
-            return ((byte(0) & 0x0Fu) << 12) | ((byte(1) & 0x3Fu) << 6) | (byte(2) & 0x3Fu);
-        case 4:
-            return ((byte(0) & 0x07u) << 18) | ((byte(1) & 0x3Fu) << 12) |
-                   ((byte(2) & 0x3Fu) << 6) | (byte(3) & 0x3Fu);
-        default:
-            return byte(0);
-    }
+// The character at i; a malformed sequence's byte stands for itself.
+struct CharAt {
+    char32_t c;
+    size_t length;
+};
+CharAt CodePointAt(std::string_view s, size_t i) {
+    const Utf8Char u = DecodeUtf8(s, i);
+    return {u.malformed ? static_cast<unsigned char>(s[i]) : u.codePoint, u.length};
 }
 
 bool ForbiddenInXml(char32_t c) {
@@ -29,8 +27,7 @@ bool ForbiddenInXml(char32_t c) {
 
 void AppendXmlValue(std::string& out, std::string_view utf8) {
     for (size_t i = 0; i < utf8.size();) {
-        const size_t length = CharLengthAt(utf8, i);
-        const char32_t c = CodePointAt(utf8, i, length);
+        const auto [c, length] = CodePointAt(utf8, i);
         if (c == '&')
             out += "&amp;";
         else if (c == '<')
@@ -40,7 +37,7 @@ void AppendXmlValue(std::string& out, std::string_view utf8) {
         else if (ForbiddenInXml(c))
             out += '?';
         else if (c >= 0x80 && (c < 0xA0 || c > 0xFF))
-            out += "&#" + std::to_string(static_cast<uint32_t>(c)) + ";";
+            fmt::format_to(std::back_inserter(out), "&#{};", static_cast<uint32_t>(c));
         else
             out.append(utf8.substr(i, length));
         i += length;
@@ -51,8 +48,7 @@ std::string Latin1Bytes(std::string_view utf8) {
     std::string bytes;
     bytes.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
-        const size_t length = CharLengthAt(utf8, i);
-        const char32_t c = CodePointAt(utf8, i, length);
+        const auto [c, length] = CodePointAt(utf8, i);
         bytes.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
         i += length;
     }

@@ -160,19 +160,8 @@ void WriteAtomically(const std::filesystem::path& file, const std::string& conte
     const std::string tmp = file.string() + ".tmp." + std::to_string(::getpid());
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) throw NotSaved(errno, file);
-    size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int err = errno;
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            throw NotSaved(err, file);
-        }
-        done += static_cast<size_t>(n);
-    }
-    int err = ::fsync(fd) == 0 ? 0 : errno;
+    int err = TryWriteAll(fd, content);
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
     if (err == 0 && std::rename(tmp.c_str(), file.c_str()) != 0) err = errno;
     if (err != 0) {

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "definition/general_values.h"
+
 namespace norvik::standalone {
 namespace {
 
@@ -25,27 +27,8 @@ std::string Q(const std::string& text) {
 std::string DescribeDefinition(const TQExportDef& def) {
     std::ostringstream o;
     o << "[Allgemein]\n";
-    const std::pair<const char*, const std::string*> general[] = {
-        {"Schnittstelle", &def.Schnittstelle},
-        {"Datenquelle", &def.Datenquelle},
-        {"Dateiname", &def.Dateiname},
-        {"Dateiformat", &def.Dateiformat},
-        {"FeldLänge", &def.FeldLänge},
-        {"Feldtrenner", &def.Feldtrenner},
-        {"Texterkenner", &def.Texterkenner},
-        {"Dezimaltrenner", &def.Dezimaltrenner},
-        {"Datumserkenner", &def.Datumserkenner},
-        {"Datumstrenner", &def.Datumstrenner},
-        {"Zeittrenner", &def.Zeittrenner},
-        {"Ersatzzeichen", &def.Ersatzzeichen},
-        {"Anfügen", &def.Anfügen},
-        {"Info", &def.Info},
-        {"Kopfzeile", &def.Kopfzeile},
-        {"AnfuegenAenderbar", &def.AnfuegenAenderbar},
-        {"AllowEmptySelection", &def.AllowEmptySelection},
-        {"Abschnitt", &def.Abschnitt},
-    };
-    for (const auto& [name, value] : general) o << "  " << name << " = " << Q(*value) << '\n';
+    for (const GeneralValue& g : GeneralValues())
+        o << "  " << g.shownAs << " = " << Q(def.*g.member) << '\n';
 
     o << "\n[Parameter] " << def.Parameter->Count() << '\n';
     for (const auto& p : *def.Parameter)

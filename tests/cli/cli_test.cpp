@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "common/text_codec.h"
-#include "definition/exp_writer.h"
+#include "common/vb_convert.h"
 #include "support/test_support.h"
 
 namespace norvik {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
 
@@ -66,9 +68,16 @@ TEST(ReplaceText, ReplacesUntilNoneIsLeft) {
     EXPECT_EQ(ReplaceText("abc", "", "x"), "abc");
     EXPECT_EQ(ReplaceText("1.234,56", ",", "."), "1.234.56");
     EXPECT_EQ(ReplaceText("%DataPath%\\k.txt", "%DataPath%", "/srv/daten"), "/srv/daten\\k.txt");
-    // A self-feeding replacement stops at a bound instead of exhausting memory.
+    // The leftmost match goes first, also where matches overlap or a replacement makes a new one.
+    EXPECT_EQ(ReplaceText("aaabb", "ab", "ba"), "bbaaa");
+    EXPECT_EQ(ReplaceText("xaaaby", "aab", "a"), "xaay");
+    EXPECT_EQ(ReplaceText("abababab", "aba", "c"), "cbcb");
+    EXPECT_EQ(ReplaceText("aabb", "ab", "a"), "aa");
+    // A self-feeding replacement stops at a bound instead of exhausting memory: the first
+    // replacement that would start above 1 MiB is not made.
     const std::string grown = ReplaceText(std::string(40, 'a') + "b", "ab", "bbaa");
-    EXPECT_LE(grown.size(), (size_t{1} << 20) + 64);
+    EXPECT_EQ(grown.size(), (size_t{1} << 20) + 1);
+    EXPECT_EQ(std::count(grown.begin(), grown.end(), 'b'), 524269);
 }
 
 TEST(BaseName, CutsFolderAndEverythingFromTheFirstPoint) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text_codec.h"
+#include "common/vb_convert.h"
 #include "definition/exp_writer.h"
 #include "engine/tq_export.h"
 #include "support/session/session_fixture.h"

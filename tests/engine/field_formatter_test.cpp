@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/vb_convert.h"
+#include "engine/export_sql.h"
 #include "engine/field_text.h"
-#include "engine/sql_text.h"
 
 namespace norvik {
 namespace {

@@ -1,6 +1,6 @@
 #include <filesystem>
 
-#include "definition/exp_writer.h"
+#include "common/vb_convert.h"
 #include "host/module_state.h"
 #include "host/user_settings.h"
 #include "medium_fixture.h"

@@ -38,6 +38,24 @@ class GdpduProfileTest : public test::SessionFixture {
     TQGDPdU gdpdu;
 };
 
+TEST_F(GdpduProfileTest, EntriesAreKeyedByTheirFileNameIgnoringCase) {
+    TQGxpFiles files;
+    const auto entry = [](const char* fileName) {
+        auto e = std::make_shared<TQGxpFile>();
+        e->FileName = fileName;
+        return e;
+    };
+    const auto kunden = files.Add(entry("%DataPath%\\Kunden.EXP"));
+    ASSERT_NE(kunden, nullptr);
+    EXPECT_EQ(files.Add(entry("%datapath%\\KUNDEN.exp")), nullptr);
+    EXPECT_EQ(Calls("ShowMessage").size(), 1u);
+    EXPECT_EQ(files.Add(entry("%DataPath%\\Konten.EXP"))->FileName, "%DataPath%\\Konten.EXP");
+    EXPECT_EQ(files.Item("%DATAPATH%\\kunden.exp"), kunden);
+    files.Remove("%DataPath%\\KUNDEN.EXP");
+    ASSERT_EQ(files.Count(), 1);
+    EXPECT_EQ(files.Item(1)->FileName, "%DataPath%\\Konten.EXP");
+}
+
 TEST_F(GdpduProfileTest, ANewProfileIsEmpty) {
     EXPECT_EQ(gdpdu.GxpFiles->Count(), 0);
     EXPECT_EQ(gdpdu.Schnittstelle, "");

@@ -1,4 +1,4 @@
-#include "engine/sql_text.h"
+#include "engine/export_sql.h"
 
 namespace norvik {
 

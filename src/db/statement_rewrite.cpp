@@ -1,4 +1,4 @@
-#include "db/sql_text.h"
+#include "db/statement_rewrite.h"
 
 #include <algorithm>
 

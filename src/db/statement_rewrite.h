@@ -1,5 +1,5 @@
 #pragma once
-// Text-level handling of SQL statements shared by the back ends.
+// Rewriting SQL statement text for the back ends: statement end, numbered placeholders.
 
 #include <cstddef>
 #include <string>
