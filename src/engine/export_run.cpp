@@ -1,7 +1,10 @@
 #include "engine/export_run.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "common/file_io.h"
 #include "common/text_helpers.h"
@@ -88,7 +91,9 @@ void ExportRun::Run() {
                     out_.WriteLine(line_);
             }
             const int64_t bookmark = rows_->Bookmark();
-            engine_.Events().strInfo(std::to_string(bookmark) + " Datensätze exportiert.");
+            info_.clear();
+            fmt::format_to(std::back_inserter(info_), "{} Datensätze exportiert.", bookmark);
+            engine_.Events().strInfo(info_);
             const double percent =
                 static_cast<double>(bookmark) * (100.0 / static_cast<double>(rows_->RecordCount()));
             engine_.Events().ExportProgress(RoundToInteger(std::min(percent, 100.0)));
@@ -127,9 +132,9 @@ void ExportRun::CheckFieldLengths() const {
         for (const auto& field : *record->Fields)
             if (field->Länge > kMaxFieldLength)
                 throw VbError(kErrInvalidArgument,
-                              "Die Länge " + std::to_string(field->Länge) + " des Feldes " +
-                                  field->Name + " ist zu groß; eine feste Feldlänge darf " +
-                                  std::to_string(kMaxFieldLength) + " Zeichen nicht übersteigen.");
+                              fmt::format("Die Länge {} des Feldes {} ist zu groß; eine feste "
+                                          "Feldlänge darf {} Zeichen nicht übersteigen.",
+                                          field->Länge, field->Name, kMaxFieldLength));
 }
 
 void ExportRun::StopWhenCancelled() const {
@@ -226,20 +231,20 @@ bool ExportRun::RecordCriterionHolds(size_t recordIndex, const TQRecord& record)
 }
 
 std::string ExportRun::Summary() const {
-    std::string text = "Schnittstelle: " + def_->Schnittstelle + "\r\n";
-    if (rowCount_ > 0) {
-        text += "Ausgabe Daten: " + std::to_string(rowCount_) +
-                (rowCount_ == 1 ? " Datensatz" : " Datensätze") +
-                " exportiert.\r\nAusgabedatei: " + target_;
-    } else {
-        text += std::string("Ausgabe Daten: ") + kNoData + "\r\nAusgabedatei: <keine>";
-    }
+    std::string text = fmt::format("Schnittstelle: {}\r\n", def_->Schnittstelle);
+    auto add = std::back_inserter(text);
+    if (rowCount_ > 0)
+        fmt::format_to(add, "Ausgabe Daten: {} {} exportiert.\r\nAusgabedatei: {}", rowCount_,
+                       rowCount_ == 1 ? "Datensatz" : "Datensätze", target_);
+    else
+        fmt::format_to(add, "Ausgabe Daten: {}\r\nAusgabedatei: <keine>", kNoData);
     if (const size_t replaced = out_.ReplacedCharacters(); replaced > 0)
-        text += "\r\nHinweis: " + std::to_string(replaced) +
-                (replaced == 1 ? " Zeichen ist" : " Zeichen sind") +
-                " im Windows-Zeichensatz nicht darstellbar und wurde" + (replaced == 1 ? "" : "n") +
-                " als \"?\" geschrieben.";
-    if (!warning_.empty()) text += "\r\n" + warning_;
+        fmt::format_to(add,
+                       "\r\nHinweis: {} Zeichen {} im Windows-Zeichensatz nicht darstellbar und "
+                       "{} als \"?\" geschrieben.",
+                       replaced, replaced == 1 ? "ist" : "sind",
+                       replaced == 1 ? "wurde" : "wurden");
+    if (!warning_.empty()) fmt::format_to(add, "\r\n{}", warning_);
     return text;
 }
 
@@ -254,7 +259,7 @@ void ExportRun::Fail(int32_t number, const std::string& description) {
         services_.Messages().ReportError("TQExport", "BuildExport", number, description, true);
     else
         services_.Messages().ShowText("Fehler: " + description, 0);
-    const std::string text = "Fehler: " + std::to_string(number) + " " + description;
+    const std::string text = fmt::format("Fehler: {} {}", number, description);
     WriteProtocolLine(state_, services_, text);
     engine_.Events().ExportState(text);
     engine_.Events().Done(true);

@@ -50,6 +50,7 @@ class ExportRun {
     bool protocol_ = false;
     int64_t rowCount_ = 0;
     std::string line_;
+    std::string info_;  // the progress text, reused row after row
     // Column of each field and of each record's criterion, looked up on first use (-2: not yet).
     std::vector<std::vector<int>> fieldColumns_;
     std::vector<int> criteriaColumns_;

@@ -1,5 +1,6 @@
 #include "engine/host_files.h"
 
+#include <fmt/format.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -40,10 +41,10 @@ bool IsExportFolderFile(const std::string& exportPath, const fs::path& target) {
 }
 
 [[noreturn]] void Refuse(const std::string& path, const std::string& kind) {
-    throw VbError(kErrPathFileAccess,
-                  "Die Ausgabedatei " + path + " ist " + kind +
-                      " und wird nicht überschrieben. Bitte wählen Sie eine andere "
-                      "Ausgabedatei.");
+    throw VbError(kErrPathFileAccess, fmt::format("Die Ausgabedatei {} ist {} und wird nicht "
+                                                  "überschrieben. Bitte wählen Sie eine andere "
+                                                  "Ausgabedatei.",
+                                                  path, kind));
 }
 
 }  // namespace

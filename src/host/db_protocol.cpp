@@ -1,5 +1,6 @@
 #include "host/db_protocol.h"
 
+#include <fmt/format.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -31,10 +32,8 @@ std::string Now() {
 // Unique without a sequence of the database: time, process and a running number.
 std::string NewId() {
     static std::atomic<unsigned> counter{0};
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "P%lld-%d-%u", static_cast<long long>(std::time(nullptr)),
-                  static_cast<int>(::getpid()), ++counter);
-    return buf;
+    return fmt::format("P{}-{}-{}", static_cast<long long>(std::time(nullptr)),
+                       static_cast<int>(::getpid()), ++counter);
 }
 
 std::string Text(const Value& v) {
