@@ -8,33 +8,18 @@
 
 #include "common/vb_convert.h"
 #include "common/vb_format.h"
+#include "format_cases.h"
 
 namespace norvik {
 namespace {
 
-struct Case {
-    Value value;
-    const char* format;
-    const char* expected;
-};
-
-Value Text(const char* text) {
-    return std::string(text);
-}
-Value Dt(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    return DateTime{y, mo, d, h, mi, s};
-}
+using test::Check;
+using test::Dt;
+using test::Text;
 
 // Friday, 31.12.2004 13:45:07 and Tuesday, 1.3.2005 08:05:09.
 const Value kFri = Dt(2004, 12, 31, 13, 45, 7);
 const Value kTue = Dt(2005, 3, 1, 8, 5, 9);
-
-void Check(const std::vector<Case>& cases) {
-    for (const Case& c : cases) {
-        EXPECT_EQ(Format(c.value, c.format), c.expected)
-            << "format [" << c.format << "] value [" << ToText(c.value) << "]";
-    }
-}
 
 TEST(VbFormatDate, DayCodes) {
     Check({

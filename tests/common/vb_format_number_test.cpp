@@ -9,35 +9,16 @@
 
 #include "common/vb_convert.h"
 #include "common/vb_format.h"
+#include "format_cases.h"
 
 namespace norvik {
 namespace {
 
-struct Case {
-    Value value;
-    const char* format;
-    const char* expected;
-};
-
-Value Dec(const char* text) {
-    return Decimal{text};
-}
-Value Text(const char* text) {
-    return std::string(text);
-}
-Value Int(int64_t v) {
-    return v;
-}
-Value Dt(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    return DateTime{y, mo, d, h, mi, s};
-}
-
-void Check(const std::vector<Case>& cases) {
-    for (const Case& c : cases) {
-        EXPECT_EQ(Format(c.value, c.format), c.expected)
-            << "format [" << c.format << "] value [" << ToText(c.value) << "]";
-    }
-}
+using test::Check;
+using test::Dec;
+using test::Dt;
+using test::Int;
+using test::Text;
 
 TEST(VbFormatNumber, DigitPlaceholdersAndRounding) {
     Check({

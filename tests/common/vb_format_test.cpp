@@ -9,26 +9,13 @@
 #include <vector>
 
 #include "common/vb_convert.h"
+#include "format_cases.h"
 
 namespace norvik {
 namespace {
 
-struct Case {
-    Value value;
-    std::string format;
-    std::string expected;
-};
-
-Value Text(const char* text) {
-    return std::string(text);
-}
-
-void Check(const std::vector<Case>& cases) {
-    for (const Case& c : cases) {
-        EXPECT_EQ(Format(c.value, c.format), c.expected)
-            << "format [" << c.format.substr(0, 40) << "] value [" << ToText(c.value) << "]";
-    }
-}
+using test::Check;
+using test::Text;
 
 TEST(VbFormat, EmptyFormatGivesTheValueText) {
     Check({

@@ -7,26 +7,13 @@
 
 #include "common/vb_convert.h"
 #include "common/vb_format.h"
+#include "format_cases.h"
 
 namespace norvik {
 namespace {
 
-struct Case {
-    Value value;
-    const char* format;
-    const char* expected;
-};
-
-Value Text(const char* text) {
-    return std::string(text);
-}
-
-void Check(const std::vector<Case>& cases) {
-    for (const Case& c : cases) {
-        EXPECT_EQ(Format(c.value, c.format), c.expected)
-            << "format [" << c.format << "] value [" << ToText(c.value) << "]";
-    }
-}
+using test::Check;
+using test::Text;
 
 TEST(VbFormatText, Placeholders) {
     Check({

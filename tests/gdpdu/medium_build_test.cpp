@@ -8,13 +8,6 @@
 namespace norvik::test {
 namespace {
 
-const char* const kSuccess =
-    "Die Datenausgabe wurde erfolgreich ausgeführt.\r\nMöchten Sie den Ordner der ausgegebenen "
-    "Dateien öffnen?";
-const char* const kFailure =
-    "Die Datenausgabe wurde mit Fehlern beendet!\r\nDrücken Sie die Schaltfläche ''Mehr'' für "
-    "weitere Informationen.";
-
 std::string Summary(const std::string& name, int rows, const std::string& file) {
     return "Schnittstelle: " + name + "\r\nAusgabe Daten: " + std::to_string(rows) +
            " Datensätze exportiert.\r\nAusgabedatei: " + file;

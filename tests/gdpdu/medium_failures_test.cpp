@@ -9,13 +9,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kSuccess =
-    "Die Datenausgabe wurde erfolgreich ausgeführt.\r\nMöchten Sie den Ordner der ausgegebenen "
-    "Dateien öffnen?";
-const char* const kFailure =
-    "Die Datenausgabe wurde mit Fehlern beendet!\r\nDrücken Sie die Schaltfläche ''Mehr'' für "
-    "weitere Informationen.";
-
 // The failures need no second database; they run on SQLite.
 class MediumFailureTest : public MediumTest {
   protected:
