@@ -33,13 +33,15 @@ TQExportEvents& TQExport::Events() {
     return listener_ ? *listener_ : silent;
 }
 
-void TQExport::LoadFile(const std::string& FileName) {
+bool TQExport::LoadFile(const std::string& FileName) {
     ExpDef = std::make_shared<TQExportDef>();
     Pfad = WithTrailingSeparator(gExportPath);
     try {
         ReadExportDefinition(FileName, *ExpDef);
+        return true;
     } catch (const std::exception& e) {
         Report("LoadFile", e);
+        return false;
     }
 }
 
@@ -51,14 +53,19 @@ void TQExport::CreateNew() {
     }
 }
 
-void TQExport::SaveFile(const std::string& FileName, const std::optional<std::string>& Autor) {
+bool TQExport::SaveFile(const std::string& FileName, const std::optional<std::string>& Autor) {
+    bool written = true;
     try {
         if (!ExpDef) throw VbError(kErrObjectNotSet);
-        WriteExportDefinition(*ExpDef, FileName, Autor.value_or(""),
-                              [](const VbError& e) { Report("SaveFile", e); });
+        WriteExportDefinition(*ExpDef, FileName, Autor.value_or(""), [&](const VbError& e) {
+            written = false;
+            Report("SaveFile", e);
+        });
     } catch (const std::exception& e) {
+        written = false;
         Report("SaveFile", e);
     }
+    return written;
 }
 
 }  // namespace norvik

@@ -35,7 +35,8 @@ void TQGDPdU::Reset() {
     Pfad.clear();
 }
 
-void TQGDPdU::LoadFile(const std::string& FileName) {
+bool TQGDPdU::LoadFile(const std::string& FileName) {
+    bool loaded = true;
     try {
         Reset();
         const ProfileFile profile = ProfileFile::Load(FileName);
@@ -60,8 +61,9 @@ void TQGDPdU::LoadFile(const std::string& FileName) {
             entry->TableName = fields[3];
             entry->TableDesc = fields[4];
             entry->Export->Mode = cTQGDPdU;
-            entry->Export->LoadFile(
-                ReplaceText(entry->FileName, "%DataPath%", gCommonUserDataFolder));
+            loaded = entry->Export->LoadFile(
+                         ReplaceText(entry->FileName, "%DataPath%", gCommonUserDataFolder)) &&
+                     loaded;
             if (!gHostSettings) throw VbError(kErrObjectNotSet);
             entry->Selected =
                 gHostSettings->ReadValue("TQBExport", Schnittstelle + "_" + entry->Caption,
@@ -70,7 +72,9 @@ void TQGDPdU::LoadFile(const std::string& FileName) {
         }
     } catch (const std::exception& e) {
         ReportFailure("TQGDPdU", "LoadFile", e);
+        return false;
     }
+    return loaded;
 }
 
 }  // namespace norvik

@@ -18,7 +18,8 @@ void Report(int32_t number, const std::string& description) {
     Messages().ReportError("basMain", "GetFileList", number, description, true);
 }
 
-std::vector<std::string> MatchingFiles(const std::string& folder, const std::string& extension) {
+std::vector<std::string> MatchingFiles(const std::string& folder, const std::string& extension,
+                                       bool& complete) {
     std::vector<std::string> names;
     std::error_code ec;
     std::filesystem::directory_iterator it(NativePath(folder), ec), end;
@@ -26,6 +27,7 @@ std::vector<std::string> MatchingFiles(const std::string& folder, const std::str
         const int32_t number =
             ec == std::errc::permission_denied ? kErrPermissionDenied : kErrPathNotFound;
         Report(number, VbError::DescriptionOf(number) + ": " + folder);
+        complete = false;
         return names;
     }
     for (; it != end; it.increment(ec)) {
@@ -43,11 +45,12 @@ std::vector<std::string> MatchingFiles(const std::string& folder, const std::str
 
 }  // namespace
 
-int32_t GetFileList(int32_t mode) {
+int32_t GetFileList(int32_t mode, bool* complete) {
+    bool whole = true;
     int32_t count = 0;
     const std::string extension = mode == cTQExport ? ".EXP" : ".GDU";
     std::string folder = gExportPath;
-    for (const std::string& name : MatchingFiles(folder, extension)) {
+    for (const std::string& name : MatchingFiles(folder, extension, whole)) {
         const std::string path =
             folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "/") +
             name;
@@ -59,12 +62,14 @@ int32_t GetFileList(int32_t mode) {
             Report(kErrOutOfRange, VbError::DescriptionOf(kErrOutOfRange) + ": mehr als " +
                                        std::to_string(kFileListRows) + " Dateien in " + folder +
                                        "; die übrigen werden nicht angezeigt.");
+            whole = false;
             break;
         }
         gFileList[count] = {display, path, ""};
         ++count;
     }
     gFileCount = count;
+    if (complete) *complete = whole;
     return count;
 }
 

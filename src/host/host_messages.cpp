@@ -7,8 +7,12 @@
 namespace norvik {
 namespace {
 
+std::shared_ptr<HostMessages> ConsoleOnStandardStreams() {
+    return std::make_shared<ConsoleHostMessages>(std::cout, std::cerr);
+}
+
 std::shared_ptr<HostMessages>& Current() {
-    static std::shared_ptr<HostMessages> current = std::make_shared<ConsoleHostMessages>();
+    static std::shared_ptr<HostMessages> current = ConsoleOnStandardStreams();
     return current;
 }
 
@@ -19,7 +23,7 @@ HostMessages& Messages() {
 }
 
 void SetHostMessages(std::shared_ptr<HostMessages> messages) {
-    Current() = messages ? std::move(messages) : std::make_shared<ConsoleHostMessages>();
+    Current() = messages ? std::move(messages) : ConsoleOnStandardStreams();
 }
 
 void ReportFailure(const std::string& className, const std::string& operation,
@@ -29,22 +33,22 @@ void ReportFailure(const std::string& className, const std::string& operation,
 }
 
 void ConsoleHostMessages::ShowText(const std::string& text, int32_t style) {
-    (style == 0 ? std::cerr : std::cout) << text << '\n';
+    (style == 0 ? err_ : out_) << text << '\n';
 }
 
 int32_t ConsoleHostMessages::ShowMessage(const std::string& text, int32_t /*style*/,
                                          int32_t buttons, bool /*flag*/) {
-    std::cout << text << '\n';
+    out_ << text << '\n';
     if (buttons != kButtonsYesNo) return 1;
-    std::cout << (answerYes_ ? "→ Ja (--yes)" : "→ Nein (ohne --yes)") << '\n';
+    out_ << (answerYes_ ? "→ Ja (--yes)" : "→ Nein (ohne --yes)") << '\n';
     return answerYes_ ? kAnswerYes : kAnswerNo;
 }
 
 void ConsoleHostMessages::ReportError(const std::string& className, const std::string& operation,
                                       int32_t number, const std::string& description,
                                       bool /*flag*/) {
-    std::cerr << "Fehler " << number << " in " << className << '.' << operation << ": "
-              << description << '\n';
+    err_ << "Fehler " << number << " in " << className << '.' << operation << ": " << description
+         << '\n';
 }
 
 void RecordingHostMessages::ShowText(const std::string& text, int32_t style) {
