@@ -1,4 +1,4 @@
-// A host of the installed component: a definition, a database, a profile that fails to load.
+// A host of the installed component: a definition, a database, an engine that fails to load.
 #include <iostream>
 #include <memory>
 
@@ -17,12 +17,13 @@ int main() {
     auto rows = connection->OpenRecordSet("SELECT 'Paket' AS Name");
     const bool read = std::get<std::string>(rows->Item(0)) == definition.Schnittstelle;
 
-    norvik::TQGDPdU profile;
-    const bool loaded = profile.LoadFile("/gibt/es/nicht.GDU");
+    norvik::TQExport engine;
+    const bool loaded = engine.LoadFile("/gibt/es/nicht.EXP");
+    const bool reported =
+        !loaded && !messages->calls.empty() && messages->calls.back().operation == "LoadFile";
     // Keeps the build of a medium, and with it the XML library, in the program.
     void (norvik::TQGDPdU::*volatile build)() = &norvik::TQGDPdU::BuildGDPdU;
-    const bool reported = !loaded && messages->calls.size() == 1 && build != nullptr;
 
-    std::cout << (read && reported ? "ok" : "falsch") << '\n';
-    return read && reported ? 0 : 1;
+    std::cout << (read && reported && build ? "ok" : "falsch") << '\n';
+    return read && reported && build ? 0 : 1;
 }
