@@ -42,6 +42,7 @@ if(IS_ABSOLUTE ${CMAKE_INSTALL_LIBDIR})
   set(pc_prefix ${CMAKE_INSTALL_PREFIX})
 else()
   file(RELATIVE_PATH pc_up /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+  string(REGEX REPLACE "/$" "" pc_up "${pc_up}")
   set(pc_prefix "\${pcfiledir}/${pc_up}")
 endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/norvik-export.pc.in
