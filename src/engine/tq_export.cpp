@@ -20,13 +20,15 @@ TQExportEvents& TQExport::Events() {
     return listener_ ? *listener_ : silent;
 }
 
-void TQExport::LoadFile(const std::string& FileName) {
+bool TQExport::LoadFile(const std::string& FileName) {
     ExpDef = std::make_shared<TQExportDef>();
     Pfad = WithTrailingSeparator(state_.exportPath);
     try {
         ReadExportDefinition(FileName, *ExpDef, state_, services_);
+        return true;
     } catch (const std::exception& e) {
         ReportFailure(services_.Messages(), "TQExport", "LoadFile", e);
+        return false;
     }
 }
 
@@ -38,15 +40,19 @@ void TQExport::CreateNew() {
     }
 }
 
-void TQExport::SaveFile(const std::string& FileName, const std::optional<std::string>& Autor) {
+bool TQExport::SaveFile(const std::string& FileName, const std::optional<std::string>& Autor) {
+    bool written = true;
     try {
         if (!ExpDef) throw VbError(kErrObjectNotSet);
-        WriteExportDefinition(*ExpDef, FileName, Autor.value_or(""), [this](const VbError& e) {
+        WriteExportDefinition(*ExpDef, FileName, Autor.value_or(""), [&](const VbError& e) {
+            written = false;
             ReportFailure(services_.Messages(), "TQExport", "SaveFile", e);
         });
     } catch (const std::exception& e) {
+        written = false;
         ReportFailure(services_.Messages(), "TQExport", "SaveFile", e);
     }
+    return written;
 }
 
 }  // namespace norvik

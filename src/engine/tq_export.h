@@ -33,12 +33,14 @@ class TQExport {
     explicit TQExport(ModuleState& state = State(), HostServices& services = Services())
         : state_(state), services_(services) {}
 
-    // Reads an export definition file into a new ExpDef; errors are reported, not raised.
-    void LoadFile(const std::string& FileName);
+    // Reads an export definition file into a new ExpDef; errors are reported, not raised. True
+    // when the definition loaded without an error.
+    bool LoadFile(const std::string& FileName);
     // Replaces ExpDef by an empty definition.
     void CreateNew();
-    // Writes ExpDef as an export definition file; errors are reported, not raised.
-    void SaveFile(const std::string& FileName,
+    // Writes ExpDef as an export definition file; errors are reported, not raised. True when it
+    // was written without an error.
+    bool SaveFile(const std::string& FileName,
                   const std::optional<std::string>& Autor = std::nullopt);
 
     // Runs the definition against the session's database and writes the output file; returns 0

@@ -34,7 +34,8 @@ void TQGDPdU::Reset() {
     Pfad.clear();
 }
 
-void TQGDPdU::LoadFile(const std::string& FileName) {
+bool TQGDPdU::LoadFile(const std::string& FileName) {
+    bool loaded = true;
     try {
         Reset();
         const ProfileFile profile = ProfileFile::Load(FileName);
@@ -60,8 +61,9 @@ void TQGDPdU::LoadFile(const std::string& FileName) {
             entry->TableDesc = fields[4];
             entry->Export = std::make_shared<TQExport>(state_, services_);
             entry->Export->Mode = cTQGDPdU;
-            entry->Export->LoadFile(
-                ReplaceText(entry->FileName, "%DataPath%", state_.commonUserDataFolder));
+            loaded = entry->Export->LoadFile(
+                         ReplaceText(entry->FileName, "%DataPath%", state_.commonUserDataFolder)) &&
+                     loaded;
             entry->Selected =
                 state_.Settings().ReadValue("TQBExport", Schnittstelle + "_" + entry->Caption,
                                             state_.userName, "1") == "1";
@@ -69,7 +71,9 @@ void TQGDPdU::LoadFile(const std::string& FileName) {
         }
     } catch (const std::exception& e) {
         ReportFailure(services_.Messages(), "TQGDPdU", "LoadFile", e);
+        return false;
     }
+    return loaded;
 }
 
 }  // namespace norvik

@@ -28,8 +28,9 @@ class TQGDPdU {
     // Adds the entry to GxpFiles (refused entries are reported by the list).
     void AddGxpFile(const std::shared_ptr<TQGxpFile>& iGxpFile);
     // Reads a .GDU profile: names, folder, tables with their definitions and remembered selections.
-    // The period is kept; errors are reported, not raised.
-    void LoadFile(const std::string& FileName);
+    // The period is kept; errors are reported, not raised. True when the profile and every table's
+    // definition loaded without an error.
+    bool LoadFile(const std::string& FileName);
     // Exports the selected tables into Pfad, writes Index.xml, copies the DTD, remembers the
     // folder and tells the user the outcome.
     void BuildGDPdU();

@@ -17,7 +17,7 @@ void Report(HostMessages& messages, int32_t number, const std::string& descripti
 }
 
 std::vector<std::string> MatchingFiles(HostMessages& messages, const std::string& folder,
-                                       const std::string& extension) {
+                                       const std::string& extension, bool& complete) {
     std::vector<std::string> names;
     std::error_code ec;
     std::filesystem::directory_iterator it(NativePath(folder), ec), end;
@@ -25,6 +25,7 @@ std::vector<std::string> MatchingFiles(HostMessages& messages, const std::string
         const int32_t number =
             ec == std::errc::permission_denied ? kErrPermissionDenied : kErrPathNotFound;
         Report(messages, number, VbError::DescriptionOf(number) + ": " + folder);
+        complete = false;
         return names;
     }
     for (; it != end; it.increment(ec)) {
@@ -42,11 +43,12 @@ std::vector<std::string> MatchingFiles(HostMessages& messages, const std::string
 
 }  // namespace
 
-int32_t GetFileList(ModuleState& state, HostMessages& messages, int32_t mode) {
+int32_t GetFileList(ModuleState& state, HostMessages& messages, int32_t mode, bool* complete) {
+    bool whole = true;
     int32_t count = 0;
     const std::string extension = mode == cTQExport ? ".EXP" : ".GDU";
     const std::string& folder = state.exportPath;
-    for (const std::string& name : MatchingFiles(messages, folder, extension)) {
+    for (const std::string& name : MatchingFiles(messages, folder, extension, whole)) {
         const std::string path =
             folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "/") +
             name;
@@ -59,12 +61,14 @@ int32_t GetFileList(ModuleState& state, HostMessages& messages, int32_t mode) {
                    VbError::DescriptionOf(kErrOutOfRange) + ": mehr als " +
                        std::to_string(kFileListRows) + " Dateien in " + folder +
                        "; die übrigen werden nicht angezeigt.");
+            whole = false;
             break;
         }
         state.fileList[count] = {display, path, ""};
         ++count;
     }
     state.fileCount = count;
+    if (complete) *complete = whole;
     return count;
 }
 

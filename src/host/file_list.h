@@ -10,7 +10,9 @@ namespace norvik {
 
 // Lists the .EXP files (mode cTQExport) or .GDU files (other modes) of the state's export folder
 // with their display names into its file list; returns and stores the count. Problems are reported
-// to messages.
-int32_t GetFileList(ModuleState& state, HostMessages& messages, int32_t mode);
+// to messages. complete, when given, tells whether the whole folder was listed (false when it could
+// not be read or the list was cut).
+int32_t GetFileList(ModuleState& state, HostMessages& messages, int32_t mode,
+                    bool* complete = nullptr);
 
 }  // namespace norvik

@@ -18,22 +18,22 @@ void ReportFailure(HostMessages& messages, const std::string& className,
 }
 
 void ConsoleHostMessages::ShowText(const std::string& text, int32_t style) {
-    (style == 0 ? std::cerr : std::cout) << text << '\n';
+    (style == 0 ? err_ : out_) << text << '\n';
 }
 
 int32_t ConsoleHostMessages::ShowMessage(const std::string& text, int32_t /*style*/,
                                          int32_t buttons, bool /*flag*/) {
-    std::cout << text << '\n';
+    out_ << text << '\n';
     if (buttons != kButtonsYesNo) return 1;
-    std::cout << (answerYes_ ? "→ Ja (--yes)" : "→ Nein (ohne --yes)") << '\n';
+    out_ << (answerYes_ ? "→ Ja (--yes)" : "→ Nein (ohne --yes)") << '\n';
     return answerYes_ ? kAnswerYes : kAnswerNo;
 }
 
 void ConsoleHostMessages::ReportError(const std::string& className, const std::string& operation,
                                       int32_t number, const std::string& description,
                                       bool /*flag*/) {
-    std::cerr << "Fehler " << number << " in " << className << '.' << operation << ": "
-              << description << '\n';
+    err_ << "Fehler " << number << " in " << className << '.' << operation << ": " << description
+         << '\n';
 }
 
 void RecordingHostMessages::ShowText(const std::string& text, int32_t style) {

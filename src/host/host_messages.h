@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,11 +39,12 @@ HostMessages& Messages();
 void ReportFailure(HostMessages& messages, const std::string& className,
                    const std::string& operation, const std::exception& e);
 
-// Writes texts to standard output and reports to standard error; questions get the preset answer.
+// Writes texts to an output stream and reports to an error stream; questions get the preset answer.
 class ConsoleHostMessages : public HostMessages {
   public:
     // answerYes: the answer to every yes/no question (the command line's --yes).
-    explicit ConsoleHostMessages(bool answerYes = false) : answerYes_(answerYes) {}
+    ConsoleHostMessages(std::ostream& out, std::ostream& err, bool answerYes = false)
+        : out_(out), err_(err), answerYes_(answerYes) {}
     void ShowText(const std::string& text, int32_t style) override;
     int32_t ShowMessage(const std::string& text, int32_t style, int32_t buttons,
                         bool flag) override;
@@ -50,6 +52,8 @@ class ConsoleHostMessages : public HostMessages {
                      const std::string& description, bool flag) override;
 
   private:
+    std::ostream& out_;
+    std::ostream& err_;
     bool answerYes_;
 };
 

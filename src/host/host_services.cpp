@@ -1,5 +1,7 @@
 #include "host/host_services.h"
 
+#include <iostream>
+
 #include "common/vb_error.h"
 #include "host/db_protocol.h"
 #include "host/user_settings.h"
@@ -7,7 +9,7 @@
 namespace norvik {
 
 HostMessages& HostServices::Messages() {
-    if (!messages) messages = std::make_shared<ConsoleHostMessages>();
+    if (!messages) messages = std::make_shared<ConsoleHostMessages>(std::cout, std::cerr);
     return *messages;
 }
 

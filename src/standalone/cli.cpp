@@ -4,27 +4,18 @@
 
 #include "common/vb_error.h"
 #include "standalone/cli_context.h"
+#include "standalone/command_help.h"
 
 namespace norvik::standalone {
 namespace {
 
-const char* const kUsage =
-    "Aufruf: norvik-export [--home DIR] [--user NAME] BEFEHL …\n"
-    "Befehle:\n"
-    "  demo [--force]                    Demo-Verzeichnis anlegen; --force ersetzt Demo-Daten\n"
-    "  list [--gdpdu]                    Exportdefinitionen (oder GDPdU-Profile) auflisten\n"
-    "  show FILE                         eine Exportdefinition anzeigen, wie sie geladen wird\n"
-    "  save FILE OUT [--author NAME]     eine Definition laden und nach OUT schreiben\n"
-    "  new OUT                           eine leere Definition nach OUT schreiben\n"
-    "  run FILE [--where COND] [--out PATH] [--append|--no-append] [--no-protocol]\n"
-    "                                    eine Exportdefinition ausführen\n"
-    "  gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table CAPTION]… [--yes]\n"
-    "                                    einen GDPdU-Datenträger erstellen\n"
-    "  protocol [--last N]               die letzten Protokolleinträge mit ihren Zeilen\n"
-    "  settings get|set SECTION KEY [VALUE] [--owner NAME]\n"
-    "                                    Host-Einstellungen lesen oder schreiben\n";
-
 using Command = std::function<int(CliContext&, std::vector<std::string>)>;
+
+bool AsksForHelp(const std::vector<std::string>& args) {
+    for (const std::string& a : args)
+        if (a == "--help" || a == "-h") return true;
+    return false;
+}
 
 }  // namespace
 
@@ -38,7 +29,11 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
         if (args.empty())
             throw UsageError("kein Befehl angegeben (norvik-export --help zeigt die Befehle)");
         if (args[0] == "--help" || args[0] == "-h") {
-            out << kUsage;
+            out << ProgramHelp();
+            return 0;
+        }
+        if (args[0] == "--version") {
+            out << "norvik-export " NORVIK_EXPORT_VERSION "\n";
             return 0;
         }
         // Global options stand before the command.
@@ -59,7 +54,11 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
             throw UsageError("kein Befehl angegeben (norvik-export --help zeigt die Befehle)");
         const auto it = commands.find(args[0]);
         if (it == commands.end()) throw UsageError("unbekannter Befehl " + args[0]);
-        CliContext ctx(home, user, out);
+        if (AsksForHelp(args)) {
+            out << CommandHelp(args[0]);
+            return 0;
+        }
+        CliContext ctx(home, user, out, err);
         return it->second(ctx, std::vector<std::string>(args.begin() + 1, args.end()));
     } catch (const UsageError& e) {
         err << "norvik-export: " << e.what() << '\n';

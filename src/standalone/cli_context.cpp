@@ -3,28 +3,33 @@
 #include <filesystem>
 #include <ostream>
 
+#include "common/file_io.h"
 #include "common/text_codec.h"
 #include "host/file_list.h"
+#include "host/host_messages.h"
 #include "host/host_services.h"
 #include "host/module_state.h"
 
 namespace norvik::standalone {
 
-void CountingMessages::ReportError(const std::string& className, const std::string& operation,
-                                   int32_t number, const std::string& description, bool flag) {
-    ++errors;
-    ConsoleHostMessages::ReportError(className, operation, number, description, flag);
-}
-
-CliContext::CliContext(std::string homeOption, std::string userOption, std::ostream& o)
-    : out(o), home_(ResolveHome(homeOption)), userOption_(std::move(userOption)) {
+CliContext::CliContext(std::string homeOption, std::string userOption, std::ostream& o,
+                       std::ostream& e)
+    : out(o), err(e), home_(ResolveHome(homeOption)), userOption_(std::move(userOption)) {
     config_ = LoadHostConfig(home_, userOption_);
 }
 
+CliContext::~CliContext() {
+    if (!started_) return;
+    // The streams may end with this run; so may the session when the command line is called in
+    // a process that goes on.
+    State().Reset();
+    Services().messages = nullptr;
+}
+
 void CliContext::StartSession(bool answerYes) {
-    if (messages_) return;
-    messages_ = std::make_shared<CountingMessages>(answerYes);
-    Services().messages = messages_;
+    if (started_) return;
+    started_ = true;
+    Services().messages = std::make_shared<ConsoleHostMessages>(out, err, answerYes);
     SessionStart(OpenSession(config_));
 }
 
@@ -35,7 +40,14 @@ std::string CliContext::ResolveDefinition(const std::string& file, int32_t mode)
     const int32_t count = GetFileList(State(), Messages(), mode);
     for (int32_t i = 0; i < count; ++i)
         if (EqualsIgnoreCase(State().fileList[i][0], file)) return State().fileList[i][1];
+    for (int32_t i = 0; i < count; ++i)
+        if (EqualsIgnoreCase(NativePath(State().fileList[i][1]).filename().string(), file))
+            return State().fileList[i][1];
     throw UsageError("unbekannte Datei oder Definition: " + file);
+}
+
+std::string ShownPath(const std::string& path) {
+    return NativePath(path).string();
 }
 
 std::string TakeOption(std::vector<std::string>& args, const std::string& name) {

@@ -3,12 +3,10 @@
 
 #include <cstdint>
 #include <iosfwd>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "host/host_messages.h"
 #include "standalone/host_config.h"
 
 namespace norvik::standalone {
@@ -19,46 +17,46 @@ class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Console messages that also count the errors reported, so that a command can fail on them.
-class CountingMessages : public ConsoleHostMessages {
-  public:
-    using ConsoleHostMessages::ConsoleHostMessages;
-    void ReportError(const std::string& className, const std::string& operation, int32_t number,
-                     const std::string& description, bool flag) override;
-    // Number of errors reported so far.
-    int errors = 0;
-};
-
 // A command that refuses to act (it would destroy something); exit code 1 with this message.
 class CommandRefused : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
+// One command line run: its options, configuration, streams and the component's session. The
+// session, its message service and the module state end with it.
 class CliContext {
   public:
-    CliContext(std::string homeOption, std::string userOption, std::ostream& out);
+    CliContext(std::string homeOption, std::string userOption, std::ostream& out,
+               std::ostream& err);
+    ~CliContext();
+    CliContext(const CliContext&) = delete;
+    CliContext& operator=(const CliContext&) = delete;
 
     // The home folder (with a trailing "/").
     const std::string& Home() const { return home_; }
     // The configuration of the home.
     const HostConfig& Config() const { return config_; }
-    // Starts the component's session on the home's database (once); raises VbError when it fails.
+    // Starts the component's session on the home's database (once), with messages on out and err;
+    // raises VbError when it fails.
     void StartSession(bool answerYes = false);
-    // Errors reported through the message service since the session started.
-    int ReportedErrors() const { return messages_ ? messages_->errors : 0; }
-    // A definition or profile path: FILE itself when it exists, else the display name from the
-    // list.
+    // A definition or profile path: FILE itself when it exists, else the file of the list with
+    // that display name or file name (compared without regard to case).
     std::string ResolveDefinition(const std::string& file, int32_t mode);
-    // The standard output.
+    // The output of the command.
     std::ostream& out;
+    // The error output of the command.
+    std::ostream& err;
 
   private:
     std::string home_;
     std::string userOption_;
     HostConfig config_;
-    std::shared_ptr<CountingMessages> messages_;
+    bool started_ = false;
 };
+
+// A path as the command line shows it: with the platform's separators.
+std::string ShownPath(const std::string& path);
 
 // Takes the value of an option "--name VALUE" or "--name=VALUE" out of args; empty when absent.
 std::string TakeOption(std::vector<std::string>& args, const std::string& name);

@@ -12,13 +12,14 @@ int CommandList(CliContext& ctx, std::vector<std::string> args) {
     const bool gdpdu = TakeFlag(args, "--gdpdu");
     ExpectArguments(args, 0, 0, "list [--gdpdu]");
     ctx.StartSession();
-    const int32_t count = GetFileList(State(), Messages(), gdpdu ? cTQGDPdU : cTQExport);
+    bool complete = true;
+    const int32_t count = GetFileList(State(), Messages(), gdpdu ? cTQGDPdU : cTQExport, &complete);
     if (count == 0)
         ctx.out << (gdpdu ? "Keine GDPdU-Profile in " : "Keine Exportdefinitionen in ")
-                << State().exportPath << '\n';
+                << ShownPath(State().exportPath) << '\n';
     for (int32_t i = 0; i < count; ++i)
-        ctx.out << State().fileList[i][0] << '\t' << State().fileList[i][1] << '\n';
-    return ctx.ReportedErrors() == 0 ? 0 : 1;
+        ctx.out << State().fileList[i][0] << '\t' << ShownPath(State().fileList[i][1]) << '\n';
+    return complete ? 0 : 1;
 }
 
 int CommandShow(CliContext& ctx, std::vector<std::string> args) {
@@ -26,9 +27,12 @@ int CommandShow(CliContext& ctx, std::vector<std::string> args) {
     const std::string path = ctx.ResolveDefinition(args[0], cTQExport);
     ctx.StartSession();
     TQExport engine;
-    engine.LoadFile(path);
-    ctx.out << "Definition " << path << "\n\n" << DescribeDefinition(*engine.ExpDef);
-    return ctx.ReportedErrors() == 0 ? 0 : 1;
+    const bool loaded = engine.LoadFile(path);
+    // The definition keeps its output file as written; only the display uses our separators.
+    TQExportDef shown = *engine.ExpDef;
+    shown.Dateiname = ShownPath(shown.Dateiname);
+    ctx.out << "Definition " << ShownPath(path) << "\n\n" << DescribeDefinition(shown);
+    return loaded ? 0 : 1;
 }
 
 int CommandSave(CliContext& ctx, std::vector<std::string> args) {
@@ -37,10 +41,8 @@ int CommandSave(CliContext& ctx, std::vector<std::string> args) {
     const std::string path = ctx.ResolveDefinition(args[0], cTQExport);
     ctx.StartSession();
     TQExport engine;
-    engine.LoadFile(path);
-    if (ctx.ReportedErrors() != 0) return 1;
-    engine.SaveFile(args[1], author);
-    return ctx.ReportedErrors() == 0 ? 0 : 1;
+    if (!engine.LoadFile(path)) return 1;
+    return engine.SaveFile(args[1], author) ? 0 : 1;
 }
 
 int CommandNew(CliContext& ctx, std::vector<std::string> args) {
@@ -48,8 +50,7 @@ int CommandNew(CliContext& ctx, std::vector<std::string> args) {
     ctx.StartSession();
     TQExport engine;
     engine.CreateNew();
-    engine.SaveFile(args[0]);
-    return ctx.ReportedErrors() == 0 ? 0 : 1;
+    return engine.SaveFile(args[0]) ? 0 : 1;
 }
 
 }  // namespace norvik::standalone

@@ -69,9 +69,8 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     ctx.StartSession(yes);
     const std::string path = ctx.ResolveDefinition(args[0], cTQGDPdU);
     TQGDPdU gdpdu;
-    gdpdu.LoadFile(path);
     // As in the dialog, a profile that loaded with errors still builds what it holds.
-    const bool loadFailed = ctx.ReportedErrors() != 0;
+    const bool loaded = gdpdu.LoadFile(path);
     if (!tables.empty()) SelectTables(gdpdu, tables);
 
     std::error_code ec;
@@ -92,7 +91,7 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     gdpdu.DatumVon = von;
     gdpdu.DatumBis = bis;
     gdpdu.BuildGDPdU();
-    return !loadFailed && gdpdu.LastOutcome() == GdpduOutcome::Succeeded ? 0 : 1;
+    return loaded && gdpdu.LastOutcome() == GdpduOutcome::Succeeded ? 0 : 1;
 }
 
 }  // namespace norvik::standalone

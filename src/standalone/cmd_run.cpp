@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "common/file_io.h"
 #include "common/text_helpers.h"
 #include "common/vb_error.h"
 #include "engine/export_start.h"
@@ -21,6 +22,13 @@ namespace {
 // The summary uses CR LF between its lines, the terminal wants LF.
 std::string ForTerminal(std::string text) {
     return ReplaceText(std::move(text), "\r\n", "\n");
+}
+
+// The text with each mention of the path in the platform's separators; the library keeps the
+// path as the definition wrote it.
+std::string WithShownPath(const std::string& text, const std::string& path) {
+    const std::string shown = ShownPath(path);
+    return path.empty() || shown == path ? text : ReplaceText(text, path, shown);
 }
 
 volatile std::sig_atomic_t caughtSignal = 0;
@@ -82,8 +90,7 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     ctx.StartSession();
 
     TQExport engine;
-    engine.LoadFile(path);
-    if (ctx.ReportedErrors() != 0) return 1;
+    if (!engine.LoadFile(path)) return 1;
     ExportChoice choice;
     choice.protocol = !noProtocol;
     choice.append = append || (!noAppend && engine.ExpDef->Anfügen == "J");
@@ -91,7 +98,7 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     choice.fileName = out.empty() ? engine.ExpDef->Dateiname : out;
     if (!PrepareExport(engine, choice)) return 1;
 
-    TerminalProgress progress(stderr);
+    TerminalProgress progress(ctx.err);
     engine.Advise(&progress);
     int32_t result = 0;
     {
@@ -105,7 +112,10 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     }
     engine.Advise(nullptr);
     ctx.out << ForTerminal(progress.State()) << '\n';
-    if (!engine.LastSummary().empty()) ctx.out << ForTerminal(engine.LastSummary()) << '\n';
+    if (!engine.LastSummary().empty())
+        ctx.out << ForTerminal(
+                       WithShownPath(engine.LastSummary(), AbsolutePath(engine.ExpDef->Dateiname)))
+                << '\n';
     return result == 0 ? 0 : 1;
 }
 
@@ -123,11 +133,13 @@ int CommandProtocol(CliContext& ctx, std::vector<std::string> args) {
     for (const ProtocolEntry& e : entries) {
         ctx.out << e.created << "  " << e.title << "  " << e.interfaceName << "  (" << e.user
                 << ", " << e.dateText << ")\n";
-        if (!e.fileOrFolder.empty()) ctx.out << "  Datei/Ordner: " << e.fileOrFolder << '\n';
+        if (!e.fileOrFolder.empty())
+            ctx.out << "  Datei/Ordner: " << ShownPath(e.fileOrFolder) << '\n';
         if (!e.info.empty()) ctx.out << "  Info: " << e.info << '\n';
         for (const std::string& line : e.lines) {
             ctx.out << "  | ";
-            for (char c : ForTerminal(line)) ctx.out << c << (c == '\n' ? "  | " : "");
+            for (char c : ForTerminal(WithShownPath(line, e.fileOrFolder)))
+                ctx.out << c << (c == '\n' ? "  | " : "");
             ctx.out << '\n';
         }
     }

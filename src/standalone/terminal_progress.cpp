@@ -2,10 +2,13 @@
 
 #include <unistd.h>
 
+#include <iomanip>
+#include <iostream>
+
 namespace norvik::standalone {
 
-TerminalProgress::TerminalProgress(std::FILE* stream)
-    : stream_(stream), active_(stream && ::isatty(::fileno(stream))) {}
+TerminalProgress::TerminalProgress(std::ostream& stream)
+    : stream_(stream), active_(&stream == &std::cerr && ::isatty(STDERR_FILENO)) {}
 
 void TerminalProgress::strInfo(const std::string& text) {
     info_ = text;
@@ -22,17 +25,15 @@ void TerminalProgress::Draw() {
     const int filled = percent_ < 0 ? 0 : (percent_ > 100 ? kWidth : percent_ * kWidth / 100);
     std::string bar(static_cast<size_t>(filled), '#');
     bar.append(static_cast<size_t>(kWidth - filled), '.');
-    std::fprintf(stream_, "\r[%s] %3d %%  %s", bar.c_str(), percent_ < 0 ? 0 : percent_,
-                 info_.c_str());
-    std::fflush(stream_);
+    stream_ << "\r[" << bar << "] " << std::setw(3) << (percent_ < 0 ? 0 : percent_) << " %  "
+            << info_ << std::flush;
     drawnPercent_ = percent_;
 }
 
 void TerminalProgress::Done(bool) {
     if (!active_ || drawnPercent_ == -2) return;
     Draw();
-    std::fputc('\n', stream_);
-    std::fflush(stream_);
+    stream_ << '\n' << std::flush;
 }
 
 }  // namespace norvik::standalone

@@ -1,7 +1,7 @@
 #pragma once
 // Shows a run's progress on a terminal: a bar with the percentage and the row text.
 
-#include <cstdio>
+#include <iosfwd>
 #include <string>
 
 #include "engine/tq_export.h"
@@ -10,8 +10,8 @@ namespace norvik::standalone {
 
 class TerminalProgress : public TQExportEvents {
   public:
-    // Draws on the stream only when it is a terminal.
-    explicit TerminalProgress(std::FILE* stream);
+    // Draws on the stream only when it is the standard error and that is a terminal.
+    explicit TerminalProgress(std::ostream& stream);
     void strInfo(const std::string& text) override;
     void ExportProgress(int16_t percent) override;
     void ExportState(const std::string& text) override { state_ = text; }
@@ -22,7 +22,7 @@ class TerminalProgress : public TQExportEvents {
   private:
     void Draw();
 
-    std::FILE* stream_;
+    std::ostream& stream_;
     bool active_;
     int percent_ = -1;
     int drawnPercent_ = -2;

@@ -1,50 +1,24 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
+#include "cli/cli_fixture.h"
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
-#include "support/test_support.h"
+#include "definition/exp_writer.h"
 
 namespace norvik {
 namespace {
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliOutcome;
 
-std::string Quote(const std::string& arg) {
-    std::string q = "'";
-    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-class CliTest : public ::testing::Test {
+class CliTest : public test::CliFixture {
   protected:
-    void SetUp() override { ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1); }
-
-    // Runs norvik-export with the test's home.
-    Result Run(const std::vector<std::string>& args, bool withHome = true) {
-        std::string cmd = Quote(NORVIK_CLI);
-        if (withHome) cmd += " --home " + Quote(home());
-        for (const auto& a : args) cmd += " " + Quote(a);
-        cmd +=
-            " >" + Quote(dir.file("out.txt")) + " 2>" + Quote(dir.file("err.txt")) + " </dev/null";
-        const int status = std::system(cmd.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadBytes(dir.file("out.txt")),
-                test::ReadBytes(dir.file("err.txt"))};
-    }
-    std::string home() const { return dir.file("home"); }
     std::string Demo() {
-        const Result r = Run({"demo"});
+        const CliOutcome r = Run({"demo"});
         EXPECT_EQ(r.code, 0) << r.err;
-        return home() + "/Drivers/Export/";
+        return exports();
     }
-
-    test::TempDir dir;
 };
 
 // The golden text with the home and the date filled in and the comment box padded, as the file
@@ -78,7 +52,7 @@ TEST_F(CliTest, DemoHomeListsShowsAndWritesBack) {
     EXPECT_TRUE(std::filesystem::exists(home() + "/host.sqlite"));
     EXPECT_TRUE(std::filesystem::exists(home() + "/norvik-export.ini"));
 
-    const Result list = Run({"list"});
+    const CliOutcome list = Run({"list"});
     EXPECT_EQ(list.code, 0);
     EXPECT_EQ(list.out, "Artikel Festlänge (DOS)\t" + exports +
                             "ARTIKEL_FIX.EXP\n"
@@ -103,9 +77,11 @@ TEST_F(CliTest, DemoHomeListsShowsAndWritesBack) {
                             "Kundenstamm CSV\t" +
                             exports + "KUNDEN.EXP\n");
 
-    const Result show = Run({"show", "kundenstamm csv"});
+    const CliOutcome show = Run({"show", "kundenstamm csv"});
     EXPECT_EQ(show.code, 0) << show.err;
-    EXPECT_NE(show.out.find("Dateiname = \"" + home() + "/Daten\\kunden.csv\""), std::string::npos);
+    // The definition names its file as %DataPath%\kunden.csv; shown with our separators.
+    EXPECT_NE(show.out.find("Dateiname = \"" + home() + "/Daten/kunden.csv\""), std::string::npos)
+        << show.out;
     EXPECT_NE(
         show.out.find("Sel01  Caption \"Kunde\"  ControlSource \"Kunden.Kundennummer\"  Typ 64"),
         std::string::npos);
@@ -155,28 +131,28 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLine) {
         {"--home"},
     };
     for (const auto& args : cases) {
-        const Result r = Run(args, !args.empty() && args[0] != "--home");
+        const CliOutcome r = Run(args, !args.empty() && args[0] != "--home");
         EXPECT_EQ(r.code, 2) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
     Demo();
-    const Result unknown = Run({"show", "Gibt es nicht"});
+    const CliOutcome unknown = Run({"show", "Gibt es nicht"});
     EXPECT_EQ(unknown.code, 2);
     EXPECT_EQ(unknown.err, "norvik-export: unbekannte Datei oder Definition: Gibt es nicht\n");
 }
 
 TEST_F(CliTest, FailuresExitWithOne) {
     Demo();
-    const Result missing = Run({"save", "Kontenplan", dir.file("fehlt/ordner/x.EXP")});
+    const CliOutcome missing = Run({"save", "Kontenplan", dir.file("fehlt/ordner/x.EXP")});
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("Fehler 76 in TQExport.SaveFile"), std::string::npos);
 
     std::filesystem::create_directories(dir.file("ordner.EXP"));
-    const Result folder = Run({"show", dir.file("ordner.EXP")});
+    const CliOutcome folder = Run({"show", dir.file("ordner.EXP")});
     EXPECT_EQ(folder.code, 2);  // not a file and not a name
 
     test::WriteBytes(home() + "/norvik-export.ini", "[Datenbank]\nURL=mysql://nirgends\n");
-    const Result db = Run({"list"});
+    const CliOutcome db = Run({"list"});
     EXPECT_EQ(db.code, 1);
     EXPECT_NE(db.err.find("mysql"), std::string::npos);
 }
@@ -189,7 +165,7 @@ namespace {
 
 TEST_F(CliTest, RunsDefinitionsWithTheDialogsChecks) {
     Demo();
-    const Result kunden = Run({"run", "Kundenstamm CSV", "--out", dir.file("kunden.csv")});
+    const CliOutcome kunden = Run({"run", "Kundenstamm CSV", "--out", dir.file("kunden.csv")});
     EXPECT_EQ(kunden.code, 0) << kunden.err;
     EXPECT_EQ(kunden.out,
               "Datenexport erfolgreich durchgeführt.\nSchnittstelle: Kundenstamm CSV\n"
@@ -203,7 +179,7 @@ TEST_F(CliTest, RunsDefinitionsWithTheDialogsChecks) {
               0u);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 241);
 
-    const Result filtered =
+    const CliOutcome filtered =
         Run({"run", "Kundenstamm CSV", "--out", dir.file("bonn.csv"), "--where", "Ort = \"Bonn\""});
     EXPECT_EQ(filtered.code, 0);
     const std::string bonn = test::ReadBytes(dir.file("bonn.csv"));
@@ -215,7 +191,7 @@ TEST_F(CliTest, RunsDefinitionsWithTheDialogsChecks) {
         Run({"show", "Kundenstamm CSV"}).out.find("Dateiname = \"" + dir.file("bonn.csv") + "\""),
         std::string::npos);
 
-    const Result refused = Run({"run", "Buchungsstapel", "--out", dir.file("b.txt")});
+    const CliOutcome refused = Run({"run", "Buchungsstapel", "--out", dir.file("b.txt")});
     EXPECT_EQ(refused.code, 1);
     EXPECT_EQ(refused.out, "Bitte geben Sie Selektionskriterien an!\n");
     EXPECT_EQ(
@@ -223,30 +199,109 @@ TEST_F(CliTest, RunsDefinitionsWithTheDialogsChecks) {
             .code,
         0);
 
-    const Result noFolder =
+    const CliOutcome noFolder =
         Run({"run", "Kontenplan", "--out", dir.file("fehlt/k.txt"), "--where", "1=1"});
     EXPECT_EQ(noFolder.code, 1);
     EXPECT_EQ(noFolder.out, "Der angegebene Pfad existiert nicht!\n");
 
-    const Result none =
+    const CliOutcome none =
         Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0", "--no-protocol"});
     EXPECT_EQ(none.code, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("k.txt")));
     EXPECT_EQ(Run({"settings", "get", "TQBExport", "ProtokollErzeugen"}).out, "0\n");
     EXPECT_EQ(Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0"}).code, 0);
 
-    const Result failed =
+    const CliOutcome failed =
         Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "Unsinn ="});
     EXPECT_EQ(failed.code, 1);
     EXPECT_NE(failed.err.find("Fehler " + std::to_string(-2147467259) + " in TQExport.BuildExport"),
               std::string::npos);
 
-    const Result protocol = Run({"protocol", "--last", "1"});
+    const CliOutcome protocol = Run({"protocol", "--last", "1"});
     EXPECT_EQ(protocol.code, 0);
     EXPECT_NE(protocol.out.find("Datenexport  Kontenplan"), std::string::npos);
     EXPECT_NE(protocol.out.find("  | Ausgabe Daten: Keine Daten im angegebenen Bereich vorhanden."),
               std::string::npos);
     EXPECT_EQ(Run({"protocol", "--last", "0"}).code, 2);
+}
+
+}  // namespace
+}  // namespace norvik
+
+namespace norvik {
+namespace {
+
+TEST_F(CliTest, VersionAndHelpOfEachCommandGoToTheOutput) {
+    const CliOutcome version = Run({"--version"}, false);
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, "norvik-export " NORVIK_VERSION "\n");
+    EXPECT_EQ(version.err, "");
+
+    struct Case {
+        std::vector<std::string> args;
+        const char* usage;  // the first line of the help
+        const char* option;
+    };
+    const Case cases[] = {
+        {{"demo", "--help"}, "Aufruf: norvik-export demo [--force]\n", "--force"},
+        {{"list", "-h"}, "Aufruf: norvik-export list [--gdpdu]\n", "--gdpdu"},
+        {{"show", "--help"}, "Aufruf: norvik-export show FILE\n", "FILE"},
+        {{"save", "Kontenplan", "--help"},
+         "Aufruf: norvik-export save FILE OUT [--author NAME]\n",
+         "--author NAME"},
+        {{"new", "--help"}, "Aufruf: norvik-export new OUT\n", "OUT"},
+        {{"run", "--help"}, "Aufruf: norvik-export run FILE [--where COND]", "--no-protocol"},
+        {{"gdpdu", "--help"},
+         "Aufruf: norvik-export gdpdu FILE --from DATUM --to DATUM",
+         "--table CAPTION"},
+        {{"protocol", "--help"}, "Aufruf: norvik-export protocol [--last N]\n", "--last N"},
+        {{"settings", "--help"}, "Aufruf: norvik-export settings get|set SECTION KEY", "--owner"},
+    };
+    for (const Case& c : cases) {
+        const CliOutcome r = Run(c.args);
+        EXPECT_EQ(r.code, 0) << c.args[0];
+        EXPECT_EQ(r.out.rfind(c.usage, 0), 0u) << r.out;
+        EXPECT_NE(r.out.find(c.option), std::string::npos) << r.out;
+        EXPECT_EQ(r.err, "") << c.args[0];
+    }
+    // Help starts no session: the home stays as it was.
+    EXPECT_FALSE(std::filesystem::exists(home()));
+    EXPECT_EQ(Run({"--help"}, false).out.rfind("Aufruf: norvik-export [--home DIR]", 0), 0u);
+}
+
+TEST_F(CliTest, AFileNameOfTheExportFolderNamesItsDefinition) {
+    const std::string exports = Demo();
+    for (const char* name : {"KUNDEN.EXP", "kunden.exp", "Kundenstamm CSV", "kundenstamm csv"}) {
+        const CliOutcome show = Run({"show", name});
+        EXPECT_EQ(show.code, 0) << name << show.err;
+        EXPECT_EQ(show.out.rfind("Definition " + exports + "KUNDEN.EXP\n", 0), 0u) << show.out;
+    }
+    const CliOutcome run =
+        Run({"run", "kontenplan.EXP", "--out", dir.file("k.txt"), "--where", "1=1"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("Schnittstelle: Kontenplan\n"), std::string::npos) << run.out;
+    EXPECT_EQ(Run({"show", "KUNDEN"}).code, 2);
+    EXPECT_EQ(Run({"list", "--help"}).code, 0);
+}
+
+TEST_F(CliTest, PathsOfADefinitionAreShownWithOurSeparators) {
+    Demo();
+    // Kundenstamm CSV writes to %DataPath%\kunden.csv; the summary and the protocol name the file
+    // as the system does, the protocol table keeps what the run wrote.
+    const CliOutcome run = Run({"run", "Kundenstamm CSV"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    const std::string file = home() + "/Daten/kunden.csv";
+    EXPECT_NE(run.out.find("Ausgabedatei: " + file + "\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find('\\'), std::string::npos) << run.out;
+    const std::string csv = test::ReadBytes(file);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 241);
+
+    const CliOutcome protocol = Run({"protocol", "--last", "1"});
+    EXPECT_NE(protocol.out.find("  Datei/Ordner: " + file + "\n"), std::string::npos)
+        << protocol.out;
+    EXPECT_NE(protocol.out.find("  | Ausgabedatei: " + file + "\n"), std::string::npos)
+        << protocol.out;
+    EXPECT_EQ(protocol.out.find('\\'), std::string::npos) << protocol.out;
 }
 
 }  // namespace

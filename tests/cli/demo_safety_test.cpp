@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
+#include "cli/cli_fixture.h"
 #include "db/connection.h"
 #include "support/test_support.h"
 
@@ -13,32 +13,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Ran {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliOutcome;
 
-std::string Sh(const std::string& arg) {
-    std::string q = "'";
-    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-class DemoSafetyTest : public ::testing::Test {
+class DemoSafetyTest : public test::CliFixture {
   protected:
-    void SetUp() override { ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1); }
-
-    Ran Run(const std::vector<std::string>& args) {
-        std::string cmd = Sh(NORVIK_CLI) + " --home " + Sh(home());
-        for (const auto& a : args) cmd += " " + Sh(a);
-        cmd += " >" + Sh(dir.file("out.txt")) + " 2>" + Sh(dir.file("err.txt")) + " </dev/null";
-        const int status = std::system(cmd.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadBytes(dir.file("out.txt")),
-                test::ReadBytes(dir.file("err.txt"))};
-    }
-    std::string home() const { return dir.file("home"); }
-    std::string exports() const { return home() + "/Drivers/Export/"; }
     std::shared_ptr<db::Connection> Database() {
         fs::create_directories(home());
         return db::Connection::Open("sqlite:" + home() + "/host.sqlite");
@@ -50,8 +28,6 @@ class DemoSafetyTest : public ::testing::Test {
         for (; !rs->Eof(); rs->MoveNext()) rows += std::get<std::string>(rs->Item(0)) + "\n";
         return rows;
     }
-
-    test::TempDir dir;
 };
 
 TEST_F(DemoSafetyTest, ASecondDemoRefusesAndForceReplaces) {
@@ -59,7 +35,7 @@ TEST_F(DemoSafetyTest, ASecondDemoRefusesAndForceReplaces) {
     const std::string original = test::ReadBytes(exports() + "KUNDEN.EXP");
     test::WriteBytes(exports() + "KUNDEN.EXP", "eigene Definition");
 
-    const Ran again = Run({"demo"});
+    const CliOutcome again = Run({"demo"});
     EXPECT_EQ(again.code, 1);
     EXPECT_EQ(again.err.rfind("norvik-export: demo überschreibt nichts: Es gibt schon die Tabellen "
                               "Kunden, Artikel, Sachkonten, Buchungen in der Datenbank sqlite:" +
@@ -69,7 +45,7 @@ TEST_F(DemoSafetyTest, ASecondDemoRefusesAndForceReplaces) {
         << again.err;
     EXPECT_EQ(test::ReadBytes(exports() + "KUNDEN.EXP"), "eigene Definition");
 
-    const Ran forced = Run({"demo", "--force"});
+    const CliOutcome forced = Run({"demo", "--force"});
     EXPECT_EQ(forced.code, 0) << forced.err;
     EXPECT_EQ(test::ReadBytes(exports() + "KUNDEN.EXP"), original);
 }
@@ -97,7 +73,7 @@ TEST_F(DemoSafetyTest, RefusesOnAnyTableOrFileOfTheDemosNames) {
         else
             Database()->Execute(prepare);
 
-        const Ran r = Run({"demo"});
+        const CliOutcome r = Run({"demo"});
         EXPECT_EQ(r.code, 1) << prepare;
         EXPECT_NE(r.err.find(std::string("Es gibt schon ") + c.found), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(". Mit demo --force werden sie ersetzt; sonst bitte mit --home ein "
@@ -126,7 +102,7 @@ TEST_F(DemoSafetyTest, AFailureMidwayKeepsTheOldTables) {
         Database()->Execute(std::string("CREATE TABLE Artikel (Bezeichnung TEXT);"
                                         "INSERT INTO Artikel VALUES ('alter Bestand');") +
                             obstacle);
-        const Ran r = Run({"demo", "--force"});
+        const CliOutcome r = Run({"demo", "--force"});
         EXPECT_EQ(r.code, 1) << obstacle;
         EXPECT_NE(r.err.find("Die Demo-Daten konnten nicht angelegt werden, die Datenbank ist "
                              "unverändert: "),
@@ -154,7 +130,7 @@ TEST_F(DemoSafetyTest, ServerDatabasesAreRefusedAndPasswordsNeverShown) {
                          std::string("[Datenbank]\nURL=") + c.url + "\n");
         for (const std::vector<std::string>& args :
              {std::vector<std::string>{"demo"}, {"demo", "--force"}, {"list"}}) {
-            const Ran r = Run(args);
+            const CliOutcome r = Run(args);
             EXPECT_EQ(r.code, 1) << c.url << " " << args[0];
             EXPECT_EQ((r.out + r.err).find("heim"), std::string::npos) << r.out << r.err;
             if (args[0] == "demo" && *c.shown) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "cli/cli_fixture.h"
 #include "common/text_codec.h"
 #include "host/user_settings.h"
 #include "support/test_support.h"
@@ -11,13 +12,9 @@ namespace norvik {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CliOutcome;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
-
+// A shell word for the argument.
 std::string Quoted(const std::string& arg) {
     std::string q = "'";
     for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -31,25 +28,11 @@ size_t Count(const std::string& text, const std::string& part) {
 }
 
 // norvik-export gdpdu on a demo home; no desktop, so no file manager can start.
-class GdpduCliTest : public ::testing::Test {
+class GdpduCliTest : public test::CliFixture {
   protected:
-    void SetUp() override { ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1); }
-
-    Outcome Run(const std::vector<std::string>& args) {
-        std::string cmd =
-            "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(NORVIK_CLI) + " --home " + Quoted(home());
-        for (const auto& a : args) cmd += " " + Quoted(a);
-        cmd += " >" + Quoted(dir.file("out.txt")) + " 2>" + Quoted(dir.file("err.txt")) +
-               " </dev/null";
-        const int status = std::system(cmd.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadBytes(dir.file("out.txt")),
-                test::ReadBytes(dir.file("err.txt"))};
-    }
-    std::string home() const { return dir.file("home"); }
-    std::string exports() const { return home() + "/Drivers/Export/"; }
     // A demo home with its DTD; false when the DTD could not be found.
     bool Demo() {
-        const Outcome r = Run({"demo"});
+        const CliOutcome r = Run({"demo"});
         EXPECT_EQ(r.code, 0) << r.err;
         return fs::exists(exports() + "gdpdu-01-08-2002.dtd");
     }
@@ -61,19 +44,17 @@ class GdpduCliTest : public ::testing::Test {
         return std::system(
                    ("cd " + Quoted(folder) + " && xmllint --valid --noout Index.xml").c_str()) == 0;
     }
-
-    test::TempDir dir;
 };
 
 TEST_F(GdpduCliTest, TheDemoProfileBuildsAValidMedium) {
     if (!Demo())
         GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR
                         "/gdpdu/gdpdu-01-08-2002.dtd";
-    const Outcome list = Run({"list", "--gdpdu"});
+    const CliOutcome list = Run({"list", "--gdpdu"});
     EXPECT_EQ(list.out, "Finanzbuchhaltung\t" + exports() + "FINANZBUCHHALTUNG.GDU\n");
 
     fs::create_directories(home() + "/Daten/GDPdU");
-    const Outcome r =
+    const CliOutcome r =
         Run({"gdpdu", "finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026"});
     EXPECT_EQ(r.code, 0) << r.err;
     const std::string medium = home() + "/Daten/GDPdU";
@@ -98,7 +79,7 @@ TEST_F(GdpduCliTest, TheDemoProfileBuildsAValidMedium) {
     EXPECT_NE(xml.find("<ColumnDelimiter>|</ColumnDelimiter>"), std::string::npos);
     EXPECT_TRUE(Valid(medium));
 
-    const Outcome protocol = Run({"protocol", "--last", "1"});
+    const CliOutcome protocol = Run({"protocol", "--last", "1"});
     EXPECT_NE(protocol.out.find("GDPdU - Datenausgabe  Finanzbuchhaltung"), std::string::npos)
         << protocol.out;
     EXPECT_NE(protocol.out.find("  Datei/Ordner: " + medium + "\n"), std::string::npos);
@@ -112,7 +93,7 @@ TEST_F(GdpduCliTest, TablesSelectExactlyThoseAndAreRemembered) {
         GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR
                         "/gdpdu/gdpdu-01-08-2002.dtd";
     const std::string first = Folder("eins");
-    const Outcome r =
+    const CliOutcome r =
         Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to", "31.07.2026", "--out",
              first, "--table", "Kunden", "--table=sachkonten"});
     EXPECT_EQ(r.code, 0) << r.err;
@@ -140,8 +121,8 @@ TEST_F(GdpduCliTest, TablesSelectExactlyThoseAndAreRemembered) {
         Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to", "31.07.2026"}).code, 0);
     EXPECT_TRUE(fs::exists(second + "/kunden.txt"));
 
-    const Outcome buchungen = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to",
-                                   "31.07.2026", "--out", second, "--table", "Buchungen"});
+    const CliOutcome buchungen = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to",
+                                      "31.07.2026", "--out", second, "--table", "Buchungen"});
     EXPECT_EQ(buchungen.code, 0);
     const std::string lines = test::ReadBytes(second + "/buchungen.txt");
     EXPECT_GT(Count(lines, "\r\n"), 100u);
@@ -154,8 +135,8 @@ TEST_F(GdpduCliTest, YesOpensTheFolderOrNamesItWithoutADesktop) {
         GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR
                         "/gdpdu/gdpdu-01-08-2002.dtd";
     const std::string folder = Folder("medium");
-    const Outcome r = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
-                           "31.01.2026", "--out", folder, "--table", "Sachkonten", "--yes"});
+    const CliOutcome r = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
+                              "31.01.2026", "--out", folder, "--table", "Sachkonten", "--yes"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("→ Ja (--yes)\nOrdner der ausgegebenen Dateien: " + folder + "\n"),
               std::string::npos)
@@ -179,7 +160,7 @@ TEST_F(GdpduCliTest, UsageErrorsExitWithTwoAndOneLine) {
          "Lohn"},
     };
     for (const auto& args : cases) {
-        const Outcome r = Run(args);
+        const CliOutcome r = Run(args);
         EXPECT_EQ(r.code, 2) << args.back() << "\n" << r.out << r.err;
         EXPECT_EQ(Count(r.err, "\n"), 1u) << r.err;
     }
@@ -194,16 +175,17 @@ TEST_F(GdpduCliTest, RunsThatEndWithErrorsExitWithOne) {
         GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR
                         "/gdpdu/gdpdu-01-08-2002.dtd";
     // A folder that does not exist: the selection is stored first, as the dialog does.
-    const Outcome missing = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
-                                 "31.12.2026", "--out", dir.file("fehlt"), "--table", "Artikel"});
+    const CliOutcome missing =
+        Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026", "--out",
+             dir.file("fehlt"), "--table", "Artikel"});
     EXPECT_EQ(missing.code, 1);
     EXPECT_EQ(missing.out, "Der angegebene Pfad existiert nicht!\n");
     EXPECT_EQ(Run({"settings", "get", "TQBExport", "Finanzbuchhaltung_Kunden"}).out, "0\n");
 
     fs::remove(exports() + "gdpdu-01-08-2002.dtd");
     const std::string folder = Folder("ohne-dtd");
-    const Outcome noDtd = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
-                               "31.12.2026", "--out", folder});
+    const CliOutcome noDtd = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
+                                  "31.12.2026", "--out", folder});
     EXPECT_EQ(noDtd.code, 1);
     EXPECT_NE(noDtd.out.find("Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: 53 "),
               std::string::npos)
@@ -218,7 +200,7 @@ TEST_F(GdpduCliTest, RunsThatEndWithErrorsExitWithOne) {
         "cke\r\n[Dateien]\r\nFile01=%DataPath%\\FEHLT.EXP;;;Fehlt;\r\n"
         "File02=%DataPath%\\..\\Drivers\\Export\\GDPDU_SACHKONTEN.EXP;;;Sachkonten;\r\n");
     const std::string gap = Folder("luecke");
-    const Outcome partial =
+    const CliOutcome partial =
         Run({"gdpdu", "Lücke", "--from", "01.01.2026", "--to", "31.12.2026", "--out", gap});
     EXPECT_EQ(partial.code, 1);
     EXPECT_NE(partial.err.find("Fehler 53 in TQExport.LoadFile"), std::string::npos) << partial.err;
@@ -227,7 +209,7 @@ TEST_F(GdpduCliTest, RunsThatEndWithErrorsExitWithOne) {
 
     test::WriteBytes(exports() + "KAPUTT.GDU",
                      "[Allgemein]\r\nName=Kaputt\r\n[Dateien]\r\nFile01=a;b;c\r\n");
-    const Outcome broken =
+    const CliOutcome broken =
         Run({"gdpdu", "Kaputt", "--from", "01.01.2026", "--to", "31.12.2026", "--out", folder});
     EXPECT_EQ(broken.code, 1);
     EXPECT_NE(broken.err.find("Fehler 9 in TQGDPdU.LoadFile"), std::string::npos) << broken.err;

@@ -1,0 +1,72 @@
+# What `cmake --install` puts into the prefix: the layers as the exported CMake target
+# NorvikExport::core with their public headers, a pkg-config file, and the norvik-export tool
+# with its man page and bash completion.
+include(CMakePackageConfigHelpers)
+include(public_headers)
+
+set(NORVIK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/NorvikExport)
+set(NORVIK_LAYERS common db host definition engine gdpdu)
+
+norvik_public_headers(${PROJECT_SOURCE_DIR}/src public_headers)
+foreach(header ${public_headers})
+  get_filename_component(folder ${header} DIRECTORY)
+  install(FILES ${PROJECT_SOURCE_DIR}/src/${header}
+          DESTINATION ${NORVIK_INSTALL_INCLUDEDIR}/${folder})
+endforeach()
+
+list(TRANSFORM NORVIK_LAYERS PREPEND norvik_ OUTPUT_VARIABLE layer_targets)
+install(TARGETS ${layer_targets} norvik_core
+        EXPORT NorvikExportTargets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(EXPORT NorvikExportTargets
+        NAMESPACE NorvikExport::
+        FILE NorvikExportTargets.cmake
+        DESTINATION ${NORVIK_CMAKE_DIR})
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/NorvikExportConfig.cmake.in
+                              ${PROJECT_BINARY_DIR}/NorvikExportConfig.cmake
+                              INSTALL_DESTINATION ${NORVIK_CMAKE_DIR})
+# Before 1.0 a minor version may break the interface.
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/NorvikExportConfigVersion.cmake
+                                 VERSION ${PROJECT_VERSION}
+                                 COMPATIBILITY SameMinorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/NorvikExportConfig.cmake
+              ${PROJECT_BINARY_DIR}/NorvikExportConfigVersion.cmake
+        DESTINATION ${NORVIK_CMAKE_DIR})
+
+# The .pc file finds its prefix from where it lies, so that the tree can be installed anywhere.
+set(pc_libs "")
+foreach(layer gdpdu engine definition host db common)
+  string(APPEND pc_libs " -lnorvik_${layer}")
+endforeach()
+if(IS_ABSOLUTE ${CMAKE_INSTALL_LIBDIR})
+  set(pc_prefix ${CMAKE_INSTALL_PREFIX})
+else()
+  file(RELATIVE_PATH pc_up /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+  string(REGEX REPLACE "/$" "" pc_up "${pc_up}")
+  set(pc_prefix "\${pcfiledir}/${pc_up}")
+endif()
+configure_file(${PROJECT_SOURCE_DIR}/cmake/norvik-export.pc.in
+               ${PROJECT_BINARY_DIR}/norvik-export.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/norvik-export.pc
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+install(TARGETS norvik-export RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/norvik-export.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME norvik-export)
+
+# The man page is made from the tool's own help texts once it is built.
+find_program(HELP2MAN help2man)
+if(HELP2MAN)
+  set(NORVIK_MAN_PAGE ${PROJECT_BINARY_DIR}/norvik-export.1)
+  add_custom_command(
+    OUTPUT ${NORVIK_MAN_PAGE}
+    COMMAND ${CMAKE_COMMAND} -DCLI=$<TARGET_FILE:norvik-export> -DHELP2MAN=${HELP2MAN}
+            -DOUT=${NORVIK_MAN_PAGE} -P ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
+    DEPENDS norvik-export ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
+    COMMENT "Writing the man page of norvik-export")
+  add_custom_target(norvik-export-man ALL DEPENDS ${NORVIK_MAN_PAGE})
+  install(FILES ${NORVIK_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+  message(STATUS "help2man not found: norvik-export is installed without its man page")
+endif()

@@ -1,0 +1,87 @@
+#include "standalone/command_help.h"
+
+#include <map>
+
+namespace norvik::standalone {
+
+const char* ProgramHelp() {
+    return "Aufruf: norvik-export [--home DIR] [--user NAME] BEFEHL …\n"
+           "Befehle:\n"
+           "  demo [--force]                    Demo-Verzeichnis anlegen; --force ersetzt "
+           "Demo-Daten\n"
+           "  list [--gdpdu]                    Exportdefinitionen (oder GDPdU-Profile) "
+           "auflisten\n"
+           "  show FILE                         eine Exportdefinition anzeigen, wie sie geladen "
+           "wird\n"
+           "  save FILE OUT [--author NAME]     eine Definition laden und nach OUT schreiben\n"
+           "  new OUT                           eine leere Definition nach OUT schreiben\n"
+           "  run FILE [--where COND] [--out PATH] [--append|--no-append] [--no-protocol]\n"
+           "                                    eine Exportdefinition ausführen\n"
+           "  gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table CAPTION]… [--yes]\n"
+           "                                    einen GDPdU-Datenträger erstellen\n"
+           "  protocol [--last N]               die letzten Protokolleinträge mit ihren Zeilen\n"
+           "  settings get|set SECTION KEY [VALUE] [--owner NAME]\n"
+           "                                    Host-Einstellungen lesen oder schreiben\n"
+           "\n"
+           "norvik-export BEFEHL --help zeigt die Optionen eines Befehls, norvik-export "
+           "--version die Version.\n";
+}
+
+const char* CommandHelp(const std::string& command) {
+    static const std::map<std::string, const char*> texts = {
+        {"demo",
+         "Aufruf: norvik-export demo [--force]\n"
+         "Legt ein Demo-Verzeichnis an: SQLite-Datenbank mit Kunden, Artikeln, Sachkonten und\n"
+         "Buchungen, Exportdefinitionen, ein GDPdU-Profil und die GDPdU-DTD, wenn sie gefunden\n"
+         "wird ($NORVIK_SHARED_DIR/gdpdu/ oder ../shared/gdpdu/).\n"
+         "  --force    vorhandene Demo-Tabellen und -Dateien ersetzen\n"},
+        {"list",
+         "Aufruf: norvik-export list [--gdpdu]\n"
+         "Listet die Exportdefinitionen des Verzeichnisses: Anzeigename und Datei.\n"
+         "  --gdpdu    die GDPdU-Profile statt der Exportdefinitionen\n"},
+        {"show",
+         "Aufruf: norvik-export show FILE\n"
+         "Zeigt eine Exportdefinition, wie sie geladen wird: allgemeine Werte, Parameter,\n"
+         "Selektionskriterien, Datensätze und Felder.\n"
+         "FILE ist ein Pfad, ein Anzeigename oder ein Dateiname aus list.\n"},
+        {"save",
+         "Aufruf: norvik-export save FILE OUT [--author NAME]\n"
+         "Lädt eine Exportdefinition und schreibt sie im .EXP-Format nach OUT.\n"
+         "  --author NAME    der Autor im Kopf der Datei\n"},
+        {"new",
+         "Aufruf: norvik-export new OUT\n"
+         "Schreibt eine leere Exportdefinition nach OUT.\n"},
+        {"run",
+         "Aufruf: norvik-export run FILE [--where COND] [--out PATH] [--append|--no-append]\n"
+         "                         [--no-protocol]\n"
+         "Führt eine Exportdefinition aus; auf einem Terminal mit Fortschrittsbalken.\n"
+         "Exit-Code 0, wenn der Export vollständig lief (auch ohne Daten), sonst 1.\n"
+         "  --where COND     zusätzliche Bedingung für die Datenquelle\n"
+         "  --out PATH       die Ausgabedatei statt der der Definition\n"
+         "  --append         an die Ausgabedatei anhängen\n"
+         "  --no-append      die Ausgabedatei ersetzen\n"
+         "  --no-protocol    kein Protokolleintrag\n"},
+        {"gdpdu",
+         "Aufruf: norvik-export gdpdu FILE --from DATUM --to DATUM [--out DIR]\n"
+         "                           [--table CAPTION]… [--yes]\n"
+         "Erstellt einen GDPdU-Datenträger aus einem Profil (.GDU) für den Zeitraum.\n"
+         "Exit-Code 0 bei Erfolg, 1 bei Fehlern.\n"
+         "  --from DATUM       erster Tag (TT.MM.JJJJ)\n"
+         "  --to DATUM         letzter Tag (TT.MM.JJJJ)\n"
+         "  --out DIR          ein vorhandener Ordner für den Datenträger\n"
+         "  --table CAPTION    genau diese Tabellen (mehrfach möglich; wird gespeichert)\n"
+         "  --yes              die Schlussfrage bejahen und den Ordner öffnen\n"},
+        {"protocol",
+         "Aufruf: norvik-export protocol [--last N]\n"
+         "Zeigt die letzten Protokolleinträge mit ihren Zeilen.\n"
+         "  --last N    die Zahl der Einträge (Vorgabe 10)\n"},
+        {"settings",
+         "Aufruf: norvik-export settings get|set SECTION KEY [VALUE] [--owner NAME]\n"
+         "Liest oder schreibt einen Wert der Host-Einstellungen.\n"
+         "  --owner NAME    der Besitzer des Wertes (Vorgabe: der Benutzer)\n"},
+    };
+    const auto it = texts.find(command);
+    return it == texts.end() ? nullptr : it->second;
+}
+
+}  // namespace norvik::standalone

@@ -1,0 +1,36 @@
+#pragma once
+// norvik-export called in the test's process on a home of its own, its output captured.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace norvik::test {
+
+// What one call of the command line gave back.
+struct CliOutcome {
+    int code;         // the exit code
+    std::string out;  // what it wrote to its output
+    std::string err;  // what it wrote to its error output
+};
+
+// A temporary folder with the home "home" and a private per-user settings folder; no desktop, so
+// that no file manager starts; the DTD found as the demo finds it.
+class CliFixture : public ::testing::Test {
+  protected:
+    void SetUp() override;
+
+    // Runs the command line with --home home() before args (withHome false: args alone).
+    CliOutcome Run(const std::vector<std::string>& args, bool withHome = true) const;
+    // The home folder, without a trailing separator.
+    std::string home() const { return dir.file("home"); }
+    // The export folder of the home, with a trailing separator.
+    std::string exports() const { return home() + "/Drivers/Export/"; }
+
+    TempDir dir;
+};
+
+}  // namespace norvik::test

@@ -1,0 +1,81 @@
+# Installs the build into a fresh prefix and builds a host program against it twice: with
+# find_package(NorvikExport) and with pkg-config. Fails on the first step that goes wrong.
+set(prefix ${WORK_DIR}/prefix)
+file(REMOVE_RECURSE ${WORK_DIR})
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "failed (${result}): ${ARGN}\n${out}")
+  endif()
+  set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+set(expected
+    bin/norvik-export
+    include/norvik/engine/tq_export.h
+    include/norvik/definition/tq_model.h
+    include/norvik/gdpdu/tq_gdpdu.h
+    include/norvik/host/module_state.h
+    include/norvik/db/connection.h
+    ${LIBDIR}/libnorvik_common.a
+    ${LIBDIR}/libnorvik_gdpdu.a
+    ${LIBDIR}/cmake/NorvikExport/NorvikExportConfig.cmake
+    ${LIBDIR}/cmake/NorvikExport/NorvikExportConfigVersion.cmake
+    ${LIBDIR}/cmake/NorvikExport/NorvikExportTargets.cmake
+    ${LIBDIR}/pkgconfig/norvik-export.pc
+    share/bash-completion/completions/norvik-export)
+if(WITH_MAN)
+  list(APPEND expected ${MANDIR}/man1/norvik-export.1)
+endif()
+set(internal
+    include/norvik/common/vb_format_lex.h
+    include/norvik/db/sqlite_connection.h
+    include/norvik/definition/exp_reader.h
+    include/norvik/standalone
+    ${LIBDIR}/libnorvik_standalone.a)
+foreach(file ${expected})
+  if(NOT EXISTS ${prefix}/${file})
+    message(FATAL_ERROR "not installed: ${file}")
+  endif()
+endforeach()
+foreach(file ${internal})
+  if(EXISTS ${prefix}/${file})
+    message(FATAL_ERROR "installed, but internal: ${file}")
+  endif()
+endforeach()
+if(WITH_MAN)
+  file(READ ${prefix}/${MANDIR}/man1/norvik-export.1 man)
+  foreach(part "norvik-export" ".SS run" "--no-protocol" ".SS gdpdu")
+    string(FIND "${man}" "${part}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "the man page lacks ${part}")
+    endif()
+  endforeach()
+endif()
+
+run(${prefix}/bin/norvik-export --version)
+if(NOT output STREQUAL "norvik-export ${VERSION}\n")
+  message(FATAL_ERROR "unexpected version: ${output}")
+endif()
+
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/host -G ${GENERATOR}
+    -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix})
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/host)
+run(${WORK_DIR}/host/host)
+if(NOT output STREQUAL "ok\n")
+  message(FATAL_ERROR "the host program built with find_package said: ${output}")
+endif()
+
+set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
+run(pkg-config --cflags --libs norvik-export)
+separate_arguments(flags UNIX_COMMAND "${output}")
+run(${CXX} -std=c++20 ${SOURCE_DIR}/main.cpp ${flags} -o ${WORK_DIR}/host-pc)
+run(${WORK_DIR}/host-pc)
+if(NOT output STREQUAL "ok\n")
+  message(FATAL_ERROR "the host program built with pkg-config said: ${output}")
+endif()
+
+file(REMOVE_RECURSE ${WORK_DIR})
