@@ -20,8 +20,9 @@ std::string GetPath(const std::string& path) {
 
 bool PrepareExport(TQExport& engine, const ExportChoice& choice) {
     ModuleState& state = engine.Module();
-    state.Settings().WriteValue("TQBExport", "ProtokollErzeugen", choice.protocol ? "1" : "0",
-                                state.userName);
+    if (choice.protocol)
+        state.Settings().WriteValue("TQBExport", "ProtokollErzeugen", *choice.protocol ? "1" : "0",
+                                    state.userName);
     if (!engine.ExpDef) throw VbError(kErrObjectNotSet);
     TQExportDef& def = *engine.ExpDef;
     def.Anfügen.assign(1, choice.append ? 'J' : 'N');

@@ -1,6 +1,7 @@
 #pragma once
 // The checks and hand-over before an interactive export, shared by the dialog and the command line.
 
+#include <optional>
 #include <string>
 
 #include "engine/tq_export.h"
@@ -9,10 +10,10 @@ namespace norvik {
 
 // What the user chose for one export.
 struct ExportChoice {
-    bool protocol = true;   // write a protocol entry
-    bool append = false;    // append to the output file
-    std::string condition;  // the selection's SQL condition, blanks kept
-    std::string fileName;   // the output file
+    std::optional<bool> protocol = true;  // write a protocol entry; empty: keep the stored choice
+    bool append = false;                  // append to the output file
+    std::string condition;                // the selection's SQL condition, blanks kept
+    std::string fileName;                 // the output file
 };
 
 // The message shown when an empty selection is not allowed.
@@ -23,9 +24,9 @@ inline const char* const kPathMissingMessage = "Der angegebene Pfad existiert ni
 // The folder of a path: the text before its last "\" or "/"; a path without one comes back as is.
 std::string GetPath(const std::string& path);
 
-// Stores the protocol choice and the append switch, checks the selection and the output folder
-// (showing the message and returning false when one fails), then sets Dateiname and SQLWhere.
-// Raises VbError when the engine holds no definition.
+// Stores the protocol choice (when one was made) and the append switch, checks the selection and
+// the output folder (showing the message and returning false when one fails), then sets Dateiname
+// and SQLWhere. Raises VbError when the engine holds no definition.
 bool PrepareExport(TQExport& engine, const ExportChoice& choice);
 
 }  // namespace norvik

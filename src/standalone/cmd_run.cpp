@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "common/file_io.h"
+#include "common/text_codec.h"
 #include "common/text_helpers.h"
 #include "common/vb_error.h"
 #include "engine/export_start.h"
@@ -78,22 +79,32 @@ class StopSignals {
 
 int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     const std::string usage =
-        "run FILE [--where COND] [--out PATH] [--append|--no-append] [--no-protocol]";
+        "run FILE [--where COND] [--out PATH] [--append|--no-append] [--protocol|--no-protocol]";
     const std::string where = TakeOption(args, "--where");
     const std::string out = TakeOption(args, "--out");
     const bool append = TakeFlag(args, "--append");
     const bool noAppend = TakeFlag(args, "--no-append");
+    const bool protocol = TakeFlag(args, "--protocol");
     const bool noProtocol = TakeFlag(args, "--no-protocol");
     if (append && noAppend) throw UsageError("--append und --no-append schließen einander aus");
+    if (protocol && noProtocol)
+        throw UsageError("--protocol und --no-protocol schließen einander aus");
     ExpectArguments(args, 1, 1, usage);
     const std::string path = ctx.ResolveDefinition(args[0], cTQExport);
     ctx.StartSession();
 
     TQExport engine;
     if (!engine.LoadFile(path)) return 1;
+    const TQExportDef& def = *engine.ExpDef;
+    // The dialog's check box cannot be changed for such a definition; neither can the switch.
+    if ((append || noAppend) && def.AnfuegenAenderbar != "J")
+        throw UsageError("Die Definition " + def.Schnittstelle +
+                         " legt das Anfügen fest (AnfuegenAenderbar ist nicht \"J\"); --append "
+                         "und --no-append sind für sie nicht möglich");
     ExportChoice choice;
-    choice.protocol = !noProtocol;
-    choice.append = append || (!noAppend && engine.ExpDef->Anfügen == "J");
+    // Without a switch the stored choice holds, as it does for the dialog.
+    choice.protocol = protocol || noProtocol ? std::optional<bool>(protocol) : std::nullopt;
+    choice.append = append || (!noAppend && UpperCase(def.Anfügen) == "J");
     choice.condition = where;
     choice.fileName = out.empty() ? engine.ExpDef->Dateiname : out;
     if (!PrepareExport(engine, choice)) return 1;

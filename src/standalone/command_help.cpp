@@ -15,7 +15,8 @@ const char* ProgramHelp() {
            "wird\n"
            "  save FILE OUT [--author NAME]     eine Definition laden und nach OUT schreiben\n"
            "  new OUT                           eine leere Definition nach OUT schreiben\n"
-           "  run FILE [--where COND] [--out PATH] [--append|--no-append] [--no-protocol]\n"
+           "  run FILE [--where COND] [--out PATH] [--append|--no-append]\n"
+           "           [--protocol|--no-protocol]\n"
            "                                    eine Exportdefinition ausführen\n"
            "  gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table CAPTION]… [--yes]\n"
            "                                    einen GDPdU-Datenträger erstellen\n"
@@ -53,14 +54,17 @@ const char* CommandHelp(const std::string& command) {
          "Schreibt eine leere Exportdefinition nach OUT.\n"},
         {"run",
          "Aufruf: norvik-export run FILE [--where COND] [--out PATH] [--append|--no-append]\n"
-         "                         [--no-protocol]\n"
+         "                         [--protocol|--no-protocol]\n"
          "Führt eine Exportdefinition aus; auf einem Terminal mit Fortschrittsbalken.\n"
          "Exit-Code 0, wenn der Export vollständig lief (auch ohne Daten), sonst 1.\n"
          "  --where COND     zusätzliche Bedingung für die Datenquelle\n"
          "  --out PATH       die Ausgabedatei statt der der Definition\n"
-         "  --append         an die Ausgabedatei anhängen\n"
-         "  --no-append      die Ausgabedatei ersetzen\n"
-         "  --no-protocol    kein Protokolleintrag\n"},
+         "  --append         an die Ausgabedatei anhängen (nur wenn die Definition es\n"
+         "                   freigibt; ohne Schalter gilt die Definition)\n"
+         "  --no-append      die Ausgabedatei ersetzen (ebenso)\n"
+         "  --protocol       Protokolleintrag schreiben und die Wahl speichern\n"
+         "  --no-protocol    keinen Protokolleintrag schreiben und die Wahl speichern;\n"
+         "                   ohne Schalter gilt die gespeicherte Wahl\n"},
         {"gdpdu",
          "Aufruf: norvik-export gdpdu FILE --from DATUM --to DATUM [--out DIR]\n"
          "                           [--table CAPTION]… [--yes]\n"

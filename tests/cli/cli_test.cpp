@@ -209,7 +209,9 @@ TEST_F(CliTest, RunsDefinitionsWithTheDialogsChecks) {
     EXPECT_EQ(none.code, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("k.txt")));
     EXPECT_EQ(Run({"settings", "get", "TQBExport", "ProtokollErzeugen"}).out, "0\n");
-    EXPECT_EQ(Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0"}).code, 0);
+    EXPECT_EQ(
+        Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0", "--protocol"}).code,
+        0);
 
     const CliOutcome failed =
         Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "Unsinn ="});
@@ -267,6 +269,81 @@ TEST_F(CliTest, VersionAndHelpOfEachCommandGoToTheOutput) {
     // Help starts no session: the home stays as it was.
     EXPECT_FALSE(std::filesystem::exists(home()));
     EXPECT_EQ(Run({"--help"}, false).out.rfind("Aufruf: norvik-export [--home DIR]", 0), 0u);
+}
+
+TEST_F(CliTest, AppendFollowsTheDefinitionAndOnlyItsSwitchCanChange) {
+    const std::string out = dir.file("a.txt");
+    struct Case {
+        const char* anfuegen;
+        const char* aenderbar;
+        std::vector<std::string> options;
+        int code;
+        int lines;  // lines of the file after two runs
+    };
+    const Case cases[] = {
+        {"j", "N", {}, 0, 2},  // a lower-case "j" appends, as the run compares upper-cased
+        {"N", "N", {}, 0, 1},
+        {"J", "N", {"--no-append"}, 2, 0},  // the definition fixes its choice
+        {"N", "n", {"--append"}, 2, 0},
+        {"N", "J", {"--append"}, 0, 2},
+        {"J", "J", {"--no-append"}, 0, 1},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(out);
+        test::WriteBytes(
+            exports() + "A.EXP",
+            test::DefinitionBytes(std::string("[Allgemein]\nName=A\nDatenquelle=SELECT "
+                                              "1 AS i\nDateiname=") +
+                                  out + "\nAnfuegen=" + c.anfuegen + "\nAnfuegenAenderbar=" +
+                                  c.aenderbar + "\n[DATENSATZ]\nFIELD i,N,,0\n"));
+        for (int run = 0; run < 2; ++run) {
+            std::vector<std::string> args = {"run", "A"};
+            args.insert(args.end(), c.options.begin(), c.options.end());
+            const CliOutcome r = Run(args);
+            EXPECT_EQ(r.code, c.code) << c.anfuegen << c.aenderbar << r.err;
+            if (c.code == 2) {
+                EXPECT_NE(r.err.find("AnfuegenAenderbar"), std::string::npos) << r.err;
+            }
+        }
+        const std::string bytes = c.lines > 0 ? test::ReadBytes(out) : "";
+        EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), c.lines)
+            << c.anfuegen << c.aenderbar;
+    }
+}
+
+TEST_F(CliTest, TheStoredProtocolChoiceHoldsWithoutASwitch) {
+    Demo();
+    const auto stored = [&] {
+        return Run({"settings", "get", "TQBExport", "ProtokollErzeugen"}).out;
+    };
+    const auto entries = [&] {
+        const std::string text = Run({"protocol", "--last", "100"}).out;
+        size_t count = 0;
+        for (size_t p = 0; (p = text.find("  Datenexport  Kontenplan", p)) != std::string::npos;
+             ++p)
+            ++count;
+        return count;
+    };
+    const std::vector<std::string> run = {"run",     "Kontenplan", "--out", dir.file("k.txt"),
+                                          "--where", "1=1"};
+    auto with = [&](const char* option) {
+        std::vector<std::string> args = run;
+        if (*option) args.push_back(option);
+        EXPECT_EQ(Run(args).code, 0);
+    };
+    with("--no-protocol");
+    EXPECT_EQ(stored(), "0\n");
+    const auto before = entries();
+    with("");
+    EXPECT_EQ(stored(), "0\n");  // left alone, and no entry written
+    EXPECT_EQ(entries(), before);
+    with("--protocol");
+    EXPECT_EQ(stored(), "1\n");
+    EXPECT_EQ(entries(), before + 1);
+    with("");
+    EXPECT_EQ(stored(), "1\n");
+    EXPECT_EQ(entries(), before + 2);
+    EXPECT_EQ(Run({"run", "Kontenplan", "--protocol", "--no-protocol"}).code, 2);
 }
 
 TEST_F(CliTest, AFileNameOfTheExportFolderNamesItsDefinition) {

@@ -40,10 +40,10 @@ class RunProcessTest : public ::testing::Test {
     }
 
     void Definition(const std::string& file, const std::string& name, const std::string& source) {
-        WriteBytes(
-            dir.file("home/Drivers/Export/" + file),
-            test::DefinitionBytes("[Allgemein]\nName=" + name + "\nDatenquelle=" + source +
-                                  "\nDateiname=" + output + "\n[DATENSATZ]\nFIELD i,N,,0\n"));
+        WriteBytes(dir.file("home/Drivers/Export/" + file),
+                   test::DefinitionBytes("[Allgemein]\nName=" + name + "\nDatenquelle=" + source +
+                                         "\nDateiname=" + output +
+                                         "\nAnfuegenAenderbar=J\n[DATENSATZ]\nFIELD i,N,,0\n"));
     }
 
     // Starts norvik-export with the test's home; its output goes to files named after tag.
