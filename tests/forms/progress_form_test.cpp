@@ -1,0 +1,80 @@
+#include "forms/progress_form.h"
+
+#include <gtest/gtest.h>
+
+#include "forms/export_form.h"
+#include "forms/pump_throttle.h"
+#include "host/module_state.h"
+#include "host/shell_service.h"
+#include "support/session/session_fixture.h"
+
+namespace norvik::test {
+namespace {
+
+using ProgressFormTest = SessionFixture;
+
+TEST_F(ProgressFormTest, TheWindowFollowsTheRunAndClosesOnlyAfterIt) {
+    Sql("CREATE TABLE kunden (nr INTEGER)");
+    Sql("INSERT INTO kunden VALUES (1), (2)");
+    const struct {
+        const char* source;
+        int16_t percent;
+    } cases[] = {{"kunden", 100}, {"fehlt", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        WriteBytes(exportPath() + "K.EXP",
+                   DefinitionBytes(std::string("[Allgemein]\nName=Kunden\nDatenquelle=") +
+                                   c.source + "\n[DATENSATZ]\nFIELD nr,N,,0\n"));
+        std::vector<bool> busy;
+        Services().busyPointer = [&](bool on) { busy.push_back(on); };
+        ExportForm form;
+        form.Activate();
+        form.LoadSchema("Kunden");
+        form.controls.fileName = home.file("k.txt");
+        ASSERT_TRUE(form.ExportData());
+        ProgressForm window;
+        form.ShowProgress(window);
+        EXPECT_FALSE(window.CanClose() || window.closeEnabled || window.openEnabled);
+        EXPECT_EQ(window.schnittstelle + "|" + window.datei, "Kunden|" + home.file("k.txt"));
+        window.Activate();
+        window.Activate();  // the run starts once
+        EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+        EXPECT_TRUE(window.CanClose() && window.closeEnabled && window.openEnabled);
+        EXPECT_EQ(window.percent, c.percent);
+        EXPECT_NE(window.info, kProgressStartText);
+    }
+}
+
+TEST_F(ProgressFormTest, OpenFolderOpensTheOutputFilesFolderAsWritten) {
+    auto shell = std::make_shared<RecordingShellService>();
+    Services().shell = shell;
+    TQExport engine;
+    engine.ExpDef = std::make_shared<TQExportDef>();
+    ProgressForm window;
+    window.SetExport(engine);
+    for (const char* file : {"kunden.txt", "/mit Leer zeichen/k.txt"}) {
+        engine.ExpDef->Dateiname = file;
+        window.OpenFolder();
+    }
+    EXPECT_EQ(shell->folders, (std::vector<std::string>{"kunden.txt", "/mit Leer zeichen"}));
+}
+
+TEST(PumpThrottleTest, ThePumpRunsAtMostOncePerInterval) {
+    using namespace std::chrono_literals;
+    std::chrono::steady_clock::time_point now{};
+    int pumped = 0;
+    PumpThrottle throttle([&] { ++pumped; }, 100ms, [&] { return now; });
+    const struct {
+        std::chrono::milliseconds at;
+        int pumpedAfter;
+    } calls[] = {{0ms, 1},   {10ms, 1},  {99ms, 1},  {100ms, 2}, {150ms, 2},
+                 {199ms, 2}, {250ms, 3}, {251ms, 3}, {1000ms, 4}};
+    for (const auto& c : calls) {
+        now = std::chrono::steady_clock::time_point{} + c.at;
+        throttle();
+        EXPECT_EQ(pumped, c.pumpedAfter) << c.at.count();
+    }
+}
+
+}  // namespace
+}  // namespace norvik::test
