@@ -45,14 +45,17 @@ void ParameterRows::ReadRows(const std::string& fileName) {
     });
 }
 
-void ParameterRows::Save() {
+bool ParameterRows::Save() {
+    bool all = true;
     for (const ParameterRow& row : rows_) {
         try {
             state_.Settings().WriteValue(sectionName_, row.key, row.value, kParameterOwner);
         } catch (const std::exception&) {
             // One value that cannot be stored must not keep the others from being stored.
+            all = false;
         }
     }
+    return all;
 }
 
 bool ParameterRows::Set(const std::string& key, const std::string& value) {

@@ -36,8 +36,8 @@ class ParameterRows {
     // reported ("frmProperties", "ShowData") and the rows read so far stay.
     void Load(const std::string& fileName);
     // Writes every row's value under the settings section for the owner "Standard"; a failing
-    // write is skipped.
-    void Save();
+    // write is skipped. True when every value was stored.
+    bool Save();
     // Sets the value of the row with that key (letter case ignored); false when there is none.
     bool Set(const std::string& key, const std::string& value);
 

@@ -21,9 +21,10 @@ bool AsksForHelp(const std::vector<std::string>& args) {
 
 int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
     static const std::map<std::string, Command> commands = {
-        {"demo", CommandDemo}, {"list", CommandList},         {"show", CommandShow},
-        {"save", CommandSave}, {"new", CommandNew},           {"settings", CommandSettings},
-        {"run", CommandRun},   {"protocol", CommandProtocol}, {"gdpdu", CommandGdpdu},
+        {"demo", CommandDemo},   {"list", CommandList},         {"show", CommandShow},
+        {"save", CommandSave},   {"new", CommandNew},           {"settings", CommandSettings},
+        {"run", CommandRun},     {"protocol", CommandProtocol}, {"params", CommandParams},
+        {"gdpdu", CommandGdpdu},
     };
     try {
         if (args.empty())

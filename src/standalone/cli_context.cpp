@@ -24,12 +24,16 @@ CliContext::~CliContext() {
     // a process that goes on.
     State().Reset();
     Services().messages = nullptr;
+    Services().informationLookup = nullptr;
 }
 
 void CliContext::StartSession(bool answerYes) {
     if (started_) return;
     started_ = true;
     Services().messages = std::make_shared<ConsoleHostMessages>(out, err, answerYes);
+    Services().informationLookup = [home = home_](const std::string& name) {
+        return LookupSql(home, name);
+    };
     SessionStart(OpenSession(config_));
 }
 
@@ -66,6 +70,17 @@ std::string TakeOption(std::vector<std::string>& args, const std::string& name) 
         }
     }
     return "";
+}
+
+std::vector<std::string> TakeRepeatedOption(std::vector<std::string>& args,
+                                            const std::string& name) {
+    std::vector<std::string> values;
+    for (size_t before = args.size();; before = args.size()) {
+        std::string value = TakeOption(args, name);
+        if (args.size() == before) return values;
+        if (value.empty()) throw UsageError(name + " braucht einen Wert");
+        values.push_back(std::move(value));
+    }
 }
 
 bool TakeFlag(std::vector<std::string>& args, const std::string& name) {

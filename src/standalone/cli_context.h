@@ -60,6 +60,9 @@ std::string ShownPath(const std::string& path);
 
 // Takes the value of an option "--name VALUE" or "--name=VALUE" out of args; empty when absent.
 std::string TakeOption(std::vector<std::string>& args, const std::string& name);
+// Takes every value of a repeatable option out of args, in order.
+std::vector<std::string> TakeRepeatedOption(std::vector<std::string>& args,
+                                            const std::string& name);
 // Takes a flag "--name" out of args.
 bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 // Raises UsageError when an option is left over or the count of arguments is outside [min, max].
@@ -75,6 +78,7 @@ int CommandNew(CliContext& ctx, std::vector<std::string> args);
 int CommandSettings(CliContext& ctx, std::vector<std::string> args);
 int CommandRun(CliContext& ctx, std::vector<std::string> args);
 int CommandProtocol(CliContext& ctx, std::vector<std::string> args);
+int CommandParams(CliContext& ctx, std::vector<std::string> args);
 int CommandGdpdu(CliContext& ctx, std::vector<std::string> args);
 
 // Runs norvik-export with its arguments (without the program name); returns the exit code.

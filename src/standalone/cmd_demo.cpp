@@ -16,6 +16,14 @@
 namespace norvik::standalone {
 namespace {
 
+// The information lookups the demo definitions name ("AUSK_…"), as the host's configuration maps
+// them to statements on its database.
+constexpr const char* kDemoLookups =
+    "\n[Auskunft]\n"
+    "Kundenauskunft=SELECT Kundennummer, Name || ', ' || COALESCE(Vorname, '') || ' (' || Ort || "
+    "')' AS Anzeige FROM Kunden ORDER BY Kundennummer\n"
+    "Artikelauskunft=SELECT Artikelnummer, Bezeichnung FROM Artikel ORDER BY Artikelnummer\n";
+
 namespace fs = std::filesystem;
 
 const char* const kDtdName = "gdpdu-01-08-2002.dtd";
@@ -98,7 +106,7 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
     if (!force) RefuseToOverwrite(connection, exportFolder, shownUrl);
 
     const fs::path ini = fs::path(ctx.Home()) / "norvik-export.ini";
-    if (!fs::exists(ini)) WriteFile(ini, HostConfigText(config));
+    if (!fs::exists(ini)) WriteFile(ini, HostConfigText(config) + kDemoLookups);
     for (const std::string& folder :
          {config.environment.CommonUserDataFolder, config.environment.UserDataFolder})
         fs::create_directories(NativePath(folder));

@@ -25,17 +25,6 @@ DateTime DateOption(const std::string& name, const std::string& text) {
     return *date;
 }
 
-std::vector<std::string> TakeRepeatedOption(std::vector<std::string>& args,
-                                            const std::string& name) {
-    std::vector<std::string> values;
-    for (size_t before = args.size();; before = args.size()) {
-        std::string value = TakeOption(args, name);
-        if (args.size() == before) return values;
-        if (value.empty()) throw UsageError(name + " braucht einen Wert");
-        values.push_back(std::move(value));
-    }
-}
-
 // As the dialog does on OK: store every listed table's selection and take it over.
 void SelectTables(TQGDPdU& gdpdu, const std::vector<std::string>& captions) {
     std::set<std::string> wanted;

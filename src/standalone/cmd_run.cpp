@@ -10,6 +10,7 @@
 #include "common/vb_error.h"
 #include "engine/export_start.h"
 #include "engine/tq_export.h"
+#include "forms/build_sel.h"
 #include "host/cancel_request.h"
 #include "host/db_protocol.h"
 #include "host/module_state.h"
@@ -75,15 +76,37 @@ class StopSignals {
     struct sigaction oldTerm_ {};
 };
 
+// The condition of the definition's criteria filled as the dialog's selection control fills them;
+// empty without entries.
+std::string SelectionCondition(const TQExportDef& def, const std::vector<std::string>& entries) {
+    if (entries.empty()) return "";
+    SelectionModel selection;
+    BuildSelection(def, State().session, selection);
+    for (const std::string& entry : entries) {
+        const size_t eq = entry.find('=');
+        if (eq == std::string::npos || eq == 0) throw UsageError("--sel braucht CAPTION=WERT");
+        selection.SetEntry(entry.substr(0, eq), entry.substr(eq + 1));
+    }
+    return selection.Condition();
+}
+
+std::string JoinConditions(const std::string& a, const std::string& b) {
+    if (TrimBlanks(a).empty()) return b;
+    if (TrimBlanks(b).empty()) return a;
+    return "(" + a + ") AND (" + b + ")";
+}
+
 }  // namespace
 
 int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     const std::string usage =
-        "run FILE [--where COND] [--out PATH] [--append|--no-append] [--protocol|--no-protocol]";
+        "run FILE [--where COND] [--out PATH] [--append|--no-append] [--protocol|--no-protocol] "
+        "[--sel CAPTION=VALUE]…";
     const std::string where = TakeOption(args, "--where");
     const std::string out = TakeOption(args, "--out");
     const bool append = TakeFlag(args, "--append");
     const bool noAppend = TakeFlag(args, "--no-append");
+    const std::vector<std::string> selections = TakeRepeatedOption(args, "--sel");
     const bool protocol = TakeFlag(args, "--protocol");
     const bool noProtocol = TakeFlag(args, "--no-protocol");
     if (append && noAppend) throw UsageError("--append und --no-append schließen einander aus");
@@ -105,7 +128,7 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     // Without a switch the stored choice holds, as it does for the dialog.
     choice.protocol = protocol || noProtocol ? std::optional<bool>(protocol) : std::nullopt;
     choice.append = append || (!noAppend && UpperCase(def.Anfügen) == "J");
-    choice.condition = where;
+    choice.condition = JoinConditions(where, SelectionCondition(def, selections));
     choice.fileName = out.empty() ? engine.ExpDef->Dateiname : out;
     if (!PrepareExport(engine, choice)) return 1;
 

@@ -16,10 +16,12 @@ const char* ProgramHelp() {
            "  save FILE OUT [--author NAME]     eine Definition laden und nach OUT schreiben\n"
            "  new OUT                           eine leere Definition nach OUT schreiben\n"
            "  run FILE [--where COND] [--out PATH] [--append|--no-append]\n"
-           "           [--protocol|--no-protocol]\n"
+           "           [--protocol|--no-protocol] [--sel CAPTION=WERT]…\n"
            "                                    eine Exportdefinition ausführen\n"
            "  gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table CAPTION]… [--yes]\n"
            "                                    einen GDPdU-Datenträger erstellen\n"
+           "  params FILE [--set KEY=VALUE]…    Parameterwerte einer Definition zeigen oder "
+           "ändern\n"
            "  protocol [--last N]               die letzten Protokolleinträge mit ihren Zeilen\n"
            "  settings get|set SECTION KEY [VALUE] [--owner NAME]\n"
            "                                    Host-Einstellungen lesen oder schreiben\n"
@@ -54,10 +56,12 @@ const char* CommandHelp(const std::string& command) {
          "Schreibt eine leere Exportdefinition nach OUT.\n"},
         {"run",
          "Aufruf: norvik-export run FILE [--where COND] [--out PATH] [--append|--no-append]\n"
-         "                         [--protocol|--no-protocol]\n"
+         "                         [--protocol|--no-protocol] [--sel CAPTION=WERT]…\n"
          "Führt eine Exportdefinition aus; auf einem Terminal mit Fortschrittsbalken.\n"
          "Exit-Code 0, wenn der Export vollständig lief (auch ohne Daten), sonst 1.\n"
-         "  --where COND     zusätzliche Bedingung für die Datenquelle\n"
+         "  --where COND     zusätzliche Bedingung für die Datenquelle (SQL)\n"
+         "  --sel CAPTION=WERT  ein Auswahlkriterium der Definition wie im Dialog: 10001,\n"
+         "                   10001..10500, D;A;CH oder ein Muster wie Mü*\n"
          "  --out PATH       die Ausgabedatei statt der der Definition\n"
          "  --append         an die Ausgabedatei anhängen (nur wenn die Definition es\n"
          "                   freigibt; ohne Schalter gilt die Definition)\n"
@@ -75,6 +79,11 @@ const char* CommandHelp(const std::string& command) {
          "  --out DIR          ein vorhandener Ordner für den Datenträger\n"
          "  --table CAPTION    genau diese Tabellen (mehrfach möglich; wird gespeichert)\n"
          "  --yes              die Schlussfrage bejahen und den Ordner öffnen\n"},
+        {"params",
+         "Aufruf: norvik-export params FILE [--set KEY=VALUE]…\n"
+         "Zeigt die Parameter einer Exportdefinition mit ihren gespeicherten Werten; --set\n"
+         "speichert neue Werte für alle Benutzer, wie der Eigenschaften-Dialog.\n"
+         "  --set KEY=VALUE   der neue Wert eines Parameters (mehrfach möglich)\n"},
         {"protocol",
          "Aufruf: norvik-export protocol [--last N]\n"
          "Zeigt die letzten Protokolleinträge mit ihren Zeilen.\n"

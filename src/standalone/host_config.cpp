@@ -96,6 +96,10 @@ std::string HostConfigText(const HostConfig& config) {
            config.environment.UserDataFolder + "\n";
 }
 
+std::string LookupSql(const std::string& home, const std::string& name) {
+    return ProfileFile::Load(home + kConfigFile, true).Read("Auskunft", name, "");
+}
+
 std::shared_ptr<HostSession> OpenSession(const HostConfig& config) {
     auto session = std::make_shared<HostSession>();
     session->environment = config.environment;

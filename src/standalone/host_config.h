@@ -25,6 +25,9 @@ std::string LoginName();
 HostConfig LoadHostConfig(const std::string& home, const std::string& userOption);
 // The text of a norvik-export.ini that states the configuration.
 std::string HostConfigText(const HostConfig& config);
+// The SQL of the host's information lookup of that name ([Auskunft] of norvik-export.ini), or
+// empty when the home has none.
+std::string LookupSql(const std::string& home, const std::string& name);
 // Opens the database and builds the session for the component; raises VbError when it cannot.
 std::shared_ptr<HostSession> OpenSession(const HostConfig& config);
 

@@ -5,6 +5,7 @@
 #include "cli/cli_fixture.h"
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
+#include "db/connection.h"
 #include "definition/exp_writer.h"
 
 namespace norvik {
@@ -344,6 +345,59 @@ TEST_F(CliTest, TheStoredProtocolChoiceHoldsWithoutASwitch) {
     EXPECT_EQ(stored(), "1\n");
     EXPECT_EQ(entries(), before + 2);
     EXPECT_EQ(Run({"run", "Kontenplan", "--protocol", "--no-protocol"}).code, 2);
+}
+
+TEST_F(CliTest, SelectionCriteriaBecomeConditionsOfLiteralsOnly) {
+    Demo();
+    auto db = db::Connection::Open("sqlite:" + home() + "/host.sqlite");
+    auto count = [&](const std::string& where) {
+        return std::get<int64_t>(
+            db->OpenRecordSet("SELECT COUNT(*) FROM Kunden WHERE " + where)->Item(0));
+    };
+    struct Case {
+        std::vector<std::string> sel;
+        int code;
+        int64_t rows;  // data lines written (-1: no file)
+    };
+    const Case cases[] = {
+        {{"Ort=Bonn"}, 0, count("Ort = 'Bonn'")},
+        {{"Kunde=10001..10005"}, 0, 5},  // through the host's lookup, a range of numbers
+        {{"Ort=B*", "Angelegt=01.01.2000..31.12.2099"}, 0, count("Ort LIKE 'B%'")},
+        {{"Ort=x' OR 1=1 --"}, 0, -1},
+        {{"Ort=Bonn;Köln"}, 0, count("Ort IN ('Bonn', 'Köln')")},
+        {{"Angelegt=31.02.2020"}, 1, -1},  // not a date: refused, nothing run
+        {{"Gibtsnicht=1"}, 1, -1},
+        {{"Ort"}, 2, -1},
+    };
+    for (const Case& c : cases) {
+        const std::string out = dir.file("sel.csv");
+        std::filesystem::remove(out);
+        std::vector<std::string> args = {"run", "Kundenstamm CSV", "--out", out};
+        for (const std::string& sel : c.sel) args.insert(args.end(), {"--sel", sel});
+        const CliOutcome r = Run(args);
+        EXPECT_EQ(r.code, c.code) << c.sel[0] << r.err;
+        if (c.rows < 0) {
+            EXPECT_FALSE(std::filesystem::exists(out)) << c.sel[0];
+            continue;
+        }
+        const std::string csv = test::ReadBytes(out);
+        EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), c.rows + 1) << c.sel[0];
+    }
+}
+
+TEST_F(CliTest, ParamsShowsAndStoresParameterValues) {
+    Demo();
+    const CliOutcome shown = Run({"params", "KUNDEN.EXP"});
+    EXPECT_EQ(shown.code, 0) << shown.err;
+    EXPECT_EQ(shown.out, "Einstellungen für Kundenstamm CSV\nMandant = 001   (Mandant)\n");
+    EXPECT_EQ(Run({"params", "KUNDEN.EXP", "--set", "mandant=002"}).code, 0);
+    EXPECT_NE(Run({"params", "Kundenstamm CSV"}).out.find("Mandant = 002"), std::string::npos);
+    EXPECT_EQ(Run({"params", "KUNDEN.EXP", "--set", "Gibtsnicht=1"}).code, 2);
+    EXPECT_EQ(Run({"params", "KUNDEN.EXP", "--set", "=1"}).code, 2);
+    // The run writes the stored value where the definition uses the parameter.
+    EXPECT_EQ(Run({"run", "Kundenstamm CSV", "--out", dir.file("p.csv")}).code, 0);
+    const std::string csv = test::ReadBytes(dir.file("p.csv"));
+    EXPECT_NE(csv.find(";\"002\"\r\n"), std::string::npos) << csv.substr(0, 300);
 }
 
 TEST_F(CliTest, AFileNameOfTheExportFolderNamesItsDefinition) {
