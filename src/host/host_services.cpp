@@ -35,6 +35,10 @@ void HostServices::ShowBusy(bool busy) const noexcept {
     }
 }
 
+std::string HostServices::InformationLookupSql(const std::string& name) const {
+    return informationLookup ? informationLookup(name) : std::string();
+}
+
 std::shared_ptr<ProtocolObject> HostServices::CreateProtocolObject(
     const std::string& progId) const {
     if (progId != kProtocolProgId) throw VbError(kErrCannotCreateObject);

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "host/host_messages.h"
 #include "host/protocol_object.h"
@@ -20,6 +21,9 @@ struct HostServices {
     std::function<void()> messagePump;                // processes pending window messages
     std::function<void(bool)> busyPointer;            // shows (true) or restores the busy pointer
     std::function<std::shared_ptr<ProtocolObject>()> protocolFactory;  // makes the log component
+    // The SQL statement of the host's information lookup of that name (the "AUSK_" value lists of
+    // the selection), empty for a name the host does not know.
+    std::function<std::string(const std::string& name)> informationLookup;
 
     // The message service, or the console.
     HostMessages& Messages();
@@ -31,6 +35,8 @@ struct HostServices {
     void PumpMessages() const;
     // Shows or restores the busy pointer (nothing without a hook); never raises.
     void ShowBusy(bool busy) const noexcept;
+    // The statement of the host's information lookup, empty when the host has none of that name.
+    std::string InformationLookupSql(const std::string& name) const;
     // Creates the log component the host registered under progId; raises 429 for an unknown one.
     std::shared_ptr<ProtocolObject> CreateProtocolObject(const std::string& progId) const;
 

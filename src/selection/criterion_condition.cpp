@@ -1,0 +1,125 @@
+#include "selection/criterion_condition.h"
+
+#include <string_view>
+#include <vector>
+
+#include "common/text_codec.h"
+#include "common/vb_error.h"
+#include "selection/entry_values.h"
+
+namespace norvik {
+namespace {
+
+constexpr std::string_view kRangeMark = "..";
+
+bool IsPattern(std::string_view value) {
+    return value.find_first_of("*?") != std::string_view::npos;
+}
+
+std::vector<std::string_view> SplitList(std::string_view entry) {
+    std::vector<std::string_view> items;
+    for (size_t start = 0;;) {
+        const size_t end = entry.find(';', start);
+        items.push_back(TrimWhite(entry.substr(start, end - start)));
+        if (end == std::string_view::npos) return items;
+        start = end + 1;
+    }
+}
+
+// Writes the conditions of one criterion; every value becomes a literal of its kind or is refused.
+class ConditionWriter {
+  public:
+    ConditionWriter(const Criterion& criterion, const SqlDialect& dialect)
+        : criterion_(criterion), dialect_(dialect), column_(criterion.ControlSource) {
+        if (!dialect.IsColumnName(column_))
+            Refuse(kErrInvalidArgument, "\"" + column_ + "\" ist kein gültiger Spaltenname.");
+        if (criterion.ValueKind < kValueText || criterion.ValueKind > kValueNumber)
+            Refuse(kErrInvalidArgument,
+                   "unbekannte Wertart " + std::to_string(criterion.ValueKind) + ".");
+    }
+
+    std::string Entry(std::string_view entry) const {
+        if (entry.find('\0') != std::string_view::npos)
+            Refuse(kErrInvalidArgument, "Die Eingabe enthält ein unzulässiges Zeichen.");
+        const std::vector<std::string_view> items = SplitList(entry);
+        if (items.size() == 1) return Item(items.front());
+        bool plainValues = criterion_.ValueKind != kValueDate;
+        for (const std::string_view item : items) {
+            if (item.empty())
+                Refuse(kErrInvalidArgument,
+                       "Die Liste \"" + std::string(entry) + "\" enthält einen leeren Eintrag.");
+            if (item.find(kRangeMark) != std::string_view::npos || IsTextPattern(item))
+                plainValues = false;
+        }
+        std::string sql = plainValues ? column_ + " IN (" : "(";
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (i > 0) sql += plainValues ? ", " : " OR ";
+            sql += plainValues ? Literal(items[i]) : Item(items[i]);
+        }
+        return sql + ")";
+    }
+
+  private:
+    std::string Item(std::string_view item) const {
+        const size_t mark = item.find(kRangeMark);
+        if (mark != std::string_view::npos) {
+            const std::string_view from = TrimWhite(item.substr(0, mark));
+            const std::string_view to = TrimWhite(item.substr(mark + kRangeMark.size()));
+            if (from.empty() || to.empty())
+                Refuse(kErrInvalidArgument,
+                       "Im Bereich \"" + std::string(item) + "\" fehlt der Von- oder Bis-Wert.");
+            return Range(from, to);
+        }
+        if (criterion_.ValueKind == kValueDate) return Range(item, item);
+        if (IsTextPattern(item)) return dialect_.LikeCondition(column_, item);
+        return column_ + " = " + Literal(item);
+    }
+
+    // Dates cover whole days, so that timestamps within the last day count too.
+    std::string Range(std::string_view from, std::string_view to) const {
+        if (criterion_.ValueKind == kValueDate)
+            return "(" + column_ + " >= " + dialect_.DateLiteral(Day(from)) + " AND " + column_ +
+                   " < " + dialect_.DateLiteral(NextDay(Day(to))) + ")";
+        return "(" + column_ + " >= " + Literal(from) + " AND " + column_ + " <= " + Literal(to) +
+               ")";
+    }
+
+    std::string Literal(std::string_view value) const {
+        if (criterion_.ValueKind == kValueText) return dialect_.TextLiteral(value);
+        if (criterion_.ValueKind == kValueDate) return dialect_.DateLiteral(Day(value));
+        const auto number = GermanNumberToSql(value);
+        if (!number)
+            Refuse(kErrTypeMismatch, "\"" + std::string(value) + "\" ist keine gültige Zahl.");
+        return *number;
+    }
+
+    CivilDate Day(std::string_view value) const {
+        const auto date = ParseGermanDay(value);
+        if (!date)
+            Refuse(kErrTypeMismatch,
+                   "\"" + std::string(value) + "\" ist kein gültiges Datum (TT.MM.JJJJ).");
+        return *date;
+    }
+
+    bool IsTextPattern(std::string_view value) const {
+        return criterion_.ValueKind == kValueText && IsPattern(value);
+    }
+
+    [[noreturn]] void Refuse(int32_t number, const std::string& detail) const {
+        throw VbError(number, "Auswahl \"" + criterion_.DisplayName() + "\": " + detail);
+    }
+
+    const Criterion& criterion_;
+    const SqlDialect& dialect_;
+    const std::string& column_;
+};
+
+}  // namespace
+
+std::string CriterionCondition(const Criterion& criterion, const SqlDialect& dialect) {
+    const std::string_view entry = TrimWhite(criterion.Entry);
+    if (entry.empty()) return {};
+    return ConditionWriter(criterion, dialect).Entry(entry);
+}
+
+}  // namespace norvik
