@@ -18,7 +18,7 @@ class SelectionModel {
     // A selection whose host lookups go to the given services (by default the component's).
     explicit SelectionModel(HostServices& services = Services()) : services_(services) {}
 
-    bool Enabled = true;  // the user can enter criteria only when true
+    bool Enabled = true;     // the user can enter criteria only when true
     CriterionList Criteria;  // the criteria, one row each
     // Called by ShowCriteria, so that a widget builds its rows anew.
     std::function<void()> criteriaShown;

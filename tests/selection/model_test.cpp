@@ -36,8 +36,9 @@ TEST_P(SelectionModelTest, EntriesByCaptionOrKeyJoinWithAnd) {
 
 TEST_P(SelectionModelTest, ValueListsComeFromRowSourceOrHostLookup) {
     Services().informationLookup = [](const std::string& name) {
-        return name == "Kundenauskunft" ? "SELECT name, nr, ort FROM kunden WHERE nr < 3 ORDER BY nr"
-                                        : "";
+        return name == "Kundenauskunft"
+                   ? "SELECT name, nr, ort FROM kunden WHERE nr < 3 ORDER BY nr"
+                   : "";
     };
     SelectionModel model;
     model.SetSession(State().session);
@@ -69,7 +70,8 @@ TEST_P(SelectionModelTest, ValueListsComeFromRowSourceOrHostLookup) {
         model.ValuesOf("name");
         ADD_FAILURE() << "no lookup of that name";
     } catch (const VbError& e) {
-        EXPECT_EQ(e.Description(), "Auswahl \"Name\": Die Auskunft \"Fehlt\" ist nicht eingerichtet.");
+        EXPECT_EQ(e.Description(),
+                  "Auswahl \"Name\": Die Auskunft \"Fehlt\" ist nicht eingerichtet.");
     }
 }
 

@@ -1,0 +1,121 @@
+#include "forms/export_form.h"
+
+#include "common/vb_error.h"
+#include "engine/export_start.h"
+#include "forms/build_sel.h"
+#include "host/file_list.h"
+
+namespace norvik {
+namespace {
+
+// The dialog's small steps go on after a failing action, as the classic dialog did.
+template <typename Fn>
+void SkipOnError(Fn&& action) {
+    try {
+        action();
+    } catch (const std::exception&) {
+    }
+}
+
+const char* const kSection = "TQBExport";
+const char* const kProtocolKey = "ProtokollErzeugen";
+
+}  // namespace
+
+ExportForm::ExportForm(ModuleState& state, HostServices& services)
+    : state_(state), services_(services), engine_(state, services), selection_(services) {
+    SkipOnError([&] {
+        controls.protocolChecked =
+            state_.Settings().ReadValue(kSection, kProtocolKey, state_.userName, "1") == "1";
+    });
+}
+
+void ExportForm::Activate() {
+    if (activated_) return;
+    FillSchemaList();
+    selection_.Enabled = false;
+    activated_ = true;
+}
+
+void ExportForm::FillSchemaList() {
+    controls.schemaList.clear();
+    SkipOnError([&] {
+        GetFileList(state_, services_.Messages(), cTQExport);
+        for (int32_t i = 0; i < state_.fileCount; ++i)
+            controls.schemaList.push_back(state_.fileList[static_cast<size_t>(i)][0]);
+    });
+}
+
+std::string ExportForm::FileOf(const std::string& displayName) const {
+    std::string file;
+    for (int32_t i = 0; i < state_.fileCount; ++i) {
+        const auto& row = state_.fileList[static_cast<size_t>(i)];
+        if (row[0] == displayName) file = row[1];
+    }
+    return file;
+}
+
+void ExportForm::LoadSchema(const std::string& displayName) {
+    controls.schema = displayName;
+    SkipOnError([&] { engine_.LoadFile(FileOf(displayName)); });
+    SkipOnError([&] { controls.fileName = Definition().Dateiname; });
+    SkipOnError([&] { controls.appendChecked = Definition().Anfügen == "J"; });
+    SkipOnError([&] { controls.appendEnabled = Definition().AnfuegenAenderbar == "J"; });
+    EnableControls();
+    BuildSel();
+}
+
+void ExportForm::EnableControls() {
+    controls.okEnabled = controls.fileNameEnabled = controls.protocolEnabled = true;
+    selection_.Enabled = true;
+    SkipOnError([&] { controls.optionsEnabled = Definition().Parameter->Count() >= 1; });
+}
+
+void ExportForm::BuildSel() {
+    try {
+        BuildSelection(Definition(), state_.session, selection_);
+    } catch (const std::exception& e) {
+        ReportFailure(services_.Messages(), "frmExport", "BuildSel", e);
+    }
+}
+
+bool ExportForm::ExportData() {
+    try {
+        ExportChoice choice{
+            controls.protocolChecked, controls.appendChecked, {}, controls.fileName};
+        try {
+            choice.condition = selection_.Condition();
+        } catch (const std::exception&) {
+            // A refused entry is a refused start: the switches are stored all the same.
+            StoreSwitches();
+            throw;
+        }
+        return PrepareExport(engine_, choice);
+    } catch (const std::exception& e) {
+        ReportFailure(services_.Messages(), "frmExport", "ExportData", e);
+        return false;
+    }
+}
+
+void ExportForm::ShowProgress(ProgressForm& progress) {
+    progress.schnittstelle = Definition().Schnittstelle;
+    progress.datei = Definition().Dateiname;
+    progress.SetExport(engine_);
+}
+
+void ExportForm::ChooseFile(const std::string& answer) {
+    if (!answer.empty()) controls.fileName = answer;
+}
+
+TQExportDef& ExportForm::Definition() const {
+    if (!engine_.ExpDef) throw VbError(kErrObjectNotSet);
+    return *engine_.ExpDef;
+}
+
+void ExportForm::StoreSwitches() {
+    state_.Settings().WriteValue(kSection, kProtocolKey, controls.protocolChecked ? "1" : "0",
+                                 state_.userName);
+    Definition().Anfügen = controls.appendChecked ? "J" : "N";
+}
+
+}  // namespace norvik

@@ -1,0 +1,68 @@
+#include "forms/parameter_rows.h"
+
+#include "common/cp1252_case.h"
+#include "common/file_io.h"
+#include "common/profile_file.h"
+#include "common/text_codec.h"
+#include "common/text_helpers.h"
+#include "definition/exp_reader.h"
+
+namespace norvik {
+
+void ParameterRows::Load(const std::string& fileName) {
+    rows_.clear();
+    const std::string fallback = "Export_" + BaseName(fileName);
+    title_ = "Einstellungen für " + ReadProfileString(fileName, "Allgemein", "Name", fallback);
+    sectionName_ = ReadProfileString(fileName, "Allgemein", "Abschnitt", fallback);
+    if (sectionName_.empty()) sectionName_ = fallback;
+    if (fileName.empty()) return;
+    try {
+        ReadRows(fileName);
+    } catch (const std::exception& e) {
+        ReportFailure(services_.Messages(), "frmProperties", "ShowData", e);
+    }
+}
+
+void ParameterRows::ReadRows(const std::string& fileName) {
+    const std::string bytes = ReadFileBytes(fileName, kMaxDefinitionBytes);
+    bool inParameters = false;
+    ForEachLine(bytes, [&](std::string_view raw) {
+        const std::string line(TrimBlanks(Cp1252ToUtf8(raw)));
+        if (!line.empty() && line.front() == '[') {
+            inParameters = UpperCase(line.substr(0, 11)) == "[PARAMETER]";
+            return;
+        }
+        const size_t eq = line.find('=');
+        if (!inParameters || eq == std::string::npos || rows_.size() == kMaxParameterRows) return;
+        ParameterRow row;
+        row.key = line.substr(0, eq);
+        const std::string rest = line.substr(eq + 1);
+        row.caption = GetField(1, rest, ",", "\"");
+        if (TrimBlanks(row.caption).empty()) row.caption = row.key;
+        row.value = state_.Settings().ReadValue(sectionName_, row.key, kParameterOwner, "");
+        if (row.value.empty()) row.value = GetField(2, rest, ",", "\"");
+        rows_.push_back(std::move(row));
+    });
+}
+
+void ParameterRows::Save() {
+    for (const ParameterRow& row : rows_) {
+        try {
+            state_.Settings().WriteValue(sectionName_, row.key, row.value, kParameterOwner);
+        } catch (const std::exception&) {
+            // One value that cannot be stored must not keep the others from being stored.
+        }
+    }
+}
+
+bool ParameterRows::Set(const std::string& key, const std::string& value) {
+    for (ParameterRow& row : rows_) {
+        if (EqualsIgnoreCase(row.key, key)) {
+            row.value = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace norvik

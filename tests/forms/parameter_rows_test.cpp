@@ -1,0 +1,91 @@
+#include "forms/parameter_rows.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/tq_export.h"
+#include "host/module_state.h"
+#include "support/session/session_fixture.h"
+
+namespace norvik::test {
+namespace {
+
+using ParameterRowsTest = SessionFixture;
+
+std::vector<std::string> Shown(const ParameterRows& rows) {
+    std::vector<std::string> shown;
+    for (const ParameterRow& row : rows.Rows())
+        shown.push_back(ParameterRows::CaptionCell(row) + "|" + row.value + "|" + row.key);
+    return shown;
+}
+
+TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
+    const std::string file = exportPath() + "KUNDEN.EXP";
+    WriteBytes(file, DefinitionBytes("[Allgemein]\nName=Kundenstamm\nDatenquelle=kunden\n"
+                                     "[Auswahl]\nDraussen=1\n"
+                                     "[parameter]  \n"
+                                     "Datum=\"Stichtag\",\"01.01.2003\"\n"
+                                     "Kunde=\n"
+                                     "Zahl =\"  \",007\n"
+                                     "keine Zuweisung\n"
+                                     "Ort=\"Köln, Rhein\",\"Bonn\"\n"));
+    ParameterRows rows;
+    rows.Load(file);
+    EXPECT_EQ(rows.Title(), "Einstellungen für Kundenstamm");
+    EXPECT_EQ(rows.SectionName(), "Export_KUNDEN");
+    const std::string filler = kCaptionFiller;
+    EXPECT_EQ(Shown(rows), (std::vector<std::string>{
+                               "Stichtag" + filler + "|01.01.2003|Datum",
+                               "Kunde" + filler + "||Kunde",
+                               "Zahl " + filler + "|7|Zahl ",
+                               "Köln, Rhein" + filler + "|Bonn|Ort",
+                           }));
+    EXPECT_TRUE(rows.Set("kunde", "4711"));
+    EXPECT_TRUE(rows.Set("Zahl ", ""));
+    EXPECT_FALSE(rows.Set("Mandant", "1"));
+    rows.Save();
+
+    ParameterRows again;
+    again.Load(file);
+    EXPECT_EQ(again.Rows()[1].value, "4711");
+    // An empty stored value counts as none: the file's default shows again.
+    EXPECT_EQ(again.Rows()[2].value, "7");
+    EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Zahl ", "Standard", "unset"), "");
+    EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Datum", "Standard", ""), "01.01.2003");
+
+    TQExport engine;
+    engine.LoadFile(file);
+    EXPECT_EQ(engine.ExpDef->Parameter->Item("Kunde")->Value, "4711");
+}
+
+TEST_F(ParameterRowsTest, SectionAndTitleFollowTheDefinition) {
+    const struct {
+        const char* general;
+        const char* title;
+        const char* section;
+    } cases[] = {
+        {"Name=Kunden\nAbschnitt=Eigener", "Einstellungen für Kunden", "Eigener"},
+        {"Name=Kunden\nAbschnitt=", "Einstellungen für Kunden", "Export_K"},
+        {"Abschnitt=Eigener", "Einstellungen für Export_K", "Eigener"},
+        {"Name=", "Einstellungen für ", "Export_K"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.general);
+        const std::string file = exportPath() + "K.v2.EXP";
+        WriteBytes(file, DefinitionBytes(std::string("[Allgemein]\n") + c.general + "\n"));
+        ParameterRows rows;
+        rows.Load(file);
+        EXPECT_EQ(rows.Title(), c.title);
+        EXPECT_EQ(rows.SectionName(), c.section);
+        EXPECT_TRUE(rows.Rows().empty());
+    }
+    ParameterRows missing;
+    missing.Load(exportPath() + "FEHLT.EXP");
+    EXPECT_TRUE(missing.Rows().empty());
+    const auto reports = Calls("ReportError");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].className, "frmProperties");
+    EXPECT_EQ(reports[0].operation, "ShowData");
+}
+
+}  // namespace
+}  // namespace norvik::test
