@@ -24,6 +24,9 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
         {"demo", CommandDemo}, {"list", CommandList},         {"show", CommandShow},
         {"save", CommandSave}, {"new", CommandNew},           {"settings", CommandSettings},
         {"run", CommandRun},   {"protocol", CommandProtocol}, {"gdpdu", CommandGdpdu},
+#ifdef NORVIK_WITH_GUI
+        {"gui", CommandGui},
+#endif
     };
     try {
         if (args.empty())
