@@ -53,6 +53,7 @@ FrmExpProgress::FrmExpProgress(QWidget* owner, HostServices& services)
     : QDialog(owner), services_(services), form_(services) {
     setWindowTitle("Datenexport");
     setWindowIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    UseDialogFont(this);
     FixTwipsSize(this, 4680, 2580);
 
     auto* image = new QLabel(this);

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <algorithm>
 
 #include "ui/file_dialog.h"
 #include "ui/frm_exp_progress.h"
@@ -27,12 +28,22 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& tip
     return button;
 }
 
+// A caption wider than its designed box (the font differs from the original's) grows to the right
+// into the gap before its control.
+QLabel* MakeLabel(QWidget* parent, const QString& text, int l, int t, int w, int h) {
+    auto* label = new QLabel(text, parent);
+    PlaceTwips(label, l, t, w, h);
+    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    return label;
+}
+
 }  // namespace
 
 FrmExport::FrmExport(QWidget* owner, ModuleState& state, HostServices& services)
     : QDialog(owner), services_(services), form_(state, services), keyPreview_(this, keyhandler_) {
     setWindowTitle("Datenexport");
     setWindowIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    UseDialogFont(this);
     FixTwipsSize(this, 7245, 5535);
     BuildControls();
     ConnectControls();
@@ -47,14 +58,12 @@ void FrmExport::BuildControls() {
     cboSchema = new QComboBox(this);
     cboSchema->setToolTip("Auswahl der Exportspezifikation.");
     PlaceTwips(cboSchema, 1560, 60, 5595, 315);
-    auto* label1 = new QLabel("Exportspezifikation:", this);
-    PlaceTwips(label1, 90, 120, 1365, 195);
+    MakeLabel(this, "Exportspezifikation:", 90, 120, 1365, 195);
     txtFileName = new QLineEdit(this);
     txtFileName->setToolTip("Auswahl des Dateinamens.");
     PlaceTwips(txtFileName, 1560, 450, 5295, 285);
     cmdFileName = MakeButton(this, "...", "Auswahl des Dateinamens.", 6870, 450, 285, 285);
-    auto* label2 = new QLabel("Dateiname:", this);
-    PlaceTwips(label2, 90, 480, 810, 195);
+    MakeLabel(this, "Dateiname:", 90, 480, 810, 195);
     chkAnfuegen = new QCheckBox("An vorhandene Datei anfügen", this);
     chkAnfuegen->setToolTip(
         "Fügt die zu exportierenden Daten an das Dateiende einer bestehenden Datei an.");

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -33,6 +34,7 @@ FrmProperties::FrmProperties(QWidget* owner, std::string dateiname, ModuleState&
       props_(new ParameterTable(this)),
       model_(new ParameterTableModel(rows_, QApplication::palette().color(QPalette::Button), this)),
       keyPreview_(this, keyhandler_) {
+    UseDialogFont(this);
     FixTwipsSize(this, 5715, 5880);
     PlaceTwips(tabStrip_, 15, 30, 5685, 5835);
     tabStrip_->addTab(new QWidget, "Alle Eigenschaften");
@@ -65,6 +67,8 @@ void FrmProperties::ShowData() {
     model_->Reload();
     LayOutColumns();
     if (model_->rowCount() > 0) props_->setCurrentIndex(model_->index(0, kValueColumn));
+    // The caption column starts at its first letter, whatever the current cell.
+    props_->horizontalScrollBar()->setValue(0);
 }
 
 void FrmProperties::done(int result) {
@@ -90,7 +94,7 @@ void FrmProperties::LayOutColumns() {
     const int spacer = Px(100);
     props_->setColumnWidth(kCaptionColumn, caption);
     props_->setColumnWidth(kSpacerColumn, spacer);
-    props_->setColumnWidth(kValueColumn, width - caption - spacer);
+    props_->setColumnWidth(kValueColumn, width - caption - spacer - 1);
 }
 
 }  // namespace norvik::ui

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QRegularExpression>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWidgetAction>
 
 namespace norvik::ui {
@@ -31,17 +32,21 @@ Selection::Selection(SelectionModel& model, QWidget* parent)
       model_(model),
       scroll_(new QScrollArea(this)),
       rowsHost_(new QWidget),
-      grid_(new QGridLayout(rowsHost_)) {
+      grid_(new QGridLayout) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll_);
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidget(rowsHost_);
-    grid_->setContentsMargins(2, 2, 2, 2);
+    // The rows stand at the top; the space below stays empty.
+    auto* rowsLayout = new QVBoxLayout(rowsHost_);
+    rowsLayout->setContentsMargins(2, 2, 2, 2);
+    rowsLayout->addLayout(grid_);
+    rowsLayout->addStretch(1);
+    grid_->setContentsMargins(0, 0, 0, 0);
     grid_->setVerticalSpacing(4);
     grid_->setColumnStretch(1, 1);
-    grid_->setRowStretch(0, 1);
     model_.criteriaShown = [this] { RebuildRows(); };
 }
 
@@ -67,13 +72,13 @@ void Selection::RebuildRows() {
         delete row.field;
     }
     rows_.clear();
-    grid_->setRowStretch(0, 0);
     int r = 0;
     for (const auto& criterion : model_.Criteria) {
         auto* label = new QLabel(QString::fromStdString(criterion->DisplayName()) + ":");
         QLineEdit* entry = nullptr;
         QWidget* field = MakeField(*criterion, entry);
         label->setBuddy(entry);
+        label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         entry->setText(QString::fromStdString(criterion->Entry));
         entry->setToolTip(kEntryToolTip);
         const std::string key = criterion->ControlSource;
@@ -81,12 +86,11 @@ void Selection::RebuildRows() {
                 [this, key](const QString& text) { StoreEntry(key, text); });
         grid_->addWidget(label, r, 0);
         grid_->addWidget(field, r, 1);
-        grid_->setRowStretch(r, 0);
+        label->show();
+        field->show();
         rows_.push_back({key, label, field, entry});
         ++r;
     }
-    // The rows stand at the top; the space below stays empty.
-    grid_->setRowStretch(r, 1);
     for (size_t i = 1; i < rows_.size(); ++i) setTabOrder(rows_[i - 1].entry, rows_[i].entry);
 }
 
@@ -99,6 +103,7 @@ QWidget* Selection::MakeField(const Criterion& criterion, QLineEdit*& entry) {
 
 QWidget* Selection::MakeDateField(QLineEdit*& entry) {
     auto* box = new QWidget;
+    box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -107,6 +112,7 @@ QWidget* Selection::MakeDateField(QLineEdit*& entry) {
     button->setText("…");
     button->setToolTip("Kalender");
     button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedWidth(28);
     button->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(button);
     auto* calendar = new QCalendarWidget;

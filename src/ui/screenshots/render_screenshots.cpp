@@ -24,6 +24,8 @@ using namespace norvik;
 QString g_outDir;
 
 void Save(QWidget& widget, const char* name) {
+    // Layouts settle in the event loop, as they would on the screen.
+    QCoreApplication::processEvents();
     const QString path = g_outDir + "/" + name;
     if (!widget.grab().save(path)) throw std::runtime_error("cannot write " + path.toStdString());
     std::cout << path.toStdString() << '\n';
@@ -81,6 +83,7 @@ void Render(const std::string& home) {
     };
     dialog.ExportData();
 
+    Choose(dialog, "Kundenstamm CSV");
     ui::FrmProperties properties(nullptr, dialog.Form().PropertiesFile());
     properties.show();
     Save(properties, "properties.png");
