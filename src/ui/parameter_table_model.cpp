@@ -20,7 +20,7 @@ int ParameterTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ParameterTableModel::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
+    if (!index.isValid() || !checkIndex(index)) return {};
     const ParameterRow& row = rows_.Rows()[static_cast<size_t>(index.row())];
     if (role == Qt::BackgroundRole && index.column() <= kSpacerColumn) return fixedBackground_;
     if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
@@ -37,7 +37,7 @@ QVariant ParameterTableModel::data(const QModelIndex& index, int role) const {
 }
 
 bool ParameterTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || role != Qt::EditRole ||
+    if (!index.isValid() || !checkIndex(index) || role != Qt::EditRole ||
         index.column() != kValueColumn)
         return false;
     const ParameterRow& row = rows_.Rows()[static_cast<size_t>(index.row())];
@@ -47,7 +47,7 @@ bool ParameterTableModel::setData(const QModelIndex& index, const QVariant& valu
 }
 
 Qt::ItemFlags ParameterTableModel::flags(const QModelIndex& index) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return Qt::NoItemFlags;
+    if (!index.isValid() || !checkIndex(index)) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (index.column() == kValueColumn) flags |= Qt::ItemIsEditable;
     return flags;
