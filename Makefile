@@ -34,7 +34,8 @@ bench: build
 screenshots: build
 	rm -rf build/screenshots-home build/screenshots
 	$(CLI) --home build/screenshots-home demo >/dev/null
-	QT_QPA_PLATFORM=offscreen build/src/norvik-screenshots build/screenshots-home build/screenshots
+	XDG_CONFIG_HOME=$(CURDIR)/build/screenshots-home/config QT_QPA_PLATFORM=offscreen \
+	  build/src/norvik-screenshots build/screenshots-home build/screenshots
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
