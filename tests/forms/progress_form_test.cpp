@@ -13,64 +13,39 @@ namespace {
 
 using ProgressFormTest = SessionFixture;
 
-// Runs the definition through the export dialog and the progress window; returns the window's
-// texts after the run and whether it could close before.
-struct RunSeen {
-    bool closableBefore;
-    std::vector<std::string> busy;
-    std::string info, progress, schnittstelle, datei;
-    int16_t percent;
-    bool buttons;
-};
-
-RunSeen RunThroughTheWindows(const std::string& outFile) {
-    RunSeen seen{};
-    Services().busyPointer = [&](bool on) { seen.busy.push_back(on ? "an" : "aus"); };
-    ExportForm form;
-    form.Activate();
-    form.LoadSchema("Kunden");
-    form.controls.fileName = outFile;
-    EXPECT_TRUE(form.ExportData());
-    ProgressForm window;
-    form.ShowProgress(window);
-    seen.closableBefore = window.CanClose() || window.closeEnabled || window.openEnabled;
-    window.Activate();
-    window.Activate();  // a second activation runs nothing
-    EXPECT_TRUE(window.CanClose());
-    seen.info = window.info;
-    seen.progress = window.progress;
-    seen.schnittstelle = window.schnittstelle;
-    seen.datei = window.datei;
-    seen.percent = window.percent;
-    seen.buttons = window.openEnabled && window.closeEnabled;
-    return seen;
-}
-
-TEST_F(ProgressFormTest, TheWindowShowsTheRunAndClosesOnlyAfterIt) {
+TEST_F(ProgressFormTest, TheWindowFollowsTheRunAndClosesOnlyAfterIt) {
     Sql("CREATE TABLE kunden (nr INTEGER)");
     Sql("INSERT INTO kunden VALUES (1), (2)");
-    WriteBytes(exportPath() + "K.EXP",
-               DefinitionBytes("[Allgemein]\nName=Kunden\nDatenquelle=kunden\nDateiname=x\n"
-                               "[DATENSATZ]\nFIELD nr,N,,0\n"));
-    const RunSeen seen = RunThroughTheWindows(home.file("k.txt"));
-    EXPECT_FALSE(seen.closableBefore);
-    EXPECT_EQ(seen.busy, (std::vector<std::string>{"an", "aus"}));
-    EXPECT_EQ(seen.schnittstelle, "Kunden");
-    EXPECT_EQ(seen.datei, home.file("k.txt"));
-    EXPECT_EQ(seen.percent, 100);
-    EXPECT_NE(seen.progress, "");
-    EXPECT_NE(seen.info, kProgressStartText);
-    EXPECT_TRUE(seen.buttons);
+    const struct {
+        const char* source;
+        int16_t percent;
+    } cases[] = {{"kunden", 100}, {"fehlt", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        WriteBytes(exportPath() + "K.EXP",
+                   DefinitionBytes(std::string("[Allgemein]\nName=Kunden\nDatenquelle=") +
+                                   c.source + "\n[DATENSATZ]\nFIELD nr,N,,0\n"));
+        std::vector<bool> busy;
+        Services().busyPointer = [&](bool on) { busy.push_back(on); };
+        ExportForm form;
+        form.Activate();
+        form.LoadSchema("Kunden");
+        form.controls.fileName = home.file("k.txt");
+        ASSERT_TRUE(form.ExportData());
+        ProgressForm window;
+        form.ShowProgress(window);
+        EXPECT_FALSE(window.CanClose() || window.closeEnabled || window.openEnabled);
+        EXPECT_EQ(window.schnittstelle + "|" + window.datei, "Kunden|" + home.file("k.txt"));
+        window.Activate();
+        window.Activate();  // the run starts once
+        EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+        EXPECT_TRUE(window.CanClose() && window.closeEnabled && window.openEnabled);
+        EXPECT_EQ(window.percent, c.percent);
+        EXPECT_NE(window.info, kProgressStartText);
+    }
 }
 
-TEST_F(ProgressFormTest, AFailedRunCanBeClosedAndItsFolderOpened) {
-    WriteBytes(exportPath() + "K.EXP",
-               DefinitionBytes("[Allgemein]\nName=Kunden\nDatenquelle=fehlt\nDateiname=x\n"
-                               "[DATENSATZ]\nFIELD nr,N,,0\n"));
-    const RunSeen seen = RunThroughTheWindows(home.file("k.txt"));
-    EXPECT_TRUE(seen.buttons);
-    EXPECT_EQ(seen.percent, 0);
-
+TEST_F(ProgressFormTest, OpenFolderOpensTheOutputFilesFolderAsWritten) {
     auto shell = std::make_shared<RecordingShellService>();
     Services().shell = shell;
     TQExport engine;

@@ -18,27 +18,30 @@ Criterion Make(const std::string& column, int32_t valueKind, const std::string& 
 
 // Entries that cannot be used are refused before any SQL is written.
 TEST(EntryTest, InvalidEntriesAreRefusedWithTheCriterionNamed) {
+    const std::string kNoDate = "\" ist kein gültiges Datum (TT.MM.JJJJ).";
+    const std::string kNoNumber = "\" ist keine gültige Zahl.";
+    const std::string kNoRangeEnd = "\" fehlt der Von- oder Bis-Wert.";
     const struct {
         int32_t valueKind;
         std::string entry;
         int32_t number;
-        const char* message;
+        std::string message;
     } cases[] = {
-        {1, "31.02.2005", 13, "\"31.02.2005\" ist kein gültiges Datum (TT.MM.JJJJ)."},
-        {1, "29.02.2005", 13, "\"29.02.2005\" ist kein gültiges Datum (TT.MM.JJJJ)."},
-        {1, "2005-01-01", 13, "\"2005-01-01\" ist kein gültiges Datum (TT.MM.JJJJ)."},
-        {1, "1.1.05", 13, "\"1.1.05\" ist kein gültiges Datum (TT.MM.JJJJ)."},
-        {1, "1.1.2005'", 13, "\"1.1.2005'\" ist kein gültiges Datum (TT.MM.JJJJ)."},
-        {1, "31.12.2004..", 5, "Im Bereich \"31.12.2004..\" fehlt der Von- oder Bis-Wert."},
-        {2, "1.23", 13, "\"1.23\" ist keine gültige Zahl."},
-        {2, "1234.567", 13, "\"1234.567\" ist keine gültige Zahl."},
-        {2, "12,3,4", 13, "\"12,3,4\" ist keine gültige Zahl."},
-        {2, "1e5", 13, "\"1e5\" ist keine gültige Zahl."},
-        {2, "1*", 13, "\"1*\" ist keine gültige Zahl."},
-        {2, "1 OR 1=1", 13, "\"1 OR 1=1\" ist keine gültige Zahl."},
-        {2, "-", 13, "\"-\" ist keine gültige Zahl."},
-        {2, "1,", 13, "\"1,\" ist keine gültige Zahl."},
-        {2, "..5", 5, "Im Bereich \"..5\" fehlt der Von- oder Bis-Wert."},
+        {1, "31.02.2005", 13, "\"31.02.2005" + kNoDate},
+        {1, "29.02.2005", 13, "\"29.02.2005" + kNoDate},
+        {1, "2005-01-01", 13, "\"2005-01-01" + kNoDate},
+        {1, "1.1.05", 13, "\"1.1.05" + kNoDate},
+        {1, "1.1.2005'", 13, "\"1.1.2005'" + kNoDate},
+        {1, "31.12.2004..", 5, "Im Bereich \"31.12.2004.." + kNoRangeEnd},
+        {2, "..5", 5, "Im Bereich \"..5" + kNoRangeEnd},
+        {2, "1.23", 13, "\"1.23" + kNoNumber},
+        {2, "1234.567", 13, "\"1234.567" + kNoNumber},
+        {2, "12,3,4", 13, "\"12,3,4" + kNoNumber},
+        {2, "1e5", 13, "\"1e5" + kNoNumber},
+        {2, "1*", 13, "\"1*" + kNoNumber},
+        {2, "1 OR 1=1", 13, "\"1 OR 1=1" + kNoNumber},
+        {2, "-", 13, "\"-" + kNoNumber},
+        {2, "1,", 13, "\"1," + kNoNumber},
         {0, "a;;b", 5, "Die Liste \"a;;b\" enthält einen leeren Eintrag."},
         {0, ";", 5, "Die Liste \";\" enthält einen leeren Eintrag."},
         {0, std::string("a\0b", 3), 5, "Die Eingabe enthält ein unzulässiges Zeichen."},
@@ -51,7 +54,7 @@ TEST(EntryTest, InvalidEntriesAreRefusedWithTheCriterionNamed) {
             ADD_FAILURE() << "accepted";
         } catch (const VbError& e) {
             EXPECT_EQ(e.Number(), c.number);
-            EXPECT_EQ(e.Description(), std::string("Auswahl \"Betrag\": ") + c.message);
+            EXPECT_EQ(e.Description(), "Auswahl \"Betrag\": " + c.message);
         }
     }
 }
