@@ -2,7 +2,7 @@
 DEMO_HOME ?= $(CURDIR)/demo-home
 CLI := build/src/norvik-export
 
-.PHONY: deps build build-asan demo test fuzz bench format format-check clean
+.PHONY: deps build build-asan demo test fuzz bench screenshots format format-check clean
 
 deps:
 	@scripts/install-deps
@@ -29,6 +29,13 @@ fuzz: deps
 
 bench: build
 	scripts/bench
+
+# The dialogs rendered offscreen over a fresh demo home into build/screenshots/*.png.
+screenshots: build
+	rm -rf build/screenshots-home build/screenshots
+	$(CLI) --home build/screenshots-home demo >/dev/null
+	XDG_CONFIG_HOME=$(CURDIR)/build/screenshots-home/config QT_QPA_PLATFORM=offscreen \
+	  build/src/norvik-screenshots build/screenshots-home build/screenshots
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

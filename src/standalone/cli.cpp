@@ -25,6 +25,9 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
         {"save", CommandSave},   {"new", CommandNew},           {"settings", CommandSettings},
         {"run", CommandRun},     {"protocol", CommandProtocol}, {"params", CommandParams},
         {"gdpdu", CommandGdpdu},
+#ifdef NORVIK_WITH_GUI
+        {"gui", CommandGui},
+#endif
     };
     try {
         if (args.empty())

@@ -80,6 +80,9 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args);
 int CommandProtocol(CliContext& ctx, std::vector<std::string> args);
 int CommandParams(CliContext& ctx, std::vector<std::string> args);
 int CommandGdpdu(CliContext& ctx, std::vector<std::string> args);
+#ifdef NORVIK_WITH_GUI
+int CommandGui(CliContext& ctx, std::vector<std::string> args);
+#endif
 
 // Runs norvik-export with its arguments (without the program name); returns the exit code.
 int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err);

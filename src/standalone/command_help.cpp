@@ -25,6 +25,9 @@ const char* ProgramHelp() {
            "  protocol [--last N]               die letzten Protokolleinträge mit ihren Zeilen\n"
            "  settings get|set SECTION KEY [VALUE] [--owner NAME]\n"
            "                                    Host-Einstellungen lesen oder schreiben\n"
+#ifdef NORVIK_WITH_GUI
+           "  gui [export]                      den Exportdialog öffnen\n"
+#endif
            "\n"
            "norvik-export BEFEHL --help zeigt die Optionen eines Befehls, norvik-export "
            "--version die Version.\n";
@@ -79,6 +82,12 @@ const char* CommandHelp(const std::string& command) {
          "  --out DIR          ein vorhandener Ordner für den Datenträger\n"
          "  --table CAPTION    genau diese Tabellen (mehrfach möglich; wird gespeichert)\n"
          "  --yes              die Schlussfrage bejahen und den Ordner öffnen\n"},
+#ifdef NORVIK_WITH_GUI
+        {"gui",
+         "Aufruf: norvik-export gui [export]\n"
+         "Öffnet den Exportdialog: Exportdefinition wählen, Selektionskriterien eingeben,\n"
+         "Export mit Fortschrittsfenster ausführen, Parameter unter \"Eigenschaften\" ändern.\n"},
+#endif
         {"params",
          "Aufruf: norvik-export params FILE [--set KEY=VALUE]…\n"
          "Zeigt die Parameter einer Exportdefinition mit ihren gespeicherten Werten; --set\n"

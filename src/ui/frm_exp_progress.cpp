@@ -1,0 +1,141 @@
+#include "ui/frm_exp_progress.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <chrono>
+
+#include "forms/pump_throttle.h"
+#include "ui/twips.h"
+
+namespace norvik::ui {
+namespace {
+
+// How often the window repaints while rows stream.
+constexpr std::chrono::milliseconds kRepaintInterval{200};
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, int l, int t, int w, int h) {
+    auto* label = new QLabel(text, parent);
+    PlaceTwips(label, l, t, w, h);
+    return label;
+}
+
+// A path too long for its label keeps its start and its file name.
+void SetElidedText(QLabel* label, const std::string& text) {
+    const QString full = QString::fromStdString(text);
+    label->setText(label->fontMetrics().elidedText(full, Qt::ElideMiddle, label->width()));
+    label->setToolTip(full);
+}
+
+// Lends the run a hook of the services and gives the host's one back afterwards.
+template <typename Hook>
+class LentHook {
+  public:
+    LentHook(Hook& slot, Hook lent) : slot_(slot), saved_(std::move(slot)) {
+        slot_ = std::move(lent);
+    }
+    ~LentHook() { slot_ = std::move(saved_); }
+    LentHook(const LentHook&) = delete;
+    LentHook& operator=(const LentHook&) = delete;
+
+  private:
+    Hook& slot_;
+    Hook saved_;
+};
+
+}  // namespace
+
+FrmExpProgress::FrmExpProgress(QWidget* owner, HostServices& services)
+    : QDialog(owner), services_(services), form_(services) {
+    setWindowTitle("Datenexport");
+    setWindowIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    UseDialogFont(this);
+    FixTwipsSize(this, 4680, 2580);
+
+    auto* image = new QLabel(this);
+    PlaceTwips(image, 60, 60, 570, 495);
+    image->setPixmap(style()->standardIcon(QStyle::SP_DriveHDIcon).pixmap(32, 32));
+    lblInfo = MakeLabel(this, kProgressStartText, 720, 60, 3855, 495);
+    lblInfo->setWordWrap(true);
+    lblProgress = MakeLabel(this, "", 60, 810, 4485, 255);
+    progressBar = new QProgressBar(this);
+    PlaceTwips(progressBar, 60, 1110, 4515, 345);
+    progressBar->setRange(0, 100);
+    progressBar->setValue(0);
+    MakeLabel(this, "Schnittstelle:", 60, 1530, 1275, 225);
+    lblSchnittstelle = MakeLabel(this, "", 1440, 1530, 3135, 225);
+    MakeLabel(this, "Ausgabedatei:", 60, 1800, 1275, 225);
+    lblDatei = MakeLabel(this, "", 1440, 1800, 3135, 225);
+    cmdOpen = new QPushButton("&Ordner öffnen", this);
+    PlaceTwips(cmdOpen, 2130, 2160, 1185, 345);
+    cmdClose = new QPushButton("&Schließen", this);
+    PlaceTwips(cmdClose, 3390, 2160, 1185, 345);
+    cmdOpen->setAutoDefault(false);
+    cmdClose->setAutoDefault(false);
+    setTabOrder(progressBar, cmdOpen);
+    setTabOrder(cmdOpen, cmdClose);
+
+    connect(cmdOpen, &QPushButton::clicked, this, [this] { form_.OpenFolder(); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
+    // Texts change per row; the widgets follow when the pump lets the window repaint.
+    form_.changed = [this] {
+        if (form_.CanClose()) Refresh();
+    };
+    Refresh();
+}
+
+void FrmExpProgress::Refresh() {
+    lblInfo->setText(QString::fromStdString(form_.info));
+    lblProgress->setText(QString::fromStdString(form_.progress));
+    progressBar->setValue(form_.percent);
+    SetElidedText(lblSchnittstelle, form_.schnittstelle);
+    SetElidedText(lblDatei, form_.datei);
+    cmdOpen->setEnabled(form_.openEnabled);
+    cmdClose->setEnabled(form_.closeEnabled);
+}
+
+void FrmExpProgress::Run() {
+    {
+        PumpThrottle throttle(
+            [this] {
+                Refresh();
+                QCoreApplication::processEvents();
+            },
+            kRepaintInterval);
+        LentHook<std::function<void()>> pump(services_.messagePump, [&throttle] { throttle(); });
+        LentHook<std::function<void(bool)>> busy(services_.busyPointer, [this](bool on) {
+            if (on)
+                setCursor(Qt::WaitCursor);
+            else
+                unsetCursor();
+        });
+        Refresh();
+        form_.Activate();
+    }
+    Refresh();
+}
+
+void FrmExpProgress::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (runQueued_) return;
+    runQueued_ = true;
+    // The run starts once the window is on the screen.
+    QTimer::singleShot(0, this, [this] { Run(); });
+}
+
+void FrmExpProgress::closeEvent(QCloseEvent* event) {
+    if (form_.CanClose())
+        QDialog::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void FrmExpProgress::reject() {
+    if (form_.CanClose()) QDialog::reject();
+}
+
+}  // namespace norvik::ui

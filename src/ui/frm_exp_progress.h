@@ -1,0 +1,48 @@
+#pragma once
+// The progress window: runs the prepared export on its first activation, shows the run's texts
+// and percentage, and closes only once the run is done.
+
+#include <QDialog>
+
+#include "forms/progress_form.h"
+#include "host/host_services.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace norvik::ui {
+
+class FrmExpProgress : public QDialog {
+  public:
+    // A window on the given services (shell, busy pointer and message pump are lent to the run).
+    explicit FrmExpProgress(QWidget* owner = nullptr, HostServices& services = Services());
+
+    // The window's logic: the export dialog hands it the engine and the two labels.
+    ProgressForm& Form() { return form_; }
+    // Shows the logic's texts, bar and buttons.
+    void Refresh();
+    // Runs the export once (the first activation does it); later calls do nothing.
+    void Run();
+
+    QLabel* lblInfo;
+    QLabel* lblProgress;
+    QProgressBar* progressBar;
+    QLabel* lblSchnittstelle;
+    QLabel* lblDatei;
+    QPushButton* cmdOpen;
+    QPushButton* cmdClose;
+
+    void reject() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    HostServices& services_;
+    ProgressForm form_;
+    bool runQueued_ = false;
+};
+
+}  // namespace norvik::ui

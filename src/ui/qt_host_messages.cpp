@@ -1,0 +1,54 @@
+#include "ui/qt_host_messages.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+
+namespace norvik::ui {
+namespace {
+
+QMessageBox::Icon IconOf(int32_t style) {
+    switch (style) {
+        case 0:
+            return QMessageBox::Critical;
+        case 3:
+            return QMessageBox::Warning;
+        default:
+            return QMessageBox::Information;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& text, int32_t style, int32_t buttons,
+                                            QWidget* parent) {
+    const auto standard = buttons == kButtonsYesNo ? QMessageBox::Yes | QMessageBox::No
+                                                   : QMessageBox::StandardButtons(QMessageBox::Ok);
+    auto box = std::make_unique<QMessageBox>(IconOf(style), QApplication::applicationDisplayName(),
+                                             QString::fromStdString(text), standard, parent);
+    if (buttons == kButtonsYesNo) {
+        box->button(QMessageBox::Yes)->setText("&Ja");
+        box->button(QMessageBox::No)->setText("&Nein");
+    }
+    return box;
+}
+
+void QtHostMessages::ShowText(const std::string& text, int32_t style) {
+    auto box = MakeMessageBox(text, style, kButtonsOk, QApplication::activeWindow());
+    present(*box);
+}
+
+int32_t QtHostMessages::ShowMessage(const std::string& text, int32_t style, int32_t buttons,
+                                    bool /*flag*/) {
+    auto box = MakeMessageBox(text, style, buttons, QApplication::activeWindow());
+    return present(*box) == QMessageBox::Yes ? kAnswerYes : kAnswerNo;
+}
+
+void QtHostMessages::ReportError(const std::string& className, const std::string& operation,
+                                 int32_t number, const std::string& description, bool /*flag*/) {
+    const std::string text = "Fehler " + std::to_string(number) + " in " + className + "." +
+                             operation + ":\n" + description;
+    auto box = MakeMessageBox(text, 0, kButtonsOk, QApplication::activeWindow());
+    present(*box);
+}
+
+}  // namespace norvik::ui

@@ -1,0 +1,113 @@
+// Renders the dialogs in their typical states into PNG files: norvik-screenshots HOME OUTDIR.
+// HOME is a demo home (norvik-export --home HOME demo).
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <iostream>
+
+#include "host/host_services.h"
+#include "standalone/cli_context.h"
+#include "ui/frm_exp_progress.h"
+#include "ui/frm_export.h"
+#include "ui/frm_properties.h"
+#include "ui/qt_host_messages.h"
+#include "ui/selection_widget.h"
+
+namespace {
+
+using namespace norvik;
+
+QString g_outDir;
+
+void Save(QWidget& widget, const char* name) {
+    // Layouts settle in the event loop, as they would on the screen.
+    QCoreApplication::processEvents();
+    const QString path = g_outDir + "/" + name;
+    if (!widget.grab().save(path)) throw std::runtime_error("cannot write " + path.toStdString());
+    std::cout << path.toStdString() << '\n';
+}
+
+void Choose(ui::FrmExport& dialog, const QString& name) {
+    const int index = dialog.cboSchema->findText(name);
+    if (index < 0) throw std::runtime_error("no definition " + name.toStdString());
+    dialog.cboSchema->setCurrentIndex(index);
+    dialog.LoadSchema(name);
+}
+
+// Runs the chosen definition in a progress window, rendering it mid-way and when done.
+void RenderRun(ui::FrmExport& dialog) {
+    if (!dialog.Form().ExportData()) throw std::runtime_error("the run was refused");
+    ui::FrmExpProgress progress(&dialog);
+    dialog.Form().ShowProgress(progress.Form());
+    progress.show();
+    bool midway = false;
+    auto inner = progress.Form().changed;
+    progress.Form().changed = [&] {
+        inner();
+        if (midway || progress.Form().percent < 50) return;
+        midway = true;
+        progress.Refresh();
+        Save(progress, "progress-running.png");
+    };
+    progress.Run();
+    Save(progress, "progress-done.png");
+    progress.close();
+}
+
+void Render(const std::string& home) {
+    standalone::CliContext ctx(home, "", std::cout, std::cerr);
+    ctx.StartSession();
+    auto messages = std::make_shared<ui::QtHostMessages>();
+    Services().messages = messages;
+
+    ui::FrmExport dialog;
+    dialog.show();
+    Save(dialog, "export-list.png");
+
+    Choose(dialog, "Kundenstamm CSV");
+    dialog.Selection1->EntryOf("Ort")->setText("B*");
+    dialog.Selection1->EntryOf("Angelegt")->setText("01.01.2020..31.12.2026");
+    Save(dialog, "export-loaded.png");
+    RenderRun(dialog);
+
+    // A definition that needs criteria, started without any: the message as the dialog shows it.
+    Choose(dialog, "Buchungsstapel");
+    messages->present = [](QMessageBox& box) {
+        box.show();
+        Save(box, "refused-start.png");
+        return static_cast<int>(QMessageBox::Ok);
+    };
+    dialog.ExportData();
+
+    Choose(dialog, "Kundenstamm CSV");
+    ui::FrmProperties properties(nullptr, dialog.Form().PropertiesFile());
+    properties.show();
+    Save(properties, "properties.png");
+    properties.close();
+    dialog.close();
+    Services().messages.reset();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::cerr << "Aufruf: norvik-screenshots HOME AUSGABEORDNER\n";
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName("Datenexport");
+    g_outDir = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(g_outDir);
+    try {
+        Render(argv[1]);
+    } catch (const std::exception& e) {
+        std::cerr << "norvik-screenshots: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,147 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "host/module_state.h"
+#include "ui/file_dialog.h"
+#include "ui/frm_export.h"
+#include "ui/selection_widget.h"
+#include "ui_fixture.h"
+
+namespace norvik::test {
+namespace {
+
+using ExportDialogTest = UiTest;
+
+// Chooses a definition with the keyboard, as a user does in the closed list.
+void ChooseByKeyboard(ui::FrmExport& dialog, int index) {
+    dialog.cboSchema->setFocus();
+    while (dialog.cboSchema->currentIndex() != index)
+        QTest::keyClick(dialog.cboSchema,
+                        dialog.cboSchema->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+}
+
+TEST_F(ExportDialogTest, OpensWithTheListOnlyAndTheDesignedStates) {
+    ui::FrmExport dialog;
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Datenexport");
+    EXPECT_EQ(dialog.size(), QSize(483, 369));
+    EXPECT_EQ(dialog.cboSchema->count(), 2);
+    EXPECT_EQ(dialog.cboSchema->currentIndex(), -1);
+    const struct {
+        QWidget* widget;
+        bool enabled;
+        const char* toolTip;
+    } controls[] = {
+        {dialog.cboSchema, true, "Auswahl der Exportspezifikation."},
+        {dialog.txtFileName, false, "Auswahl des Dateinamens."},
+        {dialog.cmdFileName, false, "Auswahl des Dateinamens."},
+        {dialog.chkAnfuegen, false,
+         "Fügt die zu exportierenden Daten an das Dateiende einer bestehenden Datei an."},
+        {dialog.chkProtokoll, false, "Erzeugt ein Protokolleintrag."},
+        {dialog.Selection1, false, "Selektionskriterien"},
+        {dialog.cmdOK, false, "Daten exportieren"},
+        {dialog.cmdCancel, true, "Vorgang Abbrechen"},
+        {dialog.cmdOptions, false, "Eigenschaften anzeigen"},
+    };
+    std::vector<QWidget*> expectedOrder;
+    for (const auto& c : controls) {
+        SCOPED_TRACE(c.toolTip);
+        EXPECT_EQ(c.widget->isEnabled(), c.enabled);
+        EXPECT_EQ(c.widget->toolTip().toStdString(), c.toolTip);
+        expectedOrder.push_back(c.widget);
+    }
+    // The tab order, read from the focus chain among the table's controls.
+    std::vector<QWidget*> order{dialog.cboSchema};
+    for (QWidget* w = dialog.cboSchema->nextInFocusChain(); w != dialog.cboSchema;
+         w = w->nextInFocusChain())
+        if (std::find(expectedOrder.begin(), expectedOrder.end(), w) != expectedOrder.end())
+            order.push_back(w);
+    EXPECT_EQ(order, expectedOrder);
+    // The stored protocol switch is shown: none stored means ticked.
+    EXPECT_TRUE(dialog.chkProtokoll->isChecked());
+    QTest::mouseClick(dialog.cmdCancel, Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(ExportDialogTest, ChoosingADefinitionEnablesTheControlsAndBuildsTheRows) {
+    ui::FrmExport dialog;
+    dialog.show();
+    ChooseByKeyboard(dialog, dialog.cboSchema->findText("Kunden"));
+    EXPECT_EQ(dialog.txtFileName->text().toStdString(), outFile());
+    for (QWidget* w :
+         {static_cast<QWidget*>(dialog.txtFileName), static_cast<QWidget*>(dialog.cmdFileName),
+          static_cast<QWidget*>(dialog.chkAnfuegen), static_cast<QWidget*>(dialog.chkProtokoll),
+          static_cast<QWidget*>(dialog.Selection1), static_cast<QWidget*>(dialog.cmdOK),
+          static_cast<QWidget*>(dialog.cmdOptions)})
+        EXPECT_TRUE(w->isEnabled()) << w->metaObject()->className();
+    EXPECT_FALSE(dialog.chkAnfuegen->isChecked());
+    ASSERT_EQ(dialog.Selection1->RowCount(), 3);
+    ASSERT_NE(dialog.Selection1->EntryOf("ort"), nullptr);
+    // The value list of the list criterion is offered in its combo box.
+    auto* land = qobject_cast<QComboBox*>(dialog.Selection1->EntryOf("land")->parentWidget());
+    ASSERT_NE(land, nullptr);
+    QStringList offered;
+    for (int i = 0; i < land->count(); ++i) offered << land->itemText(i);
+    EXPECT_EQ(offered, (QStringList{"", "A", "D"}));
+    // The date criterion has its calendar button.
+    EXPECT_NE(dialog.Selection1->EntryOf("angelegt")->parentWidget()->findChild<QToolButton*>(),
+              nullptr);
+    // Entries typed into the rows make the condition.
+    QTest::keyClicks(dialog.Selection1->EntryOf("ort"), "Berlin");
+    QTest::keyClicks(dialog.Selection1->EntryOf("land"), "D");
+    EXPECT_EQ(dialog.Selection1->Condition(), "ort = 'Berlin' AND land = 'D'");
+
+    // A definition without parameters and an unchangeable append switch.
+    ChooseByKeyboard(dialog, dialog.cboSchema->findText("Artikel"));
+    EXPECT_FALSE(dialog.cmdOptions->isEnabled());
+    EXPECT_FALSE(dialog.chkAnfuegen->isEnabled());
+    EXPECT_EQ(dialog.Selection1->RowCount(), 0);
+    QTest::keyClick(dialog.cboSchema, Qt::Key_F10);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(ExportDialogTest, F9WithoutCriteriaShowsTheMessageAndStoresTheSwitch) {
+    ui::FrmExport dialog;
+    dialog.show();
+    ChooseByKeyboard(dialog, dialog.cboSchema->findText("Kunden"));
+    QTest::mouseClick(dialog.chkProtokoll, Qt::LeftButton);
+    ASSERT_FALSE(dialog.chkProtokoll->isChecked());
+    QTest::keyClick(dialog.txtFileName, Qt::Key_F9);
+    const auto shown = Calls("ShowMessage");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Bitte geben Sie Selektionskriterien an!");
+    EXPECT_EQ(shown[0].style, 3);
+    EXPECT_EQ(State().Settings().ReadValue("TQBExport", "ProtokollErzeugen", "tester", "unset"),
+              "0");
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.close();
+}
+
+TEST_F(ExportDialogTest, FileButtonTakesTheAnswerAndKeepsTheNameOnCancel) {
+    std::vector<ui::FileQuestion> asked;
+    std::string answer = home.file("out/neu.txt");
+    ui::FileDialog::SetChooser([&](const ui::FileQuestion& q) {
+        asked.push_back(q);
+        return answer;
+    });
+    ui::FrmExport dialog;
+    dialog.show();
+    ChooseByKeyboard(dialog, dialog.cboSchema->findText("Kunden"));
+    QTest::mouseClick(dialog.cmdFileName, Qt::LeftButton);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, "Dateiname");
+    EXPECT_EQ(asked[0].pattern, "*.*");
+    EXPECT_EQ(dialog.txtFileName->text().toStdString(), answer);
+    answer.clear();
+    QTest::mouseClick(dialog.cmdFileName, Qt::LeftButton);
+    EXPECT_EQ(dialog.txtFileName->text().toStdString(), home.file("out/neu.txt"));
+    dialog.close();
+}
+
+}  // namespace
+}  // namespace norvik::test

@@ -1,0 +1,157 @@
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include "forms/parameter_rows.h"
+#include "host/module_state.h"
+#include "host/shell_service.h"
+#include "ui/frm_exp_progress.h"
+#include "ui/frm_export.h"
+#include "ui/frm_properties.h"
+#include "ui/parameter_table_model.h"
+#include "ui/selection_widget.h"
+#include "ui_fixture.h"
+
+namespace norvik::test {
+namespace {
+
+using RunTest = UiTest;
+using PropertiesTest = UiTest;
+
+// What the test saw of the progress window while the dialog waited for it.
+struct ProgressSeen {
+    int refusedCloses = 0;        // close attempts before the run was done
+    bool waitCursorSeen = false;  // the wait cursor during the run
+    bool openClicked = false;
+    std::string info;  // lblInfo when done
+    int percent = -1;  // the bar when done
+};
+
+TEST_F(RunTest, OkRunsTheExportInTheProgressWindowWhichClosesOnlyWhenDone) {
+    auto shell = std::make_shared<RecordingShellService>();
+    Services().shell = shell;
+    ui::FrmExport dialog;
+    dialog.show();
+    const int kunden = dialog.cboSchema->findText("Kunden");
+    dialog.cboSchema->setCurrentIndex(kunden);
+    emit dialog.cboSchema->activated(kunden);
+    QTest::keyClicks(dialog.Selection1->EntryOf("ort"), "Berlin");
+
+    ProgressSeen seen;
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* progress = dynamic_cast<ui::FrmExpProgress*>(QApplication::activeModalWidget());
+        if (!progress) return;
+        if (!progress->Form().CanClose()) {
+            if (progress->cursor().shape() == Qt::WaitCursor) seen.waitCursorSeen = true;
+            progress->close();
+            QTest::keyClick(progress, Qt::Key_Escape);
+            if (progress->isVisible()) ++seen.refusedCloses;
+            return;
+        }
+        poll.stop();
+        seen.info = progress->lblInfo->text().toStdString();
+        seen.percent = progress->progressBar->value();
+        EXPECT_EQ(progress->lblDatei->toolTip().toStdString(), outFile());
+        EXPECT_EQ(progress->lblSchnittstelle->text().toStdString(), "Kunden");
+        QTest::mouseClick(progress->cmdOpen, Qt::LeftButton);
+        seen.openClicked = true;
+        QTest::mouseClick(progress->cmdClose, Qt::LeftButton);
+    });
+    poll.start();
+    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+
+    EXPECT_GE(seen.refusedCloses, 1);
+    EXPECT_TRUE(seen.waitCursorSeen);
+    EXPECT_TRUE(seen.openClicked);
+    EXPECT_EQ(seen.percent, 100);
+    EXPECT_EQ(shell->folders, std::vector<std::string>{outFolder()});
+    EXPECT_TRUE(Calls("ReportError").empty());
+    const std::string bytes = ReadBytes(outFile());
+    EXPECT_EQ(bytes.substr(0, bytes.find('\n') + 1), "2;\"Berg\"\r\n");
+    EXPECT_EQ(bytes, "2;\"Berg\"\r\n4;\"Dorn\"\r\n");
+    // The dialog stays for a further run; the run restored the host's pump.
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(Services().messagePump);
+    dialog.close();
+}
+
+TEST_F(PropertiesTest, ShowsTheRowsAndSavesAnEditOnF10) {
+    ui::FrmProperties properties(nullptr, kundenFile());
+    properties.show();
+    EXPECT_EQ(properties.windowTitle(), "Einstellungen für Kunden");
+    EXPECT_EQ(properties.size(), QSize(381, 392));
+    QAbstractItemModel* model = properties.Props()->model();
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->index(1, ui::kCaptionColumn).data().toString().toStdString(),
+              std::string("Stichtag") + kCaptionFiller);
+    EXPECT_EQ(model->index(1, ui::kValueColumn).data().toString(), "01.01.2003");
+    EXPECT_TRUE(properties.Props()->isColumnHidden(ui::kKeyColumn));
+
+    // The user types a new value and leaves with F10 while the cell is still being edited.
+    const QModelIndex mandant = model->index(0, ui::kValueColumn);
+    properties.Props()->setCurrentIndex(mandant);
+    auto* editor = properties.Props()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, "042");
+    QTest::keyClick(editor, Qt::Key_F10);
+    EXPECT_FALSE(properties.isVisible());
+    HostSettings& settings = State().Settings();
+    EXPECT_EQ(settings.ReadValue("Export_KUNDEN", "Mandant", "Standard", ""), "042");
+    EXPECT_EQ(settings.ReadValue("Export_KUNDEN", "Datum", "Standard", ""), "01.01.2003");
+}
+
+TEST_F(PropertiesTest, EveryWayOfClosingSaves) {
+    const struct {
+        const char* way;
+        std::function<void(ui::FrmProperties&)> close;
+    } ways[] = {
+        {"close box", [](ui::FrmProperties& p) { p.close(); }},
+        {"F9", [](ui::FrmProperties& p) { QTest::keyClick(p.Props(), Qt::Key_F9); }},
+        {"Escape", [](ui::FrmProperties& p) { QTest::keyClick(p.Props(), Qt::Key_Escape); }},
+    };
+    int n = 0;
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        ui::FrmProperties properties(nullptr, kundenFile());
+        properties.show();
+        const std::string value = "wert" + std::to_string(++n);
+        properties.Props()->model()->setData(
+            properties.Props()->model()->index(0, ui::kValueColumn), QString::fromStdString(value));
+        way.close(properties);
+        EXPECT_FALSE(properties.isVisible());
+        EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Mandant", "Standard", ""), value);
+    }
+}
+
+TEST_F(PropertiesTest, TheTableModelKeepsQtsRules) {
+    ParameterRows rows;
+    ui::ParameterTableModel model(rows, QColor(Qt::lightGray));
+    QAbstractItemModelTester tester(&model,
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    EXPECT_EQ(model.rowCount(), 0);
+    rows.Load(kundenFile());
+    model.Reload();
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.columnCount(), 4);
+    EXPECT_TRUE(model.flags(model.index(0, ui::kValueColumn)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model.flags(model.index(0, ui::kCaptionColumn)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model.setData(model.index(0, ui::kCaptionColumn), "x"));
+    EXPECT_TRUE(model.setData(model.index(0, ui::kValueColumn), "7"));
+    EXPECT_EQ(rows.Rows()[0].value, "7");
+    EXPECT_EQ(model.index(0, ui::kKeyColumn).data().toString(), "Mandant");
+    EXPECT_EQ(model.index(0, ui::kSpacerColumn).data(Qt::BackgroundRole).value<QColor>(),
+              QColor(Qt::lightGray));
+}
+
+}  // namespace
+}  // namespace norvik::test

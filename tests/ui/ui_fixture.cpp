@@ -1,0 +1,72 @@
+#include "ui_fixture.h"
+
+#include <QApplication>
+#include <filesystem>
+
+#include "ui/file_dialog.h"
+
+namespace norvik::test {
+namespace {
+
+// One QApplication for the whole test program, on the offscreen platform.
+class QtEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app_ = new QApplication(argc_, argv_);
+    }
+    void TearDown() override { delete app_; }
+
+  private:
+    int argc_ = 1;
+    char name_[8] = "test_ui";
+    char* argv_[2] = {name_, nullptr};
+    QApplication* app_ = nullptr;
+};
+
+[[maybe_unused]] ::testing::Environment* const kQt =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
+
+void UiTest::SetUp() {
+    SessionFixture::SetUp();
+    Sql("CREATE TABLE kunden (nr INTEGER, name TEXT, ort TEXT, land TEXT, angelegt TEXT)");
+    Sql("INSERT INTO kunden VALUES (1, 'Adler', 'Hamburg', 'D', '2024-01-10'),"
+        " (2, 'Berg', 'Berlin', 'D', '2025-03-01'), (3, 'Cordes', 'Wien', 'A', '2025-06-30'),"
+        " (4, 'Dorn', 'Berlin', 'D', '2026-02-14')");
+    std::filesystem::create_directories(outFolder());
+    WriteBytes(kundenFile(),
+               DefinitionBytes("[Allgemein]\nName=Kunden\nDatenquelle=SELECT nr, name FROM kunden\n"
+                               "Dateiname=" +
+                               outFile() +
+                               "\nFeldtrenner=;\nAnfuegen=N\nAnfuegenAenderbar=J\n"
+                               "AllowEmptySelection=N\n\n[Parameter]\nMandant=\"Mandant\",\"001\"\n"
+                               "Datum=\"Stichtag\",\"01.01.2003\"\n\n[Selektion]\n"
+                               "Sel01=\"Ort\";\"ort\";0;20;\"\";\"\";\"\"\n"
+                               "Sel02=\"Angelegt\";\"angelegt\";2;10;\"\";\"\";\"\"\n"
+                               "Sel03=\"Land\";\"land\";128;5;\"SELECT DISTINCT land FROM kunden "
+                               "ORDER BY land\";\"\";\"\"\n\n"
+                               "[DATENSATZ]\nFIELD nr,N,,0\nFIELD name,T,,0\n"));
+    WriteBytes(exportPath() + "ARTIKEL.EXP",
+               DefinitionBytes("[Allgemein]\nName=Artikel\nDatenquelle=kunden\nDateiname=" +
+                               home.file("out/artikel.txt") +
+                               "\nAnfuegenAenderbar=N\n\n[DATENSATZ]\nFIELD nr,N,,0\n"));
+}
+
+void UiTest::TearDown() {
+    // No window of a test may stay open.
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        EXPECT_FALSE(widget->isVisible())
+            << widget->metaObject()->className() << " " << widget->windowTitle().toStdString();
+    ui::FileDialog::SetChooser({});
+    SessionFixture::TearDown();
+}
+
+bool ProcessUntil(const std::function<bool()>& condition) {
+    for (int i = 0; i < 10000 && !condition(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return condition();
+}
+
+}  // namespace norvik::test
