@@ -1,5 +1,6 @@
 #include "forms/export_form.h"
 
+#include "common/file_io.h"
 #include "common/vb_error.h"
 #include "engine/export_start.h"
 #include "forms/build_sel.h"
@@ -58,7 +59,9 @@ std::string ExportForm::FileOf(const std::string& displayName) const {
 void ExportForm::LoadSchema(const std::string& displayName) {
     controls.schema = displayName;
     SkipOnError([&] { engine_.LoadFile(FileOf(displayName)); });
-    SkipOnError([&] { controls.fileName = Definition().Dateiname; });
+    // Shown in the platform's form: "%DataPath%\kunden.csv" of a Windows definition opens the
+    // same file either way, and mixed separators only confuse the user.
+    SkipOnError([&] { controls.fileName = NativePath(Definition().Dateiname).string(); });
     SkipOnError([&] { controls.appendChecked = Definition().Anfügen == "J"; });
     SkipOnError([&] { controls.appendEnabled = Definition().AnfuegenAenderbar == "J"; });
     EnableControls();

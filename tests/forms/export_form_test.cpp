@@ -64,7 +64,8 @@ TEST_F(ExportFormTest, TheLastDefinitionOfADisplayNameIsLoaded) {
     WriteBytes(exportPath() + "A.EXP", Definition("Kunden", "Dateiname=a.txt\nAnfuegen=J"));
     WriteBytes(exportPath() + "B.EXP", Definition("Kunden", "Dateiname=b.txt\nAnfuegenAenderbar=J",
                                                   "[Parameter]\nMandant=\"Mandant\",\"1\"\n"));
-    WriteBytes(exportPath() + "C.EXP", Definition("Artikel", "AnfuegenAenderbar=j"));
+    WriteBytes(exportPath() + "C.EXP",
+               Definition("Artikel", "AnfuegenAenderbar=j\nDateiname=%DataPath%\\Ausgabe\\a.txt"));
     ExportForm form;
     form.Activate();
     EXPECT_EQ(form.controls.schemaList, (std::vector<std::string>{"Kunden", "Kunden", "Artikel"}));
@@ -80,6 +81,8 @@ TEST_F(ExportFormTest, TheLastDefinitionOfADisplayNameIsLoaded) {
 
     form.LoadSchema("Artikel");
     EXPECT_FALSE(form.controls.appendEnabled || form.controls.optionsEnabled);
+    // A definition written on Windows shows its path in this platform's form.
+    EXPECT_EQ(form.controls.fileName, home.file("data") + "/Ausgabe/a.txt");
 
     // The display name compares exactly: no file, a report, the controls enabled all the same.
     form.LoadSchema("kunden");
