@@ -26,6 +26,7 @@ void ParameterRows::Load(const std::string& fileName) {
 void ParameterRows::ReadRows(const std::string& fileName) {
     const std::string bytes = ReadFileBytes(fileName, kMaxDefinitionBytes);
     bool inParameters = false;
+    bool readFailed = false;
     ForEachLine(bytes, [&](std::string_view raw) {
         const std::string line(TrimBlanks(Cp1252ToUtf8(raw)));
         if (!line.empty() && line.front() == '[') {
@@ -39,7 +40,13 @@ void ParameterRows::ReadRows(const std::string& fileName) {
         const std::string rest = line.substr(eq + 1);
         row.caption = GetField(1, rest, ",", "\"");
         if (TrimBlanks(row.caption).empty()) row.caption = row.key;
-        row.value = state_.Settings().ReadValue(sectionName_, row.key, kParameterOwner, "");
+        try {
+            row.value = state_.Settings().ReadValue(sectionName_, row.key, kParameterOwner, "");
+        } catch (const std::exception& e) {
+            // The row is still shown, with the file's default; the next rows are read on.
+            if (!readFailed) ReportFailure(services_.Messages(), "frmProperties", "ShowData", e);
+            readFailed = true;
+        }
         if (row.value.empty()) row.value = GetField(2, rest, ",", "\"");
         rows_.push_back(std::move(row));
     });
@@ -59,13 +66,19 @@ bool ParameterRows::Save() {
 }
 
 bool ParameterRows::Set(const std::string& key, const std::string& value) {
+    bool found = false;
+    // A key written twice is stored once; every row of it must save the same value.
     for (ParameterRow& row : rows_) {
         if (EqualsIgnoreCase(row.key, key)) {
             row.value = value;
-            return true;
+            found = true;
         }
     }
-    return false;
+    return found;
+}
+
+void ParameterRows::SetValue(size_t row, std::string value) {
+    rows_.at(row).value = std::move(value);
 }
 
 }  // namespace norvik

@@ -38,8 +38,10 @@ class ParameterRows {
     // Writes every row's value under the settings section for the owner "Standard"; a failing
     // write is skipped. True when every value was stored.
     bool Save();
-    // Sets the value of the row with that key (letter case ignored); false when there is none.
+    // Sets the value of every row with that key (letter case ignored); false when there is none.
     bool Set(const std::string& key, const std::string& value);
+    // Sets the value of one row, as the grid edits it.
+    void SetValue(size_t row, std::string value);
 
     // The rows in the order of the file.
     const std::vector<ParameterRow>& Rows() const { return rows_; }

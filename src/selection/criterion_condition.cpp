@@ -77,9 +77,15 @@ class ConditionWriter {
 
     // Dates cover whole days, so that timestamps within the last day count too.
     std::string Range(std::string_view from, std::string_view to) const {
-        if (criterion_.ValueKind == kValueDate)
-            return "(" + column_ + " >= " + dialect_.DateLiteral(Day(from)) + " AND " + column_ +
-                   " < " + dialect_.DateLiteral(NextDay(Day(to))) + ")";
+        if (criterion_.ValueKind == kValueDate) {
+            const CivilDate last = Day(to);
+            const std::string lower = column_ + " >= " + dialect_.DateLiteral(Day(from));
+            // The day after 31.12.9999 has five year digits, which a date kept as text (SQLite)
+            // sorts before every other date; the last day of the calendar needs no upper bound.
+            if (last.year == 9999 && last.month == 12 && last.day == 31) return "(" + lower + ")";
+            return "(" + lower + " AND " + column_ + " < " + dialect_.DateLiteral(NextDay(last)) +
+                   ")";
+        }
         return "(" + column_ + " >= " + Literal(from) + " AND " + column_ + " <= " + Literal(to) +
                ")";
     }

@@ -22,11 +22,16 @@ class SelectionModel {
     CriterionList Criteria;  // the criteria, one row each
     // Called by ShowCriteria, so that a widget builds its rows anew.
     std::function<void()> criteriaShown;
+    // Called by ClearCriteria, so that a widget drops the rows of an earlier definition.
+    std::function<void()> criteriaCleared;
 
     // The session whose connection the value lists and the condition's back end come from.
     void SetSession(std::shared_ptr<HostSession> session) { session_ = std::move(session); }
     // Removes every criterion of an earlier definition.
-    void ClearCriteria() { Criteria.Clear(); }
+    void ClearCriteria() {
+        Criteria.Clear();
+        if (criteriaCleared) criteriaCleared();
+    }
     // Offers the criteria to the user (tells the widget).
     void ShowCriteria();
     // The entries as an SQL condition, joined by " AND "; empty when nothing is entered. Raises

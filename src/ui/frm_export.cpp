@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -120,6 +121,14 @@ void FrmExport::Sync() {
     cmdOK->setEnabled(c.okEnabled);
     cmdOptions->setEnabled(c.optionsEnabled);
     Selection1->Sync();
+}
+
+void FrmExport::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void FrmExport::showEvent(QShowEvent* event) {

@@ -51,6 +51,8 @@ class FrmExport : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // Escape does not close the dialog: only "Abbrechen", F10 and the close box do.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void BuildControls();

@@ -40,8 +40,7 @@ bool ParameterTableModel::setData(const QModelIndex& index, const QVariant& valu
     if (!index.isValid() || !checkIndex(index) || role != Qt::EditRole ||
         index.column() != kValueColumn)
         return false;
-    const ParameterRow& row = rows_.Rows()[static_cast<size_t>(index.row())];
-    if (!rows_.Set(row.key, value.toString().toStdString())) return false;
+    rows_.SetValue(static_cast<size_t>(index.row()), value.toString().toStdString());
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }

@@ -38,6 +38,7 @@ Selection::Selection(SelectionModel& model, QWidget* parent)
     layout->addWidget(scroll_);
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
     scroll_->setWidget(rowsHost_);
     // The rows stand at the top; the space below stays empty.
     auto* rowsLayout = new QVBoxLayout(rowsHost_);
@@ -48,6 +49,7 @@ Selection::Selection(SelectionModel& model, QWidget* parent)
     grid_->setVerticalSpacing(4);
     grid_->setColumnStretch(1, 1);
     model_.criteriaShown = [this] { RebuildRows(); };
+    model_.criteriaCleared = [this] { RebuildRows(); };
 }
 
 void Selection::SetEnabled(bool enabled) {
@@ -57,7 +59,6 @@ void Selection::SetEnabled(bool enabled) {
 
 void Selection::ClearCriteria() {
     model_.ClearCriteria();
-    RebuildRows();
 }
 
 QLineEdit* Selection::EntryOf(const std::string& key) const {
@@ -91,7 +92,14 @@ void Selection::RebuildRows() {
         rows_.push_back({key, label, field, entry});
         ++r;
     }
-    for (size_t i = 1; i < rows_.size(); ++i) setTabOrder(rows_[i - 1].entry, rows_[i].entry);
+    // Rows made after the dialog set its tab order would come last; they belong where the
+    // selection stands.
+    QWidget* previous = this;
+    for (const Row& row : rows_) {
+        QWidget* stop = qobject_cast<QComboBox*>(row.field) ? row.field : row.entry;
+        setTabOrder(previous, stop);
+        previous = stop;
+    }
 }
 
 QWidget* Selection::MakeField(const Criterion& criterion, QLineEdit*& entry) {
@@ -142,6 +150,8 @@ QWidget* Selection::MakeDateField(QLineEdit*& entry) {
 QWidget* Selection::MakeListField(const Criterion& criterion, QLineEdit*& entry) {
     auto* combo = new QComboBox;
     combo->setEditable(true);
+    // Inline completion would turn a typed "1" into "1 - Müller GmbH", which is no value.
+    combo->setCompleter(nullptr);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->addItem(QString());
     try {

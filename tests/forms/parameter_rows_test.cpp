@@ -27,7 +27,8 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
                                      "Kunde=\n"
                                      "Zahl =\"  \",007\n"
                                      "keine Zuweisung\n"
-                                     "Ort=\"Köln, Rhein\",\"Bonn\"\n"));
+                                     "Ort=\"Köln, Rhein\",\"Bonn\"\n"
+                                     "ORT=\"Noch einmal\",\"Bonn\"\n"));
     ParameterRows rows;
     rows.Load(file);
     EXPECT_EQ(rows.Title(), "Einstellungen für Kundenstamm");
@@ -38,15 +39,20 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
                                "Kunde" + filler + "||Kunde",
                                "Zahl " + filler + "|7|Zahl ",
                                "Köln, Rhein" + filler + "|Bonn|Ort",
+                               "Noch einmal" + filler + "|Bonn|ORT",
                            }));
     EXPECT_TRUE(rows.Set("kunde", "4711"));
     EXPECT_TRUE(rows.Set("Zahl ", ""));
     EXPECT_FALSE(rows.Set("Mandant", "1"));
-    rows.Save();
+    // A key written twice is one stored value: the grid's edit of its second row must not be
+    // saved over by the first.
+    rows.SetValue(4, "Siegburg");
+    EXPECT_TRUE(rows.Save());
 
     ParameterRows again;
     again.Load(file);
     EXPECT_EQ(again.Rows()[1].value, "4711");
+    EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Ort", "Standard", ""), "Siegburg");
     // An empty stored value counts as none: the file's default shows again.
     EXPECT_EQ(again.Rows()[2].value, "7");
     EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Zahl ", "Standard", "unset"), "");

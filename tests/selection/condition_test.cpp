@@ -44,6 +44,9 @@ const Case kCases[] = {
      "(zeit >= DATE '2004-12-31' AND zeit < DATE '2005-01-01')", "1"},
     {"zeit", 1, "1.1.2005..28.2.2005", "(zeit >= '2005-01-01' AND zeit < '2005-03-01')",
      "(zeit >= DATE '2005-01-01' AND zeit < DATE '2005-03-01')", "2,4"},
+    // The calendar's last day: no upper bound, which a date kept as text would sort wrongly.
+    {"datum", 1, "28.02.2005..31.12.9999", "(datum >= '2005-02-28')",
+     "(datum >= DATE '2005-02-28')", "4,5"},
     {"name", 0, "   ", "", nullptr, "1,2,3,4,5,6,7,8"},
 };
 

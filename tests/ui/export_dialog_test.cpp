@@ -101,6 +101,9 @@ TEST_F(ExportDialogTest, ChoosingADefinitionEnablesTheControlsAndBuildsTheRows) 
     EXPECT_FALSE(dialog.cmdOptions->isEnabled());
     EXPECT_FALSE(dialog.chkAnfuegen->isEnabled());
     EXPECT_EQ(dialog.Selection1->RowCount(), 0);
+    // Escape is no way to close it; F10 is.
+    QTest::keyClick(dialog.cboSchema, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
     QTest::keyClick(dialog.cboSchema, Qt::Key_F10);
     EXPECT_FALSE(dialog.isVisible());
 }
