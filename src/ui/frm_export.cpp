@@ -84,6 +84,7 @@ void FrmExport::BuildControls() {
     QWidget* order[] = {cboSchema,  txtFileName, cmdFileName, chkAnfuegen, chkProtokoll,
                         Selection1, cmdOK,       cmdCancel,   cmdOptions};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    Selection1->SetTabNeighbours(chkProtokoll, cmdOK);
 }
 
 void FrmExport::ConnectControls() {

@@ -94,12 +94,14 @@ void Selection::RebuildRows() {
     }
     // Rows made after the dialog set its tab order would come last; they belong where the
     // selection stands.
-    QWidget* previous = this;
+    QWidget* previous = tabBefore_;
     for (const Row& row : rows_) {
+        // An editable combo box takes the focus for its line; the calendar button takes none.
         QWidget* stop = qobject_cast<QComboBox*>(row.field) ? row.field : row.entry;
-        setTabOrder(previous, stop);
+        if (previous) setTabOrder(previous, stop);
         previous = stop;
     }
+    if (previous && tabAfter_) setTabOrder(previous, tabAfter_);
 }
 
 QWidget* Selection::MakeField(const Criterion& criterion, QLineEdit*& entry) {

@@ -36,6 +36,12 @@ class Selection : public QWidget {
     std::string Condition() const { return model_.Condition(); }
     // Mirrors the model's Enabled after the form changed it.
     void Sync() { setEnabled(model_.Enabled); }
+    // The tab stops around the selection: its rows are chained between them whenever they are
+    // built (a widget that takes no focus itself has no place in the chain of its own).
+    void SetTabNeighbours(QWidget* before, QWidget* after) {
+        tabBefore_ = before;
+        tabAfter_ = after;
+    }
 
     // The entry field of a criterion's row (by key), or null; for tests and screenshots.
     QLineEdit* EntryOf(const std::string& key) const;
@@ -61,6 +67,8 @@ class Selection : public QWidget {
     QWidget* rowsHost_;
     QGridLayout* grid_;
     std::vector<Row> rows_;
+    QWidget* tabBefore_ = nullptr;
+    QWidget* tabAfter_ = nullptr;
 };
 
 }  // namespace norvik::ui

@@ -91,6 +91,17 @@ TEST_F(ExportDialogTest, ChoosingADefinitionEnablesTheControlsAndBuildsTheRows) 
     // The date criterion has its calendar button.
     EXPECT_NE(dialog.Selection1->EntryOf("angelegt")->parentWidget()->findChild<QToolButton*>(),
               nullptr);
+    // The rows stand in the tab order where the selection does: after the protocol switch,
+    // before OK.
+    std::vector<QWidget*> stops;
+    for (QWidget* w = dialog.chkProtokoll->nextInFocusChain(); w != dialog.cmdOK;
+         w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisible() &&
+            !w->focusProxy())
+            stops.push_back(w);
+    const std::vector<QWidget*> expectedStops = {dialog.Selection1->EntryOf("ort"),
+                                                 dialog.Selection1->EntryOf("angelegt"), land};
+    EXPECT_EQ(stops, expectedStops);
     // Entries typed into the rows make the condition.
     QTest::keyClicks(dialog.Selection1->EntryOf("ort"), "Berlin");
     QTest::keyClicks(dialog.Selection1->EntryOf("land"), "D");
