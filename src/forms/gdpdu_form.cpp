@@ -1,6 +1,8 @@
 #include "forms/gdpdu_form.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <span>
 
 #include "common/file_io.h"
 #include "common/vb_convert.h"
@@ -10,15 +12,6 @@
 
 namespace norvik {
 namespace {
-
-// The dialog's small steps go on after a failing action, as the classic dialog did.
-template <typename Fn>
-void SkipOnError(Fn&& action) {
-    try {
-        action();
-    } catch (const std::exception&) {
-    }
-}
 
 const char* const kClass = "frmGDPdU";
 const int32_t kWarning = 3;
@@ -60,20 +53,17 @@ void GdpduForm::Activate() {
 }
 
 void GdpduForm::SetDefaultPeriod() {
-    SkipOnError([&] {
-        const int32_t year = today_().year;
-        controls.dateVon = DateTimeToText(Day(year, 1, 1));
-        controls.dateBis = DateTimeToText(Day(year, 12, 31));
-    });
+    const int32_t year = today_().year;
+    controls.dateVon = DateTimeToText(Day(year, 1, 1));
+    controls.dateBis = DateTimeToText(Day(year, 12, 31));
 }
 
 void GdpduForm::FillSchemaList() {
     controls.schemaList.clear();
-    SkipOnError([&] {
-        GetFileList(state_, services_.Messages(), cTQGDPdU);
-        for (int32_t i = 0; i < state_.fileCount; ++i)
-            controls.schemaList.push_back(state_.fileList[static_cast<size_t>(i)][0]);
-    });
+    // An unreadable folder is reported by the listing; the dialog then stays empty.
+    const int32_t count = GetFileList(state_, services_.Messages(), cTQGDPdU);
+    for (const auto& row : std::span(state_.fileList).first(std::min<size_t>(count, kFileListRows)))
+        controls.schemaList.push_back(row[0]);
 }
 
 std::string GdpduForm::FileOf(const std::string& displayName) const {
