@@ -4,7 +4,7 @@
 
 #include "common/file_io.h"
 #include "common/text_codec.h"
-#include "common/vb_parse.h"
+#include "forms/gdpdu_form.h"
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/tq_gdpdu.h"
 #include "host/host_messages.h"
@@ -19,9 +19,8 @@ const char* const kUsage =
 
 DateTime DateOption(const std::string& name, const std::string& text) {
     if (text.empty()) throw UsageError(name + " fehlt (" + kUsage + ")");
-    const std::optional<DateTime> date = ParseGermanDate(text);
-    if (!date || !date->IsMidnight() || date->IsZeroDate())
-        throw UsageError(name + " braucht ein Datum TT.MM.JJJJ: " + text);
+    const std::optional<DateTime> date = PeriodDate(text);
+    if (!date) throw UsageError(name + " braucht ein Datum TT.MM.JJJJ: " + text);
     return *date;
 }
 
@@ -37,9 +36,7 @@ void SelectTables(TQGDPdU& gdpdu, const std::vector<std::string>& captions) {
     }
     for (const auto& entry : *gdpdu.GxpFiles) {
         entry->Selected = !entry->Caption.empty() && wanted.count(LowerCase(entry->Caption)) > 0;
-        if (entry->Caption.empty()) continue;
-        State().Settings().WriteValue("TQBExport", gdpdu.Schnittstelle + "_" + entry->Caption,
-                                      entry->Selected ? "1" : "0", State().userName);
+        if (!entry->Caption.empty()) StoreTableSelection(State(), gdpdu.Schnittstelle, *entry);
     }
 }
 
@@ -54,6 +51,9 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     ExpectArguments(args, 1, 1, kUsage);
     const DateTime von = DateOption("--from", from);
     const DateTime bis = DateOption("--to", to);
+    // A period that ends before it begins would build an empty medium that looks complete.
+    if (von.DaySerial() > bis.DaySerial())
+        throw UsageError("--from " + from + " liegt nach --to " + to);
 
     ctx.StartSession(yes);
     const std::string path = ctx.ResolveDefinition(args[0], cTQGDPdU);

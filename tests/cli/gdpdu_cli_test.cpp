@@ -158,6 +158,7 @@ TEST_F(GdpduCliTest, UsageErrorsExitWithTwoAndOneLine) {
         {"gdpdu", "Gibt es nicht", "--from", "01.01.2026", "--to", "31.12.2026"},
         {"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026", "--table",
          "Lohn"},
+        {"gdpdu", "Finanzbuchhaltung", "--from", "02.01.2026", "--to", "01.01.2026"},
     };
     for (const auto& args : cases) {
         const CliOutcome r = Run(args);
@@ -168,6 +169,16 @@ TEST_F(GdpduCliTest, UsageErrorsExitWithTwoAndOneLine) {
                    "--table", "Lohn"})
                   .err,
               "norvik-export: unbekannte Tabelle: Lohn\n");
+
+    // A period ending before it begins: refused before a selection is stored or a file written.
+    const std::string folder = Folder("rueckwaerts");
+    const CliOutcome backwards = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.02.2026", "--to",
+                                      "31.01.2026", "--out", folder, "--table", "Kunden"});
+    EXPECT_EQ(backwards.code, 2);
+    EXPECT_EQ(backwards.err, "norvik-export: --from 01.02.2026 liegt nach --to 31.01.2026\n");
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_EQ(Run({"settings", "get", "TQBExport", "Finanzbuchhaltung_Artikel"}).out,
+              Run({"settings", "get", "TQBExport", "Finanzbuchhaltung_Kunden"}).out);
 }
 
 TEST_F(GdpduCliTest, RunsThatEndWithErrorsExitWithOne) {

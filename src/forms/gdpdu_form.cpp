@@ -1,0 +1,174 @@
+#include "forms/gdpdu_form.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <span>
+
+#include "common/file_io.h"
+#include "common/vb_convert.h"
+#include "common/vb_parse.h"
+#include "gdpdu/gdpdu_text.h"
+#include "host/file_list.h"
+
+namespace norvik {
+namespace {
+
+const char* const kClass = "frmGDPdU";
+const int32_t kWarning = 3;
+
+DateTime SystemToday() {
+    return ParseGermanDate(TodayText()).value_or(DateTime{});
+}
+
+DateTime Day(int32_t year, int32_t month, int32_t day) {
+    return DateTime{year, month, day, 0, 0, 0};
+}
+
+}  // namespace
+
+std::optional<DateTime> PeriodDate(const std::string& text) {
+    std::optional<DateTime> date = ParseGermanDate(text);
+    if (!date || !date->IsMidnight() || date->IsZeroDate()) return std::nullopt;
+    return date;
+}
+
+void StoreTableSelection(ModuleState& state, const std::string& schnittstelle,
+                         const TQGxpFile& table) {
+    state.Settings().WriteValue("TQBExport", schnittstelle + "_" + table.Caption,
+                                table.Selected ? "1" : "0", state.userName);
+}
+
+GdpduForm::GdpduForm(ModuleState& state, HostServices& services, std::function<DateTime()> today)
+    : state_(state),
+      services_(services),
+      today_(today ? std::move(today) : SystemToday),
+      gdpdu_(state, services) {}
+
+void GdpduForm::Activate() {
+    if (activated_) return;
+    SetDefaultPeriod();
+    FillSchemaList();
+    if (!controls.schemaList.empty()) LoadSchema(controls.schemaList.front());
+    activated_ = true;
+}
+
+void GdpduForm::SetDefaultPeriod() {
+    const int32_t year = today_().year;
+    controls.dateVon = DateTimeToText(Day(year, 1, 1));
+    controls.dateBis = DateTimeToText(Day(year, 12, 31));
+}
+
+void GdpduForm::FillSchemaList() {
+    controls.schemaList.clear();
+    // An unreadable folder is reported by the listing; the dialog then stays empty.
+    const int32_t count = GetFileList(state_, services_.Messages(), cTQGDPdU);
+    for (const auto& row : std::span(state_.fileList).first(std::min<size_t>(count, kFileListRows)))
+        controls.schemaList.push_back(row[0]);
+}
+
+std::string GdpduForm::FileOf(const std::string& displayName) const {
+    for (int32_t i = state_.fileCount - 1; i >= 0; --i) {
+        const auto& row = state_.fileList[static_cast<size_t>(i)];
+        if (row[0] == displayName) return row[1];
+    }
+    return {};
+}
+
+void GdpduForm::LoadSchema(const std::string& displayName) {
+    controls.schema = displayName;
+    try {
+        gdpdu_.LoadFile(FileOf(displayName));
+        // Shown in the platform's form, as the folder dialog would give it back.
+        controls.path = gdpdu_.Pfad.empty() ? "" : NativePath(gdpdu_.Pfad).string();
+        RefreshSelList();
+        EnableControls();
+    } catch (const std::exception& e) {
+        ReportFailure(services_.Messages(), kClass, "GetData", e);
+    }
+}
+
+void GdpduForm::RefreshSelList() {
+    controls.tables.clear();
+    try {
+        for (const auto& table : *gdpdu_.GxpFiles)
+            if (!table->Caption.empty() && !LineOf(table->Caption))
+                controls.tables.push_back({table->Caption, false});
+        ShowSelection();
+    } catch (const std::exception& e) {
+        ReportFailure(services_.Messages(), kClass, "RefreshSelList", e);
+    }
+}
+
+void GdpduForm::ShowSelection() {
+    for (const auto& table : *gdpdu_.GxpFiles)
+        for (GdpduTableLine& line : controls.tables)
+            if (line.caption == table->Caption) line.selected = table->Selected;
+}
+
+void GdpduForm::EnableControls() {
+    controls.okEnabled = controls.pathEnabled = controls.tablesEnabled = true;
+}
+
+void GdpduForm::SelectAll(bool selected) {
+    for (GdpduTableLine& line : controls.tables) line.selected = selected;
+}
+
+void GdpduForm::ChooseFolder(const std::string& answer) {
+    if (!answer.empty()) controls.path = answer;
+}
+
+bool GdpduForm::ExportData() {
+    try {
+        std::optional<DateTime> von = PeriodDate(controls.dateVon);
+        std::optional<DateTime> bis = PeriodDate(controls.dateBis);
+        if (RefusePeriod(von, bis)) return false;
+
+        const std::string folder = NativePath(controls.path).string();
+        const std::string prefix = !folder.empty() && folder.back() == '/' ? folder : folder + "/";
+        for (const auto& table : *gdpdu_.GxpFiles) {
+            const GdpduTableLine* line = LineOf(table->Caption);
+            if (!line) continue;
+            table->Selected = line->selected;
+            StoreTableSelection(state_, gdpdu_.Schnittstelle, *table);
+            if (table->Export->ExpDef)
+                table->Export->ExpDef->Dateiname =
+                    prefix + FileNameOnly(table->Export->ExpDef->Dateiname);
+        }
+
+        std::error_code ec;
+        if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
+            services_.Messages().ShowMessage("Der angegebene Pfad existiert nicht!", kWarning,
+                                             kButtonsOk, true);
+            return false;
+        }
+        gdpdu_.Pfad = folder;
+        gdpdu_.DatumVon = *von;
+        gdpdu_.DatumBis = *bis;
+        gdpdu_.BuildGDPdU();
+        return true;
+    } catch (const std::exception& e) {
+        ReportFailure(services_.Messages(), kClass, "ExportData", e);
+        return false;
+    }
+}
+
+bool GdpduForm::RefusePeriod(const std::optional<DateTime>& von,
+                             const std::optional<DateTime>& bis) {
+    std::string reason;
+    if (!von || !bis)
+        reason = "Bitte geben Sie den Zeitraum mit gültigen Daten (TT.MM.JJJJ) an!";
+    else if (von->DaySerial() > bis->DaySerial())
+        reason = "Der Zeitraum beginnt nach seinem Ende: \"von\" (" + DateTimeToText(*von) +
+                 ") liegt nach \"bis\" (" + DateTimeToText(*bis) + ")!";
+    if (reason.empty()) return false;
+    services_.Messages().ShowMessage(reason, kWarning, kButtonsOk, true);
+    return true;
+}
+
+const GdpduTableLine* GdpduForm::LineOf(const std::string& caption) const {
+    for (const GdpduTableLine& line : controls.tables)
+        if (line.caption == caption) return &line;
+    return nullptr;
+}
+
+}  // namespace norvik
