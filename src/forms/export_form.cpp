@@ -48,12 +48,7 @@ void ExportForm::FillSchemaList() {
 }
 
 std::string ExportForm::FileOf(const std::string& displayName) const {
-    std::string file;
-    for (int32_t i = 0; i < state_.fileCount; ++i) {
-        const auto& row = state_.fileList[static_cast<size_t>(i)];
-        if (row[0] == displayName) file = row[1];
-    }
-    return file;
+    return FileOfDisplayName(state_, displayName);
 }
 
 void ExportForm::LoadSchema(const std::string& displayName) {

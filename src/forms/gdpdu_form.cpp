@@ -67,11 +67,7 @@ void GdpduForm::FillSchemaList() {
 }
 
 std::string GdpduForm::FileOf(const std::string& displayName) const {
-    for (int32_t i = state_.fileCount - 1; i >= 0; --i) {
-        const auto& row = state_.fileList[static_cast<size_t>(i)];
-        if (row[0] == displayName) return row[1];
-    }
-    return {};
+    return FileOfDisplayName(state_, displayName);
 }
 
 void GdpduForm::LoadSchema(const std::string& displayName) {

@@ -72,4 +72,12 @@ int32_t GetFileList(ModuleState& state, HostMessages& messages, int32_t mode, bo
     return count;
 }
 
+std::string FileOfDisplayName(const ModuleState& state, const std::string& displayName) {
+    for (int32_t i = state.fileCount - 1; i >= 0; --i) {
+        const auto& row = state.fileList[static_cast<size_t>(i)];
+        if (row[0] == displayName) return row[1];
+    }
+    return {};
+}
+
 }  // namespace norvik

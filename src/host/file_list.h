@@ -2,6 +2,7 @@
 // The list of export definitions or GDPdU profiles in the export folder.
 
 #include <cstdint>
+#include <string>
 
 #include "host/host_messages.h"
 #include "host/module_state.h"
@@ -14,5 +15,8 @@ namespace norvik {
 // not be read or the list was cut).
 int32_t GetFileList(ModuleState& state, HostMessages& messages, int32_t mode,
                     bool* complete = nullptr);
+// The file of the last listed entry whose display name is exactly the name (letter case counts),
+// else empty: of two definitions with one name, the later in the list wins.
+std::string FileOfDisplayName(const ModuleState& state, const std::string& displayName);
 
 }  // namespace norvik
