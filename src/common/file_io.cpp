@@ -36,6 +36,11 @@ std::filesystem::path NativePath(std::string_view path) {
     return std::filesystem::path(p);
 }
 
+std::string WithTrailingSeparator(const std::string& folder) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder;
+    return folder + (folder.find('\\') != std::string::npos ? "\\" : "/");
+}
+
 std::string AbsolutePath(std::string_view path) {
     const std::filesystem::path native = NativePath(path);
     if (path.empty() || native.is_absolute()) return std::string(path);

@@ -13,6 +13,9 @@ namespace norvik {
 
 // A path as written in a definition, profile or setting; "\" counts as a separator here.
 std::filesystem::path NativePath(std::string_view path);
+// The folder with a separator at its end: kept when it ends with "\" or "/", else the folder's own
+// style ("\" when it holds one, else "/") is added.
+std::string WithTrailingSeparator(const std::string& folder);
 // The path made absolute against the working folder, so that it names the same file from anywhere
 // later; an absolute path comes back unchanged.
 std::string AbsolutePath(std::string_view path);

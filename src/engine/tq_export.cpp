@@ -1,19 +1,12 @@
 #include "engine/tq_export.h"
 
+#include "common/file_io.h"
 #include "common/vb_error.h"
 #include "definition/exp_reader.h"
 #include "definition/exp_writer.h"
 #include "host/host_messages.h"
 
 namespace norvik {
-namespace {
-
-std::string WithTrailingSeparator(const std::string& folder) {
-    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder;
-    return folder + (folder.find('\\') != std::string::npos ? "\\" : "/");
-}
-
-}  // namespace
 
 TQExportEvents& TQExport::Events() {
     static TQExportEvents silent;

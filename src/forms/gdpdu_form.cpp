@@ -120,7 +120,7 @@ bool GdpduForm::ExportData() {
         if (RefusePeriod(von, bis)) return false;
 
         const std::string folder = NativePath(controls.path).string();
-        const std::string prefix = !folder.empty() && folder.back() == '/' ? folder : folder + "/";
+        const std::string prefix = WithTrailingSeparator(folder);
         for (const auto& table : *gdpdu_.GxpFiles) {
             const GdpduTableLine* line = LineOf(table->Caption);
             if (!line) continue;

@@ -27,11 +27,6 @@ constexpr const char* kFailed =
     "Die Datenausgabe wurde mit Fehlern beendet!\r\nDrücken Sie die Schaltfläche ''Mehr'' für "
     "weitere Informationen.";
 
-std::string WithSeparator(const std::string& folder) {
-    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder;
-    return folder + (folder.find('\\') != std::string::npos ? "\\" : "/");
-}
-
 }  // namespace
 
 void TQGDPdU::BuildGDPdU() {
@@ -105,13 +100,13 @@ bool GdpduBuild::ExportAndDescribe(std::string& indexPath) {
 
 int32_t GdpduBuild::CopyDTD() {
     try {
-        const std::string source = WithSeparator(state_.exportPath) + kGdpduDtdName;
-        const std::string destination = WithSeparator(gdpdu_.Pfad) + kGdpduDtdName;
+        const std::string source = WithTrailingSeparator(state_.exportPath) + kGdpduDtdName;
+        const std::string destination = WithTrailingSeparator(gdpdu_.Pfad) + kGdpduDtdName;
         const fs::path from = NativePath(source), to = NativePath(destination);
         std::error_code ec;
         if (!fs::is_regular_file(from, ec)) throw PathError(kErrFileNotFound, source);
         if (!fs::is_directory(to.parent_path(), ec))
-            throw PathError(kErrPathNotFound, WithSeparator(gdpdu_.Pfad));
+            throw PathError(kErrPathNotFound, WithTrailingSeparator(gdpdu_.Pfad));
         if (fs::exists(to, ec) && fs::equivalent(from, to, ec)) return 0;
         fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
         if (ec) throw PathError(ErrorNumberFromErrno(ec.value()), destination);

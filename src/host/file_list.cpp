@@ -49,9 +49,7 @@ int32_t GetFileList(ModuleState& state, HostMessages& messages, int32_t mode, bo
     const std::string extension = mode == cTQExport ? ".EXP" : ".GDU";
     const std::string& folder = state.exportPath;
     for (const std::string& name : MatchingFiles(messages, folder, extension, whole)) {
-        const std::string path =
-            folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "/") +
-            name;
+        const std::string path = (folder.empty() ? folder : WithTrailingSeparator(folder)) + name;
         ProfileFile profile = ProfileFile::Load(path);
         std::string display = profile.Read("Allgemein", "Name", "");
         if (display.empty()) display = profile.Read("Allgemein", "Schnittstelle", "");

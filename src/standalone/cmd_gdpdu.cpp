@@ -67,7 +67,7 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     const std::string folder = out.empty()
                                    ? NativePath(gdpdu.Pfad).string()
                                    : std::filesystem::absolute(NativePath(out), ec).string();
-    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    const std::string prefix = folder.empty() ? folder : WithTrailingSeparator(folder);
     for (const auto& entry : *gdpdu.GxpFiles)
         if (entry->Selected && entry->Export->ExpDef)
             entry->Export->ExpDef->Dateiname =
