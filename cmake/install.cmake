@@ -6,6 +6,10 @@ include(public_headers)
 
 set(NORVIK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/NorvikExport)
 set(NORVIK_LAYERS common db host definition engine gdpdu)
+if(NORVIK_UI)
+  # The dialogs and the entry object, with the layers beneath them: NorvikExport::ui.
+  list(APPEND NORVIK_LAYERS selection forms ui)
+endif()
 
 norvik_public_headers(${PROJECT_SOURCE_DIR}/src public_headers)
 foreach(header ${public_headers})

@@ -22,6 +22,9 @@ set(NORVIK_PUBLIC_HEADER_ROOTS
     engine/tq_export.h
     gdpdu/tq_gdpdu.h
     gdpdu/tq_gxp_files.h)
+if(NORVIK_UI)
+  list(APPEND NORVIK_PUBLIC_HEADER_ROOTS ui/tq_exp_mgr.h)
+endif()
 
 # Sets out_var to the roots and their included project headers, relative to source_dir.
 function(norvik_public_headers source_dir out_var)

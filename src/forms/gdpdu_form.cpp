@@ -113,11 +113,11 @@ void GdpduForm::ChooseFolder(const std::string& answer) {
     if (!answer.empty()) controls.path = answer;
 }
 
-bool GdpduForm::ExportData() {
+GdpduOk GdpduForm::ExportData() {
     try {
         std::optional<DateTime> von = PeriodDate(controls.dateVon);
         std::optional<DateTime> bis = PeriodDate(controls.dateBis);
-        if (RefusePeriod(von, bis)) return false;
+        if (RefusePeriod(von, bis)) return GdpduOk::PeriodRefused;
 
         const std::string folder = NativePath(controls.path).string();
         const std::string prefix = WithTrailingSeparator(folder);
@@ -135,16 +135,16 @@ bool GdpduForm::ExportData() {
         if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
             services_.Messages().ShowMessage("Der angegebene Pfad existiert nicht!", kWarning,
                                              kButtonsOk, true);
-            return false;
+            return GdpduOk::NotBuilt;
         }
         gdpdu_.Pfad = folder;
         gdpdu_.DatumVon = *von;
         gdpdu_.DatumBis = *bis;
         gdpdu_.BuildGDPdU();
-        return true;
+        return GdpduOk::Built;
     } catch (const std::exception& e) {
         ReportFailure(services_.Messages(), kClass, "ExportData", e);
-        return false;
+        return GdpduOk::NotBuilt;
     }
 }
 

@@ -34,6 +34,13 @@ struct GdpduControls {
     bool okEnabled = false;               // cmdOK
 };
 
+// What OK led to.
+enum class GdpduOk {
+    PeriodRefused,  // the period was refused before anything was stored; the dialog stays open
+    NotBuilt,       // nothing built (folder missing, or an error reported)
+    Built,          // the build ran and ended with its own message
+};
+
 // The period field's date: a whole day written as a date; nullopt for anything else.
 std::optional<DateTime> PeriodDate(const std::string& text);
 // Remembers for the profile whether the table is ticked (read back when the profile loads).
@@ -77,8 +84,8 @@ class GdpduForm {
     void ChooseFolder(const std::string& answer);
     // OK or F9: refuses an invalid period (shown, nothing stored), stores each table's tick, puts
     // the data files into the folder, and builds the medium when the folder exists (else shows
-    // the message). True when the build ran; errors are reported ("frmGDPdU", "ExportData").
-    bool ExportData();
+    // the message). Errors are reported ("frmGDPdU", "ExportData").
+    GdpduOk ExportData();
 
   private:
     bool RefusePeriod(const std::optional<DateTime>& von, const std::optional<DateTime>& bis);

@@ -31,10 +31,14 @@ void CliContext::StartSession(bool answerYes) {
     if (started_) return;
     started_ = true;
     Services().messages = std::make_shared<ConsoleHostMessages>(out, err, answerYes);
+    SessionStart(OpenHostSession());
+}
+
+std::shared_ptr<HostSession> CliContext::OpenHostSession() {
     Services().informationLookup = [home = home_](const std::string& name) {
         return LookupSql(home, name);
     };
-    SessionStart(OpenSession(config_));
+    return OpenSession(config_);
 }
 
 std::string CliContext::ResolveDefinition(const std::string& file, int32_t mode) {

@@ -40,6 +40,9 @@ class CliContext {
     // Starts the component's session on the home's database (once), with messages on out and err;
     // raises VbError when it fails.
     void StartSession(bool answerYes = false);
+    // The home's host session and its information lookups, for a host that starts the session
+    // itself (the dialogs' manager); raises VbError when the database cannot be opened.
+    std::shared_ptr<HostSession> OpenHostSession();
     // A definition or profile path: FILE itself when it exists, else the file of the list with
     // that display name or file name (compared without regard to case).
     std::string ResolveDefinition(const std::string& file, int32_t mode);

@@ -1,33 +1,39 @@
-// norvik-export gui: the dialogs on the home's session.
+// norvik-export gui: the dialogs, opened through the component's entry object as any host would.
 
 #include <QApplication>
 #include <memory>
 
 #include "host/host_services.h"
 #include "standalone/cli_context.h"
-#include "ui/frm_export.h"
 #include "ui/qt_host_messages.h"
+#include "ui/tq_exp_mgr.h"
 
 namespace norvik::standalone {
 
 int CommandGui(CliContext& ctx, std::vector<std::string> args) {
-    const char* const usage = "Aufruf: norvik-export gui [export]";
+    const char* const usage = "Aufruf: norvik-export gui [export|gdpdu]";
     ExpectArguments(args, 0, 1, usage);
     const std::string dialog = args.empty() ? "export" : args[0];
-    if (dialog != "export") throw UsageError("unbekannter Dialog " + dialog + " (" + usage + ")");
-    ctx.StartSession();
+    if (dialog != "export" && dialog != "gdpdu")
+        throw UsageError("unbekannter Dialog " + dialog + " (" + usage + ")");
+    const std::shared_ptr<HostSession> session = ctx.OpenHostSession();
     static int argc = 1;
     static char name[] = "norvik-export";
     static char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName("Datenexport");
+    QApplication::setApplicationDisplayName(dialog == "export" ? "Datenexport"
+                                                               : "Datenträgerüberlassung");
     Services().messages = std::make_shared<ui::QtHostMessages>();
+    int result = 0;
     {
-        ui::FrmExport dialog_(nullptr);
-        dialog_.exec();
+        TQExpMgr manager;
+        if (manager.Init(session))
+            manager.Show(dialog == "export" ? cTQExport : cTQGDPdU);
+        else
+            result = 1;
     }
     Services().messages.reset();
-    return 0;
+    return result;
 }
 
 }  // namespace norvik::standalone

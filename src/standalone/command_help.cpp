@@ -26,7 +26,7 @@ const char* ProgramHelp() {
            "  settings get|set SECTION KEY [VALUE] [--owner NAME]\n"
            "                                    Host-Einstellungen lesen oder schreiben\n"
 #ifdef NORVIK_WITH_GUI
-           "  gui [export]                      den Exportdialog öffnen\n"
+           "  gui [export|gdpdu]                den Export- oder GDPdU-Dialog öffnen\n"
 #endif
            "\n"
            "norvik-export BEFEHL --help zeigt die Optionen eines Befehls, norvik-export "
@@ -84,9 +84,12 @@ const char* CommandHelp(const std::string& command) {
          "  --yes              die Schlussfrage bejahen und den Ordner öffnen\n"},
 #ifdef NORVIK_WITH_GUI
         {"gui",
-         "Aufruf: norvik-export gui [export]\n"
-         "Öffnet den Exportdialog: Exportdefinition wählen, Selektionskriterien eingeben,\n"
-         "Export mit Fortschrittsfenster ausführen, Parameter unter \"Eigenschaften\" ändern.\n"},
+         "Aufruf: norvik-export gui [export|gdpdu]\n"
+         "export (Vorgabe): der Exportdialog: Exportdefinition wählen, Selektionskriterien\n"
+         "eingeben, Export mit Fortschrittsfenster ausführen, Parameter unter\n"
+         "\"Eigenschaften\" ändern.\n"
+         "gdpdu: der Dialog \"Datenträgerüberlassung Finanzamt\": Profil, Ausgabeordner,\n"
+         "Zeitraum und Tabellen wählen und den GDPdU-Datenträger erstellen.\n"},
 #endif
         {"params",
          "Aufruf: norvik-export params FILE [--set KEY=VALUE]…\n"

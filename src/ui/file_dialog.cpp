@@ -11,6 +11,10 @@ FileDialog::Chooser& InjectedChooser() {
 }
 
 std::string AskQt(const FileQuestion& q) {
+    if (q.folderOnly)
+        return QFileDialog::getExistingDirectory(q.owner, QString::fromStdString(q.title),
+                                                 QString::fromStdString(q.folder))
+            .toStdString();
     QString start = QString::fromStdString(q.folder);
     if (!q.fileName.empty())
         start = start.isEmpty() ? QString::fromStdString(q.fileName)
@@ -31,6 +35,15 @@ std::string FileDialog::SelectFile(const std::string& folder, const std::string&
                                    const std::string& pattern, const std::string& extension,
                                    QWidget* owner) const {
     const FileQuestion question{folder, fileName, title, filterName, pattern, extension, owner};
+    return InjectedChooser() ? InjectedChooser()(question) : AskQt(question);
+}
+
+std::string FileDialog::SelectFolder(int64_t /*ownerHandle*/, const std::string& prompt,
+                                     int32_t /*root*/, int32_t& /*flags*/, QWidget* owner) const {
+    FileQuestion question;
+    question.title = prompt;
+    question.owner = owner;
+    question.folderOnly = true;
     return InjectedChooser() ? InjectedChooser()(question) : AskQt(question);
 }
 

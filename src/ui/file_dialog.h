@@ -3,6 +3,7 @@
 // put its own answer in.
 
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,7 @@ struct FileQuestion {
     std::string pattern;     // the file pattern, "*.*" for any file
     std::string extension;   // the default extension
     QWidget* owner = nullptr;
+    bool folderOnly = false;  // a folder is asked for, not a file
 };
 
 class FileDialog {
@@ -29,6 +31,11 @@ class FileDialog {
                            const std::string& title, const std::string& filterName,
                            const std::string& pattern, const std::string& extension,
                            QWidget* owner = nullptr) const;
+
+    // Asks for a folder with the prompt as title; owner and root are the host's window handle and
+    // start folder id (0: none), flags its browse options, kept for the caller. Empty on cancel.
+    std::string SelectFolder(int64_t ownerHandle, const std::string& prompt, int32_t root,
+                             int32_t& flags, QWidget* owner = nullptr) const;
 
     // Replaces QFileDialog for every later question (tests); an empty chooser restores it.
     static void SetChooser(Chooser chooser);

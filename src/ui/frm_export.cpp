@@ -12,36 +12,20 @@
 #include <algorithm>
 
 #include "ui/file_dialog.h"
+#include "ui/form_controls.h"
 #include "ui/frm_exp_progress.h"
 #include "ui/frm_properties.h"
 #include "ui/selection_widget.h"
 #include "ui/twips.h"
 
 namespace norvik::ui {
-namespace {
-
-QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& tip, int l, int t,
-                        int w, int h) {
-    auto* button = new QPushButton(text, parent);
-    button->setToolTip(tip);
-    button->setAutoDefault(false);
-    PlaceTwips(button, l, t, w, h);
-    return button;
-}
-
-// A caption wider than its designed box (the font differs from the original's) grows to the right
-// into the gap before its control.
-QLabel* MakeLabel(QWidget* parent, const QString& text, int l, int t, int w, int h) {
-    auto* label = new QLabel(text, parent);
-    PlaceTwips(label, l, t, w, h);
-    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
-    return label;
-}
-
-}  // namespace
 
 FrmExport::FrmExport(QWidget* owner, ModuleState& state, HostServices& services)
-    : QDialog(owner), services_(services), form_(state, services), keyPreview_(this, keyhandler_) {
+    : HostDialog(owner),
+      state_(state),
+      services_(services),
+      form_(std::make_unique<ExportForm>(state, services)),
+      keyPreview_(this, keyhandler_) {
     setWindowTitle("Datenexport");
     setWindowIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     UseDialogFont(this);
@@ -59,12 +43,12 @@ void FrmExport::BuildControls() {
     cboSchema = new QComboBox(this);
     cboSchema->setToolTip("Auswahl der Exportspezifikation.");
     PlaceTwips(cboSchema, 1560, 60, 5595, 315);
-    MakeLabel(this, "Exportspezifikation:", 90, 120, 1365, 195);
+    MakeCaption(this, "Exportspezifikation:", 90, 120, 1365, 195);
     txtFileName = new QLineEdit(this);
     txtFileName->setToolTip("Auswahl des Dateinamens.");
     PlaceTwips(txtFileName, 1560, 450, 5295, 285);
     cmdFileName = MakeButton(this, "...", "Auswahl des Dateinamens.", 6870, 450, 285, 285);
-    MakeLabel(this, "Dateiname:", 90, 480, 810, 195);
+    MakeCaption(this, "Dateiname:", 90, 480, 810, 195);
     chkAnfuegen = new QCheckBox("An vorhandene Datei anfügen", this);
     chkAnfuegen->setToolTip(
         "Fügt die zu exportierenden Daten an das Dateiende einer bestehenden Datei an.");
@@ -74,7 +58,7 @@ void FrmExport::BuildControls() {
     PlaceTwips(chkProtokoll, 4260, 810, 2475, 195);
     fraSelection = new QGroupBox("Auswahl nach:", this);
     PlaceTwips(fraSelection, 60, 1080, 7125, 3975);
-    Selection1 = new Selection(form_.Selection(), fraSelection);
+    Selection1 = new Selection(form_->Selection(), fraSelection);
     Selection1->setToolTip("Selektionskriterien");
     PlaceTwips(Selection1, 120, 240, 6885, 3675);
     cmdOK = MakeButton(this, "OK", "Daten exportieren", 4920, 5130, 1100, 345);
@@ -87,15 +71,22 @@ void FrmExport::BuildControls() {
     Selection1->SetTabNeighbours(chkProtokoll, cmdOK);
 }
 
+void FrmExport::Load() {
+    auto fresh = std::make_unique<ExportForm>(state_, services_);
+    Selection1->SetModel(fresh->Selection());
+    form_ = std::move(fresh);
+    Sync();
+}
+
 void FrmExport::ConnectControls() {
     connect(cboSchema, &QComboBox::activated, this,
             [this](int index) { LoadSchema(cboSchema->itemText(index)); });
     connect(txtFileName, &QLineEdit::textChanged, this,
-            [this](const QString& text) { form_.controls.fileName = text.toStdString(); });
+            [this](const QString& text) { form_->controls.fileName = text.toStdString(); });
     connect(chkAnfuegen, &QCheckBox::toggled, this,
-            [this](bool on) { form_.controls.appendChecked = on; });
+            [this](bool on) { form_->controls.appendChecked = on; });
     connect(chkProtokoll, &QCheckBox::toggled, this,
-            [this](bool on) { form_.controls.protocolChecked = on; });
+            [this](bool on) { form_->controls.protocolChecked = on; });
     connect(cmdFileName, &QPushButton::clicked, this, [this] { ChooseFileName(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { ExportData(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { close(); });
@@ -103,7 +94,7 @@ void FrmExport::ConnectControls() {
 }
 
 void FrmExport::Sync() {
-    const ExportControls& c = form_.controls;
+    const ExportControls& c = form_->controls;
     const QSignalBlocker blockCombo(cboSchema), blockFile(txtFileName), blockAppend(chkAnfuegen),
         blockProtocol(chkProtokoll);
     if (cboSchema->count() != static_cast<int>(c.schemaList.size())) {
@@ -124,42 +115,34 @@ void FrmExport::Sync() {
     Selection1->Sync();
 }
 
-void FrmExport::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
 void FrmExport::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    form_.Activate();
+    form_->Activate();
     Sync();
 }
 
 void FrmExport::LoadSchema(const QString& displayName) {
-    form_.LoadSchema(displayName.toStdString());
+    form_->LoadSchema(displayName.toStdString());
     Sync();
 }
 
 void FrmExport::ExportData() {
-    const bool start = form_.ExportData();
+    const bool start = form_->ExportData();
     Sync();
     if (!start) return;
     FrmExpProgress progress(this, services_);
-    form_.ShowProgress(progress.Form());
+    form_->ShowProgress(progress.Form());
     progress.Refresh();
     progress.exec();
 }
 
 void FrmExport::ShowProperties() {
-    FrmProperties properties(nullptr, form_.PropertiesFile());
+    FrmProperties properties(nullptr, form_->PropertiesFile());
     properties.exec();
 }
 
 void FrmExport::ChooseFileName() {
-    form_.ChooseFile(FileDialog().SelectFile("", "", "Dateiname", "", "*.*", "", this));
+    form_->ChooseFile(FileDialog().SelectFile("", "", "Dateiname", "", "*.*", "", this));
     Sync();
 }
 

@@ -2,9 +2,10 @@
 // The export dialog "Datenexport": choice of a definition, output file, switches, criteria, and
 // the start of a run in the progress window. A shell over ExportForm.
 
-#include <QDialog>
+#include <memory>
 
 #include "forms/export_form.h"
+#include "ui/host_dialog.h"
 #include "ui/key_handler.h"
 
 class QCheckBox;
@@ -18,7 +19,7 @@ namespace norvik::ui {
 
 class Selection;
 
-class FrmExport : public QDialog {
+class FrmExport : public HostDialog {
   public:
     // Loads the dialog on the component's state and services.
     explicit FrmExport(QWidget* owner = nullptr, ModuleState& state = State(),
@@ -26,7 +27,10 @@ class FrmExport : public QDialog {
     ~FrmExport() override;
 
     // The dialog's logic.
-    ExportForm& Form() { return form_; }
+    ExportForm& Form() { return *form_; }
+    // Loads the dialog afresh, as when it is opened again after closing: a new engine, the stored
+    // protocol switch, the list filled on the next activation.
+    void Load();
     // Shows the logic's state in the controls.
     void Sync();
     // The choice of a definition by its display name.
@@ -51,15 +55,14 @@ class FrmExport : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
-    // Escape does not close the dialog: only "Abbrechen", F10 and the close box do.
-    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void BuildControls();
     void ConnectControls();
 
+    ModuleState& state_;
     HostServices& services_;
-    ExportForm form_;
+    std::unique_ptr<ExportForm> form_;
     KeyHandler keyhandler_;
     KeyPreview keyPreview_;
 };

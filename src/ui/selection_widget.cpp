@@ -29,7 +29,7 @@ QDate DateAtEnd(const QString& entry) {
 
 Selection::Selection(SelectionModel& model, QWidget* parent)
     : QWidget(parent),
-      model_(model),
+      model_(&model),
       scroll_(new QScrollArea(this)),
       rowsHost_(new QWidget),
       grid_(new QGridLayout) {
@@ -48,17 +48,24 @@ Selection::Selection(SelectionModel& model, QWidget* parent)
     grid_->setContentsMargins(0, 0, 0, 0);
     grid_->setVerticalSpacing(4);
     grid_->setColumnStretch(1, 1);
-    model_.criteriaShown = [this] { RebuildRows(); };
-    model_.criteriaCleared = [this] { RebuildRows(); };
+    SetModel(model);
+}
+
+void Selection::SetModel(SelectionModel& model) {
+    model_ = &model;
+    model_->criteriaShown = [this] { RebuildRows(); };
+    model_->criteriaCleared = [this] { RebuildRows(); };
+    RebuildRows();
+    Sync();
 }
 
 void Selection::SetEnabled(bool enabled) {
-    model_.Enabled = enabled;
+    model_->Enabled = enabled;
     setEnabled(enabled);
 }
 
 void Selection::ClearCriteria() {
-    model_.ClearCriteria();
+    model_->ClearCriteria();
 }
 
 QLineEdit* Selection::EntryOf(const std::string& key) const {
@@ -74,7 +81,7 @@ void Selection::RebuildRows() {
     }
     rows_.clear();
     int r = 0;
-    for (const auto& criterion : model_.Criteria) {
+    for (const auto& criterion : model_->Criteria) {
         auto* label = new QLabel(QString::fromStdString(criterion->DisplayName()) + ":");
         QLineEdit* entry = nullptr;
         QWidget* field = MakeField(*criterion, entry);
@@ -157,7 +164,7 @@ QWidget* Selection::MakeListField(const Criterion& criterion, QLineEdit*& entry)
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->addItem(QString());
     try {
-        for (const ValueListRow& row : model_.ValuesOf(criterion.ControlSource).rows) {
+        for (const ValueListRow& row : model_->ValuesOf(criterion.ControlSource).rows) {
             const QString value = QString::fromStdString(row.value);
             const QString shown = QString::fromStdString(row.display);
             combo->addItem(shown == value ? value : value + " - " + shown, value);
@@ -175,7 +182,7 @@ QWidget* Selection::MakeListField(const Criterion& criterion, QLineEdit*& entry)
 
 void Selection::StoreEntry(const std::string& key, const QString& text) {
     try {
-        model_.Criteria.Item(key).Entry = text.toStdString();
+        model_->Criteria.Item(key).Entry = text.toStdString();
     } catch (const std::exception&) {
         // The row outlived its criterion (a failed rebuild); nothing to store.
     }

@@ -22,20 +22,24 @@ class Selection : public QWidget {
     // A control over the model; the model must outlive it.
     explicit Selection(SelectionModel& model, QWidget* parent = nullptr);
 
+    // Shows another model (its form was loaded afresh); the model must outlive the control.
+    void SetModel(SelectionModel& model);
     // Lets the user enter criteria (or not); kept in the model too.
     void SetEnabled(bool enabled);
     // The session whose connection the value lists and the condition use.
-    void SetSession(std::shared_ptr<HostSession> session) { model_.SetSession(std::move(session)); }
+    void SetSession(std::shared_ptr<HostSession> session) {
+        model_->SetSession(std::move(session));
+    }
     // Removes every criterion and its row.
     void ClearCriteria();
     // The criteria.
-    CriterionList& Criteria() { return model_.Criteria; }
+    CriterionList& Criteria() { return model_->Criteria; }
     // Builds the rows of the criteria.
-    void ShowCriteria() { model_.ShowCriteria(); }
+    void ShowCriteria() { model_->ShowCriteria(); }
     // The entries as an SQL condition (see SelectionModel::Condition).
-    std::string Condition() const { return model_.Condition(); }
+    std::string Condition() const { return model_->Condition(); }
     // Mirrors the model's Enabled after the form changed it.
-    void Sync() { setEnabled(model_.Enabled); }
+    void Sync() { setEnabled(model_->Enabled); }
     // The tab stops around the selection: its rows are chained between them whenever they are
     // built (a widget that takes no focus itself has no place in the chain of its own).
     void SetTabNeighbours(QWidget* before, QWidget* after) {
@@ -62,7 +66,7 @@ class Selection : public QWidget {
     QWidget* MakeListField(const Criterion& criterion, QLineEdit*& entry);
     void StoreEntry(const std::string& key, const QString& text);
 
-    SelectionModel& model_;
+    SelectionModel* model_;
     QScrollArea* scroll_;
     QWidget* rowsHost_;
     QGridLayout* grid_;

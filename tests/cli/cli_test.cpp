@@ -130,6 +130,8 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLine) {
         {"settings", "get", "a", "b", "c"},
         {"save", "x"},
         {"--home"},
+        {"gui", "fenster"},
+        {"gui", "export", "gdpdu"},
     };
     for (const auto& args : cases) {
         const CliOutcome r = Run(args, !args.empty() && args[0] != "--home");

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "host/module_state.h"
+#include "support/gdpdu_profile.h"
 #include "support/session/session_fixture.h"
 
 namespace norvik::test {
@@ -12,10 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using GdpduFormTest = SessionFixture;
-
-const char* const kKonten =
-    "[Allgemein]\nName=Konten\nDatenquelle=konten\nDateiname=%DataPath%\\konten.txt\n"
-    "Kopfzeile=N\n\n[DATENSATZ]\nFIELD nr,N,,0,PK,,,\nFIELD name,T,,0,,,,\n";
 
 DateTime Day(int32_t year, int32_t month, int32_t day) {
     return DateTime{year, month, day, 0, 0, 0};
@@ -30,16 +27,11 @@ class GdpduForms : public GdpduFormTest {
     // A profile named name in the export folder, one table per caption, each its own definition.
     void Profile(const std::string& file, const std::string& name, const std::string& folder,
                  const std::vector<std::string>& captions) {
-        std::string text = "[Allgemein]\nName=" + name + "\nPfad=" + folder + "\n\n[Dateien]\n";
-        for (size_t i = 0; i < captions.size(); ++i)
-            text += "File0" + std::to_string(i + 1) + "=%DataPath%\\KONTEN" +
-                    std::to_string(i + 1) + ".EXP;;" + captions[i] + ";Konten;Kontenplan\n";
-        WriteBytes(exportPath() + file, DefinitionBytes(text));
+        WriteGdpduProfile(exportPath(), file, name, folder, captions);
     }
     void SetUp() override {
         GdpduFormTest::SetUp();
-        for (const char* file : {"data/KONTEN1.EXP", "data/KONTEN2.EXP", "data/KONTEN3.EXP"})
-            WriteBytes(home.file(file), DefinitionBytes(kKonten));
+        WriteKontenDefinitions(home);
     }
     std::vector<std::string> Shown() const {
         std::vector<std::string> texts;
@@ -107,7 +99,7 @@ TEST_F(GdpduForms, EqualCaptionsShareALineAndItsTickIsStoredEvenWithoutTheFolder
 
     form.SelectAll(false);
     form.controls.tables[0].selected = true;
-    EXPECT_FALSE(form.ExportData());
+    EXPECT_EQ(form.ExportData(), GdpduOk::NotBuilt);
     EXPECT_EQ(Shown(), (std::vector<std::string>{"Der angegebene Pfad existiert nicht!"}));
     EXPECT_EQ(Calls("ShowMessage")[0].style, 3);
     EXPECT_EQ(Stored("P_Konten") + Stored("P_Sachkonten"), "10");
@@ -141,7 +133,7 @@ TEST_F(GdpduForms, AnInvalidPeriodIsRefusedBeforeAnythingIsStored) {
         form.SelectAll(false);
         form.controls.dateVon = c.von;
         form.controls.dateBis = c.bis;
-        EXPECT_FALSE(form.ExportData());
+        EXPECT_EQ(form.ExportData(), GdpduOk::PeriodRefused);
         EXPECT_EQ(Shown(), (std::vector<std::string>{c.message}));
         EXPECT_EQ(Stored("P_Konten"), "unset");
         EXPECT_TRUE(form.Gdpdu().GxpFiles->Item(1)->Selected);
@@ -161,12 +153,12 @@ TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {
     form.ChooseFolder("");
     EXPECT_EQ(form.controls.path, "/anderswo");
     form.ChooseFolder(medium);
-    EXPECT_TRUE(form.ExportData());
+    EXPECT_EQ(form.ExportData(), GdpduOk::Built);
     EXPECT_EQ(form.Gdpdu().Pfad, medium);
     EXPECT_EQ(form.Gdpdu().DatumVon, Day(2026, 1, 1));
     EXPECT_EQ(form.Gdpdu().DatumBis, Day(2026, 12, 31));
-    EXPECT_EQ(form.Gdpdu().GxpFiles->Item(1)->Export->ExpDef->Dateiname, medium + "/konten.txt");
-    EXPECT_EQ(ReadBytes(medium + "/konten.txt"), "1000;\"Kasse\"\r\n1200;\"Bank\"\r\n");
+    EXPECT_EQ(form.Gdpdu().GxpFiles->Item(1)->Export->ExpDef->Dateiname, medium + "/konten1.txt");
+    EXPECT_EQ(ReadBytes(medium + "/konten1.txt"), "1000;\"Kasse\"\r\n1200;\"Bank\"\r\n");
     EXPECT_TRUE(fs::exists(medium + "/Index.xml"));
     EXPECT_NE(form.Gdpdu().LastOutcome(), GdpduOutcome::NotRun);
     EXPECT_EQ(Stored("P_Konten"), "1");

@@ -11,6 +11,9 @@ function(run)
   set(output "${out}" PARENT_SCOPE)
 endfunction()
 
+# The per-user store of the runs stays inside the work folder.
+set(ENV{XDG_CONFIG_HOME} ${WORK_DIR}/config)
+
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 set(expected
@@ -30,11 +33,16 @@ set(expected
 if(WITH_MAN)
   list(APPEND expected ${MANDIR}/man1/norvik-export.1)
 endif()
+if(WITH_UI)
+  list(APPEND expected include/norvik/ui/tq_exp_mgr.h ${LIBDIR}/libnorvik_ui.a)
+endif()
 set(internal
     include/norvik/common/vb_format_lex.h
     include/norvik/db/sqlite_connection.h
     include/norvik/definition/exp_reader.h
     include/norvik/standalone
+    include/norvik/ui/frm_gdpdu.h
+    include/norvik/forms
     ${LIBDIR}/libnorvik_standalone.a)
 foreach(file ${expected})
   if(NOT EXISTS ${prefix}/${file})
@@ -76,6 +84,19 @@ run(${CXX} -std=c++20 ${SOURCE_DIR}/main.cpp ${flags} -o ${WORK_DIR}/host-pc)
 run(${WORK_DIR}/host-pc)
 if(NOT output STREQUAL "ok\n")
   message(FATAL_ERROR "the host program built with pkg-config said: ${output}")
+endif()
+
+# The example host, built against the installed dialogs, runs a definition of a demo home.
+if(WITH_UI)
+  run(${CMAKE_COMMAND} -S ${EXAMPLE_DIR} -B ${WORK_DIR}/example -G ${GENERATOR}
+      -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix})
+  run(${CMAKE_COMMAND} --build ${WORK_DIR}/example)
+  run(${prefix}/bin/norvik-export --home ${WORK_DIR}/home demo)
+  run(${WORK_DIR}/example/norvik-host-example ${WORK_DIR}/home sqlite:${WORK_DIR}/home/host.sqlite
+      run KONTENPLAN.EXP)
+  if(NOT EXISTS ${WORK_DIR}/home/Daten/kontenplan.txt)
+    message(FATAL_ERROR "the installed example host wrote no data: ${output}")
+  endif()
 endif()
 
 file(REMOVE_RECURSE ${WORK_DIR})

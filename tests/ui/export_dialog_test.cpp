@@ -32,11 +32,7 @@ TEST_F(ExportDialogTest, OpensWithTheListOnlyAndTheDesignedStates) {
     EXPECT_EQ(dialog.size(), QSize(483, 369));
     EXPECT_EQ(dialog.cboSchema->count(), 2);
     EXPECT_EQ(dialog.cboSchema->currentIndex(), -1);
-    const struct {
-        QWidget* widget;
-        bool enabled;
-        const char* toolTip;
-    } controls[] = {
+    ExpectDesignedControls({
         {dialog.cboSchema, true, "Auswahl der Exportspezifikation."},
         {dialog.txtFileName, false, "Auswahl des Dateinamens."},
         {dialog.cmdFileName, false, "Auswahl des Dateinamens."},
@@ -47,21 +43,7 @@ TEST_F(ExportDialogTest, OpensWithTheListOnlyAndTheDesignedStates) {
         {dialog.cmdOK, false, "Daten exportieren"},
         {dialog.cmdCancel, true, "Vorgang Abbrechen"},
         {dialog.cmdOptions, false, "Eigenschaften anzeigen"},
-    };
-    std::vector<QWidget*> expectedOrder;
-    for (const auto& c : controls) {
-        SCOPED_TRACE(c.toolTip);
-        EXPECT_EQ(c.widget->isEnabled(), c.enabled);
-        EXPECT_EQ(c.widget->toolTip().toStdString(), c.toolTip);
-        expectedOrder.push_back(c.widget);
-    }
-    // The tab order, read from the focus chain among the table's controls.
-    std::vector<QWidget*> order{dialog.cboSchema};
-    for (QWidget* w = dialog.cboSchema->nextInFocusChain(); w != dialog.cboSchema;
-         w = w->nextInFocusChain())
-        if (std::find(expectedOrder.begin(), expectedOrder.end(), w) != expectedOrder.end())
-            order.push_back(w);
-    EXPECT_EQ(order, expectedOrder);
+    });
     // The stored protocol switch is shown: none stored means ticked.
     EXPECT_TRUE(dialog.chkProtokoll->isChecked());
     QTest::mouseClick(dialog.cmdCancel, Qt::LeftButton);

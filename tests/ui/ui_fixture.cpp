@@ -1,6 +1,7 @@
 #include "ui_fixture.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <filesystem>
 
 #include "ui/file_dialog.h"
@@ -61,6 +62,22 @@ void UiTest::TearDown() {
             << widget->metaObject()->className() << " " << widget->windowTitle().toStdString();
     ui::FileDialog::SetChooser({});
     SessionFixture::TearDown();
+}
+
+void ExpectDesignedControls(const std::vector<DesignedControl>& controls) {
+    std::vector<QWidget*> expectedOrder;
+    for (const auto& c : controls) {
+        SCOPED_TRACE(c.toolTip);
+        EXPECT_EQ(c.widget->isEnabled(), c.enabled);
+        EXPECT_EQ(c.widget->toolTip().toStdString(), c.toolTip);
+        expectedOrder.push_back(c.widget);
+    }
+    QWidget* first = expectedOrder.front();
+    std::vector<QWidget*> order{first};
+    for (QWidget* w = first->nextInFocusChain(); w != first; w = w->nextInFocusChain())
+        if (std::find(expectedOrder.begin(), expectedOrder.end(), w) != expectedOrder.end())
+            order.push_back(w);
+    EXPECT_EQ(order, expectedOrder);
 }
 
 bool ProcessUntil(const std::function<bool()>& condition) {

@@ -3,7 +3,9 @@
 // customer table and two export definitions.
 
 #include <QWidget>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "support/session/session_fixture.h"
 
@@ -21,6 +23,15 @@ class UiTest : public SessionFixture {
     // The definition file of "Kunden".
     std::string kundenFile() const { return exportPath() + "KUNDEN.EXP"; }
 };
+
+// One control of a dialog's designed table: its state at start and its tool tip.
+struct DesignedControl {
+    QWidget* widget;
+    bool enabled;
+    const char* toolTip;
+};
+// Checks each control's state and tool tip, and that the focus chain visits them in table order.
+void ExpectDesignedControls(const std::vector<DesignedControl>& controls);
 
 // Runs the event loop until the condition holds (or a bound of iterations passes); true when it
 // holds.

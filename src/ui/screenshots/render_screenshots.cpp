@@ -2,10 +2,14 @@
 // HOME is a demo home (norvik-export --home HOME demo).
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <iostream>
 
@@ -13,6 +17,7 @@
 #include "standalone/cli_context.h"
 #include "ui/frm_exp_progress.h"
 #include "ui/frm_export.h"
+#include "ui/frm_gdpdu.h"
 #include "ui/frm_properties.h"
 #include "ui/qt_host_messages.h"
 #include "ui/selection_widget.h"
@@ -58,6 +63,41 @@ void RenderRun(ui::FrmExport& dialog) {
     progress.close();
 }
 
+// The GDPdU dialog: without a profile, with the demo's profile and a changed selection, and the
+// message for a folder that does not exist.
+void RenderGdpdu(ui::QtHostMessages& messages) {
+    const std::string exportPath = State().exportPath;
+    QTemporaryDir empty;
+    State().exportPath = empty.path().toStdString() + "/";
+    {
+        ui::FrmGdpdu dialog;
+        dialog.show();
+        Save(dialog, "gdpdu-empty.png");
+        dialog.close();
+    }
+    State().exportPath = exportPath;
+
+    ui::FrmGdpdu dialog;
+    dialog.show();
+    if (dialog.SelList->count() < 2) throw std::runtime_error("the demo profile has no tables");
+    dialog.SelList->item(1)->setSelected(false);
+    Save(dialog, "gdpdu-loaded.png");
+
+    dialog.tdbDateVon->calendarWidget()->setSelectedDate(QDate(2026, 1, 1));
+    dialog.tdbDateVon->calendarWidget()->show();
+    Save(*dialog.tdbDateVon->calendarWidget(), "gdpdu-calendar.png");
+    dialog.tdbDateVon->calendarWidget()->hide();
+
+    dialog.txtPath->setText("/gibt/es/nicht");
+    messages.present = [](QMessageBox& box) {
+        box.show();
+        Save(box, "gdpdu-missing-folder.png");
+        return static_cast<int>(QMessageBox::Ok);
+    };
+    dialog.ExportData();
+    messages.present = [](QMessageBox& box) { return box.exec(); };
+}
+
 void Render(const std::string& home) {
     standalone::CliContext ctx(home, "", std::cout, std::cerr);
     ctx.StartSession();
@@ -89,6 +129,7 @@ void Render(const std::string& home) {
     Save(properties, "properties.png");
     properties.close();
     dialog.close();
+    RenderGdpdu(*messages);
     Services().messages.reset();
 }
 

@@ -1,0 +1,72 @@
+#pragma once
+// The GDPdU dialog "Datenträgerüberlassung Finanzamt": profile, output folder, period and tables,
+// and the build of the data medium. A shell over GdpduForm.
+
+#include <functional>
+#include <memory>
+
+#include "forms/gdpdu_form.h"
+#include "ui/host_dialog.h"
+#include "ui/key_handler.h"
+
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace norvik::ui {
+
+class FrmGdpdu : public HostDialog {
+  public:
+    // Loads the dialog on the component's state and services; today as in GdpduForm.
+    explicit FrmGdpdu(QWidget* owner = nullptr, ModuleState& state = State(),
+                      HostServices& services = Services(), std::function<DateTime()> today = {});
+    ~FrmGdpdu() override;
+
+    // The dialog's logic.
+    GdpduForm& Form() { return *form_; }
+    // Loads the dialog afresh, as when it is opened again after closing: a new profile object,
+    // and on the next activation the default period, the list and the first profile.
+    void Load();
+    // Shows the logic's state in the controls.
+    void Sync();
+    // The choice of a profile by its display name.
+    void LoadSchema(const QString& displayName);
+    // OK or F9: builds the medium, then closes, unless the period was refused.
+    void ExportData();
+    // "...": asks for the output folder.
+    void ChooseFolder();
+    // The two picture buttons: ticks or unticks every table.
+    void SelectAll(bool selected);
+
+    QComboBox* cboSchema;
+    QLineEdit* txtPath;
+    QPushButton* cmdFileName;
+    QGroupBox* Frame1;
+    QDateEdit* tdbDateVon;
+    QDateEdit* tdbDateBis;
+    QListWidget* SelList;
+    QPushButton* cmdSelect;
+    QPushButton* cmdUnselect;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void BuildControls();
+    void ConnectControls();
+    void ReadTicks();
+
+    ModuleState& state_;
+    HostServices& services_;
+    std::function<DateTime()> today_;
+    std::unique_ptr<GdpduForm> form_;
+    KeyHandler keyhandler_;
+    KeyPreview keyPreview_;
+};
+
+}  // namespace norvik::ui

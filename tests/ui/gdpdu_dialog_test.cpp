@@ -1,0 +1,182 @@
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <filesystem>
+
+#include "host/module_state.h"
+#include "support/gdpdu_profile.h"
+#include "ui/date_field.h"
+#include "ui/file_dialog.h"
+#include "ui/frm_gdpdu.h"
+#include "ui_fixture.h"
+
+namespace norvik::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+DateTime Day(int32_t year, int32_t month, int32_t day) {
+    return DateTime{year, month, day, 0, 0, 0};
+}
+
+class GdpduDialogTest : public UiTest {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        Sql("CREATE TABLE konten (nr INTEGER, name TEXT)");
+        Sql("INSERT INTO konten VALUES (1000, 'Kasse'), (1200, 'Bank')");
+        WriteKontenDefinitions(home);
+        fs::create_directories(medium());
+        fs::copy_file(NORVIK_SHARED_DIR "/gdpdu/gdpdu-01-08-2002.dtd",
+                      exportPath() + "gdpdu-01-08-2002.dtd");
+    }
+    std::string medium() const { return home.file("medium"); }
+    std::string Stored(const std::string& key) const {
+        return State().Settings().ReadValue("TQBExport", key, "tester", "unset");
+    }
+    // Opens the dialog on 15 March 2026.
+    std::unique_ptr<ui::FrmGdpdu> Open() {
+        auto dialog = std::make_unique<ui::FrmGdpdu>(nullptr, State(), Services(),
+                                                     [] { return Day(2026, 3, 15); });
+        dialog->show();
+        return dialog;
+    }
+    std::vector<std::string> Lines(const ui::FrmGdpdu& dialog) const {
+        std::vector<std::string> lines;
+        for (int i = 0; i < dialog.SelList->count(); ++i)
+            lines.push_back((dialog.SelList->item(i)->isSelected() ? "[x] " : "[ ] ") +
+                            dialog.SelList->item(i)->text().toStdString());
+        return lines;
+    }
+};
+
+TEST_F(GdpduDialogTest, WithoutAProfileOnlyTheListAndCancelAreUsable) {
+    auto dialog = Open();
+    EXPECT_EQ(dialog->windowTitle(), "Datenträgerüberlassung Finanzamt");
+    EXPECT_EQ(dialog->size(), QSize(484, 309));
+    const QRect screen = dialog->screen()->availableGeometry();
+    EXPECT_LE((dialog->frameGeometry().center() - screen.center()).manhattanLength(), 2);
+    EXPECT_EQ(dialog->cboSchema->count(), 0);
+    EXPECT_EQ(ui::DateText(dialog->tdbDateVon) + "-" + ui::DateText(dialog->tdbDateBis),
+              "01.01.2026-31.12.2026");
+    ExpectDesignedControls({
+        {dialog->cboSchema, true, "Auswahl des Ausgabeschemas."},
+        {dialog->txtPath, false, "Auswahl des Ausgabepfades."},
+        {dialog->cmdFileName, false, "Auswahl des Ausgabepfades."},
+        {dialog->tdbDateVon, true, "Auswahl des Ausgabezeitraums"},
+        {dialog->tdbDateBis, true, "Auswahl des Ausgabezeitraums"},
+        {dialog->SelList, false, "Auswahl der Ausgabedateien"},
+        {dialog->cmdSelect, false, "Alles Auswählen"},
+        {dialog->cmdUnselect, false, "Auswahl aufheben"},
+        {dialog->cmdOK, false, "Daten ausgeben"},
+        {dialog->cmdCancel, true, "Vorgang abbrechen"},
+    });
+    EXPECT_FALSE(dialog->cmdSelect->icon().isNull());
+    EXPECT_EQ(dialog->tdbDateVon->displayFormat(), "dd.MM.yyyy");
+    QStringList days;
+    for (int day : {7, 1, 2, 3, 4, 5, 6})
+        days << ui::DayAbbreviation(static_cast<Qt::DayOfWeek>(day));
+    EXPECT_EQ(days.join(",").toStdString(), "So,Mo,Di,Mi,Do,Fr,Sa");
+
+    // Escape is no way to close it; F10 is.
+    QTest::keyClick(dialog->cboSchema, Qt::Key_Escape);
+    EXPECT_TRUE(dialog->isVisible());
+    QTest::keyClick(dialog->cboSchema, Qt::Key_F10);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(GdpduDialogTest, AnotherProfileReloadsTablesAndTicksButKeepsThePeriod) {
+    WriteGdpduProfile(exportPath(), "A.GDU", "Prüfung A", medium(), {"Konten", "Sachkonten"});
+    WriteGdpduProfile(exportPath(), "B.GDU", "Prüfung B", "/b", {"Konten", "Debitoren", "Konten"});
+    State().Settings().WriteValue("TQBExport", "Prüfung A_Sachkonten", "0", "tester");
+    auto dialog = Open();
+    EXPECT_EQ(dialog->cboSchema->currentText(), "Prüfung A");
+    EXPECT_EQ(dialog->txtPath->text().toStdString(), medium());
+    EXPECT_EQ(Lines(*dialog), (std::vector<std::string>{"[x] Konten", "[ ] Sachkonten"}));
+    for (QWidget* w :
+         {static_cast<QWidget*>(dialog->txtPath), static_cast<QWidget*>(dialog->SelList),
+          static_cast<QWidget*>(dialog->cmdOK), static_cast<QWidget*>(dialog->cmdSelect)})
+        EXPECT_TRUE(w->isEnabled());
+
+    dialog->tdbDateVon->setDate(QDate(2025, 7, 1));
+    dialog->cboSchema->setFocus();
+    QTest::keyClick(dialog->cboSchema, Qt::Key_Down);
+    EXPECT_EQ(dialog->txtPath->text().toStdString(), "/b");
+    EXPECT_EQ(Lines(*dialog), (std::vector<std::string>{"[x] Konten", "[x] Debitoren"}));
+    EXPECT_EQ(ui::DateText(dialog->tdbDateVon) + "-" + ui::DateText(dialog->tdbDateBis),
+              "01.07.2025-31.12.2026");
+
+    QTest::mouseClick(dialog->cmdUnselect, Qt::LeftButton);
+    EXPECT_EQ(Lines(*dialog), (std::vector<std::string>{"[ ] Konten", "[ ] Debitoren"}));
+    QTest::mouseClick(dialog->cmdSelect, Qt::LeftButton);
+    EXPECT_EQ(Lines(*dialog), (std::vector<std::string>{"[x] Konten", "[x] Debitoren"}));
+    // A click on a line ticks or unticks it alone.
+    const QRect line = dialog->SelList->visualItemRect(dialog->SelList->item(1));
+    QTest::mouseClick(dialog->SelList->viewport(), Qt::LeftButton, {}, line.center());
+    EXPECT_EQ(Lines(*dialog), (std::vector<std::string>{"[x] Konten", "[ ] Debitoren"}));
+    QTest::mouseClick(dialog->cmdCancel, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(Stored("Prüfung B_Debitoren"), "unset");
+}
+
+TEST_F(GdpduDialogTest, F9BuildsIntoTheFolderAsTypedAndStoresTheTicksOfSharedCaptions) {
+    WriteGdpduProfile(exportPath(), "A.GDU", "Prüfung", "/anderswo", {"Konten", "Konten"});
+    auto dialog = Open();
+    QString chosen;
+    ui::FileDialog::SetChooser([&](const ui::FileQuestion& q) {
+        chosen = QString::fromStdString(q.title);
+        return q.folderOnly ? medium() : std::string();
+    });
+    QTest::mouseClick(dialog->cmdFileName, Qt::LeftButton);
+    EXPECT_EQ(chosen, "Bitte wählen Sie einen Ausgabepfad aus.");
+    EXPECT_EQ(dialog->txtPath->text().toStdString(), medium());
+    ui::FileDialog::SetChooser([](const ui::FileQuestion&) { return std::string(); });
+    QTest::mouseClick(dialog->cmdFileName, Qt::LeftButton);
+    EXPECT_EQ(dialog->txtPath->text().toStdString(), medium());
+
+    QTest::keyClick(dialog->SelList, Qt::Key_F9);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->Form().Gdpdu().Pfad, medium());
+    for (const char* file : {"/konten1.txt", "/konten2.txt"})
+        EXPECT_EQ(ReadBytes(medium() + file), "1000;\"Kasse\"\r\n1200;\"Bank\"\r\n") << file;
+    EXPECT_TRUE(fs::exists(medium() + "/Index.xml"));
+    EXPECT_EQ(Stored("Prüfung_Konten"), "1");
+    // The build ends with its own question; the dialog's messages are the host's.
+    ASSERT_FALSE(Calls("ShowMessage").empty());
+    EXPECT_EQ(Calls("ShowMessage").back().buttons, kButtonsYesNo)
+        << Calls("ShowMessage").back().text;
+}
+
+TEST_F(GdpduDialogTest, APeriodEndingBeforeItBeginsIsRefusedAndTheDialogStaysOpen) {
+    WriteGdpduProfile(exportPath(), "A.GDU", "Prüfung", medium(), {"Konten"});
+    auto dialog = Open();
+    dialog->tdbDateVon->setDate(QDate(2026, 2, 1));
+    dialog->tdbDateBis->setDate(QDate(2026, 1, 31));
+    QTest::mouseClick(dialog->SelList->viewport(), Qt::LeftButton, {},
+                      dialog->SelList->visualItemRect(dialog->SelList->item(0)).center());
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_EQ(Calls("ShowMessage").size(), 1u);
+    EXPECT_EQ(Calls("ShowMessage")[0].text,
+              "Der Zeitraum beginnt nach seinem Ende: \"von\" (01.02.2026) liegt nach \"bis\" "
+              "(31.01.2026)!");
+    EXPECT_EQ(Stored("Prüfung_Konten"), "unset");
+    EXPECT_FALSE(fs::exists(medium() + "/Index.xml"));
+
+    // A folder that does not exist: the message, then the dialog closes without a build.
+    dialog->tdbDateVon->setDate(QDate(2026, 1, 1));
+    dialog->txtPath->setText(QString::fromStdString(home.file("fehlt")));
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(Calls("ShowMessage").back().text, "Der angegebene Pfad existiert nicht!");
+    EXPECT_EQ(Stored("Prüfung_Konten"), "0");
+    EXPECT_FALSE(fs::exists(home.file("fehlt")));
+}
+
+}  // namespace
+}  // namespace norvik::test
