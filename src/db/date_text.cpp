@@ -53,12 +53,35 @@ bool IsTimeTail(std::string_view tail) {
     return true;
 }
 
-bool ParseTimePart(std::string_view text, size_t pos, DateTime& out) {
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// One second later, carried into the minute, hour and date.
+void AddSecond(DateTime& v) {
+    if (++v.second < 60) return;
+    v.second = 0;
+    if (++v.minute < 60) return;
+    v.minute = 0;
+    if (++v.hour < 24) return;
+    v.hour = 0;
+    if (++v.day <= DaysInMonth(v.year, v.month)) return;
+    v.day = 1;
+    if (++v.month <= 12) return;
+    v.month = 1;
+    ++v.year;
+}
+
+// Reads the time; roundUp tells whether a fraction of half a second or more followed the seconds.
+bool ParseTimePart(std::string_view text, size_t pos, DateTime& out, bool& roundUp) {
     if (!ReadNumber(text, pos, 2, out.hour) || !Skip(text, pos, ':') ||
         !ReadNumber(text, pos, 2, out.minute))
         return false;
     out.second = 0;
     if (Skip(text, pos, ':') && !ReadNumber(text, pos, 2, out.second)) return false;
+    roundUp = pos + 1 < text.size() && text[pos] == '.' && text[pos + 1] >= '5';
     return IsTimeTail(text.substr(pos));
 }
 
@@ -72,10 +95,14 @@ bool ParseDateTimeText(std::string_view text, DateTime& out) {
         !ReadNumber(text, pos, 2, v.day))
         return false;
     v.hour = v.minute = v.second = 0;
+    bool roundUp = false;
     if (pos < text.size()) {
         if (text[pos] != ' ' && text[pos] != 'T') return false;
-        if (!ParseTimePart(text, pos + 1, v)) return false;
+        if (!ParseTimePart(text, pos + 1, v, roundUp)) return false;
     }
+    if (!v.IsValid()) return false;
+    // Fractions of a second round to the nearest second, as the classic value text does.
+    if (roundUp) AddSecond(v);
     if (!v.IsValid()) return false;
     out = v;
     return true;
@@ -83,7 +110,9 @@ bool ParseDateTimeText(std::string_view text, DateTime& out) {
 
 bool ParseTimeText(std::string_view text, DateTime& out) {
     DateTime v;
-    if (!ParseTimePart(text, 0, v) || !v.IsValid()) return false;
+    bool roundUp = false;
+    if (!ParseTimePart(text, 0, v, roundUp) || !v.IsValid()) return false;
+    if (roundUp) AddSecond(v);
     out = v;
     return true;
 }

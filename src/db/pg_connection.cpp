@@ -13,7 +13,7 @@ PgConnection::PgConnection(const std::string& url)
     : url_(url), db_(std::make_shared<PgDatabase>(url)) {}
 
 int64_t PgConnection::Execute(const std::string& sql, const std::vector<Value>& params) {
-    const NumberedSql numbered = NumberPlaceholders(sql);
+    const NumberedSql numbered = PlaceholdersFor(sql, params.size());
     CheckParameterCount(numbered.markers, params.size());
     const PgParams values(params);
     const PgResult result = db_->Run(numbered.text, &values);

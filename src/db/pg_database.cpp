@@ -25,7 +25,9 @@ PgDatabase::PgDatabase(const std::string& url) {
     }
     PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
     try {
-        Run("SET DateStyle TO ISO");
+        // Values come back in forms that do not depend on the server's settings: ISO dates,
+        // money with "." before the cents, bytea in hex.
+        Run("SET DateStyle TO ISO; SET lc_monetary TO 'C'; SET bytea_output TO hex");
     } catch (...) {
         PQfinish(conn_);
         throw;

@@ -28,7 +28,7 @@ PgRecordSet::~PgRecordSet() {
 }
 
 void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
-    const NumberedSql body = NumberPlaceholders(TrimStatementEnd(sql));
+    const NumberedSql body = PlaceholdersFor(TrimStatementEnd(sql), params.size());
     CheckParameterCount(body.markers, params.size());
     params_.emplace(params);
     db_->BeginRead();

@@ -10,13 +10,19 @@
 namespace norvik::db {
 namespace {
 
-// True when the type is `word` alone or followed by something other than a letter or digit ("DATE",
-// "TIMESTAMP(3)").
-bool IsTypeWord(std::string_view type, std::string_view word) {
-    if (type.substr(0, word.size()) != word) return false;
-    if (type.size() == word.size()) return true;
-    const char next = type[word.size()];
-    return !((next >= 'A' && next <= 'Z') || (next >= '0' && next <= '9') || next == '_');
+// The first word of a declared type ("TIMESTAMPTZ" of "TIMESTAMPTZ(3)").
+std::string_view FirstWord(std::string_view type) {
+    size_t n = 0;
+    while (n < type.size() && ((type[n] >= 'A' && type[n] <= 'Z') ||
+                               (type[n] >= '0' && type[n] <= '9') || type[n] == '_'))
+        ++n;
+    return type.substr(0, n);
+}
+
+// The forms SQLite's date functions write: a date, optionally with a time of day.
+bool IsIsoDateText(std::string_view text) {
+    return text.size() >= 10 && text[4] == '-' && text[7] == '-' &&
+           (text.size() == 10 || text[10] == ' ' || text[10] == 'T');
 }
 
 std::string_view TextOf(sqlite3_stmt* stmt, int col) {
@@ -29,6 +35,13 @@ void ReadText(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
     DateTime dt;
     if (kind == SqliteColumnKind::kDateTime &&
         (ParseDateTimeText(text, dt) || ParseTimeText(text, dt))) {
+        slot = dt;
+        return;
+    }
+    // An expression has no declared type; a text in the ISO date form is a computed date
+    // (MAX(Datum), date('now')). A time alone stays text: "12:30" may be anything.
+    if (kind == SqliteColumnKind::kExpression && IsIsoDateText(text) &&
+        ParseDateTimeText(text, dt)) {
         slot = dt;
         return;
     }
@@ -47,14 +60,15 @@ void ReadText(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
 }  // namespace
 
 SqliteColumnKind SqliteKindOf(const char* declaredType) {
-    if (!declaredType) return SqliteColumnKind::kStorage;
+    if (!declaredType) return SqliteColumnKind::kExpression;
     std::string type(declaredType);
     for (char& c : type) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
     }
     if (type == "BOOL" || type == "BOOLEAN") return SqliteColumnKind::kBool;
-    if (IsTypeWord(type, "DATE") || IsTypeWord(type, "DATETIME") || IsTypeWord(type, "TIMESTAMP") ||
-        IsTypeWord(type, "TIME"))
+    // DATE, DATETIME, DATETIME2, SMALLDATETIME, TIMESTAMP, TIMESTAMPTZ, TIME, TIMETZ …
+    const std::string_view word = FirstWord(type);
+    if (word.find("DATE") != std::string_view::npos || word.find("TIME") != std::string_view::npos)
         return SqliteColumnKind::kDateTime;
     if (type.find("DEC") != std::string::npos || type.find("NUMERIC") != std::string::npos ||
         type.find("MONEY") != std::string::npos)
@@ -90,8 +104,8 @@ void ReadSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& s
             break;
         case SQLITE_BLOB: {
             const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, col));
-            AssignText(slot,
-                       {data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))});
+            AssignBinary(slot,
+                         {data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))});
             break;
         }
         default:

@@ -9,13 +9,15 @@ namespace norvik::db {
 
 // How a column's stored values are read.
 enum class SqliteColumnKind {
-    kStorage,   // as stored: integer, double, text, blob as text
+    kStorage,     // as stored: integer, double, text, blob as hex text
+    kExpression,  // no declared type: as stored, but ISO date texts ("2026-12-31") as DateTime
     kBool,      // integers as true/false
     kDateTime,  // date, date/time and time texts as DateTime
     kDecimal,   // numbers and decimal texts as Decimal
 };
 
-// The kind for a declared type such as "DATE", "NUMERIC(12,2)", "BOOLEAN"; null for an expression.
+// The kind for a declared type such as "DATE", "TIMESTAMPTZ", "NUMERIC(12,2)", "BOOLEAN"; null (an
+// expression such as MAX(Datum)) gives kExpression.
 SqliteColumnKind SqliteKindOf(const char* declaredType);
 // Reads column `col` of the statement's current row into the slot.
 void ReadSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot);

@@ -95,4 +95,9 @@ NumberedSql NumberPlaceholders(std::string_view sql) {
     return out;
 }
 
+NumberedSql PlaceholdersFor(std::string_view sql, size_t parameters) {
+    if (parameters > 0) return NumberPlaceholders(sql);
+    return NumberedSql{std::string(sql), 0};
+}
+
 }  // namespace norvik::db

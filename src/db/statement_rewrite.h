@@ -19,5 +19,8 @@ struct NumberedSql {
 
 // Replaces "?" by $1..$n outside quoted literals, quoted identifiers, dollar quotes and comments.
 NumberedSql NumberPlaceholders(std::string_view sql);
+// NumberPlaceholders when parameters are passed; without any the statement stays as written, so
+// that a "?" is the operator it is in PostgreSQL (jsonb's doc ? 'key').
+NumberedSql PlaceholdersFor(std::string_view sql, size_t parameters);
 
 }  // namespace norvik::db

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "common/vb_error.h"
+#include "db/ensure_tables.h"
 
 namespace norvik {
 namespace {
@@ -51,7 +52,7 @@ std::string DbProtocol::CreateProtokoll(const std::shared_ptr<db::Connection>& c
     if (!connection) throw VbError(kErrObjectNotSet);
     // Lines are written while the session's connection streams the export's rows.
     connection_ = connection->Reopen();
-    connection_->Execute(kCreateTables);
+    db::EnsureTables(*connection_, "norvik_protocol_line", kCreateTables);
     id_ = NewId();
     lineNumber_ = 0;
     connection_->Execute(

@@ -2,6 +2,7 @@
 
 #include "common/text_codec.h"
 #include "common/vb_error.h"
+#include "db/ensure_tables.h"
 
 namespace norvik {
 namespace {
@@ -31,7 +32,7 @@ void HostSettings::EnsureTable() {
         throw VbError(kErrInvalidArgument,
                       "Die Einstellungen sind nicht mit der Datenbank verbunden.");
     if (tableReady_) return;
-    connection_->Execute(kCreateTable);
+    db::EnsureTables(*connection_, "norvik_host_settings", kCreateTable);
     tableReady_ = true;
 }
 

@@ -30,14 +30,26 @@ const TypedCase kTypedCases[] = {
     {"BOOLEAN", true, true},
     {"BOOLEAN", false, false},
     {"DATE", std::string("2004-12-31T08:15"), DateTime{2004, 12, 31, 8, 15, 0}, "sqlite"},
-    {"DATETIME", std::string("2004-12-31 08:15:30.750"), DateTime{2004, 12, 31, 8, 15, 30},
+    // Fractions of a second round to the nearest second, carrying into the date.
+    {"DATETIME", std::string("2004-12-31 08:15:30.750"), DateTime{2004, 12, 31, 8, 15, 31},
      "sqlite"},
+    {"DATETIME", std::string("2004-12-31 08:15:30.499"), DateTime{2004, 12, 31, 8, 15, 30},
+     "sqlite"},
+    {"DATETIME", std::string("2004-12-31 23:59:59.5"), DateTime{2005, 1, 1}, "sqlite"},
+    {"TIMESTAMPTZ", std::string("2004-12-31 13:45:07+01:00"), DateTime{2004, 12, 31, 13, 45, 7},
+     "sqlite"},
+    {"DATETIME2", std::string("2004-02-29 13:45:07"), DateTime{2004, 2, 29, 13, 45, 7}, "sqlite"},
+    {"TEXT", std::string("2004-12-31"), std::string("2004-12-31"), "sqlite"},
     {"DATE", std::string("unbekannt"), std::string("unbekannt"), "sqlite"},
     {"DATE", int64_t{20041231}, int64_t{20041231}, "sqlite"},
     {"DECIMAL(10,3)", std::string("+007.250"), Decimal{"7.25"}, "sqlite"},
-    {"BLOB", std::string("a\0b", 3), std::string("a\0b", 3), "sqlite"},
-    {"TIMESTAMPTZ", std::string("2004-12-31 13:45:07.6"), DateTime{2004, 12, 31, 13, 45, 7},
+    {"TIMESTAMPTZ", std::string("2004-12-31 13:45:07.6"), DateTime{2004, 12, 31, 13, 45, 8},
      "postgresql"},
+    {"TIMESTAMP(3)", std::string("2004-02-28 23:59:59.5"), DateTime{2004, 2, 29}, "postgresql"},
+    {"TIME WITH TIME ZONE", std::string("13:45:07+02"), DateTime{1899, 12, 30, 13, 45, 7},
+     "postgresql"},
+    {"MONEY", std::string("12.50"), Decimal{"12.50"}, "postgresql"},
+    {"MONEY", std::string("-1234567.05"), Decimal{"-1234567.05"}, "postgresql"},
     {"SMALLINT", int64_t{-7}, int64_t{-7}, "postgresql"},
     {"REAL", 1.5, 1.5, "postgresql"},
     {"NUMERIC", std::string("-0.000100"), Decimal{"-0.000100"}, "postgresql"},
@@ -65,6 +77,43 @@ TEST_P(BackendTest, ExpressionsKeepTheirOwnType) {
     EXPECT_EQ(rs->Item("n"), Value(int64_t{6}));
     EXPECT_EQ(rs->Item("s"), Value(std::string("ab")));
     EXPECT_TRUE(IsNull(rs->Item("z")));
+}
+
+TEST_P(BackendTest, ComputedDatesAreDatesButDateLikeTextStaysText) {
+    db_->Execute("CREATE TABLE b (datum DATE, code VARCHAR(10))");
+    db_->Execute("INSERT INTO b VALUES ('2026-01-05', '2026-01-05'), ('2026-03-01', NULL)");
+    auto rs = db_->OpenRecordSet(
+        "SELECT MAX(datum) AS letzte, COALESCE(MIN(code), '-') AS code, MAX(code) AS kennung "
+        "FROM b");
+    EXPECT_EQ(rs->Item("letzte"), Value(DateTime{2026, 3, 1}));
+    // SQLite gives an expression no declared type, so its exact ISO date text is taken as a date
+    // even over a text column; PostgreSQL knows the expression is text. A text column itself
+    // stays text on both (see the typed cases).
+    EXPECT_EQ(rs->Item("code"), GetParam() == "sqlite" ? Value(DateTime{2026, 1, 5})
+                                                       : Value(std::string("2026-01-05")));
+    auto times = db_->OpenRecordSet("SELECT '12:30' AS t, '2026-13-01' AS falsch");
+    EXPECT_EQ(times->Item("t"), Value(std::string("12:30")));
+    EXPECT_EQ(times->Item("falsch"), Value(std::string("2026-13-01")));
+}
+
+TEST_P(BackendTest, BinaryColumnsComeAsTheSameHexTextOnEveryBackEnd) {
+    const bool sqlite = GetParam() == "sqlite";
+    db_->Execute(std::string("CREATE TABLE bin (v ") + (sqlite ? "BLOB" : "BYTEA") + ")");
+    db_->Execute(sqlite ? "INSERT INTO bin VALUES (X'6100FF'), (X''), (NULL)"
+                        : "INSERT INTO bin VALUES ('\\x6100ff'), (''), (NULL)");
+    auto rs = db_->OpenRecordSet("SELECT v FROM bin");
+    std::vector<Value> values;
+    for (; !rs->Eof(); rs->MoveNext()) values.push_back(rs->Item(0));
+    EXPECT_EQ(values, (std::vector<Value>{std::string("6100FF"), std::string(), Null{}}));
+}
+
+TEST_P(BackendTest, AQuestionMarkIsAnOperatorWhenNoParametersArePassed) {
+    if (GetParam() != "postgresql") GTEST_SKIP() << "jsonb exists on PostgreSQL only";
+    auto rs = db_->OpenRecordSet(
+        "SELECT '{\"a\": 1}'::jsonb ? 'a' AS hat_a, '{\"a\": 1}'::jsonb ?| array['b'] AS hat_b");
+    EXPECT_EQ(rs->Item("hat_a"), Value(true));
+    EXPECT_EQ(rs->Item("hat_b"), Value(false));
+    EXPECT_EQ(db_->Execute("SELECT 1 WHERE '{}'::jsonb ? 'x'"), 0);
 }
 
 TEST_P(BackendTest, ParametersFilterRecordSets) {
