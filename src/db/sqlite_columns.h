@@ -11,9 +11,9 @@ namespace norvik::db {
 enum class SqliteColumnKind {
     kStorage,     // as stored: integer, double, text, blob as hex text
     kExpression,  // no declared type: as stored, but ISO date texts ("2026-12-31") as DateTime
-    kBool,      // integers as true/false
-    kDateTime,  // date, date/time and time texts as DateTime
-    kDecimal,   // numbers and decimal texts as Decimal
+    kBool,        // integers as true/false
+    kDateTime,    // date, date/time and time texts as DateTime
+    kDecimal,     // numbers and decimal texts as Decimal
 };
 
 // The kind for a declared type such as "DATE", "TIMESTAMPTZ", "NUMERIC(12,2)", "BOOLEAN"; null (an
