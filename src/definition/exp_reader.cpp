@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "common/data_path.h"
 #include "common/file_io.h"
 #include "common/profile_file.h"
 #include "common/text_codec.h"
@@ -54,9 +55,8 @@ void ReadGeneral(const ProfileFile& profile, TQExportDef& def, const ModuleState
                     ? ""
                     : services.UserSettings().Get("TQBExport", "Schnittstelle", def.Schnittstelle,
                                                   "");
-            value = !remembered.empty()
-                        ? remembered
-                        : ReplaceText(value, "%DataPath%", state.commonUserDataFolder);
+            value = !remembered.empty() ? remembered
+                                        : ReplaceDataPath(value, state.commonUserDataFolder);
         }
         def.*g.member = std::move(value);
     }

@@ -73,7 +73,9 @@ void ExportRun::Run() {
     if (!rows_->Eof()) {
         StopWhenCancelled();
         RefuseHostFile(state_, target_);
-        out_.Open(target_, UpperCase(def_->Anfügen) == "J");
+        // A data medium's file holds what its index describes: this run's rows, never an earlier
+        // run's in front of them.
+        out_.Open(target_, engine_.Mode == cTQExport && UpperCase(def_->Anfügen) == "J");
         rows_->MoveFirst();
         if (def_->Kopfzeile == "J") WriteHeaderLine();
         WriteFirstRecordOf(Vorlauf);
@@ -104,6 +106,11 @@ void ExportRun::Run() {
 
         rows_->MoveLast();
         WriteFirstRecordOf(Nachlauf);
+        out_.Commit();
+    } else if (engine_.Mode != cTQExport) {
+        // The medium's index names this file, so a table without rows gets an empty one.
+        RefuseHostFile(state_, target_);
+        out_.Open(target_, false);
         out_.Commit();
     }
     rows_->Close();
@@ -237,7 +244,8 @@ std::string ExportRun::Summary() const {
         fmt::format_to(add, "Ausgabe Daten: {} {} exportiert.\r\nAusgabedatei: {}", rowCount_,
                        rowCount_ == 1 ? "Datensatz" : "Datensätze", target_);
     else
-        fmt::format_to(add, "Ausgabe Daten: {}\r\nAusgabedatei: <keine>", kNoData);
+        fmt::format_to(add, "Ausgabe Daten: {}\r\nAusgabedatei: {}", kNoData,
+                       engine_.Mode == cTQExport ? "<keine>" : target_);
     if (const size_t replaced = out_.ReplacedCharacters(); replaced > 0)
         fmt::format_to(add,
                        "\r\nHinweis: {} Zeichen {} im Windows-Zeichensatz nicht darstellbar und "

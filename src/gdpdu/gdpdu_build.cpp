@@ -3,13 +3,15 @@
 #include <fmt/format.h>
 
 #include <filesystem>
-#include <memory>
+#include <vector>
 
 #include "common/file_io.h"
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/index_validation.h"
+#include "gdpdu/medium_plan.h"
+#include "gdpdu/staged_index.h"
 #include "gdpdu/tq_xml.h"
 #include "host/busy_pointer.h"
 #include "host/module_state.h"
@@ -26,6 +28,17 @@ constexpr const char* kSucceeded =
 constexpr const char* kFailed =
     "Die Datenausgabe wurde mit Fehlern beendet!\r\nDrücken Sie die Schaltfläche ''Mehr'' für "
     "weitere Informationen.";
+constexpr const char* kIndexFailed = "Fehler beim erstellen der XML-Datei.";
+// The index would describe a file that this build did not write.
+constexpr const char* kIndexHeldBack =
+    "Die XML-Datei wurde nicht gespeichert, weil nicht alle Tabellen ausgegeben wurden.";
+// A failed build leaves no index: one from before would describe the files it has replaced.
+constexpr const char* kEarlierIndexRemoved =
+    "Die XML-Datei einer früheren Datenausgabe wurde entfernt, weil diese Datenausgabe nicht "
+    "vollständig ist.";
+constexpr const char* kEarlierIndexKept =
+    "Die XML-Datei einer früheren Datenausgabe konnte nicht entfernt werden und beschreibt nicht "
+    "die Dateien dieser Datenausgabe: ";
 
 }  // namespace
 
@@ -40,10 +53,7 @@ void GdpduBuild::Run() {
         OpenProtocol(state_, services_, "GDPdU - Datenausgabe", state_.userName, "LST_GDPdU",
                      TodayText(), gdpdu_.Schnittstelle, gdpdu_.Pfad,
                      DateTimeToText(gdpdu_.DatumVon) + " bis " + DateTimeToText(gdpdu_.DatumBis));
-        std::string indexPath;
-        bool failed = !ExportAndDescribe(indexPath);
-        if (CopyDTD() != 0) failed = true;
-        if (!indexPath.empty()) ValidateIndex(indexPath);
+        const bool failed = !BuildMedium();
         services_.UserSettings().Save("TQBExport", "Schnittstelle", gdpdu_.Schnittstelle,
                                       gdpdu_.Pfad);
 
@@ -62,7 +72,25 @@ void GdpduBuild::Run() {
     }
 }
 
-bool GdpduBuild::ExportAndDescribe(std::string& indexPath) {
+bool GdpduBuild::BuildMedium() {
+    if (!AcceptPlan()) return false;
+    const bool exported = ExportTables();
+    StagedIndex index(gdpdu_.Pfad);
+    const bool written = WriteIndex(index);
+    const bool dtdCopied = CopyDTD() == 0;
+    return FinishIndex(index, written, exported, dtdCopied) && exported && dtdCopied;
+}
+
+bool GdpduBuild::AcceptPlan() {
+    const std::vector<std::string> problems = MediumPlanProblems(*gdpdu_.GxpFiles, gdpdu_.Pfad);
+    if (problems.empty()) return true;
+    const std::string refusal = MediumPlanRefusal(problems);
+    WriteProtocolLine(state_, services_, refusal);
+    services_.Messages().ShowText(refusal, 0);
+    return false;
+}
+
+bool GdpduBuild::ExportTables() {
     bool succeeded = true;
     for (const auto& entry : *gdpdu_.GxpFiles) {
         if (!entry->Selected) continue;
@@ -71,14 +99,18 @@ bool GdpduBuild::ExportAndDescribe(std::string& indexPath) {
             ReplaceSQLVars(entry->SQLString, gdpdu_.DatumVon, gdpdu_.DatumBis);
         if (entry->Export->BuildExport() != 0) succeeded = false;
     }
+    return succeeded;
+}
 
+bool GdpduBuild::WriteIndex(const StagedIndex& index) {
     HostSettings& settings = state_.Settings();
     const std::string name = settings.ReadValue("Firmendaten", "Bez1", "STANDARD", "-");
     const std::string place = settings.ReadValue("Firmendaten", "Ort", "STANDARD", "-");
-    auto xml = std::make_unique<TQXML>();
-    xml->Pfad = gdpdu_.Pfad;
-    if (xml->CreateNew(name, place, kGdpduComment) != 0) {
-        WriteProtocolLine(state_, services_, "Fehler beim erstellen der XML-Datei.");
+    TQXML xml;
+    xml.Pfad = gdpdu_.Pfad;
+    xml.FileName = index.TemporaryName();
+    if (xml.CreateNew(name, place, kGdpduComment) != 0) {
+        WriteProtocolLine(state_, services_, kIndexFailed);
         return false;
     }
     const std::string von = DateTimeToText(gdpdu_.DatumVon), bis = DateTimeToText(gdpdu_.DatumBis);
@@ -89,13 +121,48 @@ bool GdpduBuild::ExportAndDescribe(std::string& indexPath) {
         const std::string description =
             ReplaceDescVars(entry->TableDesc, entry->TableName, gdpdu_.DatumVon, gdpdu_.DatumBis);
         for (const auto& record : *def.Records)
-            xml->CreateTable(*record, FileNameOnly(def.Dateiname), entry->TableName, description,
-                             von, bis, TableFormatOf(def));
+            xml.CreateTable(*record, FileNameOnly(def.Dateiname), entry->TableName, description,
+                            von, bis, TableFormatOf(def));
     }
-    xml->WriteFooter();
-    WriteProtocolLine(state_, services_, "XML-Datei erfolgreich erstellt.");
-    indexPath = xml->FilePath();
-    return succeeded;
+    xml.WriteFooter();
+    // A line that could not be written has been reported; such a file is no index.
+    if (!xml.Complete()) WriteProtocolLine(state_, services_, kIndexFailed);
+    return xml.Complete();
+}
+
+bool GdpduBuild::FinishIndex(StagedIndex& index, bool written, bool exported, bool dtdCopied) {
+    if (written && !exported) WriteProtocolLine(state_, services_, kIndexHeldBack);
+    if (!written || !exported) {
+        WithdrawIndex(index);
+        return false;
+    }
+    try {
+        index.Publish();
+    } catch (const VbError& e) {
+        WriteProtocolLine(state_, services_, kIndexFailed);
+        services_.Messages().ShowText(
+            fmt::format("Fehler beim speichern der XML-Datei: \r\nFehler: {} {}", e.Number(),
+                        e.Description()),
+            0);
+        WithdrawIndex(index);
+        return false;
+    }
+    WriteProtocolLine(state_, services_,
+                      dtdCopied ? "XML-Datei erfolgreich erstellt."
+                                : "XML-Datei erstellt; ohne die DTD-Datei ist der Datenträger "
+                                  "unvollständig.");
+    ValidateIndex(index.IndexPath());
+    return true;
+}
+
+void GdpduBuild::WithdrawIndex(StagedIndex& index) {
+    try {
+        if (index.Withdraw()) WriteProtocolLine(state_, services_, kEarlierIndexRemoved);
+    } catch (const VbError& e) {
+        const std::string text = kEarlierIndexKept + e.Description();
+        WriteProtocolLine(state_, services_, text);
+        services_.Messages().ShowText(text, 0);
+    }
 }
 
 int32_t GdpduBuild::CopyDTD() {

@@ -8,6 +8,8 @@
 
 namespace norvik {
 
+class StagedIndex;
+
 // The comment Index.xml gives as the data supplier's.
 inline const char* const kGdpduComment =
     "Datenträgerüberlassung nach GDPdU vom 14. August 2002, Ausgabe durch Software der Firma "
@@ -24,8 +26,21 @@ class GdpduBuild {
     void Run();
 
   private:
-    // Exports the selected tables and describes them; true when every step succeeded.
-    bool ExportAndDescribe(std::string& indexPath);
+    // Checks the plan, exports, describes and completes the medium; true when every step
+    // succeeded.
+    bool BuildMedium();
+    // Refuses the medium, protocolled and shown, when the selected tables' plan has problems;
+    // true when it may be built.
+    bool AcceptPlan();
+    // Exports every selected table into its data file; true when all of them completed.
+    bool ExportTables();
+    // Writes the index under its temporary name; true when it was written completely.
+    bool WriteIndex(const StagedIndex& index);
+    // Puts the written index in place when every table was exported, else withdraws it; true when
+    // it was put in place.
+    bool FinishIndex(StagedIndex& index, bool written, bool exported, bool dtdCopied);
+    // Withdraws the index, protocolling an earlier one that was removed.
+    void WithdrawIndex(StagedIndex& index);
     // Copies the DTD from the export folder into Pfad; 0 or the error number, which was shown.
     int32_t CopyDTD();
     // Protocols and shows the first problems of a written Index.xml against the DTD beside it.

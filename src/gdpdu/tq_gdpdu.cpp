@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "common/data_path.h"
 #include "common/profile_file.h"
-#include "common/text_helpers.h"
 #include "common/vb_error.h"
 #include "gdpdu/gdpdu_text.h"
 #include "host/host_messages.h"
@@ -44,8 +44,8 @@ bool TQGDPdU::LoadFile(const std::string& FileName) {
         Pfad = profile.Read("Allgemein", "Pfad", "");
         const std::string remembered =
             services_.UserSettings().Get("TQBExport", "Schnittstelle", Schnittstelle, "");
-        Pfad = !remembered.empty() ? remembered
-                                   : ReplaceText(Pfad, "%DataPath%", state_.commonUserDataFolder);
+        Pfad =
+            !remembered.empty() ? remembered : ReplaceDataPath(Pfad, state_.commonUserDataFolder);
 
         for (int number = 1; number <= 12; ++number) {
             const std::string key = fmt::format("File{:02}", number);
@@ -62,7 +62,7 @@ bool TQGDPdU::LoadFile(const std::string& FileName) {
             entry->Export = std::make_shared<TQExport>(state_, services_);
             entry->Export->Mode = cTQGDPdU;
             loaded = entry->Export->LoadFile(
-                         ReplaceText(entry->FileName, "%DataPath%", state_.commonUserDataFolder)) &&
+                         ReplaceDataPath(entry->FileName, state_.commonUserDataFolder)) &&
                      loaded;
             entry->Selected =
                 state_.Settings().ReadValue("TQBExport", Schnittstelle + "_" + entry->Caption,

@@ -43,8 +43,10 @@ int32_t TQXML::CreateNew(const std::string& SupplierName, const std::string& Sup
                          const std::string& SupplierComment) {
     try {
         // The separator is always inserted; a doubled one does no harm.
-        filePath_ = Pfad + (Pfad.find('\\') != std::string::npos ? "\\" : "/") + "Index.xml";
+        filePath_ = Pfad + (Pfad.find('\\') != std::string::npos ? "\\" : "/") + FileName;
+        written_ = false;
         if (fileNo_ >= 0) ::close(fileNo_);
+        fileNo_ = -1;
         const std::string native = NativePath(filePath_).string();
         fileNo_ = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fileNo_ < 0) {
@@ -55,6 +57,7 @@ int32_t TQXML::CreateNew(const std::string& SupplierName, const std::string& Sup
                 err == ENOENT && !std::filesystem::is_directory(folder, ec) ? ENOTDIR : err,
                 filePath_);
         }
+        written_ = true;
         WriteLine("<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"no\"?>");
         WriteLine(std::string("<!DOCTYPE DataSet SYSTEM \"") + kGdpduDtdName + "\">");
         WriteTag(0, OpenTag("DataSet"));
@@ -188,6 +191,7 @@ void TQXML::WriteLine(const std::string& text) {
         if (fileNo_ < 0) throw VbError(kErrBadFileName);
         WriteAll(fileNo_, Latin1Bytes(text) + "\r\n", filePath_);
     } catch (const std::exception& e) {
+        written_ = false;
         Report("WriteLine", e);
     }
 }
@@ -198,6 +202,7 @@ void TQXML::CloseFile() {
         fileNo_ = -1;
         if (fd >= 0 && ::close(fd) != 0) throw FileError(errno, filePath_);
     } catch (const std::exception& e) {
+        written_ = false;
         Report("CloseFile", e);
     }
 }

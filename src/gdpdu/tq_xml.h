@@ -9,6 +9,8 @@
 
 namespace norvik {
 
+// The description file of a data medium.
+inline const char* const kIndexFileName = "Index.xml";
 // The document type Index.xml refers to, copied beside it by the build.
 inline const char* const kGdpduDtdName = "gdpdu-01-08-2002.dtd";
 
@@ -30,8 +32,8 @@ class TQXML {
     TQXML(const TQXML&) = delete;
     TQXML& operator=(const TQXML&) = delete;
 
-    // Opens Pfad + "\Index.xml" anew and writes the header up to the medium's name; 0 on success,
-    // else the number of the error, which has been reported.
+    // Opens Pfad + "\" + FileName anew and writes the header up to the medium's name; 0 on
+    // success, else the number of the error, which has been reported.
     int32_t CreateNew(const std::string& SupplierName, const std::string& SupplierLocation,
                       const std::string& SupplierComment);
     // Closes the medium and the data set, then the file.
@@ -41,9 +43,12 @@ class TQXML {
                      const std::string& Desc, const std::string& DatumVon,
                      const std::string& DatumBis, const TableFormat& format = {});
 
-    std::string Pfad;  // folder of Index.xml
+    std::string Pfad;                       // folder of Index.xml
+    std::string FileName = kIndexFileName;  // the file in Pfad (the build writes a temporary one)
     // Full path of the file written last.
     const std::string& FilePath() const { return filePath_; }
+    // True when CreateNew opened the file, every line since was written and WriteFooter closed it.
+    bool Complete() const { return written_ && fileNo_ < 0; }
 
   private:
     static std::string OpenTag(const std::string& name) { return "<" + name + ">"; }
@@ -63,6 +68,7 @@ class TQXML {
     std::array<std::string, 8> Tab;  // Tab[n]: n TAB characters
     std::string filePath_;
     int fileNo_ = -1;
+    bool written_ = false;  // opened, and nothing has failed since
 };
 
 }  // namespace norvik

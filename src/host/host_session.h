@@ -15,7 +15,7 @@ struct HostEnvironment {
     std::string InstallRoot;           // installation folder of the host
     std::string CommonAppDataFolder;   // shared application data, ends with a separator
     std::string UserDataFolder;        // the user's own data folder
-    std::string CommonUserDataFolder;  // shared user data; stands for "%DataPath%"
+    std::string CommonUserDataFolder;  // shared user data, "%DataPath%"; ends with a separator
 };
 
 class HostSession {

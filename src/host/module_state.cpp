@@ -1,5 +1,6 @@
 #include "host/module_state.h"
 
+#include "common/data_path.h"
 #include "common/vb_error.h"
 
 namespace norvik {
@@ -48,7 +49,8 @@ void SessionStart(ModuleState& state, const std::shared_ptr<HostSession>& sessio
     state.commonAppDataFolder = env.CommonAppDataFolder;
     state.exportPath = ExportPathOf(state.commonAppDataFolder);
     state.userDataFolder = env.UserDataFolder;
-    state.commonUserDataFolder = env.CommonUserDataFolder;
+    // Whatever the host hands over, "%DataPath%" followed by a name lies inside the folder.
+    state.commonUserDataFolder = DataFolder(env.CommonUserDataFolder);
     ConnectSettings(state);
     state.userName = session->UserName();
 }

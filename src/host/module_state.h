@@ -25,7 +25,7 @@ struct ModuleState {
     std::string commonAppDataFolder;             // shared application data folder
     std::string exportPath;                      // folder of .EXP, .GDU and the GDPdU DTD
     std::string userDataFolder;                  // the user's data folder
-    std::string commonUserDataFolder;            // folder that "%DataPath%" stands for
+    std::string commonUserDataFolder;            // "%DataPath%": ends with a separator
     std::string userName;                        // the logged-in user
     std::shared_ptr<HostSettings> hostSettings;  // settings store on the host database
     // Display name (0), full path (1) and a free column (2) of the files last listed.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/data_path.h"
 #include "common/profile_file.h"
 #include "host/user_settings.h"
 
@@ -67,9 +68,9 @@ HostConfig LoadHostConfig(const std::string& home, const std::string& userOption
     if (IsBlank(config.userName)) config.userName = LoginName();
     config.environment.InstallRoot = folder("InstallRoot", home);
     config.environment.CommonAppDataFolder = folder("CommonAppDataFolder", home);
-    // Definitions append "\name" to the data folder, so it carries no separator of its own.
+    // Like the other host folders it ends with a separator; "%DataPath%\name" does not double it.
     config.environment.CommonUserDataFolder =
-        ini.Read("Ordner", "CommonUserDataFolder", home + "Daten");
+        DataFolder(ini.Read("Ordner", "CommonUserDataFolder", home + "Daten"));
     config.environment.UserDataFolder = ini.Read("Ordner", "UserDataFolder", home + "Benutzer");
     return config;
 }

@@ -215,8 +215,11 @@ TEST_F(GdpduCliTest, RunsThatEndWithErrorsExitWithOne) {
         Run({"gdpdu", "Lücke", "--from", "01.01.2026", "--to", "31.12.2026", "--out", gap});
     EXPECT_EQ(partial.code, 1);
     EXPECT_NE(partial.err.find("Fehler 53 in TQExport.LoadFile"), std::string::npos) << partial.err;
-    EXPECT_TRUE(fs::exists(gap + "/sachkonten.txt"));
-    EXPECT_EQ(Count(test::ReadBytes(gap + "/Index.xml"), "<Table>"), 1u);
+    // The table without its definition keeps the whole medium from being written.
+    EXPECT_NE(partial.err.find("Tabelle \"FEHLT\": Die Exportdefinition nennt keine Datenquelle"),
+              std::string::npos)
+        << partial.err;
+    EXPECT_TRUE(fs::is_empty(gap));
 
     test::WriteBytes(exports() + "KAPUTT.GDU",
                      "[Allgemein]\r\nName=Kaputt\r\n[Dateien]\r\nFile01=a;b;c\r\n");
@@ -224,6 +227,79 @@ TEST_F(GdpduCliTest, RunsThatEndWithErrorsExitWithOne) {
         Run({"gdpdu", "Kaputt", "--from", "01.01.2026", "--to", "31.12.2026", "--out", folder});
     EXPECT_EQ(broken.code, 1);
     EXPECT_NE(broken.err.find("Fehler 9 in TQGDPdU.LoadFile"), std::string::npos) << broken.err;
+}
+
+TEST_F(GdpduCliTest, APlanThatWouldOverwriteATableIsRefusedWithExitOne) {
+    Demo();
+    // A second definition whose data file differs from Sachkonten's in letter case only.
+    std::string kunden = test::ReadBytes(exports() + "GDPDU_KUNDEN.EXP");
+    const size_t at = kunden.find("Dateiname=kunden.txt");
+    ASSERT_NE(at, std::string::npos);
+    kunden.replace(at, 20, "Dateiname=SACHKONTEN.TXT");
+    test::WriteBytes(exports() + "DOPPELT_KUNDEN.EXP", kunden);
+    test::WriteBytes(
+        exports() + "DOPPELT.GDU",
+        "[Allgemein]\r\nName=Doppelt\r\n[Dateien]\r\n"
+        "File01=%DataPath%\\..\\Drivers\\Export\\GDPDU_SACHKONTEN.EXP;;Sachkonten;Sachkonten;\r\n"
+        "File02=%DataPath%\\..\\Drivers\\Export\\DOPPELT_KUNDEN.EXP;;Kunden;Kunden;\r\n");
+    const std::string folder = Folder("doppelt");
+    test::WriteBytes(folder + "/sachkonten.txt", "frühere Sachkonten");
+
+    const CliOutcome r =
+        Run({"gdpdu", "Doppelt", "--from", "01.01.2026", "--to", "31.12.2026", "--out", folder});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err,
+              "Der Datenträger wurde nicht erstellt, es wurde keine Datei geschrieben:\r\n"
+              "Tabellen \"Sachkonten\" und \"Kunden\": Ihre Datendateien \"sachkonten.txt\" und "
+              "\"SACHKONTEN.TXT\" unterscheiden sich nur in der Groß- und Kleinschreibung und sind "
+              "unter Windows dieselbe Datei.\n");
+    EXPECT_NE(r.out.find("Die Datenausgabe wurde mit Fehlern beendet!"), std::string::npos);
+    EXPECT_EQ(r.out.find("erfolgreich"), std::string::npos) << r.out;
+    EXPECT_EQ(test::ReadBytes(folder + "/sachkonten.txt"), "frühere Sachkonten");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+TEST_F(GdpduCliTest, AnIndexThatCannotBeWrittenExitsWithOne) {
+    if (!Demo())
+        GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR
+                        "/gdpdu/gdpdu-01-08-2002.dtd";
+    const std::string folder = Folder("gesperrt");
+    fs::create_directories(folder + "/Index.xml");
+    const CliOutcome r = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
+                              "31.12.2026", "--out", folder, "--table", "Sachkonten"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Fehler beim speichern der XML-Datei: \r\nFehler: "), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("Die Datenausgabe wurde mit Fehlern beendet!"), std::string::npos);
+    EXPECT_EQ(r.out.find("erfolgreich"), std::string::npos) << r.out;
+
+    const CliOutcome protocol = Run({"protocol", "--last", "1"});
+    EXPECT_NE(protocol.out.find("  | Fehler beim erstellen der XML-Datei.\n"), std::string::npos)
+        << protocol.out;
+    EXPECT_EQ(protocol.out.find("erfolgreich"), std::string::npos) << protocol.out;
+}
+
+TEST_F(GdpduCliTest, ANameDirectlyBehindDataPathLiesInTheDataFolder) {
+    if (!Demo())
+        GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR
+                        "/gdpdu/gdpdu-01-08-2002.dtd";
+    // A home configured before the data folder ended with a separator.
+    const std::string ini = home() + "/norvik-export.ini";
+    std::string config = test::ReadBytes(ini);
+    const std::string line = "CommonUserDataFolder=" + home() + "/Daten/\n";
+    const size_t at = config.find(line);
+    ASSERT_NE(at, std::string::npos) << config;
+    config.replace(at, line.size(), "CommonUserDataFolder=" + home() + "/Daten\n");
+    test::WriteBytes(ini, config);
+    test::WriteBytes(
+        exports() + "NAH.GDU",
+        "[Allgemein]\r\nName=Nah\r\nPfad=%DataPath%Nah\r\n[Dateien]\r\n"
+        "File01=%DataPath%..\\Drivers\\Export\\GDPDU_SACHKONTEN.EXP;;;Sachkonten;\r\n");
+    fs::create_directories(home() + "/Daten/Nah");
+
+    const CliOutcome r = Run({"gdpdu", "Nah", "--from", "01.01.2026", "--to", "31.12.2026"});
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_TRUE(fs::exists(home() + "/Daten/Nah/sachkonten.txt")) << r.out;
 }
 
 }  // namespace

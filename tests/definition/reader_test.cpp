@@ -64,7 +64,8 @@ TEST_F(ReaderTest, GeneralValuesTakeTheirDefaults) {
 
 TEST_F(ReaderTest, OutputFileComesFromTheDataFolderOrTheRememberedName) {
     auto def = Load("[Allgemein]\nName=Kunden\nDateiname=%DataPath%\\kunden.txt\n");
-    EXPECT_EQ(def->Dateiname, State().commonUserDataFolder + "\\kunden.txt");
+    // The data folder ends with a separator; the definition's own one is not doubled.
+    EXPECT_EQ(def->Dateiname, home.file("data") + "\\kunden.txt");
     SaveSetting("TQBExport", "Schnittstelle", "KUNDEN", "/tmp/zuletzt.txt");
     def = Load("[Allgemein]\nName=Kunden\nDateiname=%DataPath%\\kunden.txt\n");
     EXPECT_EQ(def->Dateiname, "/tmp/zuletzt.txt");

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <filesystem>
 
+#include "gdpdu/gdpdu_text.h"
 #include "host/module_state.h"
 #include "host/user_settings.h"
 #include "medium_fixture.h"
@@ -28,6 +30,14 @@ class MediumFailureTest : public MediumTest {
         return n;
     }
     const RecordingHostMessages::Call& Last() const { return messages->calls.back(); }
+    // The names in the medium folder, sorted.
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(medium))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     // The data supplier of the golden Index.xml.
     void SetSupplier() {
         State().hostSettings->WriteValue("Firmendaten", "Bez1", "Norvik Handels GmbH & Co. KG €",
@@ -55,8 +65,10 @@ TEST_P(MediumFailureTest, WithoutTheDtdTheMediumIsCompleteButTheRunFails) {
     EXPECT_EQ(Last().text, kFailure);
     EXPECT_EQ(Last().style, 0);
     EXPECT_EQ(Last().buttons, 0);
-    EXPECT_EQ(OwnLines(),
-              (std::vector<std::string>{"line:XML-Datei erfolgreich erstellt.", "close"}));
+    EXPECT_EQ(OwnLines(), (std::vector<std::string>{
+                              "line:XML-Datei erstellt; ohne die DTD-Datei ist der Datenträger "
+                              "unvollständig.",
+                              "close"}));
     EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Prüfung 2026"), medium);
 }
 
@@ -65,7 +77,9 @@ TEST_P(MediumFailureTest, AnOutputFolderThatCannotBeWrittenFailsEveryStepButNoth
     LoadStandardProfile();
     const std::string missing = home.file("fehlt/ordner");
     gdpdu.Pfad = missing;
-    for (const auto& entry : *gdpdu.GxpFiles) entry->Export->ExpDef->Dateiname = missing + "/x.txt";
+    for (const auto& entry : *gdpdu.GxpFiles)
+        entry->Export->ExpDef->Dateiname =
+            missing + "/" + FileNameOnly(entry->Export->ExpDef->Dateiname);
     gdpdu.BuildGDPdU();
 
     EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
@@ -91,7 +105,7 @@ TEST_P(MediumFailureTest, AnOutputFolderThatCannotBeWrittenFailsEveryStepButNoth
     EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Prüfung 2026"), missing);
 }
 
-TEST_P(MediumFailureTest, AFailingTableIsStillDescribedAndTheOthersExported) {
+TEST_P(MediumFailureTest, AFailingTableLeavesNoIndexButTheOthersExported) {
     if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     LoadProfile(
         "[Allgemein]\nName=Prüfung\n[Dateien]\nFile01=%DataPath%\\BUCHUNGEN.EXP;Unsinn "
@@ -103,18 +117,93 @@ TEST_P(MediumFailureTest, AFailingTableIsStillDescribedAndTheOthersExported) {
     EXPECT_FALSE(fs::exists(MediumFile("buchungen.txt")));
     EXPECT_EQ(ReadBytes(MediumFile("konten.txt")),
               DefinitionBytes("1000;\"Kasse\";\"B\"\n1200;\"Bank\";\"B\"\n"));
-    EXPECT_EQ(Tables(), 4u);
-    EXPECT_EQ(Xmllint(), "");
+    // No index that would describe buchungen.txt, and no half of one.
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"gdpdu-01-08-2002.dtd", "konten.txt"}));
     const auto texts = Calls("ShowText");
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text.rfind("Fehler: ", 0), 0u);
     EXPECT_EQ(texts[0].style, 0);
     EXPECT_EQ(protocol->at(1).rfind("line:Fehler: -2147467259 ", 0), 0u);
     EXPECT_EQ(OwnLines().back(), "close");
+    EXPECT_EQ(OwnLines()[1],
+              "line:Die XML-Datei wurde nicht gespeichert, weil nicht alle Tabellen ausgegeben "
+              "wurden.");
     EXPECT_EQ(Last().text, kFailure);
 }
 
-TEST_P(MediumFailureTest, AMissingDefinitionFailsItsTableOnly) {
+TEST_P(MediumFailureTest, AnIndexThatCannotTakeItsPlaceFailsTheBuild) {
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    SetSupplier();
+    LoadStandardProfile();
+    fs::create_directories(MediumFile("Index.xml/alt"));
+    gdpdu.BuildGDPdU();
+
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
+    EXPECT_EQ(ReadBytes(MediumFile("buchungen.txt")), Golden("buchungen.txt"));
+    EXPECT_TRUE(fs::is_directory(MediumFile("Index.xml/alt")));
+    // The index written under its temporary name is gone again.
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"Index.xml", "buchungen.txt",
+                                                   "gdpdu-01-08-2002.dtd", "konten.txt"}));
+    EXPECT_EQ(OwnLines(),
+              (std::vector<std::string>{"line:Fehler beim erstellen der XML-Datei.", "close"}));
+    const auto texts = Calls("ShowText");
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[2].text.rfind("Fehler beim speichern der XML-Datei: \r\nFehler: ", 0), 0u)
+        << texts[2].text;
+    EXPECT_NE(texts[2].text.find(MediumFile("Index.xml")), std::string::npos) << texts[2].text;
+    EXPECT_EQ(texts[2].style, 0);
+    EXPECT_TRUE(Calls("ShowMessage").size() == 1 && Last().text == kFailure);
+}
+
+TEST_P(MediumFailureTest, ADtdThatCannotBeCopiedFailsTheBuild) {
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    SetSupplier();
+    LoadStandardProfile();
+    fs::create_directories(MediumFile("gdpdu-01-08-2002.dtd"));
+    gdpdu.BuildGDPdU();
+
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
+    // The index describes exactly the files written; only the DTD is missing beside it.
+    EXPECT_EQ(ReadBytes(MediumFile("Index.xml")), Golden("Index.xml"));
+    EXPECT_EQ(OwnLines(), (std::vector<std::string>{
+                              "line:XML-Datei erstellt; ohne die DTD-Datei ist der Datenträger "
+                              "unvollständig.",
+                              "close"}));
+    EXPECT_EQ(Calls("ShowText")
+                  .back()
+                  .text.rfind("Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: ", 0),
+              0u);
+    EXPECT_EQ(Last().text, kFailure);
+    EXPECT_TRUE(shell->folders.empty());
+}
+
+TEST_P(MediumFailureTest, AFailedRebuildLeavesNoIndexOfTheEarlierMedium) {
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    LoadStandardProfile();
+    gdpdu.BuildGDPdU();
+    ASSERT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
+    ASSERT_TRUE(fs::exists(MediumFile("Index.xml")));
+
+    // The rebuild replaces konten.txt, then Buchungen fails: the earlier index would describe
+    // files of two builds.
+    protocol->clear();
+    Sql("DROP TABLE buchungen");
+    gdpdu.BuildGDPdU();
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
+    EXPECT_FALSE(fs::exists(MediumFile("Index.xml")));
+    EXPECT_EQ(ReadBytes(MediumFile("konten.txt")), Golden("konten.txt"));
+    const std::vector<std::string> lines = OwnLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1],
+              "line:Die XML-Datei wurde nicht gespeichert, weil nicht alle Tabellen ausgegeben "
+              "wurden.");
+    EXPECT_EQ(lines[2],
+              "line:Die XML-Datei einer früheren Datenausgabe wurde entfernt, weil diese "
+              "Datenausgabe nicht vollständig ist.");
+    EXPECT_EQ(Last().text, kFailure);
+}
+
+TEST_P(MediumFailureTest, AMissingDefinitionIsRefusedBeforeAnyTable) {
     if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     LoadProfile(
         "[Allgemein]\nName=Prüfung\n[Dateien]\nFile01=%DataPath%\\FEHLT.EXP;;;Fehlt;\n"
@@ -122,9 +211,11 @@ TEST_P(MediumFailureTest, AMissingDefinitionFailsItsTableOnly) {
     ASSERT_EQ(Calls("ReportError").size(), 1u);
     gdpdu.BuildGDPdU();
     EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
-    EXPECT_EQ(ReadBytes(MediumFile("konten.txt")), Golden("konten.txt"));
-    EXPECT_EQ(Tables(), 1u);
-    EXPECT_EQ(Xmllint(), "");
+    EXPECT_TRUE(fs::is_empty(medium));
+    EXPECT_EQ(Calls("ShowText").at(0).text,
+              "Der Datenträger wurde nicht erstellt, es wurde keine Datei geschrieben:\r\n"
+              "Tabelle \"FEHLT\": Die Exportdefinition nennt keine Datenquelle; sie fehlt oder ist "
+              "leer.");
     EXPECT_EQ(Last().text, kFailure);
 }
 

@@ -74,6 +74,7 @@ TEST_F(GdpduProfileTest, ReadsNamesFolderAndTables) {
     EXPECT_TRUE(messages->calls.empty());
     EXPECT_EQ(gdpdu.Schnittstelle, "Finanzbuchhaltung");
     EXPECT_EQ(gdpdu.Pfad, State().commonUserDataFolder + "GDPdU");
+    EXPECT_EQ(gdpdu.Pfad, home.file("data") + "/GDPdU");  // inside the data folder
     ASSERT_EQ(gdpdu.GxpFiles->Count(), 2);
 
     const auto& kunden = gdpdu.GxpFiles->Item(1);

@@ -237,10 +237,25 @@ TEST_F(TQXMLTest, TheFileLiesInPfadWhateverItsSeparator) {
     EXPECT_TRUE(messages->calls.empty());
 }
 
+TEST_F(TQXMLTest, AnotherFileNameIsWrittenInPfadAndCompleteWhenClosed) {
+    TQXML xml;
+    xml.Pfad = dir.path().string();
+    xml.FileName = ".Index.xml.neu";
+    EXPECT_FALSE(xml.Complete());
+    EXPECT_EQ(xml.CreateNew("Norvik GmbH", "Köln", "Kommentar"), 0);
+    EXPECT_FALSE(xml.Complete());  // still open
+    xml.WriteFooter();
+    EXPECT_TRUE(xml.Complete());
+    EXPECT_EQ(xml.FilePath(), dir.path().string() + "/.Index.xml.neu");
+    EXPECT_EQ(ReadBytes(xml.FilePath()), DefinitionBytes(kHeader + kFooter));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Index.xml"));
+}
+
 TEST_F(TQXMLTest, AMissingFolderFailsCreateNewWithItsNumber) {
     TQXML xml;
     xml.Pfad = dir.file("fehlt");
     EXPECT_EQ(xml.CreateNew("a", "b", "c"), 76);
+    EXPECT_FALSE(xml.Complete());
     ASSERT_EQ(messages->calls.size(), 1u);
     EXPECT_EQ(messages->calls[0].kind, "ReportError");
     EXPECT_EQ(messages->calls[0].className, "TQXML");
@@ -266,6 +281,8 @@ TEST_F(TQXMLTest, AFullDiskReportsEveryLine) {
         EXPECT_EQ(call.operation, "WriteLine");
         EXPECT_EQ(call.number, 61);
     }
+    xml.WriteFooter();
+    EXPECT_FALSE(xml.Complete());
 }
 
 }  // namespace

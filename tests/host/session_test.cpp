@@ -18,7 +18,8 @@ TEST_F(SessionTest, FillsTheModuleStateFromTheSession) {
     EXPECT_EQ(State().session, session);
     EXPECT_EQ(State().commonAppDataFolder, home.file("common") + "/");
     EXPECT_EQ(State().exportPath, home.file("common") + "/Drivers/Export/");
-    EXPECT_EQ(State().commonUserDataFolder, home.file("data"));
+    // The host gave it without its separator; "%DataPath%GDPdU" must still lie inside it.
+    EXPECT_EQ(State().commonUserDataFolder, home.file("data") + "/");
     EXPECT_EQ(State().userName, "tester");
     ASSERT_NE(State().hostSettings, nullptr);
     EXPECT_TRUE(State().hostSettings->IsConnected());
@@ -27,6 +28,16 @@ TEST_F(SessionTest, FillsTheModuleStateFromTheSession) {
     session->environment->CommonAppDataFolder = "C:\\Data\\";
     SessionStart(session);
     EXPECT_EQ(State().exportPath, "C:\\Data\\Drivers\\Export\\");
+
+    for (const auto& [given, kept] :
+         std::vector<std::pair<std::string, std::string>>{{"C:\\Daten", "C:\\Daten\\"},
+                                                          {"C:\\Daten\\", "C:\\Daten\\"},
+                                                          {"/srv/daten/", "/srv/daten/"},
+                                                          {"", ""}}) {
+        session->environment->CommonUserDataFolder = given;
+        SessionStart(session);
+        EXPECT_EQ(State().commonUserDataFolder, kept) << given;
+    }
 }
 
 TEST_F(SessionTest, StopsAtTheFirstMissingPieceKeepingWhatWasFilled) {

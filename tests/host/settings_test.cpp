@@ -167,5 +167,24 @@ TEST(HostConfig, AnEmptyUserFallsBackToTheLoginName) {
         ::unsetenv("USER");
 }
 
+TEST(HostConfig, TheCommonUserDataFolderEndsWithASeparator) {
+    const struct {
+        const char* ini;
+        std::string expected;  // after the home folder
+    } cases[] = {
+        {nullptr, "Daten/"},
+        {"[Ordner]\nCommonUserDataFolder=/srv/daten\n", "/srv/daten/"},
+        {"[Ordner]\nCommonUserDataFolder=/srv/daten/\n", "/srv/daten/"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const std::string home = dir.path().string() + "/";
+        if (c.ini) test::WriteBytes(home + "norvik-export.ini", c.ini);
+        const std::string expected = c.ini ? c.expected : home + c.expected;
+        EXPECT_EQ(standalone::LoadHostConfig(home, "x").environment.CommonUserDataFolder, expected)
+            << (c.ini ? c.ini : "(keine Datei)");
+    }
+}
+
 }  // namespace
 }  // namespace norvik
