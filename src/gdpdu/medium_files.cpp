@@ -91,7 +91,7 @@ std::optional<fs::path> LocateDataFile(const fs::path& folder, const IndexTable&
         path = *entry;
     }
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
+    if (fs::is_directory(path, ec)) {
         report("G202", "Unter diesem Namen liegt keine Datei, sondern ein Ordner.");
         return std::nullopt;
     }
@@ -107,9 +107,9 @@ bool CheckDtdCopy(const fs::path& folder, const fs::path& publishedDtd, FindingS
     const std::optional<fs::path> copy = FindEntry(folder, kGdpduDtdName, exact);
     if (!copy || !exact) {
         sink.Report("G104", kGdpduDtdName, 0, 0,
-                    copy ? fmt::format("Die DTD-Datei heißt „{}“; Index.xml nennt sie in dieser "
-                                       "Schreibweise.",
-                                       copy->filename().string())
+                    copy ? fmt::format("Die DTD-Datei heißt „{}“, Index.xml nennt sie „{}“; die "
+                                       "Schreibweise muss gleich sein.",
+                                       copy->filename().string(), kGdpduDtdName)
                          : std::string("Die DTD-Datei fehlt im Ordner des Datenträgers; ohne sie "
                                        "lässt sich Index.xml weder prüfen noch einlesen."));
         return false;
@@ -118,8 +118,8 @@ bool CheckDtdCopy(const fs::path& folder, const fs::path& publishedDtd, FindingS
     if (!publishedDtd.empty() && fs::is_regular_file(publishedDtd, ec) &&
         ReadAll(*copy) != ReadAll(publishedDtd))
         sink.Report("G105", kGdpduDtdName, 0, 0,
-                    "Die DTD-Datei gleicht nicht der veröffentlichten; ein Import prüft gegen "
-                    "die veröffentlichte.");
+                    "Die DTD-Datei weicht von der veröffentlichten ab; ein Datenträger muss sie "
+                    "unverändert enthalten.");
     return true;
 }
 

@@ -69,7 +69,9 @@ class TablePass {
         RecordReader reader(table_.recordDelimiter, table_.fixedLength ? table_.recordLength : 0);
         std::string error;
         if (!reader.Open(file, table_.skipBytes, error))
-            return Report("G204", 0, [&] { return "Datei ist nicht lesbar: " + error; });
+            return Report("G204", 0, [&] {
+                return "Datei lässt sich nicht öffnen (Meldung des Systems: " + error + ").";
+            });
         std::string_view record;
         RecordEnd end;
         uint64_t line = 0;
