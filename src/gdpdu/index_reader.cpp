@@ -33,6 +33,7 @@ class TableReader {
         const xmlNode* layout = nullptr;
         const xmlNode* decimal = nullptr;
         const xmlNode* grouping = nullptr;
+        const xmlNode* validity = nullptr;
         ForEachElement(node, [&](const xmlNode* e) {
             const std::string_view name = ElementName(e);
             if (const auto set = kCharsets.find(name); set != kCharsets.end())
@@ -48,14 +49,17 @@ class TableReader {
             else if (name == "Epoch")
                 Epoch(e);
             else if (name == "Validity")
-                Validity(e);
+                validity = e;
             else if (name == "VariableLength" || name == "FixedLength")
                 layout = e;
         });
+        // After the Epoch, which places its two-digit years.
+        if (validity) Validity(validity);
+        // Its columns are still read: other tables' keys may name them.
         if (!KeepsAscii(table_.charset))
-            return Unusable("G308", node,
-                            fmt::format("Daten im Zeichensatz {} werden nicht geprüft.",
-                                        CharsetName(table_.charset)));
+            Unusable("G308", node,
+                     fmt::format("Daten im Zeichensatz {} werden nicht geprüft.",
+                                 CharsetName(table_.charset)));
         if (decimal) Symbol(decimal, "Dezimalzeichen", false, table_.decimalSymbol);
         if (grouping) Symbol(grouping, "Tausendertrennzeichen", true, table_.groupingSymbol);
         if (!table_.groupingSymbol.empty() && table_.groupingSymbol == table_.decimalSymbol) {

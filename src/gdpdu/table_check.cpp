@@ -39,6 +39,10 @@ std::string Fields(size_t n) {
     return n == 1 ? "1 Feld" : fmt::format("{} Felder", n);
 }
 
+std::string Lines(uint64_t n) {
+    return n == 1 ? "1 Zeile" : fmt::format("{} Zeilen", n);
+}
+
 class TablePass {
   public:
     TablePass(const IndexTable& table, std::vector<ForeignKeyCheck>& foreignKeys,
@@ -89,9 +93,8 @@ class TablePass {
         if (table_.firstRecord > line || (table_.rangeEnds && table_.lastRecord > line))
             Report("G407", 0, [&] {
                 return fmt::format(
-                    "Datei hat {} Zeilen, der Zeilenbereich (Range) geht von "
-                    "Zeile {} bis {}.",
-                    line, table_.firstRecord,
+                    "Datei hat {}, der Zeilenbereich (Range) geht von Zeile {} bis {}.",
+                    Lines(line), table_.firstRecord,
                     table_.rangeEnds ? std::to_string(table_.lastRecord) : std::string("zum Ende"));
             });
     }

@@ -191,12 +191,16 @@ std::vector<BrokenMedium> BrokenMedia() {
                     "1000;\"Kasse\";\"Bar\"\r\n"),
          nullptr,
          {"WARNUNG G307 Index.xml:13: Tabelle Konten: Spalte name ist mehrfach beschrieben."}},
+        // A table it cannot read still has its keys described; keys into it are not checked.
         {"G308",
-         KontenWith("",
-                    std::string("\xFF\xFE"
-                                "1\0\r\0\n\0",
-                                8),
-                    "<UTF16/>\r\n"),
+         {VariableTable("konten.txt", "Konten", Column("nr", "<Numeric/>", true), "<UTF16/>\r\n") +
+              VariableTable("buchungen.txt", "Buchungen",
+                            Column("nr", "<Numeric/>", true) + Column("konto", "<Numeric/>") +
+                                ForeignKey("konto", "Konten")),
+          {{"konten.txt", std::string("\xFF\xFE"
+                                      "1\0\r\0\n\0",
+                                      8)},
+           {"buchungen.txt", "1;4711\r\n"}}},
          nullptr,
          {"WARNUNG G308 Index.xml:7: Tabelle Konten: Daten im Zeichensatz UTF-16 werden nicht "
           "geprüft."}},
