@@ -62,12 +62,14 @@ void CheckData(const fs::path& folder, const IndexModel& model, const MediumRela
             if (!check.deferred) check.targetKeys = &primaryKeys[link.target];
             checks.push_back(std::move(check));
         }
-        CheckTableData(model.tables[t], *files[t], checks, primaryKeys[t], sink);
+        // Keys into a file that could not be read whole are not looked up.
+        readable[t] = CheckTableData(model.tables[t], *files[t], checks, primaryKeys[t], sink);
         read[t] = true;
         for (ForeignKeyCheck& check : checks)
             if (check.deferred) deferred.emplace_back(t, std::move(check));
     }
     for (const auto& [t, check] : deferred) {
+        if (!readable[check.target]) continue;
         const IndexTable& table = model.tables[t];
         std::string columns;
         for (size_t c : check.columns)

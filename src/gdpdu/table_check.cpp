@@ -69,13 +69,15 @@ class TablePass {
         if (table.recordLength > 0) lineLength_ = table.recordLength;
     }
 
-    void Run(const std::filesystem::path& file) {
+    bool Run(const std::filesystem::path& file) {
         RecordReader reader(table_.recordDelimiter, table_.fixedLength ? table_.recordLength : 0);
         std::string error;
-        if (!reader.Open(file, table_.skipBytes, error))
-            return Report("G204", 0, [&] {
+        if (!reader.Open(file, table_.skipBytes, error)) {
+            Report("G204", 0, [&] {
                 return "Datei lässt sich nicht öffnen (Meldung des Systems: " + error + ").";
             });
+            return false;
+        }
         std::string_view record;
         RecordEnd end;
         uint64_t line = 0;
@@ -97,6 +99,7 @@ class TablePass {
                     Lines(line), table_.firstRecord,
                     table_.rangeEnds ? std::to_string(table_.lastRecord) : std::string("zum Ende"));
             });
+        return !reader.Failed();
     }
 
   private:
@@ -277,10 +280,10 @@ class TablePass {
 
 }  // namespace
 
-void CheckTableData(const IndexTable& table, const std::filesystem::path& file,
+bool CheckTableData(const IndexTable& table, const std::filesystem::path& file,
                     std::vector<ForeignKeyCheck>& foreignKeys, KeyHashSet& primaryKeys,
                     FindingSink& sink) {
-    TablePass(table, foreignKeys, primaryKeys, sink).Run(file);
+    return TablePass(table, foreignKeys, primaryKeys, sink).Run(file);
 }
 
 }  // namespace norvik

@@ -25,8 +25,9 @@ struct ForeignKeyCheck {
 };
 
 // Reads the table's data file and reports what an import could not take (G204, G401-G407,
-// G501-G506, G601-G603). primaryKeys gets the hashes of the table's primary keys.
-void CheckTableData(const IndexTable& table, const std::filesystem::path& file,
+// G501-G506, G601-G603). primaryKeys gets the hashes of the table's primary keys; false when the
+// file could not be read to its end, so that they are not complete.
+bool CheckTableData(const IndexTable& table, const std::filesystem::path& file,
                     std::vector<ForeignKeyCheck>& foreignKeys, KeyHashSet& primaryKeys,
                     FindingSink& sink);
 

@@ -134,9 +134,13 @@ std::vector<BrokenMedium> BrokenMedia() {
           // The file is still read.
           "FEHLER G601 konten.txt:2: Tabelle Konten: Primärschlüssel nr = „1000“ ist mehrfach "
           "vergeben."}},
+        // Keys into a file that cannot be read are not looked up.
         {"G204",
-         {kKonten, {}},
-         [](const std::string& f) { fs::create_symlink("nirgends.txt", f + "/konten.txt"); },
+         KontenAndBuchungen("<Numeric/>", ForeignKey("konto", "Konten"), "1;1000\r\n"),
+         [](const std::string& f) {
+             Remove(f, "konten.txt");
+             fs::create_symlink("nirgends.txt", f + "/konten.txt");
+         },
          {"FEHLER G204 konten.txt: Tabelle Konten: Datei lässt sich nicht öffnen (Meldung des "
           "Systems: *"}},
         {"G301",
