@@ -1,6 +1,6 @@
 # Writes OUT, the man page of CLI, with help2man from its --help and --version and a section with
 # every command's own --help.
-set(commands demo list show save new run gdpdu protocol settings)
+set(commands demo list show save new run gdpdu check protocol settings)
 set(include_file ${OUT}.include)
 set(text "[BEFEHLE]\n")
 foreach(command ${commands})

@@ -5,13 +5,14 @@
 #include <libxml/xmlerror.h>
 
 #include "common/file_io.h"
+#include "gdpdu/xml_error_scope.h"
 
 namespace norvik {
 namespace {
 
 struct Collector {
     size_t max = 0;
-    std::vector<std::string> problems;
+    std::vector<IndexProblem> problems;
 };
 
 void Collect(void* data, xmlErrorPtr error) {
@@ -21,35 +22,19 @@ void Collect(void* data, xmlErrorPtr error) {
     std::string message = error->message ? error->message : "unbekannter Fehler";
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
         message.pop_back();
-    collector->problems.push_back(fmt::format("Zeile {}: {}", error->line, message));
+    collector->problems.push_back({error->line, std::move(message)});
 }
-
-// libxml2 keeps its error handler per thread; this restores the previous one on every path.
-class ErrorHandlerScope {
-  public:
-    explicit ErrorHandlerScope(Collector& collector)
-        : previous_(xmlStructuredError), previousData_(xmlStructuredErrorContext) {
-        xmlSetStructuredErrorFunc(&collector, Collect);
-    }
-    ~ErrorHandlerScope() { xmlSetStructuredErrorFunc(previousData_, previous_); }
-    ErrorHandlerScope(const ErrorHandlerScope&) = delete;
-    ErrorHandlerScope& operator=(const ErrorHandlerScope&) = delete;
-
-  private:
-    xmlStructuredErrorFunc previous_;
-    void* previousData_;
-};
 
 }  // namespace
 
-std::vector<std::string> ValidateIndexXml(const std::string& path, size_t maxProblems) {
+std::vector<IndexProblem> IndexXmlProblems(const std::string& path, size_t maxProblems) {
     xmlInitParser();
     Collector collector;
     collector.max = maxProblems;
     {
-        ErrorHandlerScope scope(collector);
+        XmlErrorScope scope(&collector, Collect);
         xmlParserCtxtPtr context = xmlNewParserCtxt();
-        if (!context) return {"Zeile 0: Die XML-Prüfung konnte nicht gestartet werden."};
+        if (!context) return {{0, "Die XML-Prüfung konnte nicht gestartet werden."}};
         const std::string native = NativePath(path).string();
         xmlDocPtr doc = xmlCtxtReadFile(context, native.c_str(), nullptr,
                                         XML_PARSE_DTDLOAD | XML_PARSE_DTDVALID | XML_PARSE_NONET);
@@ -57,9 +42,16 @@ std::vector<std::string> ValidateIndexXml(const std::string& path, size_t maxPro
         if (doc) xmlFreeDoc(doc);
         xmlFreeParserCtxt(context);
         if (!valid && collector.problems.empty() && maxProblems > 0)
-            collector.problems.push_back("Zeile 0: Die Datei entspricht nicht der DTD.");
+            collector.problems.push_back({0, "Die Datei entspricht nicht der DTD."});
     }
     return collector.problems;
+}
+
+std::vector<std::string> ValidateIndexXml(const std::string& path, size_t maxProblems) {
+    std::vector<std::string> lines;
+    for (const IndexProblem& problem : IndexXmlProblems(path, maxProblems))
+        lines.push_back(fmt::format("Zeile {}: {}", problem.line, problem.message));
+    return lines;
 }
 
 }  // namespace norvik

@@ -24,7 +24,7 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
         {"demo", CommandDemo},   {"list", CommandList},         {"show", CommandShow},
         {"save", CommandSave},   {"new", CommandNew},           {"settings", CommandSettings},
         {"run", CommandRun},     {"protocol", CommandProtocol}, {"params", CommandParams},
-        {"gdpdu", CommandGdpdu},
+        {"gdpdu", CommandGdpdu}, {"check", CommandCheck},
 #ifdef NORVIK_WITH_GUI
         {"gui", CommandGui},
 #endif

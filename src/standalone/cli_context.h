@@ -83,6 +83,7 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args);
 int CommandProtocol(CliContext& ctx, std::vector<std::string> args);
 int CommandParams(CliContext& ctx, std::vector<std::string> args);
 int CommandGdpdu(CliContext& ctx, std::vector<std::string> args);
+int CommandCheck(CliContext& ctx, std::vector<std::string> args);
 #ifdef NORVIK_WITH_GUI
 int CommandGui(CliContext& ctx, std::vector<std::string> args);
 #endif

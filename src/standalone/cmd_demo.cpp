@@ -1,4 +1,3 @@
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -8,10 +7,12 @@
 #include "common/text_codec.h"
 #include "common/vb_error.h"
 #include "db/secret_text.h"
+#include "gdpdu/tq_xml.h"
 #include "host/module_state.h"
 #include "standalone/cli_context.h"
 #include "standalone/demo_database.h"
 #include "standalone/demo_files.h"
+#include "standalone/shared_files.h"
 
 namespace norvik::standalone {
 namespace {
@@ -25,8 +26,6 @@ constexpr const char* kDemoLookups =
     "Artikelauskunft=SELECT Artikelnummer, Bezeichnung FROM Artikel ORDER BY Artikelnummer\n";
 
 namespace fs = std::filesystem;
-
-const char* const kDtdName = "gdpdu-01-08-2002.dtd";
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -46,19 +45,6 @@ std::string AsDefinitionBytes(std::string_view text) {
         crlf += c;
     }
     return Utf8ToCp1252(crlf);
-}
-
-// The standard's DTD is not ours to ship; take it from where the project's shared files lie:
-// $NORVIK_SHARED_DIR, else ../shared seen from the working folder.
-fs::path FindDtd() {
-    std::vector<fs::path> candidates;
-    if (const char* dir = std::getenv("NORVIK_SHARED_DIR"))
-        candidates.emplace_back(fs::path(dir) / "gdpdu");
-    candidates.emplace_back(fs::current_path() / ".." / "shared" / "gdpdu");
-    std::error_code ec;
-    for (const fs::path& dir : candidates)
-        if (fs::is_regular_file(dir / kDtdName, ec)) return dir / kDtdName;
-    return {};
 }
 
 std::string Joined(const std::vector<std::string>& names) {
@@ -129,14 +115,15 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
             << " Buchungen)\n"
             << "Definitionen: " << ShownPath(State().exportPath) << " (" << DemoFiles().size()
             << " Dateien)\n";
-    const fs::path dtd = FindDtd();
+    const fs::path dtd = FindPublishedDtd();
     if (dtd.empty()) {
-        ctx.out << "Hinweis: " << kDtdName << " nicht gefunden; für GDPdU-Datenträger bitte nach "
+        ctx.out << "Hinweis: " << kGdpduDtdName
+                << " nicht gefunden; für GDPdU-Datenträger bitte nach "
                 << ShownPath(State().exportPath) << " kopieren.\n";
     } else {
-        fs::copy_file(dtd, NativePath(State().exportPath) / kDtdName,
+        fs::copy_file(dtd, NativePath(State().exportPath) / kGdpduDtdName,
                       fs::copy_options::overwrite_existing);
-        ctx.out << "DTD: " << (NativePath(State().exportPath) / kDtdName).string() << '\n';
+        ctx.out << "DTD: " << (NativePath(State().exportPath) / kGdpduDtdName).string() << '\n';
     }
     return 0;
 }

@@ -20,6 +20,8 @@ const char* ProgramHelp() {
            "                                    eine Exportdefinition ausführen\n"
            "  gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table CAPTION]… [--yes]\n"
            "                                    einen GDPdU-Datenträger erstellen\n"
+           "  check DIR                         einen GDPdU-Datenträger prüfen, wie ein Import "
+           "ihn liest\n"
            "  params FILE [--set KEY=VALUE]…    Parameterwerte einer Definition zeigen oder "
            "ändern\n"
            "  protocol [--last N]               die letzten Protokolleinträge mit ihren Zeilen\n"
@@ -82,6 +84,18 @@ const char* CommandHelp(const std::string& command) {
          "  --out DIR          ein vorhandener Ordner für den Datenträger\n"
          "  --table CAPTION    genau diese Tabellen (mehrfach möglich; wird gespeichert)\n"
          "  --yes              die Schlussfrage bejahen und den Ordner öffnen\n"},
+        {"check",
+         "Aufruf: norvik-export check DIR\n"
+         "Prüft den GDPdU-Datenträger im Ordner DIR, wie der Import eines Prüfers ihn liest:\n"
+         "Index.xml gegen die DTD, die DTD-Kopie gegen die veröffentlichte, jede Datendatei\n"
+         "(Satztrenner, Felder, Textbegrenzer, Zeichensatz, Zeilenbereich), Zahlen mit\n"
+         "Dezimalzeichen und Nachkommastellen, Datumsangaben im angegebenen Format sowie\n"
+         "Primär- und Fremdschlüssel. Eine Zeile je Befund:\n"
+         "  FEHLER|WARNUNG CODE DATEI[:ZEILE]: Text\n"
+         "am Ende eine Zusammenfassung; je Code, Tabelle und Datei werden höchstens 10\n"
+         "Befunde einzeln gezeigt.\n"
+         "Exit-Code 0 ohne Befunde, 1 bei Fehlern, 3 bei nur Warnungen, 2 bei falschem Aufruf.\n"
+         "  DIR    der Ordner mit Index.xml, den Datendateien und gdpdu-01-08-2002.dtd\n"},
 #ifdef NORVIK_WITH_GUI
         {"gui",
          "Aufruf: norvik-export gui [export|gdpdu]\n"

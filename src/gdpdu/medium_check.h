@@ -1,0 +1,27 @@
+#pragma once
+// Checks a GDPdU data medium as a tax office's import reads it: Index.xml against its DTD, the
+// copy of the DTD, every data file against its description, and the keys between the tables.
+// Data files are read as streams; memory grows only with the keys the checks need: the hashes of
+// every table's primary keys, and the foreign keys of a table that names itself (or a table read
+// after it) until that table is read.
+
+#include <cstddef>
+#include <filesystem>
+#include <vector>
+
+#include "gdpdu/medium_finding.h"
+
+namespace norvik {
+
+// How a medium is checked.
+struct MediumCheckOptions {
+    std::filesystem::path publishedDtd;  // the published DTD to compare the copy with; empty: not
+    size_t maxFindingsEach = 10;         // shown findings of one code per table and file
+};
+
+// The findings for the medium in folder: the medium's own first, then each table's by line;
+// empty when it imports as described.
+std::vector<MediumFinding> CheckMedium(const std::filesystem::path& folder,
+                                       const MediumCheckOptions& options = {});
+
+}  // namespace norvik
