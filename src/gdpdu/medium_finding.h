@@ -6,10 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace norvik {
+#include "gdpdu/medium_names.h"
 
-// The description file of a medium, as findings name it.
-inline const char* const kIndexFileName = "Index.xml";
+namespace norvik {
 
 // Errors keep a tax office's import from reading the medium as described; warnings do not.
 enum class FindingSeverity { Error, Warning };

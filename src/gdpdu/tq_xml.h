@@ -6,13 +6,9 @@
 #include <string>
 
 #include "definition/tq_model.h"
+#include "gdpdu/medium_names.h"
 
 namespace norvik {
-
-// The description file of a data medium.
-inline const char* const kIndexFileName = "Index.xml";
-// The document type Index.xml refers to, copied beside it by the build.
-inline const char* const kGdpduDtdName = "gdpdu-01-08-2002.dtd";
 
 // How a table's data file separates and encloses its values; the defaults are the standard's.
 struct TableFormat {
