@@ -1,5 +1,7 @@
 #include "db/pg_database.h"
 
+#include <utility>
+
 #include "db/db_error.h"
 #include "db/secret_text.h"
 
@@ -40,6 +42,7 @@ PgDatabase::~PgDatabase() {
 
 PgResult PgDatabase::Run(const std::string& sql, const PgParams* params,
                          std::optional<UserStatement> user) {
+    CollectPending();
     PgResult result(params && params->Count() > 0
                         ? PQexecParams(conn_, sql.c_str(), params->Count(), nullptr,
                                        params->Pointers(), nullptr, nullptr, 0)
@@ -52,7 +55,32 @@ PgResult PgDatabase::Run(const std::string& sql, const PgParams* params,
 }
 
 void PgDatabase::RunQuietly(const char* sql) noexcept {
+    CollectPending();
     PQclear(PQexec(conn_, sql));
+}
+
+void PgDatabase::Send(const std::string& sql, PgPendingResult* owner) {
+    CollectPending();
+    if (!PQsendQuery(conn_, sql.c_str())) ThrowDatabaseError(PQerrorMessage(conn_));
+    pending_ = owner;
+}
+
+PgResult PgDatabase::TakeResult() noexcept {
+    pending_ = nullptr;
+    PgResult first(PQgetResult(conn_));
+    // A statement's results end with a null; nothing may be left for the next one.
+    while (PGresult* extra = PQgetResult(conn_)) PQclear(extra);
+    return first;
+}
+
+void PgDatabase::Check(const PgResult& result) const {
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
+    ThrowDatabaseError(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(conn_));
+}
+
+void PgDatabase::CollectPending() noexcept {
+    if (PgPendingResult* owner = std::exchange(pending_, nullptr)) owner->Collect();
 }
 
 void PgDatabase::BeginRead() {
@@ -66,6 +94,7 @@ void PgDatabase::BeginRead() {
 void PgDatabase::EndRead() noexcept {
     if (--readers_ > 0 || !ownsTransaction_) return;
     ownsTransaction_ = false;
+    CollectPending();
     // COMMIT of a failed transaction rolls it back; ROLLBACK covers a COMMIT that could not even be
     // sent.
     PgResult result(PQexec(conn_, "COMMIT"));

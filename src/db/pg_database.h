@@ -19,6 +19,15 @@ struct PgResultDeleter {
 };
 using PgResult = std::unique_ptr<PGresult, PgResultDeleter>;
 
+// A result sent for but not yet taken; its owner collects it before the session runs anything
+// else.
+class PgPendingResult {
+  public:
+    virtual ~PgPendingResult() = default;
+    // Takes the result from the session now and keeps it for later.
+    virtual void Collect() noexcept = 0;
+};
+
 class PgDatabase {
   public:
     // Connects from a libpq URL with UTF-8 texts and ISO dates; raises kErrDatabase with libpq's
@@ -34,6 +43,13 @@ class PgDatabase {
                  std::optional<UserStatement> user = std::nullopt);
     // Runs a statement whose failure does not matter.
     void RunQuietly(const char* sql) noexcept;
+    // Sends a statement without waiting, so that the server works while the caller does; owner
+    // takes the result with TakeResult (and is asked to when another statement comes first).
+    void Send(const std::string& sql, PgPendingResult* owner);
+    // The result of the statement sent last (null when none arrived); check it with Check.
+    PgResult TakeResult() noexcept;
+    // Raises kErrDatabase unless the result is a success.
+    void Check(const PgResult& result) const;
     // Joins the read transaction of the record sets open now, beginning one when the session is
     // idle.
     void BeginRead();
@@ -43,7 +59,11 @@ class PgDatabase {
     std::string NextCursorName();
 
   private:
+    // Lets the owner of a sent statement take its result before the session is used otherwise.
+    void CollectPending() noexcept;
+
     PGconn* conn_ = nullptr;
+    PgPendingResult* pending_ = nullptr;
     int readers_ = 0;
     bool ownsTransaction_ = false;
     int cursors_ = 0;

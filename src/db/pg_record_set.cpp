@@ -65,15 +65,36 @@ void PgRecordSet::Declare() {
     declared_ = true;
     batch_ = db_->Run(fetchSql_);
     batchRow_ = 0;
+    Prefetch();
+}
+
+void PgRecordSet::Prefetch() {
+    if (PQntuples(batch_.get()) < kBatchRows) return;
+    db_->Send(fetchSql_, this);
+    asked_ = true;
+}
+
+void PgRecordSet::Collect() noexcept {
+    collected_ = db_->TakeResult();
+}
+
+PgResult PgRecordSet::NextBatch() {
+    asked_ = false;
+    PgResult next = collected_ ? std::move(collected_) : db_->TakeResult();
+    db_->Check(next);
+    return next;
 }
 
 bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
     if (batchRow_ >= PQntuples(batch_.get())) {
-        if (PQntuples(batch_.get()) < kBatchRows) return false;
-        batch_.reset();  // frees the old batch before the next arrives
-        batch_ = db_->Run(fetchSql_);
+        if (!asked_) return false;
+        // The old batch goes only after the next has arrived: freeing it first would hand its
+        // memory back to the system each time, only to take it again.
+        PgResult next = NextBatch();
+        batch_ = std::move(next);
         batchRow_ = 0;
         if (PQntuples(batch_.get()) == 0) return false;
+        Prefetch();
     }
     PGresult* batch = batch_.get();
     for (size_t i = 0; i < slots.size(); ++i) {
@@ -91,6 +112,7 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
 }
 
 void PgRecordSet::Restart() {
+    if (asked_) NextBatch();
     batch_.reset();
     declared_ = false;
     db_->Run("CLOSE " + cursor_);
@@ -98,6 +120,9 @@ void PgRecordSet::Restart() {
 }
 
 void PgRecordSet::Release() noexcept {
+    if (asked_ && !collected_) collected_ = db_->TakeResult();
+    asked_ = false;
+    collected_.reset();
     batch_.reset();
     if (declared_) db_->RunQuietly(("CLOSE " + cursor_).c_str());
     declared_ = false;

@@ -1,5 +1,6 @@
 #pragma once
-// A record set streaming the rows of one PostgreSQL statement through a cursor, in batches.
+// A record set streaming the rows of one PostgreSQL statement through a cursor, in batches; the
+// next batch is asked for before the current one is read, so that server and client work at once.
 
 #include <memory>
 #include <optional>
@@ -12,7 +13,7 @@
 
 namespace norvik::db {
 
-class PgRecordSet final : public StreamingRecordSet {
+class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
   public:
     // Begins or joins the read transaction, counts the rows and declares a cursor up to its first
     // row.
@@ -26,6 +27,12 @@ class PgRecordSet final : public StreamingRecordSet {
     void Release() noexcept override;
 
   private:
+    void Collect() noexcept override;
+    // Asks for the batch after a full one.
+    void Prefetch();
+    // The batch asked for last, waiting for it when it has not been collected yet.
+    PgResult NextBatch();
+
     explicit PgRecordSet(std::shared_ptr<PgDatabase> db) : db_(std::move(db)) {}
     void Run(const std::string& sql, const std::vector<Value>& params);
     // Declares the cursor and fetches its first batch.
@@ -40,7 +47,9 @@ class PgRecordSet final : public StreamingRecordSet {
     std::string fetchSql_;
     std::optional<PgParams> params_;
     PgResult batch_;
-    int batchRow_ = 0;  // next row of the batch to read
+    int batchRow_ = 0;    // next row of the batch to read
+    bool asked_ = false;  // a FETCH was sent for the batch after batch_
+    PgResult collected_;  // its result, when taken before it was needed
     std::vector<PgColumnKind> kinds_;
 };
 

@@ -114,6 +114,29 @@ TEST_P(BackendTest, RecordSetsOnOneConnectionMayOverlap) {
     inner.reset();
     outer->MoveLast();
     EXPECT_EQ(outer->Bookmark(), 2500);
+
+    // Two long record sets read in turns, with statements between their batches: each keeps its
+    // own rows in order.
+    auto first = db_->OpenRecordSet(kSeries);
+    auto second = db_->OpenRecordSet(kSeries);
+    int64_t expected = 1;
+    for (; !first->Eof(); ++expected) {
+        ASSERT_EQ(Int(first->Item(0)), expected);
+        ASSERT_EQ(Int(second->Item(0)), expected);
+        if (expected % 700 == 0) {
+            EXPECT_EQ(Int(db_->OpenRecordSet("SELECT 7 AS x")->Item(0)), 7);
+        }
+        first->MoveNext();
+        second->MoveNext();
+    }
+    EXPECT_EQ(expected, 2501);
+    EXPECT_TRUE(second->Eof());
+    second->MoveFirst();
+    EXPECT_EQ(Int(second->Item(0)), 1);
+    second.reset();
+    first.reset();
+    outer.reset();
+    EXPECT_EQ(db_->Execute("CREATE TABLE danach (x INTEGER)"), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RecordSetTest, ::testing::Values("sqlite", "postgresql"),
