@@ -93,8 +93,9 @@ void ExportRun::Run() {
                     out_.WriteLine(line_);
             }
             const int64_t bookmark = rows_->Bookmark();
-            info_.clear();
-            fmt::format_to(std::back_inserter(info_), "{} Datensätze exportiert.", bookmark);
+            const fmt::format_int digits(bookmark);
+            info_.assign(digits.data(), digits.size());
+            info_ += " Datensätze exportiert.";
             engine_.Events().strInfo(info_);
             const double percent =
                 static_cast<double>(bookmark) * (100.0 / static_cast<double>(rows_->RecordCount()));
