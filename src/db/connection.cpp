@@ -14,8 +14,9 @@ std::shared_ptr<Connection> Connection::Open(const std::string& url) {
     if (url.starts_with("postgresql://") || url.starts_with("postgres://"))
         return std::make_shared<PgConnection>(url);
     if (url.starts_with("odbc:") && url.size() > 5) return std::make_shared<OdbcConnection>(url);
-    throw VbError(kErrInvalidArgument, "Unbekannte Datenbank-URL: " + RedactSecrets(url, url) +
-                                           ". Bitte sqlite:PFAD, postgresql://… oder odbc:VERBINDUNGSTEXT angeben.");
+    throw VbError(kErrInvalidArgument,
+                  "Unbekannte Datenbank-URL: " + RedactSecrets(url, url) +
+                      ". Bitte sqlite:PFAD, postgresql://… oder odbc:VERBINDUNGSTEXT angeben.");
 }
 
 }  // namespace norvik::db

@@ -16,8 +16,8 @@ class Connection {
     virtual ~Connection() = default;
 
     // Opens a connection from a URL: "sqlite:PATH" (created when missing), "postgresql://…" /
-    // "postgres://…" or "odbc:CONNECTION-STRING" (unixODBC). Raises VbError (kErrDatabase with the database's message, or
-    // kErrInvalidArgument for an unknown scheme).
+    // "postgres://…" or "odbc:CONNECTION-STRING" (unixODBC). Raises VbError (kErrDatabase with the
+    // database's message, or kErrInvalidArgument for an unknown scheme).
     static std::shared_ptr<Connection> Open(const std::string& url);
 
     // The URL this connection was opened from.

@@ -105,9 +105,8 @@ OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, Odb
     SQLULEN size = 0;
     SQLSMALLINT digits = 0;
     SQLSMALLINT nullable = 0;
-    stmt.Check(SQLDescribeColW(stmt.Get(), index, name,
-                               static_cast<SQLSMALLINT>(std::size(name)), &nameLength, &type,
-                               &size, &digits, &nullable));
+    stmt.Check(SQLDescribeColW(stmt.Get(), index, name, static_cast<SQLSMALLINT>(std::size(name)),
+                               &nameLength, &type, &size, &digits, &nullable));
     OdbcColumn column;
     column.name = FromOdbcText(name);
     column.kind = KindOf(type, TypeName(stmt, index), IsUnsigned(stmt, index), dbms);
@@ -136,7 +135,8 @@ OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, Odb
             break;
         case OdbcColumnKind::kBinary:
             column.cType = SQL_C_BINARY;
-            column.width = static_cast<SQLLEN>(size == 0 || size > kBinaryBytes ? kBinaryBytes : size);
+            column.width =
+                static_cast<SQLLEN>(size == 0 || size > kBinaryBytes ? kBinaryBytes : size);
             break;
         case OdbcColumnKind::kText:
             column.width = textWidth(size == 0 ? kUnknownTextChars : std::min(size, kTextChars));
@@ -177,11 +177,11 @@ void ReadOdbcCell(const OdbcColumn& column, const char* data, size_t bytes, Valu
         case OdbcColumnKind::kGuid: {
             SQLGUID g;
             std::memcpy(&g, data, sizeof g);
-            AssignText(slot, fmt::format("{:08x}-{:04x}-{:04x}-{:02x}{:02x}-{:02x}{:02x}{:02x}{:02x}"
-                                         "{:02x}{:02x}",
-                                         g.Data1, g.Data2, g.Data3, g.Data4[0], g.Data4[1],
-                                         g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5],
-                                         g.Data4[6], g.Data4[7]));
+            AssignText(slot,
+                       fmt::format("{:08x}-{:04x}-{:04x}-{:02x}{:02x}-{:02x}{:02x}{:02x}{:02x}"
+                                   "{:02x}{:02x}",
+                                   g.Data1, g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2],
+                                   g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]));
             return;
         }
         case OdbcColumnKind::kBit:

@@ -19,7 +19,9 @@ constexpr std::string_view kMariaDbStreaming = "OPTION=1048576";
 bool SameLetters(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        const auto lower = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        };
         if (lower(a[i]) != lower(b[i])) return false;
     }
     return true;
@@ -118,9 +120,9 @@ OdbcDatabase::~OdbcDatabase() {
 void OdbcDatabase::Connect(const std::string& connectionString) {
     std::basic_string<SQLWCHAR> text = ToOdbcText(connectionString);
     SQLSetConnectAttrW(dbc_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
-    const SQLRETURN rc = SQLDriverConnectW(dbc_, nullptr, text.data(),
-                                           static_cast<SQLSMALLINT>(text.size()), nullptr, 0,
-                                           nullptr, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc =
+        SQLDriverConnectW(dbc_, nullptr, text.data(), static_cast<SQLSMALLINT>(text.size()),
+                          nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     Check(rc, SQL_HANDLE_DBC, dbc_);
     connected_ = true;
 }

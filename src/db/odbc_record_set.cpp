@@ -50,18 +50,18 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
     size_t rowBytes = 0;
     for (SQLSMALLINT i = 1; i <= columns; ++i) {
         Buffer& buffer = buffers_.emplace_back();
-        buffer.column = DescribeOdbcColumn(*stmt_, static_cast<SQLUSMALLINT>(i), db_->Dbms(),
-                                           db_->NarrowTexts() ? OdbcTextForm::kUtf8
-                                                              : OdbcTextForm::kUtf16);
+        buffer.column =
+            DescribeOdbcColumn(*stmt_, static_cast<SQLUSMALLINT>(i), db_->Dbms(),
+                               db_->NarrowTexts() ? OdbcTextForm::kUtf8 : OdbcTextForm::kUtf16);
         names.push_back(buffer.column.name);
         rowBytes += static_cast<size_t>(buffer.column.width) + sizeof(SQLLEN);
     }
     // Without SQLGetData inside a block a value that does not fit its buffer could not be read in
     // full: such drivers fetch one row at a time.
-    blockRows_ = db_->GetDataInBlocks()
-                     ? std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1,
-                                           kMaxBlockRows)
-                     : 1;
+    blockRows_ =
+        db_->GetDataInBlocks()
+            ? std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows)
+            : 1;
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROW_ARRAY_SIZE,
                                  reinterpret_cast<SQLPOINTER>(blockRows_), 0));
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0));
@@ -153,9 +153,9 @@ void OdbcRecordSet::ReadLong(size_t column, Value& slot) {
     for (;;) {
         SQLLEN length = 0;
         const size_t room = longBuffer_.size() - size;
-        const SQLRETURN rc = SQLGetData(stmt_->Get(), static_cast<SQLUSMALLINT>(column + 1),
-                                        buffer.column.cType, longBuffer_.data() + size,
-                                        static_cast<SQLLEN>(room), &length);
+        const SQLRETURN rc =
+            SQLGetData(stmt_->Get(), static_cast<SQLUSMALLINT>(column + 1), buffer.column.cType,
+                       longBuffer_.data() + size, static_cast<SQLLEN>(room), &length);
         if (rc == SQL_NO_DATA) break;
         stmt_->Check(rc);
         if (length == SQL_NULL_DATA) {
@@ -168,8 +168,9 @@ void OdbcRecordSet::ReadLong(size_t column, Value& slot) {
         }
         // A part: the buffer is full up to its terminator; the rest follows in the next call.
         size += room - terminator;
-        const size_t rest = length == SQL_NO_TOTAL ? longBuffer_.size()
-                                                   : static_cast<size_t>(length) - (room - terminator);
+        const size_t rest = length == SQL_NO_TOTAL
+                                ? longBuffer_.size()
+                                : static_cast<size_t>(length) - (room - terminator);
         longBuffer_.resize(size + rest + terminator);
     }
     ReadOdbcCell(buffer.column, longBuffer_.data(), size, slot);

@@ -52,9 +52,9 @@ class OdbcRecordSet final : public StreamingRecordSet {
     size_t markers_ = 0;
     std::vector<Buffer> buffers_;
     SQLULEN blockRows_ = 1;
-    SQLULEN fetched_ = 0;     // rows in the current block
-    SQLULEN blockRow_ = 0;    // next row of the block to read
-    bool finished_ = false;   // the statement reported its end
+    SQLULEN fetched_ = 0;    // rows in the current block
+    SQLULEN blockRow_ = 0;   // next row of the block to read
+    bool finished_ = false;  // the statement reported its end
     // Columns whose buffer grows before the next block, with their new width.
     std::vector<std::pair<size_t, SQLLEN>> widen_;
     std::vector<char> longBuffer_;

@@ -25,8 +25,8 @@ NumberedSql NumberPlaceholders(std::string_view sql);
 std::string WithoutComments(std::string_view sql);
 
 // The statements of a text separated by ";" outside literals, quoted names and comments, each
-// without leading and trailing white space; empty ones and ones of comments alone left out. With mysqlLexis backslashes
-// escape in every literal, "#" starts a comment and `…` quotes a name.
+// without leading and trailing white space; empty ones and ones of comments alone left out. With
+// mysqlLexis backslashes escape in every literal, "#" starts a comment and `…` quotes a name.
 std::vector<std::string_view> SplitStatements(std::string_view sql, bool mysqlLexis);
 
 }  // namespace norvik::db

@@ -33,7 +33,8 @@ TEST_P(BackendTest, ExecuteCountsChangedRows) {
     EXPECT_EQ(db_->Execute("UPDATE t SET name = ? WHERE id > ?", {std::string("x"), int64_t{1}}),
               2);
     EXPECT_EQ(db_->Execute("DELETE FROM t WHERE id > 5"), 0);
-    const std::string scheme = ::norvik::test::IsOdbc(GetParam()) ? "odbc:" : GetParam().substr(0, 6);
+    const std::string scheme =
+        ::norvik::test::IsOdbc(GetParam()) ? "odbc:" : GetParam().substr(0, 6);
     EXPECT_EQ(db_->Url().substr(0, scheme.size()), scheme);
     EXPECT_EQ(db_->Dialect(), GetParam());
 }

@@ -122,9 +122,9 @@ TEST_P(OdbcTest, SeveralStatementsRunOneAfterTheOther) {
                            {int64_t{1}, int64_t{2}}),
               3);
     EXPECT_EQ(db_->OpenRecordSet("SELECT x FROM a WHERE x <> ?", {int64_t{2}})->RecordCount(), 2);
-    EXPECT_EQ(ErrorOf([&] { db_->Execute("INSERT INTO a VALUES (?); INSERT INTO a VALUES (?)",
-                                         {int64_t{1}}); })
-                  .substr(0, 2),
+    EXPECT_EQ(ErrorOf([&] {
+                  db_->Execute("INSERT INTO a VALUES (?); INSERT INTO a VALUES (?)", {int64_t{1}});
+              }).substr(0, 2),
               "5:");
 }
 
@@ -207,8 +207,8 @@ TEST(OdbcOpen, DriversAndDataSourcesFromPrivateIniFiles) {
     support::TempDir dir;
     std::ofstream(dir.file("odbcinst.ini"))
         << "[Norvik SQLite]\nDriver=" << support::OdbcDriver("odbc-sqlite") << "\n";
-    std::ofstream(dir.file("odbc.ini")) << "[norvik_test]\nDriver=Norvik SQLite\nDatabase="
-                                        << dir.file("dsn.sqlite") << "\n";
+    std::ofstream(dir.file("odbc.ini"))
+        << "[norvik_test]\nDriver=Norvik SQLite\nDatabase=" << dir.file("dsn.sqlite") << "\n";
     ::setenv("ODBCSYSINI", dir.path().c_str(), 1);
     ::setenv("ODBCINSTINI", "odbcinst.ini", 1);
     ::setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);

@@ -116,7 +116,8 @@ TEST_P(BackendTest, RecordSetsOnOneConnectionMayOverlap) {
     EXPECT_EQ(outer->Bookmark(), 2500);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RecordSetTest, ::testing::ValuesIn(::norvik::test::AllBackends()),
+INSTANTIATE_TEST_SUITE_P(Backends, RecordSetTest,
+                         ::testing::ValuesIn(::norvik::test::AllBackends()),
                          ::norvik::test::BackendName);
 
 }  // namespace

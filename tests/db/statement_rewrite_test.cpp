@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "db/statement_rewrite.h"
+
+#include <gtest/gtest.h>
 
 namespace norvik::db {
 namespace {
@@ -15,7 +15,8 @@ TEST(SplitStatementsTest, SplitsOnlyOutsideLiteralsNamesAndComments) {
         {"SELECT 1; SELECT 2;", false, {"SELECT 1", "SELECT 2"}},
         {"  ;; \n", false, {}},
         {"SELECT 1; -- Ende\n", false, {"SELECT 1"}},
-        {"INSERT INTO t VALUES ('a;b', \"c;d\"); -- e;f\nSELECT 3", false,
+        {"INSERT INTO t VALUES ('a;b', \"c;d\"); -- e;f\nSELECT 3",
+         false,
          {"INSERT INTO t VALUES ('a;b', \"c;d\")", "-- e;f\nSELECT 3"}},
         {"SELECT /* ; */ 1; SELECT $x$;$x$", false, {"SELECT /* ; */ 1", "SELECT $x$;$x$"}},
         {"SELECT E'\\';'; SELECT 2", false, {"SELECT E'\\';'", "SELECT 2"}},

@@ -9,7 +9,7 @@ struct TypedCase {
     const char* type;
     Value stored;
     Value expected;
-    const char* only = "";  // a back end when the case fits only that one
+    const char* only = "";   // a back end when the case fits only that one
     const char* notOn = "";  // a back end the case does not fit
 };
 

@@ -61,7 +61,9 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, MediumTest,
                          ::testing::Values("sqlite", "postgres", "odbc-sqlite", "odbc-postgresql"),
-                         [](const auto& info) { return info.index < 2 ? std::to_string(info.index) : BackendName(info); });
+                         [](const auto& info) {
+                             return info.index < 2 ? std::to_string(info.index) : BackendName(info);
+                         });
 
 }  // namespace
 }  // namespace norvik::test

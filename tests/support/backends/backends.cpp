@@ -61,10 +61,10 @@ std::string OdbcPostgres(const std::string& url) {
     std::string database = slash == std::string::npos ? "postgres" : rest.substr(slash + 1);
     database = database.substr(0, database.find('?'));
     const size_t colon = hostPort.rfind(':');
-    std::string odbc = "odbc:DRIVER=" + OdbcDriver("odbc-postgresql") +
-                       ";SERVER=" + hostPort.substr(0, colon) +
-                       ";PORT=" + (colon == std::string::npos ? "5432" : hostPort.substr(colon + 1)) +
-                       ";DATABASE=" + database + ";UID=" + user;
+    std::string odbc =
+        "odbc:DRIVER=" + OdbcDriver("odbc-postgresql") + ";SERVER=" + hostPort.substr(0, colon) +
+        ";PORT=" + (colon == std::string::npos ? "5432" : hostPort.substr(colon + 1)) +
+        ";DATABASE=" + database + ";UID=" + user;
     if (!password.empty()) odbc += ";PWD=" + password;
     return odbc;
 }
@@ -101,7 +101,8 @@ std::string MissingBackend(const std::string& backend) {
     if (SqlOf(backend) == "postgresql" && Env("NORVIK_TEST_PG_URL").empty())
         return "NORVIK_TEST_PG_URL is not set (scripts/pg-throwaway start DIR prints one)";
     if (backend == "odbc-mariadb" && Env("NORVIK_TEST_MARIADB_URL").empty())
-        return "NORVIK_TEST_MARIADB_URL is not set (scripts/mariadb-throwaway start DIR prints one)";
+        return "NORVIK_TEST_MARIADB_URL is not set (scripts/mariadb-throwaway start DIR prints "
+               "one)";
     return "";
 }
 
@@ -130,12 +131,11 @@ std::string TestDatabase::Create(const std::string& backend, const std::string& 
         dropStatement_ = "DROP SCHEMA IF EXISTS " + name + " CASCADE";
         if (IsOdbc(backend))
             return OdbcPostgres(url) + ";ConnSettings={SET search_path TO " + name + "}";
-        return url + (url.find('?') == std::string::npos ? "?" : "&") +
-               "options=-csearch_path%3D" + name;
+        return url + (url.find('?') == std::string::npos ? "?" : "&") + "options=-csearch_path%3D" +
+               name;
     }
     adminUrl_ = Env("NORVIK_TEST_MARIADB_URL");
-    db::Connection::Open(adminUrl_)->Execute("CREATE DATABASE " + name +
-                                             " CHARACTER SET utf8mb4");
+    db::Connection::Open(adminUrl_)->Execute("CREATE DATABASE " + name + " CHARACTER SET utf8mb4");
     dropStatement_ = "DROP DATABASE IF EXISTS " + name;
     return WithKey(adminUrl_, "DATABASE", name);
 }

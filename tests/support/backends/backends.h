@@ -26,13 +26,13 @@ bool BackendRequired(const std::string& backend);
 std::string OdbcDriver(const std::string& backend);
 
 // Skips (or, when the back end is required, fails) the current test when it cannot be reached.
-#define NORVIK_REQUIRE_BACKEND(backend)                                                      \
-    do {                                                                                     \
-        const std::string missing_ = ::norvik::test::MissingBackend(backend);                \
-        if (!missing_.empty()) {                                                             \
-            if (::norvik::test::BackendRequired(backend)) FAIL() << missing_;                \
-            GTEST_SKIP() << missing_;                                                        \
-        }                                                                                    \
+#define NORVIK_REQUIRE_BACKEND(backend)                                       \
+    do {                                                                      \
+        const std::string missing_ = ::norvik::test::MissingBackend(backend); \
+        if (!missing_.empty()) {                                              \
+            if (::norvik::test::BackendRequired(backend)) FAIL() << missing_; \
+            GTEST_SKIP() << missing_;                                         \
+        }                                                                     \
     } while (0)
 
 // A database of its own for one test: a fresh SQLite file, a schema of its own on the PostgreSQL

@@ -13,8 +13,9 @@
 namespace norvik::test {
 
 // A session in a temporary home over SQLite, a private schema of the test PostgreSQL server or a
-// private database reached through ODBC (see TestDatabase), with recorded messages and a private per-user settings folder. The component's state and
-// services are emptied when it starts and again when it stops.
+// private database reached through ODBC (see TestDatabase), with recorded messages and a private
+// per-user settings folder. The component's state and services are emptied when it starts and again
+// when it stops.
 class TestSession {
   public:
     ~TestSession();
