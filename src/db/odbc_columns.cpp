@@ -99,16 +99,26 @@ bool ParseNumber(std::string_view text, T& out) {
 
 OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, OdbcDbms dbms,
                               OdbcTextForm form) {
-    SQLWCHAR name[512] = {};
     SQLSMALLINT nameLength = 0;
     SQLSMALLINT type = 0;
     SQLULEN size = 0;
     SQLSMALLINT digits = 0;
     SQLSMALLINT nullable = 0;
-    stmt.Check(SQLDescribeColW(stmt.Get(), index, name, static_cast<SQLSMALLINT>(std::size(name)),
-                               &nameLength, &type, &size, &digits, &nullable));
     OdbcColumn column;
-    column.name = FromOdbcText(name);
+    if (form == OdbcTextForm::kUtf8) {
+        // A driver of narrow texts gives its names in UTF-8 there, and garbles them in the wide
+        // call.
+        SQLCHAR name[1024] = {};
+        stmt.Check(SQLDescribeCol(stmt.Get(), index, name, static_cast<SQLSMALLINT>(sizeof name),
+                                  &nameLength, &type, &size, &digits, &nullable));
+        column.name = reinterpret_cast<const char*>(name);
+    } else {
+        SQLWCHAR name[512] = {};
+        stmt.Check(SQLDescribeColW(stmt.Get(), index, name,
+                                   static_cast<SQLSMALLINT>(std::size(name)), &nameLength, &type,
+                                   &size, &digits, &nullable));
+        column.name = FromOdbcText(name);
+    }
     column.kind = KindOf(type, TypeName(stmt, index), IsUnsigned(stmt, index), dbms);
     const bool utf8 = form == OdbcTextForm::kUtf8;
     if (utf8) column.cType = SQL_C_CHAR;
