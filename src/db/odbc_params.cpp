@@ -11,23 +11,22 @@ OdbcParams::OdbcParams(const std::vector<Value>& values, const OdbcDatabase& db)
         Slot& slot = slots_[i];
         const Value& value = values[i];
         const auto text = [&](std::string_view utf8, SQLSMALLINT sqlType) {
+            const auto point = [&](SQLSMALLINT cType, SQLSMALLINT type, const void* data,
+                                   size_t units, size_t unitBytes) {
+                slot.cType = cType;
+                slot.sqlType = type;
+                slot.size = std::max<SQLULEN>(units, 1);
+                slot.data = const_cast<void*>(data);
+                slot.length = static_cast<SQLLEN>(units * unitBytes);
+                slot.indicator = slot.length;
+            };
             if (db.NarrowTexts()) {
                 const std::string& bytes = narrowTexts_.emplace_back(utf8);
-                slot.cType = SQL_C_CHAR;
-                slot.sqlType = SQL_VARCHAR;
-                slot.size = std::max<SQLULEN>(bytes.size(), 1);
-                slot.data = const_cast<char*>(bytes.data());
-                slot.length = static_cast<SQLLEN>(bytes.size());
-                slot.indicator = slot.length;
-                return;
+                point(SQL_C_CHAR, SQL_VARCHAR, bytes.data(), bytes.size(), 1);
+            } else {
+                const auto& units = texts_.emplace_back(ToOdbcText(utf8));
+                point(SQL_C_WCHAR, sqlType, units.data(), units.size(), sizeof(SQLWCHAR));
             }
-            const auto& stored = texts_.emplace_back(ToOdbcText(utf8));
-            slot.cType = SQL_C_WCHAR;
-            slot.sqlType = sqlType;
-            slot.size = std::max<SQLULEN>(stored.size(), 1);
-            slot.data = const_cast<SQLWCHAR*>(stored.data());
-            slot.length = static_cast<SQLLEN>(stored.size() * sizeof(SQLWCHAR));
-            slot.indicator = slot.length;
         };
         switch (value.index()) {
             case 0:
