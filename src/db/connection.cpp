@@ -1,6 +1,7 @@
 #include "db/connection.h"
 
 #include "common/vb_error.h"
+#include "db/odbc_connection.h"
 #include "db/pg_connection.h"
 #include "db/secret_text.h"
 #include "db/sqlite_connection.h"
@@ -12,8 +13,10 @@ std::shared_ptr<Connection> Connection::Open(const std::string& url) {
         return std::make_shared<SqliteConnection>(url);
     if (url.starts_with("postgresql://") || url.starts_with("postgres://"))
         return std::make_shared<PgConnection>(url);
-    throw VbError(kErrInvalidArgument, "Unbekannte Datenbank-URL: " + RedactSecrets(url, url) +
-                                           ". Bitte sqlite:PFAD oder postgresql://… angeben.");
+    if (url.starts_with("odbc:") && url.size() > 5) return std::make_shared<OdbcConnection>(url);
+    throw VbError(kErrInvalidArgument,
+                  "Unbekannte Datenbank-URL: " + RedactSecrets(url, url) +
+                      ". Bitte sqlite:PFAD, postgresql://… oder odbc:VERBINDUNGSTEXT angeben.");
 }
 
 }  // namespace norvik::db

@@ -1,5 +1,6 @@
 #pragma once
-// A connection to the host database: SQLite ("sqlite:PATH") or PostgreSQL ("postgresql://…").
+// A connection to the host database: SQLite ("sqlite:PATH"), PostgreSQL ("postgresql://…") or
+// a database reached through an ODBC driver ("odbc:" and a connection string).
 
 #include <memory>
 #include <string>
@@ -14,9 +15,9 @@ class Connection {
   public:
     virtual ~Connection() = default;
 
-    // Opens a connection from a URL: "sqlite:PATH" (created when missing) or "postgresql://…" /
-    // "postgres://…". Raises VbError (kErrDatabase with the database's message, or
-    // kErrInvalidArgument for an unknown scheme).
+    // Opens a connection from a URL: "sqlite:PATH" (created when missing), "postgresql://…" /
+    // "postgres://…" or "odbc:CONNECTION-STRING" (unixODBC). Raises VbError (kErrDatabase with the
+    // database's message, or kErrInvalidArgument for an unknown scheme).
     static std::shared_ptr<Connection> Open(const std::string& url);
 
     // The URL this connection was opened from.
@@ -29,7 +30,7 @@ class Connection {
     // Opens a streaming record set on a statement inside a read transaction; "?" marks a parameter.
     virtual std::unique_ptr<RecordSet> OpenRecordSet(const std::string& sql,
                                                      const std::vector<Value>& params = {}) = 0;
-    // "sqlite" or "postgresql".
+    // "sqlite", "postgresql", or for ODBC "odbc-" and the driver's database system.
     virtual std::string Dialect() const = 0;
     // The local file that holds the database (absolute), empty for a database server.
     virtual std::string DatabaseFile() const { return {}; }

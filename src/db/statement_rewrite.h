@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace norvik::db {
 
@@ -22,5 +23,13 @@ NumberedSql NumberPlaceholders(std::string_view sql);
 // NumberPlaceholders when parameters are passed; without any the statement stays as written, so
 // that a "?" is the operator it is in PostgreSQL (jsonb's doc ? 'key').
 NumberedSql PlaceholdersFor(std::string_view sql, size_t parameters);
+
+// The statement with each comment replaced by a blank (a line comment's line end stays).
+std::string WithoutComments(std::string_view sql);
+
+// The statements of a text separated by ";" outside literals, quoted names and comments, each
+// without leading and trailing white space; empty ones and ones of comments alone left out. With
+// mysqlLexis backslashes escape in every literal, "#" starts a comment and `…` quotes a name.
+std::vector<std::string_view> SplitStatements(std::string_view sql, bool mysqlLexis);
 
 }  // namespace norvik::db

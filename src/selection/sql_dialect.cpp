@@ -43,8 +43,14 @@ std::string QuotedDoubled(std::string_view text) {
 using Registry = std::map<std::string, std::shared_ptr<const SqlDialect>>;
 
 Registry& Dialects() {
+    // Through ODBC the SQL is the database's own: psqlODBC and the SQLite driver pass it on as
+    // written, so their databases keep the native back ends' dialects.
     static Registry dialects{{"sqlite", std::make_shared<SqliteDialect>()},
-                             {"postgresql", std::make_shared<PostgresDialect>()}};
+                             {"postgresql", std::make_shared<PostgresDialect>()},
+                             {"odbc-sqlite", std::make_shared<SqliteDialect>()},
+                             {"odbc-postgresql", std::make_shared<PostgresDialect>()},
+                             {"odbc-mariadb", std::make_shared<MariaDbDialect>()},
+                             {"odbc", std::make_shared<OdbcDialect>()}};
     return dialects;
 }
 
@@ -95,6 +101,23 @@ std::string PostgresDialect::DateLiteral(const CivilDate& date) const {
 
 std::string PostgresDialect::LikeTarget(const std::string& column) const {
     return "CAST(" + column + " AS TEXT) ILIKE ";
+}
+
+std::string MariaDbDialect::TextLiteral(std::string_view text) const {
+    std::string doubled;
+    for (const char c : text) {
+        if (c == '\\') doubled += '\\';
+        doubled += c;
+    }
+    return QuotedDoubled(doubled);
+}
+
+std::string MariaDbDialect::DateLiteral(const CivilDate& date) const {
+    return fmt::format("DATE '{:04}-{:02}-{:02}'", date.year, date.month, date.day);
+}
+
+std::string OdbcDialect::DateLiteral(const CivilDate& date) const {
+    return fmt::format("{{d '{:04}-{:02}-{:02}'}}", date.year, date.month, date.day);
 }
 
 std::shared_ptr<const SqlDialect> DialectFor(const std::string& name) {

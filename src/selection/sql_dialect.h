@@ -49,7 +49,24 @@ class PostgresDialect : public SqlDialect {
     std::string LikeTarget(const std::string& column) const override;
 };
 
-// The dialect of a back end by the name Connection::Dialect() gives; raises 5 for an unknown one.
+// MariaDB and MySQL (through ODBC): typed date literals; LIKE as written, its case follows the
+// column's collation; backslashes doubled, which the server's default sql_mode reads as one.
+class MariaDbDialect : public SqlDialect {
+  public:
+    std::string TextLiteral(std::string_view text) const override;
+    std::string DateLiteral(const CivilDate& date) const override;
+};
+
+// Any other database behind an ODBC driver: the ODBC escape for dates, which the driver
+// translates.
+class OdbcDialect : public SqlDialect {
+  public:
+    std::string DateLiteral(const CivilDate& date) const override;
+};
+
+// The dialect of a back end by the name Connection::Dialect() gives ("sqlite", "postgresql",
+// through ODBC "odbc-sqlite", "odbc-postgresql", "odbc-mariadb", "odbc"); raises 5 for an unknown
+// one.
 std::shared_ptr<const SqlDialect> DialectFor(const std::string& name);
 // Makes a dialect known under a back end's name (an ODBC driver's, for example), replacing one of
 // the same name.

@@ -1,6 +1,6 @@
 #pragma once
-// Runs a test against each back end: a fresh SQLite file, and a private schema on the PostgreSQL
-// server.
+// Runs a test against each back end: a fresh SQLite file, a private schema on the PostgreSQL
+// server, and the same through ODBC drivers, with a private database on the MariaDB server.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include "common/value.h"
 #include "common/vb_error.h"
 #include "db/connection.h"
+#include "support/backends/backends.h"
 
 namespace norvik::db::test {
 
@@ -23,8 +24,7 @@ class BackendTest : public ::testing::TestWithParam<std::string> {
 
   private:
     std::filesystem::path folder_;
-    std::string adminUrl_;
-    std::string schema_;
+    ::norvik::test::TestDatabase database_;
 };
 
 // Index and text of a value, for failure messages.

@@ -139,8 +139,9 @@ TEST_P(BackendTest, RecordSetsOnOneConnectionMayOverlap) {
     EXPECT_EQ(db_->Execute("CREATE TABLE danach (x INTEGER)"), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RecordSetTest, ::testing::Values("sqlite", "postgresql"),
-                         [](const auto& info) { return info.param; });
+INSTANTIATE_TEST_SUITE_P(Backends, RecordSetTest,
+                         ::testing::ValuesIn(::norvik::test::AllBackends()),
+                         ::norvik::test::BackendName);
 
 }  // namespace
 }  // namespace norvik::db::test

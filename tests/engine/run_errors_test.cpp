@@ -156,8 +156,8 @@ TEST_P(RunErrorTest, GdpduModeShowsTheSummaryAndWritesToTheOpenProtocol) {
 
 INSTANTIATE_TEST_SUITE_P(Sqlite, SqliteRunTest, ::testing::Values("sqlite"));
 INSTANTIATE_TEST_SUITE_P(Postgres, PostgresRunTest, ::testing::Values("postgresql"));
-INSTANTIATE_TEST_SUITE_P(Backends, RunErrorTest, ::testing::Values("sqlite", "postgresql"),
-                         [](const auto& info) { return info.param; });
+INSTANTIATE_TEST_SUITE_P(Backends, RunErrorTest, ::testing::ValuesIn(ExportBackends()),
+                         BackendName);
 
 }  // namespace
 }  // namespace norvik::test

@@ -12,7 +12,7 @@
 namespace norvik::test {
 
 void RunTest::SetUp() {
-    if (GetParam() != "sqlite") NORVIK_REQUIRE_POSTGRES(PostgresUrl());
+    NORVIK_REQUIRE_BACKEND(GetParam());
     Start(GetParam(), PostgresUrl());
     Sql("CREATE TABLE kunden (nr INTEGER, name TEXT, ort TEXT, betrag DECIMAL(12,2), datum DATE, "
         "zeit TIMESTAMP)");

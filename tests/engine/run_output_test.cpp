@@ -144,8 +144,7 @@ TEST_P(RunTest, CharactersOutsideWindows1252AreCountedInTheSummary) {
             "\"?\" geschrieben.");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RunTest, ::testing::Values("sqlite", "postgresql"),
-                         [](const auto& info) { return info.param; });
+INSTANTIATE_TEST_SUITE_P(Backends, RunTest, ::testing::ValuesIn(ExportBackends()), BackendName);
 
 }  // namespace
 }  // namespace norvik::test

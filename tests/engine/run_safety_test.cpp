@@ -230,8 +230,8 @@ TEST_P(RunSafetyTest, ALineBreakInAValueCannotForgeARecord) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RunSafetyTest, ::testing::Values("sqlite", "postgresql"),
-                         [](const auto& info) { return info.param; });
+INSTANTIATE_TEST_SUITE_P(Backends, RunSafetyTest, ::testing::ValuesIn(ExportBackends()),
+                         BackendName);
 
 }  // namespace
 }  // namespace norvik::test

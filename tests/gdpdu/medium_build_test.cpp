@@ -59,7 +59,11 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
     EXPECT_EQ(again.Pfad, medium);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, MediumTest, ::testing::Values("sqlite", "postgres"));
+INSTANTIATE_TEST_SUITE_P(Backends, MediumTest,
+                         ::testing::Values("sqlite", "postgres", "odbc-sqlite", "odbc-postgresql"),
+                         [](const auto& info) {
+                             return info.index < 2 ? std::to_string(info.index) : BackendName(info);
+                         });
 
 }  // namespace
 }  // namespace norvik::test

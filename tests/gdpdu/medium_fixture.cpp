@@ -45,7 +45,7 @@ void RecordingProtocol::SetField(int16_t field, int16_t part, std::string& text)
 }
 
 void MediumTest::SetUp() {
-    if (GetParam() != "sqlite") NORVIK_REQUIRE_POSTGRES(PostgresUrl());
+    NORVIK_REQUIRE_BACKEND(GetParam() == "postgres" ? "postgresql" : GetParam());
     Start(GetParam(), PostgresUrl());
     shell = std::make_shared<RecordingShellService>();
     Services().shell = shell;

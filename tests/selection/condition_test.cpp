@@ -94,8 +94,8 @@ TEST_P(SelectionTest, HostileTextSelectsOnlyRowsHoldingIt) {
     EXPECT_EQ(ExportedRows(""), "1,2,3,4,5,6,7,8");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SelectionTest, ::testing::Values("sqlite", "postgresql"),
-                         [](const auto& info) { return info.param; });
+INSTANTIATE_TEST_SUITE_P(Backends, SelectionTest, ::testing::ValuesIn(ExportBackends()),
+                         BackendName);
 
 }  // namespace
 }  // namespace norvik::test

@@ -57,8 +57,8 @@ TEST_P(SelectionModelTest, ValueListsComeFromRowSourceOrHostLookup) {
     EXPECT_THROW(model.ValuesOf("name"), VbError);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SelectionModelTest, ::testing::Values("sqlite", "postgresql"),
-                         [](const auto& info) { return info.param; });
+INSTANTIATE_TEST_SUITE_P(Backends, SelectionModelTest, ::testing::ValuesIn(ExportBackends()),
+                         BackendName);
 
 }  // namespace
 }  // namespace norvik::test

@@ -14,7 +14,7 @@
 namespace norvik::test {
 
 void SelectionTest::SetUp() {
-    if (Postgres()) NORVIK_REQUIRE_POSTGRES(PostgresUrl());
+    NORVIK_REQUIRE_BACKEND(GetParam());
     Start(GetParam(), PostgresUrl());
     Sql("CREATE TABLE kunden (nr INTEGER, name TEXT, ort TEXT, betrag DECIMAL(12,2), datum DATE, "
         "zeit TIMESTAMP)");

@@ -23,8 +23,8 @@ class SelectionTest : public ::testing::TestWithParam<std::string>, public TestS
     // The "nr" of every row an export with this condition as SQLWhere writes, ascending, joined by
     // ","; "failed" when the run failed.
     std::string ExportedRows(const std::string& condition);
-    // True on PostgreSQL.
-    bool Postgres() const { return GetParam() != "sqlite"; }
+    // True on PostgreSQL, natively or through ODBC.
+    bool Postgres() const { return SqlOf(GetParam()) == "postgresql"; }
 };
 
 }  // namespace norvik::test

@@ -26,7 +26,9 @@ void TestSession::Start(const std::string& backend, const std::string& url) {
     Services().messages = messages;
 
     std::string database = "sqlite:" + home.file("host.sqlite");
-    if (backend != "sqlite") {
+    if (IsOdbc(backend)) {
+        database = odbcDatabase_.Create(backend, home.path().string());
+    } else if (backend != "sqlite") {
         adminUrl_ = url;
         static int counter = 0;
         schema_ = "t_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
@@ -51,6 +53,7 @@ void TestSession::Stop() {
         const std::string schema = std::exchange(schema_, "");
         db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA " + schema + " CASCADE");
     }
+    odbcDatabase_.Drop();
 }
 
 void TestSession::Sql(const std::string& statement) const {

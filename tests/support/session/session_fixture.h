@@ -7,19 +7,21 @@
 
 #include "host/host_messages.h"
 #include "host/host_session.h"
+#include "support/backends/backends.h"
 #include "support/test_support.h"
 
 namespace norvik::test {
 
-// A session in a temporary home over SQLite or a private schema of the test PostgreSQL server,
-// with recorded messages and a private per-user settings folder. The component's state and
-// services are emptied when it starts and again when it stops.
+// A session in a temporary home over SQLite, a private schema of the test PostgreSQL server or a
+// private database reached through ODBC (see TestDatabase), with recorded messages and a private
+// per-user settings folder. The component's state and services are emptied when it starts and again
+// when it stops.
 class TestSession {
   public:
     ~TestSession();
 
-    // Starts the session on "sqlite" or on PostgreSQL at url (the test server's, see
-    // PostgresUrl).
+    // Starts the session on "sqlite", on PostgreSQL at url (the test server's, see PostgresUrl)
+    // or on an ODBC back end ("odbc-sqlite" …, see AllBackends).
     void Start(const std::string& backend = "sqlite", const std::string& url = "");
     // Ends the session and drops its PostgreSQL schema.
     void Stop();
@@ -37,6 +39,7 @@ class TestSession {
   private:
     std::string adminUrl_;
     std::string schema_;
+    TestDatabase odbcDatabase_;
 };
 
 // A test on a session over SQLite.

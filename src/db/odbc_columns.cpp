@@ -1,0 +1,280 @@
+#include "db/odbc_columns.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "db/date_text.h"
+#include "db/decimal_text.h"
+#include "db/odbc_text.h"
+#include "db/value_slot.h"
+
+namespace norvik::db {
+namespace {
+
+// Characters a text column's buffer holds at first: wider values are read in full by SQLGetData
+// and widen the buffer for the rows after them.
+constexpr SQLULEN kTextChars = 1024;
+constexpr SQLULEN kUnknownTextChars = 256;
+constexpr SQLULEN kBinaryBytes = 4096;
+
+bool HasWord(std::string typeName, std::string_view word) {
+    for (char& c : typeName)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return typeName.find(word) != std::string::npos;
+}
+
+std::string TypeName(const OdbcStatement& stmt, SQLUSMALLINT index) {
+    SQLWCHAR name[128] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLColAttributeW(stmt.Get(), index, SQL_DESC_TYPE_NAME, name, sizeof name,
+                                        &length, nullptr)))
+        return "";
+    return FromOdbcText(name);
+}
+
+bool IsUnsigned(const OdbcStatement& stmt, SQLUSMALLINT index) {
+    SQLLEN flag = SQL_FALSE;
+    SQLColAttributeW(stmt.Get(), index, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &flag);
+    return flag == SQL_TRUE;
+}
+
+OdbcColumnKind KindOf(SQLSMALLINT type, const std::string& typeName, bool isUnsigned,
+                      OdbcDbms dbms) {
+    // The SQLite driver reports NUMERIC as a double and DECIMAL as text; the native back end keeps
+    // both exact, led by the declared type as here.
+    if (dbms == OdbcDbms::kSqlite &&
+        (HasWord(typeName, "DEC") || HasWord(typeName, "NUMERIC") || HasWord(typeName, "MONEY")))
+        return OdbcColumnKind::kDecimal;
+    switch (type) {
+        case SQL_TINYINT:
+        case SQL_SMALLINT:
+        case SQL_INTEGER:
+            return OdbcColumnKind::kInteger;
+        case SQL_BIGINT:
+            return isUnsigned ? OdbcColumnKind::kUnsigned : OdbcColumnKind::kInteger;
+        case SQL_REAL:
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+            return OdbcColumnKind::kDouble;
+        case SQL_NUMERIC:
+        case SQL_DECIMAL:
+            return OdbcColumnKind::kDecimal;
+        case SQL_TYPE_DATE:
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_DATE:
+        case SQL_TIMESTAMP:
+            return OdbcColumnKind::kDateTime;
+        case SQL_TYPE_TIME:
+        case SQL_TIME:
+            return OdbcColumnKind::kTime;
+        case SQL_BIT:
+            return OdbcColumnKind::kBit;
+        case SQL_GUID:
+            return OdbcColumnKind::kGuid;
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
+            return OdbcColumnKind::kBinary;
+        default:
+            // psqlODBC reports booleans as text unless told otherwise.
+            if (dbms == OdbcDbms::kPostgres && typeName == "bool") return OdbcColumnKind::kBool;
+            return OdbcColumnKind::kText;
+    }
+}
+
+SQLLEN TextWidth(SQLULEN chars) {
+    return static_cast<SQLLEN>((chars + 1) * sizeof(SQLWCHAR));
+}
+
+template <typename T>
+bool ParseNumber(std::string_view text, T& out) {
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), out);
+    return res.ec == std::errc() && res.ptr == text.data() + text.size();
+}
+
+}  // namespace
+
+OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, OdbcDbms dbms,
+                              OdbcTextForm form) {
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT type = 0;
+    SQLULEN size = 0;
+    SQLSMALLINT digits = 0;
+    SQLSMALLINT nullable = 0;
+    OdbcColumn column;
+    if (form == OdbcTextForm::kUtf8) {
+        // A driver of narrow texts gives its names in UTF-8 there, and garbles them in the wide
+        // call.
+        SQLCHAR name[1024] = {};
+        stmt.Check(SQLDescribeCol(stmt.Get(), index, name, static_cast<SQLSMALLINT>(sizeof name),
+                                  &nameLength, &type, &size, &digits, &nullable));
+        column.name = reinterpret_cast<const char*>(name);
+    } else {
+        SQLWCHAR name[512] = {};
+        stmt.Check(SQLDescribeColW(stmt.Get(), index, name,
+                                   static_cast<SQLSMALLINT>(std::size(name)), &nameLength, &type,
+                                   &size, &digits, &nullable));
+        column.name = FromOdbcText(name);
+    }
+    column.kind = KindOf(type, TypeName(stmt, index), IsUnsigned(stmt, index), dbms);
+    const bool utf8 = form == OdbcTextForm::kUtf8;
+    if (utf8) column.cType = SQL_C_CHAR;
+    const auto textWidth = [utf8](SQLULEN chars) {
+        // Four bytes hold any character in UTF-8, two units any but the rarest in UTF-16.
+        return utf8 ? static_cast<SQLLEN>(chars * 4 + 1) : TextWidth(chars);
+    };
+    switch (column.kind) {
+        case OdbcColumnKind::kBit:
+            column.cType = SQL_C_BIT;
+            column.width = 1;
+            break;
+        case OdbcColumnKind::kInteger:
+            column.cType = SQL_C_SBIGINT;
+            column.width = sizeof(int64_t);
+            break;
+        case OdbcColumnKind::kDouble:
+            column.cType = SQL_C_DOUBLE;
+            column.width = sizeof(double);
+            break;
+        case OdbcColumnKind::kGuid:
+            column.cType = SQL_C_GUID;
+            column.width = sizeof(SQLGUID);
+            break;
+        case OdbcColumnKind::kBinary:
+            column.cType = SQL_C_BINARY;
+            column.width =
+                static_cast<SQLLEN>(size == 0 || size > kBinaryBytes ? kBinaryBytes : size);
+            break;
+        case OdbcColumnKind::kText:
+            column.width = textWidth(size == 0 ? kUnknownTextChars : std::min(size, kTextChars));
+            break;
+        case OdbcColumnKind::kDecimal:
+            column.width = textWidth(std::max<SQLULEN>(size + 3, 40));
+            break;
+        default:
+            column.width = textWidth(40);
+            break;
+    }
+    return column;
+}
+
+bool IsTruncated(const OdbcColumn& column, SQLLEN length) {
+    if (length == SQL_NO_TOTAL) return true;
+    if (column.cType == SQL_C_WCHAR)
+        return length > column.width - static_cast<SQLLEN>(sizeof(SQLWCHAR));
+    if (column.cType == SQL_C_CHAR) return length > column.width - 1;
+    if (column.cType == SQL_C_BINARY) return length > column.width;
+    return false;
+}
+
+void ReadOdbcCell(const OdbcColumn& column, const char* data, size_t bytes, Value& slot) {
+    switch (column.kind) {
+        case OdbcColumnKind::kInteger: {
+            int64_t value = 0;
+            std::memcpy(&value, data, sizeof value);
+            slot = value;
+            return;
+        }
+        case OdbcColumnKind::kDouble: {
+            double value = 0;
+            std::memcpy(&value, data, sizeof value);
+            slot = value;
+            return;
+        }
+        case OdbcColumnKind::kGuid: {
+            SQLGUID g;
+            std::memcpy(&g, data, sizeof g);
+            AssignText(slot,
+                       fmt::format("{:08x}-{:04x}-{:04x}-{:02x}{:02x}-{:02x}{:02x}{:02x}{:02x}"
+                                   "{:02x}{:02x}",
+                                   g.Data1, g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2],
+                                   g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]));
+            return;
+        }
+        case OdbcColumnKind::kBit:
+            slot = data[0] != 0;
+            return;
+        case OdbcColumnKind::kBinary:
+            AssignBinary(slot, {data, bytes});
+            return;
+        case OdbcColumnKind::kText: {
+            if (column.cType == SQL_C_CHAR) {
+                AssignText(slot, {data, bytes});
+                return;
+            }
+            // Straight into the slot's string, whose capacity the rows before have grown.
+            auto* s = std::get_if<std::string>(&slot);
+            if (!s) s = &slot.emplace<std::string>();
+            s->clear();
+            AppendFromOdbcText(*s, reinterpret_cast<const SQLWCHAR*>(data),
+                               bytes / sizeof(SQLWCHAR));
+            return;
+        }
+        default:
+            break;
+    }
+    std::string text;
+    if (column.cType == SQL_C_CHAR)
+        text.assign(data, bytes);
+    else
+        AppendFromOdbcText(text, reinterpret_cast<const SQLWCHAR*>(data), bytes / sizeof(SQLWCHAR));
+    switch (column.kind) {
+        case OdbcColumnKind::kUnsigned: {
+            int64_t value = 0;
+            if (ParseNumber(text, value)) {
+                slot = value;
+                return;
+            }
+            if (IsDecimalText(text)) {
+                AssignDecimal(slot, text);
+                return;
+            }
+            break;
+        }
+        case OdbcColumnKind::kDecimal: {
+            std::string canonical;
+            if (IsDecimalText(text)) {
+                AssignDecimal(slot, text);
+                return;
+            }
+            if (CanonicalDecimal(text, canonical)) {
+                AssignDecimal(slot, canonical);
+                return;
+            }
+            double value = 0;  // NaN and the infinities have no decimal form
+            if (ParseNumber(text, value)) {
+                slot = value;
+                return;
+            }
+            break;
+        }
+        case OdbcColumnKind::kDateTime:
+        case OdbcColumnKind::kTime: {
+            // Infinite or BC dates, zero dates and years past 9999 stay text.
+            DateTime value;
+            if (ParseDateTimeText(text, value) || ParseTimeText(text, value)) {
+                slot = value;
+                return;
+            }
+            break;
+        }
+        case OdbcColumnKind::kBool:
+            if (text == "1" || text == "t" || text == "true") {
+                slot = true;
+                return;
+            }
+            if (text == "0" || text == "f" || text == "false") {
+                slot = false;
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    AssignText(slot, text);
+}
+
+}  // namespace norvik::db

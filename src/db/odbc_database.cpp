@@ -1,0 +1,227 @@
+#include "db/odbc_database.h"
+
+#include <string_view>
+#include <vector>
+
+#include "db/db_error.h"
+#include "db/odbc_text.h"
+#include "db/secret_text.h"
+#include "db/statement_rewrite.h"
+
+namespace norvik::db {
+namespace {
+
+// Rows psqlODBC fetches per round trip once it reads through a cursor.
+constexpr std::string_view kPsqlStreaming = "UseDeclareFetch=1;Fetch=1000";
+// MariaDB Connector/ODBC's option bits "do not cache the result" and "forward-only cursors".
+constexpr std::string_view kMariaDbStreaming = "OPTION=1048576";
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// True when the connection string sets one of the keys ("KEY=value;", values may be braced).
+bool SetsKey(std::string_view text, std::initializer_list<std::string_view> keys) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t eq = text.find('=', i);
+        if (eq == std::string_view::npos) return false;
+        std::string_view key = text.substr(i, eq - i);
+        while (!key.empty() && (key.front() == ' ' || key.front() == ';')) key.remove_prefix(1);
+        while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
+        for (std::string_view k : keys)
+            if (SameLetters(key, k)) return true;
+        size_t end = eq + 1;
+        while (end < text.size() && text[end] == ' ') ++end;
+        if (end < text.size() && text[end] == '{') {
+            const size_t close = text.find('}', end);
+            end = close == std::string_view::npos ? text.size() : close + 1;
+        }
+        end = text.find(';', end);
+        if (end == std::string_view::npos) return false;
+        i = end + 1;
+    }
+    return false;
+}
+
+std::string InfoText(SQLHDBC dbc, SQLUSMALLINT item) {
+    SQLWCHAR buffer[256] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(dbc, item, buffer, sizeof buffer, &length))) return "";
+    return FromOdbcText(buffer);
+}
+
+SQLUINTEGER InfoMask(SQLHDBC dbc, SQLUSMALLINT item) {
+    SQLUINTEGER mask = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(dbc, item, &mask, sizeof mask, nullptr))) return 0;
+    return mask;
+}
+
+OdbcDbms DbmsOf(std::string_view name) {
+    if (name.starts_with("SQLite")) return OdbcDbms::kSqlite;
+    if (name.starts_with("PostgreSQL")) return OdbcDbms::kPostgres;
+    if (name.starts_with("MariaDB") || name.starts_with("MySQL")) return OdbcDbms::kMariaDb;
+    return OdbcDbms::kOther;
+}
+
+// What a driver that buffers whole results by default needs in order to stream; empty when it
+// streams already or the connection string decides for itself.
+std::string_view StreamingOption(std::string_view driver, std::string_view connection) {
+    if (driver.starts_with("psqlodbc") && !SetsKey(connection, {"UseDeclareFetch"}))
+        return kPsqlStreaming;
+    if (driver.find("maodbc") != std::string_view::npos &&
+        !SetsKey(connection, {"OPTION", "OPTIONS"}))
+        return kMariaDbStreaming;
+    return {};
+}
+
+}  // namespace
+
+OdbcDatabase::OdbcDatabase(const std::string& connectionString) : connection_(connectionString) {
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_)))
+        ThrowDatabaseError("Der ODBC-Treibermanager ist nicht verfügbar");
+    SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_))) {
+        SQLFreeHandle(SQL_HANDLE_ENV, env_);
+        ThrowDatabaseError("Der ODBC-Treibermanager ist nicht verfügbar");
+    }
+    try {
+        Connect(connectionString);
+        const std::string_view more =
+            StreamingOption(InfoText(dbc_, SQL_DRIVER_NAME), connectionString);
+        if (!more.empty()) {
+            Disconnect();
+            std::string amended = connectionString;
+            if (!amended.empty() && amended.back() != ';') amended += ';';
+            Connect(amended.append(more));
+        }
+        Prepare();
+    } catch (...) {
+        Disconnect();
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
+        SQLFreeHandle(SQL_HANDLE_ENV, env_);
+        throw;
+    }
+}
+
+OdbcDatabase::~OdbcDatabase() {
+    Disconnect();
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
+    SQLFreeHandle(SQL_HANDLE_ENV, env_);
+}
+
+void OdbcDatabase::Connect(const std::string& connectionString) {
+    std::basic_string<SQLWCHAR> text = ToOdbcText(connectionString);
+    SQLSetConnectAttrW(dbc_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
+    const SQLRETURN rc =
+        SQLDriverConnectW(dbc_, nullptr, text.data(), static_cast<SQLSMALLINT>(text.size()),
+                          nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    Check(rc, SQL_HANDLE_DBC, dbc_);
+    connected_ = true;
+}
+
+void OdbcDatabase::Disconnect() noexcept {
+    if (connected_) SQLDisconnect(dbc_);
+    connected_ = false;
+}
+
+void OdbcDatabase::Prepare() {
+    dbms_ = DbmsOf(InfoText(dbc_, SQL_DBMS_NAME));
+    // MariaDB Connector/ODBC claims SQL_GD_BLOCK, but after SQLSetPos on a streamed result its
+    // SQLGetData reads another row than the one positioned on.
+    getDataInBlocks_ = dbms_ != OdbcDbms::kMariaDb &&
+                       (InfoMask(dbc_, SQL_GETDATA_EXTENSIONS) & (SQL_GD_BLOCK | SQL_GD_BOUND)) ==
+                           (SQL_GD_BLOCK | SQL_GD_BOUND);
+    // A snapshot for the count and the rows read after it; SQLite's transactions are one already.
+    if (InfoMask(dbc_, SQL_TXN_ISOLATION_OPTION) & SQL_TXN_REPEATABLE_READ)
+        SQLSetConnectAttrW(dbc_, SQL_ATTR_TXN_ISOLATION,
+                           reinterpret_cast<SQLPOINTER>(SQL_TXN_REPEATABLE_READ), 0);
+    if (dbms_ == OdbcDbms::kSqlite) {
+        // As the native back end: the host services write through their own connection while a
+        // record set reads.
+        OdbcStatement wal(*this);
+        std::basic_string<SQLWCHAR> pragma = ToOdbcText("PRAGMA journal_mode=WAL");
+        SQLExecDirectW(wal.Get(), pragma.data(), static_cast<SQLINTEGER>(pragma.size()));
+    }
+}
+
+void OdbcDatabase::Fail(SQLSMALLINT handleType, SQLHANDLE handle) const {
+    std::string message;
+    SQLWCHAR state[6] = {};
+    SQLWCHAR text[2048] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    for (SQLSMALLINT record = 1;
+         SQL_SUCCEEDED(SQLGetDiagRecW(handleType, handle, record, state, &native, text,
+                                      static_cast<SQLSMALLINT>(std::size(text)), &length));
+         ++record) {
+        const std::string line = FromOdbcText(text);
+        if (line.empty() || message.find(line) != std::string::npos) continue;
+        if (!message.empty()) message += '\n';
+        message += line;
+    }
+    ThrowDatabaseError(RedactSecrets(message, connection_));
+}
+
+void OdbcDatabase::BeginRead() {
+    if (readers_ == 0) {
+        SQLULEN autocommit = SQL_AUTOCOMMIT_ON;
+        SQLGetConnectAttrW(dbc_, SQL_ATTR_AUTOCOMMIT, &autocommit, 0, nullptr);
+        if (autocommit == SQL_AUTOCOMMIT_ON) {
+            Check(SQLSetConnectAttrW(dbc_, SQL_ATTR_AUTOCOMMIT,
+                                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
+                  SQL_HANDLE_DBC, dbc_);
+            ownsTransaction_ = true;
+        }
+    }
+    ++readers_;
+}
+
+void OdbcDatabase::EndRead() noexcept {
+    if (--readers_ > 0 || !ownsTransaction_) return;
+    ownsTransaction_ = false;
+    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT)))
+        SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
+    SQLSetConnectAttrW(dbc_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
+                       0);
+}
+
+OdbcStatement::OdbcStatement(const OdbcDatabase& db) : db_(&db) {
+    db.Check(SQLAllocHandle(SQL_HANDLE_STMT, db.Handle(), &stmt_), SQL_HANDLE_DBC, db.Handle());
+}
+
+OdbcStatement::~OdbcStatement() {
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
+}
+
+void OdbcStatement::Check(SQLRETURN rc) const {
+    if (rc != SQL_NO_DATA) db_->Check(rc, SQL_HANDLE_STMT, stmt_);
+}
+
+size_t OdbcStatement::Prepare(const std::string& sql) {
+    if (db_->NarrowTexts()) {
+        // The SQLite driver counts a "?" inside a comment as a parameter marker.
+        std::string text = WithoutComments(sql);
+        Check(SQLPrepare(stmt_, reinterpret_cast<SQLCHAR*>(text.data()),
+                         static_cast<SQLINTEGER>(text.size())));
+    } else {
+        std::basic_string<SQLWCHAR> text = ToOdbcText(sql);
+        Check(SQLPrepareW(stmt_, text.data(), static_cast<SQLINTEGER>(text.size())));
+    }
+    SQLSMALLINT markers = 0;
+    Check(SQLNumParams(stmt_, &markers));
+    return static_cast<size_t>(markers);
+}
+
+void OdbcStatement::CloseCursor() noexcept {
+    SQLFreeStmt(stmt_, SQL_CLOSE);
+}
+
+}  // namespace norvik::db

@@ -1,0 +1,80 @@
+#pragma once
+// An open ODBC connection, shared by a connection and the record sets it opened.
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <string>
+
+namespace norvik::db {
+
+// The database system behind the driver, as SQL_DBMS_NAME names it.
+enum class OdbcDbms { kOther, kSqlite, kPostgres, kMariaDb };
+
+class OdbcDatabase {
+  public:
+    // Connects with an ODBC connection string; raises kErrDatabase with the driver manager's or
+    // driver's message, passwords hidden.
+    explicit OdbcDatabase(const std::string& connectionString);
+    ~OdbcDatabase();
+    OdbcDatabase(const OdbcDatabase&) = delete;
+    OdbcDatabase& operator=(const OdbcDatabase&) = delete;
+
+    // The connection handle.
+    SQLHDBC Handle() const { return dbc_; }
+    // The database system.
+    OdbcDbms Dbms() const { return dbms_; }
+    // True when SQLGetData may read a bound column of any row of a block (SQL_GD_BLOCK).
+    bool GetDataInBlocks() const { return getDataInBlocks_; }
+    // True when texts go as UTF-8 through the narrow calls: the SQLite driver's wide calls lose
+    // characters beyond U+FFFF.
+    bool NarrowTexts() const { return dbms_ == OdbcDbms::kSqlite; }
+    // Raises kErrDatabase with the diagnostics of the handle, passwords hidden.
+    [[noreturn]] void Fail(SQLSMALLINT handleType, SQLHANDLE handle) const;
+    // Raises unless rc reports success.
+    void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle) const {
+        if (!SQL_SUCCEEDED(rc)) Fail(handleType, handle);
+    }
+    // Joins the read transaction of the record sets open now, beginning one when none is running.
+    void BeginRead();
+    // Leaves it again; the last one out commits the transaction it began.
+    void EndRead() noexcept;
+
+  private:
+    void Connect(const std::string& connectionString);
+    void Disconnect() noexcept;
+    void Prepare();
+
+    std::string connection_;  // as given, to hide its secrets in messages
+    SQLHENV env_ = SQL_NULL_HENV;
+    SQLHDBC dbc_ = SQL_NULL_HDBC;
+    bool connected_ = false;
+    OdbcDbms dbms_ = OdbcDbms::kOther;
+    bool getDataInBlocks_ = false;
+    int readers_ = 0;
+    bool ownsTransaction_ = false;
+};
+
+// A statement handle of a connection, freed with its owner.
+class OdbcStatement {
+  public:
+    explicit OdbcStatement(const OdbcDatabase& db);
+    ~OdbcStatement();
+    OdbcStatement(const OdbcStatement&) = delete;
+    OdbcStatement& operator=(const OdbcStatement&) = delete;
+
+    // The raw handle.
+    SQLHSTMT Get() const { return stmt_; }
+    // Raises the statement's diagnostics unless rc reports success (SQL_NO_DATA counts as one).
+    void Check(SQLRETURN rc) const;
+    // Prepares a statement and returns the number of its "?" markers.
+    size_t Prepare(const std::string& sql);
+    // Closes an open cursor; harmless without one.
+    void CloseCursor() noexcept;
+
+  private:
+    const OdbcDatabase* db_;
+    SQLHSTMT stmt_ = SQL_NULL_HSTMT;
+};
+
+}  // namespace norvik::db

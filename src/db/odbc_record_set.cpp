@@ -1,0 +1,200 @@
+#include "db/odbc_record_set.h"
+
+#include <algorithm>
+
+#include "db/db_error.h"
+#include "db/statement_rewrite.h"
+
+namespace norvik::db {
+namespace {
+
+// Buffer bytes of one block of rows and the most rows per block: few driver calls per row, yet
+// memory stays bounded however many rows there are.
+constexpr size_t kBlockBytes = 1 << 20;
+constexpr SQLULEN kMaxBlockRows = 500;
+// A column's buffer grows for long values only up to this share of a block.
+constexpr size_t kMaxColumnBytes = 4 << 20;
+
+}  // namespace
+
+std::unique_ptr<RecordSet> OdbcRecordSet::Open(std::shared_ptr<OdbcDatabase> db,
+                                               const std::string& sql,
+                                               const std::vector<Value>& params) {
+    // Owned before anything is acquired, so that a failure on the way releases what was.
+    std::unique_ptr<OdbcRecordSet> set(new OdbcRecordSet(std::move(db)));
+    set->Run(sql, params);
+    return set;
+}
+
+OdbcRecordSet::~OdbcRecordSet() {
+    Close();
+}
+
+void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
+    const std::string body(TrimStatementEnd(sql));
+    params_.emplace(params, *db_);
+    db_->BeginRead();
+    reading_ = true;
+    const int64_t rows = Count(body, params);
+
+    stmt_.emplace(*db_);
+    markers_ = stmt_->Prepare(body);
+    CheckParameterCount(markers_, params.size());
+    params_->Bind(*stmt_, 0, markers_);
+    Execute();
+
+    SQLSMALLINT columns = 0;
+    stmt_->Check(SQLNumResultCols(stmt_->Get(), &columns));
+    if (columns <= 0) ThrowDatabaseError("Die Anweisung liefert keine Datensätze");
+    std::vector<std::string> names;
+    size_t rowBytes = 0;
+    for (SQLSMALLINT i = 1; i <= columns; ++i) {
+        Buffer& buffer = buffers_.emplace_back();
+        buffer.column =
+            DescribeOdbcColumn(*stmt_, static_cast<SQLUSMALLINT>(i), db_->Dbms(),
+                               db_->NarrowTexts() ? OdbcTextForm::kUtf8 : OdbcTextForm::kUtf16);
+        names.push_back(buffer.column.name);
+        rowBytes += static_cast<size_t>(buffer.column.width) + sizeof(SQLLEN);
+    }
+    // Without SQLGetData inside a block a value that does not fit its buffer could not be read in
+    // full: such drivers fetch one row at a time.
+    blockRows_ =
+        db_->GetDataInBlocks()
+            ? std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows)
+            : 1;
+    stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROW_ARRAY_SIZE,
+                                 reinterpret_cast<SQLPOINTER>(blockRows_), 0));
+    stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0));
+    for (size_t i = 0; i < buffers_.size(); ++i) Bind(i);
+    Start(std::move(names), rows);
+}
+
+int64_t OdbcRecordSet::Count(const std::string& body, const std::vector<Value>& params) {
+    OdbcStatement count(*db_);
+    // Newlines keep a trailing line comment from swallowing the closing parenthesis; the servers
+    // want a name for the derived table.
+    const size_t markers = count.Prepare("SELECT COUNT(*) FROM (\n" + body + "\n) AS norvik_count");
+    CheckParameterCount(markers, params.size());
+    params_->Bind(count, 0, markers);
+    count.Check(SQLExecute(count.Get()));
+    int64_t rows = 0;
+    SQLLEN length = 0;
+    const SQLRETURN rc = SQLFetch(count.Get());
+    count.Check(rc);
+    if (rc != SQL_NO_DATA)
+        count.Check(SQLGetData(count.Get(), 1, SQL_C_SBIGINT, &rows, sizeof rows, &length));
+    count.CloseCursor();
+    return rows;
+}
+
+void OdbcRecordSet::Execute() {
+    stmt_->Check(SQLExecute(stmt_->Get()));
+    fetched_ = 0;
+    blockRow_ = 0;
+    finished_ = false;
+}
+
+void OdbcRecordSet::Bind(size_t column) {
+    Buffer& buffer = buffers_[column];
+    buffer.data.assign(blockRows_ * static_cast<size_t>(buffer.column.width), 0);
+    buffer.lengths.assign(blockRows_, 0);
+    stmt_->Check(SQLBindCol(stmt_->Get(), static_cast<SQLUSMALLINT>(column + 1),
+                            buffer.column.cType, buffer.data.data(), buffer.column.width,
+                            buffer.lengths.data()));
+}
+
+bool OdbcRecordSet::FetchBlock() {
+    for (const auto& [column, width] : widen_) {
+        buffers_[column].column.width = width;
+        Bind(column);
+    }
+    widen_.clear();
+    fetched_ = 0;
+    blockRow_ = 0;
+    const SQLRETURN rc = SQLFetch(stmt_->Get());
+    if (rc == SQL_NO_DATA || (SQL_SUCCEEDED(rc) && fetched_ == 0)) {
+        finished_ = true;
+        return false;
+    }
+    stmt_->Check(rc);
+    return true;
+}
+
+bool OdbcRecordSet::FetchRow(std::vector<Value>& slots) {
+    if (blockRow_ >= fetched_ && (finished_ || !FetchBlock())) return false;
+    for (size_t i = 0; i < slots.size(); ++i) {
+        const Buffer& buffer = buffers_[i];
+        const SQLLEN length = buffer.lengths[blockRow_];
+        if (length == SQL_NULL_DATA) {
+            slots[i] = Null{};
+        } else if (IsTruncated(buffer.column, length)) {
+            ReadLong(i, slots[i]);
+        } else {
+            const size_t offset = blockRow_ * static_cast<size_t>(buffer.column.width);
+            ReadOdbcCell(buffer.column, buffer.data.data() + offset, static_cast<size_t>(length),
+                         slots[i]);
+        }
+    }
+    ++blockRow_;
+    return true;
+}
+
+void OdbcRecordSet::ReadLong(size_t column, Value& slot) {
+    Buffer& buffer = buffers_[column];
+    if (blockRows_ > 1)
+        stmt_->Check(SQLSetPos(stmt_->Get(), static_cast<SQLSETPOSIROW>(blockRow_ + 1),
+                               SQL_POSITION, SQL_LOCK_NO_CHANGE));
+    const size_t terminator = buffer.column.cType == SQL_C_WCHAR  ? sizeof(SQLWCHAR)
+                              : buffer.column.cType == SQL_C_CHAR ? 1
+                                                                  : 0;
+    size_t size = 0;
+    if (longBuffer_.size() < 2 * static_cast<size_t>(buffer.column.width))
+        longBuffer_.resize(2 * static_cast<size_t>(buffer.column.width));
+    for (;;) {
+        SQLLEN length = 0;
+        const size_t room = longBuffer_.size() - size;
+        const SQLRETURN rc =
+            SQLGetData(stmt_->Get(), static_cast<SQLUSMALLINT>(column + 1), buffer.column.cType,
+                       longBuffer_.data() + size, static_cast<SQLLEN>(room), &length);
+        if (rc == SQL_NO_DATA) break;
+        stmt_->Check(rc);
+        if (length == SQL_NULL_DATA) {
+            slot = Null{};
+            return;
+        }
+        if (length != SQL_NO_TOTAL && static_cast<size_t>(length) + terminator <= room) {
+            size += static_cast<size_t>(length);
+            break;
+        }
+        // A part: the buffer is full up to its terminator; the rest follows in the next call.
+        size += room - terminator;
+        const size_t rest = length == SQL_NO_TOTAL
+                                ? longBuffer_.size()
+                                : static_cast<size_t>(length) - (room - terminator);
+        longBuffer_.resize(size + rest + terminator);
+    }
+    ReadOdbcCell(buffer.column, longBuffer_.data(), size, slot);
+    // Values this long may come again: the next blocks take them in their buffer.
+    const size_t needed = size + terminator;
+    const size_t grown = std::max(needed, 2 * static_cast<size_t>(buffer.column.width));
+    if (grown * blockRows_ > kMaxColumnBytes) return;
+    const auto pending = std::find_if(widen_.begin(), widen_.end(),
+                                      [&](const auto& w) { return w.first == column; });
+    if (pending == widen_.end())
+        widen_.emplace_back(column, static_cast<SQLLEN>(grown));
+    else
+        pending->second = std::max(pending->second, static_cast<SQLLEN>(grown));
+}
+
+void OdbcRecordSet::Restart() {
+    stmt_->CloseCursor();
+    Execute();
+}
+
+void OdbcRecordSet::Release() noexcept {
+    stmt_.reset();
+    if (reading_) db_->EndRead();
+    reading_ = false;
+}
+
+}  // namespace norvik::db
