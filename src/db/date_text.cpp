@@ -117,6 +117,12 @@ bool ParseTimeText(std::string_view text, DateTime& out) {
     return true;
 }
 
+bool ParseComputedDate(std::string_view text, DateTime& out) {
+    const bool isoForm = text.size() >= 10 && text[4] == '-' && text[7] == '-' &&
+                         (text.size() == 10 || text[10] == ' ' || text[10] == 'T');
+    return isoForm && ParseDateTimeText(text, out);
+}
+
 void AppendDateTimeParam(std::string& out, const DateTime& value) {
     auto to = std::back_inserter(out);
     if (value.IsMidnight())

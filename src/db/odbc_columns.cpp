@@ -9,6 +9,7 @@
 #include "db/date_text.h"
 #include "db/decimal_text.h"
 #include "db/odbc_text.h"
+#include "db/sqlite_columns.h"
 #include "db/value_slot.h"
 
 namespace norvik::db {
@@ -35,6 +36,15 @@ std::string TypeName(const OdbcStatement& stmt, SQLUSMALLINT index) {
     return FromOdbcText(name);
 }
 
+// True for a result column that comes from no table: an expression such as MAX(Datum).
+bool IsExpression(const OdbcStatement& stmt, SQLUSMALLINT index) {
+    SQLWCHAR table[256] = {};
+    SQLSMALLINT length = 0;
+    return SQL_SUCCEEDED(SQLColAttributeW(stmt.Get(), index, SQL_DESC_TABLE_NAME, table,
+                                          sizeof table, &length, nullptr)) &&
+           table[0] == 0;
+}
+
 bool IsUnsigned(const OdbcStatement& stmt, SQLUSMALLINT index) {
     SQLLEN flag = SQL_FALSE;
     SQLColAttributeW(stmt.Get(), index, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &flag);
@@ -42,12 +52,20 @@ bool IsUnsigned(const OdbcStatement& stmt, SQLUSMALLINT index) {
 }
 
 OdbcColumnKind KindOf(SQLSMALLINT type, const std::string& typeName, bool isUnsigned,
-                      OdbcDbms dbms) {
+                      bool expression, OdbcDbms dbms) {
     // The SQLite driver reports NUMERIC as a double and DECIMAL as text; the native back end keeps
     // both exact, led by the declared type as here.
     if (dbms == OdbcDbms::kSqlite &&
         (HasWord(typeName, "DEC") || HasWord(typeName, "NUMERIC") || HasWord(typeName, "MONEY")))
         return OdbcColumnKind::kDecimal;
+    // Dates as the native back end finds them: by the declared type, or in an expression's text.
+    if (dbms == OdbcDbms::kSqlite && !expression &&
+        SqliteKindOf(typeName.c_str()) == SqliteColumnKind::kDateTime)
+        return OdbcColumnKind::kDateTime;
+    if (dbms == OdbcDbms::kSqlite && expression &&
+        (type == SQL_VARCHAR || type == SQL_LONGVARCHAR || type == SQL_CHAR ||
+         type == SQL_WVARCHAR || type == SQL_WLONGVARCHAR || type == SQL_WCHAR))
+        return OdbcColumnKind::kComputed;
     switch (type) {
         case SQL_TINYINT:
         case SQL_SMALLINT:
@@ -119,7 +137,8 @@ OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, Odb
                                    &size, &digits, &nullable));
         column.name = FromOdbcText(name);
     }
-    column.kind = KindOf(type, TypeName(stmt, index), IsUnsigned(stmt, index), dbms);
+    column.kind = KindOf(type, TypeName(stmt, index), IsUnsigned(stmt, index),
+                         dbms == OdbcDbms::kSqlite && IsExpression(stmt, index), dbms);
     const bool utf8 = form == OdbcTextForm::kUtf8;
     if (utf8) column.cType = SQL_C_CHAR;
     const auto textWidth = [utf8](SQLULEN chars) {
@@ -149,6 +168,7 @@ OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, Odb
                 static_cast<SQLLEN>(size == 0 || size > kBinaryBytes ? kBinaryBytes : size);
             break;
         case OdbcColumnKind::kText:
+        case OdbcColumnKind::kComputed:
             column.width = textWidth(size == 0 ? kUnknownTextChars : std::min(size, kTextChars));
             break;
         case OdbcColumnKind::kDecimal:
@@ -256,6 +276,14 @@ void ReadOdbcCell(const OdbcColumn& column, const char* data, size_t bytes, Valu
             // Infinite or BC dates, zero dates and years past 9999 stay text.
             DateTime value;
             if (ParseDateTimeText(text, value) || ParseTimeText(text, value)) {
+                slot = value;
+                return;
+            }
+            break;
+        }
+        case OdbcColumnKind::kComputed: {
+            DateTime value;
+            if (ParseComputedDate(text, value)) {
                 slot = value;
                 return;
             }

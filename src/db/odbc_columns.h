@@ -20,11 +20,12 @@ enum class OdbcColumnKind {
     kDecimal,   // exact numbers as text
     kDateTime,  // dates and timestamps as text, read as the native back ends read them
     kTime,      // times of day as text
+    kComputed,  // text of a SQLite expression: ISO date texts as dates, as the native back end
     kBit,       // bits, fetched as SQL_C_BIT
     kBool,      // booleans reported as text "1"/"0" (psqlODBC's booleans)
     kGuid,      // fetched as SQLGUID, written in lower case as PostgreSQL does
     kText,      // UTF-16 text
-    kBinary,    // bytes, kept unchanged as text as the SQLite back end keeps a BLOB
+    kBinary,    // bytes, as hex text as every back end writes them
 };
 
 // One described column.

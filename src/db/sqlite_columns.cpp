@@ -19,12 +19,6 @@ std::string_view FirstWord(std::string_view type) {
     return type.substr(0, n);
 }
 
-// The forms SQLite's date functions write: a date, optionally with a time of day.
-bool IsIsoDateText(std::string_view text) {
-    return text.size() >= 10 && text[4] == '-' && text[7] == '-' &&
-           (text.size() == 10 || text[10] == ' ' || text[10] == 'T');
-}
-
 std::string_view TextOf(sqlite3_stmt* stmt, int col) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
     return {text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))};
@@ -40,8 +34,7 @@ void ReadText(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
     }
     // An expression has no declared type; a text in the ISO date form is a computed date
     // (MAX(Datum), date('now')). A time alone stays text: "12:30" may be anything.
-    if (kind == SqliteColumnKind::kExpression && IsIsoDateText(text) &&
-        ParseDateTimeText(text, dt)) {
+    if (kind == SqliteColumnKind::kExpression && ParseComputedDate(text, dt)) {
         slot = dt;
         return;
     }

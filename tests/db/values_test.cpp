@@ -92,18 +92,19 @@ TEST_P(BackendTest, ComputedDatesAreDatesButDateLikeTextStaysText) {
     // SQLite gives an expression no declared type, so its exact ISO date text is taken as a date
     // even over a text column; PostgreSQL knows the expression is text. A text column itself
     // stays text on both (see the typed cases).
-    EXPECT_EQ(rs->Item("code"), GetParam() == "sqlite" ? Value(DateTime{2026, 1, 5})
-                                                       : Value(std::string("2026-01-05")));
+    EXPECT_EQ(rs->Item("code"), norvik::test::SqlOf(GetParam()) == "sqlite"
+                                    ? Value(DateTime{2026, 1, 5})
+                                    : Value(std::string("2026-01-05")));
     auto times = db_->OpenRecordSet("SELECT '12:30' AS t, '2026-13-01' AS falsch");
     EXPECT_EQ(times->Item("t"), Value(std::string("12:30")));
     EXPECT_EQ(times->Item("falsch"), Value(std::string("2026-13-01")));
 }
 
 TEST_P(BackendTest, BinaryColumnsComeAsTheSameHexTextOnEveryBackEnd) {
-    const bool sqlite = GetParam() == "sqlite";
-    db_->Execute(std::string("CREATE TABLE bin (v ") + (sqlite ? "BLOB" : "BYTEA") + ")");
-    db_->Execute(sqlite ? "INSERT INTO bin VALUES (X'6100FF'), (X''), (NULL)"
-                        : "INSERT INTO bin VALUES ('\\x6100ff'), (''), (NULL)");
+    const bool postgres = norvik::test::SqlOf(GetParam()) == "postgresql";
+    db_->Execute(std::string("CREATE TABLE bin (v ") + (postgres ? "BYTEA" : "BLOB") + ")");
+    db_->Execute(postgres ? "INSERT INTO bin VALUES ('\\x6100ff'), (''), (NULL)"
+                          : "INSERT INTO bin VALUES (X'6100FF'), (X''), (NULL)");
     auto rs = db_->OpenRecordSet("SELECT v FROM bin");
     std::vector<Value> values;
     for (; !rs->Eof(); rs->MoveNext()) values.push_back(rs->Item(0));
