@@ -38,6 +38,7 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
                              "line:" + Summary("Konten", 3, MediumFile("konten.txt")),
                              "line:" + Summary("Buchungen", 3, MediumFile("buchungen.txt")),
                              "line:XML-Datei erfolgreich erstellt.",
+                             "line:Datenträger geprüft: keine Befunde.",
                              "close",
                          }));
     ASSERT_EQ(messages->calls.size(), 3u);
