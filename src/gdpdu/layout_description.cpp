@@ -82,8 +82,9 @@ TableFormat DescribeLayout(const TQExportDef& def, size_t record, const WrittenF
     format.FixedLength = def.FeldLänge == "Fix";
     const WrittenLayout none;
     const WrittenLayout& lines = record < written.layouts.size() ? written.layouts[record] : none;
-    // An empty file holds no lines of any layout; a file of one layout alone needs no range.
-    if (written.lines > 0 && (written.headerLine || WrittenLayoutCount(def) > 1))
+    // A file of one layout alone needs no range; several layouts each need theirs, also when the
+    // file is empty, or each would claim every line.
+    if (written.headerLine || WrittenLayoutCount(def) > 1)
         format.Rows = lines.lines > 0 ? RowRange{lines.firstLine, lines.lastLine}
                                       : RowRange{std::max<int64_t>(lines.firstLine, 1), 0};
 

@@ -105,11 +105,17 @@ void TQXML::CreateTable(const TQRecord& myRecord, const std::string& FileName,
             WriteElement(4, "ColumnDelimiter", format.ColumnDelimiter);
         if (!format.FixedLength && format.TextEncapsulator != "\"")
             WriteElement(4, "TextEncapsulator", format.TextEncapsulator);
-        size_t i = 0;
-        for (const auto& field : *myRecord.Fields) {
-            const ColumnForm form = i < format.Columns.size() ? format.Columns[i] : ColumnForm{};
-            ++i;
-            NewField(*field, form, format.FixedLength);
+        // Fixed columns are found by their places, so the primary key may come first as the DTD
+        // wants it; split columns are found by their order, which must stay.
+        for (const bool keys : {true, false}) {
+            size_t i = 0;
+            for (const auto& field : *myRecord.Fields) {
+                const ColumnForm form =
+                    i < format.Columns.size() ? format.Columns[i] : ColumnForm{};
+                ++i;
+                if (!format.FixedLength ? keys : keys == IsPrimaryKeyField(*field))
+                    NewField(*field, form, format.FixedLength);
+            }
         }
         AddForeignKey(myRecord, format.MediumTables);
         WriteTag(3, CloseTag(layout));
