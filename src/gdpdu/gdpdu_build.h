@@ -29,8 +29,8 @@ class GdpduBuild {
     void Run();
 
   private:
-    // Checks the plan, exports, describes and completes the medium; true when every step
-    // succeeded.
+    // Checks the plan, exports, describes and completes the medium, then checks it as an import
+    // reads it; true when every step succeeded and the check found no error.
     bool BuildMedium();
     // Refuses the medium, protocolled and shown, when the selected tables' plan has problems;
     // true when it may be built.
