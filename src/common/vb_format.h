@@ -21,6 +21,10 @@ class CompiledFormat {
     void Apply(const Value& value, std::string& out) const;
     // The formatted value.
     std::string Apply(const Value& value) const;
+    // The named format it was given as, else kNone.
+    vbfmt::Named NamedFormat() const { return named_; }
+    // Its sections in order (positive, negative, zero, null); empty for an empty format.
+    const std::vector<vbfmt::Section>& Sections() const { return sections_; }
 
   private:
     void ApplyNumeric(const Value& value, std::string& out) const;

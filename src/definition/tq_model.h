@@ -27,6 +27,15 @@ struct TQField {
     std::string Info;            // free description
 };
 
+// True when the field is a primary key column of the GDPdU index ("PK", or "PF" when also foreign).
+inline bool IsPrimaryKeyField(const TQField& field) {
+    return field.Schlüssel == "PK" || field.Schlüssel == "PF";
+}
+// True when the field is a foreign key column of the GDPdU index ("FK", or "PF").
+inline bool IsForeignKeyField(const TQField& field) {
+    return field.Schlüssel == "FK" || field.Schlüssel == "PF";
+}
+
 // One record layout: data, header ("Vorlauf") or trailer ("Nachlauf").
 struct TQRecord {
     std::string Name;  // the section line it was read from

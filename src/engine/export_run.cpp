@@ -43,6 +43,7 @@ int32_t ExportRun::Execute() {
 
 void ExportRun::Run() {
     engine_.SetLastSummary("");
+    engine_.SetLastWritten({});
     if (!engine_.ExpDef) throw VbError(kErrObjectNotSet);
     // A listener may load another definition between rows; this run keeps its own alive.
     defHold_ = engine_.ExpDef;
@@ -64,6 +65,7 @@ void ExportRun::Run() {
     fieldColumns_.clear();
     criteriaColumns_.clear();
     fieldPlans_.clear();
+    written_ = {};
     formatter_.Prepare(*def_);
     size_t index = 0;
     for (const auto& record : *def_->Records) PlanRecord(index++, *record);
@@ -79,6 +81,9 @@ void ExportRun::Run() {
         rows_->MoveFirst();
         if (def_->Kopfzeile == "J") WriteHeaderLine();
         WriteFirstRecordOf(Vorlauf);
+        // A data layout that writes no line would have begun here.
+        for (WrittenLayout& layout : written_.layouts)
+            if (layout.lines == 0) layout.firstLine = written_.lines + 1;
 
         const std::shared_ptr<TQRecords> recordsHold = def_->Records;
         rows_->MoveFirst();
@@ -90,7 +95,7 @@ void ExportRun::Run() {
                 if (record->FieldTyp != Standard) continue;
                 BuildRecordLine(index, *record);
                 if (record->CriteriaField.empty() || RecordCriterionHolds(index, *record))
-                    out_.WriteLine(line_);
+                    WriteLayoutLine(index);
             }
             const int64_t bookmark = rows_->Bookmark();
             const fmt::format_int digits(bookmark);
@@ -116,6 +121,7 @@ void ExportRun::Run() {
     }
     rows_->Close();
 
+    engine_.SetLastWritten(std::move(written_));
     if (engine_.Mode == cTQExport && !def_->Schnittstelle.empty()) RememberOutputFile();
     const std::string summary = Summary();
     engine_.SetLastSummary(summary);
@@ -166,7 +172,7 @@ void ExportRun::WriteFirstRecordOf(tqFieldTyp kind) {
         const size_t index = i++;
         if (record->FieldTyp != kind) continue;
         BuildRecordLine(index, *record);
-        out_.WriteLine(line_);
+        WriteLayoutLine(index);
         return;
     }
 }
@@ -186,6 +192,8 @@ void ExportRun::WriteHeaderLine() {
             line_ += def_->Feldtrenner;
         }
         out_.WriteLine(line_);
+        written_.headerLine = true;
+        ++written_.lines;
         def_->Kopfzeile.clear();
         return;
     }
@@ -203,10 +211,32 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
         fieldColumns_.resize(recordIndex + 1);
         criteriaColumns_.resize(recordIndex + 1, -2);
     }
+    if (recordIndex >= written_.layouts.size()) written_.layouts.resize(recordIndex + 1);
     auto& plans = fieldPlans_[recordIndex];
     plans.clear();
-    for (const auto& field : *record.Fields) plans.push_back(formatter_.Plan(*field));
+    for (const auto& field : *record.Fields) {
+        FieldFormatter::FieldPlan plan = formatter_.Plan(*field);
+        // In a data medium an empty foreign key names no row; 0 would name one that is not there.
+        plan.emptyStaysEmpty = engine_.Mode == cTQGDPdU &&
+                               plan.type == FieldFormatter::FieldPlan::Type::Number &&
+                               field->FeldArt == "Field" && IsForeignKeyField(*field);
+        plans.push_back(plan);
+    }
     fieldColumns_[recordIndex].assign(plans.size(), -2);
+}
+
+void ExportRun::WriteLayoutLine(size_t recordIndex) {
+    out_.WriteLine(line_);
+    WrittenLayout& layout = written_.layouts[recordIndex];
+    ++written_.lines;
+    if (layout.lines++ == 0) layout.firstLine = written_.lines;
+    layout.lastLine = written_.lines;
+    if (layout.fields.size() < lineForms_.size()) layout.fields.resize(lineForms_.size());
+    for (size_t i = 0; i < lineForms_.size(); ++i) {
+        WrittenField& field = layout.fields[i];
+        field.decimals = std::max(field.decimals, lineForms_[i].decimals);
+        field.withTime = field.withTime || lineForms_[i].withTime;
+    }
 }
 
 void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
@@ -215,6 +245,7 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
         fieldPlans_[recordIndex].size() != static_cast<size_t>(record.Fields->Count()))
         PlanRecord(recordIndex, record);
     line_.clear();
+    lineForms_.resize(static_cast<size_t>(record.Fields->Count()));
     std::vector<int>& columns = fieldColumns_[recordIndex];
     const std::vector<FieldFormatter::FieldPlan>& plans = fieldPlans_[recordIndex];
     const int32_t count = record.Fields->Count();
@@ -228,6 +259,7 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
             raw = def_->Parameter->Item(field->Name)->Value;
         }
         formatter_.Finish(plans[i], *field, line_);
+        lineForms_[i] = formatter_.LastForm();
         if (++counter < count) line_ += def_->Feldtrenner;
     }
 }

@@ -32,6 +32,8 @@ class ExportRun {
     void PlanRecord(size_t recordIndex, const TQRecord& record);
     // Builds the line of a record from the current row into line_.
     void BuildRecordLine(size_t recordIndex, const TQRecord& record);
+    // Writes line_ as a line of the record layout and notes it in written_.
+    void WriteLayoutLine(size_t recordIndex);
     bool RecordCriterionHolds(size_t recordIndex, const TQRecord& record);
     int ColumnOf(int& cached, const std::string& name);
     std::string Summary() const;
@@ -56,6 +58,8 @@ class ExportRun {
     std::vector<int> criteriaColumns_;
     // The formatter's plan of each field, made once per run.
     std::vector<std::vector<FieldFormatter::FieldPlan>> fieldPlans_;
+    WrittenFile written_;
+    std::vector<WrittenField> lineForms_;  // of the fields of line_
 };
 
 }  // namespace norvik

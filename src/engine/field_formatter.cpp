@@ -80,6 +80,17 @@ void FieldFormatter::ApplyLength(bool isNumber, int32_t length) {
     }
 }
 
+int32_t FieldFormatter::TrailingDecimals() const {
+    const std::string& symbol = def_->Dezimaltrenner;
+    size_t end = text_.size();
+    while (end > 0 && text_[end - 1] >= '0' && text_[end - 1] <= '9') --end;
+    const size_t digits = text_.size() - end;
+    if (digits == 0 || symbol.empty() || end < symbol.size() ||
+        text_.compare(end - symbol.size(), symbol.size(), symbol) != 0)
+        return 0;
+    return static_cast<int32_t>(digits);
+}
+
 const std::string* FieldFormatter::Qualifier(FieldPlan::Type type) const {
     const std::string* qualifier = nullptr;
     if (type == FieldPlan::Type::Text)
@@ -94,10 +105,16 @@ const std::string* FieldFormatter::Qualifier(FieldPlan::Type type) const {
 void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::string& line) {
     using Type = FieldPlan::Type;
     const TQExportDef& def = *def_;
+    lastForm_ = {};
     if (plan.source == FieldPlan::Source::Constant)
         text_ = field.Name;
     else if (plan.source == FieldPlan::Source::Nothing)
         text_.clear();
+    if (plan.emptyStaysEmpty && text_.empty()) {
+        ApplyLength(true, field.Länge);
+        line += text_;
+        return;
+    }
 
     if (plan.type == Type::Number) {
         scratch_.clear();
@@ -112,6 +129,7 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
             if (decimalPoint_) ReplaceInPlace(text_, "@", ",");
             break;
         case Type::Date: {
+            lastForm_.withTime = text_.find(':') != std::string::npos;
             // The usual ":" leaves a time as it is, unless the text holds an "@" already.
             const bool keepTime = timeUnchanged_ && text_.find('@') == std::string::npos;
             if (!keepTime) ReplaceInPlace(text_, ":", "@");
@@ -135,6 +153,7 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
         for (char& c : text_)
             if (c == '\r' || c == '\n') c = ' ';
     ApplyLength(plan.type == Type::Number, field.Länge);
+    if (plan.type == Type::Number) lastForm_.decimals = TrailingDecimals();
 
     const std::string* qualifier = Qualifier(plan.type);
     if (qualifier) line += *qualifier;

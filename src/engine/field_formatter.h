@@ -8,6 +8,7 @@
 
 #include "common/vb_format.h"
 #include "definition/tq_model.h"
+#include "engine/written_lines.h"
 
 namespace norvik {
 
@@ -21,6 +22,7 @@ class FieldFormatter {
         enum class Source : uint8_t { Raw, Constant, Nothing } source = Source::Nothing;
         enum class Type : uint8_t { Number, Date, Text, VarText, Other } type = Type::Other;
         const CompiledFormat* format = nullptr;  // null: no format
+        bool emptyStaysEmpty = false;            // a number without a value is written empty
     };
 
     // Takes the definition's settings for the following Finish calls; the definition must outlive
@@ -39,10 +41,14 @@ class FieldFormatter {
     // Prepare, Plan, Raw and Finish in one call.
     void Append(const TQField& field, const TQExportDef& def, std::string_view raw,
                 std::string& line);
+    // The form of the value the last Finish wrote: its decimals, whether a date had its time.
+    const WrittenField& LastForm() const { return lastForm_; }
 
   private:
     void ApplyFormat(const CompiledFormat& format);
     void ApplyLength(bool isNumber, int32_t length);
+    // The digits after the decimal separator at the end of the written number.
+    int32_t TrailingDecimals() const;
     // The qualifier that encloses the current text of a field of this type, or null.
     const std::string* Qualifier(FieldPlan::Type type) const;
 
@@ -54,6 +60,7 @@ class FieldFormatter {
     const std::string* textSearch_ = nullptr;  // what Ersatzzeichen replaces in text, or none
     std::string text_;
     std::string scratch_;
+    WrittenField lastForm_;
     // Formats are parsed once per text, not once per row; map nodes keep their addresses.
     std::map<std::string, CompiledFormat, std::less<>> formats_;
 };

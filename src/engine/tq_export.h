@@ -7,6 +7,7 @@
 #include <string>
 
 #include "definition/tq_model.h"
+#include "engine/written_lines.h"
 #include "host/host_services.h"
 #include "host/module_state.h"
 
@@ -61,6 +62,10 @@ class TQExport {
     const std::string& LastSummary() const { return lastSummary_; }
     // Kept by the run.
     void SetLastSummary(std::string summary) { lastSummary_ = std::move(summary); }
+    // What the last run that completed wrote, by record layout; empty after a failed one.
+    const WrittenFile& LastWritten() const { return lastWritten_; }
+    // Kept by the run.
+    void SetLastWritten(WrittenFile written) { lastWritten_ = std::move(written); }
     // The module state the engine works on.
     ModuleState& Module() const { return state_; }
     // The host's services the engine calls.
@@ -71,6 +76,7 @@ class TQExport {
     HostServices& services_;
     TQExportEvents* listener_ = nullptr;
     std::string lastSummary_;
+    WrittenFile lastWritten_;
 };
 
 }  // namespace norvik

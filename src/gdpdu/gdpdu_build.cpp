@@ -9,7 +9,8 @@
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
 #include "gdpdu/gdpdu_text.h"
-#include "gdpdu/index_validation.h"
+#include "gdpdu/layout_description.h"
+#include "gdpdu/medium_check.h"
 #include "gdpdu/medium_plan.h"
 #include "gdpdu/staged_index.h"
 #include "gdpdu/tq_xml.h"
@@ -78,7 +79,15 @@ bool GdpduBuild::BuildMedium() {
     StagedIndex index(gdpdu_.Pfad);
     const bool written = WriteIndex(index);
     const bool dtdCopied = CopyDTD() == 0;
-    return FinishIndex(index, written, exported, dtdCopied) && exported && dtdCopied;
+    if (!FinishIndex(index, written, exported)) return false;
+    if (!dtdCopied) {
+        // The copy has failed and said so; an import could not even read the index.
+        WriteProtocolLine(state_, services_,
+                          "XML-Datei erstellt; ohne die DTD-Datei ist der Datenträger "
+                          "unvollständig.");
+        return false;
+    }
+    return CheckFinishedMedium();
 }
 
 bool GdpduBuild::AcceptPlan() {
@@ -114,15 +123,24 @@ bool GdpduBuild::WriteIndex(const StagedIndex& index) {
         return false;
     }
     const std::string von = DateTimeToText(gdpdu_.DatumVon), bis = DateTimeToText(gdpdu_.DatumBis);
+    const std::set<std::string> tables = MediumTables();
     for (const auto& entry : *gdpdu_.GxpFiles) {
         if (!entry->Selected) continue;
         if (!entry->Export || !entry->Export->ExpDef) throw VbError(kErrObjectNotSet);
         const TQExportDef& def = *entry->Export->ExpDef;
         const std::string description =
             ReplaceDescVars(entry->TableDesc, entry->TableName, gdpdu_.DatumVon, gdpdu_.DatumBis);
-        for (const auto& record : *def.Records)
-            xml.CreateTable(*record, FileNameOnly(def.Dateiname), entry->TableName, description,
-                            von, bis, TableFormatOf(def));
+        size_t r = 0;
+        for (const auto& record : *def.Records) {
+            const size_t layout = r++;
+            // A second header or trailer record is never written: there is nothing to describe.
+            if (!LayoutIsWritten(def, layout)) continue;
+            TableFormat format = DescribeLayout(def, layout, entry->Export->LastWritten());
+            format.MediumTables = tables;
+            xml.CreateTable(*record, FileNameOnly(def.Dateiname),
+                            LayoutTableName(def, layout, entry->TableName), description, von, bis,
+                            format);
+        }
     }
     xml.WriteFooter();
     // A line that could not be written has been reported; such a file is no index.
@@ -130,7 +148,14 @@ bool GdpduBuild::WriteIndex(const StagedIndex& index) {
     return xml.Complete();
 }
 
-bool GdpduBuild::FinishIndex(StagedIndex& index, bool written, bool exported, bool dtdCopied) {
+std::set<std::string> GdpduBuild::MediumTables() const {
+    std::set<std::string> names;
+    for (const auto& entry : *gdpdu_.GxpFiles)
+        if (entry->Selected) names.insert(entry->TableName);
+    return names;
+}
+
+bool GdpduBuild::FinishIndex(StagedIndex& index, bool written, bool exported) {
     if (written && !exported) WriteProtocolLine(state_, services_, kIndexHeldBack);
     if (!written || !exported) {
         WithdrawIndex(index);
@@ -147,12 +172,33 @@ bool GdpduBuild::FinishIndex(StagedIndex& index, bool written, bool exported, bo
         WithdrawIndex(index);
         return false;
     }
-    WriteProtocolLine(state_, services_,
-                      dtdCopied ? "XML-Datei erfolgreich erstellt."
-                                : "XML-Datei erstellt; ohne die DTD-Datei ist der Datenträger "
-                                  "unvollständig.");
-    ValidateIndex(index.IndexPath());
     return true;
+}
+
+bool GdpduBuild::CheckFinishedMedium() {
+    const std::vector<MediumFinding> findings = CheckMedium(NativePath(gdpdu_.Pfad));
+    const bool clean = !HasErrors(findings);
+    WriteProtocolLine(state_, services_,
+                      clean ? "XML-Datei erfolgreich erstellt."
+                            : "XML-Datei erstellt; der Datenträger enthält Fehler.");
+    ReportFindings(findings);
+    return clean;
+}
+
+void GdpduBuild::ReportFindings(const std::vector<MediumFinding>& findings) {
+    std::string shown = "Prüfung des Datenträgers:";
+    size_t n = 0;
+    for (const MediumFinding& finding : findings) {
+        const std::string line = FindingLine(finding);
+        WriteProtocolLine(state_, services_, line);
+        if (n++ < kMaxShownFindings) shown += "\r\n" + line;
+    }
+    const std::string summary = SummaryLine(findings);
+    WriteProtocolLine(state_, services_, summary);
+    if (findings.empty()) return;
+    if (n > kMaxShownFindings)
+        shown += fmt::format("\r\n… {} weitere Zeilen im Protokoll.", n - kMaxShownFindings);
+    services_.Messages().ShowText(shown + "\r\n" + summary, 3);
 }
 
 void GdpduBuild::WithdrawIndex(StagedIndex& index) {
@@ -188,20 +234,6 @@ int32_t GdpduBuild::CopyDTD() {
             3);
         return e.Number();
     }
-}
-
-void GdpduBuild::ValidateIndex(const std::string& indexPath) {
-    std::error_code ec;
-    if (!fs::is_regular_file(NativePath(indexPath).parent_path() / kGdpduDtdName, ec)) return;
-    const std::vector<std::string> problems = ValidateIndexXml(indexPath, kMaxIndexProblems);
-    if (problems.empty()) return;
-    std::string shown =
-        std::string("Die XML-Datei entspricht nicht der DTD ''") + kGdpduDtdName + "'':";
-    for (const std::string& problem : problems) {
-        WriteProtocolLine(state_, services_, "XML-Datei entspricht nicht der DTD: " + problem);
-        shown += "\r\n" + problem;
-    }
-    services_.Messages().ShowText(shown, 3);
 }
 
 void GdpduBuild::OpenFolder(const std::string& path) {

@@ -2,8 +2,11 @@
 // One build of a GDPdU data medium from a loaded profile.
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <vector>
 
+#include "gdpdu/medium_finding.h"
 #include "gdpdu/tq_gdpdu.h"
 
 namespace norvik {
@@ -15,8 +18,8 @@ inline const char* const kGdpduComment =
     "Datenträgerüberlassung nach GDPdU vom 14. August 2002, Ausgabe durch Software der Firma "
     "Tessaro "
     "Software und Service GmbH";
-// Problems of Index.xml against its DTD that are protocolled and shown.
-constexpr size_t kMaxIndexProblems = 5;
+// Findings of the medium's check that are shown; all of them are protocolled.
+constexpr size_t kMaxShownFindings = 10;
 
 class GdpduBuild {
   public:
@@ -26,8 +29,8 @@ class GdpduBuild {
     void Run();
 
   private:
-    // Checks the plan, exports, describes and completes the medium; true when every step
-    // succeeded.
+    // Checks the plan, exports, describes and completes the medium, then checks it as an import
+    // reads it; true when every step succeeded and the check found no error.
     bool BuildMedium();
     // Refuses the medium, protocolled and shown, when the selected tables' plan has problems;
     // true when it may be built.
@@ -38,13 +41,18 @@ class GdpduBuild {
     bool WriteIndex(const StagedIndex& index);
     // Puts the written index in place when every table was exported, else withdraws it; true when
     // it was put in place.
-    bool FinishIndex(StagedIndex& index, bool written, bool exported, bool dtdCopied);
+    bool FinishIndex(StagedIndex& index, bool written, bool exported);
+    // Checks the complete medium as an import reads it and protocols the outcome; true when the
+    // check found no error.
+    bool CheckFinishedMedium();
+    // Protocols every finding and the summary, and shows the first of them.
+    void ReportFindings(const std::vector<MediumFinding>& findings);
+    // The names of the tables this build puts on the medium.
+    std::set<std::string> MediumTables() const;
     // Withdraws the index, protocolling an earlier one that was removed.
     void WithdrawIndex(StagedIndex& index);
     // Copies the DTD from the export folder into Pfad; 0 or the error number, which was shown.
     int32_t CopyDTD();
-    // Protocols and shows the first problems of a written Index.xml against the DTD beside it.
-    void ValidateIndex(const std::string& indexPath);
     // Opens the folder in the file manager, or names it when there is none.
     void OpenFolder(const std::string& path);
 

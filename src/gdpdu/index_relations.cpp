@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace norvik {
 namespace {
@@ -32,6 +33,7 @@ class Resolver {
 
     MediumRelations Resolve() {
         ReportSharedNames();
+        ReportSharedLines();
         for (size_t t = 0; t < model_.tables.size(); ++t)
             for (const IndexForeignKey& key : model_.tables[t].foreignKeys) Link(t, key);
         relations_.order = ReadingOrder();
@@ -55,6 +57,32 @@ class Resolver {
                        fmt::format("Der Name {} gehört schon Tabelle Nr. {}; ein Import legt "
                                    "die Tabellen unter ihrem Namen an.",
                                    table.name, first->number));
+        }
+    }
+
+    // Tables of one data file must each have lines of their own: a line in two ranges would be
+    // read as a row of both, and layouts whose lines interleave cannot be told apart at all.
+    void ReportSharedLines() {
+        for (size_t t = 0; t < model_.tables.size(); ++t) {
+            const IndexTable& table = model_.tables[t];
+            if (!table.dataReadable) continue;
+            for (size_t o = 0; o < t; ++o) {
+                const IndexTable& other = model_.tables[o];
+                if (!other.dataReadable || other.url != table.url) continue;
+                const uint64_t from = std::max(table.firstRecord, other.firstRecord);
+                const uint64_t to = std::min(table.lastRecord, other.lastRecord);
+                if (from > to) continue;
+                Report("G311", table, table.line,
+                       fmt::format("Die Zeilen {} bis {} von {} gehören auch zu {}; ohne "
+                                   "getrennte Zeilenbereiche (Range) liest ein Import sie in "
+                                   "beide Tabellen.",
+                                   from,
+                                   to == std::numeric_limits<uint64_t>::max()
+                                       ? std::string("zum Dateiende")
+                                       : std::to_string(to),
+                                   table.url, other.label));
+                break;
+            }
         }
     }
 

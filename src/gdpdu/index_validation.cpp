@@ -1,6 +1,5 @@
 #include "gdpdu/index_validation.h"
 
-#include <fmt/format.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 
@@ -45,13 +44,6 @@ std::vector<IndexProblem> IndexXmlProblems(const std::string& path, size_t maxPr
             collector.problems.push_back({0, "Die Datei entspricht nicht der DTD."});
     }
     return collector.problems;
-}
-
-std::vector<std::string> ValidateIndexXml(const std::string& path, size_t maxProblems) {
-    std::vector<std::string> lines;
-    for (const IndexProblem& problem : IndexXmlProblems(path, maxProblems))
-        lines.push_back(fmt::format("Zeile {}: {}", problem.line, problem.message));
-    return lines;
 }
 
 }  // namespace norvik

@@ -16,7 +16,5 @@ struct IndexProblem {
 // The first problems (at most maxProblems) that keep the file from being well-formed and valid
 // against its DTD; empty when it is valid.
 std::vector<IndexProblem> IndexXmlProblems(const std::string& path, size_t maxProblems);
-// The same problems, each as "Zeile N: message".
-std::vector<std::string> ValidateIndexXml(const std::string& path, size_t maxProblems);
 
 }  // namespace norvik

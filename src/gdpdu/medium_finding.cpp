@@ -34,6 +34,7 @@ const std::vector<FindingKind> kKinds = {
     {"G308", W, "Zeichensatz oder Aufbau nicht prüfbar; Daten nicht geprüft"},
     {"G309", W, "Fremdschlüssel und Primärschlüssel haben verschiedene Datentypen"},
     {"G310", W, "Gültigkeitszeitraum passt nicht zu seinem Format"},
+    {"G311", E, "Tabellen derselben Datendatei teilen sich Zeilen"},
     {"G401", E, "Zeile hat nicht die erwartete Zahl von Feldern"},
     {"G402", E, "Zeile hat nicht die erwartete Länge"},
     {"G403", E, "Zeilen sind nicht durch den angegebenen Satztrenner getrennt"},

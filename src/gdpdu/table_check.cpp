@@ -92,7 +92,9 @@ class TablePass {
         if (reader.Failed())
             Report("G204", 0,
                    [] { return std::string("Datei konnte nicht ganz gelesen werden."); });
-        if (table_.firstRecord > line || (table_.rangeEnds && table_.lastRecord > line))
+        // A range of no lines (Length 0) needs only the lines before it.
+        const uint64_t needed = table_.rangeEnds ? table_.lastRecord : table_.firstRecord;
+        if (needed > line)
             Report("G407", 0, [&] {
                 return fmt::format(
                     "Datei hat {}, der Zeilenbereich (Range) geht von Zeile {} bis {}.",

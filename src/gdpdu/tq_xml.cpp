@@ -92,19 +92,33 @@ void TQXML::CreateTable(const TQRecord& myRecord, const std::string& FileName,
                         const TableFormat& format) {
     try {
         WriteTableHeader(FileName, Name, Desc, DatumVon, DatumBis);
+        if (format.Oem) WriteTag(3, OpenTag("OEM") + CloseTag("OEM"));
         if (format.DecimalSymbol != ",") {
             // The run turns the grouping point into a comma when the decimal symbol is a point.
             WriteElement(3, "DecimalSymbol", format.DecimalSymbol);
             WriteElement(3, "DigitGroupingSymbol", format.DecimalSymbol == "." ? "," : ".");
         }
-        WriteTag(3, OpenTag("VariableLength"));
-        if (format.ColumnDelimiter != ";")
+        if (format.Rows) WriteRows(*format.Rows);
+        const std::string layout = format.FixedLength ? "FixedLength" : "VariableLength";
+        WriteTag(3, OpenTag(layout));
+        if (!format.FixedLength && format.ColumnDelimiter != ";")
             WriteElement(4, "ColumnDelimiter", format.ColumnDelimiter);
-        if (format.TextEncapsulator != "\"")
+        if (!format.FixedLength && format.TextEncapsulator != "\"")
             WriteElement(4, "TextEncapsulator", format.TextEncapsulator);
-        for (const auto& field : *myRecord.Fields) NewField(*field);
-        AddForeignKey(myRecord);
-        WriteTag(3, CloseTag("VariableLength"));
+        // Fixed columns are found by their places, so the primary key may come first as the DTD
+        // wants it; split columns are found by their order, which must stay.
+        for (const bool keys : {true, false}) {
+            size_t i = 0;
+            for (const auto& field : *myRecord.Fields) {
+                const ColumnForm form =
+                    i < format.Columns.size() ? format.Columns[i] : ColumnForm{};
+                ++i;
+                if (!format.FixedLength ? keys : keys == IsPrimaryKeyField(*field))
+                    NewField(*field, form, format.FixedLength);
+            }
+        }
+        AddForeignKey(myRecord, format.MediumTables);
+        WriteTag(3, CloseTag(layout));
         WriteTag(2, CloseTag("Table"));
     } catch (const std::exception& e) {
         Report("CreateTable", e);
@@ -131,14 +145,41 @@ void TQXML::WriteTableHeader(const std::string& FileName, const std::string& Nam
     }
 }
 
-void TQXML::NewField(const TQField& field) {
-    const bool primary = field.Schlüssel == "PK" || field.Schlüssel == "PF";
-    const std::string tag = primary ? "VariablePrimaryKey" : "VariableColumn";
+void TQXML::WriteRows(const RowRange& rows) {
+    WriteTag(3, OpenTag("Range"));
+    WriteElement(4, "From", std::to_string(rows.From));
+    if (rows.To >= rows.From)
+        WriteElement(4, "To", std::to_string(rows.To));
+    else
+        WriteElement(4, "Length", "0");
+    WriteTag(3, CloseTag("Range"));
+}
+
+void TQXML::WriteTypeElement(const std::string& type, const std::string& inner,
+                             const std::string& value) {
+    if (inner.empty()) {
+        WriteTag(5, OpenTag(type) + CloseTag(type));
+        return;
+    }
+    WriteTag(5, OpenTag(type));
+    WriteElement(6, inner, value);
+    WriteTag(5, CloseTag(type));
+}
+
+void TQXML::NewField(const TQField& field, const ColumnForm& form, bool fixedLength) {
+    const char* const prefix = fixedLength ? "Fixed" : "Variable";
+    const std::string tag =
+        prefix + std::string(IsPrimaryKeyField(field) ? "PrimaryKey" : "Column");
     try {
         WriteTag(4, OpenTag(tag));
         WriteElement(5, "Name", field.Name);
         const std::string type = TypeElement(field.FeldTyp);
-        if (!type.empty()) WriteTag(5, OpenTag(type) + CloseTag(type));
+        if (type == "Numeric" && form.Accuracy > 0)
+            WriteTypeElement(type, "Accuracy", std::to_string(form.Accuracy));
+        else if (type == "Date" && !form.DateFormat.empty())
+            WriteTypeElement(type, "Format", form.DateFormat);
+        else if (!type.empty())
+            WriteTypeElement(type, "", "");
         if (!field.Map.empty()) {
             if (type == "AlphaNumeric") {
                 const size_t split = field.Map.find(';');
@@ -159,13 +200,25 @@ void TQXML::NewField(const TQField& field) {
     } catch (const std::exception& e) {
         Report("NewField", e);
     }
+    if (fixedLength) {
+        WriteTag(5, OpenTag("FixedRange"));
+        WriteElement(6, "From", std::to_string(form.FixedFrom));
+        if (form.FixedWidth > 0)
+            WriteElement(6, "To", std::to_string(form.FixedFrom + form.FixedWidth - 1));
+        else
+            WriteElement(6, "Length", "0");
+        WriteTag(5, CloseTag("FixedRange"));
+    }
     WriteTag(4, CloseTag(tag));
 }
 
-void TQXML::AddForeignKey(const TQRecord& myRecord) {
+void TQXML::AddForeignKey(const TQRecord& myRecord,
+                          const std::optional<std::set<std::string>>& mediumTables) {
     try {
         for (const auto& field : *myRecord.Fields) {
-            if (field->Schlüssel != "PF" && field->Schlüssel != "FK") continue;
+            if (!IsForeignKeyField(*field)) continue;
+            // A key into a table the medium does not carry names nothing an import could join.
+            if (mediumTables && mediumTables->count(field->FremdSchlüssel) == 0) continue;
             WriteTag(4, OpenTag("ForeignKey"));
             WriteElement(5, "Name", field->Name);
             WriteElement(5, "References", field->FremdSchlüssel);

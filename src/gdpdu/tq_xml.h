@@ -3,18 +3,41 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "definition/tq_model.h"
 #include "gdpdu/medium_names.h"
 
 namespace norvik {
 
+// How one column's values are written, beyond their type.
+struct ColumnForm {
+    int32_t Accuracy = 0;      // Numeric: decimals; 0 declares none
+    std::string DateFormat{};  // Date: the Format; empty for the standard's DD.MM.YYYY
+    int64_t FixedFrom = 0;     // FixedLength: first character, 1-based
+    int64_t FixedWidth = 0;    // FixedLength: characters; 0 when none can be given
+};
+
+// The lines of a data file that hold one table's rows.
+struct RowRange {
+    int64_t From = 1;  // first line, 1-based
+    int64_t To = 0;    // last line; before From when there is none (declared as Length 0)
+};
+
 // How a table's data file separates and encloses its values; the defaults are the standard's.
 struct TableFormat {
     std::string ColumnDelimiter = ";";    // between the values of a line
     std::string TextEncapsulator = "\"";  // around text values
     std::string DecimalSymbol = ",";      // in numbers
+    bool Oem = false;                     // in the DOS character set
+    bool FixedLength = false;             // values at fixed places (ColumnForm) instead of split
+    std::optional<RowRange> Rows{};       // the table's lines, when the file holds others too
+    std::vector<ColumnForm> Columns{};    // by field; fields beyond it have the defaults
+    // When given, the tables on the medium: foreign keys into others are left out.
+    std::optional<std::set<std::string>> MediumTables{};
 };
 
 // The layout the export run gives a definition's data file.
@@ -58,8 +81,14 @@ class TQXML {
     void WriteTableHeader(const std::string& FileName, const std::string& Name,
                           const std::string& Desc, const std::string& DatumVon,
                           const std::string& DatumBis);
-    void NewField(const TQField& field);
-    void AddForeignKey(const TQRecord& myRecord);
+    // Writes the Range of the table's lines.
+    void WriteRows(const RowRange& rows);
+    void NewField(const TQField& field, const ColumnForm& form, bool fixedLength);
+    // Writes a type element that holds one element, or the empty pair.
+    void WriteTypeElement(const std::string& type, const std::string& inner,
+                          const std::string& value);
+    void AddForeignKey(const TQRecord& myRecord,
+                       const std::optional<std::set<std::string>>& mediumTables);
 
     std::array<std::string, 8> Tab;  // Tab[n]: n TAB characters
     std::string filePath_;

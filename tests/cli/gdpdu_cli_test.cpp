@@ -78,6 +78,9 @@ TEST_F(GdpduCliTest, TheDemoProfileBuildsAValidMedium) {
               std::string::npos);
     EXPECT_NE(xml.find("<ColumnDelimiter>|</ColumnDelimiter>"), std::string::npos);
     EXPECT_TRUE(Valid(medium));
+    const CliOutcome check = Run({"check", medium});
+    EXPECT_EQ(check.code, 0) << check.out;
+    EXPECT_EQ(check.out, "Datenträger geprüft: keine Befunde.\n");
 
     const CliOutcome protocol = Run({"protocol", "--last", "1"});
     EXPECT_NE(protocol.out.find("GDPdU - Datenausgabe  Finanzbuchhaltung"), std::string::npos)
@@ -85,6 +88,7 @@ TEST_F(GdpduCliTest, TheDemoProfileBuildsAValidMedium) {
     EXPECT_NE(protocol.out.find("  Datei/Ordner: " + medium + "\n"), std::string::npos);
     EXPECT_NE(protocol.out.find("  Info: 01.01.2026 bis 31.12.2026\n"), std::string::npos);
     EXPECT_NE(protocol.out.find("  | XML-Datei erfolgreich erstellt.\n"), std::string::npos);
+    EXPECT_NE(protocol.out.find("  | Datenträger geprüft: keine Befunde.\n"), std::string::npos);
     EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Finanzbuchhaltung"), medium);
 }
 

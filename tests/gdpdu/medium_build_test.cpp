@@ -1,9 +1,11 @@
 #include <filesystem>
 
 #include "common/vb_convert.h"
+#include "gdpdu/medium_check.h"
 #include "host/module_state.h"
 #include "host/user_settings.h"
 #include "medium_fixture.h"
+#include "medium_writer.h"
 
 namespace norvik::test {
 namespace {
@@ -31,6 +33,9 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
     EXPECT_EQ(ReadBytes(MediumFile("gdpdu-01-08-2002.dtd")),
               ReadBytes(State().exportPath + "gdpdu-01-08-2002.dtd"));
     EXPECT_EQ(Xmllint(), "");
+    MediumCheckOptions options;
+    options.publishedDtd = PublishedDtd();
+    EXPECT_TRUE(CheckMedium(medium, options).empty());
 
     EXPECT_EQ(*protocol, (std::vector<std::string>{
                              "open:GDPdU - Datenausgabe|tester|LST_GDPdU|" + TodayText() +
@@ -38,6 +43,7 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
                              "line:" + Summary("Konten", 3, MediumFile("konten.txt")),
                              "line:" + Summary("Buchungen", 3, MediumFile("buchungen.txt")),
                              "line:XML-Datei erfolgreich erstellt.",
+                             "line:Datenträger geprüft: keine Befunde.",
                              "close",
                          }));
     ASSERT_EQ(messages->calls.size(), 3u);

@@ -220,6 +220,16 @@ std::vector<BrokenMedium> BrokenMedia() {
          nullptr,
          {"WARNUNG G310 Index.xml:10: Tabelle Konten: Gültigkeitszeitraum: „2026-01-01“ ist kein "
           "Datum im Format DD.MM.YYYY."}},
+        // Two layouts whose lines interleave: no range can keep them apart.
+        {"G311",
+         {kKonten + VariableTable("konten.txt", "Konten Zusatz", Column("nr", "<Numeric/>", true),
+                                  "<Range><From>2</From></Range>"),
+          {{"konten.txt", kKontenData}}},
+         nullptr,
+         {"FEHLER G311 Index.xml:15: Tabelle Konten Zusatz: Die Zeilen 2 bis zum Dateiende von "
+          "konten.txt gehören auch zu Tabelle Konten; ohne getrennte Zeilenbereiche (Range) "
+          "liest ein Import sie in beide Tabellen.",
+          "FEHLER G401 konten.txt:2: Tabelle Konten Zusatz: Zeile hat 2 Felder, erwartet 1."}},
         {"G401",
          {kKonten, {{"konten.txt", "1000;\"Kasse\";x\r\n1200\r\n"}}},
          nullptr,
@@ -471,6 +481,31 @@ MediumFiles EveryFeature() {
 
 TEST_F(MediumCheckTest, AMediumUsingEveryFeatureHasNoFindings) {
     WriteMedium(dir.path().string(), EveryFeature());
+    EXPECT_EQ(Joined(Check(dir.path().string())), "");
+}
+
+TEST_F(MediumCheckTest, LayoutsOfOneFileInRangesOfTheirOwnHaveNoFindings) {
+    // A header line, a header record, data lines, a trailer record, and a data layout of no lines.
+    const std::string data = "nr;name\r\n\"H\"\r\n1;\"Kasse\"\r\n2;\"Bank\"\r\n\"T\";2\r\n";
+    const std::string layouts =
+        VariableTable("konten.txt", "Konten Vorlaufsatz", Column("art", "<AlphaNumeric/>"),
+                      "<Range><From>2</From><To>2</To></Range>") +
+        VariableTable("konten.txt", "Konten",
+                      Column("nr", "<Numeric/>", true) + Column("name", "<AlphaNumeric/>"),
+                      "<Range><From>3</From><To>4</To></Range>") +
+        VariableTable("konten.txt", "Konten Datensatz 2", Column("nr", "<Numeric/>", true),
+                      "<Range><From>5</From><Length>0</Length></Range>") +
+        VariableTable("konten.txt", "Konten Nachlaufsatz",
+                      Column("art", "<AlphaNumeric/>") + Column("letzte", "<Numeric/>"),
+                      "<Range><From>5</From><To>5</To></Range>");
+    WriteMedium(dir.path().string(), {layouts, {{"konten.txt", data}}});
+    EXPECT_EQ(Joined(Check(dir.path().string())), "");
+
+    // An empty file holds the empty range of each layout.
+    WriteMedium(dir.path().string(),
+                {VariableTable("leer.txt", "Leer", Column("nr", "<Numeric/>", true),
+                               "<Range><From>1</From><Length>0</Length></Range>"),
+                 {{"leer.txt", ""}}});
     EXPECT_EQ(Joined(Check(dir.path().string())), "");
 }
 

@@ -219,45 +219,73 @@ TEST_P(MediumFailureTest, AMissingDefinitionIsRefusedBeforeAnyTable) {
     EXPECT_EQ(Last().text, kFailure);
 }
 
-TEST_P(MediumFailureTest, NoTableSelectedGivesAnIndexTheDtdRefusesAndTheRunStillSucceeds) {
+TEST_P(MediumFailureTest, NoTableSelectedGivesAnIndexTheDtdRefusesAndTheCheckFailsTheBuild) {
     if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
     LoadStandardProfile();
     for (const auto& entry : *gdpdu.GxpFiles) entry->Selected = false;
     gdpdu.BuildGDPdU();
 
-    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
     EXPECT_FALSE(fs::exists(MediumFile("konten.txt")));
     EXPECT_EQ(Tables(), 0u);
     EXPECT_NE(Xmllint(), "");
     const std::vector<std::string> lines = OwnLines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "line:XML-Datei erfolgreich erstellt.");
-    EXPECT_EQ(lines[1].rfind("line:XML-Datei entspricht nicht der DTD: Zeile 12: ", 0), 0u)
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "line:XML-Datei erstellt; der Datenträger enthält Fehler.");
+    EXPECT_EQ(
+        lines[1].rfind("line:FEHLER G103 Index.xml:12: Index.xml entspricht nicht der DTD: ", 0),
+        0u)
         << lines[1];
     EXPECT_NE(lines[1].find("Media"), std::string::npos);
-    EXPECT_EQ(lines[2], "close");
+    EXPECT_EQ(lines[2], "line:Datenträger geprüft: 1 Fehler.");
+    EXPECT_EQ(lines[3], "close");
     const auto texts = Calls("ShowText");
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].style, 3);
     EXPECT_EQ(texts[0].text,
-              "Die XML-Datei entspricht nicht der DTD ''gdpdu-01-08-2002.dtd'':\r\n" +
-                  lines[1].substr(41));
-    EXPECT_EQ(Last().text, kSuccess);
-    EXPECT_TRUE(shell->folders.empty());  // answered no
+              "Prüfung des Datenträgers:\r\n" + lines[1].substr(5) + "\r\n" + lines[2].substr(5));
+    EXPECT_EQ(Last().text, kFailure);
+    EXPECT_TRUE(shell->folders.empty());
 }
 
-TEST_P(MediumFailureTest, OnlyTheFirstProblemsAreProtocolled) {
+TEST_P(MediumFailureTest, EveryFindingIsProtocolledAndTheFirstAreShown) {
     if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    // Types the index has no element for, and two data layouts whose lines interleave.
+    const std::string fields =
+        "FIELD nr,X,,0,,,,\nFIELD name,X,,0,,,,\nFIELD art,X,,0,,,,\nCONST \"a\",X,,0,,,,\n"
+        "CONST \"b\",X,,0,,,,\nCONST \"c\",X,,0,,,,\n";
     WriteBytes(home.file("data/FREI.EXP"),
-               DefinitionBytes(
-                   "[Allgemein]\nName=Frei\nDatenquelle=konten\nDateiname=frei.txt\n[DATENSATZ]\n"
-                   "FIELD nr,X,,0,,,,\nFIELD name,X,,0,,,,\nFIELD art,X,,0,,,,\n"
-                   "[DATENSATZ 2]\nFIELD nr,X,,0,,,,\nFIELD name,X,,0,,,,\nFIELD art,X,,0,,,,\n"));
+               DefinitionBytes("[Allgemein]\nName=Frei\nDatenquelle=konten\nDateiname=frei.txt\n"
+                               "[DATENSATZ]\n" +
+                               fields + "[DATENSATZ 2]\n" + fields));
     LoadProfile("[Allgemein]\nName=Frei\n[Dateien]\nFile01=%DataPath%\\FREI.EXP;;;Frei;\n");
     gdpdu.BuildGDPdU();
-    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
-    EXPECT_EQ(OwnLines().size(), 2u + 5u);
-    EXPECT_EQ(Calls("ShowText").back().style, 3);
+
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
+    EXPECT_EQ(Last().text, kFailure);
+    const std::vector<std::string> lines = OwnLines();
+    ASSERT_EQ(lines.size(), 15u);
+    EXPECT_EQ(lines[0], "line:XML-Datei erstellt; der Datenträger enthält Fehler.");
+    // At most ten of a kind, the rest counted.
+    for (size_t i = 1; i <= 10; ++i)
+        EXPECT_EQ(lines[i].rfind("line:FEHLER G103 Index.xml:", 0), 0u) << lines[i];
+    EXPECT_EQ(lines[11],
+              "line:FEHLER G103 Index.xml: 2 weitere Befunde dieser Art nicht einzeln "
+              "aufgeführt.");
+    EXPECT_EQ(lines[12],
+              "line:FEHLER G311 Index.xml:48: Tabelle Frei Datensatz 2: Die Zeilen 2 bis 5 von "
+              "frei.txt gehören auch zu Tabelle Frei; ohne getrennte Zeilenbereiche (Range) liest "
+              "ein Import sie in beide Tabellen.");
+    EXPECT_EQ(lines[13], "line:Datenträger geprüft: 13 Fehler.");
+    EXPECT_EQ(lines[14], "close");
+
+    const auto texts = Calls("ShowText");
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back().style, 3);
+    std::string shown = "Prüfung des Datenträgers:";
+    for (size_t i = 1; i <= 10; ++i) shown += "\r\n" + lines[i].substr(5);
+    EXPECT_EQ(texts.back().text,
+              shown + "\r\n… 2 weitere Zeilen im Protokoll.\r\n" + lines[13].substr(5));
 }
 
 TEST_P(MediumFailureTest, SupplierDefaultsAndAnUnansweredQuestion) {

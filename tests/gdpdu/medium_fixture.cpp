@@ -44,9 +44,8 @@ void RecordingProtocol::SetField(int16_t field, int16_t part, std::string& text)
     log_->push_back(field == 10 && part == 0 ? "line:" + text : "field?");
 }
 
-void MediumTest::SetUp() {
-    NORVIK_REQUIRE_BACKEND(GetParam() == "postgres" ? "postgresql" : GetParam());
-    Start(GetParam(), PostgresUrl());
+void MediumSession::StartMedium(const std::string& backend) {
+    Start(backend, PostgresUrl());
     shell = std::make_shared<RecordingShellService>();
     Services().shell = shell;
     protocol = std::make_shared<std::vector<std::string>>();
@@ -71,12 +70,12 @@ void MediumTest::SetUp() {
     std::filesystem::create_directories(medium);
 }
 
-void MediumTest::TearDown() {
+void MediumSession::StopMedium() {
     gdpdu.GxpFiles = std::make_shared<TQGxpFiles>();
     Stop();
 }
 
-void MediumTest::LoadProfile(const std::string& text) {
+void MediumSession::LoadProfile(const std::string& text) {
     const std::string path = exportPath() + "TEST.GDU";
     WriteBytes(path, DefinitionBytes(text));
     gdpdu.LoadFile(path);
@@ -88,7 +87,7 @@ void MediumTest::LoadProfile(const std::string& text) {
             medium + "/" + FileNameOnly(entry->Export->ExpDef->Dateiname);
 }
 
-void MediumTest::LoadStandardProfile() {
+void MediumSession::LoadStandardProfile() {
     LoadProfile(
         "[Allgemein]\nName=Prüfung 2026\nPfad=%DataPath%\\GDPdU\n\n[Dateien]\n"
         "File01=%DataPath%\\KONTEN.EXP;;;Konten;Kontenplan\n"
@@ -97,7 +96,7 @@ void MediumTest::LoadStandardProfile() {
         "$Table & Umsätze vom $DatumVon bis $DatumBis\n");
 }
 
-bool MediumTest::ProvideDtd() {
+bool MediumSession::ProvideDtd() {
     const std::filesystem::path dtd =
         std::filesystem::path(NORVIK_SHARED_DIR) / "gdpdu" / kGdpduDtdName;
     std::error_code ec;
@@ -107,18 +106,18 @@ bool MediumTest::ProvideDtd() {
     return true;
 }
 
-std::string MediumTest::DtdMissing() {
+std::string MediumSession::DtdMissing() {
     return "needs the published GDPdU DTD " +
            (std::filesystem::path(NORVIK_SHARED_DIR) / "gdpdu" / kGdpduDtdName).string() +
            ", which the repository does not carry";
 }
 
-std::string MediumTest::Golden(const std::string& name) {
+std::string MediumSession::Golden(const std::string& name) {
     return DefinitionBytes(
         ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/gdpdu/golden/" + name));
 }
 
-std::string MediumTest::Xmllint() const {
+std::string MediumSession::Xmllint() const {
     const std::string report = home.file("xmllint.txt");
     const std::string command =
         "cd '" + medium + "' && xmllint --valid --noout Index.xml >'" + report + "' 2>&1";

@@ -12,6 +12,7 @@
 #include "host/host_messages.h"
 #include "host/protocol.h"
 #include "host/shell_service.h"
+#include "support/backends/backends.h"
 #include "support/session/session_fixture.h"
 #include "support/test_support.h"
 
@@ -43,10 +44,13 @@ class RecordingProtocol : public ProtocolObject {
     std::shared_ptr<std::vector<std::string>> log_;
 };
 
-class MediumTest : public ::testing::TestWithParam<std::string>, public TestSession {
+// A session with recorded protocol, shell and busy pointer, the tables konten and buchungen with
+// their definitions, and an empty medium folder.
+class MediumSession : public TestSession {
   protected:
-    void SetUp() override;
-    void TearDown() override;
+    // Starts on "sqlite" or PostgreSQL (the caller has made sure there is one).
+    void StartMedium(const std::string& backend);
+    void StopMedium();
 
     // Writes the profile (UTF-8 lines) into the export folder, loads it and prepares the build as
     // the dialog does: period 2026, Pfad the medium folder, each data file inside it.
@@ -69,6 +73,17 @@ class MediumTest : public ::testing::TestWithParam<std::string>, public TestSess
     std::shared_ptr<RecordingShellService> shell;
     std::shared_ptr<std::vector<std::string>> protocol;
     std::vector<bool> busy;
+};
+
+// A medium over a back end ("sqlite", "postgres", "odbc-sqlite", "odbc-postgresql"), by the test's
+// parameter.
+class MediumTest : public ::testing::TestWithParam<std::string>, public MediumSession {
+  protected:
+    void SetUp() override {
+        NORVIK_REQUIRE_BACKEND(GetParam() == "postgres" ? "postgresql" : GetParam());
+        StartMedium(GetParam());
+    }
+    void TearDown() override { StopMedium(); }
 };
 
 }  // namespace norvik::test

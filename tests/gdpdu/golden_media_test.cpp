@@ -1,0 +1,108 @@
+// Each folder under golden/media is one medium: fixture.sql, the definitions (*.EXP, UTF-8),
+// profile.gdu and, under expected/, every file the medium must hold besides the DTD, as UTF-8
+// with LF. Each is built on SQLite and PostgreSQL, compared byte for byte and checked.
+
+#include <algorithm>
+#include <filesystem>
+#include <tuple>
+
+#include "gdpdu/medium_check.h"
+#include "medium_fixture.h"
+#include "medium_writer.h"
+
+namespace norvik::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path CaseFolder(const std::string& name) {
+    return fs::path(NORVIK_SOURCE_DIR) / "tests" / "gdpdu" / "golden" / "media" / name;
+}
+
+std::vector<std::string> CaseNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(CaseFolder("")))
+        if (entry.is_directory()) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The statements of a fixture, one ending with ";" at the end of each line.
+std::vector<std::string> Statements(const std::string& text) {
+    std::vector<std::string> statements;
+    std::string current;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        current += text.substr(at, end - at);
+        at = end + 1;
+        if (!current.empty() && current.back() == ';') {
+            current.pop_back();
+            statements.push_back(current);
+            current.clear();
+        }
+    }
+    return statements;
+}
+
+std::vector<std::string> SortedNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class GoldenMediumTest : public ::testing::TestWithParam<std::tuple<std::string, std::string>>,
+                         public MediumSession {
+  protected:
+    void SetUp() override {
+        if (std::get<0>(GetParam()) != "sqlite") NORVIK_REQUIRE_POSTGRES(PostgresUrl());
+        StartMedium(std::get<0>(GetParam()));
+    }
+    void TearDown() override { StopMedium(); }
+};
+
+TEST_P(GoldenMediumTest, BuildsTheExpectedMediumWithoutFindings) {
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    const fs::path folder = CaseFolder(std::get<1>(GetParam()));
+    for (const std::string& statement : Statements(ReadBytes((folder / "fixture.sql").string())))
+        Sql(statement);
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".EXP")
+            WriteBytes(home.file("data/" + entry.path().filename().string()),
+                       DefinitionBytes(ReadBytes(entry.path().string())));
+    LoadProfile(ReadBytes((folder / "profile.gdu").string()));
+
+    gdpdu.BuildGDPdU();
+
+    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
+    EXPECT_NE(
+        std::find(protocol->begin(), protocol->end(), "line:Datenträger geprüft: keine Befunde."),
+        protocol->end());
+    std::vector<std::string> expected = SortedNames(folder / "expected");
+    for (const std::string& name : expected)
+        EXPECT_EQ(ReadBytes(MediumFile(name)),
+                  DefinitionBytes(ReadBytes((folder / "expected" / name).string())))
+            << name;
+    expected.push_back(kGdpduDtdName);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(SortedNames(medium), expected);
+
+    MediumCheckOptions options;
+    options.publishedDtd = PublishedDtd();
+    std::string findings;
+    for (const MediumFinding& finding : CheckMedium(medium, options))
+        findings += FindingLine(finding) + "\n";
+    EXPECT_EQ(findings, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Media, GoldenMediumTest,
+                         ::testing::Combine(::testing::Values("sqlite", "postgres"),
+                                            ::testing::ValuesIn(CaseNames())),
+                         [](const auto& info) {
+                             return std::get<0>(info.param) + "_" + std::get<1>(info.param);
+                         });
+
+}  // namespace
+}  // namespace norvik::test
