@@ -60,13 +60,16 @@ DateTime DateTime::FromOleDate(double oleDate) {
     return dt;
 }
 
-bool DateTime::IsValid() const {
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    const int last = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-    return day <= last && hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 &&
-           second < 60;
+    return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+bool DateTime::IsValid() const {
+    if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+    return day <= DaysInMonth(year, month) && hour >= 0 && hour < 24 && minute >= 0 &&
+           minute < 60 && second >= 0 && second < 60;
 }
 
 }  // namespace norvik

@@ -21,6 +21,9 @@ struct Decimal {
 
 // A calendar date with time of day (no time zone); the zero date 30.12.1899 00:00:00 is the OLE
 // origin.
+// The days of a month (1-12) in a year of the Gregorian calendar.
+int DaysInMonth(int year, int month);
+
 struct DateTime {
     int year = 1899;
     int month = 12;

@@ -53,12 +53,6 @@ bool IsTimeTail(std::string_view tail) {
     return true;
 }
 
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 // One second later, carried into the minute, hour and date.
 void AddSecond(DateTime& v) {
     if (++v.second < 60) return;

@@ -1,6 +1,7 @@
 #pragma once
 // The canonical text of exact decimals: optional "-", digits, optional "." and digits, no exponent.
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,5 +26,12 @@ bool IsDecimalText(std::string_view text);
 // Writes the canonical form of a decimal text that may have "+", leading or trailing zeros; false
 // when it is none.
 bool CanonicalDecimal(std::string_view text, std::string& out);
+
+// Reads the whole text as a number of type T (an integer or a double); false for anything else.
+template <typename T>
+bool ParseWholeNumber(std::string_view text, T& out) {
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), out);
+    return res.ec == std::errc() && res.ptr == text.data() + text.size();
+}
 
 }  // namespace norvik::db

@@ -107,12 +107,6 @@ SQLLEN TextWidth(SQLULEN chars) {
     return static_cast<SQLLEN>((chars + 1) * sizeof(SQLWCHAR));
 }
 
-template <typename T>
-bool ParseNumber(std::string_view text, T& out) {
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), out);
-    return res.ec == std::errc() && res.ptr == text.data() + text.size();
-}
-
 }  // namespace
 
 OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, OdbcDbms dbms,
@@ -244,7 +238,7 @@ void ReadOdbcCell(const OdbcColumn& column, const char* data, size_t bytes, Valu
     switch (column.kind) {
         case OdbcColumnKind::kUnsigned: {
             int64_t value = 0;
-            if (ParseNumber(text, value)) {
+            if (ParseWholeNumber(text, value)) {
                 slot = value;
                 return;
             }
@@ -265,7 +259,7 @@ void ReadOdbcCell(const OdbcColumn& column, const char* data, size_t bytes, Valu
                 return;
             }
             double value = 0;  // NaN and the infinities have no decimal form
-            if (ParseNumber(text, value)) {
+            if (ParseWholeNumber(text, value)) {
                 slot = value;
                 return;
             }

@@ -34,12 +34,6 @@ bool MoneyDecimal(std::string_view text, std::string& out) {
     return IsDecimalText(out);
 }
 
-template <typename T>
-bool ParseNumber(std::string_view text, T& out) {
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), out);
-    return res.ec == std::errc() && res.ptr == text.data() + text.size();
-}
-
 }  // namespace
 
 PgColumnKind PgKindOf(Oid type) {
@@ -79,7 +73,7 @@ void ReadPgCell(std::string_view text, PgColumnKind kind, Value& slot) {
             return;
         case PgColumnKind::kInteger: {
             int64_t value = 0;
-            if (ParseNumber(text, value)) {
+            if (ParseWholeNumber(text, value)) {
                 slot = value;
                 return;
             }
@@ -111,7 +105,7 @@ void ReadPgCell(std::string_view text, PgColumnKind kind, Value& slot) {
             [[fallthrough]];  // NaN and the infinities have no decimal form
         case PgColumnKind::kFloat: {
             double value = 0;
-            if (ParseNumber(text, value)) {
+            if (ParseWholeNumber(text, value)) {
                 slot = value;
                 return;
             }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "common/value.h"
+
 namespace norvik {
 namespace {
 
@@ -29,14 +31,9 @@ bool IsLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-bool LeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int month, int year, bool yearKnown) {
-    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == 2 && (!yearKnown || LeapYear(year))) return 29;
-    return kDays[month - 1];
+// Without a year, 29 February may be a date.
+int LastDay(int month, int year, bool yearKnown) {
+    return DaysInMonth(yearKnown ? year : 2000, month);
 }
 
 }  // namespace
@@ -121,7 +118,7 @@ DateCheck CheckDate(std::string_view value, const DateFormat& format, int epoch,
     }
     if (at != value.size()) return DateCheck::WrongForm;
     if ((hasMonth && (month < 1 || month > 12)) || (hasDay && day < 1) ||
-        (hasDay && day > (hasMonth ? DaysInMonth(month, year, hasYear) : 31)) || hour > 23 ||
+        (hasDay && day > (hasMonth ? LastDay(month, year, hasYear) : 31)) || hour > 23 ||
         minute > 59 || second > 59)
         return DateCheck::Impossible;
     if (key) {

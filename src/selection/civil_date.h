@@ -1,6 +1,8 @@
 #pragma once
 // Calendar days as the selection reads and writes them.
 
+#include "common/value.h"
+
 namespace norvik {
 
 // A calendar day.
@@ -10,8 +12,6 @@ struct CivilDate {
     int day = 0;
 };
 
-// Days of a month (1 to 12) of a year of the Gregorian calendar.
-int DaysInMonth(int year, int month);
 // The day after the given one.
 CivilDate NextDay(const CivilDate& date);
 
