@@ -217,9 +217,9 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
     for (const auto& field : *record.Fields) {
         FieldFormatter::FieldPlan plan = formatter_.Plan(*field);
         // In a data medium an empty foreign key names no row; 0 would name one that is not there.
-        plan.emptyStaysEmpty = engine_.Mode == cTQGDPdU &&
-                               plan.type == FieldFormatter::FieldPlan::Type::Number &&
-                               field->FeldArt == "Field" && IsForeignKeyField(*field);
+        plan.emptyStaysEmpty =
+            engine_.Mode == cTQGDPdU && plan.type == FieldFormatter::FieldPlan::Type::Number &&
+            plan.source == FieldFormatter::FieldPlan::Source::Column && IsForeignKeyField(*field);
         plans.push_back(plan);
     }
     fieldColumns_[recordIndex].assign(plans.size(), -2);
@@ -252,14 +252,23 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
     int32_t counter = 0;
     for (const auto& field : *record.Fields) {
         const size_t i = static_cast<size_t>(counter);
-        std::string& raw = formatter_.Raw();
-        if (field->FeldArt == "Field") {
-            AppendText(raw, rows_->Item(ColumnOf(columns[i], field->Name)));
-        } else if (field->FeldArt == "Param") {
-            raw = def_->Parameter->Item(field->Name)->Value;
+        const FieldFormatter::FieldPlan& plan = plans[i];
+        if (plan.source == FieldFormatter::FieldPlan::Source::Column) {
+            const Value& value = rows_->Item(ColumnOf(columns[i], field->Name));
+            if (FieldFormatter::AppendPlainInteger(plan, value, line_)) {
+                lineForms_[i] = {};
+            } else {
+                AppendText(formatter_.Raw(), value);
+                formatter_.Finish(plan, *field, line_);
+                lineForms_[i] = formatter_.LastForm();
+            }
+        } else {
+            std::string& raw = formatter_.Raw();
+            if (plan.source == FieldFormatter::FieldPlan::Source::Parameter)
+                raw = def_->Parameter->Item(field->Name)->Value;
+            formatter_.Finish(plan, *field, line_);
+            lineForms_[i] = formatter_.LastForm();
         }
-        formatter_.Finish(plans[i], *field, line_);
-        lineForms_[i] = formatter_.LastForm();
         if (++counter < count) line_ += def_->Feldtrenner;
     }
 }

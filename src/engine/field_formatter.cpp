@@ -1,5 +1,7 @@
 #include "engine/field_formatter.h"
 
+#include <fmt/format.h>
+
 #include <cstring>
 
 #include "common/text_codec.h"
@@ -35,8 +37,10 @@ FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
     FieldPlan plan;
     if (field.FeldArt == "Const")
         plan.source = FieldPlan::Source::Constant;
-    else if (field.FeldArt == "Field" || field.FeldArt == "Param")
-        plan.source = FieldPlan::Source::Raw;
+    else if (field.FeldArt == "Field")
+        plan.source = FieldPlan::Source::Column;
+    else if (field.FeldArt == "Param")
+        plan.source = FieldPlan::Source::Parameter;
     const std::string& typ = field.FeldTyp;
     if (typ == "N")
         plan.type = FieldPlan::Type::Number;
@@ -52,7 +56,22 @@ FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
             it = formats_.emplace(field.Format, CompiledFormat::Parse(field.Format)).first;
         plan.format = &it->second;
     }
+    // Without a format or a length, a number's text is its digits: no separator to swap, no
+    // letters, no line break, no qualifier.
+    plan.plainInteger = plan.type == FieldPlan::Type::Number && !plan.format &&
+                        plan.source == FieldPlan::Source::Column && length_ == Length::Variable;
     return plan;
+}
+
+bool FieldFormatter::AppendPlainInteger(const FieldPlan& plan, const Value& value,
+                                        std::string& line) {
+    const int64_t* number = std::get_if<int64_t>(&value);
+    // Numbers of more than 15 digits are written as a double's text would be.
+    constexpr int64_t kLargest = 999'999'999'999'999;
+    if (!plan.plainInteger || !number || *number > kLargest || *number < -kLargest) return false;
+    const fmt::format_int digits(*number);
+    line.append(digits.data(), digits.size());
+    return true;
 }
 
 void FieldFormatter::ApplyFormat(const CompiledFormat& format) {

@@ -19,10 +19,16 @@ class FieldFormatter {
   public:
     // What a field asks of the formatter, decided once per run instead of once per cell.
     struct FieldPlan {
-        enum class Source : uint8_t { Raw, Constant, Nothing } source = Source::Nothing;
+        enum class Source : uint8_t {
+            Column,
+            Parameter,
+            Constant,
+            Nothing
+        } source = Source::Nothing;
         enum class Type : uint8_t { Number, Date, Text, VarText, Other } type = Type::Other;
         const CompiledFormat* format = nullptr;  // null: no format
         bool emptyStaysEmpty = false;            // a number without a value is written empty
+        bool plainInteger = false;  // a whole number is written as its digits, nothing else
     };
 
     // Takes the definition's settings for the following Finish calls; the definition must outlive
@@ -35,6 +41,9 @@ class FieldFormatter {
         text_.clear();
         return text_;
     }
+    // Appends a whole number of a plainInteger field when it has the digits' own form; false when
+    // it must go through Finish.
+    static bool AppendPlainInteger(const FieldPlan& plan, const Value& value, std::string& line);
     // Formats the raw value in Raw() (or the field's constant) and appends it, qualified, to line.
     // Steps that fail leave the text as it was before them; nothing is raised.
     void Finish(const FieldPlan& plan, const TQField& field, std::string& line);
