@@ -10,6 +10,7 @@ SqliteConnection::SqliteConnection(const std::string& url)
     : url_(url), db_(std::make_shared<SqliteDatabase>(url.substr(url.find(':') + 1))) {}
 
 int64_t SqliteConnection::Execute(const std::string& sql, const std::vector<Value>& params) {
+    const auto use = db_->Use();
     std::string_view rest = sql;
     size_t used = 0;
     int64_t changed = 0;
@@ -33,6 +34,7 @@ int64_t SqliteConnection::Execute(const std::string& sql, const std::vector<Valu
 }
 
 std::string SqliteConnection::DatabaseFile() const {
+    const auto use = db_->Use();
     const char* file = sqlite3_db_filename(db_->Handle(), "main");
     return file ? file : "";
 }

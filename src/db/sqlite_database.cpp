@@ -5,8 +5,7 @@
 namespace norvik::db {
 
 SqliteDatabase::SqliteDatabase(const std::string& path) {
-    // A connection and its record sets are used by one thread at a time, so SQLite's own locking is
-    // not needed.
+    // Use() keeps the threads apart, so SQLite's own locking is not needed.
     const int rc =
         sqlite3_open_v2(path.c_str(), &db_,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -26,10 +25,12 @@ SqliteDatabase::~SqliteDatabase() {
 }
 
 void SqliteDatabase::Fail() const {
+    const auto use = Use();
     ThrowDatabaseError(sqlite3_errmsg(db_));
 }
 
 void SqliteDatabase::BeginRead() {
+    const auto use = Use();
     if (readers_ == 0 && sqlite3_get_autocommit(db_)) {
         if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) Fail();
         ownsTransaction_ = true;
@@ -38,6 +39,7 @@ void SqliteDatabase::BeginRead() {
 }
 
 void SqliteDatabase::EndRead() noexcept {
+    const auto use = Use();
     if (--readers_ > 0 || !ownsTransaction_) return;
     ownsTransaction_ = false;
     if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)

@@ -3,6 +3,7 @@
 
 #include <sqlite3.h>
 
+#include <mutex>
 #include <string>
 
 namespace norvik::db {
@@ -15,8 +16,11 @@ class SqliteDatabase {
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
-    // The raw handle.
+    // The raw handle; use it only while holding Use().
     sqlite3* Handle() const { return db_; }
+    // Holds the connection for the calling thread: a record set may read ahead on a thread of its
+    // own, and SQLite's multi-thread mode lets one thread at a time use a connection.
+    std::unique_lock<std::recursive_mutex> Use() const { return std::unique_lock(use_); }
     // Raises kErrDatabase with the message of the call that failed last.
     [[noreturn]] void Fail() const;
     // Joins the read transaction of the record sets open now, beginning one when none is running.
@@ -26,6 +30,7 @@ class SqliteDatabase {
 
   private:
     sqlite3* db_ = nullptr;
+    mutable std::recursive_mutex use_;
     int readers_ = 0;
     bool ownsTransaction_ = false;
 };

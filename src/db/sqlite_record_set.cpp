@@ -20,6 +20,8 @@ SqliteRecordSet::~SqliteRecordSet() {
 
 void SqliteRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
     const std::string body(TrimStatementEnd(sql));
+    // Held up to the first row only: the rows after it may be read on another thread.
+    auto use = db_->Use();
     db_->BeginRead();
     reading_ = true;
 
@@ -38,10 +40,12 @@ void SqliteRecordSet::Run(const std::string& sql, const std::vector<Value>& para
         names.emplace_back(name ? name : "");
         kinds_.push_back(SqliteKindOf(sqlite3_column_decltype(stmt_->Get(), i)));
     }
+    use.unlock();
     Start(std::move(names), rows);
 }
 
 bool SqliteRecordSet::FetchRow(std::vector<Value>& slots) {
+    const auto use = db_->Use();
     if (!stmt_->Step()) return false;
     for (size_t i = 0; i < slots.size(); ++i)
         ReadSqliteCell(stmt_->Get(), static_cast<int>(i), kinds_[i], slots[i]);

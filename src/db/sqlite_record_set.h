@@ -26,6 +26,7 @@ class SqliteRecordSet final : public StreamingRecordSet {
     bool FetchRow(std::vector<Value>& slots) override;
     void Restart() override;
     void Release() noexcept override;
+    bool FetchesAhead() const override { return true; }
 
   private:
     explicit SqliteRecordSet(std::shared_ptr<SqliteDatabase> db) : db_(std::move(db)) {}

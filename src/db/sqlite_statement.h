@@ -18,9 +18,12 @@ class SqliteStatement {
     // kErrDatabase.
     SqliteStatement(SqliteDatabase& db, std::string_view sql, std::string_view* rest = nullptr);
 
+    ~SqliteStatement();
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
     // False when the text held only white space or comments.
     explicit operator bool() const { return stmt_ != nullptr; }
-    // The raw statement.
+    // The raw statement; use it only while holding the database's Use().
     sqlite3_stmt* Get() const { return stmt_.get(); }
     // Number of parameter markers.
     int Markers() const;

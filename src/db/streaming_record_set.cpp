@@ -6,6 +6,13 @@
 #include "common/vb_error.h"
 
 namespace norvik::db {
+namespace {
+
+// Rows read on the caller's thread before the rest is read on another: a small result is not
+// worth a thread.
+constexpr int64_t kRowsBeforeFetchingAhead = 1000;
+
+}  // namespace
 
 void StreamingRecordSet::Start(std::vector<std::string> names, int64_t count) {
     names_ = std::move(names);
@@ -21,7 +28,14 @@ void StreamingRecordSet::ReadAhead() {
     // A row that cannot be read fails when it is moved to, not one row early: the rows before it
     // are still the caller's to use.
     try {
-        hasNext_ = FetchRow(next_);
+        if (prefetcher_) {
+            hasNext_ = prefetcher_->Next(next_);
+        } else {
+            hasNext_ = FetchRow(next_);
+            if (hasNext_ && ++fetched_ == kRowsBeforeFetchingAhead && FetchesAhead())
+                prefetcher_ = std::make_unique<RowPrefetcher>(
+                    names_.size(), [this](std::vector<Value>& row) { return FetchRow(row); });
+        }
     } catch (...) {
         pendingError_ = std::current_exception();
         hasNext_ = true;
@@ -62,7 +76,9 @@ void StreamingRecordSet::MoveFirst() {
         eof_ = false;
         return;
     }
+    StopFetchingAhead();
     Restart();
+    fetched_ = 0;
     row_ = 0;
     ReadAhead();
     Advance();
@@ -104,6 +120,7 @@ void StreamingRecordSet::Close() {
     eof_ = true;
     hasNext_ = false;
     pendingError_ = nullptr;
+    StopFetchingAhead();
     Release();
 }
 

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "db/record_set.h"
+#include "db/row_prefetcher.h"
 
 namespace norvik::db {
 
@@ -29,7 +31,11 @@ class StreamingRecordSet : public RecordSet {
 
   protected:
     // Reads the next row into the slots; at the end returns false and leaves the slots as they are.
+    // With FetchesAhead it runs on a thread of its own.
     virtual bool FetchRow(std::vector<Value>& slots) = 0;
+    // True when FetchRow may run on another thread while the caller works on earlier rows; it then
+    // guards the connection against the caller's other statements itself.
+    virtual bool FetchesAhead() const { return false; }
     // Runs the statement again in the same read transaction, so that FetchRow yields the first row
     // next.
     virtual void Restart() = 0;
@@ -41,6 +47,8 @@ class StreamingRecordSet : public RecordSet {
   private:
     void Advance();
     void ReadAhead();
+    // Ends reading on the other thread before the statement is restarted or released.
+    void StopFetchingAhead() noexcept { prefetcher_.reset(); }
 
     std::vector<std::string> names_;
     std::vector<Value> slots_;
@@ -52,6 +60,8 @@ class StreamingRecordSet : public RecordSet {
     int64_t row_ = 0;  // number of the row in the slots, counted since the statement (re)started
     bool eof_ = true;
     bool closed_ = false;
+    int64_t fetched_ = 0;  // rows read on this thread since the statement (re)started
+    std::unique_ptr<RowPrefetcher> prefetcher_;
 };
 
 }  // namespace norvik::db

@@ -255,9 +255,7 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
         const FieldFormatter::FieldPlan& plan = plans[i];
         if (plan.source == FieldFormatter::FieldPlan::Source::Column) {
             const Value& value = rows_->Item(ColumnOf(columns[i], field->Name));
-            if (FieldFormatter::AppendPlainInteger(plan, value, line_)) {
-                lineForms_[i] = {};
-            } else {
+            if (!formatter_.AppendDirect(plan, value, line_, lineForms_[i])) {
                 AppendText(formatter_.Raw(), value);
                 formatter_.Finish(plan, *field, line_);
                 lineForms_[i] = formatter_.LastForm();

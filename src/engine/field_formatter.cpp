@@ -31,6 +31,7 @@ void FieldFormatter::Prepare(const TQExportDef& def) {
     textSearch_ = !TrimBlanks(def.Texterkenner).empty()  ? &def.Texterkenner
                   : !TrimBlanks(def.Feldtrenner).empty() ? &def.Feldtrenner
                                                          : nullptr;
+    textStops_[2] = textSearch_ && textSearch_->size() == 1 ? (*textSearch_)[0] : '\r';
 }
 
 FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
@@ -56,22 +57,74 @@ FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
             it = formats_.emplace(field.Format, CompiledFormat::Parse(field.Format)).first;
         plan.format = &it->second;
     }
-    // Without a format or a length, a number's text is its digits: no separator to swap, no
-    // letters, no line break, no qualifier.
-    plan.plainInteger = plan.type == FieldPlan::Type::Number && !plan.format &&
-                        plan.source == FieldPlan::Source::Column && length_ == Length::Variable;
+    // Without a format, a length or DOS letters, most values are written as their text is: a whole
+    // number as its digits, a text unless it holds a line break or the replaced character, a date
+    // unless its separators change.
+    const std::string& dateSeparator = def_->Datumstrenner;
+    if (plan.source == FieldPlan::Source::Column && !plan.format && length_ == Length::Variable &&
+        !ascii_) {
+        if (plan.type == FieldPlan::Type::Number)
+            plan.direct = FieldPlan::Direct::Integer;
+        else if ((plan.type == FieldPlan::Type::Text || plan.type == FieldPlan::Type::VarText) &&
+                 (!textSearch_ || textSearch_->size() == 1))
+            plan.direct = FieldPlan::Direct::Text;
+        else if (plan.type == FieldPlan::Type::Date && timeUnchanged_ &&
+                 dateSeparator.size() == 1 && dateSeparator[0] != '\r' && dateSeparator[0] != '\n')
+            plan.direct = FieldPlan::Direct::Date;
+    }
     return plan;
 }
 
-bool FieldFormatter::AppendPlainInteger(const FieldPlan& plan, const Value& value,
-                                        std::string& line) {
-    const int64_t* number = std::get_if<int64_t>(&value);
-    // Numbers of more than 15 digits are written as a double's text would be.
-    constexpr int64_t kLargest = 999'999'999'999'999;
-    if (!plan.plainInteger || !number || *number > kLargest || *number < -kLargest) return false;
-    const fmt::format_int digits(*number);
-    line.append(digits.data(), digits.size());
-    return true;
+bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std::string& line,
+                                  WrittenField& form) const {
+    using Direct = FieldPlan::Direct;
+    form = {};
+    switch (plan.direct) {
+        case Direct::None:
+            return false;
+        case Direct::Integer: {
+            const int64_t* number = std::get_if<int64_t>(&value);
+            // Numbers of more than 15 digits are written as a double's text would be.
+            constexpr int64_t kLargest = 999'999'999'999'999;
+            if (!number || *number > kLargest || *number < -kLargest) return false;
+            const fmt::format_int digits(*number);
+            line.append(digits.data(), digits.size());
+            return true;
+        }
+        case Direct::Text: {
+            const std::string* text = std::get_if<std::string>(&value);
+            if (!text) return false;
+            bool blank = true;
+            for (const char c : *text) {
+                if (c == textStops_[0] || c == textStops_[1] || c == textStops_[2]) return false;
+                blank = blank && c == ' ';
+            }
+            // A V field of blanks only goes without its qualifier.
+            const std::string* qualifier =
+                Qualifier(blank && plan.type == FieldPlan::Type::VarText ? FieldPlan::Type::Other
+                                                                         : FieldPlan::Type::Text);
+            if (qualifier) line += *qualifier;
+            line += *text;
+            if (qualifier) line += *qualifier;
+            return true;
+        }
+        case Direct::Date: {
+            const DateTime* date = std::get_if<DateTime>(&value);
+            if (!date) return false;
+            const std::string* qualifier = Qualifier(FieldPlan::Type::Date);
+            if (qualifier) line += *qualifier;
+            const size_t start = line.size();
+            AppendText(line, value);
+            form.withTime = line.find(':', start) != std::string::npos;
+            const char separator = def_->Datumstrenner[0];
+            if (separator != '.')
+                for (size_t i = start; i < line.size(); ++i)
+                    if (line[i] == '.') line[i] = separator;
+            if (qualifier) line += *qualifier;
+            return true;
+        }
+    }
+    return false;
 }
 
 void FieldFormatter::ApplyFormat(const CompiledFormat& format) {

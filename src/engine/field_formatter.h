@@ -28,7 +28,8 @@ class FieldFormatter {
         enum class Type : uint8_t { Number, Date, Text, VarText, Other } type = Type::Other;
         const CompiledFormat* format = nullptr;  // null: no format
         bool emptyStaysEmpty = false;            // a number without a value is written empty
-        bool plainInteger = false;  // a whole number is written as its digits, nothing else
+        // Values this field writes as they are, without the steps of Finish.
+        enum class Direct : uint8_t { None, Integer, Text, Date } direct = Direct::None;
     };
 
     // Takes the definition's settings for the following Finish calls; the definition must outlive
@@ -41,9 +42,10 @@ class FieldFormatter {
         text_.clear();
         return text_;
     }
-    // Appends a whole number of a plainInteger field when it has the digits' own form; false when
-    // it must go through Finish.
-    static bool AppendPlainInteger(const FieldPlan& plan, const Value& value, std::string& line);
+    // Appends a column's value the field writes as it is (see FieldPlan::direct) and sets its form;
+    // false when the value needs the steps of Finish.
+    bool AppendDirect(const FieldPlan& plan, const Value& value, std::string& line,
+                      WrittenField& form) const;
     // Formats the raw value in Raw() (or the field's constant) and appends it, qualified, to line.
     // Steps that fail leave the text as it was before them; nothing is raised.
     void Finish(const FieldPlan& plan, const TQField& field, std::string& line);
@@ -67,6 +69,8 @@ class FieldFormatter {
     bool ascii_ = false;          // DOS letters
     enum class Length : uint8_t { Variable, Fix, Max } length_ = Length::Variable;
     const std::string* textSearch_ = nullptr;  // what Ersatzzeichen replaces in text, or none
+    // Bytes whose presence sends a text through Finish: line breaks and the replaced character.
+    char textStops_[3] = {'\r', '\n', '\r'};
     std::string text_;
     std::string scratch_;
     WrittenField lastForm_;

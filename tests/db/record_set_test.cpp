@@ -139,6 +139,31 @@ TEST_P(BackendTest, RecordSetsOnOneConnectionMayOverlap) {
     EXPECT_EQ(db_->Execute("CREATE TABLE danach (x INTEGER)"), 0);
 }
 
+// Long results are read ahead (on SQLite on a thread of its own): the connection still serves the
+// caller's other statements, writes included, between the rows.
+TEST_P(BackendTest, LongResultLeavesTheConnectionToOtherStatements) {
+    db_->Execute("CREATE TABLE seen (nr INTEGER)");
+    const std::string series =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) SELECT i, "
+        "i * 3 AS t FROM n";
+    auto rs = db_->OpenRecordSet(series);
+    int64_t expected = 1;
+    for (; !rs->Eof(); rs->MoveNext(), ++expected) {
+        ASSERT_EQ(Int(rs->Item(0)), expected);
+        ASSERT_EQ(Int(rs->Item(1)), 3 * expected);
+        if (expected % 1500 == 0) {
+            EXPECT_EQ(db_->Execute("INSERT INTO seen VALUES (?)", {expected}), 1);
+            auto count = db_->OpenRecordSet("SELECT COUNT(*) FROM seen");
+            EXPECT_EQ(Int(count->Item(0)), expected / 1500);
+        }
+    }
+    EXPECT_EQ(expected, 20001);
+    rs->MoveFirst();
+    EXPECT_EQ(Int(rs->Item(0)), 1);
+    rs.reset();
+    EXPECT_EQ(db_->Execute("DELETE FROM seen"), 13);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, RecordSetTest,
                          ::testing::ValuesIn(::norvik::test::AllBackends()),
                          ::norvik::test::BackendName);

@@ -12,10 +12,12 @@ namespace {
 // beforehand said `counted`, as when another writer or a volatile function changes the result.
 class ScriptedRecordSet : public StreamingRecordSet {
   public:
-    ScriptedRecordSet(int64_t rows, int64_t counted, int64_t failAt = 0)
-        : rows_(rows), failAt_(failAt) {
+    ScriptedRecordSet(int64_t rows, int64_t counted, int64_t failAt = 0, bool ahead = false)
+        : rows_(rows), failAt_(failAt), ahead_(ahead) {
         Start({"nr"}, counted);
     }
+    ~ScriptedRecordSet() override { Close(); }
+    int64_t restarts = 0;
 
   protected:
     bool FetchRow(std::vector<Value>& slots) override {
@@ -24,12 +26,17 @@ class ScriptedRecordSet : public StreamingRecordSet {
         slots[0] = next_++;
         return true;
     }
-    void Restart() override { next_ = 1; }
+    void Restart() override {
+        next_ = 1;
+        ++restarts;
+    }
     void Release() noexcept override {}
+    bool FetchesAhead() const override { return ahead_; }
 
   private:
     int64_t rows_;
     int64_t failAt_;
+    bool ahead_;
     int64_t next_ = 1;
 };
 
@@ -69,6 +76,57 @@ TEST(StreamingCountTest, ARowThatCannotBeReadFailsWhenItIsReached) {
     rs.MoveNext();
     EXPECT_EQ(std::get<int64_t>(rs.Item(0)), 2);
     EXPECT_THROW(rs.MoveNext(), VbError);
+}
+
+// Past the first thousand rows the rest are read on another thread; the caller sees the same rows,
+// counts, failures and restarts as when they are read one by one.
+TEST(StreamingCountTest, RowsReadAheadOnAnotherThreadKeepTheirOrderAndFailures) {
+    struct Case {
+        int64_t rows;
+        int64_t failAt;
+        int64_t restartAt;  // MoveFirst when this row is reached; 0: never
+    };
+    for (const Case c : {Case{999, 0, 0}, Case{1001, 0, 0}, Case{5000, 0, 0}, Case{5000, 3001, 0},
+                         Case{5000, 1001, 0}, Case{5000, 0, 4000}, Case{70000, 0, 0}}) {
+        SCOPED_TRACE(std::to_string(c.rows) + " rows, failing at " + std::to_string(c.failAt) +
+                     ", back to the first at " + std::to_string(c.restartAt));
+        ScriptedRecordSet rs(c.rows, c.rows, c.failAt, true);
+        int64_t expected = 1;
+        bool restarted = false;
+        try {
+            while (!rs.Eof()) {
+                ASSERT_EQ(std::get<int64_t>(rs.Item(0)), expected);
+                ASSERT_EQ(rs.Bookmark(), expected);
+                if (expected == c.restartAt && !restarted) {
+                    restarted = true;
+                    rs.MoveFirst();
+                    expected = 1;
+                    continue;
+                }
+                rs.MoveNext();
+                ++expected;
+            }
+        } catch (const VbError& e) {
+            EXPECT_EQ(c.failAt, expected + 1) << e.what();
+            continue;
+        }
+        EXPECT_EQ(c.failAt, 0);
+        EXPECT_EQ(expected, c.rows + 1);
+        EXPECT_EQ(rs.RecordCount(), c.rows);
+        EXPECT_EQ(rs.restarts, c.restartAt ? 1 : 0);
+        rs.MoveLast();
+        EXPECT_EQ(std::get<int64_t>(rs.Item(0)), c.rows);
+    }
+}
+
+TEST(StreamingCountTest, ClosingWhileRowsAreReadAheadStopsTheReading) {
+    for (const int64_t stopAt : {1, 1000, 1500, 9000}) {
+        ScriptedRecordSet rs(1'000'000, 1'000'000, 0, true);
+        for (int64_t i = 1; i < stopAt; ++i) rs.MoveNext();
+        EXPECT_EQ(std::get<int64_t>(rs.Item(0)), stopAt);
+        rs.Close();
+        EXPECT_TRUE(rs.Eof());
+    }
 }
 
 }  // namespace

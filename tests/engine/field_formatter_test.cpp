@@ -92,6 +92,87 @@ TEST(FieldFormatter, TurnsRawValuesIntoQualifiedText) {
     }
 }
 
+// Values a field writes as they are skip the steps of Finish; they must come out as Finish writes
+// them, with the same form.
+TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
+    DateTime midnight;
+    midnight.year = 2004;
+    midnight.month = 12;
+    midnight.day = 31;
+    DateTime withTime = midnight;
+    withTime.hour = 13;
+    withTime.minute = 45;
+    const DateTime timeOnly = [] {
+        DateTime t;
+        t.hour = 7;
+        t.second = 5;
+        return t;
+    }();
+    const std::vector<Value> values = {int64_t{0},
+                                       int64_t{-42},
+                                       int64_t{999'999'999'999'999},
+                                       int64_t{-999'999'999'999'999},
+                                       int64_t{1'000'000'000'000'000},
+                                       std::string(),
+                                       std::string("  "),
+                                       std::string("Müller"),
+                                       std::string("Sag \"Hallo\""),
+                                       std::string("a;b"),
+                                       std::string("a\r\nb"),
+                                       std::string(" x "),
+                                       midnight,
+                                       withTime,
+                                       timeOnly,
+                                       Value{},
+                                       2.5,
+                                       Decimal{"12.50"},
+                                       true};
+    struct Settings {
+        const char* texterkenner;
+        const char* datumserkenner;
+        const char* datumstrenner;
+        const char* zeittrenner;
+    };
+    int direct = 0;
+    for (const Settings& settings :
+         {Settings{"\"", "#", ".", ":"}, Settings{"", "", "/", ":"}, Settings{"'", "", "-", "."},
+          Settings{"\"", "#", "@", ":"}, Settings{"\"", "", "", ":"}}) {
+        TQExportDef def;
+        def.Feldtrenner = ";";
+        def.Texterkenner = settings.texterkenner;
+        def.Ersatzzeichen = "'";
+        def.Datumserkenner = settings.datumserkenner;
+        def.Dezimaltrenner = ",";
+        def.Datumstrenner = settings.datumstrenner;
+        def.Zeittrenner = settings.zeittrenner;
+        def.Dateiformat = "ANSI";
+        def.FeldLänge = "Variabel";
+        for (const char* typ : {"N", "T", "V", "D"}) {
+            TQField field;
+            field.FeldArt = "Field";
+            field.FeldTyp = typ;
+            for (const Value& value : values) {
+                FieldFormatter formatter;
+                formatter.Prepare(def);
+                const FieldFormatter::FieldPlan plan = formatter.Plan(field);
+                std::string line = "vorher;";
+                WrittenField form;
+                if (!formatter.AppendDirect(plan, value, line, form)) continue;
+                std::string viaFinish = "vorher;";
+                AppendText(formatter.Raw(), value);
+                formatter.Finish(plan, field, viaFinish);
+                ++direct;
+                SCOPED_TRACE(std::string(typ) + " " + ToText(value) + " Datumstrenner " +
+                             settings.datumstrenner + " Texterkenner " + settings.texterkenner);
+                EXPECT_EQ(line, viaFinish);
+                EXPECT_EQ(form.decimals, formatter.LastForm().decimals);
+                EXPECT_EQ(form.withTime, formatter.LastForm().withTime);
+            }
+        }
+    }
+    EXPECT_GE(direct, 40);
+}
+
 TEST(FieldText, NormalisesNumbers) {
     const std::pair<const char*, double> cases[] = {
         {"1.234,56", 1234.56}, {"-12,5", -12.5}, {"1234.56", 123456}, {"", 0},     {"abc", 0},
