@@ -75,6 +75,7 @@ void PgRecordSet::Prefetch() {
 }
 
 void PgRecordSet::Collect() noexcept {
+    // Called by the session while it is held, on whichever thread runs the next statement.
     collected_ = db_->TakeResult();
 }
 
@@ -86,6 +87,7 @@ PgResult PgRecordSet::NextBatch() {
 }
 
 bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
+    const auto use = db_->Use();
     if (batchRow_ >= PQntuples(batch_.get())) {
         if (!asked_) return false;
         // The old batch goes only after the next has arrived: freeing it first would hand its
@@ -112,6 +114,8 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
 }
 
 void PgRecordSet::Restart() {
+    // Another record set's statement may collect this one's batch at any time.
+    const auto use = db_->Use();
     if (asked_) NextBatch();
     batch_.reset();
     declared_ = false;
@@ -120,6 +124,7 @@ void PgRecordSet::Restart() {
 }
 
 void PgRecordSet::Release() noexcept {
+    const auto use = db_->Use();
     if (asked_ && !collected_) collected_ = db_->TakeResult();
     asked_ = false;
     collected_.reset();

@@ -25,6 +25,7 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     bool FetchRow(std::vector<Value>& slots) override;
     void Restart() override;
     void Release() noexcept override;
+    bool FetchesAhead() const override { return true; }
 
   private:
     void Collect() noexcept override;
