@@ -13,7 +13,7 @@ void IgnoreNotice(void*, const char*) {}
 
 }  // namespace
 
-PgDatabase::PgDatabase(const std::string& url) {
+PgDatabase::PgDatabase(const std::string& url) : side_(url) {
     // Values after "dbname" override the URL's; those before it are defaults the URL may override.
     const char* keys[] = {"connect_timeout", "dbname", "client_encoding", nullptr};
     const char* values[] = {"15", url.c_str(), "UTF8", nullptr};
@@ -106,6 +106,12 @@ void PgDatabase::EndRead() noexcept {
     // sent.
     PgResult result(PQexec(conn_, "COMMIT"));
     if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK) RunQuietly("ROLLBACK");
+}
+
+void PgDatabase::RestartRead() {
+    const auto use = Use();
+    EndRead();
+    BeginRead();
 }
 
 std::string PgDatabase::NextCursorName() {

@@ -11,6 +11,7 @@
 
 #include "db/pg_error.h"
 #include "db/pg_params.h"
+#include "db/pg_side_count.h"
 
 namespace norvik::db {
 
@@ -56,6 +57,13 @@ class PgDatabase {
     void BeginRead();
     // Leaves it again; the last one out commits the transaction it began.
     void EndRead() noexcept;
+    // True when the read transaction is the session's own and this is its only reader, so that a
+    // failed statement may end it and begin it afresh.
+    bool SoleReader() const { return ownsTransaction_ && readers_ == 1; }
+    // Ends the sole reader's failed read transaction and begins a fresh one.
+    void RestartRead();
+    // The second session that counts rows while this one streams them.
+    PgSideCount& SideCount() { return side_; }
     // A cursor name not used before in this session.
     std::string NextCursorName();
     // Holds the session for the calling thread: a record set may read ahead on a thread of its
@@ -72,6 +80,7 @@ class PgDatabase {
     int readers_ = 0;
     bool ownsTransaction_ = false;
     int cursors_ = 0;
+    PgSideCount side_;
 };
 
 }  // namespace norvik::db

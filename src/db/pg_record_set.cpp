@@ -36,13 +36,8 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
 
     // Newlines keep a trailing line comment from swallowing the closing parenthesis.
     const std::string countPrefix = "SELECT COUNT(*) FROM (\n";
-    const PgResult count = db_->Run(countPrefix + body.text + "\n) AS t", &*params_,
-                                    UserStatement{countPrefix.size(), body.text.size()});
-    int64_t rows = 0;
-    if (PQntuples(count.get()) == 1) {
-        const char* text = PQgetvalue(count.get(), 0, 0);
-        std::from_chars(text, text + PQgetlength(count.get(), 0, 0), rows);
-    }
+    countSql_ = countPrefix + body.text + "\n) AS t";
+    countUser_ = UserStatement{countPrefix.size(), body.text.size()};
 
     cursor_ = db_->NextCursorName();
     const std::string declarePrefix = fmt::format("DECLARE {} NO SCROLL CURSOR FOR\n", cursor_);
@@ -57,7 +52,60 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
         names.emplace_back(PQfname(batch_.get(), i));
         kinds_.push_back(PgKindOf(PQftype(batch_.get(), i)));
     }
+    // A first batch that is not full holds all rows; otherwise they are counted while they stream.
+    const int64_t rows = PQntuples(batch_.get()) < kBatchRows ? PQntuples(batch_.get())
+                         : CountElsewhere()                   ? kCountPending
+                                                              : CountHere();
     Start(std::move(names), rows);
+}
+
+bool PgRecordSet::CountElsewhere() {
+    // The snapshot can be shared only from the session's own read transaction, and a refusal ends
+    // that transaction, which only its sole reader may begin afresh.
+    if (!db_->SoleReader()) return false;
+    PgResult shared;
+    try {
+        shared = db_->Run("SELECT pg_export_snapshot(), current_setting('search_path')");
+    } catch (const std::exception&) {
+        db_->RestartRead();
+        return false;
+    }
+    sideCounting_ = db_->SideCount().Start(PQgetvalue(shared.get(), 0, 0),
+                                           PQgetvalue(shared.get(), 0, 1), countSql_, &*params_);
+    return sideCounting_;
+}
+
+int64_t PgRecordSet::CountHere() {
+    const PgResult count = db_->Run(countSql_, &*params_, countUser_);
+    int64_t rows = 0;
+    if (PQntuples(count.get()) == 1) {
+        const char* text = PQgetvalue(count.get(), 0, 0);
+        std::from_chars(text, text + PQgetlength(count.get(), 0, 0), rows);
+    }
+    return rows;
+}
+
+std::optional<int64_t> PgRecordSet::ArrivedCount(bool wait) {
+    // A look at the socket costs a system call; a row costs far less.
+    if (!wait && ++countPolls_ % 256 != 0) return std::nullopt;
+    int64_t rows = 0;
+    switch (db_->SideCount().Take(wait, rows)) {
+        case PgSideCount::State::kRunning:
+            return std::nullopt;
+        case PgSideCount::State::kDone:
+            sideCounting_ = false;
+            return rows;
+        case PgSideCount::State::kFailed:
+            break;
+    }
+    // The second session could not count (a temporary table it does not see): count here.
+    sideCounting_ = false;
+    return CountHere();
+}
+
+void PgRecordSet::DropCount() noexcept {
+    if (sideCounting_) db_->SideCount().Cancel();
+    sideCounting_ = false;
 }
 
 void PgRecordSet::Declare() {
@@ -125,6 +173,7 @@ void PgRecordSet::Restart() {
 
 void PgRecordSet::Release() noexcept {
     const auto use = db_->Use();
+    DropCount();
     if (asked_ && !collected_) collected_ = db_->TakeResult();
     asked_ = false;
     collected_.reset();

@@ -26,6 +26,8 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     void Restart() override;
     void Release() noexcept override;
     bool FetchesAhead() const override { return true; }
+    std::optional<int64_t> ArrivedCount(bool wait) override;
+    void DropCount() noexcept override;
 
   private:
     void Collect() noexcept override;
@@ -36,6 +38,10 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
 
     explicit PgRecordSet(std::shared_ptr<PgDatabase> db) : db_(std::move(db)) {}
     void Run(const std::string& sql, const std::vector<Value>& params);
+    // Starts counting the rows in a second session; false when they must be counted here.
+    bool CountElsewhere();
+    // Counts the rows in this session.
+    int64_t CountHere();
     // Declares the cursor and fetches its first batch.
     void Declare();
 
@@ -43,6 +49,10 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     bool reading_ = false;   // holds a share of the read transaction
     bool declared_ = false;  // the cursor exists
     std::string cursor_;
+    std::string countSql_;
+    UserStatement countUser_;
+    bool sideCounting_ = false;  // the second session counts this statement's rows
+    uint32_t countPolls_ = 0;
     std::string declareSql_;
     UserStatement declareUser_;  // the user's statement inside declareSql_
     std::string fetchSql_;
