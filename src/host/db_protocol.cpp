@@ -16,10 +16,9 @@ namespace {
 // Ids are NewId's ("P", seconds, process and a running number: some 30 characters); VARCHAR, as
 // MariaDB takes no key of TEXT. Tables of earlier versions have TEXT there, which holds them too.
 const std::vector<std::string> kCreateTables = {
-    "CREATE TABLE IF NOT EXISTS norvik_protocol ("
-    " id VARCHAR(64) PRIMARY KEY, created TEXT NOT NULL, title TEXT, user_name TEXT, list_name "
-    "TEXT,"
-    " date_text TEXT, interface_name TEXT, file_name TEXT, info TEXT)",
+    "CREATE TABLE IF NOT EXISTS norvik_protocol (id VARCHAR(64) PRIMARY KEY,"
+    " created TEXT NOT NULL, title TEXT, user_name TEXT, list_name TEXT, date_text TEXT,"
+    " interface_name TEXT, file_name TEXT, info TEXT)",
     "CREATE TABLE IF NOT EXISTS norvik_protocol_line ("
     " protocol_id VARCHAR(64) NOT NULL, line_no INTEGER NOT NULL, field INTEGER, part INTEGER,"
     " text TEXT, PRIMARY KEY (protocol_id, line_no))"};
