@@ -13,13 +13,15 @@
 namespace norvik {
 namespace {
 
-const char* const kCreateTables =
-    "CREATE TABLE IF NOT EXISTS norvik_protocol ("
-    " id TEXT PRIMARY KEY, created TEXT NOT NULL, title TEXT, user_name TEXT, list_name TEXT,"
-    " date_text TEXT, interface_name TEXT, file_name TEXT, info TEXT);"
+// Ids are NewId's ("P", seconds, process and a running number: some 30 characters); VARCHAR, as
+// MariaDB takes no key of TEXT. Tables of earlier versions have TEXT there, which holds them too.
+const std::vector<std::string> kCreateTables = {
+    "CREATE TABLE IF NOT EXISTS norvik_protocol (id VARCHAR(64) PRIMARY KEY,"
+    " created TEXT NOT NULL, title TEXT, user_name TEXT, list_name TEXT, date_text TEXT,"
+    " interface_name TEXT, file_name TEXT, info TEXT)",
     "CREATE TABLE IF NOT EXISTS norvik_protocol_line ("
-    " protocol_id TEXT NOT NULL, line_no INTEGER NOT NULL, field INTEGER, part INTEGER, text TEXT,"
-    " PRIMARY KEY (protocol_id, line_no))";
+    " protocol_id VARCHAR(64) NOT NULL, line_no INTEGER NOT NULL, field INTEGER, part INTEGER,"
+    " text TEXT, PRIMARY KEY (protocol_id, line_no))"};
 
 std::string Now() {
     const std::time_t now = std::time(nullptr);
@@ -80,7 +82,7 @@ void DbProtocol::UpdateRecord() {
 }
 
 std::vector<ProtocolEntry> ReadProtocolEntries(db::Connection& connection, int64_t last) {
-    connection.Execute(kCreateTables);
+    db::EnsureTables(connection, "norvik_protocol_line", kCreateTables);
     std::vector<ProtocolEntry> entries;
     auto rs = connection.OpenRecordSet(
         "SELECT id, created, title, user_name, list_name, date_text, interface_name, file_name, "

@@ -1,6 +1,7 @@
 // Each folder under golden/media is one medium: fixture.sql, the definitions (*.EXP, UTF-8),
 // profile.gdu and, under expected/, every file the medium must hold besides the DTD, as UTF-8
-// with LF. Each is built on SQLite and PostgreSQL, compared byte for byte and checked.
+// with LF. Each is built on every back end (SQLite and PostgreSQL natively and through ODBC,
+// MariaDB through ODBC), compared byte for byte and checked.
 
 #include <algorithm>
 #include <filesystem>
@@ -57,7 +58,8 @@ class GoldenMediumTest : public ::testing::TestWithParam<std::tuple<std::string,
                          public MediumSession {
   protected:
     void SetUp() override {
-        if (std::get<0>(GetParam()) != "sqlite") NORVIK_REQUIRE_POSTGRES(PostgresUrl());
+        const std::string backend = std::get<0>(GetParam());
+        NORVIK_REQUIRE_BACKEND(backend == "postgres" ? "postgresql" : backend);
         StartMedium(std::get<0>(GetParam()));
     }
     void TearDown() override { StopMedium(); }
@@ -98,10 +100,13 @@ TEST_P(GoldenMediumTest, BuildsTheExpectedMediumWithoutFindings) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Media, GoldenMediumTest,
-                         ::testing::Combine(::testing::Values("sqlite", "postgres"),
+                         ::testing::Combine(::testing::Values("sqlite", "postgres", "odbc-sqlite",
+                                                              "odbc-postgresql", "odbc-mariadb"),
                                             ::testing::ValuesIn(CaseNames())),
                          [](const auto& info) {
-                             return std::get<0>(info.param) + "_" + std::get<1>(info.param);
+                             std::string backend = std::get<0>(info.param);
+                             std::replace(backend.begin(), backend.end(), '-', '_');
+                             return backend + "_" + std::get<1>(info.param);
                          });
 
 }  // namespace

@@ -66,7 +66,8 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, MediumTest,
-                         ::testing::Values("sqlite", "postgres", "odbc-sqlite", "odbc-postgresql"),
+                         ::testing::Values("sqlite", "postgres", "odbc-sqlite", "odbc-postgresql",
+                                           "odbc-mariadb"),
                          [](const auto& info) {
                              return info.index < 2 ? std::to_string(info.index) : BackendName(info);
                          });

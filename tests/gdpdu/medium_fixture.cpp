@@ -45,6 +45,7 @@ void RecordingProtocol::SetField(int16_t field, int16_t part, std::string& text)
 }
 
 void MediumSession::StartMedium(const std::string& backend) {
+    backend_ = backend;
     Start(backend, PostgresUrl());
     shell = std::make_shared<RecordingShellService>();
     Services().shell = shell;
@@ -91,8 +92,10 @@ void MediumSession::LoadStandardProfile() {
     LoadProfile(
         "[Allgemein]\nName=Prüfung 2026\nPfad=%DataPath%\\GDPdU\n\n[Dateien]\n"
         "File01=%DataPath%\\KONTEN.EXP;;;Konten;Kontenplan\n"
-        "File02=%DataPath%\\BUCHUNGEN.EXP;REPLACE(CAST(datum AS TEXT), '-', '') >= $DatumVon AND "
-        "REPLACE(CAST(datum AS TEXT), '-', '') <= $DatumBis;Buchungen;Buchungen;"
+        "File02=%DataPath%\\BUCHUNGEN.EXP;REPLACE(" +
+        SqlTextOf(backend_, "datum") + ", '-', '') >= $DatumVon AND REPLACE(" +
+        SqlTextOf(backend_, "datum") +
+        ", '-', '') <= $DatumBis;Buchungen;Buchungen;"
         "$Table & Umsätze vom $DatumVon bis $DatumBis\n");
 }
 

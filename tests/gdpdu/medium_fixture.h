@@ -1,6 +1,7 @@
 #pragma once
-// A GDPdU profile over SQLite or a private PostgreSQL schema: two tables, their definitions in the
-// data folder, recorded messages, shell and protocol, and a medium folder to build into.
+// A GDPdU profile over SQLite, a private PostgreSQL schema or a private database through ODBC: two
+// tables, their definitions in the data folder, recorded messages, shell and protocol, and a
+// medium folder to build into.
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,8 @@ class RecordingProtocol : public ProtocolObject {
 // their definitions, and an empty medium folder.
 class MediumSession : public TestSession {
   protected:
-    // Starts on "sqlite" or PostgreSQL (the caller has made sure there is one).
+    // Starts on "sqlite", PostgreSQL ("postgres") or an ODBC back end (the caller has made sure
+    // there is one).
     void StartMedium(const std::string& backend);
     void StopMedium();
 
@@ -73,10 +75,13 @@ class MediumSession : public TestSession {
     std::shared_ptr<RecordingShellService> shell;
     std::shared_ptr<std::vector<std::string>> protocol;
     std::vector<bool> busy;
+
+  private:
+    std::string backend_;
 };
 
-// A medium over a back end ("sqlite", "postgres", "odbc-sqlite", "odbc-postgresql"), by the test's
-// parameter.
+// A medium over a back end ("sqlite", "postgres", "odbc-sqlite", "odbc-postgresql",
+// "odbc-mariadb"), by the test's parameter.
 class MediumTest : public ::testing::TestWithParam<std::string>, public MediumSession {
   protected:
     void SetUp() override {

@@ -6,59 +6,12 @@
 #include <set>
 
 #include "common/vb_error.h"
-#include "db/connection.h"
-#include "host/host_settings.h"
 #include "host/user_settings.h"
 #include "standalone/host_config.h"
 #include "support/test_support.h"
 
 namespace norvik {
 namespace {
-
-// Runs the host settings checks on a connection to a fresh database.
-void CheckHostSettings(const std::shared_ptr<db::Connection>& connection) {
-    HostSettings settings;
-    settings.Connect(1, connection, 0);
-    EXPECT_EQ(settings.ReadValue("TQBExport", "ProtokollErzeugen", "anna", "1"), "1");
-    settings.WriteValue("TQBExport", "ProtokollErzeugen", "0", "anna");
-    EXPECT_EQ(settings.ReadValue("tqbexport", "PROTOKOLLERZEUGEN", "ANNA", "1"), "0");
-    EXPECT_EQ(settings.ReadValue("TQBExport", "ProtokollErzeugen", "bernd", "1"), "1");
-    settings.WriteValue("TQBEXPORT", "protokollerzeugen", "", "Anna");
-    EXPECT_EQ(settings.ReadValue("TQBExport", "ProtokollErzeugen", "anna", "1"),
-              "");  // stored empty
-    settings.WriteValue("Export_Kunden", "Währung", "€ 'quoted' \"x\"; DROP", "Standard");
-    EXPECT_EQ(settings.ReadValue("Export_Kunden", "WÄHRUNG", "STANDARD", ""),
-              "€ 'quoted' \"x\"; DROP");
-
-    // It writes through its own connection while the session's connection streams a result.
-    connection->Execute("CREATE TABLE zahlen (n INTEGER)");
-    for (int i = 0; i < 3; ++i) connection->Execute("INSERT INTO zahlen VALUES (?)", {int64_t{i}});
-    auto rs = connection->OpenRecordSet("SELECT n FROM zahlen");
-    settings.WriteValue("TQBExport", "Während", "gestreamt", "anna");
-    rs->MoveNext();
-    rs->Close();
-    EXPECT_EQ(settings.ReadValue("TQBExport", "während", "anna", ""), "gestreamt");
-
-    HostSettings unconnected;
-    EXPECT_THROW(unconnected.ReadValue("a", "b", "c", "d"), VbError);
-}
-
-TEST(HostSettings, SQLite) {
-    test::TempDir dir;
-    CheckHostSettings(db::Connection::Open("sqlite:" + dir.file("host.sqlite")));
-}
-
-TEST(HostSettings, PostgreSQL) {
-    const std::string url = test::PostgresUrl();
-    NORVIK_REQUIRE_POSTGRES(url);
-    // A schema of its own, so that parallel test runs do not share the table.
-    auto admin = db::Connection::Open(url);
-    const std::string schema = "settings_" + std::to_string(::getpid());
-    admin->Execute("DROP SCHEMA IF EXISTS " + schema + " CASCADE; CREATE SCHEMA " + schema);
-    const std::string sep = url.find('?') == std::string::npos ? "?" : "&";
-    CheckHostSettings(db::Connection::Open(url + sep + "options=-csearch_path%3D" + schema));
-    admin->Execute("DROP SCHEMA " + schema + " CASCADE");
-}
 
 TEST(UserSettings, KeepsAnyKeyAndValueInAnAtomicallyWrittenFile) {
     test::TempDir dir;

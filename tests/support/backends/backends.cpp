@@ -76,7 +76,7 @@ std::vector<std::string> AllBackends() {
 }
 
 std::vector<std::string> ExportBackends() {
-    return {"sqlite", "postgresql", "odbc-sqlite", "odbc-postgresql"};
+    return AllBackends();
 }
 
 bool IsOdbc(const std::string& backend) {
@@ -85,6 +85,10 @@ bool IsOdbc(const std::string& backend) {
 
 std::string SqlOf(const std::string& backend) {
     return IsOdbc(backend) ? backend.substr(5) : backend;
+}
+
+std::string SqlTextOf(const std::string& backend, const std::string& expression) {
+    return "CAST(" + expression + (SqlOf(backend) == "mariadb" ? " AS CHAR)" : " AS TEXT)");
 }
 
 std::string OdbcDriver(const std::string& backend) {

@@ -10,13 +10,14 @@ namespace norvik::test {
 
 // "sqlite", "postgresql", and through ODBC "odbc-sqlite", "odbc-postgresql", "odbc-mariadb".
 std::vector<std::string> AllBackends();
-// The back ends an export's bytes are compared on: all but MariaDB, whose SQL differs from the
-// tests' (no "||", no CAST AS TEXT, no ON CONFLICT).
+// The back ends an export's bytes are compared on: all of them, MariaDB included.
 std::vector<std::string> ExportBackends();
 // True for a back end reached through ODBC.
 bool IsOdbc(const std::string& backend);
 // The native back end whose SQL a back end speaks: "sqlite", "postgresql" or "mariadb".
 std::string SqlOf(const std::string& backend);
+// `expression` cast to text in the back end's SQL: CAST(… AS TEXT), on MariaDB CAST(… AS CHAR).
+std::string SqlTextOf(const std::string& backend, const std::string& expression);
 // Why a back end cannot be reached here (a server URL or driver missing), empty when it can.
 std::string MissingBackend(const std::string& backend);
 // True when a missing back end fails the test instead of skipping it (NORVIK_REQUIRE_PG,
