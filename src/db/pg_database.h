@@ -4,14 +4,12 @@
 #include <libpq-fe.h>
 
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "db/pg_error.h"
 #include "db/pg_params.h"
-#include "db/pg_side_count.h"
 
 namespace norvik::db {
 
@@ -57,30 +55,18 @@ class PgDatabase {
     void BeginRead();
     // Leaves it again; the last one out commits the transaction it began.
     void EndRead() noexcept;
-    // True when the read transaction is the session's own and this is its only reader, so that a
-    // failed statement may end it and begin it afresh.
-    bool SoleReader() const { return ownsTransaction_ && readers_ == 1; }
-    // Ends the sole reader's failed read transaction and begins a fresh one.
-    void RestartRead();
-    // The second session that counts rows while this one streams them.
-    PgSideCount& SideCount() { return side_; }
     // A cursor name not used before in this session.
     std::string NextCursorName();
-    // Holds the session for the calling thread: a record set may read ahead on a thread of its
-    // own, and libpq lets one thread at a time use a connection.
-    std::unique_lock<std::recursive_mutex> Use() const { return std::unique_lock(use_); }
 
   private:
     // Lets the owner of a sent statement take its result before the session is used otherwise.
     void CollectPending() noexcept;
 
     PGconn* conn_ = nullptr;
-    mutable std::recursive_mutex use_;
     PgPendingResult* pending_ = nullptr;
     int readers_ = 0;
     bool ownsTransaction_ = false;
     int cursors_ = 0;
-    PgSideCount side_;
 };
 
 }  // namespace norvik::db

@@ -52,30 +52,13 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
         names.emplace_back(PQfname(batch_.get(), i));
         kinds_.push_back(PgKindOf(PQftype(batch_.get(), i)));
     }
-    // A first batch that is not full holds all rows; otherwise they are counted while they stream.
-    const int64_t rows = PQntuples(batch_.get()) < kBatchRows ? PQntuples(batch_.get())
-                         : CountElsewhere()                   ? kCountPending
-                                                              : CountHere();
-    Start(std::move(names), rows);
+    // A first batch that is not full holds all the rows; only a longer result is counted, in the
+    // same read transaction.
+    Start(std::move(names),
+          PQntuples(batch_.get()) < kBatchRows ? PQntuples(batch_.get()) : Count());
 }
 
-bool PgRecordSet::CountElsewhere() {
-    // The snapshot can be shared only from the session's own read transaction, and a refusal ends
-    // that transaction, which only its sole reader may begin afresh.
-    if (!db_->SoleReader()) return false;
-    PgResult shared;
-    try {
-        shared = db_->Run("SELECT pg_export_snapshot(), current_setting('search_path')");
-    } catch (const std::exception&) {
-        db_->RestartRead();
-        return false;
-    }
-    sideCounting_ = db_->SideCount().Start(PQgetvalue(shared.get(), 0, 0),
-                                           PQgetvalue(shared.get(), 0, 1), countSql_, &*params_);
-    return sideCounting_;
-}
-
-int64_t PgRecordSet::CountHere() {
+int64_t PgRecordSet::Count() {
     const PgResult count = db_->Run(countSql_, &*params_, countUser_);
     int64_t rows = 0;
     if (PQntuples(count.get()) == 1) {
@@ -83,29 +66,6 @@ int64_t PgRecordSet::CountHere() {
         std::from_chars(text, text + PQgetlength(count.get(), 0, 0), rows);
     }
     return rows;
-}
-
-std::optional<int64_t> PgRecordSet::ArrivedCount(bool wait) {
-    // A look at the socket costs a system call; a row costs far less.
-    if (!wait && ++countPolls_ % 256 != 0) return std::nullopt;
-    int64_t rows = 0;
-    switch (db_->SideCount().Take(wait, rows)) {
-        case PgSideCount::State::kRunning:
-            return std::nullopt;
-        case PgSideCount::State::kDone:
-            sideCounting_ = false;
-            return rows;
-        case PgSideCount::State::kFailed:
-            break;
-    }
-    // The second session could not count (a temporary table it does not see): count here.
-    sideCounting_ = false;
-    return CountHere();
-}
-
-void PgRecordSet::DropCount() noexcept {
-    if (sideCounting_) db_->SideCount().Cancel();
-    sideCounting_ = false;
 }
 
 void PgRecordSet::Declare() {
@@ -123,7 +83,6 @@ void PgRecordSet::Prefetch() {
 }
 
 void PgRecordSet::Collect() noexcept {
-    // Called by the session while it is held, on whichever thread runs the next statement.
     collected_ = db_->TakeResult();
 }
 
@@ -135,7 +94,6 @@ PgResult PgRecordSet::NextBatch() {
 }
 
 bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
-    const auto use = db_->Use();
     if (batchRow_ >= PQntuples(batch_.get())) {
         if (!asked_) return false;
         // The old batch goes only after the next has arrived: freeing it first would hand its
@@ -162,8 +120,6 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
 }
 
 void PgRecordSet::Restart() {
-    // Another record set's statement may collect this one's batch at any time.
-    const auto use = db_->Use();
     if (asked_) NextBatch();
     batch_.reset();
     declared_ = false;
@@ -172,8 +128,6 @@ void PgRecordSet::Restart() {
 }
 
 void PgRecordSet::Release() noexcept {
-    const auto use = db_->Use();
-    DropCount();
     if (asked_ && !collected_) collected_ = db_->TakeResult();
     asked_ = false;
     collected_.reset();

@@ -15,8 +15,8 @@ namespace norvik::db {
 
 class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
   public:
-    // Begins or joins the read transaction, counts the rows and declares a cursor up to its first
-    // row.
+    // Begins or joins the read transaction, declares a cursor up to its first row and counts the
+    // rows.
     static std::unique_ptr<RecordSet> Open(std::shared_ptr<PgDatabase> db, const std::string& sql,
                                            const std::vector<Value>& params);
     ~PgRecordSet() override;
@@ -25,9 +25,6 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     bool FetchRow(std::vector<Value>& slots) override;
     void Restart() override;
     void Release() noexcept override;
-    bool FetchesAhead() const override { return true; }
-    std::optional<int64_t> ArrivedCount(bool wait) override;
-    void DropCount() noexcept override;
 
   private:
     void Collect() noexcept override;
@@ -38,10 +35,8 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
 
     explicit PgRecordSet(std::shared_ptr<PgDatabase> db) : db_(std::move(db)) {}
     void Run(const std::string& sql, const std::vector<Value>& params);
-    // Starts counting the rows in a second session; false when they must be counted here.
-    bool CountElsewhere();
-    // Counts the rows in this session.
-    int64_t CountHere();
+    // Counts the rows of the statement.
+    int64_t Count();
     // Declares the cursor and fetches its first batch.
     void Declare();
 
@@ -51,8 +46,6 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     std::string cursor_;
     std::string countSql_;
     UserStatement countUser_;
-    bool sideCounting_ = false;  // the second session counts this statement's rows
-    uint32_t countPolls_ = 0;
     std::string declareSql_;
     UserStatement declareUser_;  // the user's statement inside declareSql_
     std::string fetchSql_;

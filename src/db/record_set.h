@@ -17,8 +17,6 @@ class RecordSet {
     virtual bool Eof() const = 0;
     // The number of rows of the statement, counted in the same read transaction when it was opened.
     virtual int64_t RecordCount() const = 0;
-    // The count when it is known without waiting for it, else -1 (it is still being taken).
-    virtual int64_t KnownRecordCount() const { return RecordCount(); }
     // The 1-based number of the current row; raises 3021 when there is none.
     virtual int64_t Bookmark() const = 0;
     // Goes back to the first row (re-runs the statement in the same transaction when it has moved

@@ -18,8 +18,7 @@ void StreamingRecordSet::Start(std::vector<std::string> names, int64_t count) {
     names_ = std::move(names);
     slots_.assign(names_.size(), Value{});
     next_.assign(names_.size(), Value{});
-    countPending_ = count == kCountPending;
-    count_ = countPending_ ? 0 : count;
+    count_ = count;
     row_ = 0;
     ReadAhead();
     Advance();
@@ -51,7 +50,6 @@ void StreamingRecordSet::Advance() {
     if (!hasNext_) {
         // The slots still hold the last row, which MoveLast brings back.
         eof_ = true;
-        if (countPending_ && row_ == 0) FitCount();
         return;
     }
     slots_.swap(next_);
@@ -59,41 +57,12 @@ void StreamingRecordSet::Advance() {
     eof_ = false;
     // A finished statement is not stepped again: SQLite would start it over.
     ReadAhead();
-    if (!countPending_ || !hasNext_) FitCount();
-}
-
-void StreamingRecordSet::FitCount() const {
     // The statement may deliver more or fewer rows than were counted (another writer, a volatile
-    // function); what it delivers wins, so that progress never passes 100 percent. Once it ended,
-    // a count still being taken is not needed.
-    if (!hasNext_) {
+    // function); what it delivers wins, so that progress never passes 100 percent.
+    if (!hasNext_)
         count_ = row_;
-        if (countPending_) {
-            countPending_ = false;
-            const_cast<StreamingRecordSet*>(this)->DropCount();
-        }
-    } else if (count_ <= row_) {
+    else if (count_ <= row_)
         count_ = row_ + 1;
-    }
-}
-
-void StreamingRecordSet::ResolveCount(bool wait) const {
-    const std::optional<int64_t> arrived =
-        const_cast<StreamingRecordSet*>(this)->ArrivedCount(wait);
-    if (!arrived) return;
-    countPending_ = false;
-    count_ = *arrived;
-    if (row_ > 0 || !hasNext_) FitCount();
-}
-
-int64_t StreamingRecordSet::RecordCount() const {
-    if (countPending_) ResolveCount(true);
-    return count_;
-}
-
-int64_t StreamingRecordSet::KnownRecordCount() const {
-    if (countPending_) ResolveCount(false);
-    return countPending_ ? -1 : count_;
 }
 
 int64_t StreamingRecordSet::Bookmark() const {
@@ -152,10 +121,6 @@ void StreamingRecordSet::Close() {
     hasNext_ = false;
     pendingError_ = nullptr;
     StopFetchingAhead();
-    if (countPending_) {
-        countPending_ = false;
-        count_ = row_;
-    }
     Release();
 }
 

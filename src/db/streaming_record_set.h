@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +17,7 @@ class StreamingRecordSet : public RecordSet {
   public:
     bool Eof() const override { return eof_; }
     // The count taken when the statement was opened, corrected by the rows it actually delivers.
-    int64_t RecordCount() const override;
-    int64_t KnownRecordCount() const override;
+    int64_t RecordCount() const override { return count_; }
     int64_t Bookmark() const override;
     void MoveFirst() override;
     void MoveNext() override;
@@ -43,22 +41,12 @@ class StreamingRecordSet : public RecordSet {
     virtual void Restart() = 0;
     // Ends the statement and its share of the read transaction; runs once and must not throw.
     virtual void Release() noexcept = 0;
-    // Completes the opening once the statement runs: column names, row count (kCountPending while
-    // it is taken elsewhere), then the first row.
+    // Completes the opening once the statement runs: column names, row count, then the first row.
     void Start(std::vector<std::string> names, int64_t count);
-    static constexpr int64_t kCountPending = -1;
-    // A pending count once it has arrived (waiting for it with wait); none while it runs.
-    virtual std::optional<int64_t> ArrivedCount(bool /*wait*/) { return std::nullopt; }
-    // Forgets a pending count that is no longer needed.
-    virtual void DropCount() noexcept {}
 
   private:
     void Advance();
     void ReadAhead();
-    // Takes a pending count that has arrived, or waits for it.
-    void ResolveCount(bool wait) const;
-    // Keeps the count between the rows read and the rows the statement still has.
-    void FitCount() const;
     // Ends reading on the other thread before the statement is restarted or released.
     void StopFetchingAhead() noexcept { prefetcher_.reset(); }
 
@@ -68,8 +56,7 @@ class StreamingRecordSet : public RecordSet {
     std::vector<Value> next_;
     bool hasNext_ = false;             // false once the statement reported its end
     std::exception_ptr pendingError_;  // the failure reading the next row
-    mutable int64_t count_ = 0;
-    mutable bool countPending_ = false;
+    int64_t count_ = 0;
     int64_t row_ = 0;  // number of the row in the slots, counted since the statement (re)started
     bool eof_ = true;
     bool closed_ = false;

@@ -102,11 +102,8 @@ void ExportRun::Run() {
             info_.assign(digits.data(), digits.size());
             info_ += " Datensätze exportiert.";
             engine_.Events().strInfo(info_);
-            // While the count is still being taken, the progress stays where it began.
-            const int64_t total = rows_->KnownRecordCount();
             const double percent =
-                total > 0 ? static_cast<double>(bookmark) * (100.0 / static_cast<double>(total))
-                          : 0.0;
+                static_cast<double>(bookmark) * (100.0 / static_cast<double>(rows_->RecordCount()));
             engine_.Events().ExportProgress(RoundToInteger(std::min(percent, 100.0)));
             rows_->MoveNext();
             services_.PumpMessages();
