@@ -17,6 +17,30 @@ bool HasLineBreak(const std::string& text) {
            std::memchr(text.data(), '\r', text.size());
 }
 
+// Whether text holds one of the three bytes; blank tells whether it is blanks only. Eight bytes a
+// step: most texts are short, and a call to memchr per byte sought would cost more.
+bool HoldsAny(std::string_view text, const char (&bytes)[3], bool& blank) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr uint64_t kHigh = 0x8080808080808080ULL;
+    const auto hasZeroByte = [](uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
+    const uint64_t a = kOnes * static_cast<unsigned char>(bytes[0]);
+    const uint64_t b = kOnes * static_cast<unsigned char>(bytes[1]);
+    const uint64_t c = kOnes * static_cast<unsigned char>(bytes[2]);
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (hasZeroByte(word ^ a) || hasZeroByte(word ^ b) || hasZeroByte(word ^ c)) return true;
+        blank = blank && word == kOnes * ' ';
+    }
+    for (; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch == bytes[0] || ch == bytes[1] || ch == bytes[2]) return true;
+        blank = blank && ch == ' ';
+    }
+    return false;
+}
+
 }  // namespace
 
 void FieldFormatter::Prepare(const TQExportDef& def) {
@@ -95,10 +119,7 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std
             const std::string* text = std::get_if<std::string>(&value);
             if (!text) return false;
             bool blank = true;
-            for (const char c : *text) {
-                if (c == textStops_[0] || c == textStops_[1] || c == textStops_[2]) return false;
-                blank = blank && c == ' ';
-            }
+            if (HoldsAny(*text, textStops_, blank)) return false;
             // A V field of blanks only goes without its qualifier.
             const std::string* qualifier =
                 Qualifier(blank && plan.type == FieldPlan::Type::VarText ? FieldPlan::Type::Other
