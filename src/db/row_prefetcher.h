@@ -5,9 +5,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -27,23 +29,26 @@ class RowPrefetcher {
     RowPrefetcher(const RowPrefetcher&) = delete;
     RowPrefetcher& operator=(const RowPrefetcher&) = delete;
 
-    // Swaps the next row into `row`; false at the end, leaving `row` as it is. A failure to read a
+    // Reads the next row into `row`; false at the end, leaving `row` as it is. A failure to read a
     // row is raised here once the rows before it were taken.
     bool Next(std::vector<Value>& row);
 
   private:
+    // Rows travel packed into one buffer: values that each thread's strings held would move
+    // between the cores' caches one by one, a buffer moves in one sweep.
     struct Batch {
-        std::vector<std::vector<Value>> rows;
+        std::string packed;
         size_t count = 0;
         bool last = false;  // the statement ended (or failed) after these rows
         std::exception_ptr error;
     };
 
     void Read();
-    // Fills one batch; the rows' values keep their capacity from the last round.
-    void Fill(Batch& batch);
+    // Fills one batch through a row of the reading thread's own.
+    void Fill(Batch& batch, std::vector<Value>& row);
 
     Fetch fetch_;
+    size_t columns_;
     std::vector<Batch> batches_;
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -52,6 +57,7 @@ class RowPrefetcher {
     std::atomic<bool> stop_ = false;
     Batch* current_ = nullptr;  // the batch the caller takes rows from
     size_t taken_ = 0;          // rows of it taken
+    size_t offset_ = 0;         // where the next row begins in it
     bool done_ = false;         // the last batch was taken up to its end
     std::thread reader_;
 };
