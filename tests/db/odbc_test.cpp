@@ -53,6 +53,9 @@ const DriverCase kDriverCases[] = {
     {"postgresql", "INTERVAL", "'1 day'", std::string("1 day")},
     {"postgresql", "POINT", "'(1,2)'", std::string("(1,2)")},
     {"postgresql", "CHAR(3)", "'ab'", std::string("ab ")},
+    {"postgresql", "INT4RANGE", "'[1,5)'", std::string("[1,5)")},
+    {"postgresql", "INTEGER[]", "'{1,2}'", std::string("{1,2}")},
+    {"postgresql", "JSONB", "'{\"a\": 1}'", std::string("{\"a\": 1}")},
     // MariaDB's BOOLEAN is TINYINT(1); BIT(1) is its boolean.
     {"mariadb", "BOOLEAN", "TRUE", int64_t{1}},
     {"mariadb", "BIT(1)", "b'1'", true},
@@ -68,6 +71,8 @@ const DriverCase kDriverCases[] = {
     {"mariadb", "YEAR", "2004", int64_t{2004}},
     {"mariadb", "FLOAT", "1.5", 1.5},
     {"mariadb", "ENUM('a','b')", "'b'", std::string("b")},
+    {"mariadb", "INET6", "'::1'", std::string("::1")},
+    {"mariadb", "SET('x','y')", "'x,y'", std::string("x,y")},
 };
 
 TEST_P(OdbcTest, EachDriversColumnsYieldTypedValues) {
