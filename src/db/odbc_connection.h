@@ -21,6 +21,7 @@ class OdbcConnection final : public Connection {
     // "odbc-sqlite", "odbc-postgresql", "odbc-mariadb" by the driver's database system, "odbc" for
     // any other.
     std::string Dialect() const override;
+    std::string DatabaseFile() const override { return db_->DatabaseFile(); }
 
   private:
     std::string url_;

@@ -24,6 +24,8 @@ class OdbcDatabase {
     SQLHDBC Handle() const { return dbc_; }
     // The database system.
     OdbcDbms Dbms() const { return dbms_; }
+    // The database file of an SQLite data source, empty for a server.
+    const std::string& DatabaseFile() const { return databaseFile_; }
     // True when SQLGetData may read a bound column of any row of a block (SQL_GD_BLOCK).
     bool GetDataInBlocks() const { return getDataInBlocks_; }
     // True when texts go as UTF-8 through the narrow calls: the SQLite driver's wide calls lose
@@ -50,6 +52,7 @@ class OdbcDatabase {
     SQLHDBC dbc_ = SQL_NULL_HDBC;
     bool connected_ = false;
     OdbcDbms dbms_ = OdbcDbms::kOther;
+    std::string databaseFile_;
     bool getDataInBlocks_ = false;
     int readers_ = 0;
     bool ownsTransaction_ = false;

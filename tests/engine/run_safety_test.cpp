@@ -121,7 +121,7 @@ TEST_P(RunSafetyTest, TheHostsOwnFilesAreNeverWritten) {
         {home.file("link-auf-ini"), "eine eigene Datei des Hosts"},
         {home.file("harter-link"), "eine eigene Datei des Hosts"},
     };
-    if (GetParam() == "sqlite") {
+    if (::norvik::test::SqlOf(GetParam()) == "sqlite") {
         const std::string database = home.file("host.sqlite");
         for (const char* suffix : {"", "-wal", "-shm", "-journal"})
             targets.push_back({database + suffix, "die Datenbank des Hosts"});
