@@ -88,7 +88,7 @@ FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
     if (plan.source == FieldPlan::Source::Column && !plan.format && length_ == Length::Variable &&
         !ascii_) {
         if (plan.type == FieldPlan::Type::Number)
-            plan.direct = FieldPlan::Direct::Integer;
+            plan.direct = FieldPlan::Direct::Number;
         else if ((plan.type == FieldPlan::Type::Text || plan.type == FieldPlan::Type::VarText) &&
                  (!textSearch_ || textSearch_->size() == 1))
             plan.direct = FieldPlan::Direct::Text;
@@ -106,14 +106,17 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std
     switch (plan.direct) {
         case Direct::None:
             return false;
-        case Direct::Integer: {
-            const int64_t* number = std::get_if<int64_t>(&value);
-            // Numbers of more than 15 digits are written as a double's text would be.
-            constexpr int64_t kLargest = 999'999'999'999'999;
-            if (!number || *number > kLargest || *number < -kLargest) return false;
-            const fmt::format_int digits(*number);
-            line.append(digits.data(), digits.size());
-            return true;
+        case Direct::Number: {
+            if (const int64_t* number = std::get_if<int64_t>(&value)) {
+                // Numbers of more than 15 digits are written as a double's text would be.
+                constexpr int64_t kLargest = 999'999'999'999'999;
+                if (*number > kLargest || *number < -kLargest) return false;
+                const fmt::format_int digits(*number);
+                line.append(digits.data(), digits.size());
+                return true;
+            }
+            const Decimal* decimal = std::get_if<Decimal>(&value);
+            return decimal && AppendPlainDecimal(decimal->text, line, form);
         }
         case Direct::Text: {
             const std::string* text = std::get_if<std::string>(&value);
@@ -146,6 +149,53 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std
         }
     }
     return false;
+}
+
+bool FieldFormatter::AppendPlainDecimal(std::string_view text, std::string& line,
+                                        WrittenField& form) const {
+    // Only a single separator that is no digit keeps the written decimals countable.
+    const std::string& separator = def_->Dezimaltrenner;
+    if (separator.size() != 1 || (separator[0] >= '0' && separator[0] <= '9')) return false;
+    size_t i = 0;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (negative) ++i;
+    size_t intStart = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    const size_t intEnd = i;
+    size_t fracStart = i, fracEnd = i;
+    if (i < text.size() && text[i] == '.') {
+        fracStart = ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        fracEnd = i;
+    }
+    if (i != text.size() || (intEnd == intStart && fracEnd == fracStart)) return false;
+    // The number's own text: no leading or trailing zeros, no "-0", at most 15 significant
+    // digits; anything else goes the way of a double's text.
+    while (intStart < intEnd && text[intStart] == '0') ++intStart;
+    while (fracEnd > fracStart && text[fracEnd - 1] == '0') --fracEnd;
+    size_t significant = (intEnd - intStart) + (fracEnd - fracStart);
+    if (significant == 0) {
+        line.push_back('0');
+        return true;
+    }
+    if (intEnd == intStart) {
+        size_t zeros = 0;
+        while (text[fracStart + zeros] == '0') ++zeros;
+        if (zeros >= 4) return false;
+        significant -= zeros;
+    }
+    if (significant > 15) return false;
+    if (negative) line.push_back('-');
+    if (intEnd == intStart)
+        line.push_back('0');
+    else
+        line.append(text.substr(intStart, intEnd - intStart));
+    if (fracEnd > fracStart) {
+        line += separator;
+        line.append(text.substr(fracStart, fracEnd - fracStart));
+        form.decimals = static_cast<int32_t>(fracEnd - fracStart);
+    }
+    return true;
 }
 
 void FieldFormatter::ApplyFormat(const CompiledFormat& format) {

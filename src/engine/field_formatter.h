@@ -29,7 +29,7 @@ class FieldFormatter {
         const CompiledFormat* format = nullptr;  // null: no format
         bool emptyStaysEmpty = false;            // a number without a value is written empty
         // Values this field writes as they are, without the steps of Finish.
-        enum class Direct : uint8_t { None, Integer, Text, Date } direct = Direct::None;
+        enum class Direct : uint8_t { None, Number, Text, Date } direct = Direct::None;
     };
 
     // Takes the definition's settings for the following Finish calls; the definition must outlive
@@ -56,6 +56,8 @@ class FieldFormatter {
     const WrittenField& LastForm() const { return lastForm_; }
 
   private:
+    // Appends an exact decimal's text as Finish would write it; false when it needs Finish.
+    bool AppendPlainDecimal(std::string_view text, std::string& line, WrittenField& form) const;
     void ApplyFormat(const CompiledFormat& format);
     void ApplyLength(bool isNumber, int32_t length);
     // The digits after the decimal separator at the end of the written number.

@@ -131,23 +131,35 @@ TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
                                        Value{},
                                        2.5,
                                        Decimal{"12.50"},
+                                       Decimal{"-0.00"},
+                                       Decimal{"007.10"},
+                                       Decimal{"-12345.678"},
+                                       Decimal{"0.000012"},
+                                       Decimal{"0.00012"},
+                                       Decimal{"123456789012345.6"},
+                                       Decimal{"12345678901234.5"},
+                                       Decimal{"1000"},
+                                       Decimal{"-0.5"},
                                        true};
     struct Settings {
         const char* texterkenner;
         const char* datumserkenner;
         const char* datumstrenner;
         const char* zeittrenner;
+        const char* dezimaltrenner = ",";
     };
     int direct = 0;
     for (const Settings& settings :
          {Settings{"\"", "#", ".", ":"}, Settings{"", "", "/", ":"}, Settings{"'", "", "-", "."},
-          Settings{"\"", "#", "@", ":"}, Settings{"\"", "", "", ":"}}) {
+          Settings{"\"", "#", "@", ":"}, Settings{"\"", "", "", ":"},
+          Settings{"\"", "#", ".", ":", "."}, Settings{"", "", ".", ":", ""},
+          Settings{"", "", ".", ":", "5"}, Settings{"", "", ".", ":", "DM"}}) {
         TQExportDef def;
         def.Feldtrenner = ";";
         def.Texterkenner = settings.texterkenner;
         def.Ersatzzeichen = "'";
         def.Datumserkenner = settings.datumserkenner;
-        def.Dezimaltrenner = ",";
+        def.Dezimaltrenner = settings.dezimaltrenner;
         def.Datumstrenner = settings.datumstrenner;
         def.Zeittrenner = settings.zeittrenner;
         def.Dateiformat = "ANSI";
@@ -168,7 +180,8 @@ TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
                 formatter.Finish(plan, field, viaFinish);
                 ++direct;
                 SCOPED_TRACE(std::string(typ) + " " + ToText(value) + " Datumstrenner " +
-                             settings.datumstrenner + " Texterkenner " + settings.texterkenner);
+                             settings.datumstrenner + " Texterkenner " + settings.texterkenner +
+                             " Dezimaltrenner " + settings.dezimaltrenner);
                 EXPECT_EQ(line, viaFinish);
                 EXPECT_EQ(form.decimals, formatter.LastForm().decimals);
                 EXPECT_EQ(form.withTime, formatter.LastForm().withTime);
