@@ -13,7 +13,7 @@
 namespace norvik {
 namespace {
 
-// Ids are NewId's ("P", seconds, process and a running number: some 30 characters); VARCHAR, as
+// Ids are NewId's ("P", seconds, process and a running number: 34 characters); VARCHAR, as
 // MariaDB takes no key of TEXT. Tables of earlier versions have TEXT there, which holds them too.
 const std::vector<std::string> kCreateTables = {
     "CREATE TABLE IF NOT EXISTS norvik_protocol (id VARCHAR(64) PRIMARY KEY,"
@@ -32,10 +32,11 @@ std::string Now() {
     return buf;
 }
 
-// Unique without a sequence of the database: time, process and a running number.
+// Unique without a sequence of the database: time, process and a running number, of fixed width
+// so that the entries of one second sort in the order they were made.
 std::string NewId() {
     static std::atomic<unsigned> counter{0};
-    return fmt::format("P{}-{}-{}", static_cast<long long>(std::time(nullptr)),
+    return fmt::format("P{:011}-{:010}-{:010}", static_cast<long long>(std::time(nullptr)),
                        static_cast<int>(::getpid()), ++counter);
 }
 

@@ -203,6 +203,21 @@ TEST_P(OwnTablesTest, TheProtocolKeepsEntriesWithTheirLinesInOrder) {
     EXPECT_EQ(ReadProtocolEntries(*db, 1).size(), 1u);
 }
 
+// Entries of the same second come newest first, also past the ninth.
+TEST_P(OwnTablesTest, TheProtocolListsTheNewestEntryFirst) {
+    std::vector<std::string> ids;
+    for (int i = 0; i < 12; ++i) {
+        DbProtocol protocol;
+        std::string title = "Datenexport", user, list, date, name = "Lauf " + std::to_string(i),
+                    file, info;
+        ids.push_back(protocol.CreateProtokoll(db, title, user, list, date, name, file, info));
+    }
+    std::vector<std::string> read;
+    for (const ProtocolEntry& e : ReadProtocolEntries(*db, 12)) read.push_back(e.id);
+    std::reverse(ids.begin(), ids.end());
+    EXPECT_EQ(read, ids);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, OwnTablesTest, ::testing::ValuesIn(test::AllBackends()),
                          test::BackendName);
 
