@@ -112,12 +112,14 @@ void RowPrefetcher::Read() {
             free_.pop_back();
         }
         Fill(*batch, row);
+        // Once handed over, the batch is the caller's.
+        const bool last = batch->last;
         {
             std::lock_guard lock(mutex_);
             full_.push_back(batch);
         }
         changed_.notify_all();
-        if (batch->last) return;
+        if (last) return;
     }
 }
 
