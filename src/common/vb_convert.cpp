@@ -6,39 +6,33 @@
 namespace norvik {
 namespace {
 
-void AppendTwoDigits(std::string& out, int n) {
-    out.push_back(static_cast<char>('0' + n / 10 % 10));
-    out.push_back(static_cast<char>('0' + n % 10));
+char* PutTwoDigits(char* p, int n) {
+    p[0] = static_cast<char>('0' + n / 10 % 10);
+    p[1] = static_cast<char>('0' + n % 10);
+    return p + 2;
 }
 
-void AppendDate(std::string& out, const DateTime& v) {
-    AppendTwoDigits(out, v.day);
-    out.push_back('.');
-    AppendTwoDigits(out, v.month);
-    out.push_back('.');
+char* PutDate(char* p, const DateTime& v) {
+    p = PutTwoDigits(p, v.day);
+    *p++ = '.';
+    p = PutTwoDigits(p, v.month);
+    *p++ = '.';
     const int year = v.year < 0 ? 0 : v.year % 10000;
-    AppendTwoDigits(out, year / 100);
-    AppendTwoDigits(out, year % 100);
+    p = PutTwoDigits(p, year / 100);
+    return PutTwoDigits(p, year % 100);
 }
 
-void AppendTime(std::string& out, const DateTime& v) {
-    AppendTwoDigits(out, v.hour);
-    out.push_back(':');
-    AppendTwoDigits(out, v.minute);
-    out.push_back(':');
-    AppendTwoDigits(out, v.second);
+char* PutTime(char* p, const DateTime& v) {
+    p = PutTwoDigits(p, v.hour);
+    *p++ = ':';
+    p = PutTwoDigits(p, v.minute);
+    *p++ = ':';
+    return PutTwoDigits(p, v.second);
 }
 
 void AppendDateTime(std::string& out, const DateTime& v) {
-    if (v.IsZeroDate()) {
-        AppendTime(out, v);
-    } else if (v.IsMidnight()) {
-        AppendDate(out, v);
-    } else {
-        AppendDate(out, v);
-        out.push_back(' ');
-        AppendTime(out, v);
-    }
+    char text[kDateTimeTextMax];
+    out.append(text, WriteDateTimeText(v, text));
 }
 
 // to_chars, unlike printf, does not follow the C locale a GUI host may have switched.
@@ -110,6 +104,22 @@ void AppendText(std::string& out, const Value& value) {
             out += std::get<bool>(value) ? "Wahr" : "Falsch";
             break;
     }
+}
+
+size_t WriteDateTimeText(const DateTime& value, char* out) {
+    // Written into a buffer first: a character at a time into the string costs a capacity check
+    // each, and every date of an export comes this way.
+    char* p = out;
+    if (value.IsZeroDate()) {
+        p = PutTime(p, value);
+    } else {
+        p = PutDate(p, value);
+        if (!value.IsMidnight()) {
+            *p++ = ' ';
+            p = PutTime(p, value);
+        }
+    }
+    return static_cast<size_t>(p - out);
 }
 
 std::string ToText(const Value& value) {

@@ -1,6 +1,7 @@
 #pragma once
 // Value to text as the classic run time writes it in the fixed German locale.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@ std::string DoubleToText(double value);
 // Appends the text of a value: "" for null, 1234,56, 31.12.2004, 31.12.2004 13:45:00, 13:45:00,
 // Wahr/Falsch.
 void AppendText(std::string& out, const Value& value);
+// Length of the longest date/time text, "31.12.2004 13:45:00".
+inline constexpr size_t kDateTimeTextMax = 19;
+// Writes the text AppendText writes for a date/time into out; returns its length.
+size_t WriteDateTimeText(const DateTime& value, char* out);
 // The text of a value, as AppendText writes it.
 std::string ToText(const Value& value);
 // Text of a date/time: the date alone at midnight, the time alone on the zero date 30.12.1899.

@@ -96,8 +96,10 @@ bool ParseDateTimeText(std::string_view text, DateTime& out) {
     }
     if (!v.IsValid()) return false;
     // Fractions of a second round to the nearest second, as the classic value text does.
-    if (roundUp) AddSecond(v);
-    if (!v.IsValid()) return false;
+    if (roundUp) {
+        AddSecond(v);
+        if (!v.IsValid()) return false;
+    }
     out = v;
     return true;
 }

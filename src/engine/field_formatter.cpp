@@ -137,13 +137,14 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std
             if (!date) return false;
             const std::string* qualifier = Qualifier(FieldPlan::Type::Date);
             if (qualifier) line += *qualifier;
-            const size_t start = line.size();
-            AppendText(line, value);
-            form.withTime = line.find(':', start) != std::string::npos;
+            char text[kDateTimeTextMax];
+            const size_t length = WriteDateTimeText(*date, text);
+            form.withTime = std::memchr(text, ':', length) != nullptr;
             const char separator = def_->Datumstrenner[0];
             if (separator != '.')
-                for (size_t i = start; i < line.size(); ++i)
-                    if (line[i] == '.') line[i] = separator;
+                for (size_t i = 0; i < length; ++i)
+                    if (text[i] == '.') text[i] = separator;
+            line.append(text, length);
             if (qualifier) line += *qualifier;
             return true;
         }
