@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace norvik::db {
 namespace {
@@ -16,6 +17,29 @@ size_t CountDigits(std::string_view text, size_t pos) {
     return n;
 }
 
+// Writes the text of a value of whole hundredths below 1E9 (most amounts of business tables);
+// false for any other. Such a value's shortest text is that of its hundredths: any shorter one
+// would be another number of hundredths, which lies more than a double's step away.
+bool WriteHundredths(double value, NumberText& out) {
+    if (!(std::fabs(value) < 1e9)) return false;
+    const double hundredths = std::round(value * 100);
+    if (hundredths / 100 != value) return false;
+    auto units = static_cast<int64_t>(hundredths);
+    char* p = out.data;
+    if (units < 0) {
+        *p++ = '-';
+        units = -units;
+    }
+    p = std::to_chars(p, out.data + sizeof out.data, units / 100).ptr;
+    if (const int64_t cents = units % 100; cents != 0) {
+        *p++ = '.';
+        *p++ = static_cast<char>('0' + cents / 10);
+        if (cents % 10 != 0) *p++ = static_cast<char>('0' + cents % 10);
+    }
+    out.size = static_cast<size_t>(p - out.data);
+    return true;
+}
+
 }  // namespace
 
 NumberText IntegerText(int64_t value) {
@@ -28,6 +52,7 @@ NumberText IntegerText(int64_t value) {
 bool DecimalTextOf(double value, NumberText& out) {
     if (!std::isfinite(value)) return false;
     if (value == 0) value = 0;  // no "-0"
+    if (WriteHundredths(value, out)) return true;
     const auto res =
         std::to_chars(out.data, out.data + sizeof out.data, value, std::chars_format::fixed);
     if (res.ec != std::errc()) return false;

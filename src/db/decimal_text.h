@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace norvik::db {
 
@@ -30,6 +31,21 @@ bool CanonicalDecimal(std::string_view text, std::string& out);
 // Reads the whole text as a number of type T (an integer or a double); false for anything else.
 template <typename T>
 bool ParseWholeNumber(std::string_view text, T& out) {
+    if constexpr (std::is_same_v<T, int64_t>) {
+        // Up to 18 digits cannot overflow: read them here, which is several times quicker than
+        // from_chars for the short numbers of real tables.
+        const size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
+        if (text.size() > sign && text.size() - sign <= 18) {
+            int64_t value = 0;
+            for (size_t i = sign; i < text.size(); ++i) {
+                const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+                if (digit > 9) return false;
+                value = value * 10 + digit;
+            }
+            out = sign ? -value : value;
+            return true;
+        }
+    }
     const auto res = std::from_chars(text.data(), text.data() + text.size(), out);
     return res.ec == std::errc() && res.ptr == text.data() + text.size();
 }
