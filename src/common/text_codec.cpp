@@ -52,6 +52,17 @@ size_t AppendCp1252(std::string& out, std::string_view utf8) {
         out.append(utf8.data() + i, j - i);
         i = j;
         if (i >= utf8.size()) break;
+        // Umlauts and the other Latin-1 letters are the same byte in the code page.
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()) {
+            const auto next = static_cast<unsigned char>(utf8[i + 1]);
+            const unsigned cp = ((lead & 0x1Fu) << 6) | (next & 0x3Fu);
+            if ((next & 0xC0u) == 0x80u && cp >= 0xA0) {
+                out.push_back(static_cast<char>(cp));
+                i += 2;
+                continue;
+            }
+        }
         const Utf8Char c = DecodeUtf8(utf8, i);
         const int b = c.malformed ? -1 : Cp1252Byte(c.codePoint);
         if (b < 0) {

@@ -100,6 +100,10 @@ TEST(TextCodec, ConvertsWindows1252BothWays) {
     out.clear();
     EXPECT_EQ(AppendCp1252(out, "a\xff\xc3"), 2u);  // malformed UTF-8 is written as "?"
     EXPECT_EQ(out, "a??");
+    out.clear();
+    // A lead byte without its continuation, a C1 control, a no-break space.
+    EXPECT_EQ(AppendCp1252(out, "\xc3(\xc2\x81\xc2\xa0\xc3\xbf"), 1u);
+    EXPECT_EQ(out, "?(\x81\xa0\xff");
 }
 
 TEST(TextCodec, CountsCutsAndCasesCharacters) {
