@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "common/guarded_open.h"
 #include "common/text_codec.h"
 #include "common/vb_error.h"
 
@@ -73,7 +74,7 @@ int32_t ErrorNumberFromErrno(int err) {
 
 std::string ReadFileBytes(std::string_view path, size_t maxBytes) {
     const std::string native = NativePath(path).string();
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenGuarded(native, O_RDONLY);
     if (fd < 0) {
         const int err = errno;
         // A missing folder is a path error, a missing file in an existing folder a file error.
@@ -107,6 +108,16 @@ std::string ReadFileBytes(std::string_view path, size_t maxBytes) {
     return bytes;
 }
 
+void CopyFileGuarded(std::string_view from, std::string_view to, size_t maxBytes) {
+    const std::string bytes = ReadFileBytes(from, maxBytes);
+    const std::string native = NativePath(to).string();
+    const int fd = OpenGuarded(native, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0) throw FileError(errno, to);
+    const int err = TryWriteAll(fd, bytes);
+    if (::close(fd) != 0 && err == 0) throw FileError(errno, to);
+    if (err != 0) throw FileError(err, to);
+}
+
 int TryWriteAll(int fd, std::string_view bytes) noexcept {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -131,7 +142,7 @@ void TextFileWriter::Open(std::string_view path, bool append) {
     Abandon();
     const std::string native = NativePath(path).string();
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    const int fd = ::open(native.c_str(), flags, 0666);
+    const int fd = OpenGuarded(native, flags, 0666, FileKinds::Any);
     if (fd < 0) {
         const int err = errno;
         throw FileError(err == ENOENT ? ENOTDIR : err, path);

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "common/guarded_open.h"
 #include "common/vb_error.h"
 
 namespace norvik {
@@ -60,9 +61,10 @@ void OutputFile::Open(std::string_view path, bool append) {
     if (::stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
         // A device or pipe is written as it is: nothing to lock, replace or cut back.
         const int fd =
-            ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | (append ? O_APPEND : O_TRUNC));
+            OpenGuarded(target_, O_WRONLY | (append ? O_APPEND : O_TRUNC), 0, FileKinds::Any);
         if (fd < 0) throw OpenError(errno, shown_);
         writer_.Attach(fd, shown_);
+        startsFile_ = !append;
         state_ = State::Direct;
         return;
     }
@@ -75,9 +77,11 @@ void OutputFile::Open(std::string_view path, bool append) {
             const int fd = ::fcntl(lockFd_, F_DUPFD_CLOEXEC, 0);
             if (fd < 0) throw FileError(errno, shown_);
             writer_.Attach(fd, shown_);
+            startsFile_ = lengthBefore_ == 0;
             state_ = State::Append;
         } else {
             OpenTemporary();
+            startsFile_ = true;
             state_ = State::Replace;
         }
     } catch (...) {
@@ -92,7 +96,7 @@ void OutputFile::LockTarget() {
         int fd = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno == EEXIST) {
             created = false;
-            fd = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+            fd = OpenGuarded(target_, O_WRONLY);
             if (fd < 0 && errno == ENOENT) continue;  // removed in between
         }
         if (fd < 0) throw OpenError(errno, shown_);

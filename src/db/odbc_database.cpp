@@ -135,7 +135,10 @@ void OdbcDatabase::Disconnect() noexcept {
 void OdbcDatabase::Prepare() {
     dbms_ = DbmsOf(InfoText(dbc_, SQL_DBMS_NAME));
     // SQLite's driver names the database file, which an export must not overwrite.
-    if (dbms_ == OdbcDbms::kSqlite) databaseFile_ = InfoText(dbc_, SQL_DATABASE_NAME);
+    if (dbms_ == OdbcDbms::kSqlite) {
+        databaseFile_ = InfoText(dbc_, SQL_DATABASE_NAME);
+        protected_ = std::make_unique<ProtectedFile>(databaseFile_);
+    }
     // MariaDB Connector/ODBC claims SQL_GD_BLOCK, but after SQLSetPos on a streamed result its
     // SQLGetData reads another row than the one positioned on.
     getDataInBlocks_ = dbms_ != OdbcDbms::kMariaDb &&

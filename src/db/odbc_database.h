@@ -4,7 +4,10 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <memory>
 #include <string>
+
+#include "common/guarded_open.h"
 
 namespace norvik::db {
 
@@ -53,6 +56,7 @@ class OdbcDatabase {
     bool connected_ = false;
     OdbcDbms dbms_ = OdbcDbms::kOther;
     std::string databaseFile_;
+    std::unique_ptr<ProtectedFile> protected_;  // the driver's SQLite file keeps its locks
     bool getDataInBlocks_ = false;
     int readers_ = 0;
     bool ownsTransaction_ = false;

@@ -14,6 +14,8 @@ SqliteDatabase::SqliteDatabase(const std::string& path) {
         sqlite3_close(db_);
         ThrowDatabaseError(message);
     }
+    if (const char* file = sqlite3_db_filename(db_, "main"); file && *file)
+        file_ = std::make_unique<ProtectedFile>(file);
     sqlite3_busy_timeout(db_, 5000);
     // WAL lets the host services write through their own connection while a record set reads;
     // databases that cannot use it (in memory, read-only media) keep their journal mode.

@@ -3,8 +3,11 @@
 
 #include <sqlite3.h>
 
+#include <memory>
 #include <mutex>
 #include <string>
+
+#include "common/guarded_open.h"
 
 namespace norvik::db {
 
@@ -33,6 +36,7 @@ class SqliteDatabase {
     mutable std::recursive_mutex use_;
     int readers_ = 0;
     bool ownsTransaction_ = false;
+    std::unique_ptr<ProtectedFile> file_;  // SQLite's locks on it are ours to keep
 };
 
 }  // namespace norvik::db

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "common/file_io.h"
+#include "common/guarded_open.h"
 #include "common/vb_error.h"
 #include "gdpdu/xml_text.h"
 #include "host/host_messages.h"
@@ -48,7 +49,7 @@ int32_t TQXML::CreateNew(const std::string& SupplierName, const std::string& Sup
         if (fileNo_ >= 0) ::close(fileNo_);
         fileNo_ = -1;
         const std::string native = NativePath(filePath_).string();
-        fileNo_ = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        fileNo_ = OpenGuarded(native, O_WRONLY | O_CREAT | O_TRUNC, 0666);
         if (fileNo_ < 0) {
             const int err = errno;
             std::error_code ec;

@@ -6,16 +6,19 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/guarded_open.h"
 #include "common/text_codec.h"
 #include "common/vb_error.h"
 
 namespace norvik {
 namespace {
+
+// Far above any real store; a larger file is no store of ours.
+constexpr size_t kMaxStoreBytes = 64 * 1024 * 1024;
 
 struct Entry {
     std::string section;
@@ -102,20 +105,23 @@ std::filesystem::path StoreFile(const std::string& appName) {
 
 std::vector<Entry> LoadEntries(const std::filesystem::path& file) {
     std::vector<Entry> entries;
-    std::ifstream in(file, std::ios::binary);
-    std::string line, section;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == ';') continue;
+    std::string bytes;
+    try {
+        bytes = ReadFileBytes(file.string(), kMaxStoreBytes);
+    } catch (const VbError&) {
+        return entries;  // a store not yet written, or unreadable, holds nothing
+    }
+    std::string section;
+    ForEachLine(bytes, [&](std::string_view line) {
+        if (line.empty() || line[0] == ';') return;
         if (line[0] == '[' && line.back() == ']') {
-            section = Unescape(std::string_view(line).substr(1, line.size() - 2));
-            continue;
+            section = Unescape(line.substr(1, line.size() - 2));
+            return;
         }
         const size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        entries.push_back({section, Unescape(std::string_view(line).substr(0, eq)),
-                           Unescape(std::string_view(line).substr(eq + 1))});
-    }
+        if (eq == std::string::npos) return;
+        entries.push_back({section, Unescape(line.substr(0, eq)), Unescape(line.substr(eq + 1))});
+    });
     return entries;
 }
 
@@ -138,7 +144,7 @@ class StoreLock {
         if (ec) throw NotSaved(ec.value(), file);
         // A lock file of its own: the store itself is replaced by rename, which would drop a lock.
         const std::string lockFile = file.string() + ".lock";
-        fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        fd_ = OpenGuarded(lockFile, O_RDWR | O_CREAT, 0600);
         if (fd_ < 0) throw NotSaved(errno, file);
         while (::flock(fd_, LOCK_EX) != 0) {
             if (errno == EINTR) continue;
@@ -158,7 +164,7 @@ class StoreLock {
 // Readers never take the lock: they see the old or the new file, never a half-written one.
 void WriteAtomically(const std::filesystem::path& file, const std::string& content) {
     const std::string tmp = file.string() + ".tmp." + std::to_string(::getpid());
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int fd = OpenGuarded(tmp, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd < 0) throw NotSaved(errno, file);
     int err = TryWriteAll(fd, content);
     if (err == 0 && ::fsync(fd) != 0) err = errno;

@@ -33,9 +33,11 @@ class FileDialog {
                            QWidget* owner = nullptr) const;
 
     // Asks for a folder with the prompt as title; owner and root are the host's window handle and
-    // start folder id (0: none), flags its browse options, kept for the caller. Empty on cancel.
+    // start folder id (0: none), flags its browse options, kept for the caller; the question
+    // starts in startFolder when it exists. Empty on cancel.
     std::string SelectFolder(int64_t ownerHandle, const std::string& prompt, int32_t root,
-                             int32_t& flags, QWidget* owner = nullptr) const;
+                             int32_t& flags, QWidget* owner = nullptr,
+                             const std::string& startFolder = {}) const;
 
     // Replaces QFileDialog for every later question (tests); an empty chooser restores it.
     static void SetChooser(Chooser chooser);
