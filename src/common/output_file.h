@@ -27,6 +27,9 @@ class OutputFile {
     void Open(std::string_view path, bool append);
     // True between Open and the end of the run.
     bool IsOpen() const { return state_ != State::Closed; }
+    // True when the run's first line is the file's first line (replaced, or appended to a missing
+    // or empty file).
+    bool StartsFile() const { return startsFile_; }
     // Writes the text and CR LF.
     void WriteLine(std::string_view utf8) { writer_.WriteLine(utf8); }
     // The run completed: the file takes its place. Raises VbError when the data could not be
@@ -52,6 +55,7 @@ class OutputFile {
     std::string temporary_;  // Replace: the new file beside the target
     int lockFd_ = -1;        // the target, locked
     bool createdTarget_ = false;
+    bool startsFile_ = false;
     off_t lengthBefore_ = 0;  // Append: where the run's lines begin
     mode_t modeBefore_ = 0;   // the earlier file's permissions, kept by its replacement
     TextFileWriter writer_;

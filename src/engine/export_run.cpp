@@ -43,6 +43,7 @@ int32_t ExportRun::Execute() {
 
 void ExportRun::Run() {
     engine_.SetLastSummary("");
+    engine_.SetLastRowCount(0);
     engine_.SetLastWritten({});
     if (!engine_.ExpDef) throw VbError(kErrObjectNotSet);
     // A listener may load another definition between rows; this run keeps its own alive.
@@ -79,7 +80,8 @@ void ExportRun::Run() {
         // run's in front of them.
         out_.Open(target_, engine_.Mode == cTQExport && UpperCase(def_->Anfügen) == "J");
         rows_->MoveFirst();
-        if (def_->Kopfzeile == "J") WriteHeaderLine();
+        // A file gets its header line when this run starts it, never in the middle.
+        if (def_->Kopfzeile == "J" && out_.StartsFile()) WriteHeaderLine();
         WriteFirstRecordOf(Vorlauf);
         // A data layout that writes no line would have begun here.
         for (WrittenLayout& layout : written_.layouts)
@@ -125,6 +127,7 @@ void ExportRun::Run() {
     if (engine_.Mode == cTQExport && !def_->Schnittstelle.empty()) RememberOutputFile();
     const std::string summary = Summary();
     engine_.SetLastSummary(summary);
+    engine_.SetLastRowCount(rowCount_);
     if (engine_.Mode == cTQExport) {
         engine_.Events().ExportState(rowCount_ > 0 ? "Datenexport erfolgreich durchgeführt."
                                                    : kNoData);
@@ -194,7 +197,6 @@ void ExportRun::WriteHeaderLine() {
         out_.WriteLine(line_);
         written_.headerLine = true;
         ++written_.lines;
-        def_->Kopfzeile.clear();
         return;
     }
 }

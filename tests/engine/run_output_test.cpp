@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "run_fixture.h"
 
 namespace norvik::test {
@@ -27,7 +29,7 @@ TEST_P(RunTest, CsvWithHeaderLineHeaderAndTrailerRecords) {
             "2;\"O'Neil; Ltd\";\"Köln\";-12,50;#01.01.2005#;#01.01.2005#;\"EUR\";\"001\"\n"
             "3;\"\";\"Bonn\";0,00;##;##;\"EUR\";\"001\"\n"
             "\"E\";3\n"));
-    EXPECT_EQ(engine->ExpDef->Kopfzeile, "");  // the header line is written once
+    EXPECT_EQ(engine->ExpDef->Kopfzeile, "J");  // the run leaves the definition as it was
     EXPECT_EQ(
         engine->LastSummary(),
         "Schnittstelle: Test\r\nAusgabe Daten: 3 Datensätze exportiert.\r\nAusgabedatei: " + out);
@@ -115,6 +117,30 @@ TEST_P(RunTest, AppendOnlyForJ) {
     Load(std::string(kGeneral) + "Anfuegen=Ja\n[DATENSATZ]\nFIELD nr,N,,0\n");
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(Output(), "1\r\n2\r\n3\r\n");
+}
+
+TEST_P(RunTest, HeaderLineWhenARunStartsTheFileNeverInTheMiddle) {
+    const std::string header = "nr;\r\n", rows = "1\r\n2\r\n3\r\n";
+    struct Case {
+        const char* append;
+        std::optional<std::string> before;  // the file before each of the two runs
+        std::string after;                  // after the second run
+    };
+    const Case cases[] = {
+        {"N", std::nullopt, header + rows},        {"N", "alt\r\n", header + rows},
+        {"J", std::nullopt, header + rows + rows}, {"J", "", header + rows + rows},
+        {"J", "alt\r\n", "alt\r\n" + rows + rows},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(out);
+        if (c.before) WriteBytes(out, *c.before);
+        Load(std::string(kGeneral) + "Kopfzeile=J\nAnfuegen=" + c.append +
+             "\n[DATENSATZ]\nFIELD nr,N,,0\n");
+        // Two runs of one loaded definition, as the dialog makes them.
+        ASSERT_EQ(Run(), 0);
+        ASSERT_EQ(Run(), 0);
+        EXPECT_EQ(Output(), c.after) << c.append << " " << c.before.value_or("<keine>");
+    }
 }
 
 TEST_P(RunTest, OnlyTheFirstHeaderAndTrailerRecordAreWritten) {
