@@ -62,6 +62,10 @@ class TQExport {
     const std::string& LastSummary() const { return lastSummary_; }
     // Kept by the run.
     void SetLastSummary(std::string summary) { lastSummary_ = std::move(summary); }
+    // The data rows of the last run that completed, 0 after a failed one.
+    int64_t LastRowCount() const { return lastRowCount_; }
+    // Kept by the run.
+    void SetLastRowCount(int64_t rows) { lastRowCount_ = rows; }
     // What the last run that completed wrote, by record layout; empty after a failed one.
     const WrittenFile& LastWritten() const { return lastWritten_; }
     // Kept by the run.
@@ -76,6 +80,7 @@ class TQExport {
     HostServices& services_;
     TQExportEvents* listener_ = nullptr;
     std::string lastSummary_;
+    int64_t lastRowCount_ = 0;
     WrittenFile lastWritten_;
 };
 

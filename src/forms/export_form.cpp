@@ -1,10 +1,13 @@
 #include "forms/export_form.h"
 
+#include "common/cp1252_case.h"
+#include "common/data_path.h"
 #include "common/file_io.h"
 #include "common/vb_error.h"
 #include "engine/export_start.h"
 #include "forms/build_sel.h"
 #include "host/file_list.h"
+#include "selection/criterion_condition.h"
 
 namespace norvik {
 namespace {
@@ -78,11 +81,23 @@ void ExportForm::BuildSel() {
 }
 
 bool ExportForm::ExportData() {
+    if (!engine_.ExpDef) {
+        SkipOnError([&] {
+            state_.Settings().WriteValue(kSection, kProtocolKey,
+                                         controls.protocolChecked ? "1" : "0", state_.userName);
+        });
+        Warn(kChooseDefinitionMessage);
+        return false;
+    }
     try {
         ExportChoice choice{
             controls.protocolChecked, controls.appendChecked, {}, controls.fileName};
         try {
             choice.condition = selection_.Condition();
+        } catch (const EntryError& e) {
+            StoreSwitches();
+            Warn(e.Description());
+            return false;
         } catch (const std::exception&) {
             // A refused entry is a refused start: the switches are stored all the same.
             StoreSwitches();
@@ -105,9 +120,27 @@ void ExportForm::ChooseFile(const std::string& answer) {
     if (!answer.empty()) controls.fileName = answer;
 }
 
+std::pair<std::string, std::string> ExportForm::FileQuestionStart() const {
+    const std::filesystem::path file =
+        NativePath(ReplaceDataPath(controls.fileName, state_.commonUserDataFolder));
+    if (controls.fileName.empty()) return {};
+    return {file.parent_path().string(), file.filename().string()};
+}
+
+void ExportForm::ApplyParameters(const std::vector<ParameterRow>& rows) {
+    if (!engine_.ExpDef) return;
+    for (const auto& param : *engine_.ExpDef->Parameter)
+        for (const ParameterRow& row : rows)
+            if (LowerCase(row.key) == LowerCase(param->Name)) param->Value = row.value;
+}
+
 TQExportDef& ExportForm::Definition() const {
     if (!engine_.ExpDef) throw VbError(kErrObjectNotSet);
     return *engine_.ExpDef;
+}
+
+void ExportForm::Warn(const std::string& text) const {
+    services_.Messages().ShowMessage(text, 3, kButtonsOk, true);
 }
 
 void ExportForm::StoreSwitches() {

@@ -6,12 +6,17 @@
 #include <vector>
 
 #include "engine/tq_export.h"
+#include "forms/parameter_rows.h"
 #include "forms/progress_form.h"
 #include "host/host_services.h"
 #include "host/module_state.h"
 #include "selection/selection_model.h"
 
 namespace norvik {
+
+// The warning when OK or F9 comes before a definition is chosen.
+inline const char* const kChooseDefinitionMessage =
+    "Bitte wählen Sie zuerst eine Exportspezifikation aus (Feld \"Exportspezifikation\").";
 
 // The dialog's controls as the logic leaves them; the widget mirrors them and writes back what the
 // user changes (schema, fileName, the two check boxes).
@@ -56,7 +61,9 @@ class ExportForm {
     void BuildSel();
     // OK or F9: stores the protocol switch and the append switch, checks the selection and the
     // output folder (showing the message when one fails) and hands file and condition to the
-    // engine. True when the run may start; errors are reported ("frmExport", "ExportData").
+    // engine. True when the run may start. Entry mistakes (no definition chosen, a criterion that
+    // is no date or number) are warnings naming the field; failures are reported ("frmExport",
+    // "ExportData").
     bool ExportData();
     // Hands the prepared engine and the labels to the progress window (after ExportData).
     void ShowProgress(ProgressForm& progress);
@@ -64,10 +71,16 @@ class ExportForm {
     std::string PropertiesFile() const { return FileOf(controls.schema); }
     // The answer of the file question: a non-empty one replaces the output file.
     void ChooseFile(const std::string& answer);
+    // The folder and file name the file question starts with: those of the current output file.
+    std::pair<std::string, std::string> FileQuestionStart() const;
+    // Takes the values the properties editor saved into the loaded definition, so that the next
+    // run uses them; the criteria entered stay.
+    void ApplyParameters(const std::vector<ParameterRow>& rows);
 
   private:
     TQExportDef& Definition() const;
     void StoreSwitches();
+    void Warn(const std::string& text) const;
 
     ModuleState& state_;
     HostServices& services_;

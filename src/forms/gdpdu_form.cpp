@@ -131,12 +131,7 @@ GdpduOk GdpduForm::ExportData() {
                     prefix + FileNameOnly(table->Export->ExpDef->Dateiname);
         }
 
-        std::error_code ec;
-        if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
-            services_.Messages().ShowMessage("Der angegebene Pfad existiert nicht!", kWarning,
-                                             kButtonsOk, true);
-            return GdpduOk::NotBuilt;
-        }
+        if (!EnsureFolder(folder)) return GdpduOk::FolderRefused;
         gdpdu_.Pfad = folder;
         gdpdu_.DatumVon = *von;
         gdpdu_.DatumBis = *bis;
@@ -148,11 +143,36 @@ GdpduOk GdpduForm::ExportData() {
     }
 }
 
+bool GdpduForm::EnsureFolder(const std::string& folder) {
+    std::error_code ec;
+    if (folder.empty()) {
+        services_.Messages().ShowMessage(
+            "Der angegebene Pfad existiert nicht! Bitte geben Sie im "
+            "Feld \"Pfad\" einen Ausgabeordner an.",
+            kWarning, kButtonsOk, true);
+        return false;
+    }
+    if (std::filesystem::is_directory(folder, ec)) return true;
+    const int32_t answer = services_.Messages().ShowMessage(
+        "Der Ordner " + folder + " existiert nicht.\nSoll er angelegt werden?", kWarning,
+        kButtonsYesNo, true);
+    if (answer != kAnswerYes) return false;
+    std::filesystem::create_directories(folder, ec);
+    if (!ec) return true;
+    services_.Messages().ShowMessage("Der Ordner " + folder + " konnte nicht angelegt werden: " +
+                                         FileError(ec.value(), folder).Description(),
+                                     kWarning, kButtonsOk, true);
+    return false;
+}
+
 bool GdpduForm::RefusePeriod(const std::optional<DateTime>& von,
                              const std::optional<DateTime>& bis) {
     std::string reason;
     if (!von || !bis)
-        reason = "Bitte geben Sie den Zeitraum mit gültigen Daten (TT.MM.JJJJ) an!";
+        reason = std::string(
+                     "Bitte geben Sie den Zeitraum mit gültigen Daten (TT.MM.JJJJ) an! "
+                     "Das Feld \"") +
+                 (!von ? "Zeitraum von" : "bis") + "\" enthält kein gültiges Datum.";
     else if (von->DaySerial() > bis->DaySerial())
         reason = "Der Zeitraum beginnt nach seinem Ende: \"von\" (" + DateTimeToText(*von) +
                  ") liegt nach \"bis\" (" + DateTimeToText(*bis) + ")!";

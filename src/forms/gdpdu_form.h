@@ -37,7 +37,8 @@ struct GdpduControls {
 // What OK led to.
 enum class GdpduOk {
     PeriodRefused,  // the period was refused before anything was stored; the dialog stays open
-    NotBuilt,       // nothing built (folder missing, or an error reported)
+    FolderRefused,  // no folder, or one the user did not want created; the dialog stays open
+    NotBuilt,       // nothing built (an error reported)
     Built,          // the build ran and ended with its own message
 };
 
@@ -83,12 +84,14 @@ class GdpduForm {
     // The answer of the folder question: a non-empty one replaces the output folder.
     void ChooseFolder(const std::string& answer);
     // OK or F9: refuses an invalid period (shown, nothing stored), stores each table's tick, puts
-    // the data files into the folder, and builds the medium when the folder exists (else shows
-    // the message). Errors are reported ("frmGDPdU", "ExportData").
+    // the data files into the folder, offers to create a missing folder, and builds the medium.
+    // Errors are reported ("frmGDPdU", "ExportData").
     GdpduOk ExportData();
 
   private:
     bool RefusePeriod(const std::optional<DateTime>& von, const std::optional<DateTime>& bis);
+    // True when the folder exists or was created on the user's word.
+    bool EnsureFolder(const std::string& folder);
     const GdpduTableLine* LineOf(const std::string& caption) const;
 
     ModuleState& state_;

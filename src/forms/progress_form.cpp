@@ -1,6 +1,8 @@
 #include "forms/progress_form.h"
 
+#include "common/count_text.h"
 #include "engine/export_start.h"
+#include "host/cancel_request.h"
 
 namespace norvik {
 
@@ -16,19 +18,36 @@ void ProgressForm::SetExport(TQExport& engine) {
 void ProgressForm::Activate() {
     if (activated_ || !engine_) return;
     activated_ = true;
+    ClearCancel();
+    cancelEnabled = true;
+    Changed();
     services_.ShowBusy(true);
     engine_->BuildExport();
     services_.ShowBusy(false);
+    cancelEnabled = false;
+    ClearCancel();
+    Changed();
 }
 
 bool ProgressForm::OpenFolder() {
     if (!engine_ || !engine_->ExpDef) return false;
-    return services_.Shell().OpenFolder(GetPath(engine_->ExpDef->Dateiname));
+    const std::string folder = GetPath(engine_->ExpDef->Dateiname);
+    if (services_.Shell().OpenFolder(folder)) return true;
+    services_.Messages().ShowMessage(kFolderNotOpenedMessage + folder, 3, kButtonsOk, true);
+    return false;
+}
+
+void ProgressForm::Cancel() {
+    if (!cancelEnabled) return;
+    RequestCancel();
+    cancelEnabled = false;
+    Changed();
 }
 
 void ProgressForm::Done(bool /*blValue*/) {
     // A failed run enables the buttons as well: the user reads the error and closes.
     openEnabled = closeEnabled = done_ = true;
+    cancelEnabled = false;
     Changed();
 }
 
@@ -38,7 +57,7 @@ void ProgressForm::ExportState(const std::string& text) {
 }
 
 void ProgressForm::strInfo(const std::string& text) {
-    progress = text;
+    progress = ReadableCountText(text);
     Changed();
 }
 

@@ -27,8 +27,11 @@ class ProgressForm : public TQExportEvents {
     void SetExport(TQExport& engine);
     // First activation: runs the export under the busy pointer, once; later calls do nothing.
     void Activate();
-    // "Ordner öffnen": opens the folder of the output file; false when none could be opened.
+    // "Ordner öffnen": opens the folder of the output file; when none could be opened, says so
+    // and returns false.
     bool OpenFolder();
+    // "Abbrechen": asks the run to stop after the current row; the file stays as it was.
+    void Cancel();
     // True once the run has ended: before that the window refuses to close.
     bool CanClose() const { return done_; }
 
@@ -39,6 +42,7 @@ class ProgressForm : public TQExportEvents {
     std::string datei;                      // lblDatei, set by the export dialog
     bool openEnabled = false;               // cmdOpen
     bool closeEnabled = false;              // cmdClose
+    bool cancelEnabled = false;             // cmdCancel: while the run goes on
     // Called after every change of the texts, the bar or the buttons, so that a widget repaints.
     std::function<void()> changed;
 

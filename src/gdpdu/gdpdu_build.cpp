@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <vector>
 
+#include "common/count_text.h"
 #include "common/file_io.h"
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
+#include "gdpdu/gathered_messages.h"
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/layout_description.h"
 #include "gdpdu/medium_check.h"
@@ -15,8 +17,10 @@
 #include "gdpdu/staged_index.h"
 #include "gdpdu/tq_xml.h"
 #include "host/busy_pointer.h"
+#include "host/cancel_request.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
+#include "host/shell_service.h"
 
 namespace norvik {
 namespace {
@@ -29,6 +33,13 @@ constexpr const char* kSucceeded =
 constexpr const char* kFailed =
     "Die Datenausgabe wurde mit Fehlern beendet!\r\nDrücken Sie die Schaltfläche ''Mehr'' für "
     "weitere Informationen.";
+// The final message of a build that a progress window followed: the outcome, one line per table,
+// what went wrong, the check, then the question.
+constexpr const char* kSucceededHead = "Die Datenausgabe wurde erfolgreich ausgeführt.";
+constexpr const char* kFailedHead = "Die Datenausgabe wurde mit Fehlern beendet!";
+constexpr const char* kCancelledHead =
+    "Die Datenausgabe wurde abgebrochen; eine XML-Datei wurde nicht gespeichert.";
+constexpr const char* kOpenQuestion = "Möchten Sie den Ordner der ausgegebenen Dateien öffnen?";
 constexpr const char* kIndexFailed = "Fehler beim erstellen der XML-Datei.";
 // The index would describe a file that this build did not write.
 constexpr const char* kIndexHeldBack =
@@ -54,13 +65,30 @@ void GdpduBuild::Run() {
         OpenProtocol(state_, services_, "GDPdU - Datenausgabe", state_.userName, "LST_GDPdU",
                      TodayText(), gdpdu_.Schnittstelle, gdpdu_.Pfad,
                      DateTimeToText(gdpdu_.DatumVon) + " bis " + DateTimeToText(gdpdu_.DatumBis));
-        const bool failed = !BuildMedium();
+        ClearCancel();
+        bool failed = true;
+        std::vector<std::string> problems;
+        if (GdpduBuildEvents* listener = gdpdu_.Listener()) {
+            auto gathered = std::make_shared<GatheredMessages>(services_.Messages());
+            {
+                const GatheringScope scope(services_.messages, gathered);
+                failed = !BuildMedium();
+            }
+            problems = gathered->Problems();
+            listener->BuildEnded();
+        } else {
+            failed = !BuildMedium();
+        }
         services_.UserSettings().Save("TQBExport", "Schnittstelle", gdpdu_.Schnittstelle,
                                       gdpdu_.Pfad);
 
         const int32_t answer =
-            failed ? services_.Messages().ShowMessage(kFailed, 0, kButtonsOk, true)
-                   : services_.Messages().ShowMessage(kSucceeded, 5, kButtonsYesNo, true);
+            gdpdu_.Listener()
+                ? services_.Messages().ShowMessage(FinalReport(failed, problems), failed ? 0 : 5,
+                                                   failed ? kButtonsOk : kButtonsYesNo, true)
+            : failed ? services_.Messages().ShowMessage(kFailed, 0, kButtonsOk, true)
+                     : services_.Messages().ShowMessage(kSucceeded, 5, kButtonsYesNo, true);
+        ClearCancel();
         gdpdu_.SetLastOutcome(failed ? GdpduOutcome::Failed : GdpduOutcome::Succeeded);
         if (answer == kAnswerYes) OpenFolder(gdpdu_.Pfad);
         CloseProtocol(state_);
@@ -77,6 +105,13 @@ bool GdpduBuild::BuildMedium() {
     if (!AcceptPlan()) return false;
     const bool exported = ExportTables();
     StagedIndex index(gdpdu_.Pfad);
+    if (CancelRequested()) {
+        // Whatever the tables left, no index describes it.
+        cancelled_ = true;
+        WriteProtocolLine(state_, services_, kCancelledHead);
+        WithdrawIndex(index);
+        return false;
+    }
     const bool written = WriteIndex(index);
     const bool dtdCopied = CopyDTD() == 0;
     if (!FinishIndex(index, written, exported)) return false;
@@ -100,15 +135,41 @@ bool GdpduBuild::AcceptPlan() {
 }
 
 bool GdpduBuild::ExportTables() {
+    GdpduBuildEvents* listener = gdpdu_.Listener();
+    int32_t tables = 0, number = 0;
+    for (const auto& entry : *gdpdu_.GxpFiles) tables += entry->Selected ? 1 : 0;
+    if (listener) listener->BuildStarted(tables);
     bool succeeded = true;
     for (const auto& entry : *gdpdu_.GxpFiles) {
         if (!entry->Selected) continue;
         if (!entry->Export) throw VbError(kErrObjectNotSet);
+        if (CancelRequested()) return false;
         entry->Export->SQLWhere =
             ReplaceSQLVars(entry->SQLString, gdpdu_.DatumVon, gdpdu_.DatumBis);
-        if (entry->Export->BuildExport() != 0) succeeded = false;
+        if (listener) {
+            listener->TableStarted(++number, tables, entry->Caption);
+            entry->Export->Advise(listener);
+        }
+        const bool exported = entry->Export->BuildExport() == 0;
+        if (listener) entry->Export->Advise(nullptr);
+        succeeded = succeeded && exported;
+        const int64_t rows = entry->Export->LastRowCount();
+        tableLines_.push_back(entry->Caption + ": " +
+                              (exported
+                                   ? GroupedCount(rows) + (rows == 1 ? " Datensatz" : " Datensätze")
+                                   : std::string("nicht vollständig ausgegeben")));
     }
     return succeeded;
+}
+
+std::string GdpduBuild::FinalReport(bool failed, const std::vector<std::string>& problems) const {
+    std::string text = cancelled_ ? kCancelledHead : failed ? kFailedHead : kSucceededHead;
+    text += "\r\n";
+    for (const std::string& line : tableLines_) text += "\r\n" + line;
+    if (!cleanCheck_.empty()) text += "\r\n\r\n" + cleanCheck_;
+    for (const std::string& problem : problems) text += "\r\n\r\n" + problem;
+    if (!failed) text += std::string("\r\n\r\n") + kOpenQuestion;
+    return text;
 }
 
 bool GdpduBuild::WriteIndex(const StagedIndex& index) {
@@ -176,6 +237,7 @@ bool GdpduBuild::FinishIndex(StagedIndex& index, bool written, bool exported) {
 }
 
 bool GdpduBuild::CheckFinishedMedium() {
+    if (GdpduBuildEvents* listener = gdpdu_.Listener()) listener->Checking();
     const std::vector<MediumFinding> findings = CheckMedium(NativePath(gdpdu_.Pfad));
     const bool clean = !HasErrors(findings);
     WriteProtocolLine(state_, services_,
@@ -195,7 +257,10 @@ void GdpduBuild::ReportFindings(const std::vector<MediumFinding>& findings) {
     }
     const std::string summary = SummaryLine(findings);
     WriteProtocolLine(state_, services_, summary);
-    if (findings.empty()) return;
+    if (findings.empty()) {
+        cleanCheck_ = summary;
+        return;
+    }
     if (n > kMaxShownFindings)
         shown += fmt::format("\r\n… {} weitere Zeilen im Protokoll.", n - kMaxShownFindings);
     services_.Messages().ShowText(shown + "\r\n" + summary, 3);
@@ -221,11 +286,7 @@ int32_t GdpduBuild::CopyDTD() {
         if (!fs::is_directory(to.parent_path(), ec))
             throw PathError(kErrPathNotFound, WithTrailingSeparator(gdpdu_.Pfad));
         if (fs::exists(to, ec) && fs::equivalent(from, to, ec)) return 0;
-        fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
-        if (ec) throw PathError(ErrorNumberFromErrno(ec.value()), destination);
-        // A read-only source would make the copy read-only too, and the next build could not
-        // replace it.
-        fs::permissions(to, fs::perms::owner_write, fs::perm_options::add, ec);
+        CopyFileGuarded(source, destination);
         return 0;
     } catch (const VbError& e) {
         services_.Messages().ShowText(
@@ -238,7 +299,7 @@ int32_t GdpduBuild::CopyDTD() {
 
 void GdpduBuild::OpenFolder(const std::string& path) {
     if (!services_.Shell().OpenFolder(path))
-        services_.Messages().ShowText("Ordner der ausgegebenen Dateien: " + path, 4);
+        services_.Messages().ShowText(kFolderNotOpenedMessage + path, 4);
 }
 
 }  // namespace norvik

@@ -55,10 +55,15 @@ class GdpduBuild {
     int32_t CopyDTD();
     // Opens the folder in the file manager, or names it when there is none.
     void OpenFolder(const std::string& path);
+    // The one final message of a build a listener followed.
+    std::string FinalReport(bool failed, const std::vector<std::string>& problems) const;
 
     TQGDPdU& gdpdu_;
     ModuleState& state_;
     HostServices& services_;
+    std::vector<std::string> tableLines_;  // one per exported table, for the final message
+    std::string cleanCheck_;               // the check's summary when it found nothing
+    bool cancelled_ = false;
 };
 
 }  // namespace norvik

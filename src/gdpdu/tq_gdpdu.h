@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/value.h"
+#include "engine/tq_export.h"
 #include "gdpdu/tq_gxp_files.h"
 #include "host/host_services.h"
 #include "host/module_state.h"
@@ -17,6 +18,20 @@ enum class GdpduOutcome {
     Succeeded,  // the success message was shown
     Failed,     // the failure message was shown
     Aborted,    // an error ended the build before its message
+};
+
+// What a build tells a progress window while it runs; each table's export events arrive too.
+class GdpduBuildEvents : public TQExportEvents {
+  public:
+    // The tables are about to be exported.
+    virtual void BuildStarted(int32_t /*tables*/) {}
+    // A table's export begins: its number from 1, the number of tables, its caption.
+    virtual void TableStarted(int32_t /*number*/, int32_t /*tables*/,
+                              const std::string& /*caption*/) {}
+    // The finished medium is being checked.
+    virtual void Checking() {}
+    // The build is over; its one final message follows.
+    virtual void BuildEnded() {}
 };
 
 class TQGDPdU {
@@ -34,6 +49,11 @@ class TQGDPdU {
     // Exports the selected tables into Pfad, writes Index.xml, copies the DTD, remembers the
     // folder and tells the user the outcome.
     void BuildGDPdU();
+    // Attaches a listener of the build (null detaches). With one, the tables' summaries and the
+    // build's texts are not shown one by one but gathered into the final message.
+    void Advise(GdpduBuildEvents* listener) { listener_ = listener; }
+    // The listener, null when none.
+    GdpduBuildEvents* Listener() const { return listener_; }
     // The outcome of the last BuildGDPdU.
     GdpduOutcome LastOutcome() const { return outcome_; }
     // Kept by the build.
@@ -54,6 +74,7 @@ class TQGDPdU {
     ModuleState& state_;
     HostServices& services_;
     GdpduOutcome outcome_ = GdpduOutcome::NotRun;
+    GdpduBuildEvents* listener_ = nullptr;
 };
 
 }  // namespace norvik

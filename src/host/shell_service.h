@@ -7,6 +7,11 @@
 
 namespace norvik {
 
+// The message when no file manager could show a folder; the folder follows.
+inline const char* const kFolderNotOpenedMessage =
+    "Der Ordner konnte nicht geöffnet werden, weil kein Dateimanager zur Verfügung steht "
+    "(xdg-open). Die Dateien liegen im Ordner:\n";
+
 class ShellService {
   public:
     virtual ~ShellService() = default;

@@ -32,10 +32,9 @@ class ConditionWriter {
     ConditionWriter(const Criterion& criterion, const SqlDialect& dialect)
         : criterion_(criterion), dialect_(dialect), column_(criterion.ControlSource) {
         if (!dialect.IsColumnName(column_))
-            Refuse(kErrInvalidArgument, "\"" + column_ + "\" ist kein gültiger Spaltenname.");
+            RefuseDefinition("\"" + column_ + "\" ist kein gültiger Spaltenname.");
         if (criterion.ValueKind < kValueText || criterion.ValueKind > kValueNumber)
-            Refuse(kErrInvalidArgument,
-                   "unbekannte Wertart " + std::to_string(criterion.ValueKind) + ".");
+            RefuseDefinition("unbekannte Wertart " + std::to_string(criterion.ValueKind) + ".");
     }
 
     std::string Entry(std::string_view entry) const {
@@ -112,7 +111,12 @@ class ConditionWriter {
     }
 
     [[noreturn]] void Refuse(int32_t number, const std::string& detail) const {
-        throw VbError(number, "Auswahl \"" + criterion_.DisplayName() + "\": " + detail);
+        throw EntryError(number, "Auswahl \"" + criterion_.DisplayName() + "\": " + detail);
+    }
+
+    [[noreturn]] void RefuseDefinition(const std::string& detail) const {
+        throw VbError(kErrInvalidArgument,
+                      "Auswahl \"" + criterion_.DisplayName() + "\": " + detail);
     }
 
     const Criterion& criterion_;

@@ -97,6 +97,8 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
          {config.environment.CommonUserDataFolder, config.environment.UserDataFolder})
         fs::create_directories(NativePath(folder));
     fs::create_directories(exportFolder);
+    // The demo profile's medium folder (Pfad=%DataPath%\GDPdU), so that a first build finds it.
+    fs::create_directories(NativePath(config.environment.CommonUserDataFolder) / "GDPdU");
     DemoCounts counts;
     try {
         counts = CreateDemoData(connection);

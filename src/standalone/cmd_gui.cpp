@@ -21,8 +21,6 @@ int CommandGui(CliContext& ctx, std::vector<std::string> args) {
     static char name[] = "norvik-export";
     static char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(dialog == "export" ? "Datenexport"
-                                                               : "Datenträgerüberlassung");
     Services().messages = std::make_shared<ui::QtHostMessages>();
     int result = 0;
     {

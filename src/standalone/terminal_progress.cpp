@@ -5,13 +5,15 @@
 #include <iomanip>
 #include <iostream>
 
+#include "common/count_text.h"
+
 namespace norvik::standalone {
 
 TerminalProgress::TerminalProgress(std::ostream& stream)
     : stream_(stream), active_(&stream == &std::cerr && ::isatty(STDERR_FILENO)) {}
 
 void TerminalProgress::strInfo(const std::string& text) {
-    info_ = text;
+    info_ = ReadableCountText(text);
 }
 
 void TerminalProgress::ExportProgress(int16_t percent) {

@@ -1,8 +1,12 @@
 #include "ui/date_field.h"
 
+#include <QAction>
 #include <QCalendarWidget>
 #include <QItemDelegate>
+#include <QMenu>
+#include <QStyle>
 #include <QTableView>
+#include <QWidgetAction>
 
 #include "ui/twips.h"
 
@@ -64,24 +68,60 @@ QString DayAbbreviation(Qt::DayOfWeek day) {
     return QString(kCalendarDayNames).split(',').at(day % 7);
 }
 
-QDateEdit* MakeDateField(QWidget* parent, const QString& tip, int l, int t, int w, int h) {
-    auto* field = new QDateEdit(parent);
-    field->setLocale(QLocale(QLocale::German, QLocale::Germany));
-    field->setDisplayFormat(kDateForm);
-    field->setCalendarPopup(true);
-    field->setCalendarWidget(MakeCalendar(field));
+DateField::DateField(QWidget* parent)
+    : QLineEdit(parent), calendar_(MakeCalendar(this)), popup_(new QMenu(this)) {
+    auto* holder = new QWidgetAction(popup_);
+    holder->setDefaultWidget(calendar_);
+    popup_->addAction(holder);
+    QAction* open = addAction(style()->standardIcon(QStyle::SP_ArrowDown), TrailingPosition);
+    open->setToolTip("Kalender");
+    connect(open, &QAction::triggered, this, [this] { ShowCalendar(); });
+    connect(calendar_, &QCalendarWidget::clicked, this, [this](QDate chosen) {
+        setDate(chosen);
+        popup_->close();
+        emit editingFinished();
+    });
+    connect(this, &QLineEdit::textChanged, this, [this] { ShowValidity(); });
+}
+
+QDate DateField::date() const {
+    return QDate::fromString(text().trimmed(), "d.M.yyyy");
+}
+
+void DateField::setDate(QDate date) {
+    setText(date.toString(kDateForm));
+}
+
+void DateField::ShowCalendar() {
+    calendar_->setSelectedDate(date().isValid() ? date() : QDate::currentDate());
+    popup_->popup(mapToGlobal(QPoint(0, height())));
+}
+
+void DateField::ShowValidity() {
+    // A text that is no date stays as typed, but visibly so: nothing is put right behind the
+    // user's back.
+    const QString typed = text().trimmed();
+    const bool refused = !typed.isEmpty() && !(accepts ? accepts(typed) : date().isValid());
+    QPalette colours = palette();
+    colours.setColor(QPalette::Text, refused ? QColor(Qt::red) : QPalette().color(QPalette::Text));
+    setPalette(colours);
+}
+
+DateField* MakeDateField(QWidget* parent, const QString& tip, int l, int t, int w, int h) {
+    auto* field = new DateField(parent);
     field->setToolTip(tip);
     PlaceTwips(field, l, t, w, h);
     return field;
 }
 
-void SetDateText(QDateEdit* field, const std::string& text) {
-    const QDate date = QDate::fromString(QString::fromStdString(text), kDateForm);
-    if (date.isValid()) field->setDate(date);
+void SetDateText(DateField* field, const std::string& text) {
+    const QString shown = QString::fromStdString(text);
+    if (field->text() != shown) field->setText(shown);
+    field->ShowValidity();
 }
 
-std::string DateText(const QDateEdit* field) {
-    return field->date().toString(kDateForm).toStdString();
+std::string DateText(const DateField* field) {
+    return field->text().trimmed().toStdString();
 }
 
 }  // namespace norvik::ui

@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "forms/pump_throttle.h"
+#include "ui/lent_hook.h"
 #include "ui/twips.h"
 
 namespace norvik::ui {
@@ -31,29 +32,12 @@ void SetElidedText(QLabel* label, const std::string& text) {
     label->setToolTip(full);
 }
 
-// Lends the run a hook of the services and gives the host's one back afterwards.
-template <typename Hook>
-class LentHook {
-  public:
-    LentHook(Hook& slot, Hook lent) : slot_(slot), saved_(std::move(slot)) {
-        slot_ = std::move(lent);
-    }
-    ~LentHook() { slot_ = std::move(saved_); }
-    LentHook(const LentHook&) = delete;
-    LentHook& operator=(const LentHook&) = delete;
-
-  private:
-    Hook& slot_;
-    Hook saved_;
-};
-
 }  // namespace
 
 FrmExpProgress::FrmExpProgress(QWidget* owner, HostServices& services)
     : QDialog(owner), services_(services), form_(services) {
     setWindowTitle("Datenexport");
     setWindowIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    UseDialogFont(this);
     FixTwipsSize(this, 4680, 2580);
 
     auto* image = new QLabel(this);
@@ -74,11 +58,15 @@ FrmExpProgress::FrmExpProgress(QWidget* owner, HostServices& services)
     PlaceTwips(cmdOpen, 2130, 2160, 1185, 345);
     cmdClose = new QPushButton("&Schließen", this);
     PlaceTwips(cmdClose, 3390, 2160, 1185, 345);
-    cmdOpen->setAutoDefault(false);
-    cmdClose->setAutoDefault(false);
-    setTabOrder(progressBar, cmdOpen);
+    cmdCancel = new QPushButton("Abbrechen", this);
+    cmdCancel->setToolTip("Export abbrechen; die Ausgabedatei bleibt unverändert");
+    PlaceTwips(cmdCancel, 870, 2160, 1185, 345);
+    for (QPushButton* button : {cmdCancel, cmdOpen, cmdClose}) button->setAutoDefault(false);
+    setTabOrder(progressBar, cmdCancel);
+    setTabOrder(cmdCancel, cmdOpen);
     setTabOrder(cmdOpen, cmdClose);
 
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { form_.Cancel(); });
     connect(cmdOpen, &QPushButton::clicked, this, [this] { form_.OpenFolder(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { close(); });
     // Texts change per row; the widgets follow when the pump lets the window repaint.
@@ -96,6 +84,12 @@ void FrmExpProgress::Refresh() {
     SetElidedText(lblDatei, form_.datei);
     cmdOpen->setEnabled(form_.openEnabled);
     cmdClose->setEnabled(form_.closeEnabled);
+    cmdCancel->setEnabled(form_.cancelEnabled);
+    // Once the run is over, Return closes the window.
+    if (form_.CanClose() && !cmdClose->isDefault()) {
+        cmdClose->setDefault(true);
+        cmdClose->setFocus();
+    }
 }
 
 void FrmExpProgress::Run() {

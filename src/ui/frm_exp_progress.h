@@ -32,6 +32,7 @@ class FrmExpProgress : public QDialog {
     QLabel* lblDatei;
     QPushButton* cmdOpen;
     QPushButton* cmdClose;
+    QPushButton* cmdCancel;  // stops the run; the output file stays as it was
 
     void reject() override;
 

@@ -28,7 +28,6 @@ FrmExport::FrmExport(QWidget* owner, ModuleState& state, HostServices& services)
       keyPreview_(this, keyhandler_) {
     setWindowTitle("Datenexport");
     setWindowIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    UseDialogFont(this);
     FixTwipsSize(this, 7245, 5535);
     BuildControls();
     ConnectControls();
@@ -139,10 +138,12 @@ void FrmExport::ExportData() {
 void FrmExport::ShowProperties() {
     FrmProperties properties(nullptr, form_->PropertiesFile());
     properties.exec();
+    form_->ApplyParameters(properties.Rows().Rows());
 }
 
 void FrmExport::ChooseFileName() {
-    form_->ChooseFile(FileDialog().SelectFile("", "", "Dateiname", "", "*.*", "", this));
+    const auto [folder, name] = form_->FileQuestionStart();
+    form_->ChooseFile(FileDialog().SelectFile(folder, name, "Dateiname", "", "*.*", "", this));
     Sync();
 }
 

@@ -1,7 +1,6 @@
 #include "ui/frm_gdpdu.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -13,6 +12,7 @@
 #include "ui/date_field.h"
 #include "ui/file_dialog.h"
 #include "ui/form_controls.h"
+#include "ui/frm_gdpdu_progress.h"
 #include "ui/twips.h"
 
 namespace norvik::ui {
@@ -33,7 +33,6 @@ FrmGdpdu::FrmGdpdu(QWidget* owner, ModuleState& state, HostServices& services,
       keyPreview_(this, keyhandler_) {
     setWindowTitle("Datenträgerüberlassung Finanzamt");
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
-    UseDialogFont(this);
     FixTwipsSize(this, 7260, 4635);
     BuildControls();
     ConnectControls();
@@ -61,8 +60,13 @@ void FrmGdpdu::BuildControls() {
     tdbDateVon = MakeDateField(Frame1, "Auswahl des Ausgabezeitraums", 1170, 270, 1275, 315);
     MakeCaption(Frame1, "bis:", 2520, 330, 315, 225);
     tdbDateBis = MakeDateField(Frame1, "Auswahl des Ausgabezeitraums", 2850, 270, 1275, 315);
+    for (DateField* field : {tdbDateVon, tdbDateBis})
+        field->accepts = [](const QString& text) {
+            return PeriodDate(text.toStdString()).has_value();
+        };
     SelList = new QListWidget(Frame1);
-    SelList->setSelectionMode(QAbstractItemView::MultiSelection);
+    // The lines are ticked, not selected: a tick shows what goes onto the medium.
+    SelList->setSelectionMode(QAbstractItemView::NoSelection);
     SelList->setToolTip("Auswahl der Ausgabedateien");
     PlaceTwips(SelList, 120, 690, 6285, 2535);
     cmdSelect = MakeButton(Frame1, "", "Alles Auswählen", 6450, 690, 525, 255);
@@ -83,11 +87,21 @@ void FrmGdpdu::ConnectControls() {
             [this](int index) { LoadSchema(cboSchema->itemText(index)); });
     connect(txtPath, &QLineEdit::textChanged, this,
             [this](const QString& text) { form_->controls.path = text.toStdString(); });
-    connect(tdbDateVon, &QDateEdit::dateChanged, this,
+    connect(tdbDateVon, &QLineEdit::textChanged, this,
             [this] { form_->controls.dateVon = DateText(tdbDateVon); });
-    connect(tdbDateBis, &QDateEdit::dateChanged, this,
+    connect(tdbDateBis, &QLineEdit::textChanged, this,
             [this] { form_->controls.dateBis = DateText(tdbDateBis); });
-    connect(SelList, &QListWidget::itemSelectionChanged, this, [this] { ReadTicks(); });
+    connect(SelList, &QListWidget::itemChanged, this, [this] { ReadTicks(); });
+    // A click anywhere on a line ticks it, as on its box.
+    connect(SelList, &QListWidget::itemPressed, this, [this](QListWidgetItem* item) {
+        pressed_ = item;
+        stateAtPress_ = item->checkState();
+    });
+    connect(SelList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (item == pressed_ && item->checkState() == stateAtPress_)
+            item->setCheckState(stateAtPress_ == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        pressed_ = nullptr;
+    });
     connect(cmdFileName, &QPushButton::clicked, this, [this] { ChooseFolder(); });
     connect(cmdSelect, &QPushButton::clicked, this, [this] { SelectAll(true); });
     connect(cmdUnselect, &QPushButton::clicked, this, [this] { SelectAll(false); });
@@ -114,9 +128,11 @@ void FrmGdpdu::Sync() {
     SetDateText(tdbDateVon, c.dateVon);
     SetDateText(tdbDateBis, c.dateBis);
     SelList->clear();
+    pressed_ = nullptr;
     for (const GdpduTableLine& line : c.tables) {
         auto* item = new QListWidgetItem(QString::fromStdString(line.caption), SelList);
-        item->setSelected(line.selected);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        item->setCheckState(line.selected ? Qt::Checked : Qt::Unchecked);
     }
     for (QWidget* w : {static_cast<QWidget*>(txtPath), static_cast<QWidget*>(cmdFileName)})
         w->setEnabled(c.pathEnabled);
@@ -129,7 +145,7 @@ void FrmGdpdu::Sync() {
 void FrmGdpdu::ReadTicks() {
     std::vector<GdpduTableLine>& lines = form_->controls.tables;
     for (int i = 0; i < SelList->count() && i < static_cast<int>(lines.size()); ++i)
-        lines[static_cast<size_t>(i)].selected = SelList->item(i)->isSelected();
+        lines[static_cast<size_t>(i)].selected = SelList->item(i)->checkState() == Qt::Checked;
 }
 
 void FrmGdpdu::showEvent(QShowEvent* event) {
@@ -145,15 +161,18 @@ void FrmGdpdu::LoadSchema(const QString& displayName) {
 }
 
 void FrmGdpdu::ExportData() {
-    const GdpduOk result = form_->ExportData();
+    FrmGdpduProgress progress(this, services_);
+    form_->Gdpdu().Advise(&progress.Form());
+    const GdpduOk result = progress.Follow([this] { return form_->ExportData(); });
+    form_->Gdpdu().Advise(nullptr);
     Sync();
-    if (result != GdpduOk::PeriodRefused) close();
+    if (result != GdpduOk::PeriodRefused && result != GdpduOk::FolderRefused) close();
 }
 
 void FrmGdpdu::ChooseFolder() {
     int32_t flags = kFolderFlags;
-    form_->ChooseFolder(
-        FileDialog().SelectFolder(0, "Bitte wählen Sie einen Ausgabepfad aus.", 0, flags, this));
+    form_->ChooseFolder(FileDialog().SelectFolder(0, "Bitte wählen Sie einen Ausgabepfad aus.", 0,
+                                                  flags, this, form_->controls.path));
     Sync();
 }
 

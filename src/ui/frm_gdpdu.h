@@ -6,14 +6,15 @@
 #include <memory>
 
 #include "forms/gdpdu_form.h"
+#include "ui/date_field.h"
 #include "ui/host_dialog.h"
 #include "ui/key_handler.h"
 
 class QComboBox;
-class QDateEdit;
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 namespace norvik::ui {
@@ -34,7 +35,8 @@ class FrmGdpdu : public HostDialog {
     void Sync();
     // The choice of a profile by its display name.
     void LoadSchema(const QString& displayName);
-    // OK or F9: builds the medium, then closes, unless the period was refused.
+    // OK or F9: builds the medium in a progress window, then closes, unless the period or the
+    // folder was refused.
     void ExportData();
     // "...": asks for the output folder.
     void ChooseFolder();
@@ -45,8 +47,8 @@ class FrmGdpdu : public HostDialog {
     QLineEdit* txtPath;
     QPushButton* cmdFileName;
     QGroupBox* Frame1;
-    QDateEdit* tdbDateVon;
-    QDateEdit* tdbDateBis;
+    DateField* tdbDateVon;
+    DateField* tdbDateBis;
     QListWidget* SelList;
     QPushButton* cmdSelect;
     QPushButton* cmdUnselect;
@@ -60,6 +62,8 @@ class FrmGdpdu : public HostDialog {
     void BuildControls();
     void ConnectControls();
     void ReadTicks();
+    QListWidgetItem* pressed_ = nullptr;           // the line a click began on
+    Qt::CheckState stateAtPress_ = Qt::Unchecked;  // and its tick then
 
     ModuleState& state_;
     HostServices& services_;

@@ -5,6 +5,8 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <algorithm>
+#include <functional>
 
 #include "ui/parameter_table_model.h"
 #include "ui/twips.h"
@@ -18,10 +20,56 @@ class ParameterTable : public QTableView {
 
     // Takes the text of an open cell editor into the model and closes the editor.
     void CommitPendingEdit() {
-        QWidget* editor = focusWidget();
+        QWidget* editor = indexWidget(currentIndex());
+        if (!editor) editor = focusWidget();
         if (state() != EditingState || !editor) return;
         commitData(editor);
         closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+
+    // Called when the cells' area changes size (a scroll bar comes or goes).
+    std::function<void()> viewportResized;
+
+  protected:
+    bool viewportEvent(QEvent* event) override {
+        const bool handled = QTableView::viewportEvent(event);
+        if (event->type() == QEvent::Resize && viewportResized) viewportResized();
+        return handled;
+    }
+
+    // Tab and the arrows go from value to value: only the value column takes input.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        const QModelIndex current = currentIndex();
+        const int rows = model() ? model()->rowCount() : 0;
+        if (!current.isValid() || rows == 0) return QTableView::moveCursor(action, modifiers);
+        int row = current.row();
+        switch (action) {
+            case MoveNext:
+            case MoveDown:
+                row = std::min(row + 1, rows - 1);
+                break;
+            case MovePrevious:
+            case MoveUp:
+                row = std::max(row - 1, 0);
+                break;
+            case MoveHome:
+            case MovePageUp:
+                row = action == MoveHome ? 0 : std::max(row - 10, 0);
+                break;
+            case MoveEnd:
+            case MovePageDown:
+                row = action == MoveEnd ? rows - 1 : std::min(row + 10, rows - 1);
+                break;
+            default:
+                break;
+        }
+        return model()->index(row, kValueColumn);
+    }
+
+    // Only rows scroll: a caption shifted to the left would lose its first letters.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override {
+        QTableView::scrollTo(index, hint);
+        horizontalScrollBar()->setValue(0);
     }
 };
 
@@ -34,7 +82,6 @@ FrmProperties::FrmProperties(QWidget* owner, std::string dateiname, ModuleState&
       props_(new ParameterTable(this)),
       model_(new ParameterTableModel(rows_, QApplication::palette().color(QPalette::Button), this)),
       keyPreview_(this, keyhandler_) {
-    UseDialogFont(this);
     FixTwipsSize(this, 5715, 5880);
     PlaceTwips(tabStrip_, 15, 30, 5685, 5835);
     tabStrip_->addTab(new QWidget, "Alle Eigenschaften");
@@ -51,6 +98,7 @@ FrmProperties::FrmProperties(QWidget* owner, std::string dateiname, ModuleState&
     props_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     props_->setEditTriggers(QAbstractItemView::AllEditTriggers);
     setTabOrder(props_, tabStrip_);
+    props_->viewportResized = [this] { LayOutColumns(); };
     ConnectDialogKeys(
         keyhandler_, this, [this] { close(); }, [this] { close(); });
 }

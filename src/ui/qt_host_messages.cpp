@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 
+#include "common/vb_error.h"
+
 namespace norvik::ui {
 namespace {
 
@@ -23,8 +25,10 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& text, int32_t sty
                                             QWidget* parent) {
     const auto standard = buttons == kButtonsYesNo ? QMessageBox::Yes | QMessageBox::No
                                                    : QMessageBox::StandardButtons(QMessageBox::Ok);
-    auto box = std::make_unique<QMessageBox>(IconOf(style), QApplication::applicationDisplayName(),
-                                             QString::fromStdString(text), standard, parent);
+    // A message carries the title of the window it belongs to.
+    const QString title = parent ? parent->window()->windowTitle() : QString("Datenexport");
+    auto box = std::make_unique<QMessageBox>(IconOf(style), title, QString::fromStdString(text),
+                                             standard, parent);
     if (buttons == kButtonsYesNo) {
         box->button(QMessageBox::Yes)->setText("&Ja");
         box->button(QMessageBox::No)->setText("&Nein");
@@ -45,6 +49,12 @@ int32_t QtHostMessages::ShowMessage(const std::string& text, int32_t style, int3
 
 void QtHostMessages::ReportError(const std::string& className, const std::string& operation,
                                  int32_t number, const std::string& description, bool /*flag*/) {
+    // A run the user stopped is no failure: it says so, without the error frame.
+    if (number == kErrUserInterrupt) {
+        auto box = MakeMessageBox(description, 4, kButtonsOk, QApplication::activeWindow());
+        present(*box);
+        return;
+    }
     const std::string text = "Fehler " + std::to_string(number) + " in " + className + "." +
                              operation + ":\n" + description;
     auto box = MakeMessageBox(text, 0, kButtonsOk, QApplication::activeWindow());

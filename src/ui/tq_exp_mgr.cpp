@@ -5,6 +5,7 @@
 #include "common/vb_error.h"
 #include "ui/frm_export.h"
 #include "ui/frm_gdpdu.h"
+#include "ui/german_translations.h"
 #include "ui/qt_host_messages.h"
 
 namespace norvik {
@@ -91,7 +92,10 @@ QDialog* TQExpMgr::Dialog(int32_t mode) const {
 }
 
 void TQExpMgr::EnsureApplication() {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance())) return;
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        ui::InstallGermanTranslations();
+        return;
+    }
     // A host without a window system of its own: the dialogs bring theirs.
     if (QCoreApplication::instance())
         throw VbError(kErrCannotCreateObject, "Die Dialoge brauchen eine Anwendung mit Fenstern.");
@@ -99,7 +103,7 @@ void TQExpMgr::EnsureApplication() {
     static char name[] = "norvik-export";
     static char* argv[] = {name, nullptr};
     ownApplication_ = std::make_unique<QApplication>(argc, argv);
-    QApplication::setApplicationDisplayName("Datenexport");
+    ui::InstallGermanTranslations();
 }
 
 }  // namespace norvik

@@ -1,30 +1,38 @@
 #pragma once
-// Window geometry given in twips, as the dialogs were laid out: 15 twips are one pixel at 96 dpi.
+// Window geometry given in twips, as the dialogs were laid out: 15 twips are one pixel at 96 dpi
+// for the 11-pixel font the layout was drawn for. A larger system font (or a scaled desktop)
+// makes every dialog larger by the same factor, so that no text is cut.
 
+#include <QApplication>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QRect>
 #include <QSize>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 
 namespace norvik::ui {
 
 // Twips per pixel at 96 dpi.
 constexpr int kTwipsPerPixel = 15;
 
+// How much larger the system font is than the one the layout was drawn for (at least 1).
+inline double LayoutScale() {
+    QFont drawnFor("Liberation Sans");
+    drawnFor.setStyleHint(QFont::SansSerif);
+    drawnFor.setPixelSize(11);
+    const double drawn = QFontMetricsF(drawnFor).height();
+    const double system = QFontMetricsF(QApplication::font()).height();
+    return drawn > 0 ? std::clamp(system / drawn, 1.0, 4.0) : 1.0;
+}
 // Pixels of a length in twips.
-constexpr int Px(int twips) {
-    return twips / kTwipsPerPixel;
+inline int Px(int twips) {
+    return static_cast<int>(std::lround(twips * LayoutScale() / kTwipsPerPixel));
 }
 // Places a widget at left, top, width, height in twips of its parent.
 inline void PlaceTwips(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(QRect(Px(left), Px(top), Px(width), Px(height)));
-}
-// The dialogs' font: a sans serif of 11 pixels, the size the twips layout was drawn for.
-inline void UseDialogFont(QWidget* window) {
-    QFont font("Liberation Sans");
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    window->setFont(font);
 }
 // Gives a window the fixed client size in twips.
 inline void FixTwipsSize(QWidget* window, int width, int height) {

@@ -5,6 +5,7 @@
 
 #include "cli/cli_fixture.h"
 #include "common/text_codec.h"
+#include "host/shell_service.h"
 #include "host/user_settings.h"
 #include "support/test_support.h"
 
@@ -142,7 +143,7 @@ TEST_F(GdpduCliTest, YesOpensTheFolderOrNamesItWithoutADesktop) {
     const CliOutcome r = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
                               "31.01.2026", "--out", folder, "--table", "Sachkonten", "--yes"});
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("→ Ja (--yes)\nOrdner der ausgegebenen Dateien: " + folder + "\n"),
+    EXPECT_NE(r.out.find(std::string("→ Ja (--yes)\n") + kFolderNotOpenedMessage + folder + "\n"),
               std::string::npos)
         << r.out;
 }

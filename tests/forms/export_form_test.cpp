@@ -98,11 +98,14 @@ TEST_F(ExportFormTest, WithoutDefinitionsOnlyTheListIsOfUse) {
     EXPECT_TRUE(form.controls.schemaList.empty());
     EXPECT_FALSE(form.controls.okEnabled || form.controls.fileNameEnabled ||
                  form.controls.optionsEnabled || form.controls.appendEnabled);
+    // F9 before a definition is chosen: a warning naming the field, no error.
     EXPECT_FALSE(form.ExportData());
     EXPECT_EQ(StoredProtocolSwitch(), "0");
-    const auto reports = Calls("ReportError");
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].operation + " " + std::to_string(reports[0].number), "ExportData 91");
+    EXPECT_TRUE(Calls("ReportError").empty());
+    const auto warnings = Calls("ShowMessage");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].text, kChooseDefinitionMessage);
+    EXPECT_EQ(warnings[0].style, 3);
 }
 
 TEST_F(ExportFormTest, ExportDataChecksAfterStoringTheSwitches) {
@@ -122,7 +125,8 @@ TEST_F(ExportFormTest, ExportDataChecksAfterStoringTheSwitches) {
         {"N", "31.12.2004", "", ""},
         {"J", "31.12.2004", "/nicht/da", "Der angegebene Pfad existiert nicht!"},
         {"J", "31.02.2005", "",
-         "13 Auswahl \"Angelegt\": \"31.02.2005\" ist kein gültiges Datum (TT.MM.JJJJ)."},
+         "Auswahl \"Angelegt\": \"31.02.2005\" ist kein gültiges Datum (TT.MM.JJJJ)."},
+        {"J", "1..", "", "Auswahl \"Angelegt\": Im Bereich \"1..\" fehlt der Von- oder Bis-Wert."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.allowEmpty) + "|" + c.entry);
@@ -144,9 +148,12 @@ TEST_F(ExportFormTest, ExportDataChecksAfterStoringTheSwitches) {
         const TQExport& engine = form.Export();
         EXPECT_EQ(engine.ExpDef->Anfügen, "J");
         std::string said;
-        for (const auto& call : messages->calls)
+        for (const auto& call : messages->calls) {
             said += call.kind == "ShowMessage" ? call.text
                                                : std::to_string(call.number) + " " + call.text;
+            // Entry mistakes are warnings, never error reports.
+            EXPECT_EQ(call.style, 3);
+        }
         EXPECT_EQ(said, c.refusal);
         EXPECT_EQ(engine.ExpDef->Dateiname, c.refusal.empty() ? form.controls.fileName : "alt");
         EXPECT_EQ(engine.SQLWhere, c.refusal.empty() ? form.Selection().Condition() : "");

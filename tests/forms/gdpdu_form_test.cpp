@@ -99,9 +99,13 @@ TEST_F(GdpduForms, EqualCaptionsShareALineAndItsTickIsStoredEvenWithoutTheFolder
 
     form.SelectAll(false);
     form.controls.tables[0].selected = true;
-    EXPECT_EQ(form.ExportData(), GdpduOk::NotBuilt);
-    EXPECT_EQ(Shown(), (std::vector<std::string>{"Der angegebene Pfad existiert nicht!"}));
+    // A missing folder is offered for creation; "Nein" builds nothing and keeps the dialog.
+    EXPECT_EQ(form.ExportData(), GdpduOk::FolderRefused);
+    EXPECT_EQ(Shown(),
+              (std::vector<std::string>{
+                  "Der Ordner /gibt/es/nicht existiert nicht.\nSoll er angelegt werden?"}));
     EXPECT_EQ(Calls("ShowMessage")[0].style, 3);
+    EXPECT_EQ(Calls("ShowMessage")[0].buttons, kButtonsYesNo);
     EXPECT_EQ(Stored("P_Konten") + Stored("P_Sachkonten"), "10");
     const auto& tables = *form.Gdpdu().GxpFiles;
     EXPECT_TRUE(tables.Item(1)->Selected && tables.Item(3)->Selected);
@@ -110,6 +114,12 @@ TEST_F(GdpduForms, EqualCaptionsShareALineAndItsTickIsStoredEvenWithoutTheFolder
 }
 
 TEST_F(GdpduForms, AnInvalidPeriodIsRefusedBeforeAnythingIsStored) {
+    const char* const kNoVon =
+        "Bitte geben Sie den Zeitraum mit gültigen Daten (TT.MM.JJJJ) an! Das Feld \"Zeitraum "
+        "von\" enthält kein gültiges Datum.";
+    const char* const kNoBis =
+        "Bitte geben Sie den Zeitraum mit gültigen Daten (TT.MM.JJJJ) an! Das Feld \"bis\" "
+        "enthält kein gültiges Datum.";
     Profile("A.GDU", "P", home.file("medium"), {"Konten"});
     fs::create_directories(home.file("medium"));
     const struct {
@@ -120,10 +130,9 @@ TEST_F(GdpduForms, AnInvalidPeriodIsRefusedBeforeAnythingIsStored) {
         {"01.02.2026", "31.01.2026",
          "Der Zeitraum beginnt nach seinem Ende: \"von\" (01.02.2026) liegt nach \"bis\" "
          "(31.01.2026)!"},
-        {"", "31.12.2026", "Bitte geben Sie den Zeitraum mit gültigen Daten (TT.MM.JJJJ) an!"},
-        {"01.01.2026", "31.02.2026",
-         "Bitte geben Sie den Zeitraum mit gültigen Daten (TT.MM.JJJJ) an!"},
-        {"12:00", "31.12.2026", "Bitte geben Sie den Zeitraum mit gültigen Daten (TT.MM.JJJJ) an!"},
+        {"", "31.12.2026", kNoVon},
+        {"01.01.2026", "31.02.2026", kNoBis},
+        {"12:00", "31.12.2026", kNoVon},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.von + std::string("-") + c.bis);

@@ -3,6 +3,7 @@
 
 #include "gdpdu/gdpdu_text.h"
 #include "host/module_state.h"
+#include "host/shell_service.h"
 #include "host/user_settings.h"
 #include "medium_fixture.h"
 
@@ -307,7 +308,7 @@ TEST_P(MediumFailureTest, AFolderThatNoFileManagerCanShowIsNamed) {
     EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
     EXPECT_EQ(shell->folders, std::vector<std::string>{medium});
     EXPECT_EQ(Last().kind, "ShowText");
-    EXPECT_EQ(Last().text, "Ordner der ausgegebenen Dateien: " + medium);
+    EXPECT_EQ(Last().text, kFolderNotOpenedMessage + medium);
     EXPECT_EQ(Last().style, 4);
 }
 

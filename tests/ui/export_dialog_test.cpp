@@ -10,6 +10,7 @@
 #include "ui/file_dialog.h"
 #include "ui/frm_export.h"
 #include "ui/selection_widget.h"
+#include "ui/twips.h"
 #include "ui_fixture.h"
 
 namespace norvik::test {
@@ -29,7 +30,7 @@ TEST_F(ExportDialogTest, OpensWithTheListOnlyAndTheDesignedStates) {
     ui::FrmExport dialog;
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Datenexport");
-    EXPECT_EQ(dialog.size(), QSize(483, 369));
+    EXPECT_EQ(dialog.size(), QSize(ui::Px(7245), ui::Px(5535)));
     EXPECT_EQ(dialog.cboSchema->count(), 2);
     EXPECT_EQ(dialog.cboSchema->currentIndex(), -1);
     ExpectDesignedControls({
@@ -132,6 +133,8 @@ TEST_F(ExportDialogTest, FileButtonTakesTheAnswerAndKeepsTheNameOnCancel) {
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].title, "Dateiname");
     EXPECT_EQ(asked[0].pattern, "*.*");
+    // The question starts at the current output file.
+    EXPECT_EQ(asked[0].folder + "/" + asked[0].fileName, outFile());
     EXPECT_EQ(dialog.txtFileName->text().toStdString(), answer);
     answer.clear();
     QTest::mouseClick(dialog.cmdFileName, Qt::LeftButton);

@@ -1,5 +1,6 @@
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -8,11 +9,13 @@
 #include <QTest>
 #include <filesystem>
 
+#include "common/vb_convert.h"
 #include "host/module_state.h"
 #include "support/gdpdu_profile.h"
 #include "ui/date_field.h"
 #include "ui/file_dialog.h"
 #include "ui/frm_gdpdu.h"
+#include "ui/twips.h"
 #include "ui_fixture.h"
 
 namespace norvik::test {
@@ -49,8 +52,9 @@ class GdpduDialogTest : public UiTest {
     std::vector<std::string> Lines(const ui::FrmGdpdu& dialog) const {
         std::vector<std::string> lines;
         for (int i = 0; i < dialog.SelList->count(); ++i)
-            lines.push_back((dialog.SelList->item(i)->isSelected() ? "[x] " : "[ ] ") +
-                            dialog.SelList->item(i)->text().toStdString());
+            lines.push_back(
+                (dialog.SelList->item(i)->checkState() == Qt::Checked ? "[x] " : "[ ] ") +
+                dialog.SelList->item(i)->text().toStdString());
         return lines;
     }
 };
@@ -58,7 +62,7 @@ class GdpduDialogTest : public UiTest {
 TEST_F(GdpduDialogTest, WithoutAProfileOnlyTheListAndCancelAreUsable) {
     auto dialog = Open();
     EXPECT_EQ(dialog->windowTitle(), "Datenträgerüberlassung Finanzamt");
-    EXPECT_EQ(dialog->size(), QSize(484, 309));
+    EXPECT_EQ(dialog->size(), QSize(ui::Px(7260), ui::Px(4635)));
     const QRect screen = dialog->screen()->availableGeometry();
     EXPECT_LE((dialog->frameGeometry().center() - screen.center()).manhattanLength(), 2);
     EXPECT_EQ(dialog->cboSchema->count(), 0);
@@ -168,14 +172,84 @@ TEST_F(GdpduDialogTest, APeriodEndingBeforeItBeginsIsRefusedAndTheDialogStaysOpe
     EXPECT_EQ(Stored("Prüfung_Konten"), "unset");
     EXPECT_FALSE(fs::exists(medium() + "/Index.xml"));
 
-    // A folder that does not exist: the message, then the dialog closes without a build.
+    // A folder that does not exist is offered for creation; "Nein" keeps the dialog as it was.
     dialog->tdbDateVon->setDate(QDate(2026, 1, 1));
     dialog->txtPath->setText(QString::fromStdString(home.file("fehlt")));
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(Calls("ShowMessage").back().text, "Der angegebene Pfad existiert nicht!");
-    EXPECT_EQ(Stored("Prüfung_Konten"), "0");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(Calls("ShowMessage").back().text,
+              "Der Ordner " + home.file("fehlt") + " existiert nicht.\nSoll er angelegt werden?");
+    EXPECT_EQ(Calls("ShowMessage").back().buttons, kButtonsYesNo);
+    EXPECT_EQ(dialog->txtPath->text().toStdString(), home.file("fehlt"));
+    EXPECT_EQ(ui::DateText(dialog->tdbDateVon), "01.01.2026");
     EXPECT_FALSE(fs::exists(home.file("fehlt")));
+    // "Ja" creates it and builds the medium there.
+    messages->answer = kAnswerYes;
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(fs::exists(home.file("fehlt/Index.xml")));
+}
+
+TEST_F(GdpduDialogTest, ADateIsExactlyWhatIsTypedOrPastedOrVisiblyRefused) {
+    WriteGdpduProfile(exportPath(), "A.GDU", "Prüfung", medium(), {"Konten"});
+    auto dialog = Open();
+    ui::DateField* von = dialog->tdbDateVon;
+    const QColor normal = von->palette().color(QPalette::Text);
+    const struct {
+        const char* how;
+        std::function<void()> enter;
+        const char* shown;
+        bool valid;
+    } cases[] = {
+        {"typed over the selection",
+         [&] {
+             von->selectAll();
+             QTest::keyClicks(von, "15.03.2025");
+         },
+         "15.03.2025", true},
+        {"one part changed",
+         [&] {
+             von->setText("16.06.2025");
+             von->setSelection(3, 2);
+             QTest::keyClicks(von, "07");
+         },
+         "16.07.2025", true},
+        {"pasted",
+         [&] {
+             QApplication::clipboard()->setText("01.04.2025");
+             von->selectAll();
+             von->paste();
+         },
+         "01.04.2025", true},
+        {"no date",
+         [&] {
+             von->selectAll();
+             QTest::keyClicks(von, "31.02.2025");
+         },
+         "31.02.2025", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        c.enter();
+        EXPECT_EQ(ui::DateText(von), c.shown);
+        EXPECT_EQ(dialog->Form().controls.dateVon, c.shown);
+        EXPECT_EQ(von->palette().color(QPalette::Text) == normal, c.valid);
+    }
+    // A refused date keeps the dialog open with what was typed and names the field.
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(ui::DateText(von), "31.02.2025");
+    ASSERT_FALSE(Calls("ShowMessage").empty());
+    EXPECT_NE(Calls("ShowMessage").back().text.find("\"Zeitraum von\""), std::string::npos);
+    EXPECT_EQ(Calls("ShowMessage").back().style, 3);
+    // The typed period reaches the medium.
+    von->setText("15.03.2025");
+    dialog->tdbDateBis->setText("16.06.2025");
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(DateTimeToText(dialog->Form().Gdpdu().DatumVon) + "-" +
+                  DateTimeToText(dialog->Form().Gdpdu().DatumBis),
+              "15.03.2025-16.06.2025");
 }
 
 }  // namespace

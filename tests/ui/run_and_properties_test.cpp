@@ -17,6 +17,7 @@
 #include "ui/frm_properties.h"
 #include "ui/parameter_table_model.h"
 #include "ui/selection_widget.h"
+#include "ui/twips.h"
 #include "ui_fixture.h"
 
 namespace norvik::test {
@@ -84,11 +85,92 @@ TEST_F(RunTest, OkRunsTheExportInTheProgressWindowWhichClosesOnlyWhenDone) {
     dialog.close();
 }
 
+// Runs the dialog's export; the action is done on the progress window at the first pump of the
+// run, then Return closes the window once the run is done.
+void RunInProgressWindow(ui::FrmExport& dialog,
+                         const std::function<void(ui::FrmExpProgress&)>& duringRun) {
+    bool acted = false;
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* progress = dynamic_cast<ui::FrmExpProgress*>(QApplication::activeModalWidget());
+        if (!progress) return;
+        if (!acted && !progress->Form().CanClose()) {
+            acted = true;
+            if (duringRun) duringRun(*progress);
+            return;
+        }
+        if (!progress->Form().CanClose()) return;
+        poll.stop();
+        EXPECT_FALSE(progress->cmdCancel->isEnabled());
+        QTest::keyClick(progress, Qt::Key_Return);
+        EXPECT_FALSE(progress->isVisible());
+    });
+    poll.start();
+    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+}
+
+TEST_F(RunTest, AbbrechenStopsTheRunAndLeavesTheEarlierFileAsItWas) {
+    WriteBytes(outFile(), "alt\r\n");
+    ui::FrmExport dialog;
+    dialog.show();
+    const int kunden = dialog.cboSchema->findText("Kunden");
+    dialog.cboSchema->setCurrentIndex(kunden);
+    emit dialog.cboSchema->activated(kunden);
+    QTest::keyClicks(dialog.Selection1->EntryOf("ort"), "Berlin");
+    std::string stateAfter;
+    RunInProgressWindow(dialog, [&](ui::FrmExpProgress& progress) {
+        EXPECT_TRUE(progress.cmdCancel->isEnabled());
+        QTest::mouseClick(progress.cmdCancel, Qt::LeftButton);
+    });
+    EXPECT_EQ(ReadBytes(outFile()), "alt\r\n");
+    ASSERT_EQ(Calls("ReportError").size(), 1u);
+    EXPECT_EQ(Calls("ReportError")[0].number, 18);
+    // The next run is not cancelled by the earlier request.
+    RunInProgressWindow(dialog, {});
+    EXPECT_EQ(ReadBytes(outFile()), "2;\"Berg\"\r\n4;\"Dorn\"\r\n");
+    dialog.close();
+}
+
+TEST_F(RunTest, ParametersSavedUnderEigenschaftenApplyToTheNextRunAndTheCriteriaStay) {
+    WriteBytes(exportPath() + "MANDANT.EXP",
+               DefinitionBytes("[Allgemein]\nName=Mandant\nDatenquelle=SELECT nr FROM kunden\n"
+                               "Dateiname=" +
+                               home.file("out/mandant.txt") +
+                               "\nFeldtrenner=;\nTexterkenner=\nKopfzeile=J\n\n"
+                               "[Parameter]\nMandant=\"Mandant\",\"001\"\n\n[Selektion]\n"
+                               "Sel01=\"Ort\";\"ort\";0;20;\"\";\"\";\"\"\n\n"
+                               "[DATENSATZ]\nFIELD nr,N,,0\nPARAM Mandant,T,,0\n"));
+    ui::FrmExport dialog;
+    dialog.show();
+    const int index = dialog.cboSchema->findText("Mandant");
+    dialog.cboSchema->setCurrentIndex(index);
+    emit dialog.cboSchema->activated(index);
+    QTest::keyClicks(dialog.Selection1->EntryOf("ort"), "Berlin");
+    RunInProgressWindow(dialog, {});
+    QTimer::singleShot(0, [] {
+        auto* properties = dynamic_cast<ui::FrmProperties*>(QApplication::activeModalWidget());
+        ASSERT_NE(properties, nullptr);
+        properties->Props()->setCurrentIndex(
+            properties->Props()->model()->index(0, ui::kValueColumn));
+        auto* editor = properties->Props()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, "042");
+        QTest::keyClick(editor, Qt::Key_F10);
+    });
+    QTest::mouseClick(dialog.cmdOptions, Qt::LeftButton);
+    RunInProgressWindow(dialog, {});
+    // The second run of the same dialog starts its file with the header line too.
+    EXPECT_EQ(ReadBytes(home.file("out/mandant.txt")), "nr;Parameter 1;\r\n2;042\r\n4;042\r\n");
+    dialog.close();
+}
+
 TEST_F(PropertiesTest, ShowsTheRowsAndSavesAnEditOnF10) {
     ui::FrmProperties properties(nullptr, kundenFile());
     properties.show();
     EXPECT_EQ(properties.windowTitle(), "Einstellungen für Kunden");
-    EXPECT_EQ(properties.size(), QSize(381, 392));
+    EXPECT_EQ(properties.size(), QSize(ui::Px(5715), ui::Px(5880)));
     QAbstractItemModel* model = properties.Props()->model();
     ASSERT_EQ(model->rowCount(), 2);
     EXPECT_EQ(model->index(1, ui::kCaptionColumn).data().toString().toStdString(),
@@ -103,11 +185,19 @@ TEST_F(PropertiesTest, ShowsTheRowsAndSavesAnEditOnF10) {
     ASSERT_NE(editor, nullptr);
     editor->selectAll();
     QTest::keyClicks(editor, "042");
-    QTest::keyClick(editor, Qt::Key_F10);
+    // Tab goes on to the next value, which takes what is typed next.
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(properties.Props()->currentIndex(), model->index(1, ui::kValueColumn));
+    auto* next = qobject_cast<QLineEdit*>(
+        properties.Props()->indexWidget(model->index(1, ui::kValueColumn)));
+    ASSERT_NE(next, nullptr);
+    next->selectAll();
+    QTest::keyClicks(next, "31.12.2025");
+    QTest::keyClick(next, Qt::Key_F10);
     EXPECT_FALSE(properties.isVisible());
     HostSettings& settings = State().Settings();
     EXPECT_EQ(settings.ReadValue("Export_KUNDEN", "Mandant", "Standard", ""), "042");
-    EXPECT_EQ(settings.ReadValue("Export_KUNDEN", "Datum", "Standard", ""), "01.01.2003");
+    EXPECT_EQ(settings.ReadValue("Export_KUNDEN", "Datum", "Standard", ""), "31.12.2025");
 }
 
 TEST_F(PropertiesTest, EveryWayOfClosingSaves) {

@@ -19,6 +19,7 @@
 #include "ui/frm_export.h"
 #include "ui/frm_gdpdu.h"
 #include "ui/frm_properties.h"
+#include "ui/german_translations.h"
 #include "ui/qt_host_messages.h"
 #include "ui/selection_widget.h"
 
@@ -141,7 +142,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName("Datenexport");
+    norvik::ui::InstallGermanTranslations();
     g_outDir = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(g_outDir);
     try {

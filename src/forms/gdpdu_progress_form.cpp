@@ -1,0 +1,57 @@
+#include "forms/gdpdu_progress_form.h"
+
+#include "common/count_text.h"
+#include "host/cancel_request.h"
+
+namespace norvik {
+
+void GdpduProgressForm::Cancel() {
+    if (!running) return;
+    RequestCancel();
+    running = false;
+    table = "Die Datenausgabe wird abgebrochen...";
+    Changed();
+}
+
+void GdpduProgressForm::BuildStarted(int32_t /*tables*/) {
+    running = true;
+    if (started) started();
+    Changed();
+}
+
+void GdpduProgressForm::TableStarted(int32_t number, int32_t tables, const std::string& caption) {
+    if (!running) return;
+    table = "Tabelle " + std::to_string(number) + " von " + std::to_string(tables) + ": " + caption;
+    progress.clear();
+    percent = 0;
+    Changed();
+}
+
+void GdpduProgressForm::Checking() {
+    table = "Der Datenträger wird geprüft...";
+    progress.clear();
+    percent = 100;
+    Changed();
+}
+
+void GdpduProgressForm::BuildEnded() {
+    running = false;
+    Changed();
+    if (ended) ended();
+}
+
+void GdpduProgressForm::strInfo(const std::string& text) {
+    progress = ReadableCountText(text);
+    Changed();
+}
+
+void GdpduProgressForm::ExportProgress(int16_t intPercent) {
+    percent = intPercent;
+    Changed();
+}
+
+void GdpduProgressForm::Changed() const {
+    if (changed) changed();
+}
+
+}  // namespace norvik

@@ -1,0 +1,100 @@
+#include "ui/frm_gdpdu_progress.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <chrono>
+#include <memory>
+
+#include "forms/pump_throttle.h"
+#include "ui/form_controls.h"
+#include "ui/twips.h"
+
+namespace norvik::ui {
+namespace {
+
+constexpr std::chrono::milliseconds kRepaintInterval{200};
+
+}  // namespace
+
+FrmGdpduProgress::FrmGdpduProgress(QWidget* owner, HostServices& services)
+    : QDialog(owner), services_(services) {
+    setWindowTitle("GDPdU - Datenausgabe");
+    setWindowIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
+    setWindowModality(Qt::WindowModal);
+    FixTwipsSize(this, 4680, 1980);
+
+    auto* image = new QLabel(this);
+    PlaceTwips(image, 60, 60, 570, 495);
+    image->setPixmap(style()->standardIcon(QStyle::SP_DriveHDIcon).pixmap(32, 32));
+    lblTable = new QLabel("Daten werden ausgegeben...", this);
+    PlaceTwips(lblTable, 720, 60, 3855, 495);
+    lblTable->setWordWrap(true);
+    lblProgress = new QLabel(this);
+    PlaceTwips(lblProgress, 60, 810, 4485, 255);
+    progressBar = new QProgressBar(this);
+    PlaceTwips(progressBar, 60, 1110, 4515, 345);
+    progressBar->setRange(0, 100);
+    cmdCancel = MakeButton(this, "Abbrechen",
+                           "Datenausgabe abbrechen; es wird keine XML-Datei "
+                           "gespeichert",
+                           3390, 1560, 1185, 345);
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { form_.Cancel(); });
+
+    form_.started = [this] {
+        show();
+        CentreOnScreen(this);
+        Refresh();
+    };
+    form_.ended = [this] { hide(); };
+    form_.changed = [this] {
+        if (!form_.running) Refresh();
+    };
+    Refresh();
+}
+
+void FrmGdpduProgress::Refresh() {
+    lblTable->setText(QString::fromStdString(form_.table));
+    lblProgress->setText(QString::fromStdString(form_.progress));
+    progressBar->setValue(form_.percent);
+    cmdCancel->setEnabled(form_.running);
+}
+
+void FrmGdpduProgress::Lend() {
+    auto throttle = std::make_shared<PumpThrottle>(
+        [this] {
+            Refresh();
+            QCoreApplication::processEvents();
+        },
+        kRepaintInterval);
+    savedPump_ = std::exchange(services_.messagePump, [throttle] { (*throttle)(); });
+    savedBusy_ = std::exchange(services_.busyPointer, [this](bool on) {
+        if (on)
+            setCursor(Qt::WaitCursor);
+        else
+            unsetCursor();
+    });
+}
+
+void FrmGdpduProgress::GiveBack() {
+    services_.messagePump = std::move(savedPump_);
+    services_.busyPointer = std::move(savedBusy_);
+    hide();
+}
+
+void FrmGdpduProgress::closeEvent(QCloseEvent* event) {
+    // The build ends with its own message; until then the window stays.
+    if (form_.running)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void FrmGdpduProgress::reject() {
+    if (!form_.running) QDialog::reject();
+}
+
+}  // namespace norvik::ui
