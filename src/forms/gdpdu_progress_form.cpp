@@ -24,14 +24,14 @@ void GdpduProgressForm::TableStarted(int32_t number, int32_t tables, const std::
     table = "Tabelle " + std::to_string(number) + " von " + std::to_string(tables) + ": " + caption;
     progress.clear();
     percent = 0;
-    Changed();
+    Stepped();
 }
 
 void GdpduProgressForm::Checking() {
     table = "Der Datenträger wird geprüft...";
     progress.clear();
     percent = 100;
-    Changed();
+    Stepped();
 }
 
 void GdpduProgressForm::BuildEnded() {
@@ -52,6 +52,13 @@ void GdpduProgressForm::ExportProgress(int16_t intPercent) {
 
 void GdpduProgressForm::Changed() const {
     if (changed) changed();
+}
+
+void GdpduProgressForm::Stepped() const {
+    if (stepped)
+        stepped();
+    else
+        Changed();
 }
 
 }  // namespace norvik

@@ -16,8 +16,10 @@ class GdpduProgressForm : public GdpduBuildEvents {
     std::string progress;  // the rows of the current table
     int16_t percent = 0;   // the current table's bar
     bool running = false;  // between the build's start and end: "Abbrechen" usable
-    // Called after every change, so that a widget repaints.
+    // Called after every change, so that a widget repaints when the pump lets it.
     std::function<void()> changed;
+    // Called when the next table or the check begins: worth showing at once.
+    std::function<void()> stepped;
     // Called when the tables are about to be exported (the window appears) and when the build is
     // over (it goes before the final message).
     std::function<void()> started, ended;
@@ -34,6 +36,7 @@ class GdpduProgressForm : public GdpduBuildEvents {
 
   private:
     void Changed() const;
+    void Stepped() const;
 };
 
 }  // namespace norvik

@@ -50,6 +50,10 @@ FrmGdpduProgress::FrmGdpduProgress(QWidget* owner, HostServices& services)
         Refresh();
     };
     form_.ended = [this] { hide(); };
+    form_.stepped = [this] {
+        Refresh();
+        QCoreApplication::processEvents();
+    };
     form_.changed = [this] {
         if (!form_.running) Refresh();
     };

@@ -17,14 +17,18 @@ namespace norvik::ui {
 // Twips per pixel at 96 dpi.
 constexpr int kTwipsPerPixel = 15;
 
-// How much larger the system font is than the one the layout was drawn for (at least 1).
+// How much larger the system font is than the one the layout was drawn for (at least 1), in height
+// and in the width of the dialogs' own words, whichever is more.
 inline double LayoutScale() {
     QFont drawnFor("Liberation Sans");
     drawnFor.setStyleHint(QFont::SansSerif);
     drawnFor.setPixelSize(11);
-    const double drawn = QFontMetricsF(drawnFor).height();
-    const double system = QFontMetricsF(QApplication::font()).height();
-    return drawn > 0 ? std::clamp(system / drawn, 1.0, 4.0) : 1.0;
+    const QFontMetricsF drawn(drawnFor), system(QApplication::font());
+    const QString words = "Exportspezifikation: An vorhandene Datei anfügen Zeitraum von";
+    if (drawn.height() <= 0 || drawn.horizontalAdvance(words) <= 0) return 1.0;
+    const double scale = std::max(system.height() / drawn.height(),
+                                  system.horizontalAdvance(words) / drawn.horizontalAdvance(words));
+    return std::clamp(scale, 1.0, 4.0);
 }
 // Pixels of a length in twips.
 inline int Px(int twips) {

@@ -1,6 +1,14 @@
 // Opening connections, running statements and reporting database errors.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "backend_fixture.h"
+#include "common/file_io.h"
+#include "common/guarded_open.h"
+#include "support/test_support.h"
 
 namespace norvik::db::test {
 namespace {
@@ -99,4 +107,37 @@ INSTANTIATE_TEST_SUITE_P(Server, ServerTest, ::testing::Values("postgresql"),
 
 }  // namespace
 
+}  // namespace norvik::db::test
+
+namespace norvik::db::test {
+namespace {
+
+// Closing any descriptor of a file drops every POSIX lock the process holds on it, so no code of
+// ours may open the database SQLite has open, nor its journals; a FIFO is refused before it blocks.
+TEST(GuardedOpen, RefusesTheOpenDatabaseItsJournalsAndFifos) {
+    ::norvik::test::TempDir dir;
+    const std::string database = dir.file("host.sqlite");
+    {
+        const auto connection = Connection::Open("sqlite:" + database);
+        connection->Execute("CREATE TABLE t (id INTEGER)");
+        connection->Execute("INSERT INTO t VALUES (1)");
+        const std::string link = dir.file("link.EXP");
+        std::filesystem::create_symlink(database, link);
+        for (const std::string& path : {database, database + "-wal", database + "-shm", link}) {
+            ASSERT_TRUE(std::filesystem::exists(path)) << path;
+            EXPECT_EQ(OpenGuarded(path, O_RDONLY), -1) << path;
+            EXPECT_EQ(errno, EACCES) << path;
+            EXPECT_THROW(ReadFileBytes(path, 100), VbError) << path;
+        }
+        EXPECT_EQ(connection->Execute("INSERT INTO t VALUES (2)"), 1);
+    }
+    // Once the database is closed, it is a file like any other.
+    EXPECT_FALSE(ReadFileBytes(database, 16).empty());
+    const std::string fifo = dir.file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(OpenGuarded(fifo, O_RDONLY), -1);
+    EXPECT_EQ(errno, EINVAL);
+}
+
+}  // namespace
 }  // namespace norvik::db::test

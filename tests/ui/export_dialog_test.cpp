@@ -1,14 +1,20 @@
+#include <QAbstractFileIconProvider>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "host/module_state.h"
 #include "ui/file_dialog.h"
 #include "ui/frm_export.h"
+#include "ui/german_translations.h"
 #include "ui/selection_widget.h"
 #include "ui/twips.h"
 #include "ui_fixture.h"
@@ -139,6 +145,37 @@ TEST_F(ExportDialogTest, FileButtonTakesTheAnswerAndKeepsTheNameOnCancel) {
     answer.clear();
     QTest::mouseClick(dialog.cmdFileName, Qt::LeftButton);
     EXPECT_EQ(dialog.txtFileName->text().toStdString(), home.file("out/neu.txt"));
+    dialog.close();
+}
+
+TEST_F(ExportDialogTest, TheFileDialogIsQtsOwnInGermanAndStartsAtTheOutputFile) {
+    ui::InstallGermanTranslations();
+    ui::FrmExport dialog;
+    dialog.show();
+    ChooseByKeyboard(dialog, dialog.cboSchema->findText("Kunden"));
+    QString title, folder, name, type;
+    QStringList buttons;
+    bool native = true;
+    QTimer::singleShot(0, [&] {
+        auto* question = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(question, nullptr);
+        title = question->windowTitle();
+        native = !question->testOption(QFileDialog::DontUseNativeDialog);
+        folder = question->directory().absolutePath();
+        if (auto* edit = question->findChild<QLineEdit*>("fileNameEdit")) name = edit->text();
+        for (auto* button : question->findChildren<QPushButton*>()) buttons << button->text();
+        // The type column comes from the name: the file's content is never read.
+        type = question->iconProvider()->type(QFileInfo(QString::fromStdString(outFile())));
+        question->reject();
+    });
+    QTest::mouseClick(dialog.cmdFileName, Qt::LeftButton);
+    EXPECT_EQ(title, "Dateiname");
+    EXPECT_FALSE(native);
+    EXPECT_EQ(folder.toStdString(), outFolder());
+    EXPECT_EQ(name, "kunden.txt");
+    EXPECT_TRUE(buttons.contains("Abbrechen")) << buttons.join("|").toStdString();
+    EXPECT_EQ(type, "TXT-Datei");
+    EXPECT_EQ(dialog.txtFileName->text().toStdString(), outFile());
     dialog.close();
 }
 

@@ -2,11 +2,14 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <filesystem>
 
 #include "common/vb_convert.h"
@@ -15,6 +18,7 @@
 #include "ui/date_field.h"
 #include "ui/file_dialog.h"
 #include "ui/frm_gdpdu.h"
+#include "ui/frm_gdpdu_progress.h"
 #include "ui/twips.h"
 #include "ui_fixture.h"
 
@@ -154,6 +158,51 @@ TEST_F(GdpduDialogTest, F9BuildsIntoTheFolderAsTypedAndStoresTheTicksOfSharedCap
     ASSERT_FALSE(Calls("ShowMessage").empty());
     EXPECT_EQ(Calls("ShowMessage").back().buttons, kButtonsYesNo)
         << Calls("ShowMessage").back().text;
+}
+
+TEST_F(GdpduDialogTest, TheBuildShowsOneProgressWindowEndsWithOneSummaryAndCanBeCancelled) {
+    WriteGdpduProfile(exportPath(), "A.GDU", "Prüfung", medium(), {"Konten", "Konten"});
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "complete");
+        fs::remove_all(medium());
+        fs::create_directories(medium());
+        messages->calls.clear();
+        auto dialog = Open();
+        std::vector<std::string> seen;
+        QTimer poll;
+        poll.setInterval(0);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                auto* progress = dynamic_cast<ui::FrmGdpduProgress*>(window);
+                if (!progress || !progress->isVisible()) continue;
+                const std::string text = progress->lblTable->text().toStdString();
+                if (seen.empty() || seen.back() != text) seen.push_back(text);
+                if (cancel && progress->cmdCancel->isEnabled())
+                    QTest::mouseClick(progress->cmdCancel, Qt::LeftButton);
+            }
+        });
+        poll.start();
+        QTest::keyClick(dialog->SelList, Qt::Key_F9);
+        poll.stop();
+        ASSERT_FALSE(seen.empty());
+        EXPECT_EQ(seen.front(), "Tabelle 1 von 2: Konten");
+        // No message box per table: one final message says it all.
+        EXPECT_TRUE(Calls("ShowText").empty());
+        ASSERT_EQ(Calls("ShowMessage").size(), 1u);
+        const std::string final = Calls("ShowMessage")[0].text;
+        if (cancel) {
+            EXPECT_EQ(final.rfind("Die Datenausgabe wurde abgebrochen", 0), 0u) << final;
+            EXPECT_FALSE(fs::exists(medium() + "/Index.xml"));
+        } else {
+            EXPECT_NE(std::find(seen.begin(), seen.end(), "Tabelle 2 von 2: Konten"), seen.end());
+            EXPECT_EQ(final.rfind("Die Datenausgabe wurde erfolgreich ausgeführt.", 0), 0u)
+                << final;
+            EXPECT_NE(final.find("Konten: 2 Datensätze"), std::string::npos) << final;
+            EXPECT_NE(final.find("Möchten Sie den Ordner"), std::string::npos) << final;
+            EXPECT_TRUE(fs::exists(medium() + "/Index.xml"));
+        }
+        EXPECT_FALSE(dialog->isVisible());
+    }
 }
 
 TEST_F(GdpduDialogTest, APeriodEndingBeforeItBeginsIsRefusedAndTheDialogStaysOpen) {

@@ -4,8 +4,9 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDir>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -15,9 +16,11 @@
 
 #include "host/host_services.h"
 #include "standalone/cli_context.h"
+#include "ui/file_dialog.h"
 #include "ui/frm_exp_progress.h"
 #include "ui/frm_export.h"
 #include "ui/frm_gdpdu.h"
+#include "ui/frm_gdpdu_progress.h"
 #include "ui/frm_properties.h"
 #include "ui/german_translations.h"
 #include "ui/qt_host_messages.h"
@@ -81,7 +84,7 @@ void RenderGdpdu(ui::QtHostMessages& messages) {
     ui::FrmGdpdu dialog;
     dialog.show();
     if (dialog.SelList->count() < 2) throw std::runtime_error("the demo profile has no tables");
-    dialog.SelList->item(1)->setSelected(false);
+    dialog.SelList->item(1)->setCheckState(Qt::Unchecked);
     Save(dialog, "gdpdu-loaded.png");
 
     dialog.tdbDateVon->calendarWidget()->setSelectedDate(QDate(2026, 1, 1));
@@ -96,7 +99,43 @@ void RenderGdpdu(ui::QtHostMessages& messages) {
         return static_cast<int>(QMessageBox::Ok);
     };
     dialog.ExportData();
+
+    // The build in its progress window, then its one final message.
+    dialog.txtPath->setText(QString::fromStdString(dialog.Form().Gdpdu().Pfad));
+    dialog.SelList->item(1)->setCheckState(Qt::Checked);
+    bool progressSaved = false;
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* progress = dynamic_cast<ui::FrmGdpduProgress*>(window);
+            if (progressSaved || !progress || !progress->isVisible() ||
+                progress->lblProgress->text().isEmpty())
+                continue;
+            progressSaved = true;
+            Save(*progress, "gdpdu-progress.png");
+        }
+    });
+    poll.start();
+    messages.present = [](QMessageBox& box) {
+        box.show();
+        Save(box, "gdpdu-summary.png");
+        return static_cast<int>(QMessageBox::No);
+    };
+    dialog.ExportData();
+    poll.stop();
     messages.present = [](QMessageBox& box) { return box.exec(); };
+}
+
+// The file question as it appears: Qt's own dialog, in German, at the current output file.
+void RenderFileDialog(ui::FrmExport& dialog) {
+    QTimer::singleShot(0, [] {
+        if (auto* question = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            Save(*question, "file-dialog.png");
+            question->reject();
+        }
+    });
+    dialog.ChooseFileName();
 }
 
 void Render(const std::string& home) {
@@ -113,6 +152,7 @@ void Render(const std::string& home) {
     dialog.Selection1->EntryOf("Ort")->setText("B*");
     dialog.Selection1->EntryOf("Angelegt")->setText("01.01.2020..31.12.2026");
     Save(dialog, "export-loaded.png");
+    RenderFileDialog(dialog);
     RenderRun(dialog);
 
     // A definition that needs criteria, started without any: the message as the dialog shows it.
