@@ -48,11 +48,11 @@ VbError OpenError(int err, std::string_view shown) {
 }  // namespace
 
 OutputFile::~OutputFile() {
-    if (IsOpen()) KeepPartial();
+    if (IsOpen()) Discard();
 }
 
 void OutputFile::Open(std::string_view path, bool append) {
-    if (IsOpen()) KeepPartial();
+    if (IsOpen()) Discard();
     shown_ = std::string(path);
     target_ = ResolvedTarget(path);
     createdTarget_ = false;
@@ -162,20 +162,6 @@ void OutputFile::Commit() {
         case State::Closed:
             break;
     }
-    CloseLock();
-    state_ = State::Closed;
-}
-
-void OutputFile::KeepPartial() noexcept {
-    try {
-        writer_.Close();
-    } catch (...) {
-        writer_.Abandon();
-    }
-    if (state_ == State::Replace && !temporary_.empty() &&
-        ::rename(temporary_.c_str(), target_.c_str()) != 0)
-        ::unlink(temporary_.c_str());
-    temporary_.clear();
     CloseLock();
     state_ = State::Closed;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The output file of an export run. It is written under an exclusive lock, so that two runs on the
 // same file never mix their lines, and so that a cancelled run leaves the earlier file as it was:
-// a replaced file is written beside the target and takes its place when the run ends; an appended
-// file is cut back to its earlier length.
+// a replaced file is written beside the target and takes its place when the run completes; an
+// appended file is cut back to its earlier length when it does not.
 
 #include <sys/types.h>
 
@@ -17,7 +17,7 @@ namespace norvik {
 class OutputFile {
   public:
     OutputFile() = default;
-    // An output file still open keeps the lines written so far.
+    // An output file still open is discarded: only a completed run changes the target.
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -35,9 +35,7 @@ class OutputFile {
     // The run completed: the file takes its place. Raises VbError when the data could not be
     // written or the file vanished during the run.
     void Commit();
-    // The run failed: the lines written before the error stay in the file.
-    void KeepPartial() noexcept;
-    // The run was cancelled: the file is left as it was before the run.
+    // The run failed or was cancelled: the file is left as it was before the run.
     void Discard() noexcept;
     // Characters that Windows-1252 lacks and that were written as "?".
     size_t ReplacedCharacters() const { return writer_.ReplacedCharacters(); }

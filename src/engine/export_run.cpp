@@ -6,6 +6,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "common/count_text.h"
 #include "common/file_io.h"
 #include "common/text_helpers.h"
 #include "common/vb_convert.h"
@@ -56,6 +57,8 @@ void ExportRun::Run() {
     // folder.
     target_ = AbsolutePath(def_->Dateiname);
 
+    // An earlier run's entry is complete; nothing of this run belongs in it.
+    if (engine_.Mode == cTQExport) CloseProtocol(state_);
     const std::string sql = BuildExportSql(def_->Datenquelle, engine_.SQLWhere);
     rows_ = state_.Session().Connection()->OpenRecordSet(sql);
 
@@ -71,7 +74,7 @@ void ExportRun::Run() {
     size_t index = 0;
     for (const auto& record : *def_->Records) PlanRecord(index++, *record);
 
-    rowCount_ = 0;
+    rowCount_ = rowsWritten_ = 0;
     // Whether there are rows is the statement's own answer, not the count taken beforehand.
     if (!rows_->Eof()) {
         StopWhenCancelled();
@@ -99,6 +102,7 @@ void ExportRun::Run() {
                 if (record->CriteriaField.empty() || RecordCriterionHolds(index, *record))
                     WriteLayoutLine(index);
             }
+            ++rowsWritten_;
             const int64_t bookmark = rows_->Bookmark();
             const fmt::format_int digits(bookmark);
             info_.assign(digits.data(), digits.size());
@@ -298,19 +302,24 @@ std::string ExportRun::Summary() const {
     return text;
 }
 
-void ExportRun::Fail(int32_t number, const std::string& description) {
-    // Lines written before an error stay in the file; a cancelled run leaves the file as it was.
-    if (number == kErrUserInterrupt)
-        out_.Discard();
-    else
-        out_.KeepPartial();
+void ExportRun::Fail(int32_t number, const std::string& descriptionOfError) {
+    // Only a completed run changes the output file: a failed one leaves the last good file.
+    std::string description = descriptionOfError;
+    if (out_.IsOpen() && number != kErrUserInterrupt)
+        description += fmt::format(
+            " Bis dahin {} {} geschrieben; die Ausgabedatei ist unverändert.",
+            GroupedCount(rowsWritten_), rowsWritten_ == 1 ? "Datensatz war" : "Datensätze waren");
+    out_.Discard();
     if (rows_) rows_->Close();
     if (engine_.Mode == cTQExport)
         services_.Messages().ReportError("TQExport", "BuildExport", number, description, true);
     else
         services_.Messages().ShowText("Fehler: " + description, 0);
     const std::string text = fmt::format("Fehler: {} {}", number, description);
-    WriteProtocolLine(state_, services_, text);
+    // A failure before the protocol was opened has nothing to add to; the failure itself was
+    // reported above, once.
+    if (state_.protocol) WriteProtocolLine(state_, services_, text);
+    if (engine_.Mode == cTQExport) CloseProtocol(state_);
     engine_.Events().ExportState(text);
     engine_.Events().Done(true);
 }

@@ -51,6 +51,7 @@ class ExportRun {
     FieldFormatter formatter_;
     bool protocol_ = false;
     int64_t rowCount_ = 0;
+    int64_t rowsWritten_ = 0;  // rows whose lines are all in the file
     std::string line_;
     std::string info_;  // the progress text, reused row after row
     // Column of each field and of each record's criterion, looked up on first use (-2: not yet).

@@ -49,7 +49,7 @@ int32_t TQXML::CreateNew(const std::string& SupplierName, const std::string& Sup
         if (fileNo_ >= 0) ::close(fileNo_);
         fileNo_ = -1;
         const std::string native = NativePath(filePath_).string();
-        fileNo_ = OpenGuarded(native, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        fileNo_ = OpenGuarded(native, O_WRONLY | O_CREAT | O_TRUNC, 0666, FileKinds::Any);
         if (fileNo_ < 0) {
             const int err = errno;
             std::error_code ec;

@@ -43,11 +43,9 @@ TEST_F(OutputFileTest, EachEndOfARunLeavesTheFileItPromises) {
     };
     const Case cases[] = {
         {"replace, completed", true, false, &OutputFile::Commit, "neu\r\n"},
-        {"replace, failed", true, false, &OutputFile::KeepPartial, "neu\r\n"},
-        {"replace, cancelled", true, false, &OutputFile::Discard, "alt\r\n"},
+        {"replace, failed or cancelled", true, false, &OutputFile::Discard, "alt\r\n"},
         {"append, completed", true, true, &OutputFile::Commit, "alt\r\nneu\r\n"},
-        {"append, failed", true, true, &OutputFile::KeepPartial, "alt\r\nneu\r\n"},
-        {"append, cancelled", true, true, &OutputFile::Discard, "alt\r\n"},
+        {"append, failed or cancelled", true, true, &OutputFile::Discard, "alt\r\n"},
         {"new, completed", false, false, &OutputFile::Commit, "neu\r\n"},
         {"new, cancelled", false, false, &OutputFile::Discard, nullptr},
         {"new appended, cancelled", false, true, &OutputFile::Discard, nullptr},
@@ -141,7 +139,7 @@ TEST_F(OutputFileTest, AFileWhoseFolderVanishedIsNotACompletedRun) {
             EXPECT_EQ(e.Number(), kErrFileNotFound);
             EXPECT_EQ(e.Description(), std::string(kOutputVanishedMessage) + folder + "/out.txt");
         }
-        out.KeepPartial();
+        out.Discard();
         EXPECT_FALSE(fs::exists(folder));
     }
 }

@@ -34,12 +34,12 @@ TEST_P(RunErrorTest, FailuresAreReportedWrittenAndEndWithDone) {
          "", kErrDatabase, nullptr},
         {"unknown column",
          std::string(kGeneral) + "Kopfzeile=J\n[DATENSATZ]\nFIELD nr,N,,0\nFIELD gibtsnicht,T,,0\n",
-         "", kErrUnknownColumn, "nr;gibtsnicht;\r\n"},
+         "", kErrUnknownColumn, nullptr},
         {"unknown criterion column",
          std::string(kGeneral) + "[DATENSATZ]\nCRITERIA \"fehlt\",\"=\",\"1\"\nFIELD nr,N,,0\n", "",
-         kErrUnknownColumn, ""},
+         kErrUnknownColumn, nullptr},
         {"unknown parameter", std::string(kGeneral) + "[DATENSATZ]\nPARAM Fehlt,T,,0\n", "",
-         kErrInvalidArgument, ""},
+         kErrInvalidArgument, nullptr},
         {"missing folder", std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n",
          "/gibt/es/nicht/x.txt", kErrPathNotFound, nullptr},
         {"full disk", std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n", "/dev/full",
@@ -55,6 +55,8 @@ TEST_P(RunErrorTest, FailuresAreReportedWrittenAndEndWithDone) {
         EXPECT_EQ(Run(), c.number);
         const auto reports = Calls("ReportError");
         ASSERT_EQ(reports.size(), 1u);
+        // A failure says only what failed: no second message about the protocol.
+        EXPECT_TRUE(Calls("ShowMessage").empty()) << Calls("ShowMessage")[0].text;
         EXPECT_EQ(reports[0].className, "TQExport");
         EXPECT_EQ(reports[0].operation, "BuildExport");
         EXPECT_EQ(reports[0].number, c.number);
@@ -70,15 +72,27 @@ TEST_P(RunErrorTest, FailuresAreReportedWrittenAndEndWithDone) {
     }
 }
 
-TEST_P(SqliteRunTest, ErrorInTheThirdRowKeepsTheLinesBefore) {
-    Load(
-        "[Allgemein]\nName=Test\nDatenquelle=SELECT nr, CASE WHEN nr < 3 THEN 'ok' ELSE json('{') "
-        "END AS v "
-        "FROM kunden\nDateiname={OUT}\nKopfzeile=J\n[VORLAUFSATZ]\nCONST \"V\",T,,0\n"
-        "[DATENSATZ]\nFIELD nr,N,,0\nFIELD v,T,,0\n");
-    EXPECT_EQ(Run(), kErrDatabase);
-    EXPECT_EQ(Output(), DefinitionBytes("nr;v;\n\"V\"\n1;\"ok\"\n2;\"ok\"\n"));
-    EXPECT_EQ(listener.events.back(), "Done:1");
+TEST_P(SqliteRunTest, AnErrorInTheThirdRowLeavesTheLastGoodFile) {
+    for (const char* append : {"N", "J"}) {
+        SCOPED_TRACE(append);
+        WriteBytes(out, "gut 1\r\ngut 2\r\n");
+        messages->calls.clear();
+        Load(std::string("[Allgemein]\nName=Test\nDatenquelle=SELECT nr, CASE WHEN nr < 3 THEN ") +
+             "'ok' ELSE json('{') END AS v FROM kunden\nDateiname={OUT}\nKopfzeile=J\nAnfuegen=" +
+             append + "\n[DATENSATZ]\nFIELD nr,N,,0\nFIELD v,T,,0\n");
+        EXPECT_EQ(Run(), kErrDatabase);
+        EXPECT_EQ(Output(), "gut 1\r\ngut 2\r\n");
+        ASSERT_EQ(Calls("ReportError").size(), 1u);
+        const std::string said = Calls("ReportError")[0].text;
+        EXPECT_NE(said.find(" Bis dahin 2 Datensätze waren geschrieben; die Ausgabedatei ist "
+                            "unverändert."),
+                  std::string::npos)
+            << said;
+        const auto entries = ReadProtocolEntries(*State().session->Connection(), 1);
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].lines.back(), "Fehler: " + std::to_string(kErrDatabase) + " " + said);
+        EXPECT_EQ(listener.events.back(), "Done:1");
+    }
 }
 
 TEST_P(PostgresRunTest, ServerLostInTheMiddleOfARun) {
@@ -87,6 +101,7 @@ TEST_P(PostgresRunTest, ServerLostInTheMiddleOfARun) {
     const int64_t pid = std::get<int64_t>(rs->Item(0));
     rs->Close();
     Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n");
+    WriteBytes(out, "gut\r\n");
     int rows = 0;
     auto admin = db::Connection::Open(PostgresUrl());
     Services().messagePump = [&] {
@@ -96,6 +111,7 @@ TEST_P(PostgresRunTest, ServerLostInTheMiddleOfARun) {
     Services().messagePump = nullptr;
     EXPECT_EQ(result, kErrDatabase);
     EXPECT_GT(rows, 5);
+    EXPECT_EQ(Output(), "gut\r\n");
     EXPECT_EQ(listener.events.back(), "Done:1");
     EXPECT_EQ(Calls("ReportError").size(), 1u);
 }
@@ -118,13 +134,11 @@ TEST_P(RunErrorTest, ProtocolFollowsTheSettingAndTheMode) {
     EXPECT_EQ(ReadProtocolEntries(db, 10).size(), 1u);
     EXPECT_TRUE(messages->calls.empty());
 
-    // A failure without an open protocol: the report, then the line failure message.
+    // A failure before the protocol was opened says only what failed, once.
     Load("[Allgemein]\nDatenquelle=gibtsnicht\nDateiname={OUT}\n");
     EXPECT_NE(Run(), 0);
-    ASSERT_EQ(messages->calls.size(), 2u);
+    ASSERT_EQ(messages->calls.size(), 1u);
     EXPECT_EQ(messages->calls[0].kind, "ReportError");
-    EXPECT_EQ(messages->calls[1].kind, "ShowMessage");
-    EXPECT_EQ(messages->calls[1].text.rfind("Fehler beim Erzeugen der Protokollzeile. ", 0), 0u);
 }
 
 TEST_P(RunErrorTest, GdpduModeShowsTheSummaryAndWritesToTheOpenProtocol) {
