@@ -3,6 +3,7 @@
 #include "common/vb_error.h"
 #include "db/odbc_connection.h"
 #include "db/pg_connection.h"
+#include "db/pg_url_check.h"
 #include "db/secret_text.h"
 #include "db/sqlite_connection.h"
 
@@ -11,8 +12,10 @@ namespace norvik::db {
 std::shared_ptr<Connection> Connection::Open(const std::string& url) {
     if (url.starts_with("sqlite:") && url.size() > 7)
         return std::make_shared<SqliteConnection>(url);
-    if (url.starts_with("postgresql://") || url.starts_with("postgres://"))
+    if (url.starts_with("postgresql://") || url.starts_with("postgres://")) {
+        CheckPostgresUrl(url);
         return std::make_shared<PgConnection>(url);
+    }
     if (url.starts_with("odbc:") && url.size() > 5) return std::make_shared<OdbcConnection>(url);
     throw VbError(kErrInvalidArgument,
                   "Unbekannte Datenbank-URL: " + RedactSecrets(url, url) +
