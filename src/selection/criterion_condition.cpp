@@ -50,15 +50,29 @@ class ConditionWriter {
             if (item.find(kRangeMark) != std::string_view::npos || IsTextPattern(item))
                 plainValues = false;
         }
-        std::string sql = plainValues ? column_ + " IN (" : "(";
+        if (!plainValues) {
+            std::vector<std::string> conditions;
+            conditions.reserve(items.size());
+            for (const std::string_view item : items) conditions.push_back(Item(item));
+            return AnyOf(conditions, 0, conditions.size());
+        }
+        std::string sql = column_ + " IN (";
         for (size_t i = 0; i < items.size(); ++i) {
-            if (i > 0) sql += plainValues ? ", " : " OR ";
-            sql += plainValues ? Literal(items[i]) : Item(items[i]);
+            if (i > 0) sql += ", ";
+            sql += Literal(items[i]);
         }
         return sql + ")";
     }
 
   private:
+    // The conditions joined with OR as a balanced tree: a chain of ten thousand would nest too
+    // deep for SQLite's parser (at most 1000 levels).
+    static std::string AnyOf(const std::vector<std::string>& conditions, size_t from, size_t to) {
+        if (to - from == 1) return conditions[from];
+        const size_t middle = from + (to - from) / 2;
+        return "(" + AnyOf(conditions, from, middle) + " OR " + AnyOf(conditions, middle, to) + ")";
+    }
+
     std::string Item(std::string_view item) const {
         const size_t mark = item.find(kRangeMark);
         if (mark != std::string_view::npos) {

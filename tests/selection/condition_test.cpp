@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "selection_fixture.h"
 
 namespace norvik::test {
@@ -95,6 +97,31 @@ TEST_P(SelectionTest, HostileTextSelectsOnlyRowsHoldingIt) {
         EXPECT_EQ(ExportedRows(ConditionOf("name", 0, c.entry)), c.rows);
     }
     EXPECT_EQ(ExportedRows(""), "1,2,3,4,5,6,7,8");
+}
+
+// Ten thousand entries of every kind in one list: the rows they name, on every back end.
+TEST_P(SelectionTest, ListsOfTenThousandValuesSelectTheirRows) {
+    const struct {
+        const char* column;
+        int32_t valueKind;
+        std::string hit;                       // the one item that matches
+        std::function<std::string(int)> miss;  // the others
+        const char* rows;
+    } cases[] = {
+        {"nr", 2, "4", [](int i) { return std::to_string(1000 + i); }, "4"},
+        {"name", 0, "Müller", [](int i) { return "kein " + std::to_string(i); }, "1"},
+        {"name", 0, "50%*", [](int i) { return "x" + std::to_string(i) + "*"; }, "4"},
+        {"datum", 1, "28.02.2005", [](int i) { return "01.01." + std::to_string(3000 + i % 5000); },
+         "4"},
+        {"betrag", 2, "5..6", [](int i) { return std::to_string(2000 + i) + "..2000,5"; }, "6,7"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.column + std::string(" ") + c.hit);
+        std::string entry;
+        for (int i = 0; i < 9999; ++i) entry += c.miss(i) + ";";
+        entry += c.hit;
+        EXPECT_EQ(ExportedRows(ConditionOf(c.column, c.valueKind, entry)), c.rows);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SelectionTest, ::testing::ValuesIn(ExportBackends()),
