@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "common/guarded_open.h"
+#include "common/leftover_files.h"
 #include "common/vb_error.h"
 
 namespace norvik {
@@ -122,15 +123,16 @@ void OutputFile::LockTarget() {
 }
 
 void OutputFile::OpenTemporary() {
-    static std::atomic<unsigned> counter{0};
     const fs::path target(target_);
+    // This run holds the target: any temporary file of it that nobody holds was left by a run
+    // that was killed.
+    RemoveLeftovers(target.parent_path().string(), target.filename().string());
     for (;;) {
-        const fs::path file =
-            target.parent_path() /
-            fmt::format(".{}.norvik-{}-{}", target.filename().string(), ::getpid(), ++counter);
+        const fs::path file = target.parent_path() / TemporaryNameFor(target.filename().string());
         const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) throw FileError(errno, shown_);
+        MarkInUse(fd);
         // The replacement keeps the permissions the user gave the earlier file.
         if (!createdTarget_ && ::fchmod(fd, modeBefore_) != 0) {
             // The default permissions are a fair fallback.

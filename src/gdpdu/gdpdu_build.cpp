@@ -65,7 +65,6 @@ void GdpduBuild::Run() {
         OpenProtocol(state_, services_, "GDPdU - Datenausgabe", state_.userName, "LST_GDPdU",
                      TodayText(), gdpdu_.Schnittstelle, gdpdu_.Pfad,
                      DateTimeToText(gdpdu_.DatumVon) + " bis " + DateTimeToText(gdpdu_.DatumBis));
-        ClearCancel();
         bool failed = true;
         std::vector<std::string> problems;
         if (GdpduBuildEvents* listener = gdpdu_.Listener()) {
@@ -86,7 +85,8 @@ void GdpduBuild::Run() {
             gdpdu_.Listener()
                 ? services_.Messages().ShowMessage(FinalReport(failed, problems), failed ? 0 : 5,
                                                    failed ? kButtonsOk : kButtonsYesNo, true)
-            : failed ? services_.Messages().ShowMessage(kFailed, 0, kButtonsOk, true)
+            : failed ? services_.Messages().ShowMessage(cancelled_ ? kCancelledHead : kFailed, 0,
+                                                        kButtonsOk, true)
                      : services_.Messages().ShowMessage(kSucceeded, 5, kButtonsYesNo, true);
         ClearCancel();
         gdpdu_.SetLastOutcome(failed ? GdpduOutcome::Failed : GdpduOutcome::Succeeded);

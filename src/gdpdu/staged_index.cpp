@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "common/file_io.h"
+#include "common/leftover_files.h"
 #include "gdpdu/tq_xml.h"
 
 namespace norvik {
@@ -15,15 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string TemporaryIndexName() {
-    static std::atomic<unsigned> counter{0};
-    return fmt::format(".{}.norvik-{}-{}", kIndexFileName, ::getpid(), ++counter);
-}
-
 }  // namespace
 
 StagedIndex::StagedIndex(const std::string& folder)
-    : folder_(NativePath(folder)), temporaryName_(TemporaryIndexName()) {}
+    : folder_(NativePath(folder)), temporaryName_(TemporaryNameFor(kIndexFileName)) {
+    RemoveLeftovers(folder_.string(), kIndexFileName);
+}
 
 StagedIndex::~StagedIndex() {
     if (!published_) RemoveTemporary();

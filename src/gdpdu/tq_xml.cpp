@@ -8,6 +8,7 @@
 
 #include "common/file_io.h"
 #include "common/guarded_open.h"
+#include "common/leftover_files.h"
 #include "common/vb_error.h"
 #include "gdpdu/xml_text.h"
 #include "host/host_messages.h"
@@ -50,6 +51,7 @@ int32_t TQXML::CreateNew(const std::string& SupplierName, const std::string& Sup
         fileNo_ = -1;
         const std::string native = NativePath(filePath_).string();
         fileNo_ = OpenGuarded(native, O_WRONLY | O_CREAT | O_TRUNC, 0666, FileKinds::Any);
+        if (fileNo_ >= 0) MarkInUse(fileNo_);
         if (fileNo_ < 0) {
             const int err = errno;
             std::error_code ec;

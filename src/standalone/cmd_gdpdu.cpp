@@ -10,6 +10,7 @@
 #include "host/host_messages.h"
 #include "host/module_state.h"
 #include "standalone/cli_context.h"
+#include "standalone/stop_signals.h"
 
 namespace norvik::standalone {
 namespace {
@@ -79,7 +80,11 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     gdpdu.Pfad = folder;
     gdpdu.DatumVon = von;
     gdpdu.DatumBis = bis;
-    gdpdu.BuildGDPdU();
+    {
+        const StopSignals signals;
+        gdpdu.BuildGDPdU();
+        if (StopSignals::Caught()) return StopSignals::ExitCode();
+    }
     return loaded && gdpdu.LastOutcome() == GdpduOutcome::Succeeded ? 0 : 1;
 }
 

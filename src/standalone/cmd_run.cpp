@@ -1,6 +1,3 @@
-#include <signal.h>
-
-#include <csignal>
 #include <cstdio>
 #include <ostream>
 
@@ -16,6 +13,7 @@
 #include "host/module_state.h"
 #include "host/protocol.h"
 #include "standalone/cli_context.h"
+#include "standalone/stop_signals.h"
 #include "standalone/terminal_progress.h"
 
 namespace norvik::standalone {
@@ -32,49 +30,6 @@ std::string WithShownPath(const std::string& text, const std::string& path) {
     const std::string shown = ShownPath(path);
     return path.empty() || shown == path ? text : ReplaceText(text, path, shown);
 }
-
-volatile std::sig_atomic_t caughtSignal = 0;
-
-extern "C" void OnStopSignal(int signal) {
-    // A second signal ends the program at once, as the user expects of a second Ctrl+C.
-    if (caughtSignal != 0) {
-        std::signal(signal, SIG_DFL);
-        std::raise(signal);
-        return;
-    }
-    caughtSignal = signal;
-    RequestCancel();
-}
-
-// While it lives, SIGINT and SIGTERM ask the run to stop after the current row instead of ending
-// the program with a half-written file.
-class StopSignals {
-  public:
-    StopSignals() {
-        caughtSignal = 0;
-        ClearCancel();
-        struct sigaction action {};
-        action.sa_handler = OnStopSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, &oldInt_);
-        sigaction(SIGTERM, &action, &oldTerm_);
-    }
-    ~StopSignals() {
-        sigaction(SIGINT, &oldInt_, nullptr);
-        sigaction(SIGTERM, &oldTerm_, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-    // The exit code of a run that a signal ended: 128 plus the signal's number, as shells report
-    // it.
-    static int ExitCode() { return 128 + caughtSignal; }
-    static bool Caught() { return caughtSignal != 0; }
-
-  private:
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
-};
 
 // The condition of the definition's criteria filled as the dialog's selection control fills them;
 // empty without entries.

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -73,7 +74,7 @@ class RunProcessTest : public ::testing::Test {
 
     // Returns once the output folder shows that a run has begun writing (its file created or
     // changed).
-    void AwaitWriting(int watch) {
+    void AwaitWriting(int watch, const std::string& name = "out.txt") {
         char buffer[4096];
         for (;;) {
             pollfd p{watch, POLLIN, 0};
@@ -82,18 +83,17 @@ class RunProcessTest : public ::testing::Test {
             ASSERT_GT(n, 0);
             for (ssize_t at = 0; at < n;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                if (event->len > 0 && std::string(event->name).find("out.txt") != std::string::npos)
+                if (event->len > 0 && std::string(event->name).find(name) != std::string::npos)
                     return;
                 at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             }
         }
     }
 
-    int Watch() {
+    int Watch(const std::string& folder = "ausgabe") {
         const int watch = ::inotify_init1(IN_CLOEXEC);
         EXPECT_GE(watch, 0);
-        EXPECT_GE(::inotify_add_watch(watch, dir.file("ausgabe").c_str(), IN_CREATE | IN_MODIFY),
-                  0);
+        EXPECT_GE(::inotify_add_watch(watch, dir.file(folder).c_str(), IN_CREATE | IN_MODIFY), 0);
         return watch;
     }
 
@@ -146,6 +146,59 @@ TEST_F(RunProcessTest, ASignalStopsTheRunAndLeavesTheOutputAsItWas) {
             (std::vector<std::string>{
                 "Fehler: 18 Der Export wurde abgebrochen; die Ausgabedatei ist unverändert."}));
     }
+}
+
+TEST_F(RunProcessTest, ARunStartedWithSigintIgnoredKeepsIgnoringIt) {
+    struct sigaction ignore {
+    }, before{};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGINT, &ignore, &before);
+    const int watch = Watch();
+    const pid_t run = Start({"run", "Viele"}, "run");
+    ::sigaction(SIGINT, &before, nullptr);
+    AwaitWriting(watch);
+    ::close(watch);
+    ASSERT_EQ(::kill(run, SIGINT), 0);
+    EXPECT_EQ(Wait(run), 0) << ReadBytes(dir.file("run.err"));
+    const std::string written = ReadBytes(output);
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 1000000);
+}
+
+TEST_F(RunProcessTest, ASignalStopsAGdpduBuildWithoutAnIndex) {
+    fs::create_directories(dir.path() / "medium");
+    WriteBytes(
+        dir.file("home/Drivers/Export/GROSS.GDU"),
+        test::DefinitionBytes("[Allgemein]\nName=Gross\nPfad=" + dir.file("medium") +
+                              "\n[Dateien]\nFile01=" + dir.file("home/Drivers/Export/VIELE.EXP") +
+                              ";;Viele;Viele;Viele\n"));
+    const int watch = Watch("medium");
+    const pid_t build = Start({"gdpdu", "Gross", "--from", "01.01.2026", "--to", "31.12.2026",
+                               "--table", "Viele", "--yes"},
+                              "build");
+    AwaitWriting(watch);
+    ::close(watch);
+    ASSERT_EQ(::kill(build, SIGTERM), 0);
+    EXPECT_EQ(Wait(build), 128 + SIGTERM) << ReadBytes(dir.file("build.err"));
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir.path() / "medium"))
+        left.push_back(e.path().filename().string());
+    // The cancelled table's file is gone and no index describes anything.
+    EXPECT_TRUE(left.empty()) << left.front();
+    EXPECT_EQ(ReadBytes(dir.file("build.out")).find("erfolgreich"), std::string::npos);
+}
+
+TEST_F(RunProcessTest, LeftoversOfAKilledRunGoUnlessARunHoldsThem) {
+    const std::string left = dir.file("ausgabe/.out.txt.norvik-99999-1");
+    const std::string held = dir.file("ausgabe/.out.txt.norvik-99999-2");
+    WriteBytes(left, "halb");
+    WriteBytes(held, "in Arbeit");
+    const int holder = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_SH), 0);
+    EXPECT_EQ(Wait(Start({"run", "Wenige"}, "run")), 0) << ReadBytes(dir.file("run.err"));
+    EXPECT_EQ(ReadBytes(output), "1\r\n");
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_TRUE(fs::exists(held));
+    ::close(holder);
 }
 
 TEST_F(RunProcessTest, ASecondRunOnTheSameFileIsRefusedWhileTheFirstWrites) {
