@@ -75,6 +75,7 @@ void ExportRun::Run() {
     for (const auto& record : *def_->Records) PlanRecord(index++, *record);
 
     rowCount_ = rowsWritten_ = 0;
+    cuts_.clear();
     // Whether there are rows is the statement's own answer, not the count taken beforehand.
     if (!rows_->Eof()) {
         StopWhenCancelled();
@@ -232,6 +233,7 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
 }
 
 void ExportRun::WriteLayoutLine(size_t recordIndex) {
+    if (!pendingCuts_.empty() || !numberCut_.empty()) CountCuts();
     out_.WriteLine(line_);
     WrittenLayout& layout = written_.layouts[recordIndex];
     ++written_.lines;
@@ -251,6 +253,8 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
         fieldPlans_[recordIndex].size() != static_cast<size_t>(record.Fields->Count()))
         PlanRecord(recordIndex, record);
     line_.clear();
+    pendingCuts_.clear();
+    numberCut_.clear();
     lineForms_.resize(static_cast<size_t>(record.Fields->Count()));
     std::vector<int>& columns = fieldColumns_[recordIndex];
     const std::vector<FieldFormatter::FieldPlan>& plans = fieldPlans_[recordIndex];
@@ -265,6 +269,7 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
                 AppendText(formatter_.Raw(), value);
                 formatter_.Finish(plan, *field, line_);
                 lineForms_[i] = formatter_.LastForm();
+                if (formatter_.LastCut()) NoteCut(record, *field, plan);
             }
         } else {
             std::string& raw = formatter_.Raw();
@@ -272,8 +277,40 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
                 raw = def_->Parameter->Item(field->Name)->Value;
             formatter_.Finish(plan, *field, line_);
             lineForms_[i] = formatter_.LastForm();
+            if (formatter_.LastCut()) NoteCut(record, *field, plan);
         }
         if (++counter < count) line_ += def_->Feldtrenner;
+    }
+}
+
+void ExportRun::NoteCut(const TQRecord& record, const TQField& field,
+                        const FieldFormatter::FieldPlan& plan) {
+    if (plan.type != FieldFormatter::FieldPlan::Type::Number) {
+        pendingCuts_.push_back(&field.Name);
+        return;
+    }
+    if (!numberCut_.empty()) return;
+    // A till that reads 34.50 for 1234.50 sells at the wrong price: such a line is not written.
+    const std::string where = record.FieldTyp == Vorlauf ? "Im Vorlaufsatz"
+                              : record.FieldTyp == Nachlauf
+                                  ? "Im Nachlaufsatz"
+                                  : fmt::format("In Datensatz {}", GroupedCount(rowCount_));
+    numberCut_ = fmt::format(
+        "{} passt der Wert {} des Feldes {} nicht in seine Länge von {} "
+        "Zeichen; eine Zahl wird nicht gekürzt. Bitte die Länge des Feldes in "
+        "der Exportdefinition vergrößern.",
+        where, formatter_.Uncut(), field.Name, field.Länge);
+}
+
+void ExportRun::CountCuts() {
+    if (!numberCut_.empty()) throw VbError(kErrOverflow, numberCut_);
+    for (const std::string* name : pendingCuts_) {
+        auto it = std::find_if(cuts_.begin(), cuts_.end(),
+                               [&](const auto& cut) { return cut.first == *name; });
+        if (it == cuts_.end())
+            cuts_.emplace_back(*name, 1);
+        else
+            ++it->second;
     }
 }
 
@@ -298,6 +335,10 @@ std::string ExportRun::Summary() const {
                        "{} als \"?\" geschrieben.",
                        replaced, replaced == 1 ? "ist" : "sind",
                        replaced == 1 ? "wurde" : "wurden");
+    for (const auto& [name, count] : cuts_)
+        fmt::format_to(add, "\r\nHinweis: {} {} des Feldes {} {} auf die Feldlänge gekürzt.",
+                       GroupedCount(count), count == 1 ? "Wert" : "Werte", name,
+                       count == 1 ? "wurde" : "wurden");
     if (!warning_.empty()) fmt::format_to(add, "\r\n{}", warning_);
     return text;
 }

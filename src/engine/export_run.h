@@ -35,6 +35,12 @@ class ExportRun {
     // Writes line_ as a line of the record layout and notes it in written_.
     void WriteLayoutLine(size_t recordIndex);
     bool RecordCriterionHolds(size_t recordIndex, const TQRecord& record);
+    // A value of line_ cut to its field's length: a number fails the run, a text is counted, once
+    // the line is written.
+    void NoteCut(const TQRecord& record, const TQField& field,
+                 const FieldFormatter::FieldPlan& plan);
+    // Raises for a cut number of line_, else counts its cut texts.
+    void CountCuts();
     int ColumnOf(int& cached, const std::string& name);
     std::string Summary() const;
     void Fail(int32_t number, const std::string& description);
@@ -52,6 +58,10 @@ class ExportRun {
     bool protocol_ = false;
     int64_t rowCount_ = 0;
     int64_t rowsWritten_ = 0;  // rows whose lines are all in the file
+    // Values cut per field name, in the order first met.
+    std::vector<std::pair<std::string, int64_t>> cuts_;
+    std::vector<const std::string*> pendingCuts_;  // names of the texts cut in line_
+    std::string numberCut_;                        // the failure of a number cut in line_
     std::string line_;
     std::string info_;  // the progress text, reused row after row
     // Column of each field and of each record's criterion, looked up on first use (-2: not yet).

@@ -211,13 +211,16 @@ void FieldFormatter::ApplyLength(bool isNumber, int32_t length) {
     const size_t n = static_cast<size_t>(length);
     // ASCII text is one byte a character; only other text needs counting.
     const size_t chars = CharCount(text_);
-    if (length_ == Length::Max) {
-        if (chars > n) text_ = std::string(isNumber ? RightChars(text_, n) : LeftChars(text_, n));
+    if (chars > n) {
+        // The caller decides what a cut means: a number cut into another number is refused. A
+        // length of 0 asks for nothing to be written, which is no cut.
+        cut_ = n > 0;
+        if (cut_) uncut_ = text_;
+        text_ = std::string(isNumber ? RightChars(text_, n) : LeftChars(text_, n));
         return;
     }
-    if (chars >= n) {
-        text_ = std::string(isNumber ? RightChars(text_, n) : LeftChars(text_, n));
-    } else if (isNumber) {
+    if (length_ == Length::Max || chars == n) return;
+    if (isNumber) {
         text_.insert(0, n - chars, ' ');
     } else {
         text_.append(n - chars, ' ');
@@ -250,6 +253,7 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
     using Type = FieldPlan::Type;
     const TQExportDef& def = *def_;
     lastForm_ = {};
+    cut_ = false;
     if (plan.source == FieldPlan::Source::Constant)
         text_ = field.Name;
     else if (plan.source == FieldPlan::Source::Nothing)

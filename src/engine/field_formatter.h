@@ -54,6 +54,10 @@ class FieldFormatter {
                 std::string& line);
     // The form of the value the last Finish wrote: its decimals, whether a date had its time.
     const WrittenField& LastForm() const { return lastForm_; }
+    // True when the last Finish cut its value to the field's fixed or maximum length.
+    bool LastCut() const { return cut_; }
+    // The value the last Finish cut, as it was before the cut.
+    const std::string& Uncut() const { return uncut_; }
 
   private:
     // Appends an exact decimal's text as Finish would write it; false when it needs Finish.
@@ -75,6 +79,8 @@ class FieldFormatter {
     char textStops_[3] = {'\r', '\n', '\r'};
     std::string text_;
     std::string scratch_;
+    bool cut_ = false;
+    std::string uncut_;
     WrittenField lastForm_;
     // Formats are parsed once per text, not once per row; map nodes keep their addresses.
     std::map<std::string, CompiledFormat, std::less<>> formats_;

@@ -52,18 +52,51 @@ TEST_P(RunTest, MaximumLengthAndRecordCriteria) {
     Load(std::string(kGeneral) +
          "Feldlänge=Max\n"
          "[DATENSATZ]\nCRITERIA \"ort\",\"=\",\"Bonn\"\nFIELD nr,N,,1\nFIELD name,T,,3\nFIELD "
-         "betrag,N,,2\n"
+         "betrag,N,,8\n"
          "[DATENSATZ2]\nCRITERIA \"betrag\",\"<\",\"0\"\nCONST \"neg\",T,,9\nFIELD betrag,N,,9\n"
          "[DATENSATZ3]\nCRITERIA \"datum\",\">=\",\"01.01.2005\"\nCONST \"ab 2005\",V,,4\nCONST "
          "\"weg\",T,,0\n"
          "[DATENSATZ4]\nCRITERIA \"nr\",\"==\",\"1\"\nCONST \"nie\",T,,9\n");
     ASSERT_EQ(Run(), 0);
-    // Max cuts numbers on the left, everything else on the right; a length of 0 leaves nothing.
-    EXPECT_EQ(Output(), DefinitionBytes("1;\"Mül\";56\n"
+    // Max cuts texts on the right; a length of 0 leaves nothing.
+    EXPECT_EQ(Output(), DefinitionBytes("1;\"Mül\";1234,56\n"
                                         "\"neg\";-12,5\n"
                                         "\"ab 2\";\"\"\n"
                                         "3;\"\";0\n"));
     EXPECT_NE(engine->LastSummary().find("3 Datensätze exportiert."), std::string::npos);
+    EXPECT_NE(engine->LastSummary().find("Hinweis: 1 Wert des Feldes name wurde auf die "
+                                         "Feldlänge gekürzt."),
+              std::string::npos)
+        << engine->LastSummary();
+}
+
+TEST_P(RunTest, ANumberThatDoesNotFitItsLengthFailsTheRunAndKeepsTheFile) {
+    const struct {
+        const char* length;
+        const char* record;
+        const char* message;
+    } cases[] = {
+        {"Fix", "[DATENSATZ]\nFIELD betrag,N,\"0.00\",5\n",
+         "In Datensatz 1 passt der Wert 1234,56 des Feldes betrag nicht in seine Länge von 5 "
+         "Zeichen; eine Zahl wird nicht gekürzt."},
+        {"Max", "[DATENSATZ]\nFIELD nr,N,,1\nFIELD betrag,N,,2\n",
+         "In Datensatz 1 passt der Wert 1234,56 des Feldes betrag nicht in seine Länge von 2 "
+         "Zeichen; eine Zahl wird nicht gekürzt."},
+        {"Fix", "[NACHLAUFSATZ]\nFIELD nr,N,,0\nCONST \"12345\",N,,4\n[DATENSATZ]\nFIELD nr,N,,1\n",
+         "Im Nachlaufsatz passt der Wert 12345 des Feldes 12345 nicht in seine Länge von 4 "
+         "Zeichen; eine Zahl wird nicht gekürzt."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        WriteBytes(out, "gut\r\n");
+        messages->calls.clear();
+        Load(std::string(kGeneral) + "Feldlänge=" + c.length + "\n" + c.record);
+        EXPECT_EQ(Run(), kErrOverflow);
+        EXPECT_EQ(Output(), "gut\r\n");
+        ASSERT_EQ(Calls("ReportError").size(), 1u);
+        EXPECT_EQ(Calls("ReportError")[0].text.rfind(c.message, 0), 0u)
+            << Calls("ReportError")[0].text;
+    }
 }
 
 TEST_P(RunTest, ConditionsReachTheDatabaseWithLiteralsIntact) {
@@ -76,6 +109,14 @@ TEST_P(RunTest, ConditionsReachTheDatabaseWithLiteralsIntact) {
     engine->SQLWhere = "ort = \"Bonn\";";
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(Output(), "1\r\n3\r\n");
+    // A statement with its own WHERE, GROUP BY and ORDER BY takes the condition where it belongs.
+    Load(
+        "[Allgemein]\nName=Test\nDatenquelle=SELECT ort, COUNT(*) AS n FROM kunden WHERE nr > 0 "
+        "GROUP BY ort ORDER BY ort\nDateiname={OUT}\nTexterkenner=\n[DATENSATZ]\nFIELD ort,T,,0\n"
+        "FIELD n,N,,0\n");
+    engine->SQLWhere = "ort <> 'Köln'";
+    ASSERT_EQ(Run(), 0) << (messages->calls.empty() ? "" : messages->calls[0].text);
+    EXPECT_EQ(Output(), "Bonn;2\r\n");
 }
 
 TEST_P(RunTest, EventsReportEveryRowAndEndWithDone) {
