@@ -5,8 +5,12 @@
 
 namespace norvik {
 
-// "SELECT * FROM " before a bare table name, " WHERE " and the condition when there is one; then,
-// outside single-quoted literals, double quotes become single quotes and ";" a blank.
+// "SELECT * FROM " before a bare table name; outside single-quoted literals, double quotes become
+// single quotes and ";" a blank. A condition is joined to the statement's own top-level WHERE with
+// AND (each side in parentheses), or put before its top-level GROUP BY, HAVING, ORDER BY, LIMIT …,
+// else appended as " WHERE " and the condition. Raises VbError 5 with a German message for a
+// statement whose shape cannot be read (unbalanced brackets, an unended literal or comment) or
+// that combines queries with UNION, INTERSECT or EXCEPT.
 std::string BuildExportSql(const std::string& datenquelle, const std::string& sqlWhere);
 
 }  // namespace norvik

@@ -352,14 +352,16 @@ TEST_F(CliTest, TheStoredProtocolChoiceHoldsWithoutASwitch) {
 TEST_F(CliTest, SelectionCriteriaBecomeConditionsOfLiteralsOnly) {
     Demo();
     auto db = db::Connection::Open("sqlite:" + home() + "/host.sqlite");
-    auto count = [&](const std::string& where) {
+    auto count = [&](const std::string& where, const std::string& table = "Kunden") {
         return std::get<int64_t>(
-            db->OpenRecordSet("SELECT COUNT(*) FROM Kunden WHERE " + where)->Item(0));
+            db->OpenRecordSet("SELECT COUNT(*) FROM " + table + " WHERE " + where)->Item(0));
     };
     struct Case {
         std::vector<std::string> sel;
         int code;
         int64_t rows;  // data lines written (-1: no file)
+        std::string definition = "Kundenstamm CSV";
+        int64_t otherLines = 1;  // header line, header and trailer records
     };
     const Case cases[] = {
         {{"Ort=Bonn"}, 0, count("Ort = 'Bonn'")},
@@ -370,11 +372,17 @@ TEST_F(CliTest, SelectionCriteriaBecomeConditionsOfLiteralsOnly) {
         {{"Angelegt=31.02.2020"}, 1, -1},  // not a date: refused, nothing run
         {{"Gibtsnicht=1"}, 1, -1},
         {{"Ort"}, 2, -1},
+        // A statement with its own WHERE: both conditions hold.
+        {{"Warengruppe=Werkzeug"},
+         0,
+         count("Gesperrt = 0 AND Warengruppe = 'Werkzeug'", "Artikel"),
+         "Artikel Festlänge (DOS)",
+         2},
     };
     for (const Case& c : cases) {
         const std::string out = dir.file("sel.csv");
         std::filesystem::remove(out);
-        std::vector<std::string> args = {"run", "Kundenstamm CSV", "--out", out};
+        std::vector<std::string> args = {"run", c.definition, "--out", out};
         for (const std::string& sel : c.sel) args.insert(args.end(), {"--sel", sel});
         const CliOutcome r = Run(args);
         EXPECT_EQ(r.code, c.code) << c.sel[0] << r.err;
@@ -383,7 +391,7 @@ TEST_F(CliTest, SelectionCriteriaBecomeConditionsOfLiteralsOnly) {
             continue;
         }
         const std::string csv = test::ReadBytes(out);
-        EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), c.rows + 1) << c.sel[0];
+        EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), c.rows + c.otherLines) << c.sel[0];
     }
 }
 
