@@ -25,6 +25,12 @@ constexpr const char* kNoData = "Keine Daten im angegebenen Bereich vorhanden.";
 constexpr const char* kCancelledMessage =
     "Der Export wurde abgebrochen; die Ausgabedatei ist unverändert.";
 
+// The time a midnight date/time's text leaves out, for a column written with its time throughout.
+void AppendMidnight(const Value& value, std::string& text) {
+    const DateTime* date = std::get_if<DateTime>(&value);
+    if (date && !date->IsZeroDate() && text.find(':') == std::string::npos) text += " 00:00:00";
+}
+
 }  // namespace
 
 int32_t TQExport::BuildExport() {
@@ -33,8 +39,17 @@ int32_t TQExport::BuildExport() {
 
 int32_t ExportRun::Execute() {
     try {
-        Run();
-        return 0;
+        for (;;) {
+            try {
+                Run();
+                return 0;
+            } catch (const MixedDates& mixed) {
+                // Written again from the start with the time on every value of that column.
+                out_.Discard();
+                if (rows_) rows_->Close();
+                engine_.TimeOnEveryValue.insert(mixed.field);
+            }
+        }
     } catch (const std::exception& e) {
         const VbError error = ToVbError(e);
         Fail(error.Number(), error.Description());
@@ -227,6 +242,9 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
         plan.emptyStaysEmpty =
             engine_.Mode == cTQGDPdU && plan.type == FieldFormatter::FieldPlan::Type::Number &&
             plan.source == FieldFormatter::FieldPlan::Source::Column && IsForeignKeyField(*field);
+        plan.timeAlways = engine_.Mode == cTQGDPdU &&
+                          plan.type == FieldFormatter::FieldPlan::Type::Date &&
+                          engine_.TimeOnEveryValue.contains({recordIndex, plans.size()});
         plans.push_back(plan);
     }
     fieldColumns_[recordIndex].assign(plans.size(), -2);
@@ -244,6 +262,12 @@ void ExportRun::WriteLayoutLine(size_t recordIndex) {
         WrittenField& field = layout.fields[i];
         field.decimals = std::max(field.decimals, lineForms_[i].decimals);
         field.withTime = field.withTime || lineForms_[i].withTime;
+        field.dateOnly = field.dateOnly || lineForms_[i].dateOnly;
+        // A data medium describes a column with one Format: dates with and without their time
+        // cannot share it.
+        if (field.withTime && field.dateOnly && engine_.Mode == cTQGDPdU &&
+            !engine_.TimeOnEveryValue.contains({recordIndex, i}))
+            throw MixedDates{{recordIndex, i}};
     }
 }
 
@@ -267,6 +291,7 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
             const Value& value = rows_->Item(ColumnOf(columns[i], field->Name));
             if (!formatter_.AppendDirect(plan, value, line_, lineForms_[i])) {
                 AppendText(formatter_.Raw(), value);
+                if (plan.timeAlways && !plan.format) AppendMidnight(value, formatter_.Raw());
                 formatter_.Finish(plan, *field, line_);
                 lineForms_[i] = formatter_.LastForm();
                 if (formatter_.LastCut()) NoteCut(record, *field, plan);

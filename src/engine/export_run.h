@@ -13,6 +13,11 @@
 
 namespace norvik {
 
+// A column of a data medium met dates with and without their time; the run starts again.
+struct MixedDates {
+    std::pair<size_t, size_t> field;  // record and field index
+};
+
 class ExportRun {
   public:
     explicit ExportRun(TQExport& engine)

@@ -137,9 +137,15 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std
             if (!date) return false;
             const std::string* qualifier = Qualifier(FieldPlan::Type::Date);
             if (qualifier) line += *qualifier;
-            char text[kDateTimeTextMax];
-            const size_t length = WriteDateTimeText(*date, text);
+            char text[kDateTimeTextMax + 9];
+            size_t length = WriteDateTimeText(*date, text);
             form.withTime = std::memchr(text, ':', length) != nullptr;
+            if (plan.timeAlways && !form.withTime) {
+                std::memcpy(text + length, " 00:00:00", 9);
+                length += 9;
+                form.withTime = true;
+            }
+            form.dateOnly = !form.withTime;
             const char separator = def_->Datumstrenner[0];
             if (separator != '.')
                 for (size_t i = 0; i < length; ++i)
@@ -278,6 +284,7 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
             break;
         case Type::Date: {
             lastForm_.withTime = text_.find(':') != std::string::npos;
+            lastForm_.dateOnly = !lastForm_.withTime && !TrimBlanks(text_).empty();
             // The usual ":" leaves a time as it is, unless the text holds an "@" already.
             const bool keepTime = timeUnchanged_ && text_.find('@') == std::string::npos;
             if (!keepTime) ReplaceInPlace(text_, ":", "@");

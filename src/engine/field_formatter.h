@@ -28,6 +28,7 @@ class FieldFormatter {
         enum class Type : uint8_t { Number, Date, Text, VarText, Other } type = Type::Other;
         const CompiledFormat* format = nullptr;  // null: no format
         bool emptyStaysEmpty = false;            // a number without a value is written empty
+        bool timeAlways = false;  // a date's time is written even at midnight (a data medium)
         // Values this field writes as they are, without the steps of Finish.
         enum class Direct : uint8_t { None, Number, Text, Date } direct = Direct::None;
     };

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "definition/tq_model.h"
 #include "engine/written_lines.h"
@@ -55,6 +57,9 @@ class TQExport {
     std::string SQLWhere;                 // condition appended to the statement
     std::shared_ptr<TQExportDef> ExpDef;  // the definition to run
     std::string Pfad;                     // folder of the definition files, set by LoadFile
+    // In a GDPdU build: the fields (record and field index from 0) whose dates carry their time
+    // even at midnight, so that one Format describes the column; the run adds the ones it meets.
+    std::set<std::pair<size_t, size_t>> TimeOnEveryValue;
 
     // The current listener, or a silent one.
     TQExportEvents& Events();

@@ -11,6 +11,7 @@ namespace norvik {
 struct WrittenField {
     int32_t decimals = 0;   // numbers: most digits after the decimal separator
     bool withTime = false;  // dates: at least one was written with its time
+    bool dateOnly = false;  // dates: at least one was written without its time
 };
 
 // The lines of one record layout.
