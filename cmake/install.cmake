@@ -66,8 +66,10 @@ if(HELP2MAN)
   add_custom_command(
     OUTPUT ${NORVIK_MAN_PAGE}
     COMMAND ${CMAKE_COMMAND} -DCLI=$<TARGET_FILE:norvik-export> -DHELP2MAN=${HELP2MAN}
-            -DOUT=${NORVIK_MAN_PAGE} -P ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
+            -DOUT=${NORVIK_MAN_PAGE} -DEXTRA=${PROJECT_SOURCE_DIR}/packaging/norvik-export.h2m
+            -P ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
     DEPENDS norvik-export ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
+            ${PROJECT_SOURCE_DIR}/packaging/norvik-export.h2m
     COMMENT "Writing the man page of norvik-export")
   add_custom_target(norvik-export-man ALL DEPENDS ${NORVIK_MAN_PAGE})
   install(FILES ${NORVIK_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

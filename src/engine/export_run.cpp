@@ -65,7 +65,6 @@ void ExportRun::Run() {
     // A listener may load another definition between rows; this run keeps its own alive.
     defHold_ = engine_.ExpDef;
     def_ = defHold_.get();
-    CheckFieldLengths();
     protocol_ =
         state_.Settings().ReadValue("TQBExport", "ProtokollErzeugen", state_.userName, "1") == "1";
     // A relative name would point elsewhere once the run is remembered and repeated from another
@@ -74,12 +73,14 @@ void ExportRun::Run() {
 
     // An earlier run's entry is complete; nothing of this run belongs in it.
     if (engine_.Mode == cTQExport) CloseProtocol(state_);
-    const std::string sql = BuildExportSql(def_->Datenquelle, engine_.SQLWhere);
-    rows_ = state_.Session().Connection()->OpenRecordSet(sql);
-
+    // Open before the statement, so that a run that fails before its first row leaves its entry.
     if (engine_.Mode == cTQExport && protocol_)
         OpenProtocol(state_, services_, "Datenexport", state_.userName, "LST_GDPdU", TodayText(),
                      def_->Schnittstelle, def_->Dateiname, "");
+    CheckFieldLengths();
+
+    const std::string sql = BuildExportSql(def_->Datenquelle, engine_.SQLWhere);
+    rows_ = state_.Session().Connection()->OpenRecordSet(sql);
 
     fieldColumns_.clear();
     criteriaColumns_.clear();

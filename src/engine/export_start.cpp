@@ -4,9 +4,11 @@
 
 #include "common/file_io.h"
 #include "common/text_codec.h"
+#include "common/vb_convert.h"
 #include "common/vb_error.h"
 #include "host/host_messages.h"
 #include "host/module_state.h"
+#include "host/protocol.h"
 
 namespace norvik {
 
@@ -16,6 +18,21 @@ std::string GetPath(const std::string& path) {
     // On POSIX a file directly below the root lies in "/".
     if (cut == 0 && path[0] == '/') return std::string(1, '/');
     return path.substr(0, cut);
+}
+
+void ProtocolFailedStart(TQExport& engine, std::optional<bool> protocol,
+                         const std::string& fileName, int32_t number,
+                         const std::string& description) {
+    ModuleState& state = engine.Module();
+    if (!protocol)
+        protocol = state.Settings().ReadValue("TQBExport", "ProtokollErzeugen", state.userName,
+                                              "1") == "1";
+    if (!*protocol || !engine.ExpDef) return;
+    OpenProtocol(state, engine.Host(), "Datenexport", state.userName, "LST_GDPdU", TodayText(),
+                 engine.ExpDef->Schnittstelle, fileName, "");
+    WriteProtocolLine(state, engine.Host(),
+                      "Fehler: " + std::to_string(number) + " " + description);
+    CloseProtocol(state);
 }
 
 bool PrepareExport(TQExport& engine, const ExportChoice& choice) {
@@ -34,6 +51,8 @@ bool PrepareExport(TQExport& engine, const ExportChoice& choice) {
     }
     std::error_code ec;
     if (!std::filesystem::is_directory(NativePath(GetPath(choice.fileName)), ec)) {
+        ProtocolFailedStart(engine, choice.protocol, choice.fileName, kErrPathNotFound,
+                            std::string(kPathMissingMessage) + " " + GetPath(choice.fileName));
         engine.Host().Messages().ShowMessage(kPathMissingMessage, 3, kButtonsOk, true);
         return false;
     }

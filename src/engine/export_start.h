@@ -24,9 +24,17 @@ inline const char* const kPathMissingMessage = "Der angegebene Pfad existiert ni
 // The folder of a path: the text before its last "\" or "/"; a path without one comes back as is.
 std::string GetPath(const std::string& path);
 
+// Enters an export that failed before it began into the protocol, when it is on (the choice made,
+// else the stored one), so that the audit trail shows it: an entry as a run makes, whose line is
+// "Fehler: " with the number and the description.
+void ProtocolFailedStart(TQExport& engine, std::optional<bool> protocol,
+                         const std::string& fileName, int32_t number,
+                         const std::string& description);
+
 // Stores the protocol choice (when one was made) and the append switch, checks the selection and
-// the output folder (showing the message and returning false when one fails), then sets Dateiname
-// and SQLWhere. Raises VbError when the engine holds no definition.
+// the output folder (showing the message and returning false when one fails; a missing folder is
+// entered into the protocol), then sets Dateiname and SQLWhere. Raises VbError when the engine
+// holds no definition.
 bool PrepareExport(TQExport& engine, const ExportChoice& choice);
 
 }  // namespace norvik

@@ -42,7 +42,13 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
         }
         // Global options stand before the command.
         std::string home, user;
-        while (!args.empty() && args[0].rfind("--", 0) == 0) {
+        bool quiet = false;
+        while (!args.empty() && args[0].rfind("-", 0) == 0) {
+            if (args[0] == "-q" || args[0] == "--quiet") {
+                quiet = true;
+                args.erase(args.begin());
+                continue;
+            }
             std::vector<std::string> head(args.begin(),
                                           args.begin() + std::min<size_t>(2, args.size()));
             const size_t before = head.size();
@@ -62,8 +68,12 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
             out << CommandHelp(args[0]);
             return 0;
         }
-        CliContext ctx(home, user, out, err);
-        return it->second(ctx, std::vector<std::string>(args.begin() + 1, args.end()));
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        // For cron: nothing on the output when all went well, problems still on the error output.
+        quiet = TakeFlag(rest, "--quiet") || quiet;
+        quiet = TakeFlag(rest, "-q") || quiet;
+        CliContext ctx(home, user, quiet, out, err);
+        return it->second(ctx, std::move(rest));
     } catch (const UsageError& e) {
         err << "norvik-export: " << e.what() << '\n';
         return 2;

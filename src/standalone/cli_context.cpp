@@ -9,13 +9,22 @@
 #include "host/host_messages.h"
 #include "host/host_services.h"
 #include "host/module_state.h"
+#include "standalone/cli_messages.h"
+#include "standalone/config_warnings.h"
+#include "standalone/home_folders.h"
 
 namespace norvik::standalone {
 
-CliContext::CliContext(std::string homeOption, std::string userOption, std::ostream& o,
+CliContext::CliContext(std::string homeOption, std::string userOption, bool quiet, std::ostream& o,
                        std::ostream& e)
-    : out(o), err(e), home_(ResolveHome(homeOption)), userOption_(std::move(userOption)) {
+    : out(o),
+      err(e),
+      quiet_(quiet),
+      home_(ResolveHome(homeOption)),
+      userOption_(std::move(userOption)) {
     config_ = LoadHostConfig(home_, userOption_);
+    for (const std::string& warning : ConfigWarnings(config_))
+        err << "norvik-export: " << warning << '\n';
 }
 
 CliContext::~CliContext() {
@@ -30,14 +39,21 @@ CliContext::~CliContext() {
 void CliContext::StartSession(bool answerYes) {
     if (started_) return;
     started_ = true;
-    Services().messages = std::make_shared<ConsoleHostMessages>(out, err, answerYes);
+    messages_ = std::make_shared<CliMessages>(Info(), err, answerYes);
+    Services().messages = messages_;
     SessionStart(OpenHostSession());
+    MakeHomeFolders(config_, State().exportPath);
+}
+
+void CliContext::SetSubject(const std::string& subject) {
+    if (messages_) messages_->SetSubject(subject);
 }
 
 std::shared_ptr<HostSession> CliContext::OpenHostSession() {
     Services().informationLookup = [home = home_](const std::string& name) {
         return LookupSql(home, name);
     };
+    PrepareDatabase(config_, newDatabase_);
     return OpenSession(config_);
 }
 
@@ -59,6 +75,11 @@ std::string ShownPath(const std::string& path) {
 }
 
 std::string TakeOption(std::vector<std::string>& args, const std::string& name) {
+    return TakeGivenOption(args, name).value_or("");
+}
+
+std::optional<std::string> TakeGivenOption(std::vector<std::string>& args,
+                                           const std::string& name) {
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == name) {
             if (i + 1 >= args.size()) throw UsageError(name + " braucht einen Wert");
@@ -73,7 +94,7 @@ std::string TakeOption(std::vector<std::string>& args, const std::string& name) 
             return value;
         }
     }
-    return "";
+    return std::nullopt;
 }
 
 std::vector<std::string> TakeRepeatedOption(std::vector<std::string>& args,

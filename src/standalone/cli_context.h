@@ -2,7 +2,9 @@
 // What every command of norvik-export shares: options, configuration, the session, the output.
 
 #include <cstdint>
-#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -10,6 +12,8 @@
 #include "standalone/host_config.h"
 
 namespace norvik::standalone {
+
+class CliMessages;
 
 // A wrong command line; the program ends with exit code 2 and this one-line reason.
 class UsageError : public std::runtime_error {
@@ -27,7 +31,8 @@ class CommandRefused : public std::runtime_error {
 // session, its message service and the module state end with it.
 class CliContext {
   public:
-    CliContext(std::string homeOption, std::string userOption, std::ostream& out,
+    // quiet: information (summaries, notes of success) is left out; problems still go to err.
+    CliContext(std::string homeOption, std::string userOption, bool quiet, std::ostream& out,
                std::ostream& err);
     ~CliContext();
     CliContext(const CliContext&) = delete;
@@ -37,21 +42,37 @@ class CliContext {
     const std::string& Home() const { return home_; }
     // The configuration of the home.
     const HostConfig& Config() const { return config_; }
-    // Starts the component's session on the home's database (once), with messages on out and err;
-    // raises VbError when it fails.
+    // Starts the component's session on the home's database (once), with messages on info and
+    // err; makes the home's folders a command needs; raises VbError when it fails.
     void StartSession(bool answerYes = false);
+    // Lets the session create a configured SQLite database that does not exist yet (demo).
+    void AllowNewDatabase() { newDatabase_ = true; }
+    // Names what the following error reports of the component concern.
+    void SetSubject(const std::string& subject);
+    // Whether information is left out (--quiet).
+    bool Quiet() const { return quiet_; }
     // The home's host session and its information lookups, for a host that starts the session
     // itself (the dialogs' manager); raises VbError when the database cannot be opened.
     std::shared_ptr<HostSession> OpenHostSession();
     // A definition or profile path: FILE itself when it exists, else the file of the list with
     // that display name or file name (compared without regard to case).
     std::string ResolveDefinition(const std::string& file, int32_t mode);
-    // The output of the command.
+    // The output of the command: what it was asked to show.
     std::ostream& out;
-    // The error output of the command.
+    // The error output of the command: errors and warnings, and notes beside the result.
     std::ostream& err;
+    // Information about a run (summaries): the output, the error output when the output carries
+    // the export itself, silent with --quiet.
+    std::ostream& Info() { return quiet_ ? silent_ : infoToErr_ ? err : out; }
+    // Sends information to the error output; before the session starts.
+    void InfoToErrorOutput() { infoToErr_ = true; }
 
   private:
+    bool quiet_;
+    bool infoToErr_ = false;
+    std::ostream silent_{nullptr};
+    bool newDatabase_ = false;
+    std::shared_ptr<CliMessages> messages_;
     std::string home_;
     std::string userOption_;
     HostConfig config_;
@@ -63,6 +84,8 @@ std::string ShownPath(const std::string& path);
 
 // Takes the value of an option "--name VALUE" or "--name=VALUE" out of args; empty when absent.
 std::string TakeOption(std::vector<std::string>& args, const std::string& name);
+// The same, nullopt when absent (an empty value given is kept).
+std::optional<std::string> TakeGivenOption(std::vector<std::string>& args, const std::string& name);
 // Takes every value of a repeatable option out of args, in order.
 std::vector<std::string> TakeRepeatedOption(std::vector<std::string>& args,
                                             const std::string& name);

@@ -1,10 +1,17 @@
+#include <filesystem>
 #include <ostream>
 
+#include "common/file_io.h"
+#include "common/text_codec.h"
+#include "engine/export_start.h"
 #include "engine/tq_export.h"
+#include "gdpdu/tq_gdpdu.h"
 #include "host/file_list.h"
 #include "host/module_state.h"
 #include "standalone/cli_context.h"
 #include "standalone/definition_text.h"
+#include "standalone/forgetting_store.h"
+#include "standalone/profile_text.h"
 
 namespace norvik::standalone {
 
@@ -24,8 +31,19 @@ int CommandList(CliContext& ctx, std::vector<std::string> args) {
 
 int CommandShow(CliContext& ctx, std::vector<std::string> args) {
     ExpectArguments(args, 1, 1, "show FILE");
-    const std::string path = ctx.ResolveDefinition(args[0], cTQExport);
+    std::string path;
+    try {
+        path = ctx.ResolveDefinition(args[0], cTQExport);
+    } catch (const UsageError&) {
+        path = ctx.ResolveDefinition(args[0], cTQGDPdU);
+    }
     ctx.StartSession();
+    if (UpperCase(NativePath(path).extension().string()) == ".GDU") {
+        TQGDPdU profile;
+        const bool loaded = profile.LoadFile(path);
+        ctx.out << "GDPdU-Profil " << ShownPath(path) << "\n\n" << DescribeProfile(profile);
+        return loaded ? 0 : 1;
+    }
     TQExport engine;
     const bool loaded = engine.LoadFile(path);
     // The definition keeps its output file as written; only the display uses our separators.
@@ -40,17 +58,20 @@ int CommandSave(CliContext& ctx, std::vector<std::string> args) {
     ExpectArguments(args, 2, 2, "save FILE OUT [--author NAME]");
     const std::string path = ctx.ResolveDefinition(args[0], cTQExport);
     ctx.StartSession();
-    TQExport engine;
+    const std::string target = AbsolutePath(args[1]);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(NativePath(GetPath(target)), ec))
+        throw CommandRefused("Der Ordner " + ShownPath(GetPath(target)) + " für " +
+                             ShownPath(target) + " existiert nicht; bitte anlegen.");
+    // The file keeps its own output file: neither the one a run remembered for this user nor
+    // "%DataPath%" replaced by this host's folder (the placeholder stands for itself here).
+    ModuleState literal = State();
+    literal.commonUserDataFolder = "%DataPath%";
+    HostServices services = Services();
+    services.userSettings = std::make_shared<ForgettingStore>();
+    TQExport engine(literal, services);
     if (!engine.LoadFile(path)) return 1;
-    return engine.SaveFile(args[1], author) ? 0 : 1;
-}
-
-int CommandNew(CliContext& ctx, std::vector<std::string> args) {
-    ExpectArguments(args, 1, 1, "new OUT");
-    ctx.StartSession();
-    TQExport engine;
-    engine.CreateNew();
-    return engine.SaveFile(args[0]) ? 0 : 1;
+    return engine.SaveFile(target, author) ? 0 : 1;
 }
 
 }  // namespace norvik::standalone

@@ -86,6 +86,7 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
             "demo legt seine Tabellen nur in einer SQLite-Datenbank an, konfiguriert ist aber " +
             shownUrl + ". Bitte mit --home ein eigenes Demo-Verzeichnis angeben.");
     fs::create_directories(ctx.Home());
+    ctx.AllowNewDatabase();
     ctx.StartSession();
     db::Connection& connection = *State().Session().Connection();
     const fs::path exportFolder = NativePath(State().exportPath);

@@ -1,22 +1,27 @@
 #include <filesystem>
 #include <ostream>
-#include <set>
 
 #include "common/file_io.h"
 #include "common/text_codec.h"
 #include "forms/gdpdu_form.h"
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/tq_gdpdu.h"
-#include "host/host_messages.h"
+#include "gdpdu/tq_xml.h"
+#include "host/host_services.h"
 #include "host/module_state.h"
 #include "standalone/cli_context.h"
+#include "standalone/forgetting_store.h"
+#include "standalone/gdpdu_tables.h"
 #include "standalone/stop_signals.h"
 
 namespace norvik::standalone {
 namespace {
 
+namespace fs = std::filesystem;
+
 const char* const kUsage =
-    "gdpdu FILE --from DATE --to DATE [--out DIR] [--table CAPTION]… [--yes]";
+    "gdpdu FILE --from DATE --to DATE [--out DIR] [--table NAME…|--all-tables] [--no-remember] "
+    "[--yes] [-q]";
 
 DateTime DateOption(const std::string& name, const std::string& text) {
     if (text.empty()) throw UsageError(name + " fehlt (" + kUsage + ")");
@@ -25,20 +30,36 @@ DateTime DateOption(const std::string& name, const std::string& text) {
     return *date;
 }
 
-// As the dialog does on OK: store every listed table's selection and take it over.
-void SelectTables(TQGDPdU& gdpdu, const std::vector<std::string>& captions) {
-    std::set<std::string> wanted;
-    for (const std::string& caption : captions) {
-        bool known = false;
-        for (const auto& entry : *gdpdu.GxpFiles)
-            known = known || EqualsIgnoreCase(entry->Caption, caption);
-        if (!known) throw UsageError("unbekannte Tabelle: " + caption);
-        wanted.insert(LowerCase(caption));
-    }
-    for (const auto& entry : *gdpdu.GxpFiles) {
-        entry->Selected = !entry->Caption.empty() && wanted.count(LowerCase(entry->Caption)) > 0;
-        if (!entry->Caption.empty()) StoreTableSelection(State(), gdpdu.Schnittstelle, *entry);
-    }
+// The build copies the DTD last; without it every table would be exported for a medium that an
+// import cannot read.
+void RequireDtd() {
+    const std::string dtd = WithTrailingSeparator(State().exportPath) + kGdpduDtdName;
+    std::error_code ec;
+    if (fs::is_regular_file(NativePath(dtd), ec)) return;
+    throw CommandRefused(
+        std::string("Die DTD-Datei ") + kGdpduDtdName + " fehlt im Exportordner " +
+        ShownPath(State().exportPath) +
+        "; es wurde nichts exportiert. Jeder GDPdU-Datenträger braucht eine Kopie davon. Sie ist "
+        "Teil des vom Bundesministerium der Finanzen veröffentlichten Beschreibungsstandards zur "
+        "Datenträgerüberlassung und liegt NorvikExport nicht bei: bitte dorthin kopieren "
+        "(norvik-export demo kopiert sie aus $NORVIK_SHARED_DIR/gdpdu/, wenn sie dort liegt).");
+}
+
+std::string MediumFolder(const std::string& out, const TQGDPdU& gdpdu) {
+    std::error_code ec;
+    // A folder picked in the dialog is absolute and native; so is the one given here.
+    const std::string folder = out.empty()
+                                   ? NativePath(gdpdu.Pfad).string()
+                                   : fs::absolute(NativePath(out), ec).lexically_normal().string();
+    if (folder.empty())
+        throw CommandRefused("Das Profil " + gdpdu.Schnittstelle +
+                             " nennt keinen Ausgabeordner (Pfad= in [Allgemein]); bitte mit --out "
+                             "einen vorhandenen Ordner angeben.");
+    if (!fs::is_directory(folder, ec))
+        throw CommandRefused("Der Ausgabeordner " + folder +
+                             " existiert nicht. Bitte den Ordner anlegen oder mit --out einen "
+                             "vorhandenen Ordner angeben.");
+    return folder;
 }
 
 }  // namespace
@@ -47,9 +68,14 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     const std::string from = TakeOption(args, "--from");
     const std::string to = TakeOption(args, "--to");
     const std::string out = TakeOption(args, "--out");
-    const std::vector<std::string> tables = TakeRepeatedOption(args, "--table");
+    TableChoice tables;
+    tables.names = TakeRepeatedOption(args, "--table");
+    tables.all = TakeFlag(args, "--all-tables");
+    tables.remember = !TakeFlag(args, "--no-remember");
     const bool yes = TakeFlag(args, "--yes");
     ExpectArguments(args, 1, 1, kUsage);
+    if (tables.all && !tables.names.empty())
+        throw UsageError("--table und --all-tables schließen einander aus");
     const DateTime von = DateOption("--from", from);
     const DateTime bis = DateOption("--to", to);
     // A period that ends before it begins would build an empty medium that looks complete.
@@ -58,25 +84,29 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
 
     ctx.StartSession(yes);
     const std::string path = ctx.ResolveDefinition(args[0], cTQGDPdU);
+    ctx.SetSubject("Profil " + ShownPath(path));
+    const ForgettingScope forgetting(!tables.remember);
     TQGDPdU gdpdu;
     // As in the dialog, a profile that loaded with errors still builds what it holds.
     const bool loaded = gdpdu.LoadFile(path);
-    if (!tables.empty()) SelectTables(gdpdu, tables);
+    const std::string tableNote = ChooseTables(gdpdu, tables);
+    const std::string remembered =
+        Services().UserSettings().Get("TQBExport", "Schnittstelle", gdpdu.Schnittstelle, "");
+    const std::string folder = MediumFolder(out, gdpdu);
+    RequireDtd();
+    if (!ctx.Quiet()) {
+        if (out.empty() && !remembered.empty() && remembered == gdpdu.Pfad)
+            ctx.err << "norvik-export: Ausgabeordner aus der letzten Wahl: " << folder
+                    << " (--out wählt einen anderen, --no-remember nimmt den des Profils)\n";
+        if (!tableNote.empty()) ctx.err << "norvik-export: " << tableNote << '\n';
+    }
+    StoreChosenTables(gdpdu, tables);
 
-    std::error_code ec;
-    // A folder picked in the dialog is absolute and native; so is the one given here.
-    const std::string folder = out.empty()
-                                   ? NativePath(gdpdu.Pfad).string()
-                                   : std::filesystem::absolute(NativePath(out), ec).string();
-    const std::string prefix = folder.empty() ? folder : WithTrailingSeparator(folder);
+    const std::string prefix = WithTrailingSeparator(folder);
     for (const auto& entry : *gdpdu.GxpFiles)
         if (entry->Selected && entry->Export->ExpDef)
             entry->Export->ExpDef->Dateiname =
                 prefix + FileNameOnly(entry->Export->ExpDef->Dateiname);
-    if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
-        Messages().ShowMessage("Der angegebene Pfad existiert nicht!", 3, kButtonsOk, true);
-        return 1;
-    }
     gdpdu.Pfad = folder;
     gdpdu.DatumVon = von;
     gdpdu.DatumBis = bis;

@@ -13,6 +13,8 @@
 #include "host/module_state.h"
 #include "host/protocol.h"
 #include "standalone/cli_context.h"
+#include "standalone/forgetting_store.h"
+#include "standalone/run_target.h"
 #include "standalone/stop_signals.h"
 #include "standalone/terminal_progress.h"
 
@@ -45,6 +47,20 @@ std::string SelectionCondition(const TQExportDef& def, const std::vector<std::st
     return selection.Condition();
 }
 
+// The dialog asks for criteria here; the command line names its options and the criteria.
+void RequireSelection(const TQExportDef& def, const std::string& condition) {
+    const std::string allow = UpperCase(def.AllowEmptySelection);
+    if (!TrimBlanks(condition).empty() || (allow != "N" && allow != "0")) return;
+    std::string captions;
+    for (const auto& sel : *def.Selections)
+        captions += (captions.empty() ? "" : ", ") + sel->Caption;
+    throw CommandRefused(
+        "Die Definition " + def.Schnittstelle +
+        " verlangt Selektionskriterien (AllowEmptySelection=" + def.AllowEmptySelection +
+        "): bitte --sel CAPTION=WERT" + (captions.empty() ? "" : " (Kriterien: " + captions + ")") +
+        " oder --where BEDINGUNG angeben.");
+}
+
 std::string JoinConditions(const std::string& a, const std::string& b) {
     if (TrimBlanks(a).empty()) return b;
     if (TrimBlanks(b).empty()) return a;
@@ -55,21 +71,33 @@ std::string JoinConditions(const std::string& a, const std::string& b) {
 
 int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     const std::string usage =
-        "run FILE [--where COND] [--out PATH] [--append|--no-append] [--protocol|--no-protocol] "
-        "[--sel CAPTION=VALUE]…";
+        "run FILE [--where COND] [--out PATH|-] [--append|--no-append] "
+        "[--protocol|--no-protocol] [--sel CAPTION=VALUE]… [--no-remember] [-q]";
     const std::string where = TakeOption(args, "--where");
-    const std::string out = TakeOption(args, "--out");
+    const std::optional<std::string> out = TakeGivenOption(args, "--out");
     const bool append = TakeFlag(args, "--append");
     const bool noAppend = TakeFlag(args, "--no-append");
     const std::vector<std::string> selections = TakeRepeatedOption(args, "--sel");
     const bool protocol = TakeFlag(args, "--protocol");
     const bool noProtocol = TakeFlag(args, "--no-protocol");
+    const bool noRemember = TakeFlag(args, "--no-remember");
     if (append && noAppend) throw UsageError("--append und --no-append schließen einander aus");
     if (protocol && noProtocol)
         throw UsageError("--protocol und --no-protocol schließen einander aus");
+    if (out && out->empty())
+        throw UsageError(
+            "--out braucht eine Datei oder - für die Standardausgabe (ohne --out gilt "
+            "die Datei der Definition)");
+    const bool toStdout = out && *out == "-";
+    if (toStdout && append) throw UsageError("--append geht nicht mit --out -");
     ExpectArguments(args, 1, 1, usage);
+    // The output carries the export; what is said about it goes to the error output.
+    if (toStdout) ctx.InfoToErrorOutput();
     const std::string path = ctx.ResolveDefinition(args[0], cTQExport);
     ctx.StartSession();
+    ctx.SetSubject("Definition " + ShownPath(path));
+    // An export to the output leaves no file a later run could take.
+    const ForgettingScope forgetting(noRemember || toStdout);
 
     TQExport engine;
     if (!engine.LoadFile(path)) return 1;
@@ -82,12 +110,23 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     ExportChoice choice;
     // Without a switch the stored choice holds, as it does for the dialog.
     choice.protocol = protocol || noProtocol ? std::optional<bool>(protocol) : std::nullopt;
-    choice.append = append || (!noAppend && UpperCase(def.Anfügen) == "J");
+    choice.append = !toStdout && (append || (!noAppend && UpperCase(def.Anfügen) == "J"));
     choice.condition = JoinConditions(where, SelectionCondition(def, selections));
-    choice.fileName = out.empty() ? engine.ExpDef->Dateiname : out;
+    RequireSelection(def, choice.condition);
+    std::optional<StdoutFile> stdoutFile;
+    if (toStdout) stdoutFile.emplace();
+    std::string note;
+    choice.fileName = toStdout ? stdoutFile->Path()
+                      : out    ? AbsolutePath(*out)
+                               : DefinitionTarget(def, !noRemember, note);
+    if (!note.empty() && !ctx.Quiet()) ctx.err << "norvik-export: " << note << '\n';
+    if (const std::string missing = MissingFolderOf(choice.fileName); !missing.empty()) {
+        ProtocolFailedStart(engine, choice.protocol, choice.fileName, kErrPathNotFound, missing);
+        throw CommandRefused(missing);
+    }
     if (!PrepareExport(engine, choice)) return 1;
 
-    TerminalProgress progress(ctx.err);
+    TerminalProgress progress(ctx.Quiet() ? ctx.Info() : ctx.err);
     engine.Advise(&progress);
     int32_t result = 0;
     {
@@ -95,17 +134,22 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
         result = engine.BuildExport();
         if (result == kErrUserInterrupt && StopSignals::Caught()) {
             engine.Advise(nullptr);
-            ctx.out << ForTerminal(progress.State()) << '\n';
+            ctx.Info() << ForTerminal(progress.State()) << '\n';
             return StopSignals::ExitCode();
         }
     }
     engine.Advise(nullptr);
-    ctx.out << ForTerminal(progress.State()) << '\n';
-    if (!engine.LastSummary().empty())
-        ctx.out << ForTerminal(
-                       WithShownPath(engine.LastSummary(), AbsolutePath(engine.ExpDef->Dateiname)))
-                << '\n';
-    return result == 0 ? 0 : 1;
+    // A failed run has reported its error; the state would say it a second time.
+    if (result != 0) return 1;
+    if (stdoutFile) stdoutFile->CopyTo(ctx.out);
+    ctx.Info() << ForTerminal(progress.State()) << '\n';
+    if (!engine.LastSummary().empty()) {
+        std::string summary = engine.LastSummary();
+        if (stdoutFile) summary = ReplaceText(summary, stdoutFile->Path(), "- (Standardausgabe)");
+        ctx.Info() << ForTerminal(WithShownPath(summary, AbsolutePath(engine.ExpDef->Dateiname)))
+                   << '\n';
+    }
+    return 0;
 }
 
 int CommandProtocol(CliContext& ctx, std::vector<std::string> args) {

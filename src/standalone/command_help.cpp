@@ -5,20 +5,21 @@
 namespace norvik::standalone {
 
 const char* ProgramHelp() {
-    return "Aufruf: norvik-export [--home DIR] [--user NAME] BEFEHL …\n"
+    return "Aufruf: norvik-export [--home DIR] [--user NAME] [-q] BEFEHL …\n"
            "Befehle:\n"
            "  demo [--force]                    Demo-Verzeichnis anlegen; --force ersetzt "
            "Demo-Daten\n"
            "  list [--gdpdu]                    Exportdefinitionen (oder GDPdU-Profile) "
            "auflisten\n"
-           "  show FILE                         eine Exportdefinition anzeigen, wie sie geladen "
-           "wird\n"
+           "  show FILE                         eine Exportdefinition oder ein GDPdU-Profil "
+           "anzeigen\n"
            "  save FILE OUT [--author NAME]     eine Definition laden und nach OUT schreiben\n"
-           "  new OUT                           eine leere Definition nach OUT schreiben\n"
-           "  run FILE [--where COND] [--out PATH] [--append|--no-append]\n"
-           "           [--protocol|--no-protocol] [--sel CAPTION=WERT]…\n"
+           "  new OUT [--force]                 eine kommentierte Vorlage nach OUT schreiben\n"
+           "  run FILE [--where COND] [--out PATH|-] [--append|--no-append]\n"
+           "           [--protocol|--no-protocol] [--sel CAPTION=WERT]… [--no-remember]\n"
            "                                    eine Exportdefinition ausführen\n"
-           "  gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table CAPTION]… [--yes]\n"
+           "  gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table NAME…|--all-tables]\n"
+           "           [--no-remember] [--yes]\n"
            "                                    einen GDPdU-Datenträger erstellen\n"
            "  check DIR                         einen GDPdU-Datenträger prüfen, wie ein Import "
            "ihn liest\n"
@@ -30,6 +31,9 @@ const char* ProgramHelp() {
 #ifdef NORVIK_WITH_GUI
            "  gui [export|gdpdu]                den Export- oder GDPdU-Dialog öffnen\n"
 #endif
+           "\n"
+           "  -q, --quiet                       bei Erfolg nichts ausgeben (für cron); Fehler und\n"
+           "                                    Warnungen stehen immer auf der Fehlerausgabe\n"
            "\n"
            "norvik-export BEFEHL --help zeigt die Optionen eines Befehls, norvik-export "
            "--version die Version.\n";
@@ -50,24 +54,34 @@ const char* CommandHelp(const std::string& command) {
         {"show",
          "Aufruf: norvik-export show FILE\n"
          "Zeigt eine Exportdefinition, wie sie geladen wird: allgemeine Werte, Parameter,\n"
-         "Selektionskriterien, Datensätze und Felder.\n"
-         "FILE ist ein Pfad, ein Anzeigename oder ein Dateiname aus list.\n"},
+         "Selektionskriterien, Datensätze und Felder; für ein GDPdU-Profil (.GDU) Name,\n"
+         "Ausgabeordner und Tabellen.\n"
+         "FILE ist ein Pfad, ein Anzeigename oder ein Dateiname aus list oder list --gdpdu.\n"},
         {"save",
          "Aufruf: norvik-export save FILE OUT [--author NAME]\n"
-         "Lädt eine Exportdefinition und schreibt sie im .EXP-Format nach OUT.\n"
+         "Lädt eine Exportdefinition und schreibt sie im .EXP-Format nach OUT; Dateiname\n"
+         "bleibt, wie er in der Definition steht (mit %DataPath%).\n"
          "  --author NAME    der Autor im Kopf der Datei\n"},
         {"new",
-         "Aufruf: norvik-export new OUT\n"
-         "Schreibt eine leere Exportdefinition nach OUT.\n"},
+         "Aufruf: norvik-export new OUT [--force]\n"
+         "Schreibt eine kommentierte Vorlage einer Exportdefinition nach OUT: Datenquelle\n"
+         "und Felder eintragen, dann norvik-export run OUT.\n"
+         "  --force    eine vorhandene Datei OUT ersetzen\n"},
         {"run",
-         "Aufruf: norvik-export run FILE [--where COND] [--out PATH] [--append|--no-append]\n"
+         "Aufruf: norvik-export run FILE [--where COND] [--out PATH|-] [--append|--no-append]\n"
          "                         [--protocol|--no-protocol] [--sel CAPTION=WERT]…\n"
+         "                         [--no-remember]\n"
          "Führt eine Exportdefinition aus; auf einem Terminal mit Fortschrittsbalken.\n"
          "Exit-Code 0, wenn der Export vollständig lief (auch ohne Daten), sonst 1.\n"
          "  --where COND     zusätzliche Bedingung für die Datenquelle (SQL)\n"
          "  --sel CAPTION=WERT  ein Auswahlkriterium der Definition wie im Dialog: 10001,\n"
          "                   10001..10500, D;A;CH oder ein Muster wie Mü*\n"
-         "  --out PATH       die Ausgabedatei statt der der Definition\n"
+         "  --out PATH       die Ausgabedatei statt der der Definition (relativ zum\n"
+         "                   Arbeitsordner); - schreibt den Export auf die Standardausgabe\n"
+         "                   und alles andere auf die Fehlerausgabe. Ohne --out gilt die\n"
+         "                   zuletzt gewählte Datei (auf der Fehlerausgabe genannt), sonst\n"
+         "                   die der Definition\n"
+         "  --no-remember    keine gemerkte Ausgabedatei lesen oder speichern\n"
          "  --append         an die Ausgabedatei anhängen (nur wenn die Definition es\n"
          "                   freigibt; ohne Schalter gilt die Definition)\n"
          "  --no-append      die Ausgabedatei ersetzen (ebenso)\n"
@@ -76,13 +90,23 @@ const char* CommandHelp(const std::string& command) {
          "                   ohne Schalter gilt die gespeicherte Wahl\n"},
         {"gdpdu",
          "Aufruf: norvik-export gdpdu FILE --from DATUM --to DATUM [--out DIR]\n"
-         "                           [--table CAPTION]… [--yes]\n"
+         "                           [--table NAME…|--all-tables] [--no-remember] [--yes]\n"
          "Erstellt einen GDPdU-Datenträger aus einem Profil (.GDU) für den Zeitraum.\n"
+         "Die veröffentlichte DTD gdpdu-01-08-2002.dtd muss im Exportordner liegen, sonst\n"
+         "wird nichts exportiert. Name und Ort des Datenlieferanten: settings set\n"
+         "Firmendaten Bez1|Ort WERT --owner STANDARD.\n"
          "Exit-Code 0 bei Erfolg, 1 bei Fehlern.\n"
          "  --from DATUM       erster Tag (TT.MM.JJJJ)\n"
          "  --to DATUM         letzter Tag (TT.MM.JJJJ)\n"
-         "  --out DIR          ein vorhandener Ordner für den Datenträger\n"
-         "  --table CAPTION    genau diese Tabellen (mehrfach möglich; wird gespeichert)\n"
+         "  --out DIR          ein vorhandener Ordner für den Datenträger; ohne --out der\n"
+         "                     zuletzt gewählte (auf der Fehlerausgabe genannt), sonst der\n"
+         "                     des Profils\n"
+         "  --table NAME       genau diese Tabellen, nach Bezeichnung oder Tabellenname\n"
+         "                     (mehrfach möglich; wird gespeichert). Ohne --table gilt die\n"
+         "                     gespeicherte Auswahl (auf der Fehlerausgabe genannt)\n"
+         "  --all-tables       alle Tabellen des Profils (wird gespeichert)\n"
+         "  --no-remember      keinen gemerkten Ordner und keine gespeicherte Auswahl lesen\n"
+         "                     oder speichern; ohne --table alle Tabellen\n"
          "  --yes              die Schlussfrage bejahen und den Ordner öffnen\n"},
         {"check",
          "Aufruf: norvik-export check DIR\n"

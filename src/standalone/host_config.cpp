@@ -62,6 +62,7 @@ HostConfig LoadHostConfig(const std::string& home, const std::string& userOption
     HostConfig config;
     config.home = home;
     config.databaseUrl = ini.Read("Datenbank", "URL", "sqlite:" + home + "host.sqlite");
+    config.defaultDatabase = !ini.Find("Datenbank", "URL");
     // An empty Benutzer= would file every user's settings under the same empty owner.
     config.userName = userOption;
     if (IsBlank(config.userName)) config.userName = ini.Read("Sitzung", "Benutzer", "");
@@ -73,6 +74,10 @@ HostConfig LoadHostConfig(const std::string& home, const std::string& userOption
         DataFolder(ini.Read("Ordner", "CommonUserDataFolder", home + "Daten"));
     config.environment.UserDataFolder = ini.Read("Ordner", "UserDataFolder", home + "Benutzer");
     return config;
+}
+
+std::string HostConfigFile(const std::string& home) {
+    return home + kConfigFile;
 }
 
 std::string HostConfigText(const HostConfig& config) {

@@ -12,6 +12,7 @@ namespace norvik::standalone {
 struct HostConfig {
     std::string home;             // the home folder, with a trailing "/"
     std::string databaseUrl;      // the host database
+    bool defaultDatabase = true;  // no URL configured: the home's own SQLite file
     std::string userName;         // the user of the session
     HostEnvironment environment;  // folders handed to the component
 };
@@ -23,6 +24,8 @@ std::string LoginName();
 // The configuration of a home: norvik-export.ini where present, defaults for what it lacks; the
 // user is the option, else Benutzer= of [Sitzung], else (also when that is empty) the login name.
 HostConfig LoadHostConfig(const std::string& home, const std::string& userOption);
+// The configuration file of a home.
+std::string HostConfigFile(const std::string& home);
 // The text of a norvik-export.ini that states the configuration.
 std::string HostConfigText(const HostConfig& config);
 // The SQL of the host's information lookup of that name ([Auskunft] of norvik-export.ini), or

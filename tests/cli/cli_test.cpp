@@ -88,8 +88,17 @@ TEST_F(CliTest, DemoHomeListsShowsAndWritesBack) {
         std::string::npos);
     EXPECT_NE(show.out.find("BoundField \"Kundennummer\""), std::string::npos);
     EXPECT_EQ(Run({"show", exports + "BUCHUNGEN.EXP"}).code, 0);
+    const CliOutcome profile = Run({"show", "finanzbuchhaltung"});
+    EXPECT_EQ(profile.code, 0) << profile.err;
+    EXPECT_EQ(profile.out.rfind("GDPdU-Profil " + exports + "FINANZBUCHHALTUNG.GDU\n", 0), 0u);
+    EXPECT_NE(profile.out.find("3. \"Buchungen\"  Tabelle \"Buchungen\"  Definition "
+                               "\"%DataPath%\\..\\Drivers\\Export\\GDPDU_BUCHUNGEN.EXP\""),
+              std::string::npos)
+        << profile.out;
 
-    // Written back byte for byte in the writer's form, and again unchanged after another round.
+    // Written back byte for byte in the writer's form, and again unchanged after another round;
+    // the output file as the definition names it, not as a run remembered it.
+    ASSERT_EQ(Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=1"}).code, 0);
     const std::string saved = dir.file("kontenplan.EXP");
     ASSERT_EQ(Run({"save", "Kontenplan", saved, "--author", "Prüfer"}).code, 0);
     EXPECT_EQ(test::ReadBytes(saved), Golden("kontenplan_saved.EXP", home()));
@@ -102,14 +111,55 @@ TEST_F(CliTest, DemoHomeListsShowsAndWritesBack) {
     }
 }
 
-TEST_F(CliTest, NewAndSettings) {
-    Demo();
-    const std::string fresh = dir.file("neu.EXP");
-    ASSERT_EQ(Run({"new", fresh}).code, 0);
-    const std::string bytes = test::ReadBytes(fresh);
-    EXPECT_NE(bytes.find("\r\n[Parameter]\r\n\r\n[Selektion]\r\n"), std::string::npos);
-    EXPECT_EQ(bytes.substr(bytes.size() - 13), "[Selektion]\r\n");
+TEST_F(CliTest, AnEmptyMachineWorksFromTheFirstCommand) {
+    const CliOutcome list = Run({"list"});
+    EXPECT_EQ(list.code, 0) << list.err;
+    EXPECT_EQ(list.out, "Keine Exportdefinitionen in " + exports() + "\n");
+    EXPECT_EQ(list.err, "");
+    EXPECT_TRUE(std::filesystem::is_directory(home() + "/Daten"));
 
+    // The template runs once its data source is filled in; it is never overwritten unasked.
+    const std::string fresh = dir.file("Neu.EXP");
+    ASSERT_EQ(Run({"new", fresh}).code, 0);
+    const CliOutcome again = Run({"new", fresh});
+    EXPECT_EQ(again.code, 1);
+    EXPECT_EQ(again.err, "norvik-export: Die Datei " + fresh +
+                             " gibt es schon; new überschreibt sie nur mit --force.\n");
+    EXPECT_EQ(Run({"new", fresh, "--force"}).code, 0);
+    std::string bytes = test::ReadBytes(fresh);
+    const size_t source = bytes.find("\r\nDatenquelle=\r\n");
+    ASSERT_NE(source, std::string::npos) << bytes;
+    bytes.insert(source + 14, "SELECT 1 AS a UNION ALL SELECT 2");
+    test::WriteBytes(fresh, bytes);
+    const CliOutcome run = Run({"run", fresh});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(test::ReadBytes(home() + "/Daten/neu.csv"), "\r\n\r\n\r\n");
+
+    // A misspelt section or key is named; a configured database that is not there is not made.
+    const std::string ini = home() + "/norvik-export.ini";
+    test::WriteBytes(ini, "[Datenbak]\nURL=sqlite:" + dir.file("firma.sqlite") +
+                              "\n[Sitzung]\nBenutzr=anna\n[Auskunft]\nKunden=SELECT 1\n");
+    const CliOutcome typo = Run({"list"});
+    EXPECT_EQ(typo.code, 0);
+    EXPECT_EQ(typo.err,
+              "norvik-export: Warnung: " + ini +
+                  ", Zeile 1: unbekannter Abschnitt [Datenbak]; gelesen werden [Datenbank], "
+                  "[Sitzung], [Ordner] und [Auskunft]. Seine Einträge gelten nicht; die Datenbank "
+                  "ist sqlite:" +
+                  home() + "/host.sqlite.\nnorvik-export: Warnung: " + ini +
+                  ", Zeile 4: unbekannter Schlüssel Benutzr in [Sitzung]; er gilt nicht.\n");
+    test::WriteBytes(ini, "[Datenbank]\nURL=sqlite:" + dir.file("firma.sqlite") + "\n");
+    const CliOutcome missing = Run({"list"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err, "norvik-export: Die Datenbank " + dir.file("firma.sqlite") +
+                               " (URL in [Datenbank] von " + ini +
+                               ") gibt es nicht. Bitte die URL prüfen; norvik-export demo legt "
+                               "eine Demo-Datenbank an.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("firma.sqlite")));
+}
+
+TEST_F(CliTest, Settings) {
+    Demo();
     EXPECT_EQ(Run({"settings", "set", "TQBExport", "ProtokollErzeugen", "0"}).code, 0);
     EXPECT_EQ(Run({"settings", "get", "tqbexport", "PROTOKOLLERZEUGEN"}).out, "0\n");
     EXPECT_EQ(Run({"--user", "Anna", "settings", "get", "TQBExport", "ProtokollErzeugen"}).out,
@@ -148,7 +198,15 @@ TEST_F(CliTest, FailuresExitWithOne) {
     Demo();
     const CliOutcome missing = Run({"save", "Kontenplan", dir.file("fehlt/ordner/x.EXP")});
     EXPECT_EQ(missing.code, 1);
-    EXPECT_NE(missing.err.find("Fehler 76 in TQExport.SaveFile"), std::string::npos);
+    EXPECT_EQ(missing.err, "norvik-export: Der Ordner " + dir.file("fehlt/ordner") + " für " +
+                               dir.file("fehlt/ordner/x.EXP") +
+                               " existiert nicht; bitte anlegen.\n");
+
+    // Without a display the dialogs are not tried: Qt would abort the program.
+    ::unsetenv("QT_QPA_PLATFORM");
+    const CliOutcome gui = Run({"gui"});
+    EXPECT_EQ(gui.code, 1);
+    EXPECT_NE(gui.err.find("Die Dialoge brauchen eine grafische Oberfläche"), std::string::npos);
 
     std::filesystem::create_directories(dir.file("ordner.EXP"));
     const CliOutcome folder = Run({"show", dir.file("ordner.EXP")});
@@ -196,7 +254,13 @@ TEST_F(CliTest, RunsDefinitionsWithTheDialogsChecks) {
 
     const CliOutcome refused = Run({"run", "Buchungsstapel", "--out", dir.file("b.txt")});
     EXPECT_EQ(refused.code, 1);
-    EXPECT_EQ(refused.out, "Bitte geben Sie Selektionskriterien an!\n");
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(
+        refused.err,
+        "norvik-export: Die Definition Buchungsstapel verlangt Selektionskriterien "
+        "(AllowEmptySelection=N): bitte --sel CAPTION=WERT (Kriterien: Belegdatum, Konto, Kunde, "
+        "Beleg) "
+        "oder --where BEDINGUNG angeben.\n");
     EXPECT_EQ(
         Run({"run", "Buchungsstapel", "--out", dir.file("b.txt"), "--where", "b.Konto = 8400"})
             .code,
@@ -205,7 +269,15 @@ TEST_F(CliTest, RunsDefinitionsWithTheDialogsChecks) {
     const CliOutcome noFolder =
         Run({"run", "Kontenplan", "--out", dir.file("fehlt/k.txt"), "--where", "1=1"});
     EXPECT_EQ(noFolder.code, 1);
-    EXPECT_EQ(noFolder.out, "Der angegebene Pfad existiert nicht!\n");
+    EXPECT_EQ(noFolder.out, "");
+    const std::string noFolderText = "Der Ordner " + dir.file("fehlt") + " für die Ausgabedatei " +
+                                     dir.file("fehlt/k.txt") +
+                                     " existiert nicht. Bitte den Ordner anlegen oder mit --out "
+                                     "eine andere Datei angeben.";
+    EXPECT_EQ(noFolder.err, "norvik-export: " + noFolderText + "\n");
+    // A run that ends before its first row is in the audit trail too.
+    EXPECT_NE(Run({"protocol", "--last", "1"}).out.find("  | Fehler: 76 " + noFolderText + "\n"),
+              std::string::npos);
 
     const CliOutcome none =
         Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0", "--no-protocol"});
@@ -219,12 +291,18 @@ TEST_F(CliTest, RunsDefinitionsWithTheDialogsChecks) {
     const CliOutcome failed =
         Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "Unsinn ="});
     EXPECT_EQ(failed.code, 1);
-    EXPECT_NE(failed.err.find("Fehler " + std::to_string(-2147467259) + " in TQExport.BuildExport"),
-              std::string::npos);
+    EXPECT_EQ(failed.err.rfind("norvik-export: Definition " + exports() +
+                                   "KONTENPLAN.EXP: Fehler -2147467259 in TQExport.BuildExport: ",
+                               0),
+              0u)
+        << failed.err;
+    EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
 
-    const CliOutcome protocol = Run({"protocol", "--last", "1"});
+    // The failed statement has its entry; the run before it, without rows, its own.
+    const CliOutcome protocol = Run({"protocol", "--last", "2"});
     EXPECT_EQ(protocol.code, 0);
     EXPECT_NE(protocol.out.find("Datenexport  Kontenplan"), std::string::npos);
+    EXPECT_NE(protocol.out.find("  | Fehler: -2147467259 "), std::string::npos) << protocol.out;
     EXPECT_NE(protocol.out.find("  | Ausgabe Daten: Keine Daten im angegebenen Bereich vorhanden."),
               std::string::npos);
     EXPECT_EQ(Run({"protocol", "--last", "0"}).code, 2);
@@ -254,11 +332,12 @@ TEST_F(CliTest, VersionAndHelpOfEachCommandGoToTheOutput) {
         {{"save", "Kontenplan", "--help"},
          "Aufruf: norvik-export save FILE OUT [--author NAME]\n",
          "--author NAME"},
-        {{"new", "--help"}, "Aufruf: norvik-export new OUT\n", "OUT"},
+        {{"new", "--help"}, "Aufruf: norvik-export new OUT [--force]\n", "--force"},
+        {{"params", "--help"}, "Aufruf: norvik-export params FILE", "--set"},
         {{"run", "--help"}, "Aufruf: norvik-export run FILE [--where COND]", "--no-protocol"},
         {{"gdpdu", "--help"},
          "Aufruf: norvik-export gdpdu FILE --from DATUM --to DATUM",
-         "--table CAPTION"},
+         "--table NAME"},
         {{"protocol", "--help"}, "Aufruf: norvik-export protocol [--last N]\n", "--last N"},
         {{"settings", "--help"}, "Aufruf: norvik-export settings get|set SECTION KEY", "--owner"},
     };
@@ -443,6 +522,63 @@ TEST_F(CliTest, PathsOfADefinitionAreShownWithOurSeparators) {
     EXPECT_NE(protocol.out.find("  | Ausgabedatei: " + file + "\n"), std::string::npos)
         << protocol.out;
     EXPECT_EQ(protocol.out.find('\\'), std::string::npos) << protocol.out;
+}
+
+}  // namespace
+}  // namespace norvik
+
+namespace norvik {
+namespace {
+
+// A cron line's output depends on its command line: a bare --out lies in the working folder, a
+// remembered file is named, --no-remember and --out - leave the remembered one alone.
+TEST_F(CliTest, TheOutputIsWhatTheCommandLineSays) {
+    Demo();
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    const std::string probe = dir.file("probe.csv"), own = home() + "/Daten/kontenplan.txt";
+    const std::string note = "norvik-export: Ausgabedatei aus der letzten Wahl: " + probe +
+                             " (--out wählt eine andere, --no-remember nimmt die der Definition)\n";
+    struct Case {
+        std::vector<std::string> options;
+        int code;
+        std::string written;  // the file the run writes, empty for none
+        std::string err;      // the error output, "*" when not compared
+        bool quiet;           // nothing on the output
+    };
+    const Case cases[] = {
+        {{"--out", "probe.csv"}, 0, probe, "", false},
+        {{}, 0, probe, note, false},
+        {{"--no-remember"}, 0, own, "", false},
+        {{"--out", "-"}, 0, "", "*", false},
+        {{"-q"}, 0, probe, "", true},
+        {{"--out", ""}, 2, "", "*", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.empty() ? "" : c.options[0]);
+        std::filesystem::remove(probe);
+        std::filesystem::remove(own);
+        std::vector<std::string> args = {"run", "Kontenplan", "--where", "1=1"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const CliOutcome r = Run(args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        if (c.err != "*") {
+            EXPECT_EQ(r.err, c.err);
+        }
+        EXPECT_EQ(r.out.empty(), c.quiet) << r.out;
+        for (const std::string& file : {probe, own})
+            EXPECT_EQ(std::filesystem::exists(file), file == c.written) << file;
+        if (!c.written.empty()) {
+            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), c.quiet ? 0 : 4);
+        }
+    }
+    // To the output: the file's bytes, and the summary beside them.
+    const CliOutcome piped = Run({"run", "Kontenplan", "--where", "1=1", "--out", "-"});
+    ASSERT_EQ(Run({"run", "Kontenplan", "--where", "1=1", "--out", dir.file("k.txt")}).code, 0);
+    EXPECT_EQ(piped.out, test::ReadBytes(dir.file("k.txt")));
+    EXPECT_NE(piped.err.find("\nAusgabedatei: - (Standardausgabe)\n"), std::string::npos)
+        << piped.err;
+    std::filesystem::current_path(before);
 }
 
 }  // namespace

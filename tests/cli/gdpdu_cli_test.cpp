@@ -59,16 +59,15 @@ TEST_F(GdpduCliTest, TheDemoProfileBuildsAValidMedium) {
         Run({"gdpdu", "finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026"});
     EXPECT_EQ(r.code, 0) << r.err;
     const std::string medium = home() + "/Daten/GDPdU";
-    EXPECT_NE(r.out.find(
-                  "Schnittstelle: GDPdU Buchungen\r\nAusgabe Daten: 2200 Datensätze exportiert.\r\n"
-                  "Ausgabedatei: " +
-                  medium + "/buchungen.txt\n"),
+    EXPECT_NE(r.out.find("Schnittstelle: GDPdU Buchungen\nAusgabe Daten: 2200 Datensätze "
+                         "exportiert.\nAusgabedatei: " +
+                         medium + "/buchungen.txt\n"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("Die Datenausgabe wurde erfolgreich ausgeführt.\r\nMöchten Sie den Ordner "
-                         "der ausgegebenen "
-                         "Dateien öffnen?\n→ Nein (ohne --yes)\n"),
-              std::string::npos);
+    // The question was the dialog's; without --yes it is answered.
+    const std::string done = "\nDie Datenausgabe wurde erfolgreich ausgeführt.\n";
+    EXPECT_EQ(r.out.rfind(done), r.out.size() - done.size()) << r.out;
+    EXPECT_EQ(r.err, "");
     for (const char* file :
          {"sachkonten.txt", "kunden.txt", "buchungen.txt", "artikel.txt", "gdpdu-01-08-2002.dtd"})
         EXPECT_TRUE(fs::exists(medium + "/" + file)) << file;
@@ -113,18 +112,42 @@ TEST_F(GdpduCliTest, TablesSelectExactlyThoseAndAreRemembered) {
                   stored + "\n")
             << caption;
 
-    // Without --table the remembered selection holds, without --out the remembered folder.
+    // Without --table the remembered selection holds, without --out the remembered folder; the
+    // command says so.
+    const std::string tablesNote =
+        "norvik-export: gespeicherte Tabellenauswahl: 2 von 4 Tabellen (Sachkonten, Kunden); "
+        "--all-tables nimmt alle, --table wählt, --no-remember nimmt alle ohne zu speichern\n";
     const std::string second = Folder("zwei");
-    ASSERT_EQ(Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to", "31.07.2026",
-                   "--out", second})
-                  .code,
-              0);
+    const CliOutcome stored = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to",
+                                   "31.07.2026", "--out", second});
+    ASSERT_EQ(stored.code, 0);
+    EXPECT_EQ(stored.err, tablesNote);
     EXPECT_TRUE(fs::exists(second + "/kunden.txt"));
     EXPECT_FALSE(fs::exists(second + "/artikel.txt"));
     fs::remove(second + "/kunden.txt");
-    ASSERT_EQ(
-        Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to", "31.07.2026"}).code, 0);
+    const CliOutcome folder =
+        Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to", "31.07.2026"});
+    ASSERT_EQ(folder.code, 0);
+    EXPECT_EQ(folder.err, "norvik-export: Ausgabeordner aus der letzten Wahl: " + second +
+                              " (--out wählt einen anderen, --no-remember nimmt den des "
+                              "Profils)\n" +
+                              tablesNote);
     EXPECT_TRUE(fs::exists(second + "/kunden.txt"));
+
+    // --no-remember takes every table and leaves the stored choices; --all-tables stores them.
+    const std::string third = Folder("drei");
+    ASSERT_EQ(Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to", "31.07.2026",
+                   "--out", third, "--no-remember"})
+                  .err,
+              "");
+    EXPECT_TRUE(fs::exists(third + "/artikel.txt"));
+    EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Finanzbuchhaltung"), second);
+    EXPECT_EQ(Run({"settings", "get", "TQBExport", "Finanzbuchhaltung_Artikel"}).out, "0\n");
+    const CliOutcome all = Run({"-q", "gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to",
+                                "31.07.2026", "--out", third, "--all-tables"});
+    EXPECT_EQ(all.code, 0);
+    EXPECT_EQ(all.out + all.err, "");
+    EXPECT_EQ(Run({"settings", "get", "TQBExport", "Finanzbuchhaltung_Artikel"}).out, "1\n");
 
     const CliOutcome buchungen = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.07.2026", "--to",
                                       "31.07.2026", "--out", second, "--table", "Buchungen"});
@@ -143,7 +166,8 @@ TEST_F(GdpduCliTest, YesOpensTheFolderOrNamesItWithoutADesktop) {
     const CliOutcome r = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
                               "31.01.2026", "--out", folder, "--table", "Sachkonten", "--yes"});
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find(std::string("→ Ja (--yes)\n") + kFolderNotOpenedMessage + folder + "\n"),
+    EXPECT_NE(r.out.find(std::string("Die Datenausgabe wurde erfolgreich ausgeführt.\n") +
+                         kFolderNotOpenedMessage + folder + "\n"),
               std::string::npos)
         << r.out;
 }
@@ -164,6 +188,8 @@ TEST_F(GdpduCliTest, UsageErrorsExitWithTwoAndOneLine) {
         {"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026", "--table",
          "Lohn"},
         {"gdpdu", "Finanzbuchhaltung", "--from", "02.01.2026", "--to", "01.01.2026"},
+        {"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026", "--table",
+         "Kunden", "--all-tables"},
     };
     for (const auto& args : cases) {
         const CliOutcome r = Run(args);
@@ -173,7 +199,24 @@ TEST_F(GdpduCliTest, UsageErrorsExitWithTwoAndOneLine) {
     EXPECT_EQ(Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026",
                    "--table", "Lohn"})
                   .err,
-              "norvik-export: unbekannte Tabelle: Lohn\n");
+              "norvik-export: unbekannte Tabelle: Lohn (das Profil hat: Sachkonten, Kunden, "
+              "Buchungen, Artikel)\n");
+    // A table is named by what the messages and Index.xml show as well as by its caption.
+    test::WriteBytes(exports() + "NAMEN.GDU",
+                     "[Allgemein]\r\nName=Namen\r\n[Dateien]\r\nFile01=%DataPath%\\..\\Drivers\\"
+                     "Export\\GDPDU_SACHKONTEN.EXP;;Konten;Sachkonten;\r\n");
+    const std::vector<std::string> namen = {"gdpdu",      "Namen",         "--from",
+                                            "01.01.2026", "--to",          "31.12.2026",
+                                            "--out",      Folder("namen"), "--table"};
+    for (const char* name : {"sachkonten", "Konten"}) {
+        std::vector<std::string> args = namen;
+        args.push_back(name);
+        EXPECT_NE(Run(args).code, 2) << name;
+    }
+    std::vector<std::string> lohn = namen;
+    lohn.push_back("Lohn");
+    EXPECT_EQ(Run(lohn).err,
+              "norvik-export: unbekannte Tabelle: Lohn (das Profil hat: Konten (Sachkonten))\n");
 
     // A period ending before it begins: refused before a selection is stored or a file written.
     const std::string folder = Folder("rueckwaerts");
@@ -190,24 +233,33 @@ TEST_F(GdpduCliTest, RunsThatEndWithErrorsExitWithOne) {
     if (!Demo())
         GTEST_SKIP() << "needs the published GDPdU DTD " NORVIK_SHARED_DIR
                         "/gdpdu/gdpdu-01-08-2002.dtd";
-    // A folder that does not exist: the selection is stored first, as the dialog does.
+    // A folder that does not exist: refused before anything is stored or written.
     const CliOutcome missing =
         Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026", "--out",
              dir.file("fehlt"), "--table", "Artikel"});
     EXPECT_EQ(missing.code, 1);
-    EXPECT_EQ(missing.out, "Der angegebene Pfad existiert nicht!\n");
-    EXPECT_EQ(Run({"settings", "get", "TQBExport", "Finanzbuchhaltung_Kunden"}).out, "0\n");
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "norvik-export: Der Ausgabeordner " + dir.file("fehlt") +
+                               " existiert nicht. Bitte den Ordner anlegen oder mit --out einen "
+                               "vorhandenen Ordner angeben.\n");
+    EXPECT_EQ(Run({"settings", "get", "TQBExport", "Finanzbuchhaltung_Kunden"}).out, "\n");
 
-    fs::remove(exports() + "gdpdu-01-08-2002.dtd");
+    // Without the DTD no table is exported: the medium could not be completed.
+    const std::string dtd = exports() + "gdpdu-01-08-2002.dtd";
+    fs::rename(dtd, dir.file("dtd"));
     const std::string folder = Folder("ohne-dtd");
     const CliOutcome noDtd = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
                                   "31.12.2026", "--out", folder});
     EXPECT_EQ(noDtd.code, 1);
-    EXPECT_NE(noDtd.out.find("Fehler beim kopieren der ''DTD-Datei'': \r\nFehler: 53 "),
-              std::string::npos)
-        << noDtd.out;
-    EXPECT_NE(noDtd.out.find("Die Datenausgabe wurde mit Fehlern beendet!"), std::string::npos);
-    EXPECT_TRUE(fs::exists(folder + "/artikel.txt"));
+    EXPECT_EQ(noDtd.err.rfind("norvik-export: Die DTD-Datei gdpdu-01-08-2002.dtd fehlt im "
+                              "Exportordner " +
+                                  exports() + "; es wurde nichts exportiert.",
+                              0),
+              0u)
+        << noDtd.err;
+    EXPECT_NE(noDtd.err.find("Bundesministerium der Finanzen"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(folder));
+    fs::rename(dir.file("dtd"), dtd);
 
     // A missing definition fails its table only; the others are still exported.
     test::WriteBytes(
@@ -254,11 +306,13 @@ TEST_F(GdpduCliTest, APlanThatWouldOverwriteATableIsRefusedWithExitOne) {
         Run({"gdpdu", "Doppelt", "--from", "01.01.2026", "--to", "31.12.2026", "--out", folder});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err,
-              "Der Datenträger wurde nicht erstellt, es wurde keine Datei geschrieben:\r\n"
+              "norvik-export: Der Datenträger wurde nicht erstellt, es wurde keine Datei "
+              "geschrieben:\n"
               "Tabellen \"Sachkonten\" und \"Kunden\": Ihre Datendateien \"sachkonten.txt\" und "
               "\"SACHKONTEN.TXT\" unterscheiden sich nur in der Groß- und Kleinschreibung und sind "
-              "unter Windows dieselbe Datei.\n");
-    EXPECT_NE(r.out.find("Die Datenausgabe wurde mit Fehlern beendet!"), std::string::npos);
+              "unter Windows dieselbe Datei.\n"
+              "norvik-export: Die Datenausgabe wurde mit Fehlern beendet!\n"
+              "Einzelheiten: norvik-export protocol --last 1\n");
     EXPECT_EQ(r.out.find("erfolgreich"), std::string::npos) << r.out;
     EXPECT_EQ(test::ReadBytes(folder + "/sachkonten.txt"), "frühere Sachkonten");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
@@ -273,9 +327,9 @@ TEST_F(GdpduCliTest, AnIndexThatCannotBeWrittenExitsWithOne) {
     const CliOutcome r = Run({"gdpdu", "Finanzbuchhaltung", "--from", "01.01.2026", "--to",
                               "31.12.2026", "--out", folder, "--table", "Sachkonten"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("Fehler beim speichern der XML-Datei: \r\nFehler: "), std::string::npos)
+    EXPECT_NE(r.err.find("Fehler beim speichern der XML-Datei: \nFehler: "), std::string::npos)
         << r.err;
-    EXPECT_NE(r.out.find("Die Datenausgabe wurde mit Fehlern beendet!"), std::string::npos);
+    EXPECT_NE(r.err.find("Die Datenausgabe wurde mit Fehlern beendet!"), std::string::npos);
     EXPECT_EQ(r.out.find("erfolgreich"), std::string::npos) << r.out;
 
     const CliOutcome protocol = Run({"protocol", "--last", "1"});

@@ -166,6 +166,8 @@ TEST_F(RunProcessTest, ARunStartedWithSigintIgnoredKeepsIgnoringIt) {
 
 TEST_F(RunProcessTest, ASignalStopsAGdpduBuildWithoutAnIndex) {
     fs::create_directories(dir.path() / "medium");
+    fs::copy_file(NORVIK_SHARED_DIR "/gdpdu/gdpdu-01-08-2002.dtd",
+                  dir.file("home/Drivers/Export/gdpdu-01-08-2002.dtd"));
     WriteBytes(
         dir.file("home/Drivers/Export/GROSS.GDU"),
         test::DefinitionBytes("[Allgemein]\nName=Gross\nPfad=" + dir.file("medium") +

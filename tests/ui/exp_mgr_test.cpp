@@ -113,7 +113,7 @@ TEST(ExpMgrMedium, TheDialogBuildsTheMediumTheCommandLineBuilds) {
               0)
         << err.str();
 
-    standalone::CliContext ctx(home, "", out, err);
+    standalone::CliContext ctx(home, "", false, out, err);
     auto messages = std::make_shared<RecordingHostMessages>();
     Services().messages = messages;
     TQExpMgr manager;

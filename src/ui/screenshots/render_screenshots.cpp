@@ -139,7 +139,7 @@ void RenderFileDialog(ui::FrmExport& dialog) {
 }
 
 void Render(const std::string& home) {
-    standalone::CliContext ctx(home, "", std::cout, std::cerr);
+    standalone::CliContext ctx(home, "", false, std::cout, std::cerr);
     ctx.StartSession();
     auto messages = std::make_shared<ui::QtHostMessages>();
     Services().messages = messages;
