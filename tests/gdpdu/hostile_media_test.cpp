@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -77,19 +78,17 @@ std::vector<std::string> CheckInChild(const std::string& folder, std::string& fa
         } catch (...) {
             _exit(3);
         }
-        for (size_t done = 0; done < out.size();) {
-            const ssize_t n = write(fds[1], out.data() + done, out.size() - done);
-            if (n <= 0) _exit(2);
-            done += static_cast<size_t>(n);
-        }
-        _exit(0);
+        std::FILE* pipeOut = fdopen(fds[1], "w");
+        _exit(pipeOut && std::fputs(out.c_str(), pipeOut) >= 0 && std::fclose(pipeOut) == 0 ? 0
+                                                                                            : 2);
     }
     close(fds[1]);
-    std::string out;
-    char block[4096];
-    for (ssize_t n; (n = read(fds[0], block, sizeof block)) > 0;)
-        out.append(block, static_cast<size_t>(n));
-    close(fds[0]);
+    std::FILE* pipeIn = fdopen(fds[0], "r");
+    std::vector<std::string> lines;
+    char line[8192];
+    while (pipeIn && std::fgets(line, sizeof line, pipeIn))
+        lines.emplace_back(line, std::strlen(line) - 1);
+    if (pipeIn) std::fclose(pipeIn);
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFSIGNALED(status))
@@ -99,9 +98,6 @@ std::vector<std::string> CheckInChild(const std::string& folder, std::string& fa
     else if (WEXITSTATUS(status) != 0)
         failure = WEXITSTATUS(status) == 3 ? "threw (out of memory?)"
                                            : "exit " + std::to_string(WEXITSTATUS(status));
-    std::vector<std::string> lines;
-    for (size_t start = 0, end; (end = out.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(out.substr(start, end - start));
     return lines;
 }
 
