@@ -3,11 +3,14 @@
 #include <fmt/format.h>
 #include <libxml/parser.h>
 
+#include <climits>
 #include <map>
 #include <memory>
 
 #include "common/utf8.h"
 #include "gdpdu/index_layout.h"
+#include "gdpdu/index_references.h"
+#include "gdpdu/xml_entity_guard.h"
 #include "gdpdu/xml_error_scope.h"
 #include "gdpdu/xml_node.h"
 
@@ -189,14 +192,21 @@ std::vector<const xmlNode*> TableNodes(const xmlNode* root) {
 
 }  // namespace
 
-std::optional<IndexModel> ReadIndex(const std::filesystem::path& path, FindingSink& sink) {
+std::optional<IndexModel> ReadIndex(std::string_view xml, const std::string& url,
+                                    FindingSink& sink) {
     xmlInitParser();
     std::unique_ptr<xmlDoc, DocFree> doc;
     {
         XmlErrorScope scope(nullptr, Ignore);
+        XmlEntityGuard guard;
         xmlParserCtxtPtr context = xmlNewParserCtxt();
-        if (!context) return std::nullopt;
-        doc.reset(xmlCtxtReadFile(context, path.string().c_str(), nullptr, XML_PARSE_NONET));
+        if (!context || xml.size() > INT_MAX) {
+            if (context) xmlFreeParserCtxt(context);
+            return std::nullopt;
+        }
+        guard.Attach(context);
+        doc.reset(xmlCtxtReadMemory(context, xml.data(), static_cast<int>(xml.size()), url.c_str(),
+                                    nullptr, XML_PARSE_NONET));
         if (!doc) {
             const xmlError* error = xmlCtxtGetLastError(context);
             std::string message = error && error->message ? error->message : "";
@@ -211,6 +221,7 @@ std::optional<IndexModel> ReadIndex(const std::filesystem::path& path, FindingSi
         xmlFreeParserCtxt(context);
     }
 
+    ReportOutsideReferences(doc.get(), sink);
     IndexModel model;
     if (const xmlDtd* dtd = xmlGetIntSubset(doc.get()); dtd && dtd->SystemID)
         model.doctype = reinterpret_cast<const char*>(dtd->SystemID);

@@ -3,7 +3,9 @@
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 
-#include "common/file_io.h"
+#include <climits>
+
+#include "gdpdu/xml_entity_guard.h"
 #include "gdpdu/xml_error_scope.h"
 
 namespace norvik {
@@ -26,17 +28,21 @@ void Collect(void* data, xmlErrorPtr error) {
 
 }  // namespace
 
-std::vector<IndexProblem> IndexXmlProblems(const std::string& path, size_t maxProblems) {
+std::vector<IndexProblem> IndexXmlProblems(std::string_view xml, const std::string& url,
+                                           std::string dtd, size_t maxProblems) {
     xmlInitParser();
     Collector collector;
     collector.max = maxProblems;
+    if (xml.size() > INT_MAX) return {{0, "Die Datei ist zu groß für die XML-Prüfung."}};
     {
         XmlErrorScope scope(&collector, Collect);
+        XmlEntityGuard guard(std::move(dtd));
         xmlParserCtxtPtr context = xmlNewParserCtxt();
         if (!context) return {{0, "Die XML-Prüfung konnte nicht gestartet werden."}};
-        const std::string native = NativePath(path).string();
-        xmlDocPtr doc = xmlCtxtReadFile(context, native.c_str(), nullptr,
-                                        XML_PARSE_DTDLOAD | XML_PARSE_DTDVALID | XML_PARSE_NONET);
+        guard.Attach(context);
+        xmlDocPtr doc =
+            xmlCtxtReadMemory(context, xml.data(), static_cast<int>(xml.size()), url.c_str(),
+                              nullptr, XML_PARSE_DTDLOAD | XML_PARSE_DTDVALID | XML_PARSE_NONET);
         const bool valid = doc && context->wellFormed && context->valid;
         if (doc) xmlFreeDoc(doc);
         xmlFreeParserCtxt(context);

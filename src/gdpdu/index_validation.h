@@ -1,8 +1,10 @@
 #pragma once
-// Checking a written Index.xml against the document type it names, with libxml2.
+// Checking Index.xml against the document type it names, with libxml2; nothing is loaded but the
+// DTD given.
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace norvik {
@@ -13,8 +15,10 @@ struct IndexProblem {
     std::string message;
 };
 
-// The first problems (at most maxProblems) that keep the file from being well-formed and valid
-// against its DTD; empty when it is valid.
-std::vector<IndexProblem> IndexXmlProblems(const std::string& path, size_t maxProblems);
+// The first problems (at most maxProblems) that keep the document xml (its place url) from being
+// well-formed and valid against dtd, the bytes of the DTD its DOCTYPE names (empty: none there);
+// empty when it is valid.
+std::vector<IndexProblem> IndexXmlProblems(std::string_view xml, const std::string& url,
+                                           std::string dtd, size_t maxProblems);
 
 }  // namespace norvik

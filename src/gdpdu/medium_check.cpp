@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "gdpdu/contained_file.h"
 #include "gdpdu/finding_sink.h"
 #include "gdpdu/index_reader.h"
 #include "gdpdu/index_relations.h"
@@ -19,9 +20,34 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr size_t kMaxDtdProblems = 1000;
+// Far above any real one: the published DTD has 7 KB, an Index.xml of a thousand tables 10 MB.
+constexpr uint64_t kMaxDtdBytes = uint64_t{1} << 20;
+constexpr uint64_t kMaxIndexBytes = uint64_t{16} << 20;
 
-void CheckIndexAgainstDtd(const fs::path& index, const IndexModel& model, bool dtdThere,
-                          FindingSink& sink) {
+std::string TooLarge(const std::string& what, uint64_t size, uint64_t max) {
+    return fmt::format("{} ist {} Bytes groß; die Prüfung liest höchstens {} Bytes.", what,
+                       GermanCount(size), GermanCount(max));
+}
+
+// The DTD the DOCTYPE names, read from the folder; nullopt when it may not be read (reported).
+std::optional<std::string> DoctypeDtd(const fs::path& folder, const std::string& doctype,
+                                      FindingSink& sink) {
+    // Without one, validation says what is missing.
+    if (doctype.empty()) return std::string();
+    ContainedFile file = OpenReference(folder, doctype);
+    const std::string what = fmt::format("Die DTD „{}“ aus dem DOCTYPE", doctype);
+    if (file.refusal == FileRefusal::Unreadable) return std::string();
+    if (file.refusal != FileRefusal::None) {
+        sink.Report("G108", kIndexFileName, 0, 0, what + " " + RefusalText(file) + ".");
+        return std::nullopt;
+    }
+    std::optional<std::string> bytes = ReadWhole(file, kMaxDtdBytes);
+    if (!bytes) sink.Report("G108", kIndexFileName, 0, 0, TooLarge(what, file.size, kMaxDtdBytes));
+    return bytes;
+}
+
+void CheckIndexAgainstDtd(const fs::path& folder, std::string_view xml, const std::string& url,
+                          const IndexModel& model, bool dtdThere, FindingSink& sink) {
     if (model.doctype != kGdpduDtdName)
         sink.Report("G106", kIndexFileName, 0, 0,
                     model.doctype.empty()
@@ -29,8 +55,10 @@ void CheckIndexAgainstDtd(const fs::path& index, const IndexModel& model, bool d
                         : fmt::format("Index.xml nennt als DTD „{}“ statt {}.", model.doctype,
                                       kGdpduDtdName));
     if (!dtdThere) return;
+    std::optional<std::string> dtd = DoctypeDtd(folder, model.doctype, sink);
+    if (!dtd) return;
     // The sink keeps the first and counts the rest.
-    for (const IndexProblem& problem : IndexXmlProblems(index.string(), kMaxDtdProblems))
+    for (const IndexProblem& problem : IndexXmlProblems(xml, url, std::move(*dtd), kMaxDtdProblems))
         sink.Report("G103", kIndexFileName, static_cast<uint64_t>(problem.line), 0,
                     "Index.xml entspricht nicht der DTD: " + problem.message);
 }
@@ -63,7 +91,8 @@ void CheckData(const fs::path& folder, const IndexModel& model, const MediumRela
             checks.push_back(std::move(check));
         }
         // Keys into a file that could not be read whole are not looked up.
-        readable[t] = CheckTableData(model.tables[t], *files[t], checks, primaryKeys[t], sink);
+        readable[t] =
+            CheckTableData(model.tables[t], folder, *files[t], checks, primaryKeys[t], sink);
         read[t] = true;
         for (ForeignKeyCheck& check : checks)
             if (check.deferred) deferred.emplace_back(t, std::move(check));
@@ -89,16 +118,30 @@ std::vector<MediumFinding> CheckMedium(const fs::path& folder, const MediumCheck
     const bool dtdThere = CheckDtdCopy(folder, options.publishedDtd, sink);
     bool exact = false;
     const std::optional<fs::path> index = FindEntry(folder, kIndexFileName, exact);
-    std::error_code ec;
-    if (!index || !fs::is_regular_file(*index, ec)) {
+    if (!index) {
         sink.Report("G101", kIndexFileName, 0, 0,
                     "Index.xml fehlt im Ordner des Datenträgers; ohne sie lässt sich nichts "
                     "einlesen.");
         return sink.Take();
     }
-    const std::optional<IndexModel> model = ReadIndex(*index, sink);
+    ContainedFile file = OpenContained(folder, *index);
+    if (file.refusal != FileRefusal::None) {
+        sink.Report(file.refusal == FileRefusal::Unreadable ? "G101" : "G108", kIndexFileName, 0, 0,
+                    "Index.xml " + RefusalText(file) + ".");
+        return sink.Take();
+    }
+    const std::optional<std::string> xml = ReadWhole(file, kMaxIndexBytes);
+    if (!xml) {
+        sink.Report("G101", kIndexFileName, 0, 0,
+                    file.size > kMaxIndexBytes
+                        ? TooLarge("Index.xml", file.size, kMaxIndexBytes)
+                        : std::string("Index.xml lässt sich nicht ganz lesen."));
+        return sink.Take();
+    }
+    const std::string url = index->string();
+    const std::optional<IndexModel> model = ReadIndex(*xml, url, sink);
     if (!model) return sink.Take();
-    CheckIndexAgainstDtd(*index, *model, dtdThere, sink);
+    CheckIndexAgainstDtd(folder, *xml, url, *model, dtdThere, sink);
     const MediumRelations relations = ResolveRelations(*model, sink);
     CheckData(folder, *model, relations, sink);
     return sink.Take();

@@ -1,9 +1,10 @@
 #pragma once
 // Checks a GDPdU data medium as a tax office's import reads it: Index.xml against its DTD, the
 // copy of the DTD, every data file against its description, and the keys between the tables.
-// Data files are read as streams; memory grows only with the keys the checks need: the hashes of
-// every table's primary keys, and the foreign keys of a table that names itself (or a table read
-// after it) until that table is read.
+// Nothing outside the folder is read, and only regular files. Data files are read as streams,
+// records up to a bound; memory grows only with the keys the checks need: the hashes of every
+// table's primary keys, and the foreign keys of a table that names itself (or a table read after
+// it) until that table is read.
 
 #include <cstddef>
 #include <filesystem>

@@ -1,12 +1,14 @@
 #include "gdpdu/medium_files.h"
 
 #include <fmt/format.h>
+#include <unistd.h>
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "common/cp1252_case.h"
+#include "gdpdu/contained_file.h"
 #include "gdpdu/tq_xml.h"
 
 namespace norvik {
@@ -34,14 +36,36 @@ std::optional<std::vector<std::string>> Components(const std::string& url) {
     return parts;
 }
 
+// Reads up to size bytes, fewer only at the end; -1 on an error.
+ssize_t ReadFull(int fd, char* data, size_t size) {
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, data + got, size - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        got += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(got);
+}
+
 bool IsAbsolute(const std::string& url) {
     // "/x", "\x", "C:\x" and every "scheme:" form.
     return url.starts_with('/') || url.starts_with('\\') || url.find(':') != std::string::npos;
 }
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// Compared a block at a time: a copy may be any size.
+bool SameBytes(ContainedFile& a, ContainedFile& b) {
+    if (a.size != b.size) return false;
+    constexpr size_t kBlock = 1 << 16;
+    std::vector<char> blockA(kBlock), blockB(kBlock);
+    for (;;) {
+        const ssize_t n = ReadFull(a.handle.Fd(), blockA.data(), kBlock);
+        const ssize_t m = ReadFull(b.handle.Fd(), blockB.data(), kBlock);
+        if (n != m || n < 0) return false;
+        if (n == 0) return true;
+        if (std::memcmp(blockA.data(), blockB.data(), static_cast<size_t>(n)) != 0) return false;
+    }
 }
 
 }  // namespace
@@ -81,6 +105,13 @@ std::optional<fs::path> LocateDataFile(const fs::path& folder, const IndexTable&
     fs::path path = folder;
     bool allExact = true;
     for (const std::string& part : *parts) {
+        // A folder on the way is listed only when it lies inside the medium.
+        if (path != folder && !ResolvesInside(folder, path)) {
+            report("G205", fmt::format("Ordner „{}“ führt über eine Verknüpfung aus dem Ordner des "
+                                       "Datenträgers; die Datei wird nicht gelesen.",
+                                       path.filename().string()));
+            return std::nullopt;
+        }
         bool exact = false;
         const std::optional<fs::path> entry = FindEntry(path, part, exact);
         if (!entry) {
@@ -91,8 +122,14 @@ std::optional<fs::path> LocateDataFile(const fs::path& folder, const IndexTable&
         path = *entry;
     }
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
+    const ContainedFile file = InspectContained(folder, path);
+    if (file.refusal == FileRefusal::Special && fs::is_directory(path, ec)) {
         report("G202", "Unter diesem Namen liegt keine Datei, sondern ein Ordner.");
+        return std::nullopt;
+    }
+    // One that cannot be opened is reported when it is read.
+    if (file.refusal == FileRefusal::Outside || file.refusal == FileRefusal::Special) {
+        report("G205", "Datei " + RefusalText(file) + ".");
         return std::nullopt;
     }
     if (!allExact)
@@ -100,6 +137,18 @@ std::optional<fs::path> LocateDataFile(const fs::path& folder, const IndexTable&
                                    "Kleinschreibung muss der URL gleichen.",
                                    fs::relative(path, folder, ec).generic_string()));
     return path;
+}
+
+ContainedFile OpenReference(const fs::path& folder, const std::string& reference) {
+    const std::optional<std::vector<std::string>> parts = Components(reference);
+    if (IsAbsolute(reference) || !parts || parts->empty()) {
+        ContainedFile refused;
+        refused.refusal = FileRefusal::Outside;
+        return refused;
+    }
+    fs::path path = folder;
+    for (const std::string& part : *parts) path /= part;
+    return OpenContained(folder, path);
 }
 
 bool CheckDtdCopy(const fs::path& folder, const fs::path& publishedDtd, FindingSink& sink) {
@@ -114,9 +163,14 @@ bool CheckDtdCopy(const fs::path& folder, const fs::path& publishedDtd, FindingS
                                        "lässt sich Index.xml weder prüfen noch einlesen."));
         return false;
     }
-    std::error_code ec;
-    if (!publishedDtd.empty() && fs::is_regular_file(publishedDtd, ec) &&
-        ReadAll(*copy) != ReadAll(publishedDtd))
+    ContainedFile file = OpenContained(folder, *copy);
+    if (file.refusal != FileRefusal::None) {
+        sink.Report("G108", kGdpduDtdName, 0, 0, "Die DTD-Datei " + RefusalText(file) + ".");
+        return false;
+    }
+    if (publishedDtd.empty()) return true;
+    ContainedFile published = OpenContained({}, publishedDtd);
+    if (published.refusal == FileRefusal::None && !SameBytes(file, published))
         sink.Report("G105", kGdpduDtdName, 0, 0,
                     "Die DTD-Datei weicht von der veröffentlichten ab; ein Datenträger muss sie "
                     "unverändert enthalten.");

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "gdpdu/contained_file.h"
 #include "gdpdu/finding_sink.h"
 #include "gdpdu/index_model.h"
 
@@ -18,8 +19,11 @@ std::optional<std::filesystem::path> LocateDataFile(const std::filesystem::path&
 // else nullopt; exact tells which.
 std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder,
                                                const std::string& name, bool& exact);
-// Reports a missing DTD copy (G104) and one that differs from the published DTD (G105), when
-// that is given; true when the copy is there.
+// Opens the file a reference of Index.xml (its DOCTYPE's DTD) names relative to the folder, in
+// the reference's exact case; one that is absolute, a URL or climbs out is refused as Outside.
+ContainedFile OpenReference(const std::filesystem::path& folder, const std::string& reference);
+// Reports a missing DTD copy (G104), one that is no regular file inside the folder (G108) and one
+// that differs from the published DTD (G105), when that is given; true when the copy is there.
 bool CheckDtdCopy(const std::filesystem::path& folder, const std::filesystem::path& publishedDtd,
                   FindingSink& sink);
 

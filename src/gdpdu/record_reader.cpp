@@ -1,5 +1,8 @@
 #include "gdpdu/record_reader.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -7,6 +10,8 @@ namespace norvik {
 namespace {
 
 constexpr size_t kBlockSize = 1 << 20;
+// Room for the longest record and a block after it.
+constexpr size_t kBufferSize = kMaxRecordBytes + kBlockSize;
 constexpr size_t kUnknown = static_cast<size_t>(-1);
 
 bool IsLineBreak(std::string_view delimiter) {
@@ -19,15 +24,13 @@ RecordReader::RecordReader(std::string delimiter, size_t recordLength)
     : delimiter_(std::move(delimiter)),
       recordLength_(recordLength),
       lineBreaks_(recordLength == 0 && IsLineBreak(delimiter_)),
-      buffer_(kBlockSize) {}
+      buffer_(kBufferSize) {}
 
-RecordReader::~RecordReader() {
-    if (file_) std::fclose(file_);
-}
+RecordReader::~RecordReader() = default;
 
-bool RecordReader::Open(const std::filesystem::path& path, uint64_t skipBytes, std::string& error) {
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_ || (skipBytes > 0 && fseeko(file_, static_cast<off_t>(skipBytes), SEEK_SET) != 0)) {
+bool RecordReader::Open(FileHandle file, uint64_t skipBytes, std::string& error) {
+    file_ = std::move(file);
+    if (skipBytes > 0 && ::lseek(file_.Fd(), static_cast<off_t>(skipBytes), SEEK_SET) < 0) {
         error = std::strerror(errno);
         return false;
     }
@@ -35,7 +38,13 @@ bool RecordReader::Open(const std::filesystem::path& path, uint64_t skipBytes, s
 }
 
 bool RecordReader::Next(std::string_view& record, RecordEnd& end) {
+    overlong_ = 0;
     for (;;) {
+        if (skipping_) {
+            if (!Skip(end)) continue;
+            record = std::string_view();
+            return true;
+        }
         if (recordLength_ > 0 && end_ - begin_ >= recordLength_) {
             record = std::string_view(buffer_.data() + begin_, recordLength_);
             begin_ += recordLength_;
@@ -44,7 +53,11 @@ bool RecordReader::Next(std::string_view& record, RecordEnd& end) {
         }
         if (recordLength_ == 0 &&
             (lineBreaks_ ? FindLineBreak(record, end) : FindDelimiter(record, end)))
-            return true;
+            return Measured(record);
+        if (recordLength_ == 0 && end_ - begin_ > kMaxRecordBytes) {
+            skipping_ = true;
+            continue;
+        }
         if (!eof_) {
             Fill();
             continue;
@@ -54,8 +67,17 @@ bool RecordReader::Next(std::string_view& record, RecordEnd& end) {
         record = std::string_view(buffer_.data() + begin_, end_ - begin_);
         begin_ = end_;
         end = RecordEnd::EndOfFile;
-        return true;
+        return Measured(record);
     }
+}
+
+bool RecordReader::Measured(std::string_view& record) {
+    // The whole of it may have come in one read.
+    if (record.size() > kMaxRecordBytes) {
+        overlong_ = record.size();
+        record = std::string_view();
+    }
+    return true;
 }
 
 bool RecordReader::FindLineBreak(std::string_view& record, RecordEnd& end) {
@@ -94,8 +116,30 @@ bool RecordReader::FindDelimiter(std::string_view& record, RecordEnd& end) {
     return true;
 }
 
+bool RecordReader::Skip(RecordEnd& end) {
+    std::string_view rest;
+    if (lineBreaks_ ? FindLineBreak(rest, end) : FindDelimiter(rest, end)) {
+        overlong_ += rest.size();
+        skipping_ = false;
+        return true;
+    }
+    if (eof_) {
+        overlong_ += end_ - begin_;
+        begin_ = end_;
+        skipping_ = false;
+        end = RecordEnd::EndOfFile;
+        return true;
+    }
+    // The last bytes may begin the record's end.
+    const size_t keep = std::min(end_ - begin_, lineBreaks_ ? 1 : delimiter_.size() - 1);
+    overlong_ += end_ - begin_ - keep;
+    begin_ = end_ - keep;
+    Fill();
+    return false;
+}
+
 bool RecordReader::Fill() {
-    if (!file_) {
+    if (file_.Fd() < 0) {
         eof_ = true;
         return false;
     }
@@ -105,14 +149,17 @@ bool RecordReader::Fill() {
         begin_ = 0;
     }
     nextLf_ = kUnknown;
-    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-    const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
-    end_ += got;
-    if (got == 0) {
+    ssize_t got;
+    do {
+        got = ::read(file_.Fd(), buffer_.data() + end_, buffer_.size() - end_);
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) {
         eof_ = true;
-        failed_ = std::ferror(file_) != 0;
+        failed_ = got < 0;
+        return false;
     }
-    return got > 0;
+    end_ += static_cast<size_t>(got);
+    return true;
 }
 
 }  // namespace norvik

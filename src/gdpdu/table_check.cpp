@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "gdpdu/column_values.h"
+#include "gdpdu/contained_file.h"
 #include "gdpdu/field_splitter.h"
 #include "gdpdu/record_reader.h"
 
@@ -69,10 +70,25 @@ class TablePass {
         if (table.recordLength > 0) lineLength_ = table.recordLength;
     }
 
-    bool Run(const std::filesystem::path& file) {
+    bool Run(const std::filesystem::path& folder, const std::filesystem::path& path) {
+        if (table_.fixedLength && table_.recordLength > kMaxRecordBytes) {
+            Report("G408", 0, [&] {
+                return fmt::format(
+                    "Sätze von {} Zeichen (Length) sind länger als die {} Bytes, die die Prüfung "
+                    "liest; Daten nicht geprüft.",
+                    GermanCount(table_.recordLength), GermanCount(kMaxRecordBytes));
+            });
+            return false;
+        }
+        ContainedFile file = OpenContained(folder, path);
+        if (file.refusal != FileRefusal::None) {
+            Report(file.refusal == FileRefusal::Unreadable ? "G204" : "G205", 0,
+                   [&] { return "Datei " + RefusalText(file) + "."; });
+            return false;
+        }
         RecordReader reader(table_.recordDelimiter, table_.fixedLength ? table_.recordLength : 0);
         std::string error;
-        if (!reader.Open(file, table_.skipBytes, error)) {
+        if (!reader.Open(std::move(file.handle), table_.skipBytes, error)) {
             Report("G204", 0, [&] {
                 return "Datei lässt sich nicht öffnen (Meldung des Systems: " + error + ").";
             });
@@ -81,13 +97,18 @@ class TablePass {
         std::string_view record;
         RecordEnd end;
         uint64_t line = 0;
+        bool whole = true;  // every record read; else its keys are not complete
         while (reader.Next(record, end)) {
             ++line;
             // A byte order mark is no part of the first value.
             if (line == 1 && table_.charset == CharacterSet::Utf8 &&
                 record.starts_with("\xEF\xBB\xBF"))
                 record.remove_prefix(3);
-            Record(record, end, line);
+            if (reader.Overlong() > 0) {
+                Overlong(reader.Overlong(), end, line);
+                whole = false;
+            } else
+                Record(record, end, line);
         }
         if (reader.Failed())
             Report("G204", 0,
@@ -101,7 +122,7 @@ class TablePass {
                     Lines(line), table_.firstRecord,
                     table_.rangeEnds ? std::to_string(table_.lastRecord) : std::string("zum Ende"));
             });
-        return !reader.Failed();
+        return whole && !reader.Failed();
     }
 
   private:
@@ -117,6 +138,16 @@ class TablePass {
     void Report(std::string_view code, uint64_t line, Text&& text) {
         if (sink_.Admit(code, table_.number, table_.url))
             sink_.Add(code, table_.url, line, table_.number, table_.label + ": " + text());
+    }
+
+    void Overlong(uint64_t length, RecordEnd end, uint64_t line) {
+        CheckEnd({}, end, line);
+        Report("G408", line, [&] {
+            return fmt::format(
+                "Satz ist {} Bytes lang; die Prüfung liest Sätze bis {} Bytes und geht beim "
+                "nächsten Satztrenner weiter.",
+                GermanCount(length), GermanCount(kMaxRecordBytes));
+        });
     }
 
     void Record(std::string_view record, RecordEnd end, uint64_t line) {
@@ -282,10 +313,10 @@ class TablePass {
 
 }  // namespace
 
-bool CheckTableData(const IndexTable& table, const std::filesystem::path& file,
-                    std::vector<ForeignKeyCheck>& foreignKeys, KeyHashSet& primaryKeys,
-                    FindingSink& sink) {
-    return TablePass(table, foreignKeys, primaryKeys, sink).Run(file);
+bool CheckTableData(const IndexTable& table, const std::filesystem::path& folder,
+                    const std::filesystem::path& file, std::vector<ForeignKeyCheck>& foreignKeys,
+                    KeyHashSet& primaryKeys, FindingSink& sink) {
+    return TablePass(table, foreignKeys, primaryKeys, sink).Run(folder, file);
 }
 
 }  // namespace norvik

@@ -24,11 +24,12 @@ struct ForeignKeyCheck {
     std::vector<std::pair<uint64_t, uint64_t>> kept;  // (key hash, line) when deferred
 };
 
-// Reads the table's data file and reports what an import could not take (G204, G401-G407,
-// G501-G506, G601-G603). primaryKeys gets the hashes of the table's primary keys; false when the
-// file could not be read to its end, so that they are not complete.
-bool CheckTableData(const IndexTable& table, const std::filesystem::path& file,
-                    std::vector<ForeignKeyCheck>& foreignKeys, KeyHashSet& primaryKeys,
-                    FindingSink& sink);
+// Reads the table's data file, which must lie inside the medium's folder, and reports what an
+// import could not take (G204, G205, G401-G408, G501-G506, G601-G603). primaryKeys gets the
+// hashes of the table's primary keys; false when the file could not be read to its end, so that
+// they are not complete.
+bool CheckTableData(const IndexTable& table, const std::filesystem::path& folder,
+                    const std::filesystem::path& file, std::vector<ForeignKeyCheck>& foreignKeys,
+                    KeyHashSet& primaryKeys, FindingSink& sink);
 
 }  // namespace norvik

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "gdpdu/contained_file.h"
 #include "gdpdu/field_splitter.h"
 #include "gdpdu/key_set.h"
 #include "gdpdu/record_reader.h"
@@ -18,13 +19,16 @@ std::string Records(const std::string& bytes, const std::string& delimiter, size
     test::WriteBytes(dir.file("data"), bytes);
     RecordReader reader(delimiter, length);
     std::string error;
-    EXPECT_TRUE(reader.Open(dir.file("data"), skip, error)) << error;
+    EXPECT_TRUE(reader.Open(OpenContained({}, dir.file("data")).handle, skip, error)) << error;
     std::string out;
     std::string_view record;
     RecordEnd end;
     while (reader.Next(record, end)) {
         const char* names[] = {"D", "CRLF", "LF", "CR", "EOF"};
-        out += std::string(record) + "|" + names[static_cast<int>(end)] + "\n";
+        // An overlong record by its length.
+        out += (reader.Overlong() ? "<" + std::to_string(reader.Overlong()) + ">"
+                                  : std::string(record)) +
+               "|" + names[static_cast<int>(end)] + "\n";
     }
     EXPECT_FALSE(reader.Failed());
     return out;
@@ -54,19 +58,30 @@ TEST(RecordReader, RecordsEndAsTheFileEndsThem) {
 }
 
 TEST(RecordReader, ALineBreakAcrossTwoBlocksIsOneEnd) {
-    // The reader takes a mebibyte a block: the CR is its last byte, the LF the next block's first.
-    const std::string first(1 << 20, 'x');
-    const std::string bytes = first.substr(1) + "\r\nnext\r\n" + std::string(3 << 20, 'y');
-    const std::string records = Records(bytes, "\r\n");
-    EXPECT_EQ(records,
-              first.substr(1) + "|CRLF\nnext|CRLF\n" + std::string(3 << 20, 'y') + "|EOF\n");
+    // The reader's first read takes 2 MiB: the CR is its last byte, the LF the next read's first.
+    const size_t firstRead = 2 * kMaxRecordBytes;
+    std::string bytes;
+    while (bytes.size() + 1000 < firstRead) bytes += std::string(999, 'x') + "\n";
+    const std::string last(firstRead - 1 - bytes.size(), 'y');
+    bytes += last + "\r\nnext\r\n";
+    EXPECT_TRUE(Records(bytes, "\r\n").ends_with(last + "|CRLF\nnext|CRLF\n"));
 }
 
-TEST(RecordReader, AFileThatCannotBeOpenedSaysWhy) {
-    RecordReader reader("\r\n", 0);
-    std::string error;
-    EXPECT_FALSE(reader.Open("/nonexistent/data.txt", 0, error));
-    EXPECT_NE(error, "");
+TEST(RecordReader, AnOverlongRecordIsMeasuredAndReadingGoesOnAtItsEnd) {
+    const size_t n = kMaxRecordBytes + 1;
+    const std::string x(n, 'x'), big(3 * n, 'y');
+    struct Case {
+        std::string bytes, delimiter, records;
+    };
+    const Case cases[] = {
+        {x + "\r\na\r\n", "\r\n", "<" + std::to_string(n) + ">|CRLF\na|CRLF\n"},
+        {"a\n" + big, "\r\n", "a|LF\n<" + std::to_string(3 * n) + ">|EOF\n"},
+        {big + "<>a", "<>", "<" + std::to_string(3 * n) + ">|D\na|EOF\n"},
+        {std::string(kMaxRecordBytes, 'z') + "\r\n", "\r\n",
+         std::string(kMaxRecordBytes, 'z') + "|CRLF\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Records(c.bytes, c.delimiter), c.records) << c.records.substr(0, 40);
 }
 
 std::string Split(VariableSplitter& splitter, std::string_view record) {

@@ -106,6 +106,25 @@ std::vector<BrokenMedium> BrokenMedia() {
          },
          {"FEHLER G106 Index.xml: Index.xml nennt keine DTD (DOCTYPE fehlt).",
           "FEHLER G103 Index.xml*"}},
+        {"G107",
+         konten,
+         [](const std::string& f) {
+             const std::string doctype = "gdpdu-01-08-2002.dtd\">";
+             std::string xml = ReadBytes(f + "/Index.xml");
+             xml.replace(xml.find(doctype), doctype.size(),
+                         "gdpdu-01-08-2002.dtd\" [<!ENTITY % e SYSTEM \"e.dtd\">]>");
+             WriteBytes(f + "/Index.xml", xml);
+         },
+         {"FEHLER G107 Index.xml: Index.xml will über die Entität „%e“ „e.dtd“ nachladen; außer "
+          "der im DOCTYPE genannten DTD wird nichts nachgeladen."}},
+        {"G108",
+         konten,
+         [](const std::string& f) {
+             fs::rename(f + "/Index.xml", f + "/../Index.xml");
+             fs::create_symlink("../Index.xml", f + "/Index.xml");
+         },
+         {"FEHLER G108 Index.xml: Index.xml führt über eine Verknüpfung aus dem Ordner des "
+          "Datenträgers; sie wird nicht gelesen."}},
         {"G201",
          {VariableTable("../konten.txt", "Konten", Column("nr", "<Numeric/>", true)), {}},
          nullptr,
@@ -143,6 +162,14 @@ std::vector<BrokenMedium> BrokenMedia() {
          },
          {"FEHLER G204 konten.txt: Tabelle Konten: Datei lässt sich nicht öffnen (Meldung des "
           "Systems: *"}},
+        {"G205",
+         konten,
+         [](const std::string& f) {
+             fs::rename(f + "/konten.txt", f + "/../konten.txt");
+             fs::create_symlink("../konten.txt", f + "/konten.txt");
+         },
+         {"FEHLER G205 konten.txt: Tabelle Konten: Datei führt über eine Verknüpfung aus dem "
+          "Ordner des Datenträgers; sie wird nicht gelesen."}},
         {"G301",
          KontenWith(Column("name", "<AlphaNumeric/>"), "1000;\"Kasse\"\r\n",
                     "<DecimalSymbol>,</DecimalSymbol>\r\n<DigitGroupingSymbol>,"
@@ -287,6 +314,11 @@ std::vector<BrokenMedium> BrokenMedia() {
          nullptr,
          {"WARNUNG G407 konten.txt: Tabelle Konten: Datei hat 2 Zeilen, der Zeilenbereich "
           "(Range) geht von Zeile 1 bis 10."}},
+        {"G408",
+         {kKonten, {{"konten.txt", std::string(2 << 20, 'x') + "\r\n1000;\"Kasse\"\r\n"}}},
+         nullptr,
+         {"FEHLER G408 konten.txt:1: Tabelle Konten: Satz ist 2.097.152 Bytes lang; die Prüfung "
+          "liest Sätze bis 1.048.576 Bytes und geht beim nächsten Satztrenner weiter."}},
         {"G501",
          {kKonten, {{"konten.txt", "10a0;\"Kasse\"\r\n"}}},
          nullptr,
