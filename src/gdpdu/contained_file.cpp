@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/guarded_open.h"
+
 namespace norvik {
 namespace {
 
@@ -110,7 +112,12 @@ ContainedFile OpenContained(const fs::path& folder, const fs::path& path) {
     ContainedFile file = Inspect(folder, path, real);
     if (file.refusal != FileRefusal::None) return file;
     // Non-blocking, so that a FIFO put in its place meanwhile cannot hold the open.
-    const int fd = ::open(real.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    // The host's own database, open in this process, must not be opened and closed here: that
+    // would drop SQLite's locks on it.
+    if (IsProtectedFile(real.string()))
+        return Refused(FileRefusal::Special, "die geöffnete Datenbank des Hosts");
+    const int fd = OpenGuarded(real.string(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0,
+                               FileKinds::Any);
     if (fd < 0) return Refused(FileRefusal::Unreadable, std::strerror(errno));
     file.handle = FileHandle(fd);
     struct stat st;

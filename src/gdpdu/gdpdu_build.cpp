@@ -198,6 +198,7 @@ bool GdpduBuild::WriteIndex(const StagedIndex& index) {
             if (!LayoutIsWritten(def, layout)) continue;
             TableFormat format = DescribeLayout(def, layout, entry->Export->LastWritten());
             format.MediumTables = tables;
+            NameDroppedForeignKeys(*record, LayoutTableName(def, layout, entry->TableName), tables);
             xml.CreateTable(*record, FileNameOnly(def.Dateiname),
                             LayoutTableName(def, layout, entry->TableName), description, von, bis,
                             format);
@@ -207,6 +208,21 @@ bool GdpduBuild::WriteIndex(const StagedIndex& index) {
     // A line that could not be written has been reported; such a file is no index.
     if (!xml.Complete()) WriteProtocolLine(state_, services_, kIndexFailed);
     return xml.Complete();
+}
+
+void GdpduBuild::NameDroppedForeignKeys(const TQRecord& record, const std::string& table,
+                                        const std::set<std::string>& tables) {
+    // The index leaves such a key out, as it names nothing an import could join; a misspelt table
+    // name must not vanish without a word.
+    for (const auto& field : *record.Fields) {
+        if (!IsForeignKeyField(*field) || tables.count(field->FremdSchlüssel) > 0) continue;
+        const std::string text = fmt::format(
+            "Hinweis: Der Fremdschlüssel {} der Tabelle {} verweist auf die Tabelle {}, die nicht "
+            "auf dem Datenträger ist; er wird in der XML-Datei nicht beschrieben.",
+            field->Name, table, field->FremdSchlüssel);
+        WriteProtocolLine(state_, services_, text);
+        services_.Messages().ShowText(text, 3);
+    }
 }
 
 std::set<std::string> GdpduBuild::MediumTables() const {

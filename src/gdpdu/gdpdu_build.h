@@ -47,6 +47,9 @@ class GdpduBuild {
     bool CheckFinishedMedium();
     // Protocols every finding and the summary, and shows the first of them.
     void ReportFindings(const std::vector<MediumFinding>& findings);
+    // Protocols and shows each foreign key of the record into a table the medium does not carry.
+    void NameDroppedForeignKeys(const TQRecord& record, const std::string& table,
+                                const std::set<std::string>& tables);
     // The names of the tables this build puts on the medium.
     std::set<std::string> MediumTables() const;
     // Withdraws the index, protocolling an earlier one that was removed.

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <limits>
+#include <map>
 #include <optional>
 #include <utility>
 
@@ -10,6 +12,7 @@
 #include "gdpdu/index_reader.h"
 #include "gdpdu/index_relations.h"
 #include "gdpdu/index_validation.h"
+#include "gdpdu/medium_coverage.h"
 #include "gdpdu/medium_files.h"
 #include "gdpdu/table_check.h"
 #include "gdpdu/tq_xml.h"
@@ -75,6 +78,17 @@ void CheckData(const fs::path& folder, const IndexModel& model, const MediumRela
         files[t] = LocateDataFile(folder, model.tables[t], sink);
         readable[t] = files[t] && model.tables[t].dataReadable;
     }
+    std::map<fs::path, FileCoverage> coverage;
+    for (size_t t = 0; t < n; ++t) {
+        if (!files[t]) continue;
+        FileCoverage& file = coverage[*files[t]];
+        const IndexTable& table = model.tables[t];
+        file.url = table.url;
+        file.known = file.known && readable[t];
+        file.ranges.emplace_back(table.firstRecord, table.rangeEnds
+                                                        ? table.lastRecord
+                                                        : std::numeric_limits<uint64_t>::max());
+    }
     std::vector<std::pair<size_t, ForeignKeyCheck>> deferred;  // with the table holding it
     for (size_t t : relations.order) {
         if (!readable[t]) continue;
@@ -91,8 +105,10 @@ void CheckData(const fs::path& folder, const IndexModel& model, const MediumRela
             checks.push_back(std::move(check));
         }
         // Keys into a file that could not be read whole are not looked up.
-        readable[t] =
-            CheckTableData(model.tables[t], folder, *files[t], checks, primaryKeys[t], sink);
+        FileCoverage& file = coverage[*files[t]];
+        readable[t] = CheckTableData(model.tables[t], folder, *files[t], checks, primaryKeys[t],
+                                     sink, &file.lines);
+        file.known = file.known && readable[t];
         read[t] = true;
         for (ForeignKeyCheck& check : checks)
             if (check.deferred) deferred.emplace_back(t, std::move(check));
@@ -109,6 +125,7 @@ void CheckData(const fs::path& folder, const IndexModel& model, const MediumRela
                             fmt::format("{}: Fremdschlüssel {}: kein Eintrag in {}.", table.label,
                                         columns, check.targetLabel));
     }
+    for (const auto& [path, file] : coverage) ReportUncoveredLines(file, sink);
 }
 
 }  // namespace
@@ -144,6 +161,7 @@ std::vector<MediumFinding> CheckMedium(const fs::path& folder, const MediumCheck
     CheckIndexAgainstDtd(folder, *xml, url, *model, dtdThere, sink);
     const MediumRelations relations = ResolveRelations(*model, sink);
     CheckData(folder, *model, relations, sink);
+    ReportUndescribedFiles(folder, *model, sink);
     return sink.Take();
 }
 

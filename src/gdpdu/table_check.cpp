@@ -70,6 +70,9 @@ class TablePass {
         if (table.recordLength > 0) lineLength_ = table.recordLength;
     }
 
+    // The lines the file held, once Run has read it.
+    uint64_t FileLines() const { return lines_; }
+
     bool Run(const std::filesystem::path& folder, const std::filesystem::path& path) {
         if (table_.fixedLength && table_.recordLength > kMaxRecordBytes) {
             Report("G408", 0, [&] {
@@ -113,8 +116,10 @@ class TablePass {
         if (reader.Failed())
             Report("G204", 0,
                    [] { return std::string("Datei konnte nicht ganz gelesen werden."); });
-        // A range of no lines (Length 0) needs only the lines before it.
-        const uint64_t needed = table_.rangeEnds ? table_.lastRecord : table_.firstRecord;
+        lines_ = line;
+        // A range to the end may hold no line at all (an empty table); one with an end needs its
+        // last line (Length 0: the lines before it).
+        const uint64_t needed = table_.rangeEnds ? table_.lastRecord : table_.firstRecord - 1;
         if (needed > line)
             Report("G407", 0, [&] {
                 return fmt::format(
@@ -309,14 +314,18 @@ class TablePass {
     std::vector<std::string> keys_;         // comparable form of each field's value
     std::vector<FieldState> states_;        // what each field holds
     CompositeKey key_;
+    uint64_t lines_ = 0;
 };
 
 }  // namespace
 
 bool CheckTableData(const IndexTable& table, const std::filesystem::path& folder,
                     const std::filesystem::path& file, std::vector<ForeignKeyCheck>& foreignKeys,
-                    KeyHashSet& primaryKeys, FindingSink& sink) {
-    return TablePass(table, foreignKeys, primaryKeys, sink).Run(folder, file);
+                    KeyHashSet& primaryKeys, FindingSink& sink, uint64_t* lines) {
+    TablePass pass(table, foreignKeys, primaryKeys, sink);
+    const bool whole = pass.Run(folder, file);
+    if (lines) *lines = pass.FileLines();
+    return whole;
 }
 
 }  // namespace norvik

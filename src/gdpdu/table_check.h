@@ -26,10 +26,10 @@ struct ForeignKeyCheck {
 
 // Reads the table's data file, which must lie inside the medium's folder, and reports what an
 // import could not take (G204, G205, G401-G408, G501-G506, G601-G603). primaryKeys gets the
-// hashes of the table's primary keys; false when the file could not be read to its end, so that
-// they are not complete.
+// hashes of the table's primary keys, lines (when given) the number of lines of the file; false
+// when the file could not be read to its end, so that they are not complete.
 bool CheckTableData(const IndexTable& table, const std::filesystem::path& folder,
                     const std::filesystem::path& file, std::vector<ForeignKeyCheck>& foreignKeys,
-                    KeyHashSet& primaryKeys, FindingSink& sink);
+                    KeyHashSet& primaryKeys, FindingSink& sink, uint64_t* lines = nullptr);
 
 }  // namespace norvik

@@ -143,7 +143,8 @@ std::vector<BrokenMedium> BrokenMedia() {
          {VariableTable("daten/konten.txt", "Konten", Column("nr", "<Numeric/>", true)),
           {{"konten.txt", "1000\r\n"}}},
          nullptr,
-         {"FEHLER G202 daten/konten.txt: Tabelle Konten: Datei fehlt im Ordner des "
+         {"WARNUNG G206 konten.txt*",
+          "FEHLER G202 daten/konten.txt: Tabelle Konten: Datei fehlt im Ordner des "
           "Datenträgers."}},
         {"G203",
          {kKonten, {{"Konten.txt", "1000;\"Kasse\"\r\n1000;\"Bank\"\r\n"}}},
@@ -309,6 +310,17 @@ std::vector<BrokenMedium> BrokenMedia() {
          nullptr,
          {"FEHLER G406 konten.txt:1: Tabelle Konten: Byte 0xC3 an Stelle 8 ist im Zeichensatz "
           "UTF-8 nicht definiert."}},
+        {"G206",
+         {kKonten, {{"konten.txt", kKontenData}, {"alt.txt", "1\r\n"}}},
+         nullptr,
+         {"WARNUNG G206 alt.txt: Datei „alt.txt“ beschreibt Index.xml nicht; ein Import liest sie "
+          "nicht."}},
+        {"G409",
+         KontenWith("", "Kopf\r\n1000\r\n1200\r\nT\r\nT\r\n",
+                    "<Range><From>2</From><To>3</To></Range>"),
+         nullptr,
+         {"WARNUNG G409 konten.txt:4: Zeilen 4 bis 5 beschreibt keine Tabelle; ein Import lässt "
+          "sie aus."}},
         {"G407",
          KontenWith("", "1000\r\n1200\r\n", "<Range><From>1</From><To>10</To></Range>"),
          nullptr,
@@ -460,6 +472,11 @@ MediumFiles EveryFeature() {
         "<Validity><Range><From>20260101</From><To>20261231</To></Range><Format>YYYYMMDD</Format>"
         "</Validity>\r\n<DecimalSymbol>.</DecimalSymbol><DigitGroupingSymbol>,"
         "</DigitGroupingSymbol>\r\n<Range><From>2</From><To>4</To></Range>\r\n");
+    medium.tables +=
+        VariableTable("buchungen.txt", "Buchungen Nachlaufsatz",
+                      "<ColumnDelimiter>|</ColumnDelimiter>" + Column("art", "<AlphaNumeric/>") +
+                          Column("zeilen", "<Numeric/>"),
+                      "<Range><From>5</From><To>5</To></Range>\r\n");
     medium.files.emplace_back("buchungen.txt",
                               "\"H\"|\"Kopf\"\r\n"
                               "1|20260101 08:15|1000|1,234.50|\"Miete | Januar \"\"B\xFC"
@@ -533,12 +550,15 @@ TEST_F(MediumCheckTest, LayoutsOfOneFileInRangesOfTheirOwnHaveNoFindings) {
     WriteMedium(dir.path().string(), {layouts, {{"konten.txt", data}}});
     EXPECT_EQ(Joined(Check(dir.path().string())), "");
 
-    // An empty file holds the empty range of each layout.
-    WriteMedium(dir.path().string(),
-                {VariableTable("leer.txt", "Leer", Column("nr", "<Numeric/>", true),
-                               "<Range><From>1</From><Length>0</Length></Range>"),
-                 {{"leer.txt", ""}}});
-    EXPECT_EQ(Joined(Check(dir.path().string())), "");
+    // An empty file holds the empty range of each layout, and a range to the end none at all.
+    for (const char* range : {"<Range><From>1</From><Length>0</Length></Range>", ""}) {
+        const std::string folder = dir.file(*range ? "leer" : "ohne");
+        fs::create_directories(folder);
+        WriteMedium(folder,
+                    {VariableTable("leer.txt", "Leer", Column("nr", "<Numeric/>", true), range),
+                     {{"leer.txt", ""}}});
+        EXPECT_EQ(Joined(Check(folder)), "") << range;
+    }
 }
 
 TEST_F(MediumCheckTest, TheSameDataIsReadDifferentlyWhenTheCharacterSetSaysAnsi) {
