@@ -161,7 +161,10 @@ void TextFileWriter::Attach(int fd, std::string_view path) {
 
 void TextFileWriter::WriteLine(std::string_view utf8) {
     if (fd_ < 0) throw VbError(kErrBadFileName);
-    replaced_ += AppendCp1252(buffer_, utf8);
+    if (utf8_)
+        buffer_ += utf8;
+    else
+        replaced_ += AppendCp1252(buffer_, utf8);
     buffer_ += "\r\n";
     if (buffer_.size() >= kFlushSize) Flush();
 }

@@ -67,6 +67,8 @@ class TextFileWriter {
     bool IsOpen() const { return fd_ >= 0; }
     // Writes the text and CR LF.
     void WriteLine(std::string_view utf8);
+    // Writes the following lines in UTF-8 instead of Windows-1252.
+    void SetUtf8(bool utf8) { utf8_ = utf8; }
     // Writes the buffered lines out; raises VbError when they could not be written.
     void Flush();
     // Writes the buffer out and closes the file; raises VbError when the data could not be written.
@@ -81,6 +83,7 @@ class TextFileWriter {
     std::string path_;
     std::string buffer_;
     size_t replaced_ = 0;
+    bool utf8_ = false;
 };
 
 }  // namespace norvik

@@ -32,6 +32,8 @@ class OutputFile {
     bool StartsFile() const { return startsFile_; }
     // Writes the text and CR LF.
     void WriteLine(std::string_view utf8) { writer_.WriteLine(utf8); }
+    // Writes the file in UTF-8 instead of Windows-1252.
+    void SetUtf8(bool utf8) { writer_.SetUtf8(utf8); }
     // The run completed: the file takes its place. Raises VbError when the data could not be
     // written or the file vanished during the run.
     void Commit();

@@ -78,6 +78,11 @@ void ExportRun::Run() {
         OpenProtocol(state_, services_, "Datenexport", state_.userName, "LST_GDPdU", TodayText(),
                      def_->Schnittstelle, def_->Dateiname, "");
     CheckFieldLengths();
+    const std::string& format = def_->Dateiformat;
+    if (!format.empty() && format != "ANSI" && format != "ASCII" && format != "UTF-8")
+        warning_ = "Hinweis: Das Dateiformat \"" + format +
+                   "\" ist unbekannt (ANSI, ASCII oder UTF-8); die Datei wurde im "
+                   "Windows-Zeichensatz (ANSI) geschrieben.";
 
     const std::string sql = BuildExportSql(def_->Datenquelle, engine_.SQLWhere);
     rows_ = state_.Session().Connection()->OpenRecordSet(sql);
@@ -99,6 +104,7 @@ void ExportRun::Run() {
         // A data medium's file holds what its index describes: this run's rows, never an earlier
         // run's in front of them.
         out_.Open(target_, engine_.Mode == cTQExport && UpperCase(def_->Anfügen) == "J");
+        out_.SetUtf8(def_->Dateiformat == "UTF-8");
         rows_->MoveFirst();
         // A file gets its header line when this run starts it, never in the middle.
         if (def_->Kopfzeile == "J" && out_.StartsFile()) WriteHeaderLine();
@@ -140,6 +146,7 @@ void ExportRun::Run() {
         // The medium's index names this file, so a table without rows gets an empty one.
         RefuseHostFile(state_, target_);
         out_.Open(target_, false);
+        out_.SetUtf8(def_->Dateiformat == "UTF-8");
         out_.Commit();
     }
     rows_->Close();
@@ -184,9 +191,11 @@ void ExportRun::RememberOutputFile() {
     try {
         services_.UserSettings().Save("TQBExport", "Schnittstelle", def_->Schnittstelle, target_);
     } catch (const VbError& e) {
-        warning_ =
-            "Warnung: Die Ausgabedatei wurde nicht als zuletzt verwendete Datei gespeichert. " +
-            e.Description();
+        warning_ += (warning_.empty() ? "" : "\r\n") +
+                    std::string(
+                        "Warnung: Die Ausgabedatei wurde nicht als zuletzt verwendete "
+                        "Datei gespeichert. ") +
+                    e.Description();
     }
 }
 
@@ -355,12 +364,14 @@ std::string ExportRun::Summary() const {
     else
         fmt::format_to(add, "Ausgabe Daten: {}\r\nAusgabedatei: {}", kNoData,
                        engine_.Mode == cTQExport ? "<keine>" : target_);
-    if (const size_t replaced = out_.ReplacedCharacters(); replaced > 0)
-        fmt::format_to(add,
-                       "\r\nHinweis: {} Zeichen {} im Windows-Zeichensatz nicht darstellbar und "
-                       "{} als \"?\" geschrieben.",
-                       replaced, replaced == 1 ? "ist" : "sind",
-                       replaced == 1 ? "wurde" : "wurden");
+    if (const size_t replaced = out_.ReplacedCharacters() + formatter_.DosReplaced(); replaced > 0)
+        fmt::format_to(
+            add,
+            "\r\nHinweis: {} Zeichen {} im {} nicht darstellbar und {} als \"?\" "
+            "geschrieben.",
+            replaced, replaced == 1 ? "ist" : "sind",
+            def_->Dateiformat == "ASCII" ? "DOS-Zeichensatz (Codepage 850)" : "Windows-Zeichensatz",
+            replaced == 1 ? "wurde" : "wurden");
     for (const auto& [name, count] : cuts_)
         fmt::format_to(add, "\r\nHinweis: {} {} des Feldes {} {} auf die Feldlänge gekürzt.",
                        GroupedCount(count), count == 1 ? "Wert" : "Werte", name,

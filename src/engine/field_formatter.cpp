@@ -45,6 +45,7 @@ bool HoldsAny(std::string_view text, const char (&bytes)[3], bool& blank) {
 
 void FieldFormatter::Prepare(const TQExportDef& def) {
     def_ = &def;
+    dosReplaced_ = 0;
     decimalPoint_ = def.Dezimaltrenner == ".";
     // With ":" as time separator a time stays as it is, unless an "@" could come in through the
     // date separator and be turned into ":" by the last replacement.
@@ -299,7 +300,7 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
         case Type::Other:
             break;
     }
-    if (ascii_) ToDosLetters(text_);
+    if (ascii_) dosReplaced_ += ToDosLetters(text_);
     // A line break that no qualifier encloses, or in a fixed-length field, would split the row's
     // line.
     // A plain number holds only digits, signs and commas, so only other texts are looked at.

@@ -55,6 +55,8 @@ class FieldFormatter {
                 std::string& line);
     // The form of the value the last Finish wrote: its decimals, whether a date had its time.
     const WrittenField& LastForm() const { return lastForm_; }
+    // Characters the DOS code page lacks, written as "?" since Prepare.
+    size_t DosReplaced() const { return dosReplaced_; }
     // True when the last Finish cut its value to the field's fixed or maximum length.
     bool LastCut() const { return cut_; }
     // The value the last Finish cut, as it was before the cut.
@@ -81,6 +83,7 @@ class FieldFormatter {
     std::string text_;
     std::string scratch_;
     bool cut_ = false;
+    size_t dosReplaced_ = 0;
     std::string uncut_;
     WrittenField lastForm_;
     // Formats are parsed once per text, not once per row; map nodes keep their addresses.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "common/text_helpers.h"
+#include "common/utf8.h"
 #include "common/vb_convert.h"
 
 namespace norvik {
@@ -113,46 +114,56 @@ double NormalizeNumber(const Value& value) {
     return NormalizeNumber(std::string_view(ToText(value)));
 }
 
-void ToDosLetters(std::string& text) {
-    // ä ö ü Ä Ö Ü ß are two bytes each (C3 xx); their DOS stand-ins may be longer.
-    if (text.find('\xC3') == std::string::npos) return;
-    std::string out;
+size_t ToDosLetters(std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+    if (i == text.size()) return 0;
+    std::string out(text, 0, i);
     out.reserve(text.size() + 8);
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\xC3' && i + 1 < text.size()) {
-            const char* dos = nullptr;
+    size_t replaced = 0;
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            out.push_back(text[i++]);
+            continue;
+        }
+        const size_t length = CharLengthAt(text, i);
+        const char* dos = nullptr;
+        if (c == 0xC3 && length == 2) {
             switch (static_cast<unsigned char>(text[i + 1])) {
                 case 0xA4:
-                    dos = "\xE2\x80\x9E";
-                    break;  // ä -> „ (0x84)
+                    dos = "\xE2\x80\x9E";  // ä -> „ (0x84)
+                    break;
                 case 0xB6:
-                    dos = "\xE2\x80\x9D";
-                    break;  // ö -> ” (0x94)
+                    dos = "\xE2\x80\x9D";  // ö -> ” (0x94)
+                    break;
                 case 0xBC:
-                    dos = "\xC2\x81";
-                    break;  // ü -> U+0081 (0x81)
+                    dos = "\xC2\x81";  // ü -> U+0081 (0x81)
+                    break;
                 case 0x84:
-                    dos = "\xC5\xBD";
-                    break;  // Ä -> Ž (0x8E)
+                    dos = "\xC5\xBD";  // Ä -> Ž (0x8E)
+                    break;
                 case 0x96:
-                    dos = "\xE2\x84\xA2";
-                    break;  // Ö -> ™ (0x99)
+                    dos = "\xE2\x84\xA2";  // Ö -> ™ (0x99)
+                    break;
                 case 0x9C:
-                    dos = "\xC5\xA1";
-                    break;  // Ü -> š (0x9A)
+                    dos = "\xC5\xA1";  // Ü -> š (0x9A)
+                    break;
                 case 0x9F:
-                    dos = "\xC3\xA1";
-                    break;  // ß -> á (0xE1)
-            }
-            if (dos) {
-                out += dos;
-                ++i;
-                continue;
+                    dos = "\xC3\xA1";  // ß -> á (0xE1)
+                    break;
             }
         }
-        out.push_back(text[i]);
+        if (dos) {
+            out += dos;
+        } else {
+            out.push_back('?');
+            ++replaced;
+        }
+        i += length;
     }
     text.swap(out);
+    return replaced;
 }
 
 void ReplaceInPlace(std::string& text, std::string_view search, std::string_view replacement) {

@@ -17,8 +17,10 @@ double NormalizeNumber(std::string_view text);
 void AppendNormalizedNumber(std::string_view text, std::string& out);
 // NormalizeNumber for any value (0 for null).
 double NormalizeNumber(const Value& value);
-// Replaces ä ö ü Ä Ö Ü ß by the characters whose Windows-1252 codes are their DOS (437/850) codes.
-void ToDosLetters(std::string& text);
+// Replaces ä ö ü Ä Ö Ü ß by the characters whose Windows-1252 codes are their DOS (code page 850)
+// codes, and every other character beyond ASCII by "?", which would otherwise come out as another
+// letter in DOS; returns how many were replaced by "?".
+size_t ToDosLetters(std::string& text);
 // ReplaceText in place: repeated until none is left; unchanged for an empty search text or a
 // replacement that contains it. Single-byte searches take a fast single pass.
 void ReplaceInPlace(std::string& text, std::string_view search, std::string_view replacement);

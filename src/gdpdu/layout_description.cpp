@@ -79,6 +79,7 @@ TableFormat DescribeLayout(const TQExportDef& def, size_t record, const WrittenF
     const TQRecord& layout = RecordAt(def, record);
     TableFormat format = TableFormatOf(def);
     format.Oem = def.Dateiformat == "ASCII";
+    format.Utf8 = def.Dateiformat == "UTF-8";
     format.FixedLength = def.FeldLänge == "Fix";
     const WrittenLayout none;
     const WrittenLayout& lines = record < written.layouts.size() ? written.layouts[record] : none;

@@ -96,6 +96,7 @@ void TQXML::CreateTable(const TQRecord& myRecord, const std::string& FileName,
     try {
         WriteTableHeader(FileName, Name, Desc, DatumVon, DatumBis);
         if (format.Oem) WriteTag(3, OpenTag("OEM") + CloseTag("OEM"));
+        if (format.Utf8) WriteTag(3, OpenTag("UTF8") + CloseTag("UTF8"));
         if (format.DecimalSymbol != ",") {
             // The run turns the grouping point into a comma when the decimal symbol is a point.
             WriteElement(3, "DecimalSymbol", format.DecimalSymbol);

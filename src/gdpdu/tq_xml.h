@@ -33,6 +33,7 @@ struct TableFormat {
     std::string TextEncapsulator = "\"";  // around text values
     std::string DecimalSymbol = ",";      // in numbers
     bool Oem = false;                     // in the DOS character set
+    bool Utf8 = false;                    // in UTF-8
     bool FixedLength = false;             // values at fixed places (ColumnForm) instead of split
     std::optional<RowRange> Rows{};       // the table's lines, when the file holds others too
     std::vector<ColumnForm> Columns{};    // by field; fields beyond it have the defaults

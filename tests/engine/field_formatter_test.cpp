@@ -38,6 +38,9 @@ TEST(FieldFormatter, TurnsRawValuesIntoQualifiedText) {
         {"fixed number cut left", "Field", "N", "", 6, "1234567", "234567", "Fix"},
         {"fixed text cut", "Field", "T", "", 5, "Müller", "\"Mülle\"", "Fix"},
         {"fixed text DOS", "Field", "T", "", 5, "Müller", "\"M\xC2\x81lle\"", "Fix", ",", "ASCII"},
+        // Characters the DOS code page lacks never pass as other letters.
+        {"DOS lacks them", "Field", "T", "", 0, "„Premium“ 5 € é", "\"?Premium? 5 ? ?\"",
+         "Variabel", ",", "ASCII"},
         {"all DOS letters", "Const", "V", "", 0, "",
          "\"\xE2\x80\x9E\xE2\x80\x9D\xC2\x81\xC5\xBD\xE2\x84\xA2\xC5\xA1\xC3\xA1\"", "Variabel",
          ",", "ASCII"},

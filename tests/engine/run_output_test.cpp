@@ -184,6 +184,33 @@ TEST_P(RunTest, HeaderLineWhenARunStartsTheFileNeverInTheMiddle) {
     }
 }
 
+TEST_P(RunTest, TheFileFormatChoosesTheCharacterSet) {
+    Sql("INSERT INTO kunden VALUES (4, '„Öl“ 5 €', 'Zürich', 1, NULL, NULL)");
+    const struct {
+        const char* format;
+        std::string bytes;  // of the fourth row
+        const char* note;   // in the summary
+    } cases[] = {
+        {"UTF-8", "\"\xE2\x80\x9E\xC3\x96l\xE2\x80\x9C 5 \xE2\x82\xAC\"\r\n", nullptr},
+        {"ASCII", "\"?\x99l? 5 ?\"\r\n",
+         "Hinweis: 3 Zeichen sind im DOS-Zeichensatz (Codepage 850)"},
+        {"EBCDIC", "\"\x84\xD6l\x93 5 \x80\"\r\n",
+         "Hinweis: Das Dateiformat \"EBCDIC\" ist unbekannt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.format);
+        Load(std::string(kGeneral) + "Dateiformat=" + c.format +
+             "\n[DATENSATZ]\nFIELD name,T,,0\n");
+        ASSERT_EQ(Run(), 0);
+        const std::string bytes = Output();
+        EXPECT_EQ(bytes.substr(bytes.rfind('\n', bytes.size() - 2) + 1), c.bytes);
+        if (c.note) {
+            EXPECT_NE(engine->LastSummary().find(c.note), std::string::npos)
+                << engine->LastSummary();
+        }
+    }
+}
+
 TEST_P(RunTest, OnlyTheFirstHeaderAndTrailerRecordAreWritten) {
     Load(std::string(kGeneral) +
          "[VORLAUFSATZ]\nCONST \"V1\",V,,0\n[VORLAUFSATZ]\nCONST \"V2\",V,,0\n"

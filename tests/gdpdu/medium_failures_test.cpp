@@ -341,6 +341,12 @@ TEST_P(MediumFailureTest, ATableWithoutConditionRunsWithoutWhere) {
     EXPECT_NE(data.find("1|31.12.2025|"), std::string::npos);
     EXPECT_NE(data.find("5|01.01.2027|"), std::string::npos);
     EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
+    // Konten is not on the medium: its foreign key is left out of the index, but named.
+    const std::string notice =
+        "Hinweis: Der Fremdschlüssel konto der Tabelle Buchungen verweist auf die Tabelle Konten, "
+        "die nicht auf dem Datenträger ist; er wird in der XML-Datei nicht beschrieben.";
+    EXPECT_NE(std::find(protocol->begin(), protocol->end(), "line:" + notice), protocol->end());
+    EXPECT_EQ(ReadBytes(MediumFile("Index.xml")).find("<ForeignKey>"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sqlite, MediumFailureTest, ::testing::Values("sqlite"));
