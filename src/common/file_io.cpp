@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "common/guarded_open.h"
+#include "common/leftover_files.h"
 #include "common/text_codec.h"
 #include "common/vb_error.h"
 
@@ -110,12 +111,21 @@ std::string ReadFileBytes(std::string_view path, size_t maxBytes) {
 
 void CopyFileGuarded(std::string_view from, std::string_view to, size_t maxBytes) {
     const std::string bytes = ReadFileBytes(from, maxBytes);
-    const std::string native = NativePath(to).string();
-    const int fd = OpenGuarded(native, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    // Written beside the target and renamed: a full disk leaves no cut copy under its name.
+    const std::filesystem::path target = NativePath(to);
+    const std::string name = target.filename().string();
+    RemoveLeftovers(target.parent_path().string(), name);
+    const std::string temporary = (target.parent_path() / TemporaryNameFor(name)).string();
+    const int fd = OpenGuarded(temporary, O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd < 0) throw FileError(errno, to);
-    const int err = TryWriteAll(fd, bytes);
-    if (::close(fd) != 0 && err == 0) throw FileError(errno, to);
-    if (err != 0) throw FileError(err, to);
+    MarkInUse(fd);
+    int err = TryWriteAll(fd, bytes);
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) err = errno;
+    if (err != 0) {
+        ::unlink(temporary.c_str());
+        throw FileError(err, to);
+    }
 }
 
 int TryWriteAll(int fd, std::string_view bytes) noexcept {

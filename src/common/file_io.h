@@ -29,7 +29,8 @@ VbError PathError(int32_t number, std::string_view path);
 // Reads at most maxBytes of a file; raises VbError (53, 70, 75, 76 …) when it cannot be read.
 std::string ReadFileBytes(std::string_view path, size_t maxBytes);
 // Copies a regular file of at most maxBytes over the destination, both opened through
-// OpenGuarded; raises VbError naming the file that failed.
+// OpenGuarded, through a temporary file renamed at the end; raises VbError naming the file that
+// failed, leaving the destination as it was.
 void CopyFileGuarded(std::string_view from, std::string_view to, size_t maxBytes = 64 << 20);
 // Writes all bytes to a descriptor, again after EINTR and short writes; 0 or the errno of the
 // failure (ENOSPC when nothing could be written).

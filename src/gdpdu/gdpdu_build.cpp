@@ -113,7 +113,8 @@ bool GdpduBuild::BuildMedium() {
         return false;
     }
     const bool written = WriteIndex(index);
-    const bool dtdCopied = CopyDTD() == 0;
+    // A build that failed copies nothing more: its medium is withdrawn anyway.
+    const bool dtdCopied = exported && written && CopyDTD() == 0;
     if (!FinishIndex(index, written, exported)) return false;
     if (!dtdCopied) {
         // The copy has failed and said so; an import could not even read the index.

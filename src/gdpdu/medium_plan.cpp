@@ -9,6 +9,7 @@
 #include "common/file_io.h"
 #include "common/vb_error.h"
 #include "gdpdu/gdpdu_text.h"
+#include "gdpdu/layout_description.h"
 #include "gdpdu/tq_xml.h"
 #include "gdpdu/windows_file_name.h"
 
@@ -99,6 +100,29 @@ void CheckFormat(const std::string& caption, const TQExportDef& def,
                                                      def.Ersatzzeichen)));
 }
 
+// Layouts an Index.xml must describe with at least one typed column each, as the DTD demands.
+void CheckLayouts(const std::string& caption, const TQExportDef& def,
+                  std::vector<std::string>& out) {
+    size_t written = 0;
+    for (size_t r = 0; r < static_cast<size_t>(def.Records->Count()); ++r) {
+        if (!LayoutIsWritten(def, r)) continue;
+        ++written;
+        const TQRecord& record = *def.Records->Item(static_cast<int32_t>(r + 1));
+        if (record.Fields->Count() == 0)
+            out.push_back(
+                TableSays(caption, fmt::format("Der Satz {} hat keine Felder.", record.Name)));
+        for (const auto& field : *record.Fields)
+            if (field->FeldTyp != "T" && field->FeldTyp != "V" && field->FeldTyp != "N" &&
+                field->FeldTyp != "D")
+                out.push_back(TableSays(
+                    caption, fmt::format("Das Feld {} hat keinen Datentyp (T, V, N oder D), den "
+                                         "die XML-Datei beschreiben könnte.",
+                                         field->Name)));
+    }
+    if (written == 0)
+        out.push_back(TableSays(caption, "Die Exportdefinition hat keinen Satz (DATENSATZ)."));
+}
+
 bool SameFile(const PlannedFile& a, const PlannedFile& b) {
     if (EqualsIgnoreCase(a.name, b.name) ||
         EqualsIgnoreCase(a.resolved.string(), b.resolved.string()))
@@ -168,8 +192,13 @@ std::vector<std::string> MediumPlanProblems(const TQGxpFiles& tables, const std:
         CheckName(file, resolvedFolder, problems);
         file.named = problems.size() == before;
         CheckFormat(entry->Caption, def, problems);
+        CheckLayouts(entry->Caption, def, problems);
         files.push_back(std::move(file));
     }
+    if (files.empty() && problems.empty())
+        problems.push_back(
+            "Es ist keine Tabelle ausgewählt; bitte mindestens eine Tabelle "
+            "ankreuzen.");
     CheckSharedFiles(files, problems);
     return problems;
 }

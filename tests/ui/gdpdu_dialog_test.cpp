@@ -234,6 +234,7 @@ TEST_F(GdpduDialogTest, APeriodEndingBeforeItBeginsIsRefusedAndTheDialogStaysOpe
     EXPECT_FALSE(fs::exists(home.file("fehlt")));
     // "Ja" creates it and builds the medium there.
     messages->answer = kAnswerYes;
+    dialog->SelList->item(0)->setCheckState(Qt::Checked);
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(fs::exists(home.file("fehlt/Index.xml")));
