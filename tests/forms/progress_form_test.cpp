@@ -57,6 +57,13 @@ TEST_F(ProgressFormTest, OpenFolderOpensTheOutputFilesFolderAsWritten) {
         window.OpenFolder();
     }
     EXPECT_EQ(shell->folders, (std::vector<std::string>{"kunden.txt", "/mit Leer zeichen"}));
+    EXPECT_TRUE(Calls("ShowMessage").empty());
+    // Without a file manager the window says so and names the folder.
+    shell->result = false;
+    EXPECT_FALSE(window.OpenFolder());
+    ASSERT_EQ(Calls("ShowMessage").size(), 1u);
+    EXPECT_EQ(Calls("ShowMessage")[0].text,
+              kFolderNotOpenedMessage + std::string("/mit Leer zeichen"));
 }
 
 TEST(PumpThrottleTest, ThePumpRunsAtMostOncePerInterval) {
