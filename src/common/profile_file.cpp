@@ -66,7 +66,12 @@ ProfileFile ProfileFile::Parse(std::string_view bytes, bool utf8,
 
 ProfileFile ProfileFile::Load(std::string_view path, bool utf8) {
     try {
-        return Parse(ReadFileBytes(path, kMaxBytes), utf8);
+        std::string bytes = ReadFileBytes(path, kMaxBytes);
+        if (!utf8 && IsUtf8File(bytes)) {
+            if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
+            utf8 = true;
+        }
+        return Parse(bytes, utf8);
     } catch (...) {
         return ProfileFile();
     }

@@ -83,6 +83,30 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
+bool IsUtf8File(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return true;
+    bool beyondAscii = false;
+    for (size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const Utf8Char c = DecodeUtf8(bytes, i);
+        if (c.malformed) return false;
+        beyondAscii = true;
+        i += c.length;
+    }
+    return beyondAscii;
+}
+
+std::string AsCp1252File(std::string bytes, bool& utf8) {
+    utf8 = IsUtf8File(bytes);
+    if (!utf8) return bytes;
+    std::string_view text(bytes);
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    return Utf8ToCp1252(text);
+}
+
 bool FitsCp1252(std::string_view utf8) {
     std::string scratch;
     return AppendCp1252(scratch, utf8) == 0;

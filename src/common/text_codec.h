@@ -18,6 +18,12 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 size_t AppendCp1252(std::string& out, std::string_view utf8);
 // The Windows-1252 bytes of a UTF-8 text; characters the code page lacks become "?".
 std::string Utf8ToCp1252(std::string_view utf8);
+// True when the bytes of a definition or profile file are UTF-8, as Linux editors write them: a
+// byte order mark, or valid UTF-8 with bytes beyond ASCII.
+bool IsUtf8File(std::string_view bytes);
+// The bytes of such a file as Windows-1252 (the byte order mark dropped; characters the code page
+// lacks become "?"), the form the readers take; utf8 says whether they were UTF-8.
+std::string AsCp1252File(std::string bytes, bool& utf8);
 // True when the UTF-8 text can be written in Windows-1252 without loss.
 bool FitsCp1252(std::string_view utf8);
 

@@ -202,8 +202,9 @@ void ReadExportDefinition(const std::string& fileName, TQExportDef& def, ModuleS
     std::string bytes;
     std::optional<VbError> readError;
     try {
-        bytes = ReadFileBytes(fileName.empty() ? std::string_view("\\") : fileName,
-                              kMaxDefinitionBytes + 1);
+        bytes = AsCp1252File(ReadFileBytes(fileName.empty() ? std::string_view("\\") : fileName,
+                                           kMaxDefinitionBytes + 1),
+                             def.Utf8Datei);
         if (bytes.size() > kMaxDefinitionBytes)
             readError = VbError(kErrPathFileAccess,
                                 "Die Datei ist zu groß für eine Exportdefinition: " + fileName);

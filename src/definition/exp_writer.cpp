@@ -109,6 +109,7 @@ void WriteExportDefinition(const TQExportDef& def, const std::string& fileName,
     TextFileWriter out;
     try {
         out.Open(fileName, false);
+        out.SetUtf8(def.Utf8Datei);
     } catch (const VbError& e) {
         onError(e);
     }

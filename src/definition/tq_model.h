@@ -74,6 +74,7 @@ struct TQExportDef {
         std::make_shared<TQSelections>();                                      // selection criteria
     std::shared_ptr<TQRecords> Records = std::make_shared<TQRecords>();        // record layouts
     std::shared_ptr<TQParameter> Parameter = std::make_shared<TQParameter>();  // named parameters
+    bool Utf8Datei = false;           // read from a UTF-8 file, and so saved again
     std::string Schnittstelle;        // name of the definition
     std::string Datenquelle;          // table name or SQL statement
     std::string Dateiname;            // output file

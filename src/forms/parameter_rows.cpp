@@ -24,7 +24,8 @@ void ParameterRows::Load(const std::string& fileName) {
 }
 
 void ParameterRows::ReadRows(const std::string& fileName) {
-    const std::string bytes = ReadFileBytes(fileName, kMaxDefinitionBytes);
+    bool utf8 = false;
+    const std::string bytes = AsCp1252File(ReadFileBytes(fileName, kMaxDefinitionBytes), utf8);
     bool inParameters = false;
     bool readFailed = false;
     ForEachLine(bytes, [&](std::string_view raw) {

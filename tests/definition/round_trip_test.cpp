@@ -195,6 +195,31 @@ TEST_F(RoundTripTest, FilesOfTheOldWriterKeepTheirBytes) {
     EXPECT_TRUE(messages->calls.empty());
 }
 
+TEST_F(RoundTripTest, AUtf8DefinitionIsReadAsUtf8AndSavedSo) {
+    const std::string body =
+        "[Allgemein]\r\nName=Kunden für Köln\r\nDatenquelle=kunden\r\n\r\n[Parameter]\r\n"
+        "Gruß=\"Grußformel\",\"Grüße\"\r\n\r\n[DATENSATZ]\r\nFIELD Straße,T,,0,,,,\r\n";
+    for (const std::string& prefix : {std::string(), std::string("\xEF\xBB\xBF")}) {
+        SCOPED_TRACE(prefix.empty() ? "without mark" : "with byte order mark");
+        const std::string path = exportPath() + "UTF8.EXP";
+        test::WriteBytes(path, prefix + body);
+        engine->LoadFile(path);
+        EXPECT_EQ(engine->ExpDef->Schnittstelle, "Kunden für Köln");
+        EXPECT_EQ(engine->ExpDef->Parameter->Item("Gruß")->Value, "Grüße");
+        EXPECT_EQ(engine->ExpDef->Records->Item(1)->Fields->Item(1)->Name, "Straße");
+        const std::string saved = home.file("UTF8.EXP");
+        engine->SaveFile(saved);
+        const std::string bytes = test::ReadBytes(saved);
+        EXPECT_NE(bytes.find("Name=Kunden für Köln\r\n"), std::string::npos) << bytes;
+    }
+    // A Windows-1252 file stays one.
+    test::WriteBytes(exportPath() + "ANSI.EXP", "[Allgemein]\r\nName=f\xFCr\r\n");
+    engine->LoadFile(exportPath() + "ANSI.EXP");
+    EXPECT_EQ(engine->ExpDef->Schnittstelle, "für");
+    engine->SaveFile(home.file("ANSI.EXP"));
+    EXPECT_NE(test::ReadBytes(home.file("ANSI.EXP")).find("Name=f\xFCr\r\n"), std::string::npos);
+}
+
 TEST_F(RoundTripTest, SavingLeavesTheDefinitionAsItWas) {
     engine->CreateNew();
     TQExportDef& def = *engine->ExpDef;
