@@ -141,11 +141,8 @@ std::string Closed(std::string_view text) {
 std::string BuildExportSql(const std::string& datenquelle, const std::string& sqlWhere) {
     std::string sql =
         datenquelle.rfind("SELECT ", 0) == 0 ? datenquelle : "SELECT * FROM " + datenquelle;
-    if (sqlWhere.empty()) {
-        CleanQuotesAndSeparators(sql);
-        return sql;
-    }
     CleanQuotesAndSeparators(sql);
+    if (sqlWhere.empty()) return sql;
     const StatementShape shape = ShapeOf(sql);
     if (shape.set)
         Unreadable("sie verbindet mehrere Abfragen mit " + *shape.set +

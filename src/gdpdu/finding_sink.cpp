@@ -48,7 +48,7 @@ std::vector<MediumFinding> FindingSink::Take() {
         more.table = table;
         more.count = seen - maxEach_;
         more.text =
-            GermanCount(more.count) + " weitere Befunde dieser Art nicht einzeln aufgeführt.";
+            GroupedCount(more.count) + " weitere Befunde dieser Art nicht einzeln aufgeführt.";
         // After the last finding of its table.
         const auto at =
             std::upper_bound(out.begin(), out.end(), table,

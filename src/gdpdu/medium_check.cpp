@@ -29,7 +29,7 @@ constexpr uint64_t kMaxIndexBytes = uint64_t{16} << 20;
 
 std::string TooLarge(const std::string& what, uint64_t size, uint64_t max) {
     return fmt::format("{} ist {} Bytes groß; die Prüfung liest höchstens {} Bytes.", what,
-                       GermanCount(size), GermanCount(max));
+                       GroupedCount(size), GroupedCount(max));
 }
 
 // The DTD the DOCTYPE names, read from the folder; nullopt when it may not be read (reported).

@@ -32,10 +32,10 @@ void ReportUncoveredLines(const FileCoverage& file, FindingSink& sink) {
         sink.Report("G409", file.url, from, 0,
                     from == to ? fmt::format("Zeile {} beschreibt keine Tabelle; ein Import lässt "
                                              "sie aus.",
-                                             GermanCount(from))
+                                             GroupedCount(from))
                                : fmt::format("Zeilen {} bis {} beschreibt keine Tabelle; ein "
                                              "Import lässt sie aus.",
-                                             GermanCount(from), GermanCount(to)));
+                                             GroupedCount(from), GroupedCount(to)));
     };
     for (const auto& [from, to] : ranges) {
         if (next > file.lines) return;

@@ -61,15 +61,6 @@ const std::vector<FindingKind> kKinds = {
 
 }  // namespace
 
-std::string GermanCount(uint64_t n) {
-    std::string digits = std::to_string(n), out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += '.';
-        out += digits[i];
-    }
-    return out;
-}
-
 const std::vector<FindingKind>& FindingKinds() {
     return kKinds;
 }
@@ -95,9 +86,9 @@ std::string SummaryLine(const std::vector<MediumFinding>& findings) {
         (f.severity == FindingSeverity::Error ? errors : warnings) += f.count;
     if (errors == 0 && warnings == 0) return "Datenträger geprüft: keine Befunde.";
     std::string text = "Datenträger geprüft: ";
-    if (errors > 0) text += GermanCount(errors) + " Fehler";
+    if (errors > 0) text += GroupedCount(errors) + " Fehler";
     if (errors > 0 && warnings > 0) text += ", ";
-    if (warnings > 0) text += GermanCount(warnings) + (warnings == 1 ? " Warnung" : " Warnungen");
+    if (warnings > 0) text += GroupedCount(warnings) + (warnings == 1 ? " Warnung" : " Warnungen");
     return text + ".";
 }
 

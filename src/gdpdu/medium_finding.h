@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/count_text.h"
 #include "gdpdu/medium_names.h"
 
 namespace norvik {
@@ -40,8 +41,6 @@ const FindingKind& KindOf(std::string_view code);
 std::string FindingLine(const MediumFinding& finding);
 // The closing line: "Datenträger geprüft: keine Befunde." or the counts of errors and warnings.
 std::string SummaryLine(const std::vector<MediumFinding>& findings);
-// A count with German digit grouping: 12.345.
-std::string GermanCount(uint64_t n);
 // True when a finding of severity Error is among them.
 bool HasErrors(const std::vector<MediumFinding>& findings);
 

@@ -79,7 +79,7 @@ class TablePass {
                 return fmt::format(
                     "Sätze von {} Zeichen (Length) sind länger als die {} Bytes, die die Prüfung "
                     "liest; Daten nicht geprüft.",
-                    GermanCount(table_.recordLength), GermanCount(kMaxRecordBytes));
+                    GroupedCount(table_.recordLength), GroupedCount(kMaxRecordBytes));
             });
             return false;
         }
@@ -151,7 +151,7 @@ class TablePass {
             return fmt::format(
                 "Satz ist {} Bytes lang; die Prüfung liest Sätze bis {} Bytes und geht beim "
                 "nächsten Satztrenner weiter.",
-                GermanCount(length), GermanCount(kMaxRecordBytes));
+                GroupedCount(length), GroupedCount(kMaxRecordBytes));
         });
     }
 

@@ -7,17 +7,12 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
-#include <chrono>
 
-#include "forms/pump_throttle.h"
-#include "ui/lent_hook.h"
+#include "ui/run_follower.h"
 #include "ui/twips.h"
 
 namespace norvik::ui {
 namespace {
-
-// How often the window repaints while rows stream.
-constexpr std::chrono::milliseconds kRepaintInterval{200};
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, int l, int t, int w, int h) {
     auto* label = new QLabel(text, parent);
@@ -94,19 +89,7 @@ void FrmExpProgress::Refresh() {
 
 void FrmExpProgress::Run() {
     {
-        PumpThrottle throttle(
-            [this] {
-                Refresh();
-                QCoreApplication::processEvents();
-            },
-            kRepaintInterval);
-        LentHook<std::function<void()>> pump(services_.messagePump, [&throttle] { throttle(); });
-        LentHook<std::function<void(bool)>> busy(services_.busyPointer, [this](bool on) {
-            if (on)
-                setCursor(Qt::WaitCursor);
-            else
-                unsetCursor();
-        });
+        const RunFollower follow(services_, this, [this] { Refresh(); });
         Refresh();
         form_.Activate();
     }

@@ -6,20 +6,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
-#include <chrono>
-#include <memory>
 
-#include "forms/pump_throttle.h"
 #include "ui/form_controls.h"
 #include "ui/twips.h"
 
 namespace norvik::ui {
-namespace {
-
-constexpr std::chrono::milliseconds kRepaintInterval{200};
-
-}  // namespace
-
 FrmGdpduProgress::FrmGdpduProgress(QWidget* owner, HostServices& services)
     : QDialog(owner), services_(services) {
     setWindowTitle("GDPdU - Datenausgabe");
@@ -65,28 +56,6 @@ void FrmGdpduProgress::Refresh() {
     lblProgress->setText(QString::fromStdString(form_.progress));
     progressBar->setValue(form_.percent);
     cmdCancel->setEnabled(form_.running);
-}
-
-void FrmGdpduProgress::Lend() {
-    auto throttle = std::make_shared<PumpThrottle>(
-        [this] {
-            Refresh();
-            QCoreApplication::processEvents();
-        },
-        kRepaintInterval);
-    savedPump_ = std::exchange(services_.messagePump, [throttle] { (*throttle)(); });
-    savedBusy_ = std::exchange(services_.busyPointer, [this](bool on) {
-        if (on)
-            setCursor(Qt::WaitCursor);
-        else
-            unsetCursor();
-    });
-}
-
-void FrmGdpduProgress::GiveBack() {
-    services_.messagePump = std::move(savedPump_);
-    services_.busyPointer = std::move(savedBusy_);
-    hide();
 }
 
 void FrmGdpduProgress::closeEvent(QCloseEvent* event) {

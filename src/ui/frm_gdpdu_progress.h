@@ -7,6 +7,7 @@
 
 #include "forms/gdpdu_progress_form.h"
 #include "host/host_services.h"
+#include "ui/run_follower.h"
 
 class QLabel;
 class QProgressBar;
@@ -25,12 +26,12 @@ class FrmGdpduProgress : public QDialog {
     // Runs the action (the build) while the window follows it; returns its result.
     template <typename Fn>
     auto Follow(Fn&& action) {
-        Lend();
-        struct Back {
-            FrmGdpduProgress* window;
-            ~Back() { window->GiveBack(); }
-        } back{this};
-        return action();
+        auto result = [&] {
+            const RunFollower follow(services_, this, [this] { Refresh(); });
+            return action();
+        }();
+        hide();
+        return result;
     }
     // Shows the logic's texts, bar and button.
     void Refresh();
@@ -46,13 +47,8 @@ class FrmGdpduProgress : public QDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void Lend();
-    void GiveBack();
-
     HostServices& services_;
     GdpduProgressForm form_;
-    std::function<void()> savedPump_;
-    std::function<void(bool)> savedBusy_;
 };
 
 }  // namespace norvik::ui
