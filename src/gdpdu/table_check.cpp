@@ -47,11 +47,12 @@ std::string Lines(uint64_t n) {
 class TablePass {
   public:
     TablePass(const IndexTable& table, std::vector<ForeignKeyCheck>& foreignKeys,
-              KeyHashSet& primaryKeys, FindingSink& sink)
+              KeyHashSet& primaryKeys, FindingSink& sink, TableTotal* total)
         : table_(table),
           foreignKeys_(foreignKeys),
           primaryKeys_(primaryKeys),
           sink_(sink),
+          total_(total),
           expectedEnd_(LineBreakOf(table.recordDelimiter)),
           splitter_(table.columnDelimiter, table.textEncapsulator),
           cutter_(FixedRanges(table), table.charset == CharacterSet::Utf8),
@@ -65,6 +66,16 @@ class TablePass {
         for (size_t c : primaryColumns_) keyColumn_[c] = true;
         for (const ForeignKeyCheck& key : foreignKeys)
             for (size_t c : key.columns) keyColumn_[c] = true;
+        if (total_) {
+            // Numbers are summed in their comparable form, exact and without symbols.
+            for (size_t i = 0; i < table.columns.size(); ++i) {
+                if (table.columns[i].type != ColumnType::Numeric) continue;
+                keyColumn_[i] = true;
+                summed_.emplace_back(i, total_->columns.size());
+                total_->columns.push_back(
+                    {table.columns[i].name, DecimalSum(table.columns[i].accuracy)});
+            }
+        }
         for (const IndexColumn& column : table.columns)
             lineLength_ = std::max(lineLength_, column.fixedFrom + column.fixedWidth);
         if (table.recordLength > 0) lineLength_ = table.recordLength;
@@ -167,8 +178,11 @@ class TablePass {
             });
         // Lines outside the range are header or trailer lines, no data rows.
         if (line < table_.firstRecord || line > table_.lastRecord) return;
+        if (total_) ++total_->rows;
         if (!(table_.fixedLength ? Cut(record, end, line) : Split(record, line))) return;
         CheckValues(line);
+        for (const auto& [column, sum] : summed_)
+            if (states_[column] == FieldState::Fine) total_->columns[sum].sum.Add(keys_[column]);
         CheckPrimaryKey(line);
         for (ForeignKeyCheck& key : foreignKeys_) CheckForeignKey(key, line);
     }
@@ -303,6 +317,8 @@ class TablePass {
     std::vector<ForeignKeyCheck>& foreignKeys_;
     KeyHashSet& primaryKeys_;
     FindingSink& sink_;
+    TableTotal* total_;
+    std::vector<std::pair<size_t, size_t>> summed_;  // numeric column, its place in total_
     RecordEnd expectedEnd_;
     VariableSplitter splitter_;
     FixedCutter cutter_;
@@ -321,8 +337,9 @@ class TablePass {
 
 bool CheckTableData(const IndexTable& table, const std::filesystem::path& folder,
                     const std::filesystem::path& file, std::vector<ForeignKeyCheck>& foreignKeys,
-                    KeyHashSet& primaryKeys, FindingSink& sink, uint64_t* lines) {
-    TablePass pass(table, foreignKeys, primaryKeys, sink);
+                    KeyHashSet& primaryKeys, FindingSink& sink, uint64_t* lines,
+                    TableTotal* total) {
+    TablePass pass(table, foreignKeys, primaryKeys, sink, total);
     const bool whole = pass.Run(folder, file);
     if (lines) *lines = pass.FileLines();
     return whole;
