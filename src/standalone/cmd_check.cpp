@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "common/file_io.h"
+#include "gdpdu/handover_check.h"
 #include "gdpdu/medium_check.h"
 #include "gdpdu/tq_xml.h"
 #include "standalone/cli_context.h"
@@ -10,17 +11,19 @@
 namespace norvik::standalone {
 
 int CommandCheck(CliContext& ctx, std::vector<std::string> args) {
-    ExpectArguments(args, 1, 1, "check DIR");
-    const std::filesystem::path folder = NativePath(args[0]);
+    ExpectArguments(args, 1, 1, "check DIR|ZIP");
+    const std::filesystem::path target = NativePath(args[0]);
     std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec))
-        throw UsageError("kein Ordner: " + ShownPath(args[0]));
+    const bool folder = std::filesystem::is_directory(target, ec);
+    if (!folder && !std::filesystem::is_regular_file(target, ec))
+        throw UsageError("weder Ordner noch ZIP-Datei: " + ShownPath(args[0]));
 
-    MediumCheckOptions options;
-    options.publishedDtd = FindPublishedDtd();
-    const std::vector<MediumFinding> findings = CheckMedium(folder, options);
+    HandoverCheckOptions options;
+    options.medium.publishedDtd = FindPublishedDtd();
+    const std::vector<MediumFinding> findings =
+        folder ? CheckMedium(target, options.medium) : CheckHandoverZip(target, options);
     for (const MediumFinding& finding : findings) ctx.out << FindingLine(finding) << '\n';
-    if (options.publishedDtd.empty())
+    if (options.medium.publishedDtd.empty())
         ctx.out << "Hinweis: die veröffentlichte " << kGdpduDtdName
                 << " wurde nicht gefunden ($NORVIK_SHARED_DIR/gdpdu/ oder ../shared/gdpdu/); "
                    "die Kopie auf dem Datenträger wurde nicht mit ihr verglichen.\n";

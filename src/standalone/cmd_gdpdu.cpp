@@ -20,8 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kUsage =
-    "gdpdu FILE --from DATE --to DATE [--out DIR] [--table NAME…|--all-tables] [--no-remember] "
-    "[--yes] [-q]";
+    "gdpdu FILE --from DATE --to DATE [--out DIR] [--table NAME…|--all-tables] [--zip] "
+    "[--no-remember] [--yes] [-q]";
 
 DateTime DateOption(const std::string& name, const std::string& text) {
     if (text.empty()) throw UsageError(name + " fehlt (" + kUsage + ")");
@@ -73,6 +73,7 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     tables.all = TakeFlag(args, "--all-tables");
     tables.remember = !TakeFlag(args, "--no-remember");
     const bool yes = TakeFlag(args, "--yes");
+    const bool zip = TakeFlag(args, "--zip");
     ExpectArguments(args, 1, 1, kUsage);
     if (tables.all && !tables.names.empty())
         throw UsageError("--table und --all-tables schließen einander aus");
@@ -110,6 +111,7 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     gdpdu.Pfad = folder;
     gdpdu.DatumVon = von;
     gdpdu.DatumBis = bis;
+    gdpdu.HandoverZip = zip;
     {
         const StopSignals signals;
         gdpdu.BuildGDPdU();

@@ -78,12 +78,12 @@ TEST_F(CheckCliTest, UsageErrorsExitWithTwoAndOneLine) {
         std::string err;
     };
     const Case cases[] = {
-        {{"check"}, "norvik-export: Aufruf: check DIR\n"},
-        {{"check", medium, medium}, "norvik-export: Aufruf: check DIR\n"},
-        {{"check", medium, "--strict"}, "norvik-export: unbekannte Option --strict (check DIR)\n"},
-        {{"check", dir.file("fehlt")}, "norvik-export: kein Ordner: " + dir.file("fehlt") + "\n"},
-        {{"check", medium + "/konten.txt"},
-         "norvik-export: kein Ordner: " + medium + "/konten.txt\n"},
+        {{"check"}, "norvik-export: Aufruf: check DIR|ZIP\n"},
+        {{"check", medium, medium}, "norvik-export: Aufruf: check DIR|ZIP\n"},
+        {{"check", medium, "--strict"},
+         "norvik-export: unbekannte Option --strict (check DIR|ZIP)\n"},
+        {{"check", dir.file("fehlt")},
+         "norvik-export: weder Ordner noch ZIP-Datei: " + dir.file("fehlt") + "\n"},
     };
     for (const Case& c : cases) {
         const CliOutcome r = Run(c.args);
@@ -93,10 +93,10 @@ TEST_F(CheckCliTest, UsageErrorsExitWithTwoAndOneLine) {
     }
     const CliOutcome help = Run({"check", "--help"});
     EXPECT_EQ(help.code, 0);
-    EXPECT_EQ(help.out.rfind("Aufruf: norvik-export check DIR\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.out.rfind("Aufruf: norvik-export check DIR|ZIP\n", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("Exit-Code 0 ohne Befunde, 1 bei Fehlern, 3 bei nur Warnungen"),
               std::string::npos);
-    EXPECT_NE(Run({"--help"}, false).out.find("  check DIR "), std::string::npos);
+    EXPECT_NE(Run({"--help"}, false).out.find("  check DIR|ZIP "), std::string::npos);
 }
 
 TEST_F(CheckCliTest, WithoutThePublishedDtdTheCopyIsNotComparedAndThatIsSaid) {
