@@ -10,6 +10,7 @@
 #include "ui/host_dialog.h"
 #include "ui/key_handler.h"
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
@@ -52,6 +53,7 @@ class FrmGdpdu : public HostDialog {
     QListWidget* SelList;
     QPushButton* cmdSelect;
     QPushButton* cmdUnselect;
+    QCheckBox* chkZip;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 

@@ -162,7 +162,9 @@ TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {
     form.ChooseFolder("");
     EXPECT_EQ(form.controls.path, "/anderswo");
     form.ChooseFolder(medium);
+    form.controls.handoverZip = true;
     EXPECT_EQ(form.ExportData(), GdpduOk::Built);
+    EXPECT_TRUE(form.Gdpdu().HandoverZip);
     EXPECT_EQ(form.Gdpdu().Pfad, medium);
     EXPECT_EQ(form.Gdpdu().DatumVon, Day(2026, 1, 1));
     EXPECT_EQ(form.Gdpdu().DatumBis, Day(2026, 12, 31));
@@ -171,6 +173,10 @@ TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {
     EXPECT_TRUE(fs::exists(medium + "/Index.xml"));
     EXPECT_NE(form.Gdpdu().LastOutcome(), GdpduOutcome::NotRun);
     EXPECT_EQ(Stored("P_Konten"), "1");
+    // The packing choice is remembered for the profile.
+    GdpduForm again;
+    again.Activate();
+    EXPECT_TRUE(again.controls.handoverZip);
 }
 
 }  // namespace

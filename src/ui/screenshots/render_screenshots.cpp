@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -67,8 +68,8 @@ void RenderRun(ui::FrmExport& dialog) {
     progress.close();
 }
 
-// The GDPdU dialog: without a profile, with the demo's profile and a changed selection, and the
-// message for a folder that does not exist.
+// The GDPdU dialog: without a profile, with the demo's profile, a changed selection and the
+// package ticked, the message for a folder that does not exist, the build and its summary.
 void RenderGdpdu(ui::QtHostMessages& messages) {
     const std::string exportPath = State().exportPath;
     QTemporaryDir empty;
@@ -85,6 +86,7 @@ void RenderGdpdu(ui::QtHostMessages& messages) {
     dialog.show();
     if (dialog.SelList->count() < 2) throw std::runtime_error("the demo profile has no tables");
     dialog.SelList->item(1)->setCheckState(Qt::Unchecked);
+    dialog.chkZip->setChecked(true);
     Save(dialog, "gdpdu-loaded.png");
 
     dialog.tdbDateVon->calendarWidget()->setSelectedDate(QDate(2026, 1, 1));
