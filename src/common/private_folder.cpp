@@ -48,7 +48,11 @@ PrivateFolder::PrivateFolder(const std::string& name) {
     std::string pattern = (parent / (prefix + "XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr) throw FileError(errno, parent.string());
+    if (::mkdtemp(buffer.data()) == nullptr)
+        throw VbError(kErrPathFileAccess,
+                      "Im temporären Ordner lässt sich kein eigener Ordner anlegen (" +
+                          FileError(errno, parent.string()).Description() +
+                          "); TMPDIR kann auf einen anderen Ordner zeigen.");
     path_ = buffer.data();
     fd_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd_ < 0) {
