@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <fmt/format.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
 
@@ -32,8 +31,12 @@ constexpr size_t kBlock = size_t{1} << 20;
 constexpr uint64_t kMaxHashListBytes = uint64_t{1} << 20;
 // Unix file types in the upper half of the external attributes.
 constexpr uint32_t kTypeMask = 0170000, kRegular = 0100000, kFolder = 0040000, kLink = 0120000;
-// The folder bit of DOS attributes.
+// The folder bit of the attributes Windows tools write.
 constexpr uint32_t kDosFolder = 0x10;
+
+bool WindowsAttributes(uint8_t opsys) {
+    return opsys == ZIP_OPSYS_DOS || opsys == ZIP_OPSYS_WINDOWS_NTFS || opsys == ZIP_OPSYS_VFAT;
+}
 
 // A name as a message may show it: control characters and malformed bytes as "?".
 std::string Shown(std::string_view name) {
@@ -58,7 +61,7 @@ std::string Refusal(std::string_view name, uint8_t opsys, uint32_t attributes, c
     const uint32_t type = opsys == ZIP_OPSYS_UNIX ? (attributes >> 16) & kTypeMask : 0;
     code = "G703";
     if ((!name.empty() && IsSeparator(name.back())) || type == kFolder ||
-        (opsys == ZIP_OPSYS_DOS && (attributes & kDosFolder)))
+        (WindowsAttributes(opsys) && (attributes & kDosFolder)))
         return "ist ein Ordner; die Dateien des Datenträgers gehören auf die oberste Ebene der "
                "ZIP-Datei.";
     code = "G702";

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <fmt/format.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
 
