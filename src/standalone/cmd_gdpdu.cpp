@@ -13,6 +13,7 @@
 #include "standalone/forgetting_store.h"
 #include "standalone/gdpdu_tables.h"
 #include "standalone/stop_signals.h"
+#include "standalone/terminal_progress.h"
 
 namespace norvik::standalone {
 namespace {
@@ -111,6 +112,7 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     gdpdu.DatumVon = von;
     gdpdu.DatumBis = bis;
     {
+        const MediumProgress progress(ctx.Quiet() ? ctx.Info() : ctx.err, gdpdu);
         const StopSignals signals;
         gdpdu.BuildGDPdU();
         if (StopSignals::Caught()) return StopSignals::ExitCode();
