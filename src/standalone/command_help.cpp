@@ -21,7 +21,7 @@ const char* ProgramHelp() {
            "  gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table NAME…|--all-tables]\n"
            "           [--no-remember] [--yes]\n"
            "                                    einen GDPdU-Datenträger erstellen\n"
-           "  check DIR                         einen GDPdU-Datenträger prüfen, wie ein Import "
+           "  check DIR [--json]                einen GDPdU-Datenträger prüfen, wie ein Import "
            "ihn liest\n"
            "  params FILE [--set KEY=VALUE]…    Parameterwerte einer Definition zeigen oder "
            "ändern\n"
@@ -109,7 +109,7 @@ const char* CommandHelp(const std::string& command) {
          "                     oder speichern; ohne --table alle Tabellen\n"
          "  --yes              die Schlussfrage bejahen und den Ordner öffnen\n"},
         {"check",
-         "Aufruf: norvik-export check DIR\n"
+         "Aufruf: norvik-export check DIR [--json]\n"
          "Prüft den GDPdU-Datenträger im Ordner DIR, wie der Import eines Prüfers ihn liest:\n"
          "Index.xml gegen die DTD, die DTD-Kopie gegen die veröffentlichte, jede Datendatei\n"
          "(Satztrenner, Felder, Textbegrenzer, Zeichensatz, Zeilenbereich), Zahlen mit\n"
@@ -119,7 +119,11 @@ const char* CommandHelp(const std::string& command) {
          "am Ende eine Zusammenfassung; je Code, Tabelle und Datei werden höchstens 10\n"
          "Befunde einzeln gezeigt.\n"
          "Exit-Code 0 ohne Befunde, 1 bei Fehlern, 3 bei nur Warnungen, 2 bei falschem Aufruf.\n"
-         "  DIR    der Ordner mit Index.xml, den Datendateien und gdpdu-01-08-2002.dtd\n"},
+         "  DIR      der Ordner mit Index.xml, den Datendateien und gdpdu-01-08-2002.dtd\n"
+         "  --json   für Programme: je Befund ein JSON-Objekt in einer Zeile mit code,\n"
+         "           severity (error|warning), file, line, table, column, count und text\n"
+         "           (null, wo ein Befund keinen Wert hat), zuletzt die Zusammenfassung\n"
+         "           {\"errors\":…,\"warnings\":…,\"text\":…}; dieselben Exit-Codes\n"},
 #ifdef NORVIK_WITH_GUI
         {"gui",
          "Aufruf: norvik-export gui [export|gdpdu]\n"
