@@ -131,11 +131,13 @@ void CheckData(const fs::path& folder, const IndexModel& model, const MediumRela
         std::string columns;
         for (size_t c : check.columns)
             columns += (columns.empty() ? "" : ", ") + table.columns[c].name;
+        const std::string column = check.columns.size() == 1 ? columns : std::string();
         for (const auto& [hash, line] : check.kept)
             if (!primaryKeys[check.target].Contains(hash))
                 sink.Report("G603", table.url, line, table.number,
                             fmt::format("{}: Fremdschlüssel {}: kein Eintrag in {}.", table.label,
-                                        columns, check.targetLabel));
+                                        columns, check.targetLabel),
+                            column);
     }
     for (const auto& [path, file] : coverage) ReportUncoveredLines(file, sink);
 }
@@ -170,6 +172,9 @@ std::vector<MediumFinding> CheckMedium(const fs::path& folder, const MediumCheck
     const std::string url = index->string();
     const std::optional<IndexModel> model = ReadIndex(*xml, url, sink);
     if (!model) return sink.Take();
+    std::vector<std::string> names;
+    for (const IndexTable& table : model->tables) names.push_back(table.name);
+    sink.NameTables(std::move(names));
     CheckIndexAgainstDtd(folder, *xml, url, *model, dtdThere, sink);
     const MediumRelations relations = ResolveRelations(*model, sink);
     CheckData(folder, *model, relations, sink, options.totals);

@@ -13,6 +13,7 @@
 #include "standalone/forgetting_store.h"
 #include "standalone/gdpdu_tables.h"
 #include "standalone/stop_signals.h"
+#include "standalone/terminal_progress.h"
 
 namespace norvik::standalone {
 namespace {
@@ -113,6 +114,7 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     gdpdu.DatumBis = bis;
     gdpdu.HandoverZip = zip;
     {
+        const MediumProgress progress(ctx.Quiet() ? ctx.Info() : ctx.err, gdpdu);
         const StopSignals signals;
         gdpdu.BuildGDPdU();
         if (StopSignals::Caught()) return StopSignals::ExitCode();

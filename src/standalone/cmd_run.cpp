@@ -126,7 +126,7 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     }
     if (!PrepareExport(engine, choice)) return 1;
 
-    TerminalProgress progress(ctx.Quiet() ? ctx.Info() : ctx.err);
+    TerminalProgress progress(ctx.Quiet() ? ctx.Info() : ctx.err, engine);
     engine.Advise(&progress);
     int32_t result = 0;
     {

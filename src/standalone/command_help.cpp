@@ -21,7 +21,7 @@ const char* ProgramHelp() {
            "  gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table NAME…|--all-tables]\n"
            "           [--zip] [--no-remember] [--yes]\n"
            "                                    einen GDPdU-Datenträger erstellen\n"
-           "  check DIR|ZIP                     einen GDPdU-Datenträger (Ordner oder ZIP-Datei)\n"
+           "  check DIR|ZIP [--json]            einen GDPdU-Datenträger (Ordner oder ZIP-Datei)\n"
            "                                    prüfen, wie ein Import ihn liest\n"
            "  params FILE [--set KEY=VALUE]…    Parameterwerte einer Definition zeigen oder "
            "ändern\n"
@@ -114,7 +114,7 @@ const char* CommandHelp(const std::string& command) {
          "                     oder speichern; ohne --table alle Tabellen\n"
          "  --yes              die Schlussfrage bejahen und den Ordner öffnen\n"},
         {"check",
-         "Aufruf: norvik-export check DIR|ZIP\n"
+         "Aufruf: norvik-export check DIR|ZIP [--json]\n"
          "Prüft den GDPdU-Datenträger im Ordner DIR, wie der Import eines Prüfers ihn liest:\n"
          "Index.xml gegen die DTD, die DTD-Kopie gegen die veröffentlichte, jede Datendatei\n"
          "(Satztrenner, Felder, Textbegrenzer, Zeichensatz, Zeilenbereich), Zahlen mit\n"
@@ -124,13 +124,17 @@ const char* CommandHelp(const std::string& command) {
          "am Ende eine Zusammenfassung; je Code, Tabelle und Datei werden höchstens 10\n"
          "Befunde einzeln gezeigt.\n"
          "Exit-Code 0 ohne Befunde, 1 bei Fehlern, 3 bei nur Warnungen, 2 bei falschem Aufruf.\n"
-         "  DIR    der Ordner mit Index.xml, den Datendateien und gdpdu-01-08-2002.dtd\n"
-         "  ZIP    eine mit gdpdu --zip gepackte ZIP-Datei: jeder Eintrag muss eine Datei\n"
-         "         auf oberster Ebene sein (kein absoluter Pfad, kein .., kein Ordner, keine\n"
-         "         Verknüpfung, kein Name doppelt), höchstens 1.000 Einträge und 64 GiB\n"
-         "         entpackt; jede SHA-256-Prüfsumme aus Pruefsummen.sha256 muss stimmen\n"
-         "         (G7xx). Danach wird der Datenträger in einem temporären Ordner\n"
-         "         ($TMPDIR) geprüft wie ein Ordner.\n"},
+         "  DIR      der Ordner mit Index.xml, den Datendateien und gdpdu-01-08-2002.dtd\n"
+         "  ZIP      eine mit gdpdu --zip gepackte ZIP-Datei: jeder Eintrag muss eine Datei\n"
+         "           auf oberster Ebene sein (kein absoluter Pfad, kein .., kein Ordner, keine\n"
+         "           Verknüpfung, kein Name doppelt), höchstens 1.000 Einträge und 64 GiB\n"
+         "           entpackt; jede SHA-256-Prüfsumme aus Pruefsummen.sha256 muss stimmen\n"
+         "           (G7xx). Danach wird der Datenträger in einem temporären Ordner\n"
+         "           ($TMPDIR) geprüft wie ein Ordner.\n"
+         "  --json   für Programme: je Befund ein JSON-Objekt in einer Zeile mit code,\n"
+         "           severity (error|warning), file, line, table, column, count und text\n"
+         "           (null, wo ein Befund keinen Wert hat), zuletzt die Zusammenfassung\n"
+         "           {\"errors\":…,\"warnings\":…,\"text\":…}; dieselben Exit-Codes\n"},
 #ifdef NORVIK_WITH_GUI
         {"gui",
          "Aufruf: norvik-export gui [export|gdpdu]\n"
