@@ -25,7 +25,8 @@ std::vector<std::string> SplitAtSemicolons(const std::string& value) {
 }  // namespace
 
 void TQGDPdU::AddGxpFile(const std::shared_ptr<TQGxpFile>& iGxpFile) {
-    GxpFiles->Add(iGxpFile);
+    if (!GxpFiles->Add(iGxpFile))
+        services_.Messages().ShowMessage(kAddFailedMessage, 0, kButtonsOk, false);
 }
 
 void TQGDPdU::Reset() {

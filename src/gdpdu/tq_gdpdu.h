@@ -40,7 +40,7 @@ class TQGDPdU {
     explicit TQGDPdU(ModuleState& state = State(), HostServices& services = Services())
         : state_(state), services_(services) {}
 
-    // Adds the entry to GxpFiles (refused entries are reported by the list).
+    // Adds the entry to GxpFiles; a refused one (null, or its file already listed) is shown.
     void AddGxpFile(const std::shared_ptr<TQGxpFile>& iGxpFile);
     // Reads a .GDU profile: names, folder, tables with their definitions and remembered selections.
     // The period is kept; errors are reported, not raised. True when the profile and every table's
