@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "common/ascii.h"
 #include "db/date_text.h"
 #include "db/decimal_text.h"
 #include "db/odbc_text.h"
@@ -22,8 +23,7 @@ constexpr SQLULEN kUnknownTextChars = 256;
 constexpr SQLULEN kBinaryBytes = 4096;
 
 bool HasWord(std::string typeName, std::string_view word) {
-    for (char& c : typeName)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    for (char& c : typeName) c = AsciiUpper(c);
     return typeName.find(word) != std::string::npos;
 }
 

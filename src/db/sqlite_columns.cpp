@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/ascii.h"
 #include "db/date_text.h"
 #include "db/decimal_text.h"
 #include "db/value_slot.h"
@@ -13,8 +14,7 @@ namespace {
 // The first word of a declared type ("TIMESTAMPTZ" of "TIMESTAMPTZ(3)").
 std::string_view FirstWord(std::string_view type) {
     size_t n = 0;
-    while (n < type.size() && ((type[n] >= 'A' && type[n] <= 'Z') ||
-                               (type[n] >= '0' && type[n] <= '9') || type[n] == '_'))
+    while (n < type.size() && (IsAsciiUpper(type[n]) || IsAsciiDigit(type[n]) || type[n] == '_'))
         ++n;
     return type.substr(0, n);
 }
@@ -55,9 +55,7 @@ void ReadText(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
 SqliteColumnKind SqliteKindOf(const char* declaredType) {
     if (!declaredType) return SqliteColumnKind::kExpression;
     std::string type(declaredType);
-    for (char& c : type) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    }
+    for (char& c : type) c = AsciiUpper(c);
     if (type == "BOOL" || type == "BOOLEAN") return SqliteColumnKind::kBool;
     // DATE, DATETIME, DATETIME2, SMALLDATETIME, TIMESTAMP, TIMESTAMPTZ, TIME, TIMETZ …
     const std::string_view word = FirstWord(type);
