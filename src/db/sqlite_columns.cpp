@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "common/ascii.h"
-#include "db/date_text.h"
 #include "db/decimal_text.h"
+#include "db/text_values.h"
 #include "db/value_slot.h"
 
 namespace norvik::db {
@@ -26,26 +26,26 @@ std::string_view TextOf(sqlite3_stmt* stmt, int col) {
 
 void ReadText(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
     const std::string_view text = TextOf(stmt, col);
-    DateTime dt;
-    if (kind == SqliteColumnKind::kDateTime &&
-        (ParseDateTimeText(text, dt) || ParseTimeText(text, dt))) {
-        slot = dt;
-        return;
-    }
-    // An expression has no declared type; a text in the ISO date form is a computed date
-    // (MAX(Datum), date('now')). A time alone stays text: "12:30" may be anything.
-    if (kind == SqliteColumnKind::kExpression && ParseComputedDate(text, dt)) {
-        slot = dt;
-        return;
-    }
-    if (kind == SqliteColumnKind::kDecimal) {
-        // Numeric affinity leaves only texts SQLite could not convert losslessly, so this path is
-        // rare.
-        std::string canonical;
-        if (CanonicalDecimal(text, canonical)) {
-            AssignDecimal(slot, canonical);
-            return;
+    switch (kind) {
+        case SqliteColumnKind::kDateTime:
+            return ReadTextCell(text, TextKind::kDateTime, slot);
+        case SqliteColumnKind::kExpression:
+            // No declared type: a text in the ISO date form is a computed date (MAX(Datum),
+            // date('now')). A time alone stays text: "12:30" may be anything.
+            return ReadTextCell(text, TextKind::kComputedDate, slot);
+        case SqliteColumnKind::kDecimal: {
+            // Numeric affinity leaves only texts SQLite could not convert losslessly, so this path
+            // is rare; unlike the servers' NaN, such a text that is no decimal stays text.
+            std::string canonical;
+            if (CanonicalDecimal(text, canonical)) {
+                AssignDecimal(slot, canonical);
+                return;
+            }
+            break;
         }
+        case SqliteColumnKind::kStorage:
+        case SqliteColumnKind::kBool:
+            break;
     }
     AssignText(slot, text);
 }
