@@ -25,6 +25,8 @@ std::vector<std::string> SplitAtSemicolons(const std::string& value) {
 }  // namespace
 
 void TQGDPdU::AddGxpFile(const std::shared_ptr<TQGxpFile>& iGxpFile) {
+    if (iGxpFile && !iGxpFile->Export)
+        iGxpFile->Export = std::make_shared<TQExport>(state_, services_);
     if (!GxpFiles->Add(iGxpFile))
         services_.Messages().ShowMessage(kAddFailedMessage, 0, kButtonsOk, false);
 }

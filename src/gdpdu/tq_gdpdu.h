@@ -36,9 +36,8 @@ class GdpduBuildEvents : public TQExportEvents {
 
 class TQGDPdU {
   public:
-    // A profile on a module state and the host's services (by default the component's own).
-    explicit TQGDPdU(ModuleState& state = State(), HostServices& services = Services())
-        : state_(state), services_(services) {}
+    // A profile on a module state and the host's services.
+    TQGDPdU(ModuleState& state, HostServices& services) : state_(state), services_(services) {}
 
     // Adds the entry to GxpFiles; a refused one (null, or its file already listed) is shown.
     void AddGxpFile(const std::shared_ptr<TQGxpFile>& iGxpFile);

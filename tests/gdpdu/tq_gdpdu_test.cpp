@@ -35,7 +35,7 @@ class GdpduProfileTest : public test::SessionFixture {
         return found;
     }
 
-    TQGDPdU gdpdu;
+    TQGDPdU gdpdu{State(), Services()};
 };
 
 TEST_F(GdpduProfileTest, EntriesAreKeyedByTheirFileNameIgnoringCase) {
@@ -212,7 +212,7 @@ TEST_F(GdpduProfileTest, TheTableListIsAKeyedCollection) {
     EXPECT_THROW(files.Remove("b.exp"), VbError);
     EXPECT_THROW(files.Remove(2), VbError);
 
-    TQGDPdU profile;
+    TQGDPdU profile{State(), Services()};
     profile.AddGxpFile(a);
     EXPECT_EQ(profile.GxpFiles->Count(), 1);
     profile.GxpFiles = std::make_shared<TQGxpFiles>();
