@@ -53,6 +53,17 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/norvik-export.pc.in
                ${PROJECT_BINARY_DIR}/norvik-export.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/norvik-export.pc
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+if(NORVIK_UI)
+  # The dialogs for pkg-config, as the component ui is for CMake: the layers above the core.
+  set(pc_ui_libs "")
+  foreach(layer ui forms selection)
+    string(APPEND pc_ui_libs " -lnorvik_${layer}")
+  endforeach()
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/norvik-export-ui.pc.in
+                 ${PROJECT_BINARY_DIR}/norvik-export-ui.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/norvik-export-ui.pc
+          DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endif()
 
 install(TARGETS norvik-export RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/norvik-export.bash-completion

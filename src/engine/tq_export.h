@@ -31,10 +31,8 @@ class TQExportEvents {
 
 class TQExport {
   public:
-    // A new engine in mode cTQExport on a module state and the host's services (by default the
-    // component's own).
-    explicit TQExport(ModuleState& state = State(), HostServices& services = Services())
-        : state_(state), services_(services) {}
+    // A new engine in mode cTQExport on a module state and the host's services.
+    TQExport(ModuleState& state, HostServices& services) : state_(state), services_(services) {}
 
     // Reads an export definition file into a new ExpDef; errors are reported, not raised. True
     // when the definition loaded without an error.

@@ -53,8 +53,7 @@ class GdpduForm {
   public:
     // Loads the dialog with its own profile object; today gives the date the default period is
     // taken from (the system's date when empty).
-    explicit GdpduForm(ModuleState& state = State(), HostServices& services = Services(),
-                       std::function<DateTime()> today = {});
+    GdpduForm(ModuleState& state, HostServices& services, std::function<DateTime()> today = {});
 
     GdpduControls controls;  // the controls' state
 

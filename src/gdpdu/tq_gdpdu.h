@@ -38,11 +38,10 @@ class GdpduBuildEvents : public TQExportEvents {
 
 class TQGDPdU {
   public:
-    // A profile on a module state and the host's services (by default the component's own).
-    explicit TQGDPdU(ModuleState& state = State(), HostServices& services = Services())
-        : state_(state), services_(services) {}
+    // A profile on a module state and the host's services.
+    TQGDPdU(ModuleState& state, HostServices& services) : state_(state), services_(services) {}
 
-    // Adds the entry to GxpFiles (refused entries are reported by the list).
+    // Adds the entry to GxpFiles; a refused one (null, or its file already listed) is shown.
     void AddGxpFile(const std::shared_ptr<TQGxpFile>& iGxpFile);
     // Reads a .GDU profile: names, folder, tables with their definitions and remembered selections.
     // The period is kept; errors are reported, not raised. True when the profile and every table's

@@ -33,13 +33,13 @@ DateTime DateOption(const std::string& name, const std::string& text) {
 
 // The build copies the DTD last; without it every table would be exported for a medium that an
 // import cannot read.
-void RequireDtd() {
-    const std::string dtd = WithTrailingSeparator(State().exportPath) + kGdpduDtdName;
+void RequireDtd(const CliContext& ctx) {
+    const std::string dtd = WithTrailingSeparator(ctx.Module().exportPath) + kGdpduDtdName;
     std::error_code ec;
     if (fs::is_regular_file(NativePath(dtd), ec)) return;
     throw CommandRefused(
         std::string("Die DTD-Datei ") + kGdpduDtdName + " fehlt im Exportordner " +
-        ShownPath(State().exportPath) +
+        ShownPath(ctx.Module().exportPath) +
         "; es wurde nichts exportiert. Jeder GDPdU-Datenträger braucht eine Kopie davon. Sie ist "
         "Teil des vom Bundesministerium der Finanzen veröffentlichten Beschreibungsstandards zur "
         "Datenträgerüberlassung und liegt NorvikExport nicht bei: bitte dorthin kopieren "
@@ -87,15 +87,15 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     ctx.StartSession(yes);
     const std::string path = ctx.ResolveDefinition(args[0], cTQGDPdU);
     ctx.SetSubject("Profil " + ShownPath(path));
-    const ForgettingScope forgetting(!tables.remember);
-    TQGDPdU gdpdu;
+    const ForgettingScope forgetting(ctx.Host(), !tables.remember);
+    TQGDPdU gdpdu(ctx.Module(), ctx.Host());
     // As in the dialog, a profile that loaded with errors still builds what it holds.
     const bool loaded = gdpdu.LoadFile(path);
     const std::string tableNote = ChooseTables(gdpdu, tables);
     const std::string remembered =
-        Services().UserSettings().Get("TQBExport", "Schnittstelle", gdpdu.Schnittstelle, "");
+        ctx.Host().UserSettings().Get("TQBExport", "Schnittstelle", gdpdu.Schnittstelle, "");
     const std::string folder = MediumFolder(out, gdpdu);
-    RequireDtd();
+    RequireDtd(ctx);
     if (!ctx.Quiet()) {
         if (out.empty() && !remembered.empty() && remembered == gdpdu.Pfad)
             ctx.err << "norvik-export: Ausgabeordner aus der letzten Wahl: " << folder

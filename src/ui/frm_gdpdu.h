@@ -22,9 +22,9 @@ namespace norvik::ui {
 
 class FrmGdpdu : public HostDialog {
   public:
-    // Loads the dialog on the component's state and services; today as in GdpduForm.
-    explicit FrmGdpdu(QWidget* owner = nullptr, ModuleState& state = State(),
-                      HostServices& services = Services(), std::function<DateTime()> today = {});
+    // Loads the dialog on the given state and services; today as in GdpduForm.
+    FrmGdpdu(QWidget* owner, ModuleState& state, HostServices& services,
+             std::function<DateTime()> today = {});
     ~FrmGdpdu() override;
 
     // The dialog's logic.

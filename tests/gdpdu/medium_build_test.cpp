@@ -68,7 +68,7 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
 
     // The folder is remembered for the interface and proposed by the next load.
     EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Prüfung 2026"), medium);
-    TQGDPdU again;
+    TQGDPdU again{State(), Services()};
     again.LoadFile(State().exportPath + "TEST.GDU");
     EXPECT_EQ(again.Pfad, medium);
 }

@@ -55,7 +55,8 @@ if(WITH_MAN)
   list(APPEND expected ${MANDIR}/man1/norvik-export.1.gz)
 endif()
 if(WITH_UI)
-  list(APPEND expected include/norvik/ui/tq_exp_mgr.h ${LIBDIR}/libnorvik_ui.a)
+  list(APPEND expected include/norvik/ui/tq_exp_mgr.h ${LIBDIR}/libnorvik_ui.a
+       ${LIBDIR}/pkgconfig/norvik-export-ui.pc)
 endif()
 set(internal
     include/norvik/common/vb_format_lex.h
@@ -121,6 +122,10 @@ if(WITH_UI AND NOT DEB)
   if(NOT EXISTS ${WORK_DIR}/home/Daten/kontenplan.txt)
     message(FATAL_ERROR "the installed example host wrote no data: ${output}")
   endif()
+  # The same host links through pkg-config's norvik-export-ui.
+  run(pkg-config --cflags --libs norvik-export-ui)
+  separate_arguments(flags UNIX_COMMAND "${output}")
+  run(${CXX} -std=c++20 ${EXAMPLE_DIR}/main.cpp ${flags} -o ${WORK_DIR}/example-pc)
 endif()
 
 file(REMOVE_RECURSE ${WORK_DIR})

@@ -51,7 +51,7 @@ void Choose(ui::FrmExport& dialog, const QString& name) {
 // Runs the chosen definition in a progress window, rendering it mid-way and when done.
 void RenderRun(ui::FrmExport& dialog) {
     if (!dialog.Form().ExportData()) throw std::runtime_error("the run was refused");
-    ui::FrmExpProgress progress(&dialog);
+    ui::FrmExpProgress progress(&dialog, Services());
     dialog.Form().ShowProgress(progress.Form());
     progress.show();
     bool midway = false;
@@ -75,14 +75,14 @@ void RenderGdpdu(ui::QtHostMessages& messages) {
     QTemporaryDir empty;
     State().exportPath = empty.path().toStdString() + "/";
     {
-        ui::FrmGdpdu dialog;
+        ui::FrmGdpdu dialog(nullptr, State(), Services());
         dialog.show();
         Save(dialog, "gdpdu-empty.png");
         dialog.close();
     }
     State().exportPath = exportPath;
 
-    ui::FrmGdpdu dialog;
+    ui::FrmGdpdu dialog(nullptr, State(), Services());
     dialog.show();
     if (dialog.SelList->count() < 2) throw std::runtime_error("the demo profile has no tables");
     dialog.SelList->item(1)->setCheckState(Qt::Unchecked);
@@ -146,7 +146,7 @@ void Render(const std::string& home) {
     auto messages = std::make_shared<ui::QtHostMessages>();
     Services().messages = messages;
 
-    ui::FrmExport dialog;
+    ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
     Save(dialog, "export-list.png");
 
@@ -167,7 +167,7 @@ void Render(const std::string& home) {
     dialog.ExportData();
 
     Choose(dialog, "Kundenstamm CSV");
-    ui::FrmProperties properties(nullptr, dialog.Form().PropertiesFile());
+    ui::FrmProperties properties(nullptr, dialog.Form().PropertiesFile(), State(), Services());
     properties.show();
     Save(properties, "properties.png");
     properties.close();
