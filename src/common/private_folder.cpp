@@ -26,14 +26,13 @@ void RemoveLeftoverFolders(const fs::path& parent, const std::string& prefix) no
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(parent, ec)) {
         if (entry.path().filename().string().rfind(prefix, 0) != 0) continue;
-        const int fd =
-            ::open(entry.path().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) continue;
+        const FileDescriptor fd(
+            ::open(entry.path().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd) continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        if (::fstat(fd.Get(), &st) == 0 && st.st_uid == ::geteuid() &&
+            ::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0)
             fs::remove_all(entry.path(), ec);
-        ::close(fd);
     }
 }
 
@@ -54,24 +53,23 @@ PrivateFolder::PrivateFolder(const std::string& name) {
                           FileError(errno, parent.string()).Description() +
                           "); TMPDIR kann auf einen anderen Ordner zeigen.");
     path_ = buffer.data();
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd_ < 0) {
+    fd_ = FileDescriptor(::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd_) {
         const int err = errno;
         fs::remove(path_, ec);
         throw FileError(err, path_.string());
     }
-    MarkInUse(fd_);
+    MarkInUse(fd_.Get());
 }
 
 PrivateFolder::~PrivateFolder() {
     std::error_code ec;
     fs::remove_all(path_, ec);
-    if (fd_ >= 0) ::close(fd_);
 }
 
 uint64_t PrivateFolder::FreeBytes() const {
     struct statvfs st {};
-    if (::fstatvfs(fd_, &st) != 0) return UINT64_MAX;
+    if (::fstatvfs(fd_.Get(), &st) != 0) return UINT64_MAX;
     return static_cast<uint64_t>(st.f_bavail) * st.f_frsize;
 }
 

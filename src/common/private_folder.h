@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "common/file_descriptor.h"
+
 namespace norvik {
 
 class PrivateFolder {
@@ -22,13 +24,13 @@ class PrivateFolder {
     // The folder.
     const std::filesystem::path& Path() const { return path_; }
     // A descriptor of the folder, for openat.
-    int Fd() const { return fd_; }
+    int Fd() const { return fd_.Get(); }
     // The bytes still free for an unprivileged user where it lies.
     uint64_t FreeBytes() const;
 
   private:
     std::filesystem::path path_;
-    int fd_ = -1;
+    FileDescriptor fd_;
 };
 
 }  // namespace norvik

@@ -166,16 +166,15 @@ class PackageCheck {
     }
 
     void Open(const fs::path& zip) {
-        const int fd = OpenGuarded(zip.string(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
+        FileDescriptor fd = OpenGuarded(zip.string(), O_RDONLY | O_CLOEXEC);
+        if (!fd) {
             Report("G701", zipName_,
                    "ZIP-Datei lässt sich nicht öffnen: " +
                        FileError(errno, zip.string()).Description());
             return;
         }
-        const ZipDirectorySize stated = StatedDirectorySize(fd);
+        const ZipDirectorySize stated = StatedDirectorySize(fd.Get());
         if (stated.entries > options_.maxEntries || stated.bytes > options_.maxDirectoryBytes) {
-            ::close(fd);
             Report("G706", zipName_,
                    fmt::format("ZIP-Datei gibt {} Einträge und ein Inhaltsverzeichnis von {} Bytes "
                                "an; geprüft werden höchstens {} Einträge und {} Bytes. Sie wird "
@@ -187,9 +186,10 @@ class PackageCheck {
             return;
         }
         int error = 0;
-        archive_ = zip_fdopen(fd, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+        archive_ = zip_fdopen(fd.Get(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+        // The archive owns the descriptor once it is open.
+        if (archive_) fd.Release();
         if (!archive_) {
-            ::close(fd);
             if (error == ZIP_ER_EXISTS)
                 Report("G705", zipName_,
                        "Ein Eintragsname steht mehrmals in der ZIP-Datei; sie wird nicht gelesen.");
@@ -300,11 +300,12 @@ class PackageCheck {
                        ZipErrorText(zip_error_code_zip(error), zip_error_code_system(error)) + ".");
             return std::nullopt;
         }
-        int out = -1;
+        FileDescriptor out;
         if (folder) {
-            out = ::openat(folder->Fd(), entry.name.c_str(),
-                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-            if (out < 0) {
+            out = FileDescriptor(::openat(folder->Fd(), entry.name.c_str(),
+                                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                          0600));
+            if (!out) {
                 zip_fclose(file);
                 throw FileError(errno, (folder->Path() / entry.name).string());
             }
@@ -331,24 +332,24 @@ class PackageCheck {
             const std::string_view bytes(buffer.data(), static_cast<size_t>(n));
             sum.Update(bytes);
             if (text) text->append(bytes);
-            if (out >= 0) {
-                if (const int err = TryWriteAll(out, bytes); err != 0) {
-                    ::close(out);
+            if (out) {
+                if (const int err = TryWriteAll(out.Get(), bytes); err != 0) {
                     zip_fclose(file);
                     throw FileError(err, (folder->Path() / entry.name).string());
                 }
             }
         }
         zip_fclose(file);
-        if (out >= 0 && ::close(out) != 0)
-            throw FileError(errno, (folder->Path() / entry.name).string());
+        if (out)
+            if (const int err = out.Close(); err != 0)
+                throw FileError(err, (folder->Path() / entry.name).string());
         if (problem.empty() && total != entry.size)
             problem = fmt::format("er enthält {} statt der angegebenen {} Bytes",
                                   GroupedCount(static_cast<int64_t>(total)),
                                   GroupedCount(static_cast<int64_t>(entry.size)));
         if (!problem.empty()) {
             // What could not be read whole is no file of the medium.
-            if (out >= 0) ::unlinkat(folder->Fd(), entry.name.c_str(), 0);
+            if (folder) ::unlinkat(folder->Fd(), entry.name.c_str(), 0);
             Report("G707", entry.name, "Eintrag lässt sich nicht entpacken: " + problem + ".");
             return std::nullopt;
         }

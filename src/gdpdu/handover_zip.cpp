@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "common/atomic_file.h"
 #include "common/file_io.h"
 #include "common/guarded_open.h"
-#include "common/leftover_files.h"
 #include "gdpdu/handover_check.h"
 #include "gdpdu/medium_names.h"
 #include "gdpdu/zip_errors.h"
@@ -28,7 +28,7 @@ constexpr zip_uint16_t kDosDate = (0 << 9) | (1 << 5) | 1;
 constexpr zip_uint32_t kFileAttributes = (0100644u) << 16;
 
 // The new archive's bytes go to a descriptor of ours, so that the temporary file stays locked
-// (and thus safe from RemoveLeftovers) while libzip writes it.
+// (and so no leftover to be removed) while libzip writes it.
 struct Target {
     int fd = -1;
     uint64_t offset = 0;
@@ -147,13 +147,11 @@ class NewArchive {
     // A file of the folder, read when the archive is written.
     void AddFile(const fs::path& folder, const std::string& name) {
         const std::string path = (folder / name).string();
-        const int fd = OpenGuarded(path, O_RDONLY | O_CLOEXEC);
-        if (fd < 0) throw FileError(errno, path);
-        std::FILE* file = ::fdopen(fd, "rb");
-        if (!file) {
-            ::close(fd);
-            throw FileError(errno, path);
-        }
+        FileDescriptor fd = OpenGuarded(path, O_RDONLY | O_CLOEXEC);
+        if (!fd) throw FileError(errno, path);
+        std::FILE* file = ::fdopen(fd.Get(), "rb");
+        if (!file) throw FileError(errno, path);
+        fd.Release();
         zip_source_t* source = zip_source_filep(archive_, file, 0, -1);
         if (!source) std::fclose(file);
         Add(name, source);
@@ -233,17 +231,14 @@ void WriteHandoverZip(const fs::path& folder, const std::vector<PackedFile>& fil
     sums.push_back({kHandoverRecordName, recordSum.HexDigest()});
     const std::string list = HashListText(sums);
 
-    const std::string name = zip.filename().string();
-    RemoveLeftovers(zip.parent_path().string(), name);
-    const fs::path temporary = zip.parent_path() / TemporaryNameFor(name);
+    AtomicFile file;
+    if (const int err = file.Create(zip); err != 0) throw FileError(err, shown);
     Target target;
-    target.fd = OpenGuarded(temporary.string(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (target.fd < 0) throw FileError(errno, shown);
-    MarkInUse(target.fd);
+    target.fd = file.File().Get();
     try {
         {
             NewArchive archive(target, shown);
-            for (const PackedFile& file : files) archive.AddFile(folder, file.sum.name);
+            for (const PackedFile& packed : files) archive.AddFile(folder, packed.sum.name);
             archive.AddBytes(kHandoverRecordName, record);
             archive.AddBytes(kHashListName, list);
             archive.Watch(events);
@@ -251,7 +246,8 @@ void WriteHandoverZip(const fs::path& folder, const std::vector<PackedFile>& fil
         }
         // Read back as an auditor would: the sums of what was packed, not of what was meant.
         std::vector<HashEntry> read;
-        const std::vector<MediumFinding> findings = CheckHandoverSums(temporary, {}, &read);
+        const std::vector<MediumFinding> findings =
+            CheckHandoverSums(file.TemporaryPath(), {}, &read);
         if (!findings.empty() || read.size() != sums.size())
             throw VbError(kErrDeviceIo,
                           fmt::format("Die ZIP-Datei {} stimmt nach dem Schreiben nicht mit den "
@@ -264,13 +260,11 @@ void WriteHandoverZip(const fs::path& folder, const std::vector<PackedFile>& fil
                               fmt::format("Die Datei {} wurde während des Packens geändert; die "
                                           "ZIP-Datei {} wurde nicht gespeichert.",
                                           sums[i].name, shown));
-        if (::rename(temporary.c_str(), zip.c_str()) != 0) throw FileError(errno, shown);
+        if (const int err = file.Commit(); err != 0) throw FileError(err, shown);
     } catch (...) {
-        ::unlink(temporary.c_str());
-        ::close(target.fd);
+        file.Discard();
         throw;
     }
-    ::close(target.fd);
 }
 
 }  // namespace norvik

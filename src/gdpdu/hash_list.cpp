@@ -51,24 +51,19 @@ std::string Sha256::HexDigest() {
 }
 
 HashEntry HashFile(const std::string& path, uint64_t& size) {
-    const int fd = OpenGuarded(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw FileError(errno, path);
+    const FileDescriptor fd = OpenGuarded(path, O_RDONLY | O_CLOEXEC);
+    if (!fd) throw FileError(errno, path);
     Sha256 sum;
     std::vector<char> buffer(kBlock);
     size = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t n = ::read(fd.Get(), buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int err = errno;
-            ::close(fd);
-            throw FileError(err, path);
-        }
+        if (n < 0) throw FileError(errno, path);
         if (n == 0) break;
         sum.Update(std::string_view(buffer.data(), static_cast<size_t>(n)));
         size += static_cast<uint64_t>(n);
     }
-    ::close(fd);
     return {NativePath(path).filename().string(), sum.HexDigest()};
 }
 

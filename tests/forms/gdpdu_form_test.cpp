@@ -174,7 +174,7 @@ TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {
     EXPECT_NE(form.Gdpdu().LastOutcome(), GdpduOutcome::NotRun);
     EXPECT_EQ(Stored("P_Konten"), "1");
     // The packing choice is remembered for the profile.
-    GdpduForm again;
+    GdpduForm again(State(), Services());
     again.Activate();
     EXPECT_TRUE(again.controls.handoverZip);
 }
