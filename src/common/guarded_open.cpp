@@ -13,14 +13,15 @@ namespace norvik {
 namespace {
 
 std::mutex& RegistryMutex() {
-    static std::mutex mutex;
-    return mutex;
+    // Never destroyed: a database held by a static is closed after the others are gone.
+    static auto* mutex = new std::mutex;
+    return *mutex;
 }
 
 // The protected paths, one entry per registration.
 std::vector<std::string>& Registry() {
-    static std::vector<std::string> paths;
-    return paths;
+    static auto* paths = new std::vector<std::string>;
+    return *paths;
 }
 
 bool SameFile(const std::string& path, const struct stat& st) {
