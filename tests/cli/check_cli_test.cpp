@@ -115,8 +115,8 @@ TEST_F(CheckCliTest, UsageErrorsExitWithTwoAndOneLine) {
         std::string err;
     };
     const Case cases[] = {
-        {{"check"}, "norvik-export: Aufruf: check DIR|ZIP [--json]\n"},
-        {{"check", medium, medium}, "norvik-export: Aufruf: check DIR|ZIP [--json]\n"},
+        {{"check"}, "norvik-export: Aufruf: norvik-export check DIR|ZIP [--json]\n"},
+        {{"check", medium, medium}, "norvik-export: Aufruf: norvik-export check DIR|ZIP [--json]\n"},
         {{"check", medium, "--strict"},
          "norvik-export: unbekannte Option --strict (check DIR|ZIP [--json])\n"},
         {{"check", dir.file("fehlt")},
