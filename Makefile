@@ -44,7 +44,7 @@ screenshots: build
 	rm -rf build/screenshots-home build/screenshots
 	$(CLI) --home build/screenshots-home demo >/dev/null
 	XDG_CONFIG_HOME=$(CURDIR)/build/screenshots-home/config QT_QPA_PLATFORM=offscreen \
-	  build/src/norvik-screenshots build/screenshots-home build/screenshots
+	  build/tools/screenshots/norvik-screenshots build/screenshots-home build/screenshots
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,17 +1,36 @@
-# Run by the test layers.includes: RULES is a list of "layer:linked,linked…"; every #include "x/…"
-# in a file of SOURCE_DIR/layer must name the layer itself or one it links.
+# Run by the test layers.includes: RULES is a list of "layer:linked,linked…" from the bottom up;
+# every layer links only layers before it, and every #include "x/…" in a file of
+# SOURCE_DIR/layer names the layer itself or one it links. LIMITS ("layer:linked,linked…") holds
+# the layers it names to those links at most.
 cmake_minimum_required(VERSION 3.25)
-set(violations "")
-foreach(rule IN LISTS RULES)
+
+# Sets layer_var and linked_var from one "layer:linked,linked…".
+function(split_rule rule layer_var linked_var)
   string(REPLACE ":" ";" parts "${rule}")
   list(GET parts 0 layer)
-  set(allowed ${layer})
+  set(linked "")
   list(LENGTH parts count)
   if(count GREATER 1)
     list(GET parts 1 linked)
     string(REPLACE "," ";" linked "${linked}")
-    list(APPEND allowed ${linked})
   endif()
+  set(${layer_var} ${layer} PARENT_SCOPE)
+  set(${linked_var} ${linked} PARENT_SCOPE)
+endfunction()
+
+set(violations "")
+set(below "")
+foreach(rule IN LISTS RULES)
+  split_rule("${rule}" layer linked)
+  foreach(other IN LISTS linked)
+    if(NOT other IN_LIST below)
+      list(APPEND violations "${layer} links ${other}, which is not below it")
+    endif()
+  endforeach()
+  set(linked_${layer} ${linked})
+  list(APPEND below ${layer})
+
+  set(allowed ${layer} ${linked})
   file(GLOB files ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
   foreach(file IN LISTS files)
     file(STRINGS ${file} lines REGEX "^#include \"[a-z_]+/")
@@ -25,7 +44,17 @@ foreach(rule IN LISTS RULES)
     endforeach()
   endforeach()
 endforeach()
+
+foreach(limit IN LISTS LIMITS)
+  split_rule("${limit}" layer most)
+  foreach(other IN LISTS linked_${layer})
+    if(NOT other IN_LIST most)
+      list(APPEND violations "${layer} links ${other}, beyond its limit ${limit}")
+    endif()
+  endforeach()
+endforeach()
+
 if(violations)
   list(JOIN violations "\n" text)
-  message(FATAL_ERROR "Includes across the layering:\n${text}")
+  message(FATAL_ERROR "Links and includes across the layering:\n${text}")
 endif()

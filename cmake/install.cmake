@@ -5,7 +5,7 @@ include(CMakePackageConfigHelpers)
 include(public_headers)
 
 set(NORVIK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/NorvikExport)
-set(NORVIK_LAYERS common db host definition engine gdpdu)
+set(NORVIK_LAYERS common db host definition engine medium check gdpdu)
 if(NORVIK_UI)
   # The dialogs and the entry object, with the layers beneath them: NorvikExport::ui.
   list(APPEND NORVIK_LAYERS selection forms ui)
@@ -39,7 +39,8 @@ install(FILES ${PROJECT_BINARY_DIR}/NorvikExportConfig.cmake
 
 # The .pc file finds its prefix from where it lies, so that the tree can be installed anywhere.
 set(pc_libs "")
-foreach(layer gdpdu engine definition host db common)
+# Static libraries: each before those it uses.
+foreach(layer gdpdu check medium engine definition host db common)
   string(APPEND pc_libs " -lnorvik_${layer}")
 endforeach()
 if(IS_ABSOLUTE ${CMAKE_INSTALL_LIBDIR})

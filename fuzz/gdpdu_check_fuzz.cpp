@@ -13,9 +13,9 @@
 #include <string>
 #include <string_view>
 
+#include "check/medium_check.h"
 #include "fuzz_session.h"
-#include "gdpdu/medium_check.h"
-#include "gdpdu/medium_names.h"
+#include "medium/medium_names.h"
 
 #ifndef NORVIK_SHARED_DIR
 #define NORVIK_SHARED_DIR ""

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "check/medium_check.h"
 #include "common/count_text.h"
 #include "common/file_io.h"
 #include "common/vb_convert.h"
@@ -14,7 +15,6 @@
 #include "gdpdu/handover_record.h"
 #include "gdpdu/handover_zip.h"
 #include "gdpdu/layout_description.h"
-#include "gdpdu/medium_check.h"
 #include "gdpdu/medium_plan.h"
 #include "gdpdu/staged_index.h"
 #include "gdpdu/tq_xml.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "gdpdu/medium_finding.h"
-#include "gdpdu/medium_totals.h"
+#include "check/medium_finding.h"
+#include "check/medium_totals.h"
 #include "gdpdu/tq_gdpdu.h"
 
 namespace norvik {

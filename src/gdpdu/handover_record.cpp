@@ -2,7 +2,7 @@
 
 #include "common/count_text.h"
 #include "common/text_codec.h"
-#include "gdpdu/medium_names.h"
+#include "medium/medium_names.h"
 
 namespace norvik {
 namespace {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "gdpdu/medium_totals.h"
+#include "check/medium_totals.h"
 
 namespace norvik {
 

@@ -9,12 +9,12 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "check/handover_check.h"
 #include "common/atomic_file.h"
 #include "common/file_io.h"
 #include "common/guarded_open.h"
-#include "gdpdu/handover_check.h"
-#include "gdpdu/medium_names.h"
-#include "gdpdu/zip_errors.h"
+#include "medium/medium_names.h"
+#include "medium/zip_errors.h"
 
 namespace norvik {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "gdpdu/hash_list.h"
+#include "medium/hash_list.h"
 
 namespace norvik {
 

@@ -11,7 +11,7 @@
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/layout_description.h"
 #include "gdpdu/tq_xml.h"
-#include "gdpdu/windows_file_name.h"
+#include "medium/windows_file_name.h"
 
 namespace norvik {
 namespace {

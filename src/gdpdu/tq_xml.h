@@ -10,7 +10,7 @@
 
 #include "common/file_descriptor.h"
 #include "definition/tq_model.h"
-#include "gdpdu/medium_names.h"
+#include "medium/medium_names.h"
 
 namespace norvik {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "gdpdu/medium_finding.h"
+#include "check/medium_finding.h"
 
 namespace norvik::standalone {
 

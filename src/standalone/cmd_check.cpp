@@ -1,10 +1,10 @@
 #include <filesystem>
 #include <ostream>
 
+#include "check/handover_check.h"
+#include "check/medium_check.h"
 #include "common/file_io.h"
-#include "gdpdu/handover_check.h"
-#include "gdpdu/medium_check.h"
-#include "gdpdu/tq_xml.h"
+#include "medium/medium_names.h"
 #include "standalone/check_json.h"
 #include "standalone/cli_context.h"
 #include "standalone/shared_files.h"

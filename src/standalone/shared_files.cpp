@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "gdpdu/tq_xml.h"
+#include "medium/medium_names.h"
 
 namespace norvik::standalone {
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "gdpdu/contained_file.h"
-#include "gdpdu/field_splitter.h"
-#include "gdpdu/key_set.h"
-#include "gdpdu/record_reader.h"
+#include "check/contained_file.h"
+#include "check/field_splitter.h"
+#include "check/key_set.h"
+#include "check/record_reader.h"
 #include "support/test_support.h"
 
 namespace norvik {

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <tuple>
 
-#include "gdpdu/handover_check.h"
-#include "gdpdu/medium_check.h"
+#include "check/handover_check.h"
+#include "check/medium_check.h"
 #include "medium_fixture.h"
 #include "medium_writer.h"
 

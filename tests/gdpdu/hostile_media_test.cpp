@@ -15,9 +15,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "gdpdu/handover_check.h"
+#include "check/handover_check.h"
+#include "check/medium_check.h"
 #include "gdpdu/handover_zip.h"
-#include "gdpdu/medium_check.h"
 #include "medium_writer.h"
 #include "support/test_support.h"
 

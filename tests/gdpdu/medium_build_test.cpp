@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "check/medium_check.h"
 #include "common/vb_convert.h"
 #include "gdpdu/handover_zip.h"
-#include "gdpdu/medium_check.h"
 #include "host/module_state.h"
 #include "host/user_settings.h"
 #include "medium_fixture.h"

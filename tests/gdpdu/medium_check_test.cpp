@@ -1,4 +1,4 @@
-#include "gdpdu/medium_check.h"
+#include "check/medium_check.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "gdpdu/date_format.h"
-#include "gdpdu/medium_totals.h"
-#include "gdpdu/number_check.h"
+#include "check/date_format.h"
+#include "check/medium_totals.h"
+#include "check/number_check.h"
 
 namespace norvik {
 namespace {

@@ -1,4 +1,4 @@
-#include "gdpdu/windows_file_name.h"
+#include "medium/windows_file_name.h"
 
 #include <gtest/gtest.h>
 

@@ -46,6 +46,8 @@ list(APPEND expected
     include/norvik/db/connection.h
     ${LIBDIR}/libnorvik_common.a
     ${LIBDIR}/libnorvik_gdpdu.a
+    ${LIBDIR}/libnorvik_check.a
+    ${LIBDIR}/libnorvik_medium.a
     ${LIBDIR}/cmake/NorvikExport/NorvikExportConfig.cmake
     ${LIBDIR}/cmake/NorvikExport/NorvikExportConfigVersion.cmake
     ${LIBDIR}/cmake/NorvikExport/NorvikExportTargets.cmake
