@@ -106,17 +106,5 @@ TEST(TextCodec, ConvertsWindows1252BothWays) {
     EXPECT_EQ(out, "?(\x81\xa0\xff");
 }
 
-TEST(TextCodec, CountsCutsAndCasesCharacters) {
-    EXPECT_EQ(CharCount("Müller"), 6u);
-    EXPECT_EQ(LeftChars("Müller", 2), "Mü");
-    EXPECT_EQ(RightChars("Größe", 3), "öße");
-    EXPECT_EQ(RightChars("ab", 5), "ab");
-    EXPECT_EQ(UpperCase("straße äöü"), "STRAßE ÄÖÜ");
-    EXPECT_EQ(LowerCase("ÄÖÜ Œ"), "äöü œ");
-    EXPECT_TRUE(EqualsIgnoreCase("Kundenauskunft", "KUNDENAUSKUNFT"));
-    EXPECT_TRUE(EqualsIgnoreCase("Größe", "GRÖSSE") == false);
-    EXPECT_FALSE(EqualsIgnoreCase("abc", "abcd"));
-}
-
 }  // namespace
 }  // namespace norvik

@@ -1,0 +1,135 @@
+// The text, number and date functions of the common layer on the cases of cases/functions.tsv: the
+// function, its arguments and what it must give.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "common/cp1252_case.h"
+#include "common/data_path.h"
+#include "common/text_helpers.h"
+#include "common/utf8.h"
+#include "common/vb_convert.h"
+#include "common/vb_error.h"
+#include "common/vb_parse.h"
+#include "support/cases.h"
+
+namespace norvik {
+namespace {
+
+// What the function of a case gives as text; numbers are compared apart, as doubles.
+std::string Result(const test::CaseRow& c) {
+    const std::string& f = c[0];
+    if (f == "GetField") return GetField(std::stoi(c[1]), c[2], c[3], "\"");
+    if (f == "ToText") return ToText(test::CaseValue(c[1], c[2]));
+    if (f == "DataFolder") return DataFolder(c[1]);
+    if (f == "ReplaceDataPath") return ReplaceDataPath(c[1], c[2]);
+    if (f == "ReplaceText") return ReplaceText(c[1], c[2], c[3]);
+    if (f == "BaseName") return BaseName(c[1]);
+    if (f == "DecodeUtf8") {
+        const Utf8Char got = DecodeUtf8(c[1], 0);
+        return std::to_string(static_cast<uint32_t>(got.codePoint)) + "|" +
+               std::to_string(got.length) + "|" + (got.malformed ? "1" : "0");
+    }
+    if (f == "ParseGermanDate") {
+        const auto date = ParseGermanDate(c[1]);
+        if (date.has_value() != IsGermanDate(c[1])) return "Is and Parse disagree";
+        return date ? test::DescribeValue(*date).substr(5) : "-";
+    }
+    ADD_FAILURE() << c.where << ": no function " << f;
+    return "";
+}
+
+TEST(CommonFunctions, GiveWhatTheTableSays) {
+    for (const test::CaseRow& c : test::ReadCases("common/cases/functions.tsv")) {
+        const std::string& f = c[0];
+        if (f == "ToNumber") {
+            EXPECT_DOUBLE_EQ(ToNumber(test::CaseValue(c[1], c[2])),
+                             std::strtod(c[3].c_str(), nullptr))
+                << c.where;
+        } else if (f == "ParseGermanNumber") {
+            const auto number = ParseGermanNumber(c[1]);
+            EXPECT_EQ(number.has_value(), c[2] != "-") << c.where;
+            EXPECT_EQ(IsGermanNumber(c[1]), c[2] != "-") << c.where;
+            if (number && c[2] != "-") {
+                EXPECT_DOUBLE_EQ(*number, std::strtod(c[2].c_str(), nullptr)) << c.where;
+            }
+        } else {
+            EXPECT_EQ(Result(c), c.fields.back()) << c.where;
+        }
+    }
+}
+
+TEST(CommonFunctions, ReplaceTextStopsASelfFeedingReplacement) {
+    // The first replacement that would start above 1 MiB is not made.
+    const std::string grown = ReplaceText(std::string(40, 'a') + "b", "ab", "bbaa");
+    EXPECT_EQ(grown.size(), (size_t{1} << 20) + 1);
+    EXPECT_EQ(std::count(grown.begin(), grown.end(), 'b'), 524269);
+}
+
+TEST(CommonFunctions, RoundingGoesToTheEvenNeighbourAndRaisesOnOverflow) {
+    EXPECT_EQ(RoundToLong(2.5), 2);
+    EXPECT_EQ(RoundToLong(3.5), 4);
+    EXPECT_EQ(RoundToLong(-2.5), -2);
+    EXPECT_EQ(RoundToInteger(33.5), 34);
+    try {
+        RoundToLong(1e12);
+        FAIL() << "no overflow";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), kErrOverflow);
+    }
+}
+
+TEST(CommonFunctions, DatesConvertToAndFromOleDates) {
+    EXPECT_DOUBLE_EQ((DateTime{1899, 12, 30, 0, 0, 0}.ToOleDate()), 0.0);
+    EXPECT_DOUBLE_EQ((DateTime{2004, 12, 31, 12, 0, 0}.ToOleDate()), 38352.5);
+    EXPECT_EQ(DateTime::FromOleDate(38352.5), (DateTime{2004, 12, 31, 12, 0, 0}));
+    EXPECT_EQ(DateTime::FromOleDate(-1.25), (DateTime{1899, 12, 29, 6, 0, 0}));
+    EXPECT_TRUE((DateTime{2024, 2, 29}.IsValid()));
+    EXPECT_FALSE((DateTime{2023, 2, 29}.IsValid()));
+}
+
+TEST(CommonFunctions, CharactersAreCountedCutAndCasedWithStrayBytesAsOne) {
+    EXPECT_EQ(CharCount("Gr\xC3\xB6\xC3\x9F"
+                        "e"),
+              5u);
+    EXPECT_EQ(CharCount("a\xE2\x82"
+                        "b"),
+              4u);  // a cut-off sequence counts byte by byte
+    EXPECT_EQ(LeftChars("\xE2\x82\xAC"
+                        "12",
+                        1),
+              "\xE2\x82\xAC");
+    EXPECT_EQ(RightChars("x\xC3"
+                         "ab",
+                         3),
+              "\xC3"
+              "ab");
+    EXPECT_EQ(RightChars("ab", 5), "ab");
+    EXPECT_EQ(ByteOffsetOfChar("\xC3\xA4\xC3\xB6", 1), 2u);
+    EXPECT_EQ(ByteOffsetOfChar("ab", 7), 2u);
+    for (const char32_t c : {U'A', U'ä', U'€', char32_t{0x1F600}}) {
+        std::string text;
+        AppendUtf8(text, c);
+        EXPECT_EQ(DecodeUtf8(text, 0).codePoint, c);
+        EXPECT_EQ(DecodeUtf8(text, 0).length, text.size());
+    }
+    EXPECT_EQ(UpperCase("straße äöü \xC5\xA1\xC5\xBE\xC5\x93\xC3\xBF"),
+              "STRAßE ÄÖÜ \xC5\xA0\xC5\xBD\xC5\x92\xC5\xB8");
+    EXPECT_EQ(LowerCase("ÄÖÜ Œ \xC3\x89T\xC3\x89 \xC3\x97"), "äöü œ \xC3\xA9t\xC3\xA9 \xC3\x97");
+    EXPECT_EQ(UpperCase("a\xFF"
+                        "b"),
+              "A\xFF"
+              "B");
+    EXPECT_TRUE(EqualsIgnoreCase("Kundenauskunft", "KUNDENAUSKUNFT"));
+    EXPECT_TRUE(EqualsIgnoreCase("\xC5\xA0koda", "\xC5\xA1KODA"));
+    EXPECT_TRUE(EqualsIgnoreCase("x\xFF", "X\xFF"));
+    EXPECT_FALSE(EqualsIgnoreCase("Größe", "GRÖSSE"));
+    EXPECT_FALSE(EqualsIgnoreCase("abc", "abcd"));
+    EXPECT_FALSE(EqualsIgnoreCase("x\xFF", "x\xFE"));
+    EXPECT_FALSE(EqualsIgnoreCase("\xEF", "\xEF\xBF\xBD"));  // a stray byte is no U+FFFD
+}
+
+}  // namespace
+}  // namespace norvik
