@@ -9,7 +9,6 @@
 
 #include "gdpdu/medium_check.h"
 #include "medium_fixture.h"
-#include "medium_writer.h"
 
 namespace norvik::test {
 namespace {

@@ -5,7 +5,6 @@
 #include "host/module_state.h"
 #include "host/user_settings.h"
 #include "medium_fixture.h"
-#include "medium_writer.h"
 
 namespace norvik::test {
 namespace {

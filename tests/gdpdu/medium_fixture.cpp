@@ -100,19 +100,10 @@ void MediumSession::LoadStandardProfile() {
 }
 
 bool MediumSession::ProvideDtd() {
-    const std::filesystem::path dtd =
-        std::filesystem::path(NORVIK_SHARED_DIR) / "gdpdu" / kGdpduDtdName;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(dtd, ec)) return false;
-    std::filesystem::copy_file(dtd, exportPath() + kGdpduDtdName,
+    if (PublishedDtd().empty()) return false;
+    std::filesystem::copy_file(PublishedDtd(), exportPath() + kGdpduDtdName,
                                std::filesystem::copy_options::overwrite_existing);
     return true;
-}
-
-std::string MediumSession::DtdMissing() {
-    return "needs the published GDPdU DTD " +
-           (std::filesystem::path(NORVIK_SHARED_DIR) / "gdpdu" / kGdpduDtdName).string() +
-           ", which the repository does not carry";
 }
 
 std::string MediumSession::Golden(const std::string& name) {
