@@ -1,6 +1,8 @@
 #include "ui_fixture.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 
@@ -80,10 +82,31 @@ void ExpectDesignedControls(const std::vector<DesignedControl>& controls) {
     EXPECT_EQ(order, expectedOrder);
 }
 
-bool ProcessUntil(const std::function<bool()>& condition) {
-    for (int i = 0; i < 10000 && !condition(); ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
+bool WhileModal(const std::function<void()>& trigger, const std::function<bool(QWidget*)>& poll,
+                int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    bool done = false, timedOut = false, polling = false;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (done) return;
+        if (clock.elapsed() > timeoutMs) {
+            done = timedOut = true;
+            ADD_FAILURE() << "a modal window was still waiting after " << timeoutMs << " ms";
+            while (QWidget* modal = QApplication::activeModalWidget()) modal->hide();
+            return;
+        }
+        // A poll may open a window of its own, whose event loop turns this timer again.
+        if (polling) return;
+        polling = true;
+        done = poll(QApplication::activeModalWidget());
+        polling = false;
+    });
+    timer.start();
+    trigger();
+    timer.stop();
+    return !timedOut;
 }
 
 }  // namespace norvik::test
