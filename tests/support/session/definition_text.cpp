@@ -1,6 +1,7 @@
 #include "support/session/definition_text.h"
 
 #include <initializer_list>
+#include <utility>
 
 namespace norvik::test {
 namespace {
@@ -8,8 +9,9 @@ namespace {
 // The values joined by "|", line breaks inside them written as "\r" and "\n".
 std::string Joined(std::initializer_list<std::string> values) {
     std::string line;
+    bool first = true;
     for (const std::string& v : values) {
-        if (!line.empty()) line += "|";
+        if (!std::exchange(first, false)) line += "|";
         for (const char c : v) line += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
     }
     return line + "\n";
