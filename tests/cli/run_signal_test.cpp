@@ -165,9 +165,9 @@ TEST_F(RunProcessTest, ARunStartedWithSigintIgnoredKeepsIgnoringIt) {
 }
 
 TEST_F(RunProcessTest, ASignalStopsAGdpduBuildWithoutAnIndex) {
+    NORVIK_REQUIRE_DTD();
     fs::create_directories(dir.path() / "medium");
-    fs::copy_file(NORVIK_SHARED_DIR "/gdpdu/gdpdu-01-08-2002.dtd",
-                  dir.file("home/Drivers/Export/gdpdu-01-08-2002.dtd"));
+    fs::copy_file(test::PublishedDtd(), dir.file("home/Drivers/Export/gdpdu-01-08-2002.dtd"));
     WriteBytes(
         dir.file("home/Drivers/Export/GROSS.GDU"),
         test::DefinitionBytes("[Allgemein]\nName=Gross\nPfad=" + dir.file("medium") +
