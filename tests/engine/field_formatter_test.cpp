@@ -60,52 +60,9 @@ TEST(ExportSql, AStatementWhoseShapeCannotBeReadIsRefused) {
 // Values a field writes as they are skip the steps of Finish; they must come out as Finish writes
 // them, with the same form.
 TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
-    DateTime midnight;
-    midnight.year = 2004;
-    midnight.month = 12;
-    midnight.day = 31;
-    DateTime withTime = midnight;
-    withTime.hour = 13;
-    withTime.minute = 45;
-    const DateTime timeOnly = [] {
-        DateTime t;
-        t.hour = 7;
-        t.second = 5;
-        return t;
-    }();
-    const std::vector<Value> values = {int64_t{0},
-                                       int64_t{-42},
-                                       int64_t{999'999'999'999'999},
-                                       int64_t{-999'999'999'999'999},
-                                       int64_t{1'000'000'000'000'000},
-                                       std::string(),
-                                       std::string("  "),
-                                       std::string("Müller"),
-                                       std::string("Sag \"Hallo\""),
-                                       std::string("a;b"),
-                                       std::string("a\r\nb"),
-                                       std::string(" x "),
-                                       std::string("Müllerstraße 12;x"),
-                                       std::string("0123456789abcdef\n"),
-                                       std::string("        "),
-                                       std::string("                x"),
-                                       std::string("Gutschein \"50 €\" für Köln"),
-                                       midnight,
-                                       withTime,
-                                       timeOnly,
-                                       Value{},
-                                       2.5,
-                                       Decimal{"12.50"},
-                                       Decimal{"-0.00"},
-                                       Decimal{"007.10"},
-                                       Decimal{"-12345.678"},
-                                       Decimal{"0.000012"},
-                                       Decimal{"0.00012"},
-                                       Decimal{"123456789012345.6"},
-                                       Decimal{"12345678901234.5"},
-                                       Decimal{"1000"},
-                                       Decimal{"-0.5"},
-                                       true};
+    std::vector<Value> values;
+    for (const test::CaseRow& c : test::ReadCases("engine/cases/direct_values.tsv"))
+        values.push_back(test::CaseValue(c[0], c[1]));
     struct Settings {
         const char* texterkenner;
         const char* datumserkenner;

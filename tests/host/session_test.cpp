@@ -89,24 +89,5 @@ TEST_F(SessionTest, EngineConstructionTouchesNoStateAndSettingsConnectOnFirstUse
     EXPECT_TRUE(messages->calls.empty());
 }
 
-TEST_F(SessionTest, ResetEmptiesStateAndServices) {
-    Services().messagePump = [] {};
-    State().fileCount = 3;
-    State().fileList[0] = {"a", "b", "c"};
-    State().Reset();
-    Services().Reset();
-    EXPECT_EQ(State().session, nullptr);
-    EXPECT_EQ(State().hostSettings, nullptr);
-    EXPECT_TRUE(State().exportPath.empty());
-    EXPECT_EQ(State().fileCount, 0);
-    EXPECT_TRUE(State().fileList[0][0].empty());
-    EXPECT_FALSE(Services().messagePump);
-    EXPECT_EQ(Services().messages, nullptr);
-    // The fallbacks stand in for what the host did not set.
-    EXPECT_NE(dynamic_cast<ConsoleHostMessages*>(&Services().Messages()), nullptr);
-    EXPECT_NE(dynamic_cast<XdgShellService*>(&Services().Shell()), nullptr);
-    EXPECT_THROW(Services().CreateProtocolObject("Anderes.Objekt"), VbError);
-}
-
 }  // namespace
 }  // namespace norvik
