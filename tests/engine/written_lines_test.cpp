@@ -37,5 +37,50 @@ TEST_P(RunTest, AnEmptyForeignKeyStaysEmptyOnlyOnADataMedium) {
     CloseProtocol(State());
 }
 
+TEST_P(RunTest, TheRunReportsTheLinesAndValueFormsOfEachLayout) {
+    Load(
+        "[Allgemein]\nName=Test\nDatenquelle=kunden\nDateiname={OUT}\n"
+        "Kopfzeile=J\n[VORLAUFSATZ]\nCONST \"V\",T,,0,,,,\n[VORLAUFSATZ]\nCONST \"X\",T,,0,,,,\n"
+        "[DATENSATZ]\nCRITERIA \"nr\",\"<>\",\"2\"\nFIELD nr,N,,0,,,,\nFIELD betrag,N,,0,,,,\n"
+        "FIELD zeit,D,,0,,,,\n[DATENSATZ 2]\nCRITERIA \"nr\",\"=\",\"2\"\nFIELD betrag,N,\"0.000\","
+        "0,,,,\nFIELD datum,D,,0,,,,\n[NACHLAUFSATZ]\nFIELD nr,N,,0,,,,\n");
+    ASSERT_EQ(Run(), 0);
+    // Header line, header record, rows 1 and 3 of the first layout, row 2 of the second, trailer.
+    const WrittenFile& written = engine->LastWritten();
+    EXPECT_TRUE(written.headerLine);
+    EXPECT_EQ(written.lines, 6);
+    struct Expected {
+        int64_t first, last, lines;
+        std::vector<int32_t> decimals;
+        std::vector<bool> withTime;
+    };
+    const std::vector<Expected> layouts = {
+        {2, 2, 1, {0}, {false}},
+        {3, 0, 0, {}, {}},  // a second header record is never written
+        {3, 5, 2, {0, 2, 0}, {false, false, true}},
+        {4, 4, 1, {3, 0}, {false, false}},
+        {6, 6, 1, {0}, {false}},
+    };
+    ASSERT_EQ(written.layouts.size(), layouts.size());
+    for (size_t i = 0; i < layouts.size(); ++i) {
+        const WrittenLayout& layout = written.layouts[i];
+        EXPECT_EQ(layout.firstLine, layouts[i].first) << i;
+        EXPECT_EQ(layout.lastLine, layouts[i].last) << i;
+        EXPECT_EQ(layout.lines, layouts[i].lines) << i;
+        ASSERT_EQ(layout.fields.size(), layouts[i].decimals.size()) << i;
+        for (size_t f = 0; f < layout.fields.size(); ++f) {
+            EXPECT_EQ(layout.fields[f].decimals, layouts[i].decimals[f]) << i << "/" << f;
+            EXPECT_EQ(layout.fields[f].withTime, layouts[i].withTime[f]) << i << "/" << f;
+        }
+    }
+
+    engine->SQLWhere = "nr > 99";
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(engine->LastWritten().lines, 0);
+    engine->ExpDef->Datenquelle = "gibtsnicht";
+    ASSERT_NE(Run(), 0);
+    EXPECT_TRUE(engine->LastWritten().layouts.empty());
+}
+
 }  // namespace
 }  // namespace norvik::test
