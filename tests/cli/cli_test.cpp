@@ -5,7 +5,6 @@
 #include "cli/cli_fixture.h"
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
-#include "db/connection.h"
 #include "definition/exp_writer.h"
 #include "support/cases.h"
 
@@ -248,52 +247,6 @@ TEST_F(CliTest, TheStoredProtocolChoiceHoldsWithoutASwitch) {
     EXPECT_EQ(stored(), "1\n");
     EXPECT_EQ(entries(), before + 2);
     EXPECT_EQ(Run({"run", "Kontenplan", "--protocol", "--no-protocol"}).code, 2);
-}
-
-TEST_F(CliTest, SelectionCriteriaBecomeConditionsOfLiteralsOnly) {
-    Demo();
-    auto db = db::Connection::Open("sqlite:" + home() + "/host.sqlite");
-    auto count = [&](const std::string& where, const std::string& table = "Kunden") {
-        return std::get<int64_t>(
-            db->OpenRecordSet("SELECT COUNT(*) FROM " + table + " WHERE " + where)->Item(0));
-    };
-    struct Case {
-        std::vector<std::string> sel;
-        int code;
-        int64_t rows;  // data lines written (-1: no file)
-        std::string definition = "Kundenstamm CSV";
-        int64_t otherLines = 1;  // header line, header and trailer records
-    };
-    const Case cases[] = {
-        {{"Ort=Bonn"}, 0, count("Ort = 'Bonn'")},
-        {{"Kunde=10001..10005"}, 0, 5},  // through the host's lookup, a range of numbers
-        {{"Ort=B*", "Angelegt=01.01.2000..31.12.2099"}, 0, count("Ort LIKE 'B%'")},
-        {{"Ort=x' OR 1=1 --"}, 0, -1},
-        {{"Ort=Bonn;Köln"}, 0, count("Ort IN ('Bonn', 'Köln')")},
-        {{"Angelegt=31.02.2020"}, 1, -1},  // not a date: refused, nothing run
-        {{"Gibtsnicht=1"}, 1, -1},
-        {{"Ort"}, 2, -1},
-        // A statement with its own WHERE: both conditions hold.
-        {{"Warengruppe=Werkzeug"},
-         0,
-         count("Gesperrt = 0 AND Warengruppe = 'Werkzeug'", "Artikel"),
-         "Artikel Festlänge (DOS)",
-         2},
-    };
-    for (const Case& c : cases) {
-        const std::string out = dir.file("sel.csv");
-        std::filesystem::remove(out);
-        std::vector<std::string> args = {"run", c.definition, "--out", out};
-        for (const std::string& sel : c.sel) args.insert(args.end(), {"--sel", sel});
-        const CliOutcome r = Run(args);
-        EXPECT_EQ(r.code, c.code) << c.sel[0] << r.err;
-        if (c.rows < 0) {
-            EXPECT_FALSE(std::filesystem::exists(out)) << c.sel[0];
-            continue;
-        }
-        const std::string csv = test::ReadBytes(out);
-        EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), c.rows + c.otherLines) << c.sel[0];
-    }
 }
 
 // A cron line's output depends on its command line: a bare --out lies in the working folder, a
