@@ -67,12 +67,9 @@ TEST_P(BackendTest, ExpressionsKeepTheirOwnType) {
 
 TEST_P(BackendTest, ComputedDatesAreDatesButDateLikeTextStaysText) {
     db_->Execute("CREATE TABLE b (datum DATE, code VARCHAR(10))");
-    db_->Execute(
-        "INSERT INTO b VALUES ('2026-01-05', '2026-01-05'), "
-        "('2026-03-01', NULL)");
+    db_->Execute("INSERT INTO b VALUES ('2026-01-05', '2026-01-05'), ('2026-03-01', NULL)");
     auto rs = db_->OpenRecordSet(
-        "SELECT MAX(datum) AS letzte, COALESCE(MIN(code), "
-        "'-') AS code, MAX(code) AS kennung "
+        "SELECT MAX(datum) AS letzte, COALESCE(MIN(code), '-') AS code, MAX(code) AS kennung "
         "FROM b");
     EXPECT_EQ(rs->Item("letzte"), Value(DateTime{2026, 3, 1}));
     // SQLite gives an expression no declared type, so its exact ISO date text is taken as a date
@@ -89,8 +86,7 @@ TEST_P(BackendTest, ComputedDatesAreDatesButDateLikeTextStaysText) {
 TEST_P(BackendTest, AQuestionMarkIsAnOperatorWhenNoParametersArePassed) {
     if (GetParam() != "postgresql") GTEST_SKIP() << "jsonb exists on PostgreSQL only";
     auto rs = db_->OpenRecordSet(
-        "SELECT '{\"a\": 1}'::jsonb ? 'a' AS hat_a, "
-        "'{\"a\": 1}'::jsonb ?| array['b'] AS hat_b");
+        "SELECT '{\"a\": 1}'::jsonb ? 'a' AS hat_a, '{\"a\": 1}'::jsonb ?| array['b'] AS hat_b");
     EXPECT_EQ(rs->Item("hat_a"), Value(true));
     EXPECT_EQ(rs->Item("hat_b"), Value(false));
     EXPECT_EQ(db_->Execute("SELECT 1 WHERE '{}'::jsonb ? 'x'"), 0);
@@ -103,8 +99,7 @@ TEST_P(BackendTest, ParametersFilterRecordSets) {
                      {i, DateTime{2004, 1, static_cast<int>(i)}, std::string("n?")});
     // A "?" inside a literal is text, not a parameter.
     auto rs = db_->OpenRecordSet(
-        "SELECT '?' AS q, id FROM p WHERE d >= ? AND "
-        "name = ? -- id?\nORDER BY id;",
+        "SELECT '?' AS q, id FROM p WHERE d >= ? AND name = ? -- id?\nORDER BY id;",
         {DateTime{2004, 1, 3}, std::string("n?")});
     EXPECT_EQ(rs->RecordCount(), 2);
     EXPECT_EQ(rs->Item("q"), Value(std::string("?")));

@@ -79,29 +79,7 @@ TEST_F(RoundTripTest, HostileValuesSurviveSaveAndLoadInEveryProperty) {
 TEST_F(RoundTripTest, FilesOfTheOldWriterKeepTheirBytes) {
     // Everything the old writer wrote for values that it could carry comes out the same again.
     const std::string old =
-        ";***********************************************************************"
-        "****\r\n"
-        "[Allgemein]\r\nName=Kontenplan\r\nDatenquelle=SELECT * FROM konten "
-        "WHERE art <> 'X'\r\n"
-        "Dateiname=/srv/kontenplan.txt\r\nInfo=Sachkonten; mit "
-        "Kontoart\r\nDateiformat=ANSI\r\n"
-        "FeldL\xe4nge=Variabel\r\nFeldtrenner=;\r\nTexterkenner="
-        "\"\r\nDezimaltrenner=,"
-        "\r\nDatumserkenner=#\r\n"
-        "Datumstrenner=.\r\nZeittrenner=:\r\nErsatzzeichen='\r\nKopfzeile="
-        "0\r\nAnfuegen=N\r\n"
-        "AnfuegenAenderbar=N\r\nAllowEmptySelection=0\r\n\r\n"
-        "[Parameter]\r\nKontenrahmen=\"Kontenrahmen\",\"SKR03\"\r\nStichtag="
-        "\"Stichtag\",\"31.12."
-        "2026\"\r\n\r\n"
-        "[Selektion]\r\nSel01=\"Kontoart\";\"Kontoart\";0;10;\"\";\"Ertrag\";"
-        "\"\"\r\n\r\n"
-        "[DATENSATZ]\r\nCRITERIA \"Betrag\",\">=\",\"0\"\r\nFIELD "
-        "Kontonummer,N,\"0000\",4,PK,,,Kontonummer\r\n"
-        "FIELD Bezeichnung,V,\">\",40,,,,\r\nFIELD "
-        "Kontoart,T,,10,,,Bestand;Bestandskonto,\r\n"
-        "CONST \"\",T,,5,,,,Reserve\r\nCONST 7,N,,1,,,,\r\nPARAM "
-        "Stichtag,D,\"yyyy-mm-dd\",10,,,,\r\n";
+        test::ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/definition/cases/old_writer.EXP");
     const std::string path = exportPath() + "ALT.EXP";
     test::WriteBytes(path, old);
     engine->LoadFile(path);
@@ -116,10 +94,8 @@ TEST_F(RoundTripTest, FilesOfTheOldWriterKeepTheirBytes) {
 
 TEST_F(RoundTripTest, AUtf8DefinitionIsReadAsUtf8AndSavedSo) {
     const std::string body =
-        "[Allgemein]\r\nName=Kunden für "
-        "Köln\r\nDatenquelle=kunden\r\n\r\n[Parameter]\r\n"
-        "Gruß=\"Grußformel\",\"Grüße\"\r\n\r\n[DATENSATZ]"
-        "\r\nFIELD Straße,T,,0,,,,\r\n";
+        "[Allgemein]\r\nName=Kunden für Köln\r\nDatenquelle=kunden\r\n\r\n[Parameter]\r\n"
+        "Gruß=\"Grußformel\",\"Grüße\"\r\n\r\n[DATENSATZ]\r\nFIELD Straße,T,,0,,,,\r\n";
     for (const std::string& prefix : {std::string(), std::string("\xEF\xBB\xBF")}) {
         SCOPED_TRACE(prefix.empty() ? "without mark" : "with byte order mark");
         const std::string path = exportPath() + "UTF8.EXP";
@@ -170,14 +146,12 @@ TEST_F(RoundTripTest, RunsGiveTheSameBytesBeforeSavingAfterSavingAndAfterLoading
         "INSERT INTO artikel VALUES ('0012', 1234.5), ('A,\"B\"', -2)");
     const std::string out = home.file("artikel.txt");
     const std::string text =
-        "[Allgemein]\nName=Artikel\nDatenquelle=SELECT * FROM artikel ORDER BY "
-        "preis\nDateiname=" +
+        "[Allgemein]\nName=Artikel\nDatenquelle=SELECT * FROM artikel ORDER BY preis\nDateiname=" +
         out +
         "\nFeldtrenner=\"\t\"\nTexterkenner=\nKopfzeile=0\n"
         "[Parameter]\nWaehrung=\"Währung\",\"\"\"EUR\"\"\"\n"
         "[DATENSATZ]\nCONST \"01\",T,,0\nCONST \"\",T,,0\nFIELD nr,T,,0\n"
-        "FIELD preis,N,\"\"\"EUR \"\"#,##0.00\",0\nPARAM Waehrung,T,,0\nCONST \" "
-        "; \",T,,0\n";
+        "FIELD preis,N,\"\"\"EUR \"\"#,##0.00\",0\nPARAM Waehrung,T,,0\nCONST \" ; \",T,,0\n";
     const std::string path = exportPath() + "ARTIKEL.EXP";
     test::WriteBytes(path, test::DefinitionBytes(text));
     engine->LoadFile(path);
