@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "db/connection.h"
 #include "definition/exp_reader.h"
@@ -86,26 +85,13 @@ class StoredValuesTest : public ReaderTest, public ::testing::WithParamInterface
   protected:
     void SetUp() override {
         ReaderTest::SetUp();
-        if (GetParam() == "sqlite") return;
-        adminUrl_ = test::PostgresUrl();
-        NORVIK_REQUIRE_POSTGRES(adminUrl_);
-        schema_ = "stored_" + std::to_string(::getpid());
-        db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA IF EXISTS " + schema_ +
-                                                 " CASCADE; CREATE SCHEMA " + schema_);
-        const std::string sep = adminUrl_.find('?') == std::string::npos ? "?" : "&";
+        NORVIK_REQUIRE_BACKEND(GetParam());
         State().hostSettings = std::make_shared<HostSettings>();
         State().hostSettings->Connect(
-            0, db::Connection::Open(adminUrl_ + sep + "options=-csearch_path%3D" + schema_), 0);
-    }
-    void TearDown() override {
-        ReaderTest::TearDown();
-        if (!schema_.empty())
-            db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA " + schema_ + " CASCADE");
+            0, db::Connection::Open(settings_.Create(GetParam(), home.path().string())), 0);
     }
 
-  private:
-    std::string adminUrl_;
-    std::string schema_;
+    test::TestDatabase settings_;
 };
 
 TEST_P(StoredValuesTest, OfTheSectionAndOwnerOnly) {

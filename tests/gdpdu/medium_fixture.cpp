@@ -46,7 +46,7 @@ void RecordingProtocol::SetField(int16_t field, int16_t part, std::string& text)
 
 void MediumSession::StartMedium(const std::string& backend) {
     backend_ = backend;
-    Start(backend, PostgresUrl());
+    Start(backend);
     shell = std::make_shared<RecordingShellService>();
     Services().shell = shell;
     protocol = std::make_shared<std::vector<std::string>>();
