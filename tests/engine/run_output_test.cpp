@@ -50,35 +50,6 @@ TEST_P(RunTest, FixedLengthAsciiWithDecimalPoint) {
               "   3          0.00Bon          \r\n");
 }
 
-TEST_P(RunTest, ANumberThatDoesNotFitItsLengthFailsTheRunAndKeepsTheFile) {
-    const struct {
-        const char* length;
-        const char* record;
-        const char* message;
-    } cases[] = {
-        {"Fix", "[DATENSATZ]\nFIELD betrag,N,\"0.00\",5\n",
-         "In Datensatz 1 passt der Wert 1234,56 des Feldes betrag nicht in seine Länge von 5 "
-         "Zeichen; eine Zahl wird nicht gekürzt."},
-        {"Max", "[DATENSATZ]\nFIELD nr,N,,1\nFIELD betrag,N,,2\n",
-         "In Datensatz 1 passt der Wert 1234,56 des Feldes betrag nicht in seine Länge von 2 "
-         "Zeichen; eine Zahl wird nicht gekürzt."},
-        {"Fix", "[NACHLAUFSATZ]\nFIELD nr,N,,0\nCONST \"12345\",N,,4\n[DATENSATZ]\nFIELD nr,N,,1\n",
-         "Im Nachlaufsatz passt der Wert 12345 des Feldes 12345 nicht in seine Länge von 4 "
-         "Zeichen; eine Zahl wird nicht gekürzt."},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        WriteBytes(out, "gut\r\n");
-        messages->calls.clear();
-        Load(std::string(kGeneral) + "Feldlänge=" + c.length + "\n" + c.record);
-        EXPECT_EQ(Run(), kErrOverflow);
-        EXPECT_EQ(Output(), "gut\r\n");
-        ASSERT_EQ(Calls("ReportError").size(), 1u);
-        EXPECT_EQ(Calls("ReportError")[0].text.rfind(c.message, 0), 0u)
-            << Calls("ReportError")[0].text;
-    }
-}
-
 TEST_P(RunTest, ConditionsReachTheDatabaseWithLiteralsIntact) {
     Load(
         std::string("[Allgemein]\nName=Test\nDatenquelle=kunden\nDateiname={OUT}\n[DATENSATZ]"

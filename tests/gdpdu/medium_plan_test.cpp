@@ -5,6 +5,7 @@
 #include "gdpdu/gdpdu_text.h"
 #include "medium_fixture.h"
 #include "support/cases.h"
+#include "support/session/definition_text.h"
 
 namespace norvik::test {
 namespace {
@@ -50,15 +51,11 @@ class MediumPlanTest : public MediumTest {
         for (const std::string& problem : problems) refusal += "\r\n" + problem;
         EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
         EXPECT_EQ(Snapshot(medium), before);
-        ASSERT_EQ(messages->calls.size(), 2u);
-        EXPECT_EQ(messages->calls[0].kind, "ShowText");
-        EXPECT_EQ(messages->calls[0].text, refusal);
-        EXPECT_EQ(messages->calls[0].style, 0);
-        EXPECT_EQ(messages->calls[1].kind, "ShowMessage");
-        EXPECT_EQ(messages->calls[1].text, kFailure);
-        ASSERT_EQ(protocol->size(), 3u);
-        EXPECT_EQ(protocol->at(1), "line:" + refusal);
-        EXPECT_EQ(protocol->at(2), "close");
+        std::string said = "ShowText: 0|" + refusal + "\nShowMessage: 0|0|1|" + kFailure + "\n";
+        for (size_t p; (p = said.find("\r\n")) != std::string::npos;) said.replace(p, 2, "\\r\\n");
+        EXPECT_EQ(DescribeMessages(*messages), said);
+        EXPECT_EQ(*protocol,
+                  (std::vector<std::string>{protocol->at(0), "line:" + refusal, "close"}));
     }
 };
 

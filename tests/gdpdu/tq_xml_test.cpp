@@ -112,12 +112,8 @@ TEST_F(TQXMLTest, AMissingFolderFailsCreateNewWithItsNumber) {
     xml.Pfad = dir.file("fehlt");
     EXPECT_EQ(xml.CreateNew("a", "b", "c"), 76);
     EXPECT_FALSE(xml.Complete());
-    ASSERT_EQ(messages->calls.size(), 1u);
-    EXPECT_EQ(messages->calls[0].kind, "ReportError");
-    EXPECT_EQ(messages->calls[0].className, "TQXML");
-    EXPECT_EQ(messages->calls[0].operation, "CreateNew");
-    EXPECT_EQ(messages->calls[0].number, 76);
-    EXPECT_TRUE(messages->calls[0].flag);
+    EXPECT_TRUE(
+        test::Matches(test::DescribeMessages(*messages), "ReportError: TQXML.CreateNew|76|1|*"));
 
     // Writing on without a file: every line reports, nothing crashes.
     messages->calls.clear();

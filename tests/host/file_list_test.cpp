@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "host/module_state.h"
+#include "support/cases.h"
+#include "support/session/definition_text.h"
 #include "support/session/session_fixture.h"
 
 namespace norvik {
@@ -42,10 +44,8 @@ TEST_F(FileListTest, StopsAtTheRowsItHoldsAndReportsFolderErrors) {
     }
     EXPECT_EQ(GetFileList(State(), Messages(), cTQExport), kFileListRows);
     EXPECT_EQ(State().fileList[kFileListRows - 1][0], "Definition 256");
-    ASSERT_EQ(messages->calls.size(), 1u);
-    EXPECT_EQ(messages->calls[0].className, "basMain");
-    EXPECT_EQ(messages->calls[0].operation, "GetFileList");
-    EXPECT_EQ(messages->calls[0].number, 9);
+    EXPECT_TRUE(
+        test::Matches(test::DescribeMessages(*messages), "ReportError: basMain.GetFileList|9|*"));
 
     messages->calls.clear();
     State().exportPath = home.file("gibt-es-nicht") + "/";
