@@ -39,22 +39,12 @@ void UiTest::SetUp() {
         " (2, 'Berg', 'Berlin', 'D', '2025-03-01'), (3, 'Cordes', 'Wien', 'A', '2025-06-30'),"
         " (4, 'Dorn', 'Berlin', 'D', '2026-02-14')");
     std::filesystem::create_directories(outFolder());
-    WriteBytes(kundenFile(),
-               DefinitionBytes("[Allgemein]\nName=Kunden\nDatenquelle=SELECT nr, name FROM kunden\n"
-                               "Dateiname=" +
-                               outFile() +
-                               "\nFeldtrenner=;\nAnfuegen=N\nAnfuegenAenderbar=J\n"
-                               "AllowEmptySelection=N\n\n[Parameter]\nMandant=\"Mandant\",\"001\"\n"
-                               "Datum=\"Stichtag\",\"01.01.2003\"\n\n[Selektion]\n"
-                               "Sel01=\"Ort\";\"ort\";0;20;\"\";\"\";\"\"\n"
-                               "Sel02=\"Angelegt\";\"angelegt\";2;10;\"\";\"\";\"\"\n"
-                               "Sel03=\"Land\";\"land\";128;5;\"SELECT DISTINCT land FROM kunden "
-                               "ORDER BY land\";\"\";\"\"\n\n"
-                               "[DATENSATZ]\nFIELD nr,N,,0\nFIELD name,T,,0\n"));
-    WriteBytes(exportPath() + "ARTIKEL.EXP",
-               DefinitionBytes("[Allgemein]\nName=Artikel\nDatenquelle=kunden\nDateiname=" +
-                               home.file("out/artikel.txt") +
-                               "\nAnfuegenAenderbar=N\n\n[DATENSATZ]\nFIELD nr,N,,0\n"));
+    // The dialogs' definitions: Kunden with parameters and criteria, Artikel without.
+    for (const std::string name : {"KUNDEN.EXP", "ARTIKEL.EXP"}) {
+        std::string text = ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/ui/cases/" + name);
+        text.replace(text.find("{OUT}"), 5, outFolder());
+        WriteBytes(exportPath() + name, DefinitionBytes(text));
+    }
 }
 
 void UiTest::TearDown() {

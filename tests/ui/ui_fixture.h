@@ -1,6 +1,6 @@
 #pragma once
 // Dialog tests: an offscreen QApplication for the whole program and a started session with a
-// customer table and two export definitions.
+// customer table and the two export definitions of cases/.
 
 #include <QWidget>
 #include <functional>
