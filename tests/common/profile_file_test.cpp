@@ -8,25 +8,10 @@
 namespace norvik {
 namespace {
 
-const char* const kProfile =
-    "; Kommentar=kein Schlüssel\r\n"
-    "vorher=ohne Abschnitt\r\n"
-    "[Allgemein]\r\n"
-    "Name=Erster\r\n"
-    "name=Zweiter\r\n"
-    "  FeldLänge =  Fix  \r\n"
-    "Leer=\r\n"
-    "Zitat=\"mit Anführung\"\r\n"
-    "Einzel='einfach'\r\n"
-    "Anfuehrung=\"\r\n"
-    "Halb=\"A\";\"B\r\n"
-    "[ selektion ]\n"
-    "Sel01=\"A\";\"\"\n"
-    "ohne Gleichheitszeichen\r"
-    "Letzter=Wert";
-
 TEST(ProfileFile, ReadsWithTheWindowsSemantics) {
-    const ProfileFile p = ProfileFile::Parse(Utf8ToCp1252(kProfile));
+    // Windows-1252 with CR LF, LF and a lone CR as line ends and no line end at the end.
+    const ProfileFile p = ProfileFile::Parse(
+        test::ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/common/cases/windows.ini"));
     const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
         {{"Allgemein", "Name"}, "Erster"},    // first of duplicate keys wins
         {{"ALLGEMEIN", "feldlänge"}, "Fix"},  // case ignored, umlaut too; blanks trimmed

@@ -15,26 +15,14 @@ namespace {
 using test::DefinitionBytes;
 using test::ReadBytes;
 
-const std::string kHeader =
-    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"no\"?>\n"
-    "<!DOCTYPE DataSet SYSTEM \"gdpdu-01-08-2002.dtd\">\n"
-    "<DataSet>\n"
-    "\t<Version>1.0</Version>\n"
-    "\t<DataSupplier>\n"
-    "\t\t<Name>Norvik GmbH</Name>\n"
-    "\t\t<Location>Köln</Location>\n"
-    "\t\t<Comment>Kommentar</Comment>\n"
-    "\t</DataSupplier>\n"
-    "\t<Media>\n"
-    "\t\t<Name>Datenträger</Name>\n";
-const std::string kFooter = "\t</Media>\n</DataSet>\n";
-
-std::string TableHeader(const std::string& url, const std::string& name, const std::string& desc) {
-    return "\t\t<Table>\n\t\t\t<URL>" + url + "</URL>\n\t\t\t<Name>" + name +
-           "</Name>\n\t\t\t<Description>" + desc +
-           "</Description>\n\t\t\t<Validity>\n\t\t\t\t<Range>\n\t\t\t\t\t<From>01.01.2020</From>\n"
-           "\t\t\t\t\t<To>31.12.2020</To>\n\t\t\t\t</Range>\n\t\t\t\t<Format>DD.MM.YYYY</Format>\n"
-           "\t\t\t</Validity>\n";
+// Index.xml as cases/index_frame.xml frames a table's body, or without the table's lines from
+// "{TABLE}" to "{BODY}".
+std::string Framed(const std::string* body) {
+    const std::string frame =
+        ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/gdpdu/cases/index_frame.xml");
+    const size_t table = frame.find("{TABLE}\n"), end = frame.find("{BODY}\n");
+    const std::string inner = body ? frame.substr(table + 8, end - table - 8) + *body : "";
+    return DefinitionBytes(frame.substr(0, table) + inner + frame.substr(end + 7));
 }
 
 class TQXMLTest : public test::SessionFixture {
@@ -49,10 +37,7 @@ class TQXMLTest : public test::SessionFixture {
         xml.WriteFooter();
         return ReadBytes(dir.file("Index.xml"));
     }
-    std::string Expected(const std::string& tableBody) {
-        return DefinitionBytes(kHeader + TableHeader("daten.txt", "Daten", "Alle Daten") +
-                               tableBody + kFooter);
-    }
+    std::string Expected(const std::string& tableBody) { return Framed(&tableBody); }
 
     test::TempDir dir;
 };
@@ -103,7 +88,7 @@ TEST_F(TQXMLTest, AnotherFileNameIsWrittenInPfadAndCompleteWhenClosed) {
     xml.WriteFooter();
     EXPECT_TRUE(xml.Complete());
     EXPECT_EQ(xml.FilePath(), dir.path().string() + "/.Index.xml.neu");
-    EXPECT_EQ(ReadBytes(xml.FilePath()), DefinitionBytes(kHeader + kFooter));
+    EXPECT_EQ(ReadBytes(xml.FilePath()), Framed(nullptr));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "Index.xml"));
 }
 
