@@ -95,11 +95,6 @@ TEST_F(ExportDialogTest, ChoosingADefinitionEnablesTheControlsAndBuildsTheRows) 
     QTest::keyClicks(dialog.Selection1->EntryOf("land"), "D");
     EXPECT_EQ(dialog.Selection1->Condition(), "ort = 'Berlin' AND land = 'D'");
 
-    // A definition without parameters and an unchangeable append switch.
-    ChooseByKeyboard(dialog, dialog.cboSchema->findText("Artikel"));
-    EXPECT_FALSE(dialog.cmdOptions->isEnabled());
-    EXPECT_FALSE(dialog.chkAnfuegen->isEnabled());
-    EXPECT_EQ(dialog.Selection1->RowCount(), 0);
     // Escape is no way to close it; F10 is.
     QTest::keyClick(dialog.cboSchema, Qt::Key_Escape);
     EXPECT_TRUE(dialog.isVisible());
