@@ -110,9 +110,9 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
         if (PQgetisnull(batch, batchRow_, col)) {
             slots[i] = Null{};
         } else {
-            ReadPgCell({PQgetvalue(batch, batchRow_, col),
-                        static_cast<size_t>(PQgetlength(batch, batchRow_, col))},
-                       kinds_[i], slots[i]);
+            ReadTextCell({PQgetvalue(batch, batchRow_, col),
+                          static_cast<size_t>(PQgetlength(batch, batchRow_, col))},
+                         kinds_[i], slots[i]);
         }
     }
     ++batchRow_;

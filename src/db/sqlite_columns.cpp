@@ -3,8 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "db/date_text.h"
+#include "common/ascii.h"
 #include "db/decimal_text.h"
+#include "db/text_values.h"
 #include "db/value_slot.h"
 
 namespace norvik::db {
@@ -13,8 +14,7 @@ namespace {
 // The first word of a declared type ("TIMESTAMPTZ" of "TIMESTAMPTZ(3)").
 std::string_view FirstWord(std::string_view type) {
     size_t n = 0;
-    while (n < type.size() && ((type[n] >= 'A' && type[n] <= 'Z') ||
-                               (type[n] >= '0' && type[n] <= '9') || type[n] == '_'))
+    while (n < type.size() && (IsAsciiUpper(type[n]) || IsAsciiDigit(type[n]) || type[n] == '_'))
         ++n;
     return type.substr(0, n);
 }
@@ -26,26 +26,26 @@ std::string_view TextOf(sqlite3_stmt* stmt, int col) {
 
 void ReadText(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
     const std::string_view text = TextOf(stmt, col);
-    DateTime dt;
-    if (kind == SqliteColumnKind::kDateTime &&
-        (ParseDateTimeText(text, dt) || ParseTimeText(text, dt))) {
-        slot = dt;
-        return;
-    }
-    // An expression has no declared type; a text in the ISO date form is a computed date
-    // (MAX(Datum), date('now')). A time alone stays text: "12:30" may be anything.
-    if (kind == SqliteColumnKind::kExpression && ParseComputedDate(text, dt)) {
-        slot = dt;
-        return;
-    }
-    if (kind == SqliteColumnKind::kDecimal) {
-        // Numeric affinity leaves only texts SQLite could not convert losslessly, so this path is
-        // rare.
-        std::string canonical;
-        if (CanonicalDecimal(text, canonical)) {
-            AssignDecimal(slot, canonical);
-            return;
+    switch (kind) {
+        case SqliteColumnKind::kDateTime:
+            return ReadTextCell(text, TextKind::kDateTime, slot);
+        case SqliteColumnKind::kExpression:
+            // No declared type: a text in the ISO date form is a computed date (MAX(Datum),
+            // date('now')). A time alone stays text: "12:30" may be anything.
+            return ReadTextCell(text, TextKind::kComputedDate, slot);
+        case SqliteColumnKind::kDecimal: {
+            // Numeric affinity leaves only texts SQLite could not convert losslessly, so this path
+            // is rare; unlike the servers' NaN, such a text that is no decimal stays text.
+            std::string canonical;
+            if (CanonicalDecimal(text, canonical)) {
+                AssignDecimal(slot, canonical);
+                return;
+            }
+            break;
         }
+        case SqliteColumnKind::kStorage:
+        case SqliteColumnKind::kBool:
+            break;
     }
     AssignText(slot, text);
 }
@@ -55,9 +55,7 @@ void ReadText(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
 SqliteColumnKind SqliteKindOf(const char* declaredType) {
     if (!declaredType) return SqliteColumnKind::kExpression;
     std::string type(declaredType);
-    for (char& c : type) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    }
+    for (char& c : type) c = AsciiUpper(c);
     if (type == "BOOL" || type == "BOOLEAN") return SqliteColumnKind::kBool;
     // DATE, DATETIME, DATETIME2, SMALLDATETIME, TIMESTAMP, TIMESTAMPTZ, TIME, TIMETZ …
     const std::string_view word = FirstWord(type);

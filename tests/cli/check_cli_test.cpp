@@ -28,21 +28,46 @@ class CheckCliTest : public test::CliFixture {
     static fs::path Cases() { return fs::path(NORVIK_SOURCE_DIR) / "tests/gdpdu/cases/check"; }
 };
 
+// With --json each finding is a JSON object on a line of its own, the summary last. The broken
+// medium's data and stray files hold quotes, backslashes, control characters and a name that is
+// no UTF-8; its findings are golden/check_findings.txt and .jsonl.
 TEST_F(CheckCliTest, ExitCodesSayWhetherTheMediumImportsCleanly) {
+    const std::string golden = std::string(NORVIK_SOURCE_DIR) + "/tests/cli/golden/";
     const struct {
         std::string medium;
+        std::string data;  // konten.txt instead of the case's, when given
         int code;
-        const char* summary;
+        std::string out, json;
     } cases[] = {
-        {"layouts-in-ranges-of-their-own", 0, "Datenträger geprüft: keine Befunde.\n"},
-        {"G601-1", 1, "Datenträger geprüft: 1 Fehler.\n"},
-        {"G307", 3, "Datenträger geprüft: 1 Warnung.\n"},
+        {"layouts-in-ranges-of-their-own", "", 0, "Datenträger geprüft: keine Befunde.\n",
+         "{\"errors\":0,\"warnings\":0,\"text\":\"Datenträger geprüft: keine Befunde.\"}\n"},
+        {"G404", "1000;\"Kasse\"\r\n1000;\"Bank\"\r\n1200\r\n1\t2\\3;\"Zoll\"\r\n1300;\"offen\r\n",
+         1, test::ReadBytes(golden + "check_findings.txt"),
+         test::ReadBytes(golden + "check_findings.jsonl")},
+        {"G307", "", 3, "Datenträger geprüft: 1 Warnung.\n",
+         "{\"code\":\"G307\",\"severity\":\"warning\",\"file\":\"Index.xml\",\"line\":13,"
+         "\"table\":\"Konten\",\"column\":\"name\",\"count\":1,\"text\":\"Tabelle Konten: Spalte "
+         "name ist mehrfach beschrieben.\"}\n"
+         "{\"errors\":0,\"warnings\":1,\"text\":\"Datenträger geprüft: 1 Warnung.\"}\n"},
     };
     for (const auto& c : cases) {
-        const CliOutcome r = Run({"check", Medium(c.medium)});
+        const std::string medium = Medium(c.medium);
+        std::string out = c.out;
+        if (c.data.empty()) {
+            out = test::ReadBytes((Cases() / (c.medium + ".txt")).string()) + out;
+        } else {
+            test::WriteBytes(medium + "/konten.txt", c.data);
+            for (const char* stray : {"alt\tkopie.txt", "m\xe4rz.txt"})
+                test::WriteBytes(medium + "/" + stray, "");
+        }
+        const CliOutcome r = Run({"check", medium});
         EXPECT_EQ(r.code, c.code) << c.medium;
-        EXPECT_EQ(r.out, test::ReadBytes((Cases() / (c.medium + ".txt")).string()) + c.summary);
+        EXPECT_EQ(r.out, out);
         EXPECT_EQ(r.err, "") << c.medium;
+        const CliOutcome json = Run({"check", medium, "--json"});
+        EXPECT_EQ(json.code, c.code) << c.medium;
+        EXPECT_EQ(json.out, c.json);
+        EXPECT_EQ(json.err, "") << c.medium;
     }
     // The check needs no home: it reads the folder only.
     EXPECT_FALSE(fs::exists(home()));
@@ -58,17 +83,23 @@ TEST_F(CheckCliTest, WithoutThePublishedDtdTheCopyIsNotComparedAndThatIsSaid) {
     ::setenv("NORVIK_SHARED_DIR", dir.file("leer").c_str(), 1);
     fs::current_path(dir.file("leer/arbeit"));
     const CliOutcome r = Run({"check", medium});
+    const CliOutcome json = Run({"check", medium, "--json"});
     fs::current_path(cwd);
     if (shared)
         ::setenv("NORVIK_SHARED_DIR", before.c_str(), 1);
     else
         ::unsetenv("NORVIK_SHARED_DIR");
+    const std::string note =
+        "Hinweis: die veröffentlichte gdpdu-01-08-2002.dtd wurde nicht gefunden "
+        "($NORVIK_SHARED_DIR/gdpdu/ oder ../shared/gdpdu/); die Kopie auf dem Datenträger "
+        "wurde nicht mit ihr verglichen.\n";
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out,
-              "Hinweis: die veröffentlichte gdpdu-01-08-2002.dtd wurde nicht gefunden "
-              "($NORVIK_SHARED_DIR/gdpdu/ oder ../shared/gdpdu/); die Kopie auf dem Datenträger "
-              "wurde nicht mit ihr verglichen.\n"
-              "Datenträger geprüft: keine Befunde.\n");
+    EXPECT_EQ(r.out, note + "Datenträger geprüft: keine Befunde.\n");
+    // The JSON lines stay JSON.
+    EXPECT_EQ(json.code, 0);
+    EXPECT_EQ(json.out,
+              "{\"errors\":0,\"warnings\":0,\"text\":\"Datenträger geprüft: keine Befunde.\"}\n");
+    EXPECT_EQ(json.err, "norvik-export: " + note);
 }
 
 }  // namespace

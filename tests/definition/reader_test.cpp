@@ -18,7 +18,7 @@ class ReaderTest : public test::SessionFixture {
   protected:
     void SetUp() override {
         SessionFixture::SetUp();
-        engine = std::make_unique<TQExport>();
+        engine = std::make_unique<TQExport>(State(), Services());
     }
 
     // Loads a definition written as UTF-8 lines with LF.
@@ -218,7 +218,7 @@ TEST_F(ScaleTest, TwoHundredThousandParametersLoadQuickly) {
     test::WriteBytes(path, text);
     State().hostSettings->WriteValue("Export_VIELE", "p150000", "gespeichert", "Standard");
 
-    TQExport engine;
+    TQExport engine(State(), Services());
     const auto start = std::chrono::steady_clock::now();
     engine.LoadFile(path);
     const double seconds =

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "gdpdu/contained_file.h"
 #include "gdpdu/date_format.h"
 #include "gdpdu/field_splitter.h"
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/key_set.h"
+#include "gdpdu/medium_totals.h"
 #include "gdpdu/number_check.h"
 #include "gdpdu/record_reader.h"
 #include "gdpdu/value_forms.h"
@@ -121,6 +124,12 @@ std::string Result(const test::CaseRow& c) {
     if (f == "Latin1Bytes") return Latin1Bytes(c[1]);
     if (f == "Records") return Records(c[1], c[2], std::stoul(c[3]), std::stoull(c[4]));
     if (f == "Split") return Split(c[1], c[2], c[3]);
+    if (f == "DecimalSum") {
+        DecimalSum sum(std::stoi(c[1]));
+        std::istringstream numbers(c[2]);
+        for (std::string n; numbers >> n;) sum.Add(n);
+        return sum.Text(c[3], c[4]);
+    }
     ADD_FAILURE() << c.where << ": no function " << f;
     return "";
 }

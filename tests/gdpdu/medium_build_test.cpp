@@ -1,13 +1,19 @@
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 
 #include "common/vb_convert.h"
+#include "gdpdu/handover_zip.h"
 #include "gdpdu/medium_check.h"
 #include "host/module_state.h"
 #include "host/user_settings.h"
 #include "medium_fixture.h"
 #include "support/cases.h"
 #include "support/session/definition_text.h"
+#include "zip_entries.h"
 
 namespace norvik::test {
 namespace {
@@ -56,7 +62,7 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
 
     // The folder is remembered for the interface and proposed by the next load.
     EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Prüfung 2026"), medium);
-    TQGDPdU again;
+    TQGDPdU again{State(), Services()};
     again.LoadFile(State().exportPath + "TEST.GDU");
     EXPECT_EQ(again.Pfad, medium);
 }
@@ -133,6 +139,48 @@ TEST_P(MediumRebuildTest, TheIndexDescribesOnlyTheFilesOfItsOwnBuild) {
     EXPECT_EQ(Urls(), std::set<std::string>{"konten.txt"});
     EXPECT_EQ(ReadBytes(MediumFile("buchungen.txt")), earlier);
     EXPECT_EQ(Xmllint(), "");
+}
+
+// The package of a medium depends on its files alone: not on the time zone, the umask, the files'
+// times or modes; the auditor's sha256sum verifies it.
+TEST_P(MediumRebuildTest, APackageDependsOnlyOnTheMediumAndSha256sumVerifiesIt) {
+    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    const std::string zip = medium + ".zip";
+    std::string first;
+    const std::string tz = std::getenv("TZ") ? std::getenv("TZ") : "";
+    for (int build = 1; build <= 2; ++build) {
+        const mode_t mask = ::umask(build == 2 ? 077 : 022);
+        if (build == 2) ::setenv("TZ", "Pacific/Kiritimati", 1);
+        ::tzset();
+        LoadStandardProfile();
+        gdpdu.HandoverZip = true;
+        gdpdu.BuildGDPdU();
+        ::umask(mask);
+        tz.empty() ? ::unsetenv("TZ") : ::setenv("TZ", tz.c_str(), 1);
+        ::tzset();
+        ASSERT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
+        if (build == 1) first = ReadBytes(zip);
+    }
+    EXPECT_EQ(ReadBytes(zip), first);
+
+    std::string record;
+    for (const ZipEntry& entry : ZipEntries(zip)) {
+        EXPECT_EQ(entry.mode, 0100644u) << entry.name;
+        if (entry.name == kHandoverRecordName) record = entry.bytes;
+        WriteBytes(home.file("entpackt/" + entry.name), entry.bytes);
+    }
+    for (const auto& entry : fs::directory_iterator(medium)) {
+        fs::last_write_time(entry.path(),
+                            fs::file_time_type::clock::now() + std::chrono::hours(24 * 3650));
+        fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write);
+    }
+    const std::string again = home.file("wieder.zip");
+    WriteHandoverZip(medium, HashMediumFiles(medium, PackageOrder({"buchungen.txt", "konten.txt"})),
+                     record, again);
+    EXPECT_EQ(ReadBytes(again), first);
+    const std::string command = "cd '" + home.file("entpackt") +
+                                "' && sha256sum --check --quiet Pruefsummen.sha256 >/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sqlite, MediumRebuildTest, ::testing::Values("sqlite"));

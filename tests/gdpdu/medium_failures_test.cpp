@@ -86,6 +86,10 @@ const std::string kNotSaved =
     "line:Die XML-Datei wurde nicht gespeichert, weil nicht alle Tabellen ausgegeben wurden.\n";
 const std::string kRefused =
     "Der Datenträger wurde nicht erstellt, es wurde keine Datei geschrieben:\\r\\n";
+// A build that succeeds also packs its medium; the message names the ZIP.
+const std::string kPacked = "line:ZIP-Datei für die Übergabe geschrieben: {MEDIUM}.zip\n";
+const std::string kPackedShown =
+    "ShowText: 4|ZIP-Datei für die Übergabe geschrieben: {MEDIUM}.zip\n";
 
 TEST_P(MediumFailureTest, EachBuildLeavesItsFolderProtocolAndMessages) {
     if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
@@ -154,15 +158,21 @@ TEST_P(MediumFailureTest, EachBuildLeavesItsFolderProtocolAndMessages) {
          "ShowText: 0|" + kRefused + "*Das Feld nr hat keinen Datentyp*\n" + kFailed},
         {"supplier defaults and an unanswered question", nullptr, GdpduOutcome::Succeeded,
          kComplete,
-         "line:XML-Datei erfolgreich erstellt.\nline:Datenträger geprüft: keine Befunde.\nclose\n",
-         kTables + kSucceeded},
+         "line:XML-Datei erfolgreich erstellt.\nline:Datenträger geprüft: keine Befunde.\n" +
+             kPacked + "close\n",
+         kTables + kPackedShown + kSucceeded},
+        {"a ZIP that cannot take its place fails the build",
+         [this] { fs::create_directories(medium + ".zip/alt"); }, GdpduOutcome::Failed, kComplete,
+         "line:XML-Datei erfolgreich erstellt.\nline:Datenträger geprüft: keine Befunde.\n"
+         "line:Fehler beim Packen der ZIP-Datei: *\nclose\n",
+         kTables + "ShowText: 0|Fehler beim Packen der ZIP-Datei: *\n" + kFailed},
         {"a folder that no file manager can show is named",
          [this] {
              messages->answer = kAnswerYes;
              shell->result = false;
          },
          GdpduOutcome::Succeeded, kComplete, "*close\n",
-         kTables + kSucceeded +
+         kTables + kPackedShown + kSucceeded +
              "ShowText: 4|Der Ordner konnte nicht geöffnet werden*:\\n{MEDIUM}\n"},
         {"any other error ends the run at once",
          [this] {
@@ -179,10 +189,12 @@ TEST_P(MediumFailureTest, EachBuildLeavesItsFolderProtocolAndMessages) {
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(medium);
+        fs::remove_all(medium + ".zip");
         fs::create_directories(medium);
         ProvideDtd();
         ::setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
         LoadStandardProfile();
+        gdpdu.HandoverZip = true;
         if (c.prepare) c.prepare();
         messages->calls.clear();
         protocol->clear();
@@ -195,6 +207,8 @@ TEST_P(MediumFailureTest, EachBuildLeavesItsFolderProtocolAndMessages) {
         EXPECT_TRUE(Matches(DescribeMessages(*messages), Filled(c.messages)))
             << DescribeMessages(*messages);
         EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+        // A build that fails leaves no ZIP.
+        EXPECT_EQ(fs::is_regular_file(medium + ".zip"), c.outcome != GdpduOutcome::Failed);
         if (c.check) c.check();
     }
 }

@@ -49,7 +49,7 @@ TEST_F(TQXMLTest, EachDefinitionGivesItsTable) {
     for (const test::CaseBlock& c : test::ReadBlocks("gdpdu/cases/index_tables.txt")) {
         messages->calls.clear();
         test::WriteBytes(dir.file("TEST.EXP"), DefinitionBytes(c.input));
-        TQExport engine;
+        TQExport engine(State(), Services());
         engine.LoadFile(dir.file("TEST.EXP"));
         const std::string bytes =
             Write(*engine.ExpDef->Records->Item(1), TableFormatOf(*engine.ExpDef));
