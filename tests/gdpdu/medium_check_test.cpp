@@ -32,6 +32,7 @@
 #include "gdpdu/handover_check.h"
 #include "gdpdu/handover_zip.h"
 #include "gdpdu/medium_names.h"
+#include "support/cases.h"
 #include "support/test_support.h"
 #include "zip_entries.h"
 
@@ -209,69 +210,37 @@ TEST(MediumCheck, EachCaseMediumGivesItsFindingsAndNothingOutsideIsRead) {
     if (!unmade.empty()) GTEST_SKIP() << unmade;
 }
 
-// A package from anyone: a change to a good one and the codes of its findings.
-struct HostilePackage {
-    const char* what;
-    std::function<void(std::vector<ZipEntry>&)> change;  // of the good package's entries
-    std::vector<std::string> codes;                      // each code found, in order, once
-    // When given: the bytes of the package written from the changed entries, changed again.
-    std::function<void(std::string&)> patch = nullptr;
-};
-
-std::function<void(std::vector<ZipEntry>&)> Adding(const std::string& name,
-                                                   const std::string& bytes,
-                                                   unsigned mode = 0100644) {
-    return [=](std::vector<ZipEntry>& entries) { entries.push_back({name, bytes, mode}); };
-}
-
-ZipEntry& Named(std::vector<ZipEntry>& entries, const std::string& name) {
-    for (ZipEntry& entry : entries)
-        if (entry.name == name) return entry;
-    throw std::runtime_error("no entry " + name);
-}
-
-std::vector<HostilePackage> HostilePackages() {
-    const auto nothing = [](std::vector<ZipEntry>&) {};
-    return {
-        {"a byte changed", [](auto& e) { Named(e, "konten.txt").bytes[6] = 'X'; }, {"G709"}},
-        {"a file missing",
-         [](auto& e) { std::erase_if(e, [](auto& x) { return x.name == "konten.txt"; }); },
-         {"G710", "G202"}},
-        {"a file too many", Adding("notiz.txt", "x"), {"G711", "G206"}},
-        {"a name leading out", Adding("../boese.txt", "x"), {"G702"}},
-        {"an absolute name", Adding("/tmp/boese.txt", "x"), {"G702"}},
-        {"the medium one folder down",
-         [](auto& e) {
-             for (ZipEntry& entry : e) entry.name = "Medium/" + entry.name;
-         },
-         {"G703", "G708", "G712", "G101", "G104"}},
-        {"a link", Adding("link.txt", "/etc/passwd", 0120777), {"G704"}},
-        {"a name twice in other letter case", Adding("KONTEN.TXT", "x"), {"G705"}},
-        {"a name twice",
-         Adding("konten.txX", "x"),
-         {"G705"},
-         [](std::string& bytes) {
-             for (size_t at; (at = bytes.find("konten.txX")) != std::string::npos;)
-                 bytes[at + 9] = 't';
-         }},
-        {"a packed byte changed",
-         nothing,
-         {"G707", "G202"},
-         [](std::string& bytes) { bytes[bytes.find("konten.txt") + 11] ^= 0x20; }},
-        {"a bomb over the bound", Adding("null.bin", std::string(2 << 20, '\0')), {"G706"}},
-        {"too many entries",
-         [](auto& e) {
-             for (int i = 0; i < 20; ++i) e.push_back({"leer" + std::to_string(i) + ".txt", ""});
-         },
-         {"G706"}},
-        {"a line of the sums unreadable",
-         [](auto& e) { Named(e, kHashListName).bytes += "kaputt\n"; },
-         {"G708"}},
-        {"no ZIP at all", nothing, {"G701"}, [](std::string& bytes) { bytes = "kein ZIP"; }},
+// Writes the package of a case of cases/packages.tsv from the good package's entries.
+void WritePackage(const CaseRow& c, std::vector<ZipEntry> entries, const std::string& zip) {
+    const std::string &step = c[1], &name = c[2], &value = c[3];
+    const auto named = [&]() -> ZipEntry& {
+        for (ZipEntry& entry : entries)
+            if (entry.name == name) return entry;
+        throw std::runtime_error("no entry " + name);
     };
+    if (step == "flip") named().bytes[std::stoul(value)] ^= 0x20;
+    if (step == "remove") std::erase_if(entries, [&](const ZipEntry& e) { return e.name == name; });
+    if (step == "add") entries.push_back({name, value});
+    if (step == "twice") entries.push_back({name.substr(0, name.size() - 1) + "#", "x"});
+    if (step == "link") entries.push_back({name, value, 0120777});
+    if (step == "zeros") entries.push_back({name, std::string(std::stoul(value), '\0')});
+    for (int i = 0; step == "empties" && i < std::stoi(value); ++i)
+        entries.push_back({"leer" + std::to_string(i) + ".txt", ""});
+    if (step == "append") named().bytes += value;
+    for (ZipEntry& entry : entries)
+        if (step == "prefix") entry.name = value + entry.name;
+    WriteZip(zip, entries);
+    std::string bytes = ReadBytes(zip);
+    for (size_t at; step == "twice" &&
+                    (at = bytes.find(name.substr(0, name.size() - 1) + "#")) != std::string::npos;)
+        bytes[at + name.size() - 1] = name.back();
+    if (step == "flip-packed") bytes[bytes.find(name) + std::stoul(value)] ^= 0x20;
+    if (step == "replace") bytes = value;
+    WriteBytes(zip, bytes);
 }
 
-// Each package is checked in a child as the media above; together they give every G7xx code.
+// The packages of cases/packages.tsv, each checked in a child as the media above; together they
+// give every G7xx code.
 TEST(MediumCheck, EachBrokenPackageGivesItsFindingsWithinBounds) {
     const std::string dtd = PublishedDtd();
     if (dtd.empty()) GTEST_SKIP() << DtdMissing();
@@ -290,30 +259,22 @@ TEST(MediumCheck, EachBrokenPackageGivesItsFindingsWithinBounds) {
     EXPECT_TRUE(CheckHandoverZip(good, options).empty());
     std::set<std::string> covered;
     int n = 0;
-    for (const HostilePackage& c : HostilePackages()) {
-        SCOPED_TRACE(c.what);
-        std::vector<ZipEntry> entries = ZipEntries(good);
-        c.change(entries);
+    for (const CaseRow& c : ReadCases("gdpdu/cases/packages.tsv")) {
+        SCOPED_TRACE(c.where + " " + c[0]);
         const std::string zip = dir.file("paket-" + std::to_string(++n) + ".zip");
-        WriteZip(zip, entries);
-        if (c.patch) {
-            std::string bytes = ReadBytes(zip);
-            c.patch(bytes);
-            WriteBytes(zip, bytes);
-        }
+        WritePackage(c, ZipEntries(good), zip);
         std::string failure;
         const std::vector<std::string> lines =
             CheckInChild([&] { return CheckHandoverZip(zip, options); }, failure);
-        std::vector<std::string> codes;
-        std::string shown;
+        std::string codes, shown;
         for (const std::string& line : lines) {
             const std::string code = line.substr(line.find(' ') + 1, 4);
-            if (std::find(codes.begin(), codes.end(), code) == codes.end()) codes.push_back(code);
             covered.insert(code);
+            if (codes.find(code) == std::string::npos) codes += (codes.empty() ? "" : " ") + code;
             shown += line + "\n";
         }
         EXPECT_EQ(failure, "");
-        EXPECT_EQ(codes, c.codes) << shown;
+        EXPECT_EQ(codes, c[4]) << shown;
     }
     for (const FindingKind& kind : FindingKinds())
         EXPECT_TRUE(covered.count(kind.code) || kind.code[1] != '7')
