@@ -59,14 +59,19 @@ bool DecimalTextOf(double value, NumberText& out) {
 }
 
 bool IsDecimalText(std::string_view text) {
-    size_t pos = !text.empty() && text[0] == '-' ? 1 : 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    size_t pos = negative ? 1 : 0;
     const size_t whole = CountDigits(text, pos);
-    if (whole == 0) return false;
+    // "007" and "-0.0" are numbers, but not in the one form every back end gives them.
+    if (whole == 0 || (whole > 1 && text[pos] == '0')) return false;
+    const bool zeroWhole = text[pos] == '0';
     pos += whole;
-    if (pos == text.size()) return true;
+    if (pos == text.size()) return !(negative && zeroWhole);
     if (text[pos] != '.') return false;
     const size_t fraction = CountDigits(text, pos + 1);
-    return fraction > 0 && pos + 1 + fraction == text.size();
+    if (fraction == 0 || pos + 1 + fraction != text.size()) return false;
+    return !negative || !zeroWhole ||
+           text.find_first_not_of('0', pos + 1) != std::string_view::npos;
 }
 
 bool CanonicalDecimal(std::string_view text, std::string& out) {

@@ -22,7 +22,7 @@ NumberText IntegerText(int64_t value);
 // The shortest text that reads back as the same double, without exponent; false for NaN and
 // infinities.
 bool DecimalTextOf(double value, NumberText& out);
-// True when the text already has the decimal form ("-12", "0.50").
+// True when the text already has the decimal form ("-12", "0.50"; not "007" or "-0.0").
 bool IsDecimalText(std::string_view text);
 // Writes the canonical form of a decimal text that may have "+", leading or trailing zeros; false
 // when it is none.

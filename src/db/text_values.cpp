@@ -15,7 +15,11 @@ bool MoneyDecimal(std::string_view text, std::string& out) {
     out.clear();
     for (const char c : text)
         if (c != '$' && c != ',') out += c;
-    return IsDecimalText(out);
+    if (IsDecimalText(out)) return true;
+    thread_local std::string canonical;
+    if (!CanonicalDecimal(out, canonical)) return false;
+    out.swap(canonical);
+    return true;
 }
 
 bool ReadBool(std::string_view text, Value& slot) {
@@ -37,17 +41,19 @@ bool ReadDouble(std::string_view text, Value& slot) {
     return true;
 }
 
-bool ReadDecimal(std::string_view text, Value& slot) {
+bool ReadPlainDecimal(std::string_view text, Value& slot) {
     if (IsDecimalText(text)) {
         AssignDecimal(slot, text);
         return true;
     }
     thread_local std::string canonical;
-    if (CanonicalDecimal(text, canonical)) {
-        AssignDecimal(slot, canonical);
-        return true;
-    }
-    return ReadDouble(text, slot);
+    if (!CanonicalDecimal(text, canonical)) return false;
+    AssignDecimal(slot, canonical);
+    return true;
+}
+
+bool ReadDecimal(std::string_view text, Value& slot) {
+    return ReadPlainDecimal(text, slot) || ReadDouble(text, slot);
 }
 
 bool ReadTyped(std::string_view text, TextKind kind, Value& slot) {
@@ -60,9 +66,7 @@ bool ReadTyped(std::string_view text, TextKind kind, Value& slot) {
                 slot = value;
                 return true;
             }
-            if (!IsDecimalText(text)) return false;
-            AssignDecimal(slot, text);
-            return true;
+            return ReadPlainDecimal(text, slot);
         }
         case TextKind::kFloat:
             return ReadDouble(text, slot);

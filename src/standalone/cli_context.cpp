@@ -125,7 +125,7 @@ void ExpectArguments(const std::vector<std::string>& args, size_t min, size_t ma
     for (const std::string& a : args)
         if (a.size() > 1 && a.rfind("--", 0) == 0)
             throw UsageError("unbekannte Option " + a + " (" + usage + ")");
-    if (args.size() < min || args.size() > max) throw UsageError("Aufruf: " + usage);
+    if (args.size() < min || args.size() > max) throw UsageError("Aufruf: norvik-export " + usage);
 }
 
 }  // namespace norvik::standalone

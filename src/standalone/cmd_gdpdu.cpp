@@ -21,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kUsage =
-    "gdpdu FILE --from DATE --to DATE [--out DIR] [--table NAME…|--all-tables] [--zip] "
+    "gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table NAME…|--all-tables] [--zip] "
     "[--no-remember] [--yes] [-q]";
 
 DateTime DateOption(const std::string& name, const std::string& text) {

@@ -20,7 +20,7 @@ bool IsSet(const char* name) {
 }  // namespace
 
 int CommandGui(CliContext& ctx, std::vector<std::string> args) {
-    const char* const usage = "Aufruf: norvik-export gui [export|gdpdu]";
+    const char* const usage = "gui [export|gdpdu]";
     ExpectArguments(args, 0, 1, usage);
     const std::string dialog = args.empty() ? "export" : args[0];
     if (dialog != "export" && dialog != "gdpdu")

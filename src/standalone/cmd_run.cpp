@@ -73,7 +73,7 @@ std::string JoinConditions(const std::string& a, const std::string& b) {
 int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     const std::string usage =
         "run FILE [--where COND] [--out PATH|-] [--append|--no-append] "
-        "[--protocol|--no-protocol] [--sel CAPTION=VALUE]… [--no-remember] [-q]";
+        "[--protocol|--no-protocol] [--sel CAPTION=WERT]… [--no-remember] [-q]";
     const std::string where = TakeOption(args, "--where");
     const std::optional<std::string> out = TakeGivenOption(args, "--out");
     const bool append = TakeFlag(args, "--append");

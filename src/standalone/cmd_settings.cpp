@@ -11,7 +11,7 @@ int CommandSettings(CliContext& ctx, std::vector<std::string> args) {
     ExpectArguments(args, 3, 4, usage);
     const bool set = args[0] == "set";
     if ((args[0] != "get" && !set) || (set != (args.size() == 4)))
-        throw UsageError("Aufruf: " + usage);
+        throw UsageError("Aufruf: norvik-export " + usage);
     ctx.StartSession();
     if (owner.empty()) owner = ctx.Module().userName;
     if (set) {
