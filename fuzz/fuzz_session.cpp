@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -21,57 +22,17 @@ namespace {
 
 // The columns of the small table: the names the demo definitions use (so that their seeds run
 // through to the end) and a few short ones that a mutation finds easily.
-struct Column {
-    const char* name;
-    const char* type;
-};
-constexpr Column kColumns[] = {
-    {"Nr", "INTEGER"},
-    {"Txt", "TEXT"},
-    {"Wert", "DECIMAL(12,2)"},
-    {"Zahl", "REAL"},
-    {"Datum", "DATE"},
-    {"Zeit", "DATETIME"},
-    {"Ja", "BOOLEAN"},
-    {"Kundennummer", "INTEGER"},
-    {"Name", "TEXT"},
-    {"Vorname", "TEXT"},
-    {"Firma", "TEXT"},
-    {"Strasse", "TEXT"},
-    {"PLZ", "TEXT"},
-    {"Ort", "TEXT"},
-    {"Land", "TEXT"},
-    {"Email", "TEXT"},
-    {"Kreditlimit", "DECIMAL(12,2)"},
-    {"Rabatt", "REAL"},
-    {"Angelegt", "DATE"},
-    {"GeaendertAm", "DATETIME"},
-    {"Artikelnummer", "TEXT"},
-    {"Bezeichnung", "TEXT"},
-    {"Warengruppe", "TEXT"},
-    {"Einheit", "TEXT"},
-    {"VKPreis", "DECIMAL(12,2)"},
-    {"EKPreis", "DECIMAL(12,2)"},
-    {"MwStSatz", "INTEGER"},
-    {"Bestand", "INTEGER"},
-    {"Gesperrt", "BOOLEAN"},
-    {"LetzteLieferung", "DATE"},
-    {"Kontonummer", "INTEGER"},
-    {"Kontoart", "TEXT"},
-    {"Kontenrahmen", "TEXT"},
-    {"Buchungsnummer", "INTEGER"},
-    {"Belegnummer", "TEXT"},
-    {"Belegdatum", "DATE"},
-    {"Buchungsdatum", "DATETIME"},
-    {"Konto", "INTEGER"},
-    {"Kontoname", "TEXT"},
-    {"Gegenkonto", "INTEGER"},
-    {"Betrag", "DECIMAL(12,2)"},
-    {"Steuerschluessel", "INTEGER"},
-    {"Buchungstext", "TEXT"},
-    {"Kunde", "TEXT"},
-    {"Waehrung", "TEXT"},
-};
+constexpr std::string_view kColumns =
+    "Nr INTEGER, Txt TEXT, Wert DECIMAL(12,2), Zahl REAL, Datum DATE, Zeit DATETIME, "
+    "Ja BOOLEAN, Kundennummer INTEGER, Name TEXT, Vorname TEXT, Firma TEXT, Strasse TEXT, "
+    "PLZ TEXT, Ort TEXT, Land TEXT, Email TEXT, Kreditlimit DECIMAL(12,2), Rabatt REAL, "
+    "Angelegt DATE, GeaendertAm DATETIME, Artikelnummer TEXT, Bezeichnung TEXT, "
+    "Warengruppe TEXT, Einheit TEXT, VKPreis DECIMAL(12,2), EKPreis DECIMAL(12,2), "
+    "MwStSatz INTEGER, Bestand INTEGER, Gesperrt BOOLEAN, LetzteLieferung DATE, "
+    "Kontonummer INTEGER, Kontoart TEXT, Kontenrahmen TEXT, Buchungsnummer INTEGER, "
+    "Belegnummer TEXT, Belegdatum DATE, Buchungsdatum DATETIME, Konto INTEGER, "
+    "Kontoname TEXT, Gegenkonto INTEGER, Betrag DECIMAL(12,2), Steuerschluessel INTEGER, "
+    "Buchungstext TEXT, Kunde TEXT, Waehrung TEXT";
 
 // SQL literals of one row by declared type: an ordinary row, a row of awkward values, a row of
 // nulls. The awkward texts hold every separator and qualifier a definition may use, letters
@@ -89,17 +50,15 @@ std::string Literal(std::string_view type, int row) {
 }
 
 void CreateTable(db::Connection& c) {
-    std::string create = std::string("CREATE TABLE ") + kTable + " (";
-    for (const Column& col : kColumns) {
-        if (&col != kColumns) create += ", ";
-        create += std::string(col.name) + " " + col.type;
-    }
-    c.Execute(create + ")");
+    c.Execute(std::string("CREATE TABLE ") + kTable + " (" + std::string(kColumns) + ")");
     for (int row = 0; row < 3; ++row) {
         std::string insert = std::string("INSERT INTO ") + kTable + " VALUES (";
-        for (const Column& col : kColumns) {
-            if (&col != kColumns) insert += ", ";
-            insert += Literal(col.type, row);
+        for (size_t start = 0; start < kColumns.size();) {
+            const size_t end = std::min(kColumns.find(", ", start), kColumns.size());
+            const std::string_view column = kColumns.substr(start, end - start);
+            if (start > 0) insert += ", ";
+            insert += Literal(column.substr(column.find(' ') + 1), row);
+            start = end + 2;
         }
         c.Execute(insert + ")");
     }

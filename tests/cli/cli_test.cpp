@@ -5,8 +5,8 @@
 #include "cli/cli_fixture.h"
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
-#include "db/connection.h"
 #include "definition/exp_writer.h"
+#include "support/cases.h"
 
 namespace norvik {
 namespace {
@@ -22,61 +22,18 @@ class CliTest : public test::CliFixture {
     }
 };
 
-// The golden text with the home and the date filled in and the comment box padded, as the file
-// holds it.
-std::string Golden(const std::string& name, const std::string& home) {
+// The golden file as the file holds it, with the date filled in.
+std::string Golden(const std::string& name) {
     std::string text =
         test::ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/cli/golden/" + name);
-    std::string out;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        for (const auto& [key, value] :
-             {std::pair<std::string, std::string>{"{HOME}", home}, {"{DATE}", TodayText()}})
-            for (size_t p; (p = line.find(key)) != std::string::npos;)
-                line.replace(p, key.size(), value);
-        if (line.rfind(";*", 0) == 0 && line.rfind(";**", 0) != 0)
-            line += std::string(75 - CharCount(line), ' ') + "*";
-        if (end < text.size())
-            out += line + "\n";
-        else if (!line.empty())
-            out += line;
-        start = end + 1;
-    }
-    return test::DefinitionBytes(out);
+    text.replace(text.find("{DATE}    "), 10, TodayText());
+    return test::DefinitionBytes(text);
 }
 
 TEST_F(CliTest, DemoHomeListsShowsAndWritesBack) {
     const std::string exports = Demo();
     EXPECT_TRUE(std::filesystem::exists(home() + "/host.sqlite"));
     EXPECT_TRUE(std::filesystem::exists(home() + "/norvik-export.ini"));
-
-    const CliOutcome list = Run({"list"});
-    EXPECT_EQ(list.code, 0);
-    EXPECT_EQ(list.out, "Artikel Festlänge (DOS)\t" + exports +
-                            "ARTIKEL_FIX.EXP\n"
-                            "Buchungsstapel\t" +
-                            exports +
-                            "BUCHUNGEN.EXP\n"
-                            "GDPdU Artikel\t" +
-                            exports +
-                            "GDPDU_ARTIKEL.EXP\n"
-                            "GDPdU Buchungen\t" +
-                            exports +
-                            "GDPDU_BUCHUNGEN.EXP\n"
-                            "GDPdU Kunden\t" +
-                            exports +
-                            "GDPDU_KUNDEN.EXP\n"
-                            "GDPdU Sachkonten\t" +
-                            exports +
-                            "GDPDU_SACHKONTEN.EXP\n"
-                            "Kontenplan\t" +
-                            exports +
-                            "KONTENPLAN.EXP\n"
-                            "Kundenstamm CSV\t" +
-                            exports + "KUNDEN.EXP\n");
 
     const CliOutcome show = Run({"show", "kundenstamm csv"});
     EXPECT_EQ(show.code, 0) << show.err;
@@ -96,19 +53,46 @@ TEST_F(CliTest, DemoHomeListsShowsAndWritesBack) {
               std::string::npos)
         << profile.out;
 
-    // Written back byte for byte in the writer's form, and again unchanged after another round;
-    // the output file as the definition names it, not as a run remembered it.
+    // Written back byte for byte in the writer's form; the output file as the definition names it,
+    // not as a run remembered it.
     ASSERT_EQ(Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=1"}).code, 0);
     const std::string saved = dir.file("kontenplan.EXP");
     ASSERT_EQ(Run({"save", "Kontenplan", saved, "--author", "Prüfer"}).code, 0);
-    EXPECT_EQ(test::ReadBytes(saved), Golden("kontenplan_saved.EXP", home()));
-    for (const char* name : {"ARTIKEL_FIX.EXP", "BUCHUNGEN.EXP", "KONTENPLAN.EXP", "KUNDEN.EXP"}) {
-        const std::string once = dir.file(std::string("1_") + name),
-                          twice = dir.file(std::string("2_") + name);
-        ASSERT_EQ(Run({"save", exports + name, once, "--author", "x"}).code, 0);
-        ASSERT_EQ(Run({"save", once, twice, "--author", "x"}).code, 0);
-        EXPECT_EQ(test::ReadBytes(once), test::ReadBytes(twice)) << name;
+    EXPECT_EQ(test::ReadBytes(saved), Golden("kontenplan_saved.EXP"));
+}
+
+// The calls of cases/calls.tsv on a demo home, one after the other: the exit code, the output and
+// the error output ("*" for any text), then the arguments. {HOME}, {EXPORTS} and {DIR} stand for
+// the home, its export folder and the test's folder; a call starting with --version, --help or
+// --home is made without the home.
+TEST_F(CliTest, EachCallGivesItsExitCodeAndOutput) {
+    Demo();
+    std::filesystem::create_directories(dir.file("ordner.EXP"));
+    const auto filled = [&](std::string text) {
+        for (const auto& [key, value] :
+             {std::pair<std::string, std::string>{"{EXPORTS}", exports()},
+              {"{HOME}", home()},
+              {"{DIR}", dir.path().string()}})
+            for (size_t p; (p = text.find(key)) != std::string::npos;)
+                text.replace(p, key.size(), value);
+        return text;
+    };
+    for (const test::CaseRow& c : test::ReadCases("cli/cases/calls.tsv")) {
+        std::vector<std::string> args;
+        for (size_t i = 3; i < c.fields.size(); ++i) args.push_back(filled(c[i]));
+        if (args.size() == 1 && args[0].empty()) args.clear();
+        const bool withoutHome =
+            args.empty() || args[0] == "--version" || args[0] == "--help" || args[0] == "--home";
+        const CliOutcome r = Run(args, !withoutHome);
+        EXPECT_EQ(r.code, std::stoi(c[0])) << c.where;
+        EXPECT_TRUE(test::Matches(r.out, filled(c[1]))) << c.where << "\n" << r.out;
+        EXPECT_TRUE(test::Matches(r.err, filled(c[2]))) << c.where << "\n" << r.err;
     }
+}
+
+TEST_F(CliTest, HelpStartsNoSession) {
+    EXPECT_EQ(Run({"list", "--help"}).code, 0);
+    EXPECT_FALSE(std::filesystem::exists(home()));
 }
 
 TEST_F(CliTest, AnEmptyMachineWorksFromTheFirstCommand) {
@@ -158,199 +142,18 @@ TEST_F(CliTest, AnEmptyMachineWorksFromTheFirstCommand) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("firma.sqlite")));
 }
 
-TEST_F(CliTest, Settings) {
-    Demo();
-    EXPECT_EQ(Run({"settings", "set", "TQBExport", "ProtokollErzeugen", "0"}).code, 0);
-    EXPECT_EQ(Run({"settings", "get", "tqbexport", "PROTOKOLLERZEUGEN"}).out, "0\n");
-    EXPECT_EQ(Run({"--user", "Anna", "settings", "get", "TQBExport", "ProtokollErzeugen"}).out,
-              "\n");
-    EXPECT_EQ(Run({"settings", "set", "S", "K", "wert", "--owner", "Standard"}).code, 0);
-    EXPECT_EQ(Run({"--user", "anna", "settings", "get", "s", "k", "--owner", "STANDARD"}).out,
-              "wert\n");
-}
-
-TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLine) {
-    const std::vector<std::vector<std::string>> cases = {
-        {},
-        {"bogus"},
-        {"show"},
-        {"show", "a", "b"},
-        {"list", "--gdpdu", "--extra"},
-        {"settings", "put", "a", "b"},
-        {"settings", "get", "a", "b", "c"},
-        {"save", "x"},
-        {"--home"},
-        {"gui", "fenster"},
-        {"gui", "export", "gdpdu"},
-    };
-    for (const auto& args : cases) {
-        const CliOutcome r = Run(args, !args.empty() && args[0] != "--home");
-        EXPECT_EQ(r.code, 2) << (args.empty() ? "" : args[0]);
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    }
-    Demo();
-    const CliOutcome unknown = Run({"show", "Gibt es nicht"});
-    EXPECT_EQ(unknown.code, 2);
-    EXPECT_EQ(unknown.err, "norvik-export: unbekannte Datei oder Definition: Gibt es nicht\n");
-}
-
 TEST_F(CliTest, FailuresExitWithOne) {
     Demo();
-    const CliOutcome missing = Run({"save", "Kontenplan", dir.file("fehlt/ordner/x.EXP")});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_EQ(missing.err, "norvik-export: Der Ordner " + dir.file("fehlt/ordner") + " für " +
-                               dir.file("fehlt/ordner/x.EXP") +
-                               " existiert nicht; bitte anlegen.\n");
-
     // Without a display the dialogs are not tried: Qt would abort the program.
     ::unsetenv("QT_QPA_PLATFORM");
     const CliOutcome gui = Run({"gui"});
     EXPECT_EQ(gui.code, 1);
     EXPECT_NE(gui.err.find("Die Dialoge brauchen eine grafische Oberfläche"), std::string::npos);
 
-    std::filesystem::create_directories(dir.file("ordner.EXP"));
-    const CliOutcome folder = Run({"show", dir.file("ordner.EXP")});
-    EXPECT_EQ(folder.code, 2);  // not a file and not a name
-
     test::WriteBytes(home() + "/norvik-export.ini", "[Datenbank]\nURL=mysql://nirgends\n");
     const CliOutcome db = Run({"list"});
     EXPECT_EQ(db.code, 1);
     EXPECT_NE(db.err.find("mysql"), std::string::npos);
-}
-
-}  // namespace
-}  // namespace norvik
-
-namespace norvik {
-namespace {
-
-TEST_F(CliTest, RunsDefinitionsWithTheDialogsChecks) {
-    Demo();
-    const CliOutcome kunden = Run({"run", "Kundenstamm CSV", "--out", dir.file("kunden.csv")});
-    EXPECT_EQ(kunden.code, 0) << kunden.err;
-    EXPECT_EQ(kunden.out,
-              "Datenexport erfolgreich durchgeführt.\nSchnittstelle: Kundenstamm CSV\n"
-              "Ausgabe Daten: 240 Datensätze exportiert.\nAusgabedatei: " +
-                  dir.file("kunden.csv") + "\n");
-    const std::string csv = test::ReadBytes(dir.file("kunden.csv"));
-    EXPECT_EQ(csv.rfind("Kundennummer;Name;Vorname;Firma;Strasse;PLZ;Ort;Land;Email;Kreditlimit;"
-                        "Rabatt;Angelegt;"
-                        "GeaendertAm;Parameter 1;\r\n",
-                        0),
-              0u);
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 241);
-
-    const CliOutcome filtered =
-        Run({"run", "Kundenstamm CSV", "--out", dir.file("bonn.csv"), "--where", "Ort = \"Bonn\""});
-    EXPECT_EQ(filtered.code, 0);
-    const std::string bonn = test::ReadBytes(dir.file("bonn.csv"));
-    EXPECT_NE(bonn.find("\"Bonn\""), std::string::npos);
-    EXPECT_EQ(bonn.find("\"K\xf6ln\""), std::string::npos);
-
-    // The remembered output file is proposed on the next load.
-    EXPECT_NE(
-        Run({"show", "Kundenstamm CSV"}).out.find("Dateiname = \"" + dir.file("bonn.csv") + "\""),
-        std::string::npos);
-
-    const CliOutcome refused = Run({"run", "Buchungsstapel", "--out", dir.file("b.txt")});
-    EXPECT_EQ(refused.code, 1);
-    EXPECT_EQ(refused.out, "");
-    EXPECT_EQ(
-        refused.err,
-        "norvik-export: Die Definition Buchungsstapel verlangt Selektionskriterien "
-        "(AllowEmptySelection=N): bitte --sel CAPTION=WERT (Kriterien: Belegdatum, Konto, Kunde, "
-        "Beleg) "
-        "oder --where BEDINGUNG angeben.\n");
-    EXPECT_EQ(
-        Run({"run", "Buchungsstapel", "--out", dir.file("b.txt"), "--where", "b.Konto = 8400"})
-            .code,
-        0);
-
-    const CliOutcome noFolder =
-        Run({"run", "Kontenplan", "--out", dir.file("fehlt/k.txt"), "--where", "1=1"});
-    EXPECT_EQ(noFolder.code, 1);
-    EXPECT_EQ(noFolder.out, "");
-    const std::string noFolderText = "Der Ordner " + dir.file("fehlt") + " für die Ausgabedatei " +
-                                     dir.file("fehlt/k.txt") +
-                                     " existiert nicht. Bitte den Ordner anlegen oder mit --out "
-                                     "eine andere Datei angeben.";
-    EXPECT_EQ(noFolder.err, "norvik-export: " + noFolderText + "\n");
-    // A run that ends before its first row is in the audit trail too.
-    EXPECT_NE(Run({"protocol", "--last", "1"}).out.find("  | Fehler: 76 " + noFolderText + "\n"),
-              std::string::npos);
-
-    const CliOutcome none =
-        Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0", "--no-protocol"});
-    EXPECT_EQ(none.code, 0);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("k.txt")));
-    EXPECT_EQ(Run({"settings", "get", "TQBExport", "ProtokollErzeugen"}).out, "0\n");
-    EXPECT_EQ(
-        Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "1=0", "--protocol"}).code,
-        0);
-
-    const CliOutcome failed =
-        Run({"run", "Kontenplan", "--out", dir.file("k.txt"), "--where", "Unsinn ="});
-    EXPECT_EQ(failed.code, 1);
-    EXPECT_EQ(failed.err.rfind("norvik-export: Definition " + exports() +
-                                   "KONTENPLAN.EXP: Fehler -2147467259 in TQExport.BuildExport: ",
-                               0),
-              0u)
-        << failed.err;
-    EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
-
-    // The failed statement has its entry; the run before it, without rows, its own.
-    const CliOutcome protocol = Run({"protocol", "--last", "2"});
-    EXPECT_EQ(protocol.code, 0);
-    EXPECT_NE(protocol.out.find("Datenexport  Kontenplan"), std::string::npos);
-    EXPECT_NE(protocol.out.find("  | Fehler: -2147467259 "), std::string::npos) << protocol.out;
-    EXPECT_NE(protocol.out.find("  | Ausgabe Daten: Keine Daten im angegebenen Bereich vorhanden."),
-              std::string::npos);
-    EXPECT_EQ(Run({"protocol", "--last", "0"}).code, 2);
-}
-
-}  // namespace
-}  // namespace norvik
-
-namespace norvik {
-namespace {
-
-TEST_F(CliTest, VersionAndHelpOfEachCommandGoToTheOutput) {
-    const CliOutcome version = Run({"--version"}, false);
-    EXPECT_EQ(version.code, 0);
-    EXPECT_EQ(version.out, "norvik-export " NORVIK_VERSION "\n");
-    EXPECT_EQ(version.err, "");
-
-    struct Case {
-        std::vector<std::string> args;
-        const char* usage;  // the first line of the help
-        const char* option;
-    };
-    const Case cases[] = {
-        {{"demo", "--help"}, "Aufruf: norvik-export demo [--force]\n", "--force"},
-        {{"list", "-h"}, "Aufruf: norvik-export list [--gdpdu]\n", "--gdpdu"},
-        {{"show", "--help"}, "Aufruf: norvik-export show FILE\n", "FILE"},
-        {{"save", "Kontenplan", "--help"},
-         "Aufruf: norvik-export save FILE OUT [--author NAME]\n",
-         "--author NAME"},
-        {{"new", "--help"}, "Aufruf: norvik-export new OUT [--force]\n", "--force"},
-        {{"params", "--help"}, "Aufruf: norvik-export params FILE", "--set"},
-        {{"run", "--help"}, "Aufruf: norvik-export run FILE [--where COND]", "--no-protocol"},
-        {{"gdpdu", "--help"},
-         "Aufruf: norvik-export gdpdu FILE --from DATUM --to DATUM",
-         "--table NAME"},
-        {{"protocol", "--help"}, "Aufruf: norvik-export protocol [--last N]\n", "--last N"},
-        {{"settings", "--help"}, "Aufruf: norvik-export settings get|set SECTION KEY", "--owner"},
-    };
-    for (const Case& c : cases) {
-        const CliOutcome r = Run(c.args);
-        EXPECT_EQ(r.code, 0) << c.args[0];
-        EXPECT_EQ(r.out.rfind(c.usage, 0), 0u) << r.out;
-        EXPECT_NE(r.out.find(c.option), std::string::npos) << r.out;
-        EXPECT_EQ(r.err, "") << c.args[0];
-    }
-    // Help starts no session: the home stays as it was.
-    EXPECT_FALSE(std::filesystem::exists(home()));
-    EXPECT_EQ(Run({"--help"}, false).out.rfind("Aufruf: norvik-export [--home DIR]", 0), 0u);
 }
 
 TEST_F(CliTest, AppendFollowsTheDefinitionAndOnlyItsSwitchCanChange) {
@@ -427,108 +230,6 @@ TEST_F(CliTest, TheStoredProtocolChoiceHoldsWithoutASwitch) {
     EXPECT_EQ(entries(), before + 2);
     EXPECT_EQ(Run({"run", "Kontenplan", "--protocol", "--no-protocol"}).code, 2);
 }
-
-TEST_F(CliTest, SelectionCriteriaBecomeConditionsOfLiteralsOnly) {
-    Demo();
-    auto db = db::Connection::Open("sqlite:" + home() + "/host.sqlite");
-    auto count = [&](const std::string& where, const std::string& table = "Kunden") {
-        return std::get<int64_t>(
-            db->OpenRecordSet("SELECT COUNT(*) FROM " + table + " WHERE " + where)->Item(0));
-    };
-    struct Case {
-        std::vector<std::string> sel;
-        int code;
-        int64_t rows;  // data lines written (-1: no file)
-        std::string definition = "Kundenstamm CSV";
-        int64_t otherLines = 1;  // header line, header and trailer records
-    };
-    const Case cases[] = {
-        {{"Ort=Bonn"}, 0, count("Ort = 'Bonn'")},
-        {{"Kunde=10001..10005"}, 0, 5},  // through the host's lookup, a range of numbers
-        {{"Ort=B*", "Angelegt=01.01.2000..31.12.2099"}, 0, count("Ort LIKE 'B%'")},
-        {{"Ort=x' OR 1=1 --"}, 0, -1},
-        {{"Ort=Bonn;Köln"}, 0, count("Ort IN ('Bonn', 'Köln')")},
-        {{"Angelegt=31.02.2020"}, 1, -1},  // not a date: refused, nothing run
-        {{"Gibtsnicht=1"}, 1, -1},
-        {{"Ort"}, 2, -1},
-        // A statement with its own WHERE: both conditions hold.
-        {{"Warengruppe=Werkzeug"},
-         0,
-         count("Gesperrt = 0 AND Warengruppe = 'Werkzeug'", "Artikel"),
-         "Artikel Festlänge (DOS)",
-         2},
-    };
-    for (const Case& c : cases) {
-        const std::string out = dir.file("sel.csv");
-        std::filesystem::remove(out);
-        std::vector<std::string> args = {"run", c.definition, "--out", out};
-        for (const std::string& sel : c.sel) args.insert(args.end(), {"--sel", sel});
-        const CliOutcome r = Run(args);
-        EXPECT_EQ(r.code, c.code) << c.sel[0] << r.err;
-        if (c.rows < 0) {
-            EXPECT_FALSE(std::filesystem::exists(out)) << c.sel[0];
-            continue;
-        }
-        const std::string csv = test::ReadBytes(out);
-        EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), c.rows + c.otherLines) << c.sel[0];
-    }
-}
-
-TEST_F(CliTest, ParamsShowsAndStoresParameterValues) {
-    Demo();
-    const CliOutcome shown = Run({"params", "KUNDEN.EXP"});
-    EXPECT_EQ(shown.code, 0) << shown.err;
-    EXPECT_EQ(shown.out, "Einstellungen für Kundenstamm CSV\nMandant = 001   (Mandant)\n");
-    EXPECT_EQ(Run({"params", "KUNDEN.EXP", "--set", "mandant=002"}).code, 0);
-    EXPECT_NE(Run({"params", "Kundenstamm CSV"}).out.find("Mandant = 002"), std::string::npos);
-    EXPECT_EQ(Run({"params", "KUNDEN.EXP", "--set", "Gibtsnicht=1"}).code, 2);
-    EXPECT_EQ(Run({"params", "KUNDEN.EXP", "--set", "=1"}).code, 2);
-    // The run writes the stored value where the definition uses the parameter.
-    EXPECT_EQ(Run({"run", "Kundenstamm CSV", "--out", dir.file("p.csv")}).code, 0);
-    const std::string csv = test::ReadBytes(dir.file("p.csv"));
-    EXPECT_NE(csv.find(";\"002\"\r\n"), std::string::npos) << csv.substr(0, 300);
-}
-
-TEST_F(CliTest, AFileNameOfTheExportFolderNamesItsDefinition) {
-    const std::string exports = Demo();
-    for (const char* name : {"KUNDEN.EXP", "kunden.exp", "Kundenstamm CSV", "kundenstamm csv"}) {
-        const CliOutcome show = Run({"show", name});
-        EXPECT_EQ(show.code, 0) << name << show.err;
-        EXPECT_EQ(show.out.rfind("Definition " + exports + "KUNDEN.EXP\n", 0), 0u) << show.out;
-    }
-    const CliOutcome run =
-        Run({"run", "kontenplan.EXP", "--out", dir.file("k.txt"), "--where", "1=1"});
-    EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_NE(run.out.find("Schnittstelle: Kontenplan\n"), std::string::npos) << run.out;
-    EXPECT_EQ(Run({"show", "KUNDEN"}).code, 2);
-    EXPECT_EQ(Run({"list", "--help"}).code, 0);
-}
-
-TEST_F(CliTest, PathsOfADefinitionAreShownWithOurSeparators) {
-    Demo();
-    // Kundenstamm CSV writes to %DataPath%\kunden.csv; the summary and the protocol name the file
-    // as the system does, the protocol table keeps what the run wrote.
-    const CliOutcome run = Run({"run", "Kundenstamm CSV"});
-    EXPECT_EQ(run.code, 0) << run.err;
-    const std::string file = home() + "/Daten/kunden.csv";
-    EXPECT_NE(run.out.find("Ausgabedatei: " + file + "\n"), std::string::npos) << run.out;
-    EXPECT_EQ(run.out.find('\\'), std::string::npos) << run.out;
-    const std::string csv = test::ReadBytes(file);
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 241);
-
-    const CliOutcome protocol = Run({"protocol", "--last", "1"});
-    EXPECT_NE(protocol.out.find("  Datei/Ordner: " + file + "\n"), std::string::npos)
-        << protocol.out;
-    EXPECT_NE(protocol.out.find("  | Ausgabedatei: " + file + "\n"), std::string::npos)
-        << protocol.out;
-    EXPECT_EQ(protocol.out.find('\\'), std::string::npos) << protocol.out;
-}
-
-}  // namespace
-}  // namespace norvik
-
-namespace norvik {
-namespace {
 
 // A cron line's output depends on its command line: a bare --out lies in the working folder, a
 // remembered file is named, --no-remember and --out - leave the remembered one alone.

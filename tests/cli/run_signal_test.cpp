@@ -165,9 +165,9 @@ TEST_F(RunProcessTest, ARunStartedWithSigintIgnoredKeepsIgnoringIt) {
 }
 
 TEST_F(RunProcessTest, ASignalStopsAGdpduBuildWithoutAnIndex) {
+    NORVIK_REQUIRE_DTD();
     fs::create_directories(dir.path() / "medium");
-    fs::copy_file(NORVIK_SHARED_DIR "/gdpdu/gdpdu-01-08-2002.dtd",
-                  dir.file("home/Drivers/Export/gdpdu-01-08-2002.dtd"));
+    fs::copy_file(test::PublishedDtd(), dir.file("home/Drivers/Export/gdpdu-01-08-2002.dtd"));
     WriteBytes(
         dir.file("home/Drivers/Export/GROSS.GDU"),
         test::DefinitionBytes("[Allgemein]\nName=Gross\nPfad=" + dir.file("medium") +
@@ -201,42 +201,6 @@ TEST_F(RunProcessTest, LeftoversOfAKilledRunGoUnlessARunHoldsThem) {
     EXPECT_FALSE(fs::exists(left));
     EXPECT_TRUE(fs::exists(held));
     ::close(holder);
-}
-
-TEST_F(RunProcessTest, ASecondRunOnTheSameFileIsRefusedWhileTheFirstWrites) {
-    WriteBytes(output, "alt\r\n");
-    const int watch = Watch();
-    const pid_t first = Start({"run", "Viele"}, "first");
-    AwaitWriting(watch);
-    ::close(watch);
-    // Held still, so that the second run certainly meets it at work.
-    ASSERT_EQ(::kill(first, SIGSTOP), 0);
-    const pid_t second = Start({"run", "Wenige"}, "second");
-    EXPECT_EQ(Wait(second), 1);
-    EXPECT_NE(ReadBytes(dir.file("second.err"))
-                  .find("Die Ausgabedatei wird gerade von einem anderen Export geschrieben. Bitte "
-                        "starten Sie den "
-                        "Export erneut, wenn dieser beendet ist: " +
-                        output),
-              std::string::npos);
-    ASSERT_EQ(::kill(first, SIGCONT), 0);
-    EXPECT_EQ(Wait(first), 0) << ReadBytes(dir.file("first.err"));
-    const std::string written = ReadBytes(output);
-    EXPECT_EQ(written.substr(0, 9), "1\r\n2\r\n3\r\n");
-    EXPECT_EQ(written.substr(written.size() - 9), "1000000\r\n");
-    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 1000000);
-    EXPECT_EQ(written.find('\0'), std::string::npos);
-}
-
-TEST_F(RunProcessTest, ARelativeOutputIsRememberedAbsolute) {
-    const fs::path before = fs::current_path();
-    fs::current_path(dir.path() / "ausgabe");
-    const pid_t run = Start({"run", "Wenige", "--out", "./out.txt"}, "run");
-    fs::current_path(before);
-    ASSERT_EQ(Wait(run), 0) << ReadBytes(dir.file("run.err"));
-    EXPECT_EQ(ReadBytes(output), "1\r\n");
-    EXPECT_NE(ReadBytes(dir.file("config/norvik-export/TQBExport.ini")).find("Wenige=" + output),
-              std::string::npos);
 }
 
 TEST_F(RunProcessTest, TheHostsConfigurationAndSettingsStoreAreNotOutputFiles) {

@@ -8,25 +8,10 @@
 namespace norvik {
 namespace {
 
-const char* const kProfile =
-    "; Kommentar=kein Schlüssel\r\n"
-    "vorher=ohne Abschnitt\r\n"
-    "[Allgemein]\r\n"
-    "Name=Erster\r\n"
-    "name=Zweiter\r\n"
-    "  FeldLänge =  Fix  \r\n"
-    "Leer=\r\n"
-    "Zitat=\"mit Anführung\"\r\n"
-    "Einzel='einfach'\r\n"
-    "Anfuehrung=\"\r\n"
-    "Halb=\"A\";\"B\r\n"
-    "[ selektion ]\n"
-    "Sel01=\"A\";\"\"\n"
-    "ohne Gleichheitszeichen\r"
-    "Letzter=Wert";
-
 TEST(ProfileFile, ReadsWithTheWindowsSemantics) {
-    const ProfileFile p = ProfileFile::Parse(Utf8ToCp1252(kProfile));
+    // Windows-1252 with CR LF, LF and a lone CR as line ends and no line end at the end.
+    const ProfileFile p = ProfileFile::Parse(
+        test::ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/common/cases/windows.ini"));
     const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
         {{"Allgemein", "Name"}, "Erster"},    // first of duplicate keys wins
         {{"ALLGEMEIN", "feldlänge"}, "Fix"},  // case ignored, umlaut too; blanks trimmed
@@ -104,18 +89,6 @@ TEST(TextCodec, ConvertsWindows1252BothWays) {
     // A lead byte without its continuation, a C1 control, a no-break space.
     EXPECT_EQ(AppendCp1252(out, "\xc3(\xc2\x81\xc2\xa0\xc3\xbf"), 1u);
     EXPECT_EQ(out, "?(\x81\xa0\xff");
-}
-
-TEST(TextCodec, CountsCutsAndCasesCharacters) {
-    EXPECT_EQ(CharCount("Müller"), 6u);
-    EXPECT_EQ(LeftChars("Müller", 2), "Mü");
-    EXPECT_EQ(RightChars("Größe", 3), "öße");
-    EXPECT_EQ(RightChars("ab", 5), "ab");
-    EXPECT_EQ(UpperCase("straße äöü"), "STRAßE ÄÖÜ");
-    EXPECT_EQ(LowerCase("ÄÖÜ Œ"), "äöü œ");
-    EXPECT_TRUE(EqualsIgnoreCase("Kundenauskunft", "KUNDENAUSKUNFT"));
-    EXPECT_TRUE(EqualsIgnoreCase("Größe", "GRÖSSE") == false);
-    EXPECT_FALSE(EqualsIgnoreCase("abc", "abcd"));
 }
 
 }  // namespace

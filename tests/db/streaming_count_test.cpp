@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <stdexcept>
 
 #include "common/vb_error.h"
+#include "db/row_prefetcher.h"
 #include "db/streaming_record_set.h"
-
 namespace norvik::db {
 namespace {
 
@@ -70,14 +71,6 @@ TEST(StreamingCountTest, TheCountFollowsTheRowsTheStatementDelivers) {
     }
 }
 
-TEST(StreamingCountTest, ARowThatCannotBeReadFailsWhenItIsReached) {
-    ScriptedRecordSet rs(5, 5, 3);
-    EXPECT_EQ(std::get<int64_t>(rs.Item(0)), 1);
-    rs.MoveNext();
-    EXPECT_EQ(std::get<int64_t>(rs.Item(0)), 2);
-    EXPECT_THROW(rs.MoveNext(), VbError);
-}
-
 // Past the first thousand rows the rest are read on another thread; the caller sees the same rows,
 // counts, failures and restarts as when they are read one by one.
 TEST(StreamingCountTest, RowsReadAheadOnAnotherThreadKeepTheirOrderAndFailures) {
@@ -86,8 +79,9 @@ TEST(StreamingCountTest, RowsReadAheadOnAnotherThreadKeepTheirOrderAndFailures) 
         int64_t failAt;
         int64_t restartAt;  // MoveFirst when this row is reached; 0: never
     };
-    for (const Case c : {Case{999, 0, 0}, Case{1001, 0, 0}, Case{5000, 0, 0}, Case{5000, 3001, 0},
-                         Case{5000, 1001, 0}, Case{5000, 0, 4000}, Case{70000, 0, 0}}) {
+    for (const Case c :
+         {Case{999, 0, 0}, Case{1001, 0, 0}, Case{5000, 0, 0}, Case{5, 3, 0}, Case{5000, 3001, 0},
+          Case{5000, 1001, 0}, Case{5000, 0, 4000}, Case{70000, 0, 0}}) {
         SCOPED_TRACE(std::to_string(c.rows) + " rows, failing at " + std::to_string(c.failAt) +
                      ", back to the first at " + std::to_string(c.restartAt));
         ScriptedRecordSet rs(c.rows, c.rows, c.failAt, true);
@@ -127,6 +121,71 @@ TEST(StreamingCountTest, ClosingWhileRowsAreReadAheadStopsTheReading) {
         rs.Close();
         EXPECT_TRUE(rs.Eof());
     }
+}
+
+// Row n of a statement whose columns take every kind of value in turn.
+std::vector<Value> RowNumber(int64_t n) {
+    DateTime date;
+    date.year = 2026;
+    date.month = 12;
+    date.day = static_cast<int>(1 + n % 28);
+    date.second = static_cast<int>(n % 60);
+    const std::vector<Value> kinds = {
+        Null{},
+        n,
+        std::numeric_limits<int64_t>::min() + n,
+        static_cast<double>(n) / 8.0,
+        -0.0,
+        Decimal{"-" + std::to_string(n) + ".50"},
+        std::string(),
+        std::string("Gr\xC3\xB6\xC3\x9F"
+                    "e\0mit Null",
+                    15),
+        std::string(static_cast<size_t>(n % 3 == 0 ? 5000 : 3), static_cast<char>('a' + n % 26)),
+        date,
+        n % 2 == 0,
+    };
+    std::vector<Value> row(4);
+    for (size_t i = 0; i < row.size(); ++i)
+        row[i] = kinds[(static_cast<size_t>(n) + i) % kinds.size()];
+    return row;
+}
+
+TEST(RowPrefetcher, DeliversEveryKindOfValueAsItWasRead) {
+    for (const int64_t rows : {0, 1, 255, 256, 257, 3000}) {
+        SCOPED_TRACE(std::to_string(rows) + " rows");
+        int64_t fetched = 0;
+        RowPrefetcher prefetcher(4, [&](std::vector<Value>& row) {
+            if (fetched == rows) return false;
+            row = RowNumber(++fetched);
+            return true;
+        });
+        std::vector<Value> row(4, std::string("alt"));
+        int64_t n = 0;
+        while (prefetcher.Next(row)) {
+            ++n;
+            ASSERT_EQ(row, RowNumber(n)) << "row " << n;
+        }
+        EXPECT_EQ(n, rows);
+        EXPECT_FALSE(prefetcher.Next(row));
+    }
+}
+
+TEST(RowPrefetcher, AFailureComesAfterTheRowsBeforeIt) {
+    int64_t fetched = 0;
+    RowPrefetcher prefetcher(4, [&](std::vector<Value>& row) {
+        if (fetched == 700) throw std::runtime_error("Zeile 701 unlesbar");
+        row = RowNumber(++fetched);
+        return true;
+    });
+    std::vector<Value> row(4);
+    for (int64_t n = 1; n <= 700; ++n) {
+        ASSERT_TRUE(prefetcher.Next(row));
+        ASSERT_EQ(row, RowNumber(n));
+    }
+    EXPECT_THROW(prefetcher.Next(row), std::runtime_error);
+    EXPECT_FALSE(prefetcher.Next(row));
+    EXPECT_EQ(row, RowNumber(700));
 }
 
 }  // namespace

@@ -1,3 +1,6 @@
+// How the .EXP format reads and writes its fields: the cases of cases/functions.tsv (the function,
+// its arguments and what it must give), and lines read exactly as GetField reads them.
+
 #include "definition/exp_fields.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +8,8 @@
 #include "common/profile_file.h"
 #include "common/text_codec.h"
 #include "common/text_helpers.h"
+#include "definition/exp_reader.h"
+#include "support/cases.h"
 
 namespace norvik {
 namespace {
@@ -37,52 +42,28 @@ TEST(ExpFields, ReadLinesWithoutDoubledQuotesExactlyAsGetField) {
     }
 }
 
-TEST(ExpFields, DoubledQuoteInsideQuotesIsOneQuote) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"\"a\"\"b\"", "a\"b"},
-        {"\"\"\"\"", "\""},
-        {"\"\"\"EUR \"\"#,##0.00\"", "\"EUR \"#,##0.00"},
-        {"\"\"", ""},
-        {"\"a\"\"\"", "a\""},
-        {"\"say \"hi\"\"", "say hi"},  // a quote before a letter still closes, as it always did
-    };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(ExpField(SplitExpFields(text, ','), 1), expected) << text;
-}
-
-TEST(ExpFields, WrittenFieldsAreBareOnlyWhereThatReadsTheSame) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"Kunde", "Kunde"},
-        {"", ""},
-        {"7", "7"},
-        {"-3", "-3"},
-        {"Bestand;Bestandskonto", "Bestand;Bestandskonto"},
-        {"Müller", "Müller"},
-        {"01", "\"01\""},
-        {"0012.50", "\"0012.50\""},
-        {"1.5", "\"1.5\""},
-        {"1,5", "\"1,5\""},
-        {"1E3", "\"1E3\""},
-        {" a", "\" a\""},
-        {"a\t", "\"a\t\""},
-        {"a\"b", "\"a\"\"b\""},
-    };
-    for (const auto& [value, text] : cases) EXPECT_EQ(ExpFieldText(value, ','), text) << value;
-    EXPECT_EQ(QuotedExpField("\"EUR \"0"), "\"\"\"EUR \"\"0\"");
-}
-
-TEST(ExpFields, ProfileValuesReadBackUnchanged) {
-    const std::pair<const char*, const char*> cases[] = {
-        {";", ";"},           {"\"", "\""},         {"'", "'"},       {"", ""},
-        {"a\tb", "\"a\tb\""}, {"\t", "\"\t\""},     {" x", "\" x\""}, {"\"x\"", "\"\"x\"\""},
-        {"'x'", "\"'x'\""},   {"\"\"", "\"\"\"\""}, {"\"a'", "\"a'"}, {"Größe ÿ", "Größe ÿ"},
-    };
-    for (const auto& [value, text] : cases) {
-        EXPECT_EQ(ProfileValueText(value), text) << value;
+// What the function of a case gives, as the table writes it.
+std::string Result(const test::CaseRow& c) {
+    const std::string& f = c[0];
+    if (f == "ExpField") return ExpField(SplitExpFields(c[1], ','), 1);
+    if (f == "ExpFieldText") return ExpFieldText(c[1], ',');
+    if (f == "QuotedExpField") return QuotedExpField(c[1]);
+    if (f == "ProfileValueText") {
+        // What is written must read back as the value.
+        const std::string text = ProfileValueText(c[1]);
         const ProfileFile p =
-            ProfileFile::Parse(Utf8ToCp1252(std::string("[Allgemein]\r\nWert=") + text + "\r\n"));
-        EXPECT_EQ(p.Read("Allgemein", "Wert", "<fehlt>"), value);
+            ProfileFile::Parse(Utf8ToCp1252("[Allgemein]\r\nWert=" + text + "\r\n"));
+        return p.Read("Allgemein", "Wert", "<fehlt>") == c[1] ? text : "reads back otherwise";
     }
+    if (f == "RecordKindFromSection") return std::to_string(RecordKindFromSection(c[1]));
+    if (f == "IsRecordSection") return IsRecordSection(c[1]) ? "1" : "0";
+    ADD_FAILURE() << c.where << ": no function " << f;
+    return "";
+}
+
+TEST(ExpFields, GiveWhatTheTableSays) {
+    for (const test::CaseRow& c : test::ReadCases("definition/cases/functions.tsv"))
+        EXPECT_EQ(Result(c), c.fields.back()) << c.where;
 }
 
 }  // namespace

@@ -24,16 +24,6 @@ int32_t ErrorOf(const std::function<void()>& fn) {
     return 0;
 }
 
-TEST_F(ModelTest, NewObjectsAreEmpty) {
-    TQExportDef def;
-    EXPECT_EQ(def.Records->Count() + def.Selections->Count() + def.Parameter->Count(), 0);
-    EXPECT_EQ(def.Schnittstelle + def.FeldLänge + def.Anfügen + def.Abschnitt, "");
-    EXPECT_EQ(def.AnzahlDatensätze, 0);
-    TQRecord rec;
-    EXPECT_EQ(rec.Fields->Count(), 0);
-    EXPECT_EQ(rec.FieldTyp, Standard);
-}
-
 TEST_F(ModelTest, ParametersAreKeyedByTheirFirstNameIgnoringCase) {
     TQParameter params;
     auto first = Param("Mandant");

@@ -1,59 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "common/text_codec.h"
 #include "engine/tq_export.h"
 #include "host/module_state.h"
+#include "support/cases.h"
+#include "support/session/definition_text.h"
 #include "support/session/session_fixture.h"
 
 namespace norvik {
 namespace {
-
-// Every property of a definition that the file holds, one per line, to compare two definitions.
-std::string Describe(const TQExportDef& d) {
-    std::ostringstream o;
-    auto text = [&](const char* name, const std::string& v) { o << name << "=[" << v << "]\n"; };
-    for (const std::string* v :
-         {&d.Schnittstelle, &d.Datenquelle, &d.Dateiname, &d.Dateiformat, &d.FeldLänge,
-          &d.Feldtrenner, &d.Texterkenner, &d.Dezimaltrenner, &d.Datumserkenner, &d.Datumstrenner,
-          &d.Zeittrenner, &d.Ersatzzeichen, &d.Anfügen, &d.Info, &d.Kopfzeile, &d.AnfuegenAenderbar,
-          &d.AllowEmptySelection, &d.Abschnitt})
-        text("Allgemein", *v);
-    for (const auto& p : *d.Parameter) {
-        text("Param.Name", p->Name);
-        text("Param.Caption", p->Caption);
-        text("Param.Value", p->Value);
-    }
-    for (const auto& s : *d.Selections) {
-        text("Sel.Name", s->Name);
-        text("Sel.Caption", s->Caption);
-        text("Sel.ControlSource", s->ControlSource);
-        o << "Sel.Typ=" << s->Typ << " Width=" << s->Width << "\n";
-        text("Sel.RowSource", s->RowSource);
-        text("Sel.DefaultValue", s->DefaultValue);
-        text("Sel.BoundField", s->BoundField);
-    }
-    for (const auto& r : *d.Records) {
-        text("Record.Name", r->Name);
-        o << "Record.FieldTyp=" << r->FieldTyp << "\n";
-        text("Record.CriteriaField", r->CriteriaField);
-        text("Record.CriteriaOperator", r->CriteriaOperator);
-        text("Record.CriteriaValue", r->CriteriaValue);
-        for (const auto& f : *r->Fields) {
-            text("Field.FeldArt", f->FeldArt);
-            text("Field.Name", f->Name);
-            text("Field.FeldTyp", f->FeldTyp);
-            text("Field.Format", f->Format);
-            o << "Field.Länge=" << f->Länge << "\n";
-            text("Field.Schlüssel", f->Schlüssel);
-            text("Field.FremdSchlüssel", f->FremdSchlüssel);
-            text("Field.Map", f->Map);
-            text("Field.Info", f->Info);
-        }
-    }
-    return o.str();
-}
 
 std::shared_ptr<TQField> MakeField(const std::string& art, const std::string& name) {
     auto f = std::make_shared<TQField>();
@@ -77,55 +32,11 @@ class RoundTripTest : public test::SessionFixture {
     std::unique_ptr<TQExport> engine;
 };
 
-// Values whose bare form reads back differently, and ordinary ones next to them.
-const char* const kHostile[] = {
-    "01",
-    "0012.50",
-    "007",
-    "-0",
-    "+5",
-    "1E3",
-    "1,5",
-    "1.5",
-    "7",
-    " führend",
-    "folgend ",
-    "  ",
-    "a,b",
-    ",",
-    "a;b",
-    ";",
-    "\"",
-    "\"\"",
-    "\"x\"",
-    "'x'",
-    "''",
-    "'",
-    "say \"hi\"",
-    "x\"\"y",
-    "\"EUR \"#,##0.00",
-    "\t",
-    "a\tb",
-    "\tTab",
-    "Tab\t",
-    "Müller & Söhne",
-    "Größe äöüß € ÿ",
-    "=",
-    "a=b",
-    "[DATENSATZ]",
-    "FIELD x,T",
-    "CRITERIA \"a\",\"=\",\"b\"",
-    ";Kommentar",
-    "",
-    "#,##0.00;-#,##0.00",
-    "dd.mm.yyyy",
-    "\"\"\"",
-    "Ende\"",
-};
-
 TEST_F(RoundTripTest, HostileValuesSurviveSaveAndLoadInEveryProperty) {
-    for (const std::string v : kHostile) {
-        SCOPED_TRACE("value [" + v + "]");
+    // Values whose bare form reads back differently, and ordinary ones next to them.
+    for (const test::CaseRow& c : test::ReadCases("definition/cases/hostile_values.tsv")) {
+        const std::string& v = c[1];
+        SCOPED_TRACE(c.where);
         engine->CreateNew();
         TQExportDef& def = *engine->ExpDef;
         for (std::string* p :
@@ -151,38 +62,24 @@ TEST_F(RoundTripTest, HostileValuesSurviveSaveAndLoadInEveryProperty) {
         rec->AddField(MakeField("Const", v));
         rec->AddField(MakeField("Param", v));
         def.AddRecord(rec);
-        const std::string expected = Describe(def);
+        const std::string expected = test::DescribeDefinition(def);
 
         const std::string first = exportPath() + "RUND.EXP";
         ASSERT_NO_FATAL_FAILURE(SaveAndLoad(first));
-        EXPECT_EQ(Describe(*engine->ExpDef), expected);
+        EXPECT_EQ(test::DescribeDefinition(*engine->ExpDef), expected);
 
         // Saved again, byte for byte the same file.
         const std::string second = home.file("RUND.EXP");
         ASSERT_NO_FATAL_FAILURE(SaveAndLoad(second));
         EXPECT_EQ(test::ReadBytes(second), test::ReadBytes(first));
-        EXPECT_EQ(Describe(*engine->ExpDef), expected);
+        EXPECT_EQ(test::DescribeDefinition(*engine->ExpDef), expected);
     }
 }
 
 TEST_F(RoundTripTest, FilesOfTheOldWriterKeepTheirBytes) {
     // Everything the old writer wrote for values that it could carry comes out the same again.
     const std::string old =
-        ";***************************************************************************\r\n"
-        "[Allgemein]\r\nName=Kontenplan\r\nDatenquelle=SELECT * FROM konten WHERE art <> 'X'\r\n"
-        "Dateiname=/srv/kontenplan.txt\r\nInfo=Sachkonten; mit Kontoart\r\nDateiformat=ANSI\r\n"
-        "FeldL\xe4nge=Variabel\r\nFeldtrenner=;\r\nTexterkenner=\"\r\nDezimaltrenner=,"
-        "\r\nDatumserkenner=#\r\n"
-        "Datumstrenner=.\r\nZeittrenner=:\r\nErsatzzeichen='\r\nKopfzeile=0\r\nAnfuegen=N\r\n"
-        "AnfuegenAenderbar=N\r\nAllowEmptySelection=0\r\n\r\n"
-        "[Parameter]\r\nKontenrahmen=\"Kontenrahmen\",\"SKR03\"\r\nStichtag=\"Stichtag\",\"31.12."
-        "2026\"\r\n\r\n"
-        "[Selektion]\r\nSel01=\"Kontoart\";\"Kontoart\";0;10;\"\";\"Ertrag\";\"\"\r\n\r\n"
-        "[DATENSATZ]\r\nCRITERIA \"Betrag\",\">=\",\"0\"\r\nFIELD "
-        "Kontonummer,N,\"0000\",4,PK,,,Kontonummer\r\n"
-        "FIELD Bezeichnung,V,\">\",40,,,,\r\nFIELD Kontoart,T,,10,,,Bestand;Bestandskonto,\r\n"
-        "CONST \"\",T,,5,,,,Reserve\r\nCONST 7,N,,1,,,,\r\nPARAM "
-        "Stichtag,D,\"yyyy-mm-dd\",10,,,,\r\n";
+        test::ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/definition/cases/old_writer.EXP");
     const std::string path = exportPath() + "ALT.EXP";
     test::WriteBytes(path, old);
     engine->LoadFile(path);
@@ -230,17 +127,17 @@ TEST_F(RoundTripTest, SavingLeavesTheDefinitionAsItWas) {
     rec->AddField(MakeField("const", ""));
     rec->AddField(MakeField("Field", ""));
     def.AddRecord(rec);
-    const std::string before = Describe(def);
+    const std::string before = test::DescribeDefinition(def);
     const std::string path = exportPath() + "LEER.EXP";
     engine->SaveFile(path);
     engine->SaveFile(path);
-    EXPECT_EQ(Describe(def), before);
+    EXPECT_EQ(test::DescribeDefinition(def), before);
     EXPECT_EQ(rec->Fields->Item(1)->Name, "");
     const std::string text = Cp1252ToUtf8(test::ReadBytes(path));
     // In the file the empty constants are marked, the empty column is not.
-    EXPECT_NE(
-        text.find("[DATENSATZ]\r\nCONST \"\",,,0,,,,\r\nCONST \"\",,,0,,,,\r\nFIELD ,,,0,,,,\r\n"),
-        std::string::npos);
+    EXPECT_NE(text.find("[DATENSATZ]\r\nCONST \"\",,,0,,,,\r\nCONST "
+                        "\"\",,,0,,,,\r\nFIELD ,,,0,,,,\r\n"),
+              std::string::npos);
 }
 
 TEST_F(RoundTripTest, RunsGiveTheSameBytesBeforeSavingAfterSavingAndAfterLoading) {
@@ -266,7 +163,8 @@ TEST_F(RoundTripTest, RunsGiveTheSameBytesBeforeSavingAfterSavingAndAfterLoading
 
     engine->SaveFile(home.file("ARTIKEL.EXP"));
     ASSERT_EQ(engine->BuildExport(), 0);
-    EXPECT_EQ(test::ReadBytes(out), expected);  // saving changed nothing the run uses
+    EXPECT_EQ(test::ReadBytes(out),
+              expected);  // saving changed nothing the run uses
 
     engine->LoadFile(home.file("ARTIKEL.EXP"));
     ASSERT_EQ(engine->BuildExport(), 0);

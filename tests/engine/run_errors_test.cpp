@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
+#include "common/output_file.h"
 #include "common/vb_error.h"
 #include "db/connection.h"
 #include "host/cancel_request.h"
@@ -7,7 +11,10 @@
 #include "host/host_services.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
+#include "host/user_settings.h"
 #include "run_fixture.h"
+#include "support/cases.h"
+#include "support/session/definition_text.h"
 
 namespace norvik::test {
 namespace {
@@ -19,57 +26,124 @@ class PostgresRunTest : public RunTest {};  // only a server can go away
 const char* const kGeneral =
     "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden ORDER BY nr\nDateiname={OUT}\n";
 
-TEST_P(RunErrorTest, FailuresAreReportedWrittenAndEndWithDone) {
-    struct Case {
-        const char* name;
-        std::string definition;
-        std::string fileName;  // empty: the fixture's output file
-        int32_t number;
-        const char* fileAfter;  // nullptr: no file
-    };
-    const Case cases[] = {
+// A failed, refused or stopped run: its one report, the events that end it, the output file as it
+// was before and nothing remembered.
+struct FailingRun {
+    const char* name;
+    std::string definition;  // {OUT} the output file
+    const char* before;      // the output file before the run; nullptr: none
+    std::function<void(RunTest&)> atSecondRow = nullptr;  // done once two rows are written
+    int32_t number = 0;
+    std::string report;            // the report's text; "*" stands for any text
+    std::string target = "{OUT}";  // the output file
+};
+
+TEST_P(RunErrorTest, EachFailingRunSaysWhyAndLeavesTheFileAsItWas) {
+    const std::string rows = std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n";
+    const auto cancel = [](RunTest&) { RequestCancel(); };
+    const auto vanish = [](RunTest& t) { std::filesystem::remove_all(t.home.file("weg")); };
+    const std::string notFit = " nicht in seine Länge von ";
+    const std::string huge =
+        " ist zu groß; eine feste Feldlänge darf 65535 Zeichen nicht übersteigen.";
+    const FailingRun cases[] = {
         {"invalid SQL",
          "[Allgemein]\nDatenquelle=select * from kunden;\nDateiname={OUT}\n[DATENSATZ]\nFIELD "
          "nr,N,,0\n",
-         "", kErrDatabase, nullptr},
+         nullptr, nullptr, kErrDatabase, "*"},
         {"unknown column",
          std::string(kGeneral) + "Kopfzeile=J\n[DATENSATZ]\nFIELD nr,N,,0\nFIELD gibtsnicht,T,,0\n",
-         "", kErrUnknownColumn, nullptr},
+         nullptr, nullptr, kErrUnknownColumn, "*"},
         {"unknown criterion column",
-         std::string(kGeneral) + "[DATENSATZ]\nCRITERIA \"fehlt\",\"=\",\"1\"\nFIELD nr,N,,0\n", "",
-         kErrUnknownColumn, nullptr},
-        {"unknown parameter", std::string(kGeneral) + "[DATENSATZ]\nPARAM Fehlt,T,,0\n", "",
-         kErrInvalidArgument, nullptr},
-        {"missing folder", std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n",
-         "/gibt/es/nicht/x.txt", kErrPathNotFound, nullptr},
-        {"full disk", std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n", "/dev/full",
-         kErrDiskFull, nullptr},
+         std::string(kGeneral) + "[DATENSATZ]\nCRITERIA \"fehlt\",\"=\",\"1\"\nFIELD nr,N,,0\n",
+         nullptr, nullptr, kErrUnknownColumn, "*"},
+        {"unknown parameter", std::string(kGeneral) + "[DATENSATZ]\nPARAM Fehlt,T,,0\n", nullptr,
+         nullptr, kErrInvalidArgument, "*"},
+        {"missing folder", rows, nullptr, nullptr, kErrPathNotFound, "*", "/gibt/es/nicht/x.txt"},
+        {"full disk", rows, nullptr, nullptr, kErrDiskFull, "*", "/dev/full"},
+        {"a number that does not fit a fixed length",
+         std::string(kGeneral) + "Feldlänge=Fix\n[DATENSATZ]\nFIELD betrag,N,\"0.00\",5\n",
+         "gut\r\n", nullptr, kErrOverflow,
+         "In Datensatz 1 passt der Wert 1234,56 des Feldes betrag" + notFit +
+             "5 Zeichen; eine Zahl "
+             "wird nicht gekürzt.*"},
+        {"a number that does not fit a maximum length",
+         std::string(kGeneral) + "Feldlänge=Max\n[DATENSATZ]\nFIELD nr,N,,1\nFIELD betrag,N,,2\n",
+         "gut\r\n", nullptr, kErrOverflow,
+         "In Datensatz 1 passt der Wert 1234,56 des Feldes betrag" + notFit +
+             "2 Zeichen; eine Zahl "
+             "wird nicht gekürzt.*"},
+        {"a number that does not fit the trailer",
+         std::string(kGeneral) +
+             "Feldlänge=Fix\n[NACHLAUFSATZ]\nFIELD nr,N,,0\nCONST \"12345\",N,,4\n"
+             "[DATENSATZ]\nFIELD nr,N,,1\n",
+         "gut\r\n", nullptr, kErrOverflow,
+         "Im Nachlaufsatz passt der Wert 12345 des Feldes 12345" + notFit +
+             "4 Zeichen; eine Zahl "
+             "wird nicht gekürzt.*"},
+        {"a huge fixed length",
+         std::string(kGeneral) + "Feldlänge=Fix\n[DATENSATZ]\nFIELD nr,N,,2147483647\n", nullptr,
+         nullptr, kErrInvalidArgument, "Die Länge 2147483647 des Feldes nr" + huge},
+        {"a fixed length above the bound",
+         std::string(kGeneral) +
+             "Feldlänge=Fix\n[DATENSATZ]\nFIELD nr,N,,65536\n[NACHLAUFSATZ]\nFIELD nr,N,,1\n",
+         nullptr, nullptr, kErrInvalidArgument, "Die Länge 65536 des Feldes nr" + huge},
+        {"cancelled, replacing a file", rows, "alte Daten\r\n", cancel, kErrUserInterrupt,
+         "Der Export wurde abgebrochen; die Ausgabedatei ist unverändert."},
+        {"cancelled, appending to a file",
+         std::string(kGeneral) + "Anfuegen=J\n[DATENSATZ]\nFIELD nr,N,,0\n", "alte Daten\r\n",
+         cancel, kErrUserInterrupt, "Der Export wurde abgebrochen; *"},
+        {"cancelled, a new file", rows, nullptr, cancel, kErrUserInterrupt,
+         "Der Export wurde abgebrochen; *"},
+        {"the folder vanished, replacing", rows, nullptr, vanish, kErrFileNotFound,
+         kOutputVanishedMessage + std::string("*"), "{HOME}/weg/out.txt"},
+        {"the folder vanished, appending",
+         std::string(kGeneral) + "Anfuegen=J\n[DATENSATZ]\nFIELD nr,N,,0\n", nullptr, vanish,
+         kErrFileNotFound, kOutputVanishedMessage + std::string("*"), "{HOME}/weg/out.txt"},
     };
-    for (const Case& c : cases) {
+    for (const FailingRun& c : cases) {
         SCOPED_TRACE(c.name);
+        std::filesystem::create_directories(home.file("weg"));
         std::filesystem::remove(out);
+        if (c.before) WriteBytes(out, c.before);
         messages->calls.clear();
         listener.events.clear();
         Load(c.definition);
-        if (!c.fileName.empty()) engine->ExpDef->Dateiname = c.fileName;
+        std::string target = c.target;
+        if (target == "{OUT}") target = out;
+        if (target.starts_with("{HOME}")) target = home.path().string() + target.substr(6);
+        engine->ExpDef->Dateiname = target;
+        int written = 0;
+        Services().messagePump = [&] {
+            if (++written == 2 && c.atSecondRow) c.atSecondRow(*this);
+        };
         EXPECT_EQ(Run(), c.number);
-        const auto reports = Calls("ReportError");
-        ASSERT_EQ(reports.size(), 1u);
+        Services().messagePump = nullptr;
+        ClearCancel();
         // A failure says only what failed: no second message about the protocol.
-        EXPECT_TRUE(Calls("ShowMessage").empty()) << Calls("ShowMessage")[0].text;
-        EXPECT_EQ(reports[0].className, "TQExport");
-        EXPECT_EQ(reports[0].operation, "BuildExport");
-        EXPECT_EQ(reports[0].number, c.number);
+        const std::string report =
+            "ReportError: TQExport.BuildExport|" + std::to_string(c.number) + "|1|";
+        EXPECT_TRUE(Matches(DescribeMessages(*messages), report + c.report + "\n"))
+            << DescribeMessages(*messages);
         ASSERT_GE(listener.events.size(), 2u);
         EXPECT_EQ(listener.events.back(), "Done:1");
-        EXPECT_EQ(listener.events[listener.events.size() - 2],
-                  "ExportState:Fehler: " + std::to_string(c.number) + " " + reports[0].text);
-        if (c.fileAfter) {
-            EXPECT_EQ(Output(), c.fileAfter);
-        } else if (c.fileName.empty()) {
+        EXPECT_EQ(
+            listener.events[listener.events.size() - 2],
+            "ExportState:Fehler: " + std::to_string(c.number) + " " + messages->calls.back().text);
+        if (c.before) {
+            EXPECT_EQ(Output(), c.before);
+        } else {
             EXPECT_FALSE(std::filesystem::exists(out));
         }
+        for (const auto& e : std::filesystem::directory_iterator(home.path()))
+            EXPECT_EQ(e.path().filename().string().find(".norvik-"), std::string::npos) << e.path();
+        EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Test"), "");
+        EXPECT_EQ(engine->LastSummary(), "");
     }
+    // The last stopped run's protocol says how it ended.
+    const auto entries = ReadProtocolEntries(*State().session->Connection(), 1);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].lines,
+              (std::vector<std::string>{"Fehler: 53 " + messages->calls.back().text}));
 }
 
 TEST_P(SqliteRunTest, AnErrorInTheThirdRowLeavesTheLastGoodFile) {

@@ -13,7 +13,7 @@ namespace norvik::test {
 
 void RunTest::SetUp() {
     NORVIK_REQUIRE_BACKEND(GetParam());
-    Start(GetParam(), PostgresUrl());
+    Start(GetParam());
     Sql("CREATE TABLE kunden (nr INTEGER, name TEXT, ort TEXT, betrag DECIMAL(12,2), datum DATE, "
         "zeit TIMESTAMP)");
     Sql("INSERT INTO kunden VALUES (1, 'Müller', 'Bonn', 1234.56, '2004-12-31', '2004-12-31 "

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sstream>
 
 #include "run_fixture.h"
+#include "support/cases.h"
+#include "support/session/definition_text.h"
 
 namespace norvik::test {
 namespace {
@@ -10,29 +13,28 @@ namespace {
 const char* const kGeneral =
     "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden ORDER BY nr\nDateiname={OUT}\n";
 
-TEST_P(RunTest, CsvWithHeaderLineHeaderAndTrailerRecords) {
-    Load(std::string(kGeneral) +
-         "Kopfzeile=J\n"
-         "[Parameter]\nMandant=,\"001\"\n"
-         "[VORLAUFSATZ]\nCONST \"K\",T,,0\nFIELD name,T,,0\n"
-         "[DATENSATZ]\nFIELD nr,N,,0\nFIELD name,T,,0\nFIELD ort,V,,0\nFIELD "
-         "betrag,N,\"#,##0.00\",0\n"
-         "FIELD datum,D,,0\nFIELD zeit,D,,0\nCONST EUR,T,,0\nPARAM Mandant,V,,0\n"
-         "[NACHLAUFSATZ]\nCONST \"E\",T,,0\nFIELD nr,N,,0\n");
-    ASSERT_EQ(Run(), 0) << (messages->calls.empty() ? "" : messages->calls[0].text);
-    EXPECT_EQ(
-        Output(),
-        DefinitionBytes(
-            "nr;name;ort;betrag;datum;zeit;Konstante 1;Parameter 1;\n"
-            "\"K\";\"Müller\"\n"
-            "1;\"Müller\";\"Bonn\";1.234,56;#31.12.2004#;#31.12.2004 13:45:00#;\"EUR\";\"001\"\n"
-            "2;\"O'Neil; Ltd\";\"Köln\";-12,50;#01.01.2005#;#01.01.2005#;\"EUR\";\"001\"\n"
-            "3;\"\";\"Bonn\";0,00;##;##;\"EUR\";\"001\"\n"
-            "\"E\";3\n"));
-    EXPECT_EQ(engine->ExpDef->Kopfzeile, "J");  // the run leaves the definition as it was
-    EXPECT_EQ(
-        engine->LastSummary(),
-        "Schnittstelle: Test\r\nAusgabe Daten: 3 Datensätze exportiert.\r\nAusgabedatei: " + out);
+// The cases of cases/runs.txt: a definition, the file the run writes and the notes of its summary.
+TEST_P(RunTest, EachDefinitionWritesItsFile) {
+    for (const CaseBlock& c : ReadBlocks("engine/cases/runs.txt")) {
+        SCOPED_TRACE(c.title);
+        std::string definition, output, notes, said;
+        std::istringstream input(c.input), expected(c.expected), summary;
+        for (std::string line; std::getline(input, line);) {
+            if (line.starts_with("SQL: "))
+                Sql(line.substr(5));
+            else
+                definition += line + "\n";
+        }
+        for (std::string line; std::getline(expected, line);)
+            (line.starts_with("Hinweis: ") ? notes : output) += line + "\n";
+        Load(definition);
+        ASSERT_EQ(Run(), 0) << DescribeMessages(*messages);
+        EXPECT_EQ(Output(), DefinitionBytes(output));
+        summary.str(engine->LastSummary());
+        for (std::string line; std::getline(summary, line);)
+            if (line.starts_with("Hinweis: ")) said += line.substr(0, line.find('\r')) + "\n";
+        EXPECT_EQ(said, notes);
+    }
 }
 
 TEST_P(RunTest, FixedLengthAsciiWithDecimalPoint) {
@@ -46,57 +48,6 @@ TEST_P(RunTest, FixedLengthAsciiWithDecimalPoint) {
               "   1M\x81lle  1234.56Bon31/12/2004\r\n"
               "   2O\"Nei   -12.50K\x94l01/01/2005\r\n"
               "   3          0.00Bon          \r\n");
-}
-
-TEST_P(RunTest, MaximumLengthAndRecordCriteria) {
-    Load(std::string(kGeneral) +
-         "Feldlänge=Max\n"
-         "[DATENSATZ]\nCRITERIA \"ort\",\"=\",\"Bonn\"\nFIELD nr,N,,1\nFIELD name,T,,3\nFIELD "
-         "betrag,N,,8\n"
-         "[DATENSATZ2]\nCRITERIA \"betrag\",\"<\",\"0\"\nCONST \"neg\",T,,9\nFIELD betrag,N,,9\n"
-         "[DATENSATZ3]\nCRITERIA \"datum\",\">=\",\"01.01.2005\"\nCONST \"ab 2005\",V,,4\nCONST "
-         "\"weg\",T,,0\n"
-         "[DATENSATZ4]\nCRITERIA \"nr\",\"==\",\"1\"\nCONST \"nie\",T,,9\n");
-    ASSERT_EQ(Run(), 0);
-    // Max cuts texts on the right; a length of 0 leaves nothing.
-    EXPECT_EQ(Output(), DefinitionBytes("1;\"Mül\";1234,56\n"
-                                        "\"neg\";-12,5\n"
-                                        "\"ab 2\";\"\"\n"
-                                        "3;\"\";0\n"));
-    EXPECT_NE(engine->LastSummary().find("3 Datensätze exportiert."), std::string::npos);
-    EXPECT_NE(engine->LastSummary().find("Hinweis: 1 Wert des Feldes name wurde auf die "
-                                         "Feldlänge gekürzt."),
-              std::string::npos)
-        << engine->LastSummary();
-}
-
-TEST_P(RunTest, ANumberThatDoesNotFitItsLengthFailsTheRunAndKeepsTheFile) {
-    const struct {
-        const char* length;
-        const char* record;
-        const char* message;
-    } cases[] = {
-        {"Fix", "[DATENSATZ]\nFIELD betrag,N,\"0.00\",5\n",
-         "In Datensatz 1 passt der Wert 1234,56 des Feldes betrag nicht in seine Länge von 5 "
-         "Zeichen; eine Zahl wird nicht gekürzt."},
-        {"Max", "[DATENSATZ]\nFIELD nr,N,,1\nFIELD betrag,N,,2\n",
-         "In Datensatz 1 passt der Wert 1234,56 des Feldes betrag nicht in seine Länge von 2 "
-         "Zeichen; eine Zahl wird nicht gekürzt."},
-        {"Fix", "[NACHLAUFSATZ]\nFIELD nr,N,,0\nCONST \"12345\",N,,4\n[DATENSATZ]\nFIELD nr,N,,1\n",
-         "Im Nachlaufsatz passt der Wert 12345 des Feldes 12345 nicht in seine Länge von 4 "
-         "Zeichen; eine Zahl wird nicht gekürzt."},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        WriteBytes(out, "gut\r\n");
-        messages->calls.clear();
-        Load(std::string(kGeneral) + "Feldlänge=" + c.length + "\n" + c.record);
-        EXPECT_EQ(Run(), kErrOverflow);
-        EXPECT_EQ(Output(), "gut\r\n");
-        ASSERT_EQ(Calls("ReportError").size(), 1u);
-        EXPECT_EQ(Calls("ReportError")[0].text.rfind(c.message, 0), 0u)
-            << Calls("ReportError")[0].text;
-    }
 }
 
 TEST_P(RunTest, ConditionsReachTheDatabaseWithLiteralsIntact) {
@@ -209,33 +160,6 @@ TEST_P(RunTest, TheFileFormatChoosesTheCharacterSet) {
                 << engine->LastSummary();
         }
     }
-}
-
-TEST_P(RunTest, OnlyTheFirstHeaderAndTrailerRecordAreWritten) {
-    Load(std::string(kGeneral) +
-         "[VORLAUFSATZ]\nCONST \"V1\",V,,0\n[VORLAUFSATZ]\nCONST \"V2\",V,,0\n"
-         "[VORLAUFSATZ2]\nCONST \"kein Abschnitt\",V,,0\n"
-         "[NACHLAUFSATZ]\nFIELD name,V,,0\n[NACHLAUFSATZ]\nCONST \"N2\",V,,0\n");
-    ASSERT_EQ(Run(), 0);
-    // "[VORLAUFSATZ2]" starts no record: its field belongs to the second header record, never
-    // written.
-    EXPECT_EQ(engine->ExpDef->Records->Item(2)->Fields->Count(), 2);
-    EXPECT_EQ(Output(), DefinitionBytes("\"V1\"\n\n"));
-}
-
-TEST_P(RunTest, CharactersOutsideWindows1252AreCountedInTheSummary) {
-    Sql("INSERT INTO kunden VALUES (4, 'Łódź → 東京', 'Wrocław', 1, NULL, NULL)");
-    Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD name,V,,0\nFIELD ort,V,,0\n");
-    ASSERT_EQ(Run(), 0);
-    EXPECT_EQ(Output(),
-              DefinitionBytes("\"Müller\";\"Bonn\"\n\"O'Neil; Ltd\";\"Köln\"\n;\"Bonn\"\n") +
-                  "\"?\xf3"
-                  "d? ? ??\";\"Wroc?aw\"\r\n");
-    EXPECT_EQ(
-        engine->LastSummary(),
-        "Schnittstelle: Test\r\nAusgabe Daten: 4 Datensätze exportiert.\r\nAusgabedatei: " + out +
-            "\r\nHinweis: 6 Zeichen sind im Windows-Zeichensatz nicht darstellbar und wurden als "
-            "\"?\" geschrieben.");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RunTest, ::testing::ValuesIn(ExportBackends()), BackendName);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/module_state.h"
+#include "support/cases.h"
 #include "support/session/session_fixture.h"
 
 namespace norvik::test {
@@ -108,43 +109,24 @@ TEST_F(ExportFormTest, WithoutDefinitionsOnlyTheListIsOfUse) {
     EXPECT_EQ(warnings[0].style, 3);
 }
 
+// The cases of cases/export_data.tsv.
 TEST_F(ExportFormTest, ExportDataChecksAfterStoringTheSwitches) {
-    const std::string kNeedSelection = "Bitte geben Sie Selektionskriterien an!";
-    const struct {
-        const char* allowEmpty;
-        const char* entry;  // of the date criterion
-        const char* folder;
-        std::string refusal;  // the message or the report; empty: the run may start
-    } cases[] = {
-        {"n", "", "", kNeedSelection},
-        {"N", "  ", "", kNeedSelection},
-        {"0", "", "", kNeedSelection},
-        {"J", "", "", ""},
-        {"1", "", "", ""},
-        {"", "", "", ""},
-        {"N", "31.12.2004", "", ""},
-        {"J", "31.12.2004", "/nicht/da", "Der angegebene Pfad existiert nicht!"},
-        {"J", "31.02.2005", "",
-         "Auswahl \"Angelegt\": \"31.02.2005\" ist kein gültiges Datum (TT.MM.JJJJ)."},
-        {"J", "1..", "", "Auswahl \"Angelegt\": Im Bereich \"1..\" fehlt der Von- oder Bis-Wert."},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.allowEmpty) + "|" + c.entry);
-        WriteBytes(
-            exportPath() + "K.EXP",
-            Definition("Kunden", std::string("Dateiname=alt\nAllowEmptySelection=") + c.allowEmpty,
-                       "[Selektion]\nSel01=\"Angelegt\";\"datum\";2;10;\"\";\"\";\"\"\n"));
+    for (const CaseRow& row : ReadCases("forms/cases/export_data.tsv")) {
+        SCOPED_TRACE(row.where);
+        WriteBytes(exportPath() + "K.EXP",
+                   Definition("Kunden", "Dateiname=alt\nAllowEmptySelection=" + row[0],
+                              "[Selektion]\nSel01=\"Angelegt\";\"datum\";2;10;\"\";\"\";\"\"\n"));
         messages->calls.clear();
         ExportForm form(State(), Services());
         form.Activate();
         form.LoadSchema("Kunden");
-        form.Selection().SetEntry("Angelegt", c.entry);
-        form.controls.protocolChecked = c.refusal.empty();
+        form.Selection().SetEntry("Angelegt", row[1]);
+        form.controls.protocolChecked = row[3].empty();
         form.controls.appendChecked = true;
-        form.controls.fileName = (*c.folder ? c.folder : home.path().string()) + "/k.txt";
+        form.controls.fileName = (row[2].empty() ? home.path().string() : row[2]) + "/k.txt";
 
-        EXPECT_EQ(form.ExportData(), c.refusal.empty());
-        EXPECT_EQ(StoredProtocolSwitch(), c.refusal.empty() ? "1" : "0");
+        EXPECT_EQ(form.ExportData(), row[3].empty());
+        EXPECT_EQ(StoredProtocolSwitch(), row[3].empty() ? "1" : "0");
         const TQExport& engine = form.Export();
         EXPECT_EQ(engine.ExpDef->Anfügen, "J");
         std::string said;
@@ -154,9 +136,9 @@ TEST_F(ExportFormTest, ExportDataChecksAfterStoringTheSwitches) {
             // Entry mistakes are warnings, never error reports.
             EXPECT_EQ(call.style, 3);
         }
-        EXPECT_EQ(said, c.refusal);
-        EXPECT_EQ(engine.ExpDef->Dateiname, c.refusal.empty() ? form.controls.fileName : "alt");
-        EXPECT_EQ(engine.SQLWhere, c.refusal.empty() ? form.Selection().Condition() : "");
+        EXPECT_EQ(said, row[3]);
+        EXPECT_EQ(engine.ExpDef->Dateiname, row[3].empty() ? form.controls.fileName : "alt");
+        EXPECT_EQ(engine.SQLWhere, row[3].empty() ? form.Selection().Condition() : "");
     }
 }
 

@@ -12,7 +12,7 @@
 #include "check/handover_check.h"
 #include "check/medium_check.h"
 #include "medium_fixture.h"
-#include "medium_writer.h"
+#include "zip_entries.h"
 
 namespace norvik::test {
 namespace {

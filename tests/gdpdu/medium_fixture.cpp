@@ -12,25 +12,6 @@
 #include "host/module_state.h"
 
 namespace norvik::test {
-namespace {
-
-const char* const kKonten =
-    "[Allgemein]\nName=Konten\nDatenquelle=konten\nDateiname=%DataPath%\\konten."
-    "txt\nDatumserkenner=\n"
-    "Kopfzeile=N\n\n[DATENSATZ]\nFIELD nr,N,,0,PK,,,\nFIELD name,T,,0,,,,\nFIELD "
-    "art,T,,0,,,\"B;Bestandskonto\",\n";
-const char* const kBuchungen =
-    "[Allgemein]\nName=Buchungen\nDatenquelle=buchungen\nDateiname=buchungen.txt\nFeldtrenner=|\n"
-    "Dezimaltrenner=.\nDatumserkenner=\nErsatzzeichen='\n\n[Parameter]\nKennung=\"Kennung\","
-    "\"NX\"\n\n"
-    "[VORLAUFSATZ]\nPARAM Kennung,T,,0,,,,\n\n[DATENSATZ]\nFIELD nr,N,,0,PK,,,\nFIELD "
-    "datum,D,,0,,,,\n"
-    "FIELD konto,N,,0,FK,Konten,,\nFIELD betrag,N,\"#,##0.00\",0,,,,\nFIELD text,V,,0,,,,\n"
-    "FIELD status,V,,0,,,\"o;offen\",\n\n[NACHLAUFSATZ]\nPARAM Kennung,T,,0,,,,\nFIELD "
-    "nr,N,,0,,,,\n";
-
-}  // namespace
-
 std::string RecordingProtocol::CreateProtokoll(
     const std::shared_ptr<db::Connection>& /*connection*/, std::string& title, std::string& user,
     std::string& listName, std::string& dateText, std::string& interfaceName,
@@ -46,7 +27,7 @@ void RecordingProtocol::SetField(int16_t field, int16_t part, std::string& text)
 
 void MediumSession::StartMedium(const std::string& backend) {
     backend_ = backend;
-    Start(backend, PostgresUrl());
+    Start(backend);
     shell = std::make_shared<RecordingShellService>();
     Services().shell = shell;
     protocol = std::make_shared<std::vector<std::string>>();
@@ -65,8 +46,9 @@ void MediumSession::StartMedium(const std::string& backend) {
         " (3, '2026-06-15', 1200, -12.34, NULL, 'b'), (4, '2026-12-31', 1000, 1000000, 'Jahresende "
         "€', 'o'),"
         " (5, '2027-01-01', 1000, 1, 'Folgejahr', 'o')");
-    WriteBytes(home.file("data/KONTEN.EXP"), DefinitionBytes(kKonten));
-    WriteBytes(home.file("data/BUCHUNGEN.EXP"), DefinitionBytes(kBuchungen));
+    // The standard profile's definitions, kept beside the golden files of its medium.
+    for (const char* name : {"KONTEN.EXP", "BUCHUNGEN.EXP"})
+        WriteBytes(home.file(std::string("data/") + name), Golden(name));
     medium = home.file("medium");
     std::filesystem::create_directories(medium);
 }
@@ -100,19 +82,10 @@ void MediumSession::LoadStandardProfile() {
 }
 
 bool MediumSession::ProvideDtd() {
-    const std::filesystem::path dtd =
-        std::filesystem::path(NORVIK_SHARED_DIR) / "gdpdu" / kGdpduDtdName;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(dtd, ec)) return false;
-    std::filesystem::copy_file(dtd, exportPath() + kGdpduDtdName,
+    if (PublishedDtd().empty()) return false;
+    std::filesystem::copy_file(PublishedDtd(), exportPath() + kGdpduDtdName,
                                std::filesystem::copy_options::overwrite_existing);
     return true;
-}
-
-std::string MediumSession::DtdMissing() {
-    return "needs the published GDPdU DTD " +
-           (std::filesystem::path(NORVIK_SHARED_DIR) / "gdpdu" / kGdpduDtdName).string() +
-           ", which the repository does not carry";
 }
 
 std::string MediumSession::Golden(const std::string& name) {

@@ -61,8 +61,6 @@ class MediumSession : public TestSession {
     void LoadStandardProfile();
     // Copies the standard's DTD into the export folder; false when it is not to be found.
     bool ProvideDtd();
-    // Why a test that needs the DTD skips: the standard's file is not ours to carry.
-    static std::string DtdMissing();
     // A file of the medium folder.
     std::string MediumFile(const std::string& name) const { return medium + "/" + name; }
     // The bytes of a golden file, UTF-8 with LF in the repository, as Windows-1252 with CR LF.

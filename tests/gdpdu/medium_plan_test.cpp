@@ -4,6 +4,8 @@
 
 #include "gdpdu/gdpdu_text.h"
 #include "medium_fixture.h"
+#include "support/cases.h"
+#include "support/session/definition_text.h"
 
 namespace norvik::test {
 namespace {
@@ -28,15 +30,6 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
     return entries;
 }
 
-// One refused plan of the standard profile (captions KONTEN, then Buchungen).
-struct PlanCase {
-    const char* name;
-    std::string konten;     // Konten's data file in the medium folder, or a path of its own
-    std::string buchungen;  // Buchungen's data file in the medium folder
-    std::function<void(TQExportDef& konten, TQExportDef& buchungen)> alter;
-    std::vector<std::string> problems;  // the lines after kRefused
-};
-
 class MediumPlanTest : public MediumTest {
   protected:
     // The data file of a table: a name in the medium folder, or a path as it stands.
@@ -58,126 +51,42 @@ class MediumPlanTest : public MediumTest {
         for (const std::string& problem : problems) refusal += "\r\n" + problem;
         EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
         EXPECT_EQ(Snapshot(medium), before);
-        ASSERT_EQ(messages->calls.size(), 2u);
-        EXPECT_EQ(messages->calls[0].kind, "ShowText");
-        EXPECT_EQ(messages->calls[0].text, refusal);
-        EXPECT_EQ(messages->calls[0].style, 0);
-        EXPECT_EQ(messages->calls[1].kind, "ShowMessage");
-        EXPECT_EQ(messages->calls[1].text, kFailure);
-        ASSERT_EQ(protocol->size(), 3u);
-        EXPECT_EQ(protocol->at(1), "line:" + refusal);
-        EXPECT_EQ(protocol->at(2), "close");
+        std::string said = "ShowText: 0|" + refusal + "\nShowMessage: 0|0|1|" + kFailure + "\n";
+        for (size_t p; (p = said.find("\r\n")) != std::string::npos;) said.replace(p, 2, "\\r\\n");
+        EXPECT_EQ(DescribeMessages(*messages), said);
+        EXPECT_EQ(*protocol,
+                  (std::vector<std::string>{protocol->at(0), "line:" + refusal, "close"}));
     }
 };
 
+// The cases of cases/plans.tsv, each over an earlier medium that must stay as it is.
 TEST_P(MediumPlanTest, AFaultyPlanIsRefusedBeforeAnythingIsWritten) {
-    const auto nothing = [](TQExportDef&, TQExportDef&) {};
-    const std::vector<PlanCase> cases = {
-        {"same file",
-         "daten.txt",
-         "daten.txt",
-         nothing,
-         {"Tabellen \"KONTEN\" und \"Buchungen\": Sie schreiben dieselbe Datendatei "
-          "\"daten.txt\"."}},
-        {"letter case only",
-         "daten.txt",
-         "DATEN.TXT",
-         nothing,
-         {"Tabellen \"KONTEN\" und \"Buchungen\": Ihre Datendateien \"daten.txt\" und "
-          "\"DATEN.TXT\" unterscheiden sich nur in der Groß- und Kleinschreibung und sind unter "
-          "Windows dieselbe Datei."}},
-        {"letter case of an umlaut",
-         "bücher.txt",
-         "BÜCHER.txt",
-         nothing,
-         {"Tabellen \"KONTEN\" und \"Buchungen\": Ihre Datendateien \"bücher.txt\" und "
-          "\"BÜCHER.txt\" unterscheiden sich nur in der Groß- und Kleinschreibung und sind unter "
-          "Windows dieselbe Datei."}},
-        {"named like the index",
-         "index.XML",
-         "buchungen.txt",
-         nothing,
-         {"Tabelle \"KONTEN\": Die Datendatei \"index.XML\" hätte den Namen der "
-          "Beschreibungsdatei Index.xml."}},
-        {"named like the DTD",
-         "konten.txt",
-         "GDPDU-01-08-2002.DTD",
-         nothing,
-         {"Tabelle \"Buchungen\": Die Datendatei \"GDPDU-01-08-2002.DTD\" hätte den Namen der "
-          "DTD-Datei gdpdu-01-08-2002.dtd."}},
-        {"named like a file of the package",
-         "Uebergabeprotokoll.TXT",
-         "buchungen.txt",
-         nothing,
-         {"Tabelle \"KONTEN\": Die Datendatei \"Uebergabeprotokoll.TXT\" hätte einen Namen, den "
-          "die ZIP-Datei für die Übergabe braucht (Uebergabeprotokoll.txt)."}},
-        {"device names",
-         "con.txt",
-         "Lpt1",
-         nothing,
-         {"Tabelle \"KONTEN\": Der Dateiname \"con.txt\" ist unter Windows der Gerätename CON.",
-          "Tabelle \"Buchungen\": Der Dateiname \"Lpt1\" ist unter Windows der Gerätename "
-          "LPT1."}},
-        {"characters Windows refuses",
-         "konten:2026.txt",
-         "buchungen?.txt",
-         nothing,
-         {"Tabelle \"KONTEN\": Der Dateiname \"konten:2026.txt\" enthält das Zeichen ':', das "
-          "Windows in Dateinamen nicht zulässt.",
-          "Tabelle \"Buchungen\": Der Dateiname \"buchungen?.txt\" enthält das Zeichen '?', das "
-          "Windows in Dateinamen nicht zulässt."}},
-        {"a control character",
-         "konten\t.txt",
-         "buchungen.txt",
-         nothing,
-         {"Tabelle \"KONTEN\": Der Dateiname enthält ein Steuerzeichen (Code 9), das Windows in "
-          "Dateinamen nicht zulässt."}},
-        {"a trailing point or blank",
-         "konten.txt.",
-         "buchungen.txt ",
-         nothing,
-         {"Tabelle \"KONTEN\": Der Dateiname \"konten.txt.\" endet auf einen Punkt, den Windows "
-          "beim Speichern weglässt.",
-          "Tabelle \"Buchungen\": Der Dateiname \"buchungen.txt \" endet auf ein Leerzeichen, das "
-          "Windows beim Speichern weglässt."}},
-        {"no name",
-         "",
-         "buchungen.txt",
-         nothing,
-         {"Tabelle \"KONTEN\": Die Datendatei hat keinen Namen."}},
-        {"an empty decimal separator",
-         "konten.txt",
-         "buchungen.txt",
-         [](TQExportDef& konten, TQExportDef&) { konten.Dezimaltrenner.clear(); },
-         {"Tabelle \"KONTEN\": Die Exportdefinition hat kein Dezimaltrennzeichen."}},
-        {"decimal separator as field separator",
-         "konten.txt",
-         "buchungen.txt",
-         [](TQExportDef&, TQExportDef& buchungen) { buchungen.Dezimaltrenner = "|"; },
-         {"Tabelle \"Buchungen\": Das Dezimaltrennzeichen '|' ist zugleich das "
-          "Feldtrennzeichen."}},
-        {"replacement character as text qualifier",
-         "konten.txt",
-         "buchungen.txt",
-         [](TQExportDef& konten, TQExportDef&) { konten.Ersatzzeichen = "\""; },
-         {"Tabelle \"KONTEN\": Das Ersatzzeichen '\"' ist zugleich der Texterkenner und bliebe "
-          "so in den Werten stehen."}},
-    };
-    for (const PlanCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const CaseRow& c : ReadCases("gdpdu/cases/plans.tsv")) {
+        SCOPED_TRACE(c.where);
         messages->calls.clear();
         protocol->clear();
         EarlierMedium();
         LoadStandardProfile();
         TQExportDef& konten = *gdpdu.GxpFiles->Item(1)->Export->ExpDef;
         TQExportDef& buchungen = *gdpdu.GxpFiles->Item(2)->Export->ExpDef;
-        konten.Dateiname = DataFile(c.konten);
-        buchungen.Dateiname = DataFile(c.buchungen);
-        c.alter(konten, buchungen);
+        konten.Dateiname = DataFile(c[1]);
+        buchungen.Dateiname = DataFile(c[2]);
+        if (!c[3].empty()) {
+            TQExportDef& def = c[3].starts_with("konten.") ? konten : buchungen;
+            const std::string value = c[3].substr(c[3].find('=') + 1);
+            (c[3].find(".Dezimaltrenner=") != std::string::npos ? def.Dezimaltrenner
+                                                                : def.Ersatzzeichen) = value;
+        }
+        std::vector<std::string> problems;
+        for (size_t start = 0; start <= c[4].size();) {
+            const size_t end = std::min(c[4].find('\n', start), c[4].size());
+            problems.push_back(c[4].substr(start, end - start));
+            start = end + 1;
+        }
         messages->calls.clear();
         const auto before = Snapshot(medium);
         gdpdu.BuildGDPdU();
-        ExpectRefused(c.problems, before);
+        ExpectRefused(problems, before);
     }
 }
 

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/tq_export.h"
 #include "host/host_messages.h"
 #include "host/host_services.h"
-#include "support/test_support.h"
+#include "support/cases.h"
+#include "support/session/definition_text.h"
+#include "support/session/session_fixture.h"
 
 namespace norvik {
 namespace {
@@ -12,57 +15,18 @@ namespace {
 using test::DefinitionBytes;
 using test::ReadBytes;
 
-std::shared_ptr<TQField> Field(const std::string& name, const std::string& typ,
-                               const std::string& key = "", const std::string& references = "",
-                               const std::string& map = "") {
-    auto f = std::make_shared<TQField>();
-    f->FeldArt = "Field";
-    f->Name = name;
-    f->FeldTyp = typ;
-    f->Schlüssel = key;
-    f->FremdSchlüssel = references;
-    f->Map = map;
-    return f;
+// Index.xml as cases/index_frame.xml frames a table's body, or without the table's lines from
+// "{TABLE}" to "{BODY}".
+std::string Framed(const std::string* body) {
+    const std::string frame =
+        ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/gdpdu/cases/index_frame.xml");
+    const size_t table = frame.find("{TABLE}\n"), end = frame.find("{BODY}\n");
+    const std::string inner = body ? frame.substr(table + 8, end - table - 8) + *body : "";
+    return DefinitionBytes(frame.substr(0, table) + inner + frame.substr(end + 7));
 }
 
-TQRecord Record(std::vector<std::shared_ptr<TQField>> fields) {
-    TQRecord r;
-    for (auto& f : fields) r.AddField(f);
-    return r;
-}
-
-const std::string kHeader =
-    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"no\"?>\n"
-    "<!DOCTYPE DataSet SYSTEM \"gdpdu-01-08-2002.dtd\">\n"
-    "<DataSet>\n"
-    "\t<Version>1.0</Version>\n"
-    "\t<DataSupplier>\n"
-    "\t\t<Name>Norvik GmbH</Name>\n"
-    "\t\t<Location>Köln</Location>\n"
-    "\t\t<Comment>Kommentar</Comment>\n"
-    "\t</DataSupplier>\n"
-    "\t<Media>\n"
-    "\t\t<Name>Datenträger</Name>\n";
-const std::string kFooter = "\t</Media>\n</DataSet>\n";
-
-std::string TableHeader(const std::string& url, const std::string& name, const std::string& desc) {
-    return "\t\t<Table>\n\t\t\t<URL>" + url + "</URL>\n\t\t\t<Name>" + name +
-           "</Name>\n\t\t\t<Description>" + desc +
-           "</Description>\n\t\t\t<Validity>\n\t\t\t\t<Range>\n\t\t\t\t\t<From>01.01.2020</From>\n"
-           "\t\t\t\t\t<To>31.12.2020</To>\n\t\t\t\t</Range>\n\t\t\t\t<Format>DD.MM.YYYY</Format>\n"
-           "\t\t\t</Validity>\n";
-}
-
-std::string Column(const std::string& tag, const std::string& name, const std::string& inner = "") {
-    return "\t\t\t\t<" + tag + ">\n\t\t\t\t\t<Name>" + name + "</Name>\n" + inner + "\t\t\t\t</" +
-           tag + ">\n";
-}
-
-class TQXMLTest : public ::testing::Test {
+class TQXMLTest : public test::SessionFixture {
   protected:
-    void SetUp() override { Services().messages = messages; }
-    void TearDown() override { Services().messages = nullptr; }
-
     // Writes a medium with one table for the record and returns the file's bytes.
     std::string Write(const TQRecord& record, const TableFormat& format = {}) {
         TQXML xml;
@@ -73,152 +37,29 @@ class TQXMLTest : public ::testing::Test {
         xml.WriteFooter();
         return ReadBytes(dir.file("Index.xml"));
     }
-    std::string Expected(const std::string& tableBody) {
-        return DefinitionBytes(kHeader + TableHeader("daten.txt", "Daten", "Alle Daten") +
-                               tableBody + kFooter);
-    }
+    std::string Expected(const std::string& tableBody) { return Framed(&tableBody); }
 
     test::TempDir dir;
-    std::shared_ptr<RecordingHostMessages> messages = std::make_shared<RecordingHostMessages>();
 };
 
-TEST_F(TQXMLTest, TheCompleteExampleFile) {
-    const std::string bytes =
-        Write(Record({Field("Nummer", "N", "PK"), Field("Status", "T", "", "", "A;aktiv"),
-                      Field("Konto", "T", "FK", "Konten")}));
-    EXPECT_EQ(
-        bytes,
-        Expected(
-            "\t\t\t<VariableLength>\n" +
-            Column("VariablePrimaryKey", "Nummer", "\t\t\t\t\t<Numeric></Numeric>\n") +
-            Column("VariableColumn", "Status",
-                   "\t\t\t\t\t<AlphaNumeric></AlphaNumeric>\n\t\t\t\t\t<Map>\n"
-                   "\t\t\t\t\t\t<From>A</From>\n\t\t\t\t\t\t<To>aktiv</To>\n\t\t\t\t\t</Map>\n") +
-            Column("VariableColumn", "Konto", "\t\t\t\t\t<AlphaNumeric></AlphaNumeric>\n") +
-            "\t\t\t\t<ForeignKey>\n\t\t\t\t\t<Name>Konto</Name>\n"
-            "\t\t\t\t\t<References>Konten</References>\n\t\t\t\t</ForeignKey>\n"
-            "\t\t\t</VariableLength>\n\t\t</Table>\n"));
-    EXPECT_NE(bytes.find("<Location>K\xf6ln</Location>\r\n"),
-              std::string::npos);  // one byte, ISO-8859-1
-    EXPECT_EQ(bytes.find('\''), std::string::npos);
-    EXPECT_TRUE(messages->calls.empty());
-}
-
-TEST_F(TQXMLTest, FieldElementsByKeyAndType) {
-    struct Case {
-        std::shared_ptr<TQField> field;
-        std::string element;  // the field's lines
-        std::string foreignKeys;
-    };
-    const std::string alpha = "\t\t\t\t\t<AlphaNumeric></AlphaNumeric>\n";
-    const std::vector<Case> cases = {
-        {Field("Nr", "N", "pk"), Column("VariableColumn", "Nr", "\t\t\t\t\t<Numeric></Numeric>\n"),
-         ""},
-        {Field("Nr", "D", "PF", "Kopf"),
-         Column("VariablePrimaryKey", "Nr", "\t\t\t\t\t<Date></Date>\n"),
-         "\t\t\t\t<ForeignKey>\n\t\t\t\t\t<Name>Nr</Name>\n\t\t\t\t\t<References>Kopf</"
-         "References>\n"
-         "\t\t\t\t</ForeignKey>\n"},
-        {Field("Frei", "X"), Column("VariableColumn", "Frei"), ""},
-        {Field("Text", "V"), Column("VariableColumn", "Text", alpha), ""},
-        {Field("Flag", "V", "", "", "J;Ja"),
-         Column("VariableColumn", "Flag",
-                alpha + "\t\t\t\t\t<Map>\n\t\t\t\t\t\t<From>J</From>\n\t\t\t\t\t\t<To>Ja</"
-                        "To>\n\t\t\t\t\t</Map>\n"),
-         ""},
-        {Field("Flag", "T", "", "", "J;Ja;Zusatz"),
-         Column("VariableColumn", "Flag",
-                alpha + "\t\t\t\t\t<Map>\n\t\t\t\t\t\t<From>J</From>\n\t\t\t\t\t\t<To>Ja</"
-                        "To>\n\t\t\t\t\t</Map>\n"),
-         ""},
-        {Field("A & B", "T", "", "", "<1>;x & y"),
-         Column("VariableColumn", "A &amp; B",
-                alpha + "\t\t\t\t\t<Map>\n\t\t\t\t\t\t<From>&lt;1&gt;</From>\n\t\t\t\t\t\t<To>x "
-                        "&amp; y</To>\n"
-                        "\t\t\t\t\t</Map>\n"),
-         ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Write(Record({c.field})),
-                  Expected("\t\t\t<VariableLength>\n" + c.element + c.foreignKeys +
-                           "\t\t\t</VariableLength>\n\t\t</Table>\n"))
-            << c.field->Name << " " << c.field->FeldTyp;
+// The cases of cases/index_tables.txt: a definition (UTF-8 lines), then the table its first record
+// gives in Index.xml from the line after Validity to the table's end, and the messages written
+// ("*" for any text).
+TEST_F(TQXMLTest, EachDefinitionGivesItsTable) {
+    for (const test::CaseBlock& c : test::ReadBlocks("gdpdu/cases/index_tables.txt")) {
+        messages->calls.clear();
+        test::WriteBytes(dir.file("TEST.EXP"), DefinitionBytes(c.input));
+        TQExport engine(State(), Services());
+        engine.LoadFile(dir.file("TEST.EXP"));
+        const std::string bytes =
+            Write(*engine.ExpDef->Records->Item(1), TableFormatOf(*engine.ExpDef));
+        const size_t said = std::min(c.expected.find("ShowMessage: "), c.expected.find("Report"));
+        EXPECT_EQ(bytes, Expected(c.expected.substr(0, said))) << c.title;
+        EXPECT_TRUE(test::Matches(test::DescribeMessages(*messages),
+                                  said == std::string::npos ? "" : c.expected.substr(said)))
+            << c.title << "\n"
+            << test::DescribeMessages(*messages);
     }
-    EXPECT_TRUE(messages->calls.empty());
-}
-
-TEST_F(TQXMLTest, MapOnANumberIsRefusedWithAMessage) {
-    EXPECT_EQ(Write(Record({Field("Nr", "N", "", "", "1;eins")})),
-              Expected("\t\t\t<VariableLength>\n" +
-                       Column("VariableColumn", "Nr", "\t\t\t\t\t<Numeric></Numeric>\n") +
-                       "\t\t\t</VariableLength>\n\t\t</Table>\n"));
-    ASSERT_EQ(messages->calls.size(), 1u);
-    EXPECT_EQ(messages->calls[0].kind, "ShowMessage");
-    EXPECT_EQ(messages->calls[0].text, "Map ist nur für Alphanumerische Felder möglich!");
-    EXPECT_EQ(messages->calls[0].style, 0);
-    EXPECT_EQ(messages->calls[0].buttons, 0);
-    EXPECT_FALSE(messages->calls[0].flag);
-}
-
-TEST_F(TQXMLTest, MapWithoutMeaningIsReportedAndTheFieldStillClosed) {
-    EXPECT_EQ(
-        Write(Record({Field("Flag", "T", "", "", "J")})),
-        Expected("\t\t\t<VariableLength>\n" +
-                 Column("VariableColumn", "Flag", "\t\t\t\t\t<AlphaNumeric></AlphaNumeric>\n") +
-                 "\t\t\t</VariableLength>\n\t\t</Table>\n"));
-    ASSERT_EQ(messages->calls.size(), 1u);
-    EXPECT_EQ(messages->calls[0].kind, "ReportError");
-    EXPECT_EQ(messages->calls[0].className, "TQXML");
-    EXPECT_EQ(messages->calls[0].operation, "NewField");
-    EXPECT_EQ(messages->calls[0].number, 9);
-}
-
-TEST_F(TQXMLTest, RecordWithoutFields) {
-    EXPECT_EQ(Write(Record({})),
-              Expected("\t\t\t<VariableLength>\n\t\t\t</VariableLength>\n\t\t</Table>\n"));
-}
-
-TEST_F(TQXMLTest, ALayoutOtherThanTheStandardsIsDeclared) {
-    struct Case {
-        TableFormat format;
-        std::string beforeVariableLength;
-        std::string insideFirst;
-    };
-    const std::vector<Case> cases = {
-        {{";", "\"", ","}, "", ""},
-        {{"|", "\"", ","}, "", "\t\t\t\t<ColumnDelimiter>|</ColumnDelimiter>\n"},
-        {{";", "", ","}, "", "\t\t\t\t<TextEncapsulator></TextEncapsulator>\n"},
-        {{";", "'", "."},
-         "\t\t\t<DecimalSymbol>.</DecimalSymbol>\n\t\t\t<DigitGroupingSymbol>,</"
-         "DigitGroupingSymbol>\n",
-         "\t\t\t\t<TextEncapsulator>'</TextEncapsulator>\n"},
-        {{"\t", "\"", "#"},
-         "\t\t\t<DecimalSymbol>#</DecimalSymbol>\n\t\t\t<DigitGroupingSymbol>.</"
-         "DigitGroupingSymbol>\n",
-         "\t\t\t\t<ColumnDelimiter>\t</ColumnDelimiter>\n"},
-        {{"&", "<", ","},
-         "",
-         "\t\t\t\t<ColumnDelimiter>&amp;</ColumnDelimiter>\n\t\t\t\t<TextEncapsulator>&lt;</"
-         "TextEncapsulator>\n"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Write(Record({Field("Nr", "N", "PK")}), c.format),
-                  Expected(c.beforeVariableLength + "\t\t\t<VariableLength>\n" + c.insideFirst +
-                           Column("VariablePrimaryKey", "Nr", "\t\t\t\t\t<Numeric></Numeric>\n") +
-                           "\t\t\t</VariableLength>\n\t\t</Table>\n"))
-            << c.format.ColumnDelimiter << c.format.TextEncapsulator << c.format.DecimalSymbol;
-    }
-}
-
-TEST_F(TQXMLTest, TableFormatOfADefinition) {
-    TQExportDef def;
-    def.Feldtrenner = "|";
-    def.Texterkenner = "";
-    def.Dezimaltrenner = ".";
-    const TableFormat format = TableFormatOf(def);
-    EXPECT_EQ(format.ColumnDelimiter, "|");
-    EXPECT_EQ(format.TextEncapsulator, "");
-    EXPECT_EQ(format.DecimalSymbol, ".");
 }
 
 TEST_F(TQXMLTest, TheFileLiesInPfadWhateverItsSeparator) {
@@ -247,7 +88,7 @@ TEST_F(TQXMLTest, AnotherFileNameIsWrittenInPfadAndCompleteWhenClosed) {
     xml.WriteFooter();
     EXPECT_TRUE(xml.Complete());
     EXPECT_EQ(xml.FilePath(), dir.path().string() + "/.Index.xml.neu");
-    EXPECT_EQ(ReadBytes(xml.FilePath()), DefinitionBytes(kHeader + kFooter));
+    EXPECT_EQ(ReadBytes(xml.FilePath()), Framed(nullptr));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "Index.xml"));
 }
 
@@ -256,16 +97,18 @@ TEST_F(TQXMLTest, AMissingFolderFailsCreateNewWithItsNumber) {
     xml.Pfad = dir.file("fehlt");
     EXPECT_EQ(xml.CreateNew("a", "b", "c"), 76);
     EXPECT_FALSE(xml.Complete());
-    ASSERT_EQ(messages->calls.size(), 1u);
-    EXPECT_EQ(messages->calls[0].kind, "ReportError");
-    EXPECT_EQ(messages->calls[0].className, "TQXML");
-    EXPECT_EQ(messages->calls[0].operation, "CreateNew");
-    EXPECT_EQ(messages->calls[0].number, 76);
-    EXPECT_TRUE(messages->calls[0].flag);
+    EXPECT_TRUE(
+        test::Matches(test::DescribeMessages(*messages), "ReportError: TQXML.CreateNew|76|1|*"));
 
     // Writing on without a file: every line reports, nothing crashes.
     messages->calls.clear();
-    xml.CreateTable(Record({Field("Nr", "N")}), "x.txt", "X", "", "", "");
+    TQRecord record;
+    auto field = std::make_shared<TQField>();
+    field->FeldArt = "Field";
+    field->Name = "Nr";
+    field->FeldTyp = "N";
+    record.AddField(field);
+    xml.CreateTable(record, "x.txt", "X", "", "", "");
     EXPECT_EQ(messages->calls.size(), 18u);
     for (const auto& call : messages->calls) EXPECT_EQ(call.operation, "WriteLine");
 }

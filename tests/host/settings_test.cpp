@@ -8,6 +8,7 @@
 #include "common/vb_error.h"
 #include "host/user_settings.h"
 #include "standalone/host_config.h"
+#include "support/cases.h"
 #include "support/test_support.h"
 
 namespace norvik {
@@ -82,61 +83,28 @@ std::string PasswdName() {
     return entry && entry->pw_name && *entry->pw_name ? entry->pw_name : "Standard";
 }
 
-TEST(HostConfig, AnEmptyUserFallsBackToTheLoginName) {
-    struct Case {
-        const char* ini;   // nullptr: no norvik-export.ini
-        const char* user;  // $USER, nullptr: unset
-        const char* option;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"[Sitzung]\nBenutzer=\n", "anna", "", "anna"},
-        {"[Sitzung]\nBenutzer=   \n", "anna", "", "anna"},
-        {"[Sitzung]\n", "anna", "", "anna"},
-        {nullptr, "anna", "", "anna"},
-        {"[Sitzung]\nBenutzer=bernd\n", "anna", "", "bernd"},
-        {"[Sitzung]\nBenutzer=bernd\n", "anna", "carla", "carla"},
-        {"[Sitzung]\nBenutzer=\n", nullptr, "", PasswdName()},
-        {"[Sitzung]\nBenutzer=\n", "", "", PasswdName()},
-        {"[Sitzung]\nBenutzer=\n", " ", "", PasswdName()},
-    };
+// The cases of cases/config.tsv.
+TEST(HostConfig, UserAndDataFolderComeFromTheIniTheOptionOrTheLogin) {
     const char* before = std::getenv("USER");
     const std::string saved = before ? before : "";
-    for (const Case& c : cases) {
+    for (const test::CaseRow& c : test::ReadCases("host/cases/config.tsv")) {
         test::TempDir dir;
         const std::string home = dir.path().string() + "/";
-        if (c.ini) test::WriteBytes(home + "norvik-export.ini", c.ini);
-        if (c.user)
-            ::setenv("USER", c.user, 1);
-        else
+        if (c[0] != "-") test::WriteBytes(home + "norvik-export.ini", c[0]);
+        if (c[1] == "-")
             ::unsetenv("USER");
-        EXPECT_EQ(standalone::LoadHostConfig(home, c.option).userName, c.expected)
-            << (c.ini ? c.ini : "(keine Datei)")
-            << " USER=" << (c.user ? c.user : "(nicht gesetzt)");
+        else
+            ::setenv("USER", c[1].c_str(), 1);
+        const auto config = standalone::LoadHostConfig(home, c[2]);
+        EXPECT_EQ(config.userName, c[3] == "{LOGIN}" ? PasswdName() : c[3]) << c.where;
+        EXPECT_EQ(config.environment.CommonUserDataFolder,
+                  c[4].starts_with("{HOME}") ? home + c[4].substr(6) : c[4])
+            << c.where;
     }
     if (before)
         ::setenv("USER", saved.c_str(), 1);
     else
         ::unsetenv("USER");
-}
-
-TEST(HostConfig, TheCommonUserDataFolderEndsWithASeparator) {
-    const struct {
-        const char* ini;
-        std::string expected;  // after the home folder
-    } cases[] = {
-        {nullptr, "Daten/"},
-        {"[Ordner]\nCommonUserDataFolder=/srv/daten\n", "/srv/daten/"},
-        {"[Ordner]\nCommonUserDataFolder=/srv/daten/\n", "/srv/daten/"},
-    };
-    for (const auto& c : cases) {
-        test::TempDir dir;
-        const std::string home = dir.path().string() + "/";
-        if (c.ini) test::WriteBytes(home + "norvik-export.ini", c.ini);
-        const std::string expected = c.ini ? c.expected : home + c.expected;
-        EXPECT_EQ(standalone::LoadHostConfig(home, "x").environment.CommonUserDataFolder, expected)
-            << (c.ini ? c.ini : "(keine Datei)");
-    }
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace norvik::test {
 
 void SelectionTest::SetUp() {
     NORVIK_REQUIRE_BACKEND(GetParam());
-    Start(GetParam(), PostgresUrl());
+    Start(GetParam());
     Sql("CREATE TABLE kunden (nr INTEGER, name TEXT, ort TEXT, betrag DECIMAL(12,2), datum DATE, "
         "zeit TIMESTAMP)");
     const auto insert = [](const char* rest, const Value& name) {

@@ -3,7 +3,6 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <filesystem>
 #include <sstream>
 
@@ -19,14 +18,15 @@ namespace {
 namespace fs = std::filesystem;
 using ExpMgrTest = UiTest;
 
-// Runs action on the dialog that Show opens, once it is up, and closes it afterwards.
-void WhenOpen(const std::function<void(QDialog&)>& action) {
-    QTimer::singleShot(0, [action] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
+// Runs show; once its dialog is up, runs action on it and closes it.
+void WhenOpen(const std::function<void()>& show, const std::function<void(QDialog&)>& action) {
+    EXPECT_TRUE(WhileModal(show, [&](QWidget* modal) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (!dialog) return false;
         action(*dialog);
         dialog->close();
-    });
+        return true;
+    }));
 }
 
 TEST_F(ExpMgrTest, InitStartsTheSessionOrReportsWhatIsMissing) {
@@ -56,32 +56,32 @@ TEST_F(ExpMgrTest, ShowOpensEachDialogOnceAndReloadsItOnTheNextShow) {
     EXPECT_EQ(manager.Dialog(cTQExport), nullptr);
     EXPECT_EQ(manager.Dialog(cTQGDPdU), nullptr);
 
-    WhenOpen([](QDialog& dialog) {
-        auto& frm = dynamic_cast<ui::FrmExport&>(dialog);
-        EXPECT_EQ(frm.cboSchema->currentIndex(), -1);
-        frm.LoadSchema("Kunden");
-        EXPECT_TRUE(frm.cmdOK->isEnabled());
-    });
-    manager.Show(cTQExport);
+    WhenOpen([&] { manager.Show(cTQExport); },
+             [](QDialog& dialog) {
+                 auto& frm = dynamic_cast<ui::FrmExport&>(dialog);
+                 EXPECT_EQ(frm.cboSchema->currentIndex(), -1);
+                 frm.LoadSchema("Kunden");
+                 EXPECT_TRUE(frm.cmdOK->isEnabled());
+             });
     QDialog* first = manager.Dialog(cTQExport);
     ASSERT_NE(first, nullptr);
     EXPECT_FALSE(first->isVisible());
 
     // The same window, loaded afresh: nothing chosen, OK disabled again.
-    WhenOpen([first](QDialog& dialog) {
-        EXPECT_EQ(&dialog, first);
-        auto& frm = dynamic_cast<ui::FrmExport&>(dialog);
-        EXPECT_EQ(frm.cboSchema->count(), 2);
-        EXPECT_EQ(frm.cboSchema->currentIndex(), -1);
-        EXPECT_FALSE(frm.cmdOK->isEnabled());
-    });
-    manager.Show(cTQExport);
+    WhenOpen([&] { manager.Show(cTQExport); },
+             [first](QDialog& dialog) {
+                 EXPECT_EQ(&dialog, first);
+                 auto& frm = dynamic_cast<ui::FrmExport&>(dialog);
+                 EXPECT_EQ(frm.cboSchema->count(), 2);
+                 EXPECT_EQ(frm.cboSchema->currentIndex(), -1);
+                 EXPECT_FALSE(frm.cmdOK->isEnabled());
+             });
     EXPECT_EQ(manager.Dialog(cTQExport), first);
 
-    WhenOpen([](QDialog& dialog) {
-        EXPECT_EQ(dialog.windowTitle(), "Datenträgerüberlassung Finanzamt");
-    });
-    manager.Show(cTQGDPdU);
+    WhenOpen([&] { manager.Show(cTQGDPdU); },
+             [](QDialog& dialog) {
+                 EXPECT_EQ(dialog.windowTitle(), "Datenträgerüberlassung Finanzamt");
+             });
     EXPECT_NE(manager.Dialog(cTQGDPdU), nullptr);
     EXPECT_TRUE(Calls("ReportError").empty());
 }
@@ -98,9 +98,9 @@ TEST_F(ExpMgrTest, ReleasingTheManagerReleasesTheSettingsButNotTheSession) {
 
 // The dialog and the command line build the same medium from the same choices.
 TEST(ExpMgrMedium, TheDialogBuildsTheMediumTheCommandLineBuilds) {
+    NORVIK_REQUIRE_DTD();
     TempDir dir;
     ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
-    ::setenv("NORVIK_SHARED_DIR", NORVIK_SHARED_DIR, 0);
     const std::string home = dir.file("home");
     const std::string byCli = dir.file("cli"), byDialog = dir.file("dialog");
     fs::create_directories(byCli);
@@ -118,15 +118,15 @@ TEST(ExpMgrMedium, TheDialogBuildsTheMediumTheCommandLineBuilds) {
     Services().messages = messages;
     TQExpMgr manager;
     ASSERT_TRUE(manager.Init(ctx.OpenHostSession()));
-    WhenOpen([&](QDialog& dialog) {
-        auto& frm = dynamic_cast<ui::FrmGdpdu&>(dialog);
-        EXPECT_EQ(frm.cboSchema->currentText(), "Finanzbuchhaltung");
-        frm.txtPath->setText(QString::fromStdString(byDialog));
-        frm.tdbDateVon->setDate(QDate(2025, 7, 1));
-        frm.tdbDateBis->setDate(QDate(2026, 6, 30));
-        frm.cmdOK->click();
-    });
-    manager.Show(cTQGDPdU);
+    WhenOpen([&] { manager.Show(cTQGDPdU); },
+             [&](QDialog& dialog) {
+                 auto& frm = dynamic_cast<ui::FrmGdpdu&>(dialog);
+                 EXPECT_EQ(frm.cboSchema->currentText(), "Finanzbuchhaltung");
+                 frm.txtPath->setText(QString::fromStdString(byDialog));
+                 frm.tdbDateVon->setDate(QDate(2025, 7, 1));
+                 frm.tdbDateBis->setDate(QDate(2026, 6, 30));
+                 frm.cmdOK->click();
+             });
 
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(byCli)) {

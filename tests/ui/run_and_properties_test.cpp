@@ -8,7 +8,6 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
 #include "forms/parameter_rows.h"
 #include "host/module_state.h"
@@ -47,19 +46,17 @@ TEST_F(RunTest, OkRunsTheExportInTheProgressWindowWhichClosesOnlyWhenDone) {
     QTest::keyClicks(dialog.Selection1->EntryOf("ort"), "Berlin");
 
     ProgressSeen seen;
-    QTimer poll;
-    poll.setInterval(0);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* progress = dynamic_cast<ui::FrmExpProgress*>(QApplication::activeModalWidget());
-        if (!progress) return;
+    const auto click = [&] { QTest::mouseClick(dialog.cmdOK, Qt::LeftButton); };
+    EXPECT_TRUE(WhileModal(click, [&](QWidget* modal) {
+        auto* progress = dynamic_cast<ui::FrmExpProgress*>(modal);
+        if (!progress) return false;
         if (!progress->Form().CanClose()) {
             if (progress->cursor().shape() == Qt::WaitCursor) seen.waitCursorSeen = true;
             progress->close();
             QTest::keyClick(progress, Qt::Key_Escape);
             if (progress->isVisible()) ++seen.refusedCloses;
-            return;
+            return false;
         }
-        poll.stop();
         seen.info = progress->lblInfo->text().toStdString();
         seen.percent = progress->progressBar->value();
         EXPECT_EQ(progress->lblDatei->toolTip().toStdString(), outFile());
@@ -67,9 +64,8 @@ TEST_F(RunTest, OkRunsTheExportInTheProgressWindowWhichClosesOnlyWhenDone) {
         QTest::mouseClick(progress->cmdOpen, Qt::LeftButton);
         seen.openClicked = true;
         QTest::mouseClick(progress->cmdClose, Qt::LeftButton);
-    });
-    poll.start();
-    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+        return true;
+    }));
 
     EXPECT_GE(seen.refusedCloses, 1);
     EXPECT_TRUE(seen.waitCursorSeen);
@@ -91,24 +87,21 @@ TEST_F(RunTest, OkRunsTheExportInTheProgressWindowWhichClosesOnlyWhenDone) {
 void RunInProgressWindow(ui::FrmExport& dialog,
                          const std::function<void(ui::FrmExpProgress&)>& duringRun) {
     bool acted = false;
-    QTimer poll;
-    poll.setInterval(0);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* progress = dynamic_cast<ui::FrmExpProgress*>(QApplication::activeModalWidget());
-        if (!progress) return;
+    const auto click = [&] { QTest::mouseClick(dialog.cmdOK, Qt::LeftButton); };
+    EXPECT_TRUE(WhileModal(click, [&](QWidget* modal) {
+        auto* progress = dynamic_cast<ui::FrmExpProgress*>(modal);
+        if (!progress) return false;
         if (!acted && !progress->Form().CanClose()) {
             acted = true;
             if (duringRun) duringRun(*progress);
-            return;
+            return false;
         }
-        if (!progress->Form().CanClose()) return;
-        poll.stop();
+        if (!progress->Form().CanClose()) return false;
         EXPECT_FALSE(progress->cmdCancel->isEnabled());
         QTest::keyClick(progress, Qt::Key_Return);
         EXPECT_FALSE(progress->isVisible());
-    });
-    poll.start();
-    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+        return true;
+    }));
 }
 
 TEST_F(RunTest, AbbrechenStopsTheRunAndLeavesTheEarlierFileAsItWas) {
@@ -149,18 +142,21 @@ TEST_F(RunTest, ParametersSavedUnderEigenschaftenApplyToTheNextRunAndTheCriteria
     emit dialog.cboSchema->activated(index);
     QTest::keyClicks(dialog.Selection1->EntryOf("ort"), "Berlin");
     RunInProgressWindow(dialog, {});
-    QTimer::singleShot(0, [] {
-        auto* properties = dynamic_cast<ui::FrmProperties*>(QApplication::activeModalWidget());
-        ASSERT_NE(properties, nullptr);
+    const auto options = [&] { QTest::mouseClick(dialog.cmdOptions, Qt::LeftButton); };
+    EXPECT_TRUE(WhileModal(options, [](QWidget* modal) {
+        auto* properties = dynamic_cast<ui::FrmProperties*>(modal);
+        if (!properties) return false;
         properties->Props()->setCurrentIndex(
             properties->Props()->model()->index(0, ui::kValueColumn));
         auto* editor = properties->Props()->findChild<QLineEdit*>();
-        ASSERT_NE(editor, nullptr);
-        editor->selectAll();
-        QTest::keyClicks(editor, "042");
-        QTest::keyClick(editor, Qt::Key_F10);
-    });
-    QTest::mouseClick(dialog.cmdOptions, Qt::LeftButton);
+        EXPECT_NE(editor, nullptr);
+        if (editor) {
+            editor->selectAll();
+            QTest::keyClicks(editor, "042");
+        }
+        QTest::keyClick(properties->Props(), Qt::Key_F10);
+        return true;
+    }));
     RunInProgressWindow(dialog, {});
     // The second run of the same dialog starts its file with the header line too.
     EXPECT_EQ(ReadBytes(home.file("out/mandant.txt")), "nr;Parameter 1;\r\n2;042\r\n4;042\r\n");

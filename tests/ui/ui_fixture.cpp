@@ -1,6 +1,8 @@
 #include "ui_fixture.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 
@@ -37,22 +39,12 @@ void UiTest::SetUp() {
         " (2, 'Berg', 'Berlin', 'D', '2025-03-01'), (3, 'Cordes', 'Wien', 'A', '2025-06-30'),"
         " (4, 'Dorn', 'Berlin', 'D', '2026-02-14')");
     std::filesystem::create_directories(outFolder());
-    WriteBytes(kundenFile(),
-               DefinitionBytes("[Allgemein]\nName=Kunden\nDatenquelle=SELECT nr, name FROM kunden\n"
-                               "Dateiname=" +
-                               outFile() +
-                               "\nFeldtrenner=;\nAnfuegen=N\nAnfuegenAenderbar=J\n"
-                               "AllowEmptySelection=N\n\n[Parameter]\nMandant=\"Mandant\",\"001\"\n"
-                               "Datum=\"Stichtag\",\"01.01.2003\"\n\n[Selektion]\n"
-                               "Sel01=\"Ort\";\"ort\";0;20;\"\";\"\";\"\"\n"
-                               "Sel02=\"Angelegt\";\"angelegt\";2;10;\"\";\"\";\"\"\n"
-                               "Sel03=\"Land\";\"land\";128;5;\"SELECT DISTINCT land FROM kunden "
-                               "ORDER BY land\";\"\";\"\"\n\n"
-                               "[DATENSATZ]\nFIELD nr,N,,0\nFIELD name,T,,0\n"));
-    WriteBytes(exportPath() + "ARTIKEL.EXP",
-               DefinitionBytes("[Allgemein]\nName=Artikel\nDatenquelle=kunden\nDateiname=" +
-                               home.file("out/artikel.txt") +
-                               "\nAnfuegenAenderbar=N\n\n[DATENSATZ]\nFIELD nr,N,,0\n"));
+    // The dialogs' definitions: Kunden with parameters and criteria, Artikel without.
+    for (const std::string name : {"KUNDEN.EXP", "ARTIKEL.EXP"}) {
+        std::string text = ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/ui/cases/" + name);
+        text.replace(text.find("{OUT}"), 5, outFolder());
+        WriteBytes(exportPath() + name, DefinitionBytes(text));
+    }
 }
 
 void UiTest::TearDown() {
@@ -80,10 +72,31 @@ void ExpectDesignedControls(const std::vector<DesignedControl>& controls) {
     EXPECT_EQ(order, expectedOrder);
 }
 
-bool ProcessUntil(const std::function<bool()>& condition) {
-    for (int i = 0; i < 10000 && !condition(); ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
+bool WhileModal(const std::function<void()>& trigger, const std::function<bool(QWidget*)>& poll,
+                int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    bool done = false, timedOut = false, polling = false;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (done) return;
+        if (clock.elapsed() > timeoutMs) {
+            done = timedOut = true;
+            ADD_FAILURE() << "a modal window was still waiting after " << timeoutMs << " ms";
+            while (QWidget* modal = QApplication::activeModalWidget()) modal->hide();
+            return;
+        }
+        // A poll may open a window of its own, whose event loop turns this timer again.
+        if (polling) return;
+        polling = true;
+        done = poll(QApplication::activeModalWidget());
+        polling = false;
+    });
+    timer.start();
+    trigger();
+    timer.stop();
+    return !timedOut;
 }
 
 }  // namespace norvik::test

@@ -1,6 +1,6 @@
 #pragma once
 // Dialog tests: an offscreen QApplication for the whole program and a started session with a
-// customer table and two export definitions.
+// customer table and the two export definitions of cases/.
 
 #include <QWidget>
 #include <functional>
@@ -33,8 +33,10 @@ struct DesignedControl {
 // Checks each control's state and tool tip, and that the focus chain visits them in table order.
 void ExpectDesignedControls(const std::vector<DesignedControl>& controls);
 
-// Runs the event loop until the condition holds (or a bound of iterations passes); true when it
-// holds.
-bool ProcessUntil(const std::function<bool()>& condition);
+// Triggers what opens a modal window (a click, a key) and meanwhile calls poll with the active
+// modal window at every turn of the event loop until it returns true. After timeoutMs the test
+// fails and every modal window is hidden, so that no wait goes on forever; false then.
+bool WhileModal(const std::function<void()>& trigger, const std::function<bool(QWidget*)>& poll,
+                int timeoutMs = 60000);
 
 }  // namespace norvik::test

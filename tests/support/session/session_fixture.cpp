@@ -1,7 +1,5 @@
 #include "support/session/session_fixture.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 
@@ -18,24 +16,16 @@ TestSession::~TestSession() {
     }
 }
 
-void TestSession::Start(const std::string& backend, const std::string& url) {
+void TestSession::Start(const std::string& backend) {
     State().Reset();
     Services().Reset();
     ::setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
     messages = std::make_shared<RecordingHostMessages>();
     Services().messages = messages;
 
-    std::string database = "sqlite:" + home.file("host.sqlite");
-    if (IsOdbc(backend)) {
-        database = odbcDatabase_.Create(backend, home.path().string());
-    } else if (backend != "sqlite") {
-        adminUrl_ = url;
-        static int counter = 0;
-        schema_ = "t_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
-        db::Connection::Open(adminUrl_)->Execute("CREATE SCHEMA " + schema_);
-        database = adminUrl_ + (adminUrl_.find('?') == std::string::npos ? "?" : "&") +
-                   "options=-csearch_path%3D" + schema_;
-    }
+    // The medium tests name PostgreSQL as "postgres".
+    const std::string database =
+        database_.Create(backend == "postgres" ? "postgresql" : backend, home.path().string());
     session = std::make_shared<HostSession>();
     session->environment = HostEnvironment{home.file("install"), home.file("common") + "/",
                                            home.file("user"), home.file("data")};
@@ -49,11 +39,7 @@ void TestSession::Stop() {
     State().Reset();
     Services().Reset();
     if (session) session->connection.reset();
-    if (!schema_.empty()) {
-        const std::string schema = std::exchange(schema_, "");
-        db::Connection::Open(adminUrl_)->Execute("DROP SCHEMA " + schema + " CASCADE");
-    }
-    odbcDatabase_.Drop();
+    database_.Drop();
 }
 
 void TestSession::Sql(const std::string& statement) const {

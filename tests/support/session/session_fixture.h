@@ -12,18 +12,17 @@
 
 namespace norvik::test {
 
-// A session in a temporary home over SQLite, a private schema of the test PostgreSQL server or a
-// private database reached through ODBC (see TestDatabase), with recorded messages and a private
-// per-user settings folder. The component's state and services are emptied when it starts and again
-// when it stops.
+// A session in a temporary home over a database of its own (see TestDatabase), with recorded
+// messages and a private per-user settings folder. The component's state and services are emptied
+// when it starts and again when it stops.
 class TestSession {
   public:
     ~TestSession();
 
-    // Starts the session on "sqlite", on PostgreSQL at url (the test server's, see PostgresUrl)
-    // or on an ODBC back end ("odbc-sqlite" …, see AllBackends).
-    void Start(const std::string& backend = "sqlite", const std::string& url = "");
-    // Ends the session and drops its PostgreSQL schema.
+    // Starts the session on a database of its own on a back end ("sqlite", "postgresql" …, see
+    // AllBackends).
+    void Start(const std::string& backend = "sqlite");
+    // Ends the session and drops its database.
     void Stop();
     // Runs a statement on the session's database.
     void Sql(const std::string& statement) const;
@@ -37,9 +36,7 @@ class TestSession {
     std::shared_ptr<HostSession> session;
 
   private:
-    std::string adminUrl_;
-    std::string schema_;
-    TestDatabase odbcDatabase_;
+    TestDatabase database_;
 };
 
 // A test on a session over SQLite.

@@ -1,0 +1,138 @@
+// The text, number and date functions of the common layer on the cases of cases/functions.tsv: the
+// function, its arguments and what it must give.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+#include <system_error>
+
+#include "common/cp1252_case.h"
+#include "common/data_path.h"
+#include "common/text_helpers.h"
+#include "common/utf8.h"
+#include "common/vb_convert.h"
+#include "common/vb_error.h"
+#include "common/vb_parse.h"
+#include "support/cases.h"
+
+namespace norvik {
+namespace {
+
+// What the function of a case gives as text; numbers are compared apart, as doubles.
+std::string Result(const test::CaseRow& c) {
+    const std::string& f = c[0];
+    if (f == "GetField") return GetField(std::stoi(c[1]), c[2], c[3], "\"");
+    if (f == "ToText") return ToText(test::CaseValue(c[1], c[2]));
+    if (f == "DataFolder") return DataFolder(c[1]);
+    if (f == "ReplaceDataPath") return ReplaceDataPath(c[1], c[2]);
+    if (f == "ReplaceText") return ReplaceText(c[1], c[2], c[3]);
+    if (f == "BaseName") return BaseName(c[1]);
+    if (f == "CharCount") return std::to_string(CharCount(c[1]));
+    if (f == "LeftChars") return std::string(LeftChars(c[1], std::stoul(c[2])));
+    if (f == "RightChars") return std::string(RightChars(c[1], std::stoul(c[2])));
+    if (f == "ByteOffsetOfChar") return std::to_string(ByteOffsetOfChar(c[1], std::stoul(c[2])));
+    if (f == "UpperCase") return UpperCase(c[1]);
+    if (f == "LowerCase") return LowerCase(c[1]);
+    if (f == "EqualsIgnoreCase") return EqualsIgnoreCase(c[1], c[2]) ? "1" : "0";
+    if (f == "DecodeUtf8") {
+        const Utf8Char got = DecodeUtf8(c[1], 0);
+        return std::to_string(static_cast<uint32_t>(got.codePoint)) + "|" +
+               std::to_string(got.length) + "|" + (got.malformed ? "1" : "0");
+    }
+    if (f == "ParseGermanDate") {
+        const auto date = ParseGermanDate(c[1]);
+        if (date.has_value() != IsGermanDate(c[1])) return "Is and Parse disagree";
+        return date ? test::DescribeValue(*date).substr(5) : "-";
+    }
+    ADD_FAILURE() << c.where << ": no function " << f;
+    return "";
+}
+
+TEST(CommonFunctions, GiveWhatTheTableSays) {
+    for (const test::CaseRow& c : test::ReadCases("common/cases/functions.tsv")) {
+        const std::string& f = c[0];
+        if (f == "ToNumber") {
+            EXPECT_DOUBLE_EQ(ToNumber(test::CaseValue(c[1], c[2])),
+                             std::strtod(c[3].c_str(), nullptr))
+                << c.where;
+        } else if (f == "ParseGermanNumber") {
+            const auto number = ParseGermanNumber(c[1]);
+            EXPECT_EQ(number.has_value(), c[2] != "-") << c.where;
+            EXPECT_EQ(IsGermanNumber(c[1]), c[2] != "-") << c.where;
+            if (number && c[2] != "-") {
+                EXPECT_DOUBLE_EQ(*number, std::strtod(c[2].c_str(), nullptr)) << c.where;
+            }
+        } else {
+            EXPECT_EQ(Result(c), c.fields.back()) << c.where;
+        }
+    }
+}
+
+TEST(CommonFunctions, ReplaceTextStopsASelfFeedingReplacement) {
+    // The first replacement that would start above 1 MiB is not made.
+    const std::string grown = ReplaceText(std::string(40, 'a') + "b", "ab", "bbaa");
+    EXPECT_EQ(grown.size(), (size_t{1} << 20) + 1);
+    EXPECT_EQ(std::count(grown.begin(), grown.end(), 'b'), 524269);
+}
+
+TEST(CommonFunctions, RoundingGoesToTheEvenNeighbourAndRaisesOnOverflow) {
+    EXPECT_EQ(RoundToLong(2.5), 2);
+    EXPECT_EQ(RoundToLong(3.5), 4);
+    EXPECT_EQ(RoundToLong(-2.5), -2);
+    EXPECT_EQ(RoundToInteger(33.5), 34);
+    try {
+        RoundToLong(1e12);
+        FAIL() << "no overflow";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), kErrOverflow);
+    }
+}
+
+TEST(CommonFunctions, DatesConvertToAndFromOleDates) {
+    EXPECT_DOUBLE_EQ((DateTime{1899, 12, 30, 0, 0, 0}.ToOleDate()), 0.0);
+    EXPECT_DOUBLE_EQ((DateTime{2004, 12, 31, 12, 0, 0}.ToOleDate()), 38352.5);
+    EXPECT_EQ(DateTime::FromOleDate(38352.5), (DateTime{2004, 12, 31, 12, 0, 0}));
+    EXPECT_EQ(DateTime::FromOleDate(-1.25), (DateTime{1899, 12, 29, 6, 0, 0}));
+    EXPECT_TRUE((DateTime{2024, 2, 29}.IsValid()));
+    EXPECT_FALSE((DateTime{2023, 2, 29}.IsValid()));
+}
+
+TEST(CommonFunctions, EachCharacterIsEncodedAndDecodedBack) {
+    for (const char32_t c : {U'A', U'ä', U'€', char32_t{0x1F600}}) {
+        std::string text;
+        AppendUtf8(text, c);
+        EXPECT_EQ(DecodeUtf8(text, 0).codePoint, c);
+        EXPECT_EQ(DecodeUtf8(text, 0).length, text.size());
+    }
+}
+
+TEST(ToVbError, GivesEachKindOfFailureItsOwnNumberAndNeverTheDatabases) {
+    const VbError ours(kErrPathNotFound, "Pfad nicht gefunden: /x");
+    const std::filesystem::filesystem_error missing(
+        "open", "/daten/k.txt", std::error_code(ENOENT, std::generic_category()));
+    const std::bad_alloc memory;
+    const std::runtime_error other("kaputt");
+    const struct {
+        const std::exception* e;
+        int32_t number;
+        const char* description;
+    } cases[] = {
+        {&ours, kErrPathNotFound, "Pfad nicht gefunden: /x"},
+        {&missing, kErrFileNotFound, "Datei nicht gefunden: /daten/k.txt"},
+        {&memory, kErrOutOfMemory, "Nicht genügend Speicher"},
+        {&other, kErrInternal, "Interner Fehler: kaputt"},
+    };
+    for (const auto& c : cases) {
+        const VbError error = ToVbError(*c.e);
+        EXPECT_EQ(error.Number(), c.number) << c.description;
+        EXPECT_EQ(error.Description(), c.description);
+        EXPECT_NE(error.Number(), kErrDatabase);
+    }
+}
+
+}  // namespace
+}  // namespace norvik

@@ -1,0 +1,223 @@
+// The medium's text functions and the check's readers on the cases of cases/functions.tsv: the
+// function, its arguments and what it must give.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "check/contained_file.h"
+#include "check/date_format.h"
+#include "check/field_splitter.h"
+#include "check/key_set.h"
+#include "check/medium_totals.h"
+#include "check/number_check.h"
+#include "check/record_reader.h"
+#include "gdpdu/gdpdu_text.h"
+#include "gdpdu/value_forms.h"
+#include "gdpdu/xml_text.h"
+#include "medium/windows_file_name.h"
+#include "support/cases.h"
+#include "support/test_support.h"
+
+namespace norvik {
+namespace {
+
+const char* const kDateChecks[] = {"Ok", "WrongForm", "Impossible"};
+const char* const kNumberChecks[] = {"Ok", "NotANumber", "TooManyDecimals", "Grouping"};
+const DateTime kVon{2020, 1, 1, 0, 0, 0}, kBis{2020, 12, 31, 0, 0, 0};
+
+// Every record of the bytes as "text|end", the end as CRLF, LF, CR, D (delimiter) or EOF; an
+// overlong record by its length.
+std::string Records(const std::string& bytes, const std::string& delimiter, size_t length = 0,
+                    uint64_t skip = 0) {
+    test::TempDir dir;
+    test::WriteBytes(dir.file("data"), bytes);
+    RecordReader reader(delimiter, length);
+    std::string error;
+    EXPECT_TRUE(reader.Open(OpenContained({}, dir.file("data")).handle, skip, error)) << error;
+    std::string out;
+    std::string_view record;
+    RecordEnd end;
+    while (reader.Next(record, end)) {
+        const char* names[] = {"D", "CRLF", "LF", "CR", "EOF"};
+        out += (reader.Overlong() ? "<" + std::to_string(reader.Overlong()) + ">"
+                                  : std::string(record)) +
+               "|" + names[static_cast<int>(end)] + "\n";
+    }
+    EXPECT_FALSE(reader.Failed());
+    return out;
+}
+
+std::string Split(const std::string& delimiter, const std::string& encapsulator,
+                  const std::string& record) {
+    VariableSplitter splitter(delimiter, encapsulator);
+    std::vector<std::string_view> fields;
+    const SplitOutcome outcome = splitter.Split(record, fields);
+    std::string out;
+    for (std::string_view f : fields) out += "[" + std::string(f) + "]";
+    if (outcome.problem == SplitProblem::Unclosed)
+        out += " unclosed@" + std::to_string(outcome.field);
+    if (outcome.problem == SplitProblem::TextAfterClosing)
+        out += " after@" + std::to_string(outcome.field);
+    return out;
+}
+
+// What the function of a case gives, as the table writes it.
+std::string Result(const test::CaseRow& c) {
+    const std::string& f = c[0];
+    if (f == "WindowsFileNameProblem") return WindowsFileNameProblem(c[1]);
+    if (f == "FixedDecimals") {
+        const auto decimals = FixedDecimals(CompiledFormat::Parse(c[1]));
+        return decimals ? std::to_string(*decimals) : "-";
+    }
+    TQField field;
+    field.Format = c[1];
+    if (f == "NumberAccuracy")
+        return std::to_string(NumberAccuracy(field, WrittenField{std::stoi(c[2]), false}));
+    if (f == "DateFormatOf") {
+        // Datumstrenner, Zeittrenner, Datumserkenner (\x01 for none) and Texterkenner.
+        TQExportDef def;
+        def.Datumstrenner = c[2].substr(0, 1);
+        def.Zeittrenner = c[2].substr(1, 1);
+        def.Datumserkenner = c[2][2] == '\x01' ? "" : c[2].substr(2, 1);
+        def.Texterkenner = c[2].substr(3, 1);
+        field.FeldTyp = "D";
+        return DateFormatOf(field, def, WrittenField{0, c[3] == "1"}, c[4] == "1");
+    }
+    if (f == "ParseDateFormat") {
+        std::string unknown;
+        const bool usable = ParseDateFormat(c[1], &unknown).has_value();
+        return (usable ? "1|" : "0|") + unknown;
+    }
+    if (f == "CheckDate") {
+        std::string key;
+        const DateCheck check = CheckDate(c[2], *ParseDateFormat(c[1]), 30, &key);
+        return kDateChecks[static_cast<int>(check)] + ("|" + key);
+    }
+    if (f == "CheckNumber") {
+        // The accuracy with "i" when the decimals stand without a symbol.
+        NumberFormat format;
+        format.decimalSymbol = c[1];
+        format.groupingSymbol = c[2];
+        format.accuracy = std::stoi(c[3]);
+        format.implied = c[3].ends_with('i');
+        std::string key;
+        const NumberCheck check = CheckNumber(c[4], format, nullptr, &key);
+        return kNumberChecks[static_cast<int>(check)] + ("|" + key);
+    }
+    if (f == "CaptionFromFileName") return CaptionFromFileName(c[1]);
+    if (f == "FileNameOnly") return FileNameOnly(c[1]);
+    // The period's dates from cases of YYYY-MM-DD HH:MM:SS, "-" the zero date.
+    const auto date = [](const std::string& t) {
+        return t == "-" ? DateTime{} : std::get<DateTime>(test::CaseValue("date", t));
+    };
+    if (f == "SQLDate") return SQLDate(date(c[1]));
+    if (f == "ReplaceSQLVars") return ReplaceSQLVars(c[1], date(c[2]), kBis);
+    if (f == "ReplaceDescVars" && c.fields.size() > 4)
+        return ReplaceDescVars(c[1], c[2], date(c[3]), kBis);
+    if (f == "ReplaceDescVars") return ReplaceDescVars(c[1], c[2], kVon, kBis);
+    if (f == "AppendXmlValue") {
+        std::string out = "<";
+        AppendXmlValue(out, c[1]);
+        return out.substr(1);
+    }
+    if (f == "Latin1Bytes") return Latin1Bytes(c[1]);
+    if (f == "Records") return Records(c[1], c[2], std::stoul(c[3]), std::stoull(c[4]));
+    if (f == "Split") return Split(c[1], c[2], c[3]);
+    if (f == "DecimalSum") {
+        DecimalSum sum(std::stoi(c[1]));
+        std::istringstream numbers(c[2]);
+        for (std::string n; numbers >> n;) sum.Add(n);
+        return sum.Text(c[3], c[4]);
+    }
+    ADD_FAILURE() << c.where << ": no function " << f;
+    return "";
+}
+
+TEST(GdpduFunctions, GiveWhatTheTableSays) {
+    for (const test::CaseRow& c : test::ReadCases("gdpdu/cases/functions.tsv"))
+        EXPECT_EQ(Result(c), c.fields.back()) << c.where;
+}
+
+TEST(RecordReader, ALineBreakAcrossTwoBlocksIsOneEnd) {
+    // The reader's first read takes 2 MiB: the CR is its last byte, the LF the next read's first.
+    const size_t firstRead = 2 * kMaxRecordBytes;
+    std::string bytes;
+    while (bytes.size() + 1000 < firstRead) bytes += std::string(999, 'x') + "\n";
+    const std::string last(firstRead - 1 - bytes.size(), 'y');
+    bytes += last + "\r\nnext\r\n";
+    EXPECT_TRUE(Records(bytes, "\r\n").ends_with(last + "|CRLF\nnext|CRLF\n"));
+}
+TEST(RecordReader, AnOverlongRecordIsMeasuredAndReadingGoesOnAtItsEnd) {
+    const size_t n = kMaxRecordBytes + 1;
+    const std::string x(n, 'x'), big(3 * n, 'y');
+    struct Case {
+        std::string bytes, delimiter, records;
+    };
+    const Case cases[] = {
+        {x + "\r\na\r\n", "\r\n", "<" + std::to_string(n) + ">|CRLF\na|CRLF\n"},
+        {"a\n" + big, "\r\n", "a|LF\n<" + std::to_string(3 * n) + ">|EOF\n"},
+        {big + "<>a", "<>", "<" + std::to_string(3 * n) + ">|D\na|EOF\n"},
+        {std::string(kMaxRecordBytes, 'z') + "\r\n", "\r\n",
+         std::string(kMaxRecordBytes, 'z') + "|CRLF\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Records(c.bytes, c.delimiter), c.records) << c.records.substr(0, 40);
+}
+TEST(VariableSplitter, FieldsOfTheLastRecordStayValidAfterUnescaping) {
+    VariableSplitter splitter(";", "\"");
+    std::vector<std::string_view> fields;
+    const std::string record = "\"a\"\"1\";\"b\"\"2\";\"c\"\"3\"";
+    splitter.Split(record, fields);
+    ASSERT_EQ(fields.size(), 3u);
+    EXPECT_EQ(fields[0], "a\"1");
+    EXPECT_EQ(fields[1], "b\"2");
+    EXPECT_EQ(fields[2], "c\"3");
+}
+TEST(FixedCutter, CutsAtCharacterPositionsAndDropsPadding) {
+    std::vector<std::string_view> fields;
+    FixedCutter bytes({{0, 4}, {4, 6}, {10, 3}}, false);
+    EXPECT_EQ(bytes.Cut(" 12 Kasse abc", fields), 13u);
+    EXPECT_EQ(fields, (std::vector<std::string_view>{"12", "Kasse", "abc"}));
+    EXPECT_EQ(bytes.Cut("1234Bank", fields), 8u);
+    EXPECT_EQ(fields, (std::vector<std::string_view>{"1234", "Bank", ""}));
+    // "ü" is two bytes and one character.
+    FixedCutter utf8({{0, 3}, {3, 2}}, true);
+    EXPECT_EQ(utf8.Cut("M\xC3\xBCn42", fields), 5u);
+    EXPECT_EQ(fields, (std::vector<std::string_view>{"M\xC3\xBCn", "42"}));
+}
+TEST(KeyHashSet, KeepsEveryKeyOnceAcrossGrowth) {
+    KeyHashSet keys;
+    CompositeKey key;
+    for (int i = 0; i < 100000; ++i) {
+        key.Clear();
+        key.Add(std::to_string(i));
+        ASSERT_TRUE(keys.Insert(key.Hash())) << i;
+    }
+    EXPECT_EQ(keys.Size(), 100000u);
+    for (int i = 0; i < 100000; i += 997) {
+        key.Clear();
+        key.Add(std::to_string(i));
+        EXPECT_FALSE(keys.Insert(key.Hash())) << i;
+        EXPECT_TRUE(keys.Contains(key.Hash())) << i;
+    }
+    key.Clear();
+    key.Add("100000");
+    EXPECT_FALSE(keys.Contains(key.Hash()));
+    EXPECT_TRUE(keys.Insert(0));
+    EXPECT_TRUE(keys.Contains(0));
+}
+TEST(CompositeKey, PartsDoNotRunIntoEachOther) {
+    const auto hash = [](std::vector<std::string> parts) {
+        CompositeKey key;
+        for (const std::string& p : parts) key.Add(p);
+        return key.Hash();
+    };
+    EXPECT_NE(hash({"ab", "c"}), hash({"a", "bc"}));
+    EXPECT_NE(hash({"a", ""}), hash({"a"}));
+    EXPECT_NE(hash({"1", "2"}), hash({"2", "1"}));
+    EXPECT_EQ(hash({"1000", "2026"}), hash({"1000", "2026"}));
+}
+
+}  // namespace
+}  // namespace norvik
