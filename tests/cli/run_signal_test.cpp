@@ -47,8 +47,11 @@ class RunProcessTest : public ::testing::Test {
                                          "\nAnfuegenAenderbar=J\n[DATENSATZ]\nFIELD i,N,,0\n"));
     }
 
-    // Starts norvik-export with the test's home; its output goes to files named after tag.
-    pid_t Start(const std::vector<std::string>& args, const std::string& tag) {
+    // Starts norvik-export with the test's home; its output goes to files named after tag. The
+    // child gets the default actions for SIGINT and SIGTERM unless the test set them: a shell
+    // starts a background job with SIGINT ignored, which the run would rightly keep.
+    pid_t Start(const std::vector<std::string>& args, const std::string& tag,
+                bool inheritSignals = false) {
         std::vector<std::string> all = {NORVIK_CLI, "--home", dir.file("home")};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -60,8 +63,19 @@ class RunProcessTest : public ::testing::Test {
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, dir.file(tag + ".err").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        if (!inheritSignals) {
+            sigset_t stops;
+            sigemptyset(&stops);
+            sigaddset(&stops, SIGINT);
+            sigaddset(&stops, SIGTERM);
+            posix_spawnattr_setsigdefault(&attributes, &stops);
+            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+        }
         pid_t pid = -1;
-        EXPECT_EQ(posix_spawn(&pid, NORVIK_CLI, &actions, nullptr, argv.data(), environ), 0);
+        EXPECT_EQ(posix_spawn(&pid, NORVIK_CLI, &actions, &attributes, argv.data(), environ), 0);
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
         return pid;
     }
@@ -154,7 +168,7 @@ TEST_F(RunProcessTest, ARunStartedWithSigintIgnoredKeepsIgnoringIt) {
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGINT, &ignore, &before);
     const int watch = Watch();
-    const pid_t run = Start({"run", "Viele"}, "run");
+    const pid_t run = Start({"run", "Viele"}, "run", true);
     ::sigaction(SIGINT, &before, nullptr);
     AwaitWriting(watch);
     ::close(watch);
