@@ -13,7 +13,8 @@ TerminalProgress::TerminalProgress(std::ostream& stream)
     : stream_(stream), active_(&stream == &std::cerr && ::isatty(STDERR_FILENO)) {}
 
 void TerminalProgress::strInfo(const std::string& text) {
-    info_ = ReadableCountText(text);
+    // Comes once per row: the text is made readable only when it is drawn.
+    if (active_) info_ = text;
 }
 
 void TerminalProgress::ExportProgress(int16_t percent) {
@@ -28,7 +29,7 @@ void TerminalProgress::Draw() {
     std::string bar(static_cast<size_t>(filled), '#');
     bar.append(static_cast<size_t>(kWidth - filled), '.');
     stream_ << "\r[" << bar << "] " << std::setw(3) << (percent_ < 0 ? 0 : percent_) << " %  "
-            << info_ << std::flush;
+            << ReadableCountText(info_) << std::flush;
     drawnPercent_ = percent_;
 }
 
