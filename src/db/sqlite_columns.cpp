@@ -19,23 +19,36 @@ std::string_view FirstWord(std::string_view type) {
     return type.substr(0, n);
 }
 
-std::string_view TextOf(sqlite3_stmt* stmt, int col) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-    return {text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))};
+std::string_view TextOf(sqlite3_value* value) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return {text ? text : "", static_cast<size_t>(sqlite3_value_bytes(value))};
 }
 
-void ReadText(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
-    const std::string_view text = TextOf(stmt, col);
+// Where a cell's value goes: a row's slot on the caller's thread.
+struct SlotSink {
+    Value& slot;
+    void Null() { slot = norvik::Null{}; }
+    void Integer(int64_t value) { slot = value; }
+    void Double(double value) { slot = value; }
+    void Decimal(std::string_view text) { AssignDecimal(slot, text); }
+    void Text(std::string_view text) { AssignText(slot, text); }
+    void Date(const DateTime& value) { slot = value; }
+    void Bool(bool value) { slot = value; }
+    void Binary(std::string_view bytes) { AssignBinary(slot, bytes); }
+};
+
+template <typename Sink>
+void ReadText(std::string_view text, SqliteColumnKind kind, Sink& sink) {
     DateTime dt;
     if (kind == SqliteColumnKind::kDateTime &&
         (ParseDateTimeText(text, dt) || ParseTimeText(text, dt))) {
-        slot = dt;
+        sink.Date(dt);
         return;
     }
     // An expression has no declared type; a text in the ISO date form is a computed date
     // (MAX(Datum), date('now')). A time alone stays text: "12:30" may be anything.
     if (kind == SqliteColumnKind::kExpression && ParseComputedDate(text, dt)) {
-        slot = dt;
+        sink.Date(dt);
         return;
     }
     if (kind == SqliteColumnKind::kDecimal) {
@@ -43,11 +56,51 @@ void ReadText(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
         // rare.
         std::string canonical;
         if (CanonicalDecimal(text, canonical)) {
-            AssignDecimal(slot, canonical);
+            sink.Decimal(canonical);
             return;
         }
     }
-    AssignText(slot, text);
+    sink.Text(text);
+}
+
+// One cell through one value handle: each sqlite3_column_ call looks the column up again.
+template <typename Sink>
+void ReadCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Sink& sink) {
+    sqlite3_value* value = sqlite3_column_value(stmt, col);
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_INTEGER: {
+            const int64_t number = sqlite3_value_int64(value);
+            if (kind == SqliteColumnKind::kBool) {
+                sink.Bool(number != 0);
+            } else if (kind == SqliteColumnKind::kDecimal) {
+                sink.Decimal(IntegerText(number).View());
+            } else {
+                sink.Integer(number);
+            }
+            break;
+        }
+        case SQLITE_FLOAT: {
+            const double number = sqlite3_value_double(value);
+            NumberText text;
+            if (kind == SqliteColumnKind::kDecimal && DecimalTextOf(number, text)) {
+                sink.Decimal(text.View());
+            } else {
+                sink.Double(number);
+            }
+            break;
+        }
+        case SQLITE_TEXT:
+            ReadText(TextOf(value), kind, sink);
+            break;
+        case SQLITE_BLOB: {
+            const auto* data = static_cast<const char*>(sqlite3_value_blob(value));
+            sink.Binary({data ? data : "", static_cast<size_t>(sqlite3_value_bytes(value))});
+            break;
+        }
+        default:
+            sink.Null();
+            break;
+    }
 }
 
 }  // namespace
@@ -70,41 +123,12 @@ SqliteColumnKind SqliteKindOf(const char* declaredType) {
 }
 
 void ReadSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot) {
-    switch (sqlite3_column_type(stmt, col)) {
-        case SQLITE_INTEGER: {
-            const int64_t value = sqlite3_column_int64(stmt, col);
-            if (kind == SqliteColumnKind::kBool) {
-                slot = value != 0;
-            } else if (kind == SqliteColumnKind::kDecimal) {
-                AssignDecimal(slot, IntegerText(value).View());
-            } else {
-                slot = value;
-            }
-            break;
-        }
-        case SQLITE_FLOAT: {
-            const double value = sqlite3_column_double(stmt, col);
-            NumberText text;
-            if (kind == SqliteColumnKind::kDecimal && DecimalTextOf(value, text)) {
-                AssignDecimal(slot, text.View());
-            } else {
-                slot = value;
-            }
-            break;
-        }
-        case SQLITE_TEXT:
-            ReadText(stmt, col, kind, slot);
-            break;
-        case SQLITE_BLOB: {
-            const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, col));
-            AssignBinary(slot,
-                         {data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))});
-            break;
-        }
-        default:
-            slot = Null{};
-            break;
-    }
+    SlotSink sink{slot};
+    ReadCell(stmt, col, kind, sink);
+}
+
+void PackSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, PackedValues& out) {
+    ReadCell(stmt, col, kind, out);
 }
 
 }  // namespace norvik::db

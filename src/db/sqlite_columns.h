@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include "common/value.h"
+#include "db/row_prefetcher.h"
 
 namespace norvik::db {
 
@@ -21,5 +22,7 @@ enum class SqliteColumnKind {
 SqliteColumnKind SqliteKindOf(const char* declaredType);
 // Reads column `col` of the statement's current row into the slot.
 void ReadSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot);
+// Appends the same value to `out`, for the reading thread.
+void PackSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, PackedValues& out);
 
 }  // namespace norvik::db

@@ -52,6 +52,15 @@ bool SqliteRecordSet::FetchRow(std::vector<Value>& slots) {
     return true;
 }
 
+bool SqliteRecordSet::PackRow(PackedValues& out) {
+    const auto use = db_->Use();
+    if (!stmt_->Step()) return false;
+    sqlite3_stmt* stmt = stmt_->Get();
+    const int columns = static_cast<int>(kinds_.size());
+    for (int i = 0; i < columns; ++i) PackSqliteCell(stmt, i, kinds_[static_cast<size_t>(i)], out);
+    return true;
+}
+
 void SqliteRecordSet::Restart() {
     stmt_->Reset();
 }

@@ -24,6 +24,7 @@ class SqliteRecordSet final : public StreamingRecordSet {
 
   protected:
     bool FetchRow(std::vector<Value>& slots) override;
+    bool PackRow(PackedValues& out) override;
     void Restart() override;
     void Release() noexcept override;
     bool FetchesAhead() const override { return true; }

@@ -34,7 +34,7 @@ void StreamingRecordSet::ReadAhead() {
             hasNext_ = FetchRow(next_);
             if (hasNext_ && ++fetched_ == kRowsBeforeFetchingAhead && FetchesAhead())
                 prefetcher_ = std::make_unique<RowPrefetcher>(
-                    names_.size(), [this](std::vector<Value>& row) { return FetchRow(row); });
+                    [this](PackedValues& out) { return PackRow(out); });
         }
     } catch (...) {
         pendingError_ = std::current_exception();
@@ -63,6 +63,13 @@ void StreamingRecordSet::Advance() {
         count_ = row_;
     else if (count_ <= row_)
         count_ = row_ + 1;
+}
+
+bool StreamingRecordSet::PackRow(PackedValues& out) {
+    packing_.resize(names_.size());
+    if (!FetchRow(packing_)) return false;
+    for (const Value& value : packing_) out.Add(value);
+    return true;
 }
 
 int64_t StreamingRecordSet::Bookmark() const {

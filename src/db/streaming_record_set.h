@@ -33,6 +33,9 @@ class StreamingRecordSet : public RecordSet {
     // Reads the next row into the slots; at the end returns false and leaves the slots as they are.
     // With FetchesAhead it runs on a thread of its own.
     virtual bool FetchRow(std::vector<Value>& slots) = 0;
+    // Appends the next row's values to `out` as FetchRow would read them; false at the end. The
+    // reading thread calls it.
+    virtual bool PackRow(PackedValues& out);
     // True when FetchRow may run on another thread while the caller works on earlier rows; it then
     // guards the connection against the caller's other statements itself.
     virtual bool FetchesAhead() const { return false; }
@@ -62,6 +65,7 @@ class StreamingRecordSet : public RecordSet {
     bool closed_ = false;
     int64_t fetched_ = 0;  // rows read on this thread since the statement (re)started
     std::unique_ptr<RowPrefetcher> prefetcher_;
+    std::vector<Value> packing_;  // the reading thread's row for PackRow
 };
 
 }  // namespace norvik::db
