@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "common/guarded_open.h"
@@ -144,6 +145,24 @@ void WriteAll(int fd, std::string_view bytes, std::string_view path) {
     if (const int err = TryWriteAll(fd, bytes)) throw FileError(err, path);
 }
 
+void EncodedBuffer::AppendConverted(std::string_view utf8) {
+    if (utf8_) {
+        AppendBytes(utf8);
+        return;
+    }
+    // Windows-1252 takes at most as many bytes as UTF-8.
+    size_ += WriteCp1252(utf8, Room(utf8.size()), replaced_);
+}
+
+void EncodedBuffer::Grow(size_t n) {
+    // The first lines get room for a whole flush, so that the buffer rarely grows again.
+    const size_t capacity = std::max(size_ + n, std::max(2 * capacity_, kFlushSize + 64 * 1024));
+    auto data = std::make_unique<char[]>(capacity);
+    if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
+    data_ = std::move(data);
+    capacity_ = capacity;
+}
+
 TextFileWriter::~TextFileWriter() {
     Abandon();
 }
@@ -164,25 +183,33 @@ void TextFileWriter::Attach(int fd, std::string_view path) {
     Abandon();
     fd_ = fd;
     path_ = std::string(path);
-    buffer_.clear();
-    buffer_.reserve(kFlushSize + 4096);
-    replaced_ = 0;
+    buffer_.Clear();
+    buffer_.ResetReplaced();
 }
 
 void TextFileWriter::WriteLine(std::string_view utf8) {
+    BeginLine().AppendText(utf8);
+    EndLine();
+}
+
+EncodedBuffer& TextFileWriter::BeginLine() {
     if (fd_ < 0) throw VbError(kErrBadFileName);
-    if (utf8_)
-        buffer_ += utf8;
-    else
-        replaced_ += AppendCp1252(buffer_, utf8);
-    buffer_ += "\r\n";
-    if (buffer_.size() >= kFlushSize) Flush();
+    lineStart_ = buffer_.Here();
+    return buffer_;
+}
+
+void TextFileWriter::EndLine() {
+    char* p = buffer_.Room(2);
+    p[0] = '\r';
+    p[1] = '\n';
+    buffer_.Advance(2);
+    if (buffer_.View().size() >= kFlushSize) Flush();
 }
 
 void TextFileWriter::Flush() {
     if (fd_ < 0) throw VbError(kErrBadFileName);
-    const int err = TryWriteAll(fd_, buffer_);
-    buffer_.clear();
+    const int err = TryWriteAll(fd_, buffer_.View());
+    buffer_.Clear();
     if (err != 0) throw FileError(err, path_);
 }
 
@@ -202,7 +229,7 @@ void TextFileWriter::Close() {
 void TextFileWriter::Abandon() noexcept {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    buffer_.clear();
+    buffer_.Clear();
 }
 
 }  // namespace norvik

@@ -36,29 +36,30 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
-size_t AppendCp1252(std::string& out, std::string_view utf8) {
-    size_t replaced = 0;
+size_t WriteCp1252(std::string_view utf8, char* out, size_t& replaced) {
+    char* const start = out;
+    const char* const data = utf8.data();
+    const size_t size = utf8.size();
     size_t i = 0;
-    while (i < utf8.size()) {
-        // Runs of ASCII are copied as they are, eight bytes a test.
-        size_t j = i;
-        while (j + 8 <= utf8.size()) {
+    while (i < size) {
+        // Runs of ASCII are copied as they are, eight bytes a step.
+        while (i + 8 <= size) {
             uint64_t word;
-            std::memcpy(&word, utf8.data() + j, 8);
+            std::memcpy(&word, data + i, 8);
             if (word & 0x8080808080808080ULL) break;
-            j += 8;
+            std::memcpy(out, &word, 8);
+            out += 8;
+            i += 8;
         }
-        while (j < utf8.size() && static_cast<unsigned char>(utf8[j]) < 0x80) ++j;
-        out.append(utf8.data() + i, j - i);
-        i = j;
-        if (i >= utf8.size()) break;
+        while (i < size && static_cast<unsigned char>(data[i]) < 0x80) *out++ = data[i++];
+        if (i >= size) break;
         // Umlauts and the other Latin-1 letters are the same byte in the code page.
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()) {
-            const auto next = static_cast<unsigned char>(utf8[i + 1]);
+        const auto lead = static_cast<unsigned char>(data[i]);
+        if ((lead == 0xC2 || lead == 0xC3) && i + 1 < size) {
+            const auto next = static_cast<unsigned char>(data[i + 1]);
             const unsigned cp = ((lead & 0x1Fu) << 6) | (next & 0x3Fu);
             if ((next & 0xC0u) == 0x80u && cp >= 0xA0) {
-                out.push_back(static_cast<char>(cp));
+                *out++ = static_cast<char>(cp);
                 i += 2;
                 continue;
             }
@@ -66,13 +67,21 @@ size_t AppendCp1252(std::string& out, std::string_view utf8) {
         const Utf8Char c = DecodeUtf8(utf8, i);
         const int b = c.malformed ? -1 : Cp1252Byte(c.codePoint);
         if (b < 0) {
-            out.push_back('?');
+            *out++ = '?';
             ++replaced;
         } else {
-            out.push_back(static_cast<char>(b));
+            *out++ = static_cast<char>(b);
         }
         i += c.length;
     }
+    return static_cast<size_t>(out - start);
+}
+
+size_t AppendCp1252(std::string& out, std::string_view utf8) {
+    const size_t at = out.size();
+    out.resize(at + utf8.size());
+    size_t replaced = 0;
+    out.resize(at + WriteCp1252(utf8, out.data() + at, replaced));
     return replaced;
 }
 

@@ -124,6 +124,8 @@ void ExportRun::Run() {
                 BuildRecordLine(index, *record);
                 if (record->CriteriaField.empty() || RecordCriterionHolds(index, *record))
                     WriteLayoutLine(index);
+                else
+                    out_.DropLine();
             }
             ++rowsWritten_;
             const int64_t bookmark = rows_->Bookmark();
@@ -262,7 +264,7 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
 
 void ExportRun::WriteLayoutLine(size_t recordIndex) {
     if (!pendingCuts_.empty() || !numberCut_.empty()) CountCuts();
-    out_.WriteLine(line_);
+    out_.EndLine();
     WrittenLayout& layout = written_.layouts[recordIndex];
     ++written_.lines;
     if (layout.lines++ == 0) layout.firstLine = written_.lines;
@@ -286,7 +288,7 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
     if (recordIndex >= fieldPlans_.size() ||
         fieldPlans_[recordIndex].size() != static_cast<size_t>(record.Fields->Count()))
         PlanRecord(recordIndex, record);
-    line_.clear();
+    EncodedBuffer& line = out_.BeginLine();
     pendingCuts_.clear();
     numberCut_.clear();
     lineForms_.resize(static_cast<size_t>(record.Fields->Count()));
@@ -299,23 +301,28 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
         const FieldFormatter::FieldPlan& plan = plans[i];
         if (plan.source == FieldFormatter::FieldPlan::Source::Column) {
             const Value& value = rows_->Item(ColumnOf(columns[i], field->Name));
-            if (!formatter_.AppendDirect(plan, value, line_, lineForms_[i])) {
+            if (!formatter_.AppendDirect(plan, value, line, lineForms_[i])) {
                 AppendText(formatter_.Raw(), value);
                 if (plan.timeAlways && !plan.format) AppendMidnight(value, formatter_.Raw());
-                formatter_.Finish(plan, *field, line_);
-                lineForms_[i] = formatter_.LastForm();
-                if (formatter_.LastCut()) NoteCut(record, *field, plan);
+                FinishField(plan, *field, record, line, lineForms_[i]);
             }
         } else {
             std::string& raw = formatter_.Raw();
             if (plan.source == FieldFormatter::FieldPlan::Source::Parameter)
                 raw = def_->Parameter->Item(field->Name)->Value;
-            formatter_.Finish(plan, *field, line_);
-            lineForms_[i] = formatter_.LastForm();
-            if (formatter_.LastCut()) NoteCut(record, *field, plan);
+            FinishField(plan, *field, record, line, lineForms_[i]);
         }
-        if (++counter < count) line_ += def_->Feldtrenner;
+        if (++counter < count) line.AppendText(def_->Feldtrenner);
     }
+}
+
+void ExportRun::FinishField(const FieldFormatter::FieldPlan& plan, const TQField& field,
+                            const TQRecord& record, EncodedBuffer& line, WrittenField& form) {
+    line_.clear();
+    formatter_.Finish(plan, field, line_);
+    line.AppendText(line_);
+    form = formatter_.LastForm();
+    if (formatter_.LastCut()) NoteCut(record, field, plan);
 }
 
 void ExportRun::NoteCut(const TQRecord& record, const TQField& field,

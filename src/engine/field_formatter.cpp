@@ -100,7 +100,7 @@ FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
     return plan;
 }
 
-bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std::string& line,
+bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, EncodedBuffer& line,
                                   WrittenField& form) const {
     using Direct = FieldPlan::Direct;
     form = {};
@@ -113,7 +113,7 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std
                 constexpr int64_t kLargest = 999'999'999'999'999;
                 if (*number > kLargest || *number < -kLargest) return false;
                 const fmt::format_int digits(*number);
-                line.append(digits.data(), digits.size());
+                line.AppendBytes({digits.data(), digits.size()});
                 return true;
             }
             const Decimal* decimal = std::get_if<Decimal>(&value);
@@ -128,17 +128,17 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std
             const std::string* qualifier =
                 Qualifier(blank && plan.type == FieldPlan::Type::VarText ? FieldPlan::Type::Other
                                                                          : FieldPlan::Type::Text);
-            if (qualifier) line += *qualifier;
-            line += *text;
-            if (qualifier) line += *qualifier;
+            if (qualifier) line.AppendText(*qualifier);
+            line.AppendText(*text);
+            if (qualifier) line.AppendText(*qualifier);
             return true;
         }
         case Direct::Date: {
             const DateTime* date = std::get_if<DateTime>(&value);
             if (!date) return false;
             const std::string* qualifier = Qualifier(FieldPlan::Type::Date);
-            if (qualifier) line += *qualifier;
-            char text[kDateTimeTextMax + 9];
+            if (qualifier) line.AppendText(*qualifier);
+            char* text = line.Room(kDateTimeTextMax + 9);
             size_t length = WriteDateTimeText(*date, text);
             form.withTime = std::memchr(text, ':', length) != nullptr;
             if (plan.timeAlways && !form.withTime) {
@@ -151,15 +151,21 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std
             if (separator != '.')
                 for (size_t i = 0; i < length; ++i)
                     if (text[i] == '.') text[i] = separator;
-            line.append(text, length);
-            if (qualifier) line += *qualifier;
+            if (static_cast<unsigned char>(separator) < 0x80) {
+                line.Advance(length);
+            } else {
+                // Not a character of its own: written as the whole text would write it.
+                const std::string copy(text, length);
+                line.AppendText(copy);
+            }
+            if (qualifier) line.AppendText(*qualifier);
             return true;
         }
     }
     return false;
 }
 
-bool FieldFormatter::AppendPlainDecimal(std::string_view text, std::string& line,
+bool FieldFormatter::AppendPlainDecimal(std::string_view text, EncodedBuffer& line,
                                         WrittenField& form) const {
     // Only a single separator that is no digit keeps the written decimals countable.
     const std::string& separator = def_->Dezimaltrenner;
@@ -183,7 +189,7 @@ bool FieldFormatter::AppendPlainDecimal(std::string_view text, std::string& line
     while (fracEnd > fracStart && text[fracEnd - 1] == '0') --fracEnd;
     size_t significant = (intEnd - intStart) + (fracEnd - fracStart);
     if (significant == 0) {
-        line.push_back('0');
+        line.Push('0');
         return true;
     }
     if (intEnd == intStart) {
@@ -193,14 +199,14 @@ bool FieldFormatter::AppendPlainDecimal(std::string_view text, std::string& line
         significant -= zeros;
     }
     if (significant > 15) return false;
-    if (negative) line.push_back('-');
+    if (negative) line.Push('-');
     if (intEnd == intStart)
-        line.push_back('0');
+        line.Push('0');
     else
-        line.append(text.substr(intStart, intEnd - intStart));
+        line.AppendBytes(text.substr(intStart, intEnd - intStart));
     if (fracEnd > fracStart) {
-        line += separator;
-        line.append(text.substr(fracStart, fracEnd - fracStart));
+        line.AppendText(separator);
+        line.AppendBytes(text.substr(fracStart, fracEnd - fracStart));
         form.decimals = static_cast<int32_t>(fracEnd - fracStart);
     }
     return true;
