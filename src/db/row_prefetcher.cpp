@@ -55,44 +55,42 @@ void PackedValues::Add(const Value& value) {
         Null();
 }
 
-void PackedValues::Take(size_t& at, Value& slot) const {
+void PackedValues::Take(size_t& at, Value* slots, size_t count) const {
     const char* p = data_.get() + at;
-    const auto plain = [&](auto value) {
-        std::memcpy(&value, p + 1, sizeof value);
-        at += 1 + sizeof value;
-        return value;
-    };
-    const auto text = [&] {
-        size_t length;
-        std::memcpy(&length, p + 1, sizeof length);
-        at += 1 + sizeof length + length;
-        return std::string_view(p + 1 + sizeof length, length);
-    };
-    switch (p[0]) {
-        case kInteger:
-            slot = plain(int64_t{});
-            return;
-        case kDouble:
-            slot = plain(double{});
-            return;
-        case kDecimal:
-            AssignDecimal(slot, text());
-            return;
-        case kText:
-            AssignText(slot, text());
-            return;
-        case kDate:
-            slot = plain(DateTime{});
-            return;
-        case kBool:
-            at += 2;
-            slot = p[1] != 0;
-            return;
-        default:
-            at += 1;
+    for (size_t i = 0; i < count; ++i) {
+        Value& slot = slots[i];
+        const char kind = *p++;
+        if (kind == kText || kind == kDecimal) {
+            size_t length;
+            std::memcpy(&length, p, sizeof length);
+            p += sizeof length;
+            if (kind == kText)
+                AssignText(slot, {p, length});
+            else
+                AssignDecimal(slot, {p, length});
+            p += length;
+        } else if (kind == kInteger) {
+            int64_t value;
+            std::memcpy(&value, p, sizeof value);
+            p += sizeof value;
+            slot = value;
+        } else if (kind == kDate) {
+            DateTime value;
+            std::memcpy(&value, p, sizeof value);
+            p += sizeof value;
+            slot = value;
+        } else if (kind == kDouble) {
+            double value;
+            std::memcpy(&value, p, sizeof value);
+            p += sizeof value;
+            slot = value;
+        } else if (kind == kBool) {
+            slot = *p++ != 0;
+        } else {
             slot = norvik::Null{};
-            return;
+        }
     }
+    at = static_cast<size_t>(p - data_.get());
 }
 
 RowPrefetcher::RowPrefetcher(Fetch fetch) : fetch_(std::move(fetch)), batches_(kBatches) {
@@ -168,7 +166,7 @@ bool RowPrefetcher::Next(std::vector<Value>& row) {
         taken_ = 0;
         offset_ = 0;
     }
-    for (Value& slot : row) current_->packed.Take(offset_, slot);
+    current_->packed.Take(offset_, row.data(), row.size());
     ++taken_;
     return true;
 }

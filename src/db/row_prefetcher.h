@@ -47,9 +47,9 @@ class PackedValues {
     void Binary(std::string_view bytes);
     // Any value.
     void Add(const Value& value);
-    // Reads the value at `at` back into a slot, reusing the slot's text capacity, and moves `at`
-    // past it.
-    void Take(size_t& at, Value& slot) const;
+    // Reads the values at `at` back into the slots, reusing their text capacity, and moves `at`
+    // past them.
+    void Take(size_t& at, Value* slots, size_t count) const;
 
   private:
     static constexpr char kNull = 0, kInteger = 1, kDouble = 2, kDecimal = 3, kText = 4, kDate = 5,

@@ -26,6 +26,7 @@ class StreamingRecordSet : public RecordSet {
     const std::string& FieldName(int index) const override;
     int FindField(std::string_view name) const override;
     const Value& Item(int index) const override;
+    const Value* CurrentRow() const override { return eof_ ? nullptr : slots_.data(); }
     using RecordSet::Item;
     void Close() override;
 

@@ -295,12 +295,15 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
     std::vector<int>& columns = fieldColumns_[recordIndex];
     const std::vector<FieldFormatter::FieldPlan>& plans = fieldPlans_[recordIndex];
     const int32_t count = record.Fields->Count();
+    const Value* row = rows_->CurrentRow();
     int32_t counter = 0;
     for (const auto& field : *record.Fields) {
         const size_t i = static_cast<size_t>(counter);
         const FieldFormatter::FieldPlan& plan = plans[i];
         if (plan.source == FieldFormatter::FieldPlan::Source::Column) {
-            const Value& value = rows_->Item(ColumnOf(columns[i], field->Name));
+            const int column = columns[i] >= 0 ? columns[i] : ColumnOf(columns[i], field->Name);
+            if (!row) throw VbError(kErrNoCurrentRow);
+            const Value& value = row[column];
             if (!formatter_.AppendDirect(plan, value, line, lineForms_[i])) {
                 AppendText(formatter_.Raw(), value);
                 if (plan.timeAlways && !plan.format) AppendMidnight(value, formatter_.Raw());

@@ -18,26 +18,33 @@ bool HasLineBreak(const std::string& text) {
 }
 
 // Whether text holds one of the three bytes; blank tells whether it is blanks only. Eight bytes a
-// step: most texts are short, and a call to memchr per byte sought would cost more.
+// step: most texts are short, and a call to memchr per byte sought would cost more. The bytes
+// sought are never blanks, so the last step reads its rest padded with blanks.
 bool HoldsAny(std::string_view text, const char (&bytes)[3], bool& blank) {
     constexpr uint64_t kOnes = 0x0101010101010101ULL;
     constexpr uint64_t kHigh = 0x8080808080808080ULL;
+    constexpr uint64_t kBlanks = kOnes * ' ';
     const auto hasZeroByte = [](uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
     const uint64_t a = kOnes * static_cast<unsigned char>(bytes[0]);
     const uint64_t b = kOnes * static_cast<unsigned char>(bytes[1]);
     const uint64_t c = kOnes * static_cast<unsigned char>(bytes[2]);
+    uint64_t differs = 0;  // bits of the words that are not blanks
+    const auto holds = [&](uint64_t word) {
+        differs |= word ^ kBlanks;
+        return hasZeroByte(word ^ a) || hasZeroByte(word ^ b) || hasZeroByte(word ^ c);
+    };
     size_t i = 0;
     for (; i + 8 <= text.size(); i += 8) {
         uint64_t word;
         std::memcpy(&word, text.data() + i, 8);
-        if (hasZeroByte(word ^ a) || hasZeroByte(word ^ b) || hasZeroByte(word ^ c)) return true;
-        blank = blank && word == kOnes * ' ';
+        if (holds(word)) return true;
     }
-    for (; i < text.size(); ++i) {
-        const char ch = text[i];
-        if (ch == bytes[0] || ch == bytes[1] || ch == bytes[2]) return true;
-        blank = blank && ch == ' ';
+    if (i < text.size()) {
+        uint64_t word = kBlanks;
+        std::memcpy(&word, text.data() + i, text.size() - i);
+        if (holds(word)) return true;
     }
+    blank = differs == 0;
     return false;
 }
 
