@@ -148,6 +148,7 @@ void OdbcDatabase::Prepare() {
     if (InfoMask(dbc_, SQL_TXN_ISOLATION_OPTION) & SQL_TXN_REPEATABLE_READ)
         SQLSetConnectAttrW(dbc_, SQL_ATTR_TXN_ISOLATION,
                            reinterpret_cast<SQLPOINTER>(SQL_TXN_REPEATABLE_READ), 0);
+    utf8Results_ = NarrowTexts() || ResultTextsStayUtf8();
     if (dbms_ == OdbcDbms::kSqlite) {
         // As the native back end: the host services write through their own connection while a
         // record set reads.
@@ -155,6 +156,21 @@ void OdbcDatabase::Prepare() {
         std::basic_string<SQLWCHAR> pragma = ToOdbcText("PRAGMA journal_mode=WAL");
         SQLExecDirectW(wal.Get(), pragma.data(), static_cast<SQLINTEGER>(pragma.size()));
     }
+}
+
+bool OdbcDatabase::ResultTextsStayUtf8() const {
+    // Letters of two, three and four bytes: a driver that converts to a locale's character set,
+    // or to UTF-16 and back, changes at least one of them.
+    static constexpr std::string_view kProbe = "\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80";
+    OdbcStatement probe(*this);
+    std::basic_string<SQLWCHAR> sql = ToOdbcText("SELECT '" + std::string(kProbe) + "'");
+    char text[64] = {};
+    SQLLEN length = 0;
+    return SQL_SUCCEEDED(
+               SQLExecDirectW(probe.Get(), sql.data(), static_cast<SQLINTEGER>(sql.size()))) &&
+           SQL_SUCCEEDED(SQLFetch(probe.Get())) &&
+           SQL_SUCCEEDED(SQLGetData(probe.Get(), 1, SQL_C_CHAR, text, sizeof text, &length)) &&
+           std::string_view(text, length > 0 ? static_cast<size_t>(length) : 0) == kProbe;
 }
 
 void OdbcDatabase::Fail(SQLSMALLINT handleType, SQLHANDLE handle) const {

@@ -34,6 +34,9 @@ class OdbcDatabase {
     // True when texts go as UTF-8 through the narrow calls: the SQLite driver's wide calls lose
     // characters beyond U+FFFF.
     bool NarrowTexts() const { return dbms_ == OdbcDbms::kSqlite; }
+    // True when result texts fetched as SQL_C_CHAR arrive as the server's UTF-8, unconverted: they
+    // are then fetched so, instead of converted to UTF-16 by the driver and back by us.
+    bool Utf8ResultTexts() const { return utf8Results_; }
     // Raises kErrDatabase with the diagnostics of the handle, passwords hidden.
     [[noreturn]] void Fail(SQLSMALLINT handleType, SQLHANDLE handle) const;
     // Raises unless rc reports success.
@@ -49,6 +52,8 @@ class OdbcDatabase {
     void Connect(const std::string& connectionString);
     void Disconnect() noexcept;
     void Prepare();
+    // Asks the driver for a text of letters beyond ASCII as SQL_C_CHAR.
+    bool ResultTextsStayUtf8() const;
 
     std::string connection_;  // as given, to hide its secrets in messages
     SQLHENV env_ = SQL_NULL_HENV;
@@ -58,6 +63,7 @@ class OdbcDatabase {
     std::string databaseFile_;
     std::unique_ptr<ProtectedFile> protected_;  // the driver's SQLite file keeps its locks
     bool getDataInBlocks_ = false;
+    bool utf8Results_ = false;
     int readers_ = 0;
     bool ownsTransaction_ = false;
 };

@@ -53,6 +53,14 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
         buffer.column =
             DescribeOdbcColumn(*stmt_, static_cast<SQLUSMALLINT>(i), db_->Dbms(),
                                db_->NarrowTexts() ? OdbcTextForm::kUtf8 : OdbcTextForm::kUtf16);
+        // Result texts the driver passes as they are take no detour through UTF-16.
+        if (buffer.column.cType == SQL_C_WCHAR && db_->Utf8ResultTexts()) {
+            const auto chars =
+                static_cast<SQLLEN>(buffer.column.width) / static_cast<SQLLEN>(sizeof(SQLWCHAR)) -
+                1;
+            buffer.column.cType = SQL_C_CHAR;
+            buffer.column.width = chars * 4 + 1;
+        }
         names.push_back(buffer.column.name);
         rowBytes += static_cast<size_t>(buffer.column.width) + sizeof(SQLLEN);
     }
