@@ -78,6 +78,7 @@ void PgRecordSet::Declare() {
 
 void PgRecordSet::Prefetch() {
     if (PQntuples(batch_.get()) < kBatchRows) return;
+    const auto use = db_->Use();
     db_->Send(fetchSql_, this);
     asked_ = true;
 }
@@ -87,13 +88,15 @@ void PgRecordSet::Collect() noexcept {
 }
 
 PgResult PgRecordSet::NextBatch() {
+    // Another statement may have collected the result on the caller's thread.
+    const auto use = db_->Use();
     asked_ = false;
     PgResult next = collected_ ? std::move(collected_) : db_->TakeResult();
     db_->Check(next);
     return next;
 }
 
-bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
+bool PgRecordSet::NextRow() {
     if (batchRow_ >= PQntuples(batch_.get())) {
         if (!asked_) return false;
         // The old batch goes only after the next has arrived: freeing it first would hand its
@@ -104,15 +107,44 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
         if (PQntuples(batch_.get()) == 0) return false;
         Prefetch();
     }
+    return true;
+}
+
+bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
+    if (!NextRow()) return false;
     PGresult* batch = batch_.get();
     for (size_t i = 0; i < slots.size(); ++i) {
         const int col = static_cast<int>(i);
-        if (PQgetisnull(batch, batchRow_, col)) {
+        const int length = PQgetlength(batch, batchRow_, col);
+        // Only an empty value can be a null.
+        if (length == 0 && PQgetisnull(batch, batchRow_, col))
             slots[i] = Null{};
+        else
+            ReadPgCell({PQgetvalue(batch, batchRow_, col), static_cast<size_t>(length)}, kinds_[i],
+                       slots[i]);
+    }
+    ++batchRow_;
+    return true;
+}
+
+bool PgRecordSet::PackRow(PackedValues& out) {
+    if (!NextRow()) return false;
+    PGresult* batch = batch_.get();
+    for (size_t i = 0; i < kinds_.size(); ++i) {
+        const int col = static_cast<int>(i);
+        const int length = PQgetlength(batch, batchRow_, col);
+        if (length == 0 && PQgetisnull(batch, batchRow_, col)) {
+            out.Null();
+            continue;
+        }
+        const std::string_view text(PQgetvalue(batch, batchRow_, col), static_cast<size_t>(length));
+        // Texts, the most common cells, go straight into the batch; the others are read as the
+        // caller's thread reads them.
+        if (kinds_[i] == PgColumnKind::kText) {
+            out.Text(text);
         } else {
-            ReadPgCell({PQgetvalue(batch, batchRow_, col),
-                        static_cast<size_t>(PQgetlength(batch, batchRow_, col))},
-                       kinds_[i], slots[i]);
+            ReadPgCell(text, kinds_[i], packing_);
+            out.Add(packing_);
         }
     }
     ++batchRow_;
@@ -120,6 +152,7 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
 }
 
 void PgRecordSet::Restart() {
+    const auto use = db_->Use();
     if (asked_) NextBatch();
     batch_.reset();
     declared_ = false;
@@ -128,6 +161,7 @@ void PgRecordSet::Restart() {
 }
 
 void PgRecordSet::Release() noexcept {
+    const auto use = db_->Use();
     if (asked_ && !collected_) collected_ = db_->TakeResult();
     asked_ = false;
     collected_.reset();

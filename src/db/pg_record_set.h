@@ -1,6 +1,7 @@
 #pragma once
 // A record set streaming the rows of one PostgreSQL statement through a cursor, in batches; the
-// next batch is asked for before the current one is read, so that server and client work at once.
+// next batch is asked for before the current one is read, so that server and client work at once,
+// and after the first rows they are read on a thread of their own while the caller writes.
 
 #include <memory>
 #include <optional>
@@ -23,6 +24,8 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
 
   protected:
     bool FetchRow(std::vector<Value>& slots) override;
+    bool PackRow(PackedValues& out) override;
+    bool FetchesAhead() const override { return true; }
     void Restart() override;
     void Release() noexcept override;
 
@@ -32,6 +35,8 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     void Prefetch();
     // The batch asked for last, waiting for it when it has not been collected yet.
     PgResult NextBatch();
+    // Moves to the next row, in the next batch when this one is done; false at the end.
+    bool NextRow();
 
     explicit PgRecordSet(std::shared_ptr<PgDatabase> db) : db_(std::move(db)) {}
     void Run(const std::string& sql, const std::vector<Value>& params);
@@ -55,6 +60,7 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     bool asked_ = false;  // a FETCH was sent for the batch after batch_
     PgResult collected_;  // its result, when taken before it was needed
     std::vector<PgColumnKind> kinds_;
+    Value packing_;  // a cell read on the reading thread before it is packed
 };
 
 }  // namespace norvik::db
