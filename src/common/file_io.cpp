@@ -151,7 +151,7 @@ void EncodedBuffer::AppendConverted(std::string_view utf8) {
         return;
     }
     // Windows-1252 takes at most as many bytes as UTF-8.
-    size_ += WriteCp1252(utf8, Room(utf8.size()), replaced_);
+    size_ += WriteCp1252(utf8, Room(utf8.size() + kTextSlack), replaced_);
 }
 
 void EncodedBuffer::Grow(size_t n) {

@@ -98,7 +98,8 @@ FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
         if (plan.type == FieldPlan::Type::Number)
             plan.direct = FieldPlan::Direct::Number;
         else if ((plan.type == FieldPlan::Type::Text || plan.type == FieldPlan::Type::VarText) &&
-                 (!textSearch_ || textSearch_->size() == 1))
+                 (!textSearch_ || (textSearch_->size() == 1 &&
+                                   static_cast<unsigned char>((*textSearch_)[0]) < 0x80)))
             plan.direct = FieldPlan::Direct::Text;
         else if (plan.type == FieldPlan::Type::Date && timeUnchanged_ &&
                  dateSeparator.size() == 1 && dateSeparator[0] != '\r' && dateSeparator[0] != '\n')
@@ -176,7 +177,10 @@ bool FieldFormatter::AppendPlainDecimal(std::string_view text, EncodedBuffer& li
                                         WrittenField& form) const {
     // Only a single separator that is no digit keeps the written decimals countable.
     const std::string& separator = def_->Dezimaltrenner;
-    if (separator.size() != 1 || (separator[0] >= '0' && separator[0] <= '9')) return false;
+    // A byte beyond ASCII alone is no character: Finish writes it as the code page does.
+    if (separator.size() != 1 || (separator[0] >= '0' && separator[0] <= '9') ||
+        static_cast<unsigned char>(separator[0]) >= 0x80)
+        return false;
     size_t i = 0;
     const bool negative = i < text.size() && text[i] == '-';
     if (negative) ++i;
@@ -206,16 +210,23 @@ bool FieldFormatter::AppendPlainDecimal(std::string_view text, EncodedBuffer& li
         significant -= zeros;
     }
     if (significant > 15) return false;
-    if (negative) line.Push('-');
-    if (intEnd == intStart)
-        line.Push('0');
-    else
-        line.AppendBytes(text.substr(intStart, intEnd - intStart));
+    // Written in place: at most a sign, a zero, the digits and the separator.
+    char* const start = line.Room(text.size() + 3);
+    char* p = start;
+    if (negative) *p++ = '-';
+    if (intEnd == intStart) {
+        *p++ = '0';
+    } else {
+        std::memcpy(p, text.data() + intStart, intEnd - intStart);
+        p += intEnd - intStart;
+    }
     if (fracEnd > fracStart) {
-        line.AppendText(separator);
-        line.AppendBytes(text.substr(fracStart, fracEnd - fracStart));
+        *p++ = separator[0];
+        std::memcpy(p, text.data() + fracStart, fracEnd - fracStart);
+        p += fracEnd - fracStart;
         form.decimals = static_cast<int32_t>(fracEnd - fracStart);
     }
+    line.Advance(static_cast<size_t>(p - start));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/cp1252_case.h"
+#include "common/text_codec.h"
 
 namespace norvik {
 namespace {
@@ -78,6 +79,27 @@ TEST(LetterCase, MapsTheWindows1252LettersAndKeepsStrayBytes) {
     EXPECT_TRUE(EqualsIgnoreCase("x\xFF", "X\xFF"));
     EXPECT_FALSE(EqualsIgnoreCase("x\xFF", "x\xFE"));
     EXPECT_FALSE(EqualsIgnoreCase("\xEF", "\xEF\xBF\xBD"));  // a stray byte is no U+FFFD
+}
+
+// The code page converts eight ASCII bytes a step: a character beyond ASCII is written the same
+// wherever it stands among them, at the end of a step, in the rest or alone.
+TEST(Windows1252, WritesACharacterTheSameWhereverItStands) {
+    const std::pair<std::string, std::string> kCharacters[] = {
+        {"\xC3\xBC", "\xFC"},      // ü
+        {"\xE2\x82\xAC", "\x80"},  // €
+        {"\xE2\x80\x9E", "\x84"},  // „
+        {"x", "x"},
+        {"\xF0\x9F\x98\x80", "?"},  // 😀, which the code page lacks
+        {"\xC3", "?"}};             // a stray lead byte
+    for (const auto& [utf8, cp1252] : kCharacters)
+        for (size_t length = 0; length <= 20; ++length)
+            for (size_t at = 0; at <= length; ++at) {
+                const std::string before(at, 'a'), after(length - at, 'b');
+                std::string out = "vorher";
+                const size_t replaced = AppendCp1252(out, before + utf8 + after);
+                ASSERT_EQ(out, "vorher" + before + cp1252 + after) << length << " " << at;
+                ASSERT_EQ(replaced, cp1252 == "?" ? 1u : 0u);
+            }
 }
 
 }  // namespace
