@@ -131,6 +131,7 @@ OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, Odb
                                    &size, &digits, &nullable));
         column.name = FromOdbcText(name);
     }
+    column.size = size;
     column.kind = KindOf(type, TypeName(stmt, index), IsUnsigned(stmt, index),
                          dbms == OdbcDbms::kSqlite && IsExpression(stmt, index), dbms);
     const bool utf8 = form == OdbcTextForm::kUtf8;

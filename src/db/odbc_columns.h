@@ -34,6 +34,7 @@ struct OdbcColumn {
     OdbcColumnKind kind = OdbcColumnKind::kText;
     SQLSMALLINT cType = SQL_C_WCHAR;
     SQLLEN width = 0;  // bytes of one row's buffer, terminator included
+    SQLULEN size = 0;  // the column's size as the driver describes it (characters, bytes, digits)
 };
 
 // How texts travel between the component and the driver.

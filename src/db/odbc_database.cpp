@@ -11,10 +11,22 @@
 namespace norvik::db {
 namespace {
 
-// Rows psqlODBC fetches per round trip once it reads through a cursor.
-constexpr std::string_view kPsqlStreaming = "UseDeclareFetch=1;Fetch=1000";
-// MariaDB Connector/ODBC's option bits "do not cache the result" and "forward-only cursors".
-constexpr std::string_view kMariaDbStreaming = "OPTION=1048576";
+// What a driver that buffers whole results by default needs in order to stream, as connection
+// string keys; each is added unless the connection string sets it (values in braces included).
+struct DriverDefault {
+    std::string_view driver;  // a part of the driver's file name
+    std::string_view key;
+    std::string_view setting;  // "key=value"
+    std::string_view alias;    // another spelling of the key, or empty
+};
+constexpr DriverDefault kDriverDefaults[] = {
+    // psqlODBC reads through a cursor, a thousand rows per round trip, instead of the whole
+    // result at once.
+    {"psqlodbc", "UseDeclareFetch", "UseDeclareFetch=1", ""},
+    {"psqlodbc", "Fetch", "Fetch=1000", ""},
+    // MariaDB Connector/ODBC's option bits "do not cache the result" and "forward-only cursors".
+    {"maodbc", "OPTION", "OPTION=1048576", "OPTIONS"},
+};
 
 bool SameLetters(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -71,15 +83,16 @@ OdbcDbms DbmsOf(std::string_view name) {
     return OdbcDbms::kOther;
 }
 
-// What a driver that buffers whole results by default needs in order to stream; empty when it
-// streams already or the connection string decides for itself.
-std::string_view StreamingOption(std::string_view driver, std::string_view connection) {
-    if (driver.starts_with("psqlodbc") && !SetsKey(connection, {"UseDeclareFetch"}))
-        return kPsqlStreaming;
-    if (driver.find("maodbc") != std::string_view::npos &&
-        !SetsKey(connection, {"OPTION", "OPTIONS"}))
-        return kMariaDbStreaming;
-    return {};
+// The driver defaults the connection string leaves unset, joined as connection string keys.
+std::string DriverDefaults(std::string_view driver, std::string_view connection) {
+    std::string more;
+    for (const DriverDefault& d : kDriverDefaults) {
+        if (driver.find(d.driver) == std::string_view::npos) continue;
+        if (SetsKey(connection, {d.key}) || (!d.alias.empty() && SetsKey(connection, {d.alias})))
+            continue;
+        more.append(d.setting).push_back(';');
+    }
+    return more;
 }
 
 }  // namespace
@@ -94,8 +107,7 @@ OdbcDatabase::OdbcDatabase(const std::string& connectionString) : connection_(co
     }
     try {
         Connect(connectionString);
-        const std::string_view more =
-            StreamingOption(InfoText(dbc_, SQL_DRIVER_NAME), connectionString);
+        const std::string more = DriverDefaults(InfoText(dbc_, SQL_DRIVER_NAME), connectionString);
         if (!more.empty()) {
             Disconnect();
             std::string amended = connectionString;

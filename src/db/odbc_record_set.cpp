@@ -15,6 +15,21 @@ constexpr SQLULEN kMaxBlockRows = 500;
 // A column's buffer grows for long values only up to this share of a block.
 constexpr size_t kMaxColumnBytes = 4 << 20;
 
+// True when the column's buffer holds any value the driver's description allows.
+bool HoldsEveryValue(const OdbcColumn& column) {
+    const auto width = static_cast<SQLULEN>(column.width);
+    switch (column.cType) {
+        case SQL_C_CHAR:  // four bytes of UTF-8 hold any character
+            return column.size > 0 && column.size <= (width - 1) / 4;
+        case SQL_C_WCHAR:  // two units hold any character
+            return column.size > 0 && column.size <= (width / sizeof(SQLWCHAR) - 1) / 2;
+        case SQL_C_BINARY:
+            return column.size > 0 && column.size <= width;
+        default:  // a number, a bit or a GUID in its own size
+            return true;
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<RecordSet> OdbcRecordSet::Open(std::shared_ptr<OdbcDatabase> db,
@@ -65,11 +80,15 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
         rowBytes += static_cast<size_t>(buffer.column.width) + sizeof(SQLLEN);
     }
     // Without SQLGetData inside a block a value that does not fit its buffer could not be read in
-    // full: such drivers fetch one row at a time.
+    // full: such drivers fetch one row at a time. MariaDB holds its columns to their sizes, so its
+    // driver fetches blocks when every value fits (SQLite's does not: a VARCHAR(5) takes any text).
+    const bool blocks = db_->GetDataInBlocks() ||
+                        (db_->Dbms() == OdbcDbms::kMariaDb &&
+                         std::all_of(buffers_.begin(), buffers_.end(),
+                                     [](const Buffer& b) { return HoldsEveryValue(b.column); }));
     blockRows_ =
-        db_->GetDataInBlocks()
-            ? std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows)
-            : 1;
+        blocks ? std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows)
+               : 1;
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROW_ARRAY_SIZE,
                                  reinterpret_cast<SQLPOINTER>(blockRows_), 0));
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0));
@@ -149,6 +168,10 @@ bool OdbcRecordSet::FetchRow(std::vector<Value>& slots) {
 
 void OdbcRecordSet::ReadLong(size_t column, Value& slot) {
     Buffer& buffer = buffers_[column];
+    // Such a driver fetches blocks only for columns whose values all fit: it described one wrongly.
+    if (blockRows_ > 1 && !db_->GetDataInBlocks())
+        ThrowDatabaseError("Ein Wert der Spalte " + buffer.column.name +
+                           " ist länger, als der ODBC-Treiber die Spalte beschreibt");
     if (blockRows_ > 1)
         stmt_->Check(SQLSetPos(stmt_->Get(), static_cast<SQLSETPOSIROW>(blockRow_ + 1),
                                SQL_POSITION, SQL_LOCK_NO_CHANGE));

@@ -1,6 +1,7 @@
 // What only the ODBC back end has to get right: each driver's types, long values among short
 // ones, and failures with the driver's own message.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -117,6 +118,42 @@ TEST_P(OdbcTest, LongValuesAmongShortOnesComeWhole) {
         const auto* got = std::get_if<std::string>(&rs->Item(1));
         ASSERT_TRUE(got) << id;
         ASSERT_EQ(*got, text(id)) << id;
+    }
+    EXPECT_EQ(id, rows);
+}
+
+// Rows come in blocks, MariaDB's too when every value fits its buffer: nulls, values as long as
+// their column allows and the short last block keep to their rows.
+TEST_P(OdbcTest, BlocksOfRowsKeepEachRowsValues) {
+    db_->Execute("CREATE TABLE b (id INTEGER, v VARCHAR(5), d DECIMAL(8,2))");
+    const auto text = [](int64_t id) -> Value {
+        static const Value kTexts[] = {
+            Null{}, std::string("abcde"),
+            std::string("\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+                        "\xF0\x9F\x98\x80\xF0\x9F\x98\x80"),
+            std::string("\xC3\xA4")};
+        return kTexts[id % 4];
+    };
+    const int64_t rows = 1234;  // no multiple of any block size
+    for (int64_t first = 1; first <= rows; first += 100) {
+        std::string insert = "INSERT INTO b VALUES ";
+        for (int64_t id = first; id < std::min(first + 100, rows + 1); ++id) {
+            const Value v = text(id);
+            insert += (id == first ? "(" : ", (") + std::to_string(id) + ", " +
+                      (IsNull(v) ? "NULL" : "'" + std::get<std::string>(v) + "'") + ", " +
+                      (id % 7 == 0 ? "NULL" : std::to_string(id) + ".25") + ")";
+        }
+        db_->Execute(insert);
+    }
+    auto rs = db_->OpenRecordSet("SELECT id, v, d FROM b ORDER BY id");
+    int64_t id = 0;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        ++id;
+        ASSERT_EQ(std::get<int64_t>(rs->Item(0)), id);
+        ASSERT_EQ(rs->Item(1), text(id)) << id;
+        ASSERT_TRUE(SameValue(rs->Item(2),
+                              id % 7 == 0 ? Value{} : Value{Decimal{std::to_string(id) + ".25"}}))
+            << id << " " << Describe(rs->Item(2));
     }
     EXPECT_EQ(id, rows);
 }
