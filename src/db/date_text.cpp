@@ -131,13 +131,17 @@ bool ParseDateTimeText(std::string_view text, DateTime& out) {
         if (text[pos] != ' ' && text[pos] != 'T') return false;
         if (!ParseTimePart(text, pos + 1, v, roundUp)) return false;
     }
-    if (!v.IsValid()) return false;
+    return CompleteDateTime(v, roundUp, out);
+}
+
+bool CompleteDateTime(DateTime value, bool roundUp, DateTime& out) {
+    if (!value.IsValid()) return false;
     // Fractions of a second round to the nearest second, as the classic value text does.
     if (roundUp) {
-        AddSecond(v);
-        if (!v.IsValid()) return false;
+        AddSecond(value);
+        if (!value.IsValid()) return false;
     }
-    out = v;
+    out = value;
     return true;
 }
 

@@ -1,8 +1,10 @@
 #include "db/odbc_record_set.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "db/db_error.h"
+#include "db/odbc_timestamps.h"
 #include "db/statement_rewrite.h"
 
 namespace norvik::db {
@@ -62,7 +64,6 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
     stmt_->Check(SQLNumResultCols(stmt_->Get(), &columns));
     if (columns <= 0) ThrowDatabaseError("Die Anweisung liefert keine Datensätze");
     std::vector<std::string> names;
-    size_t rowBytes = 0;
     for (SQLSMALLINT i = 1; i <= columns; ++i) {
         Buffer& buffer = buffers_.emplace_back();
         buffer.column =
@@ -77,7 +78,6 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
             buffer.column.width = chars * 4 + 1;
         }
         names.push_back(buffer.column.name);
-        rowBytes += static_cast<size_t>(buffer.column.width) + sizeof(SQLLEN);
     }
     // Without SQLGetData inside a block a value that does not fit its buffer could not be read in
     // full: such drivers fetch one row at a time. MariaDB holds its columns to their sizes, so its
@@ -86,6 +86,17 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
                         (db_->Dbms() == OdbcDbms::kMariaDb &&
                          std::all_of(buffers_.begin(), buffers_.end(),
                                      [](const Buffer& b) { return HoldsEveryValue(b.column); }));
+    // Dates come as structs where a value that needs its text can still be read as text: by
+    // SQLGetData inside a block, or with rows one at a time.
+    if (FetchesTimestampStructs(db_->Dbms()) && (db_->GetDataInBlocks() || !blocks))
+        for (Buffer& buffer : buffers_)
+            if (buffer.column.kind == OdbcColumnKind::kDateTime) {
+                buffer.column.cType = SQL_C_TYPE_TIMESTAMP;
+                buffer.column.width = sizeof(SQL_TIMESTAMP_STRUCT);
+            }
+    size_t rowBytes = 0;
+    for (const Buffer& buffer : buffers_)
+        rowBytes += static_cast<size_t>(buffer.column.width) + sizeof(SQLLEN);
     blockRows_ =
         blocks ? std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows)
                : 1;
@@ -138,7 +149,9 @@ bool OdbcRecordSet::FetchBlock() {
     widen_.clear();
     fetched_ = 0;
     blockRow_ = 0;
+    substitutes_.Before();
     const SQLRETURN rc = SQLFetch(stmt_->Get());
+    substitutes_.After();
     if (rc == SQL_NO_DATA || (SQL_SUCCEEDED(rc) && fetched_ == 0)) {
         finished_ = true;
         return false;
@@ -152,18 +165,41 @@ bool OdbcRecordSet::FetchRow(std::vector<Value>& slots) {
     for (size_t i = 0; i < slots.size(); ++i) {
         const Buffer& buffer = buffers_[i];
         const SQLLEN length = buffer.lengths[blockRow_];
+        const size_t offset = blockRow_ * static_cast<size_t>(buffer.column.width);
         if (length == SQL_NULL_DATA) {
             slots[i] = Null{};
+        } else if (buffer.column.cType == SQL_C_TYPE_TIMESTAMP) {
+            SQL_TIMESTAMP_STRUCT value;
+            std::memcpy(&value, buffer.data.data() + offset, sizeof value);
+            if (!ReadTimestampStruct(value, db_->Dbms(), substitutes_, slots[i]))
+                ReadDateText(i, slots[i]);
         } else if (IsTruncated(buffer.column, length)) {
             ReadLong(i, slots[i]);
         } else {
-            const size_t offset = blockRow_ * static_cast<size_t>(buffer.column.width);
             ReadOdbcCell(buffer.column, buffer.data.data() + offset, static_cast<size_t>(length),
                          slots[i]);
         }
     }
     ++blockRow_;
     return true;
+}
+
+void OdbcRecordSet::ReadDateText(size_t column, Value& slot) {
+    if (blockRows_ > 1)
+        stmt_->Check(SQLSetPos(stmt_->Get(), static_cast<SQLSETPOSIROW>(blockRow_ + 1),
+                               SQL_POSITION, SQL_LOCK_NO_CHANGE));
+    char text[128] = {};
+    SQLLEN length = 0;
+    stmt_->Check(SQLGetData(stmt_->Get(), static_cast<SQLUSMALLINT>(column + 1), SQL_C_CHAR, text,
+                            sizeof text, &length));
+    if (length == SQL_NULL_DATA) {
+        slot = Null{};
+        return;
+    }
+    OdbcColumn asText = buffers_[column].column;
+    asText.cType = SQL_C_CHAR;
+    const size_t size = length < 0 ? 0 : std::min(static_cast<size_t>(length), sizeof text - 1);
+    ReadOdbcCell(asText, text, size, slot);
 }
 
 void OdbcRecordSet::ReadLong(size_t column, Value& slot) {

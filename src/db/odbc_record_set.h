@@ -11,6 +11,7 @@
 #include "db/odbc_columns.h"
 #include "db/odbc_database.h"
 #include "db/odbc_params.h"
+#include "db/odbc_timestamps.h"
 #include "db/streaming_record_set.h"
 
 namespace norvik::db {
@@ -44,6 +45,8 @@ class OdbcRecordSet final : public StreamingRecordSet {
     bool FetchBlock();
     // The whole value of a cell that did not fit its buffer, read by SQLGetData.
     void ReadLong(size_t column, Value& slot);
+    // A date cell fetched as a struct, read again as the driver's text.
+    void ReadDateText(size_t column, Value& slot);
 
     std::shared_ptr<OdbcDatabase> db_;
     bool reading_ = false;  // holds a share of the read transaction
@@ -58,6 +61,7 @@ class OdbcRecordSet final : public StreamingRecordSet {
     // Columns whose buffer grows before the next block, with their new width.
     std::vector<std::pair<size_t, SQLLEN>> widen_;
     std::vector<char> longBuffer_;
+    SubstituteDates substitutes_;  // noted around the last fetch
 };
 
 }  // namespace norvik::db
