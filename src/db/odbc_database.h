@@ -5,6 +5,7 @@
 #include <sqlext.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "common/guarded_open.h"
@@ -47,6 +48,9 @@ class OdbcDatabase {
     void BeginRead();
     // Leaves it again; the last one out commits the transaction it began.
     void EndRead() noexcept;
+    // Holds the connection for the calling thread: a record set may read ahead on a thread of its
+    // own, and every use of the connection and its statements takes this first.
+    std::unique_lock<std::recursive_mutex> Use() const { return std::unique_lock(use_); }
 
   private:
     void Connect(const std::string& connectionString);
@@ -55,6 +59,7 @@ class OdbcDatabase {
     // Asks the driver for a text of letters beyond ASCII as SQL_C_CHAR.
     bool ResultTextsStayUtf8() const;
 
+    mutable std::recursive_mutex use_;
     std::string connection_;  // as given, to hide its secrets in messages
     SQLHENV env_ = SQL_NULL_HENV;
     SQLHDBC dbc_ = SQL_NULL_HDBC;

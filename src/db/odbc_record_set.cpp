@@ -48,6 +48,8 @@ OdbcRecordSet::~OdbcRecordSet() {
 }
 
 void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
+    // Held up to the first row only: the rows after it may be read on another thread.
+    auto use = db_->Use();
     const std::string body(TrimStatementEnd(sql));
     params_.emplace(params, *db_);
     db_->BeginRead();
@@ -104,6 +106,7 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
                                  reinterpret_cast<SQLPOINTER>(blockRows_), 0));
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0));
     for (size_t i = 0; i < buffers_.size(); ++i) Bind(i);
+    use.unlock();
     Start(std::move(names), rows);
 }
 
@@ -142,6 +145,7 @@ void OdbcRecordSet::Bind(size_t column) {
 }
 
 bool OdbcRecordSet::FetchBlock() {
+    const auto use = db_->Use();
     for (const auto& [column, width] : widen_) {
         buffers_[column].column.width = width;
         Bind(column);
@@ -185,6 +189,7 @@ bool OdbcRecordSet::FetchRow(std::vector<Value>& slots) {
 }
 
 void OdbcRecordSet::ReadDateText(size_t column, Value& slot) {
+    const auto use = db_->Use();
     if (blockRows_ > 1)
         stmt_->Check(SQLSetPos(stmt_->Get(), static_cast<SQLSETPOSIROW>(blockRow_ + 1),
                                SQL_POSITION, SQL_LOCK_NO_CHANGE));
@@ -203,6 +208,7 @@ void OdbcRecordSet::ReadDateText(size_t column, Value& slot) {
 }
 
 void OdbcRecordSet::ReadLong(size_t column, Value& slot) {
+    const auto use = db_->Use();
     Buffer& buffer = buffers_[column];
     // Such a driver fetches blocks only for columns whose values all fit: it described one wrongly.
     if (blockRows_ > 1 && !db_->GetDataInBlocks())
@@ -254,11 +260,13 @@ void OdbcRecordSet::ReadLong(size_t column, Value& slot) {
 }
 
 void OdbcRecordSet::Restart() {
+    const auto use = db_->Use();
     stmt_->CloseCursor();
     Execute();
 }
 
 void OdbcRecordSet::Release() noexcept {
+    const auto use = db_->Use();
     stmt_.reset();
     if (reading_) db_->EndRead();
     reading_ = false;

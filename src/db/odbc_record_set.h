@@ -1,6 +1,7 @@
 #pragma once
 // A record set streaming the rows of one statement through ODBC, in blocks of rows fetched into
-// column-wise bound buffers that are reused from block to block.
+// column-wise bound buffers that are reused from block to block; after the first rows the driver
+// is called on a thread of its own while the caller writes.
 
 #include <memory>
 #include <optional>
@@ -26,6 +27,7 @@ class OdbcRecordSet final : public StreamingRecordSet {
 
   protected:
     bool FetchRow(std::vector<Value>& slots) override;
+    bool FetchesAhead() const override { return true; }
     void Restart() override;
     void Release() noexcept override;
 
