@@ -1,5 +1,7 @@
 #include "db/row_prefetcher.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -108,6 +110,8 @@ RowPrefetcher::~RowPrefetcher() {
 }
 
 void RowPrefetcher::Read() {
+    // Named for profiles and debuggers, which show the two threads of an export apart.
+    pthread_setname_np(pthread_self(), "norvik-read");
     for (;;) {
         Batch* batch = nullptr;
         {

@@ -90,6 +90,7 @@ void ExportRun::Run() {
     fieldColumns_.clear();
     criteriaColumns_.clear();
     fieldPlans_.clear();
+    formFields_.clear();
     written_ = {};
     formatter_.Prepare(*def_);
     size_t index = 0;
@@ -242,12 +243,15 @@ int ExportRun::ColumnOf(int& cached, const std::string& name) {
 void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
     if (recordIndex >= fieldPlans_.size()) {
         fieldPlans_.resize(recordIndex + 1);
+        formFields_.resize(recordIndex + 1);
         fieldColumns_.resize(recordIndex + 1);
         criteriaColumns_.resize(recordIndex + 1, -2);
     }
     if (recordIndex >= written_.layouts.size()) written_.layouts.resize(recordIndex + 1);
     auto& plans = fieldPlans_[recordIndex];
     plans.clear();
+    std::vector<size_t>& forms = formFields_[recordIndex];
+    forms.clear();
     for (const auto& field : *record.Fields) {
         FieldFormatter::FieldPlan plan = formatter_.Plan(*field);
         // In a data medium an empty foreign key names no row; 0 would name one that is not there.
@@ -257,6 +261,9 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
         plan.timeAlways = engine_.Mode == cTQGDPdU &&
                           plan.type == FieldFormatter::FieldPlan::Type::Date &&
                           engine_.TimeOnEveryValue.contains({recordIndex, plans.size()});
+        if (plan.type == FieldFormatter::FieldPlan::Type::Number ||
+            plan.type == FieldFormatter::FieldPlan::Type::Date)
+            forms.push_back(plans.size());
         plans.push_back(plan);
     }
     fieldColumns_[recordIndex].assign(plans.size(), -2);
@@ -270,7 +277,8 @@ void ExportRun::WriteLayoutLine(size_t recordIndex) {
     if (layout.lines++ == 0) layout.firstLine = written_.lines;
     layout.lastLine = written_.lines;
     if (layout.fields.size() < lineForms_.size()) layout.fields.resize(lineForms_.size());
-    for (size_t i = 0; i < lineForms_.size(); ++i) {
+    // Only numbers and dates have a form to note.
+    for (const size_t i : formFields_[recordIndex]) {
         WrittenField& field = layout.fields[i];
         field.decimals = std::max(field.decimals, lineForms_[i].decimals);
         field.withTime = field.withTime || lineForms_[i].withTime;

@@ -77,6 +77,8 @@ class ExportRun {
     std::vector<int> criteriaColumns_;
     // The formatter's plan of each field, made once per run.
     std::vector<std::vector<FieldFormatter::FieldPlan>> fieldPlans_;
+    // The fields of each record whose written values have a form (numbers and dates).
+    std::vector<std::vector<size_t>> formFields_;
     WrittenFile written_;
     std::vector<WrittenField> lineForms_;  // of the fields of the line
 };

@@ -18,8 +18,9 @@ bool HasLineBreak(const std::string& text) {
 }
 
 // Whether text holds one of the three bytes; blank tells whether it is blanks only. Eight bytes a
-// step: most texts are short, and a call to memchr per byte sought would cost more. The bytes
-// sought are never blanks, so the last step reads its rest padded with blanks.
+// step: most texts are short, and a call to memchr per byte sought would cost more. The last step
+// reads the eight bytes at the end again; a text shorter than that is read padded with blanks,
+// which are never sought.
 bool HoldsAny(std::string_view text, const char (&bytes)[3], bool& blank) {
     constexpr uint64_t kOnes = 0x0101010101010101ULL;
     constexpr uint64_t kHigh = 0x8080808080808080ULL;
@@ -41,7 +42,12 @@ bool HoldsAny(std::string_view text, const char (&bytes)[3], bool& blank) {
     }
     if (i < text.size()) {
         uint64_t word = kBlanks;
-        std::memcpy(&word, text.data() + i, text.size() - i);
+        if (text.size() >= 8) {
+            // The eight bytes at the end: those before i were looked at already.
+            std::memcpy(&word, text.data() + text.size() - 8, 8);
+        } else {
+            std::memcpy(&word, text.data() + i, text.size() - i);
+        }
         if (holds(word)) return true;
     }
     blank = differs == 0;
