@@ -139,15 +139,9 @@ void RowPrefetcher::Fill(Batch& batch) {
     batch.last = false;
     batch.error = nullptr;
     try {
-        while (batch.count < kBatchRows) {
-            if (!fetch_(batch.packed)) {
-                batch.last = true;
-                return;
-            }
-            ++batch.count;
-            if (stop_) return;
-        }
+        batch.last = !fetch_(batch.packed, batch.count, kBatchRows);
     } catch (...) {
+        // The rows counted before the failure are the caller's.
         batch.error = std::current_exception();
         batch.last = true;
     }

@@ -84,8 +84,9 @@ class PackedValues {
 
 class RowPrefetcher {
   public:
-    // Appends the next row's values; false at the end. It runs on the reading thread and may throw.
-    using Fetch = std::function<bool(PackedValues&)>;
+    // Appends the values of up to `most` rows, counting each complete row in `rows`; false once the
+    // statement has no more. It runs on the reading thread and may throw.
+    using Fetch = std::function<bool(PackedValues&, size_t& rows, size_t most)>;
 
     // Starts reading rows through fetch.
     explicit RowPrefetcher(Fetch fetch);

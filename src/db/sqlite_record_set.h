@@ -24,7 +24,7 @@ class SqliteRecordSet final : public StreamingRecordSet {
 
   protected:
     bool FetchRow(std::vector<Value>& slots) override;
-    bool PackRow(PackedValues& out) override;
+    bool PackRows(PackedValues& out, size_t& rows, size_t most) override;
     void Restart() override;
     void Release() noexcept override;
     bool FetchesAhead() const override { return true; }

@@ -34,8 +34,10 @@ class StreamingRecordSet : public RecordSet {
     // Reads the next row into the slots; at the end returns false and leaves the slots as they are.
     // With FetchesAhead it runs on a thread of its own.
     virtual bool FetchRow(std::vector<Value>& slots) = 0;
-    // Appends the next row's values to `out` as FetchRow would read them; false at the end. The
-    // reading thread calls it.
+    // Appends the values of up to `most` rows to `out` as FetchRow would read them, counting each
+    // in `rows`; false at the end. The reading thread calls it.
+    virtual bool PackRows(PackedValues& out, size_t& rows, size_t most);
+    // One row of PackRows.
     virtual bool PackRow(PackedValues& out);
     // True when FetchRow may run on another thread while the caller works on earlier rows; it then
     // guards the connection against the caller's other statements itself.
