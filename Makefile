@@ -2,7 +2,7 @@
 DEMO_HOME ?= $(CURDIR)/demo-home
 CLI := build/src/norvik-export
 
-.PHONY: deps build build-asan demo test fuzz bench screenshots format format-check clean
+.PHONY: deps build build-asan demo test package fuzz bench screenshots format format-check clean
 
 deps:
 	@scripts/install-deps
@@ -20,6 +20,15 @@ demo: build
 
 test: build build-asan
 	scripts/run-tests
+
+# The Debian package of the release build, build-release/norvik-export_VERSION_ARCH.deb; lintian
+# fails it on an error and lists its warnings.
+package: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release
+	rm -f build-release/norvik-export_*.deb
+	cd build-release && cpack
+	lintian --fail-on error build-release/norvik-export_*.deb
 
 # Builds every fuzzer, then runs each for FUZZ_TIME seconds (default 600); see scripts/fuzz.
 fuzz: deps
@@ -44,4 +53,4 @@ format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-release build-fuzz

@@ -1,5 +1,6 @@
-# Writes every file of DIR into OUT as a table of (name, UTF-8 text) for the demo command.
-file(GLOB files ${DIR}/*)
+# Writes the FILES (separated by "|") into OUT as a table of (name, UTF-8 text) for the demo
+# command.
+string(REPLACE "|" ";" files "${FILES}")
 list(SORT files)
 set(body "// Generated from demo/definitions; do not edit.\n#include \"standalone/demo_files.h\"\n\nnamespace norvik::standalone {\n\nconst std::vector<EmbeddedFile>& DemoFiles() {\n    static const std::vector<EmbeddedFile> files = {\n")
 foreach(f ${files})

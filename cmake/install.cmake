@@ -1,6 +1,6 @@
 # What `cmake --install` puts into the prefix: the layers as the exported CMake target
-# NorvikExport::core with their public headers, a pkg-config file, and the norvik-export tool
-# with its man page and bash completion.
+# NorvikExport::core with their public headers, a pkg-config file, the norvik-export tool with its
+# man page and bash completion, its copyright and changelog.
 include(CMakePackageConfigHelpers)
 include(public_headers)
 
@@ -53,6 +53,17 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/norvik-export.pc.in
                ${PROJECT_BINARY_DIR}/norvik-export.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/norvik-export.pc
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+if(NORVIK_UI)
+  # The dialogs for pkg-config, as the component ui is for CMake: the layers above the core.
+  set(pc_ui_libs "")
+  foreach(layer ui forms selection)
+    string(APPEND pc_ui_libs " -lnorvik_${layer}")
+  endforeach()
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/norvik-export-ui.pc.in
+                 ${PROJECT_BINARY_DIR}/norvik-export-ui.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/norvik-export-ui.pc
+          DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endif()
 
 install(TARGETS norvik-export RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/norvik-export.bash-completion
@@ -71,8 +82,25 @@ if(HELP2MAN)
     DEPENDS norvik-export ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
             ${PROJECT_SOURCE_DIR}/packaging/norvik-export.h2m
     COMMENT "Writing the man page of norvik-export")
-  add_custom_target(norvik-export-man ALL DEPENDS ${NORVIK_MAN_PAGE})
-  install(FILES ${NORVIK_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # Installed compressed, as man finds it and a Debian package must carry it.
+  add_custom_command(
+    OUTPUT ${NORVIK_MAN_PAGE}.gz
+    COMMAND gzip -9 -n -k -f ${NORVIK_MAN_PAGE}
+    DEPENDS ${NORVIK_MAN_PAGE})
+  add_custom_target(norvik-export-man ALL DEPENDS ${NORVIK_MAN_PAGE} ${NORVIK_MAN_PAGE}.gz)
+  install(FILES ${NORVIK_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
   message(STATUS "help2man not found: norvik-export is installed without its man page")
 endif()
+
+# The copyright and the changelog, where Debian keeps them.
+set(NORVIK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/norvik-export)
+add_custom_command(
+  OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/changelog
+          ${PROJECT_BINARY_DIR}/changelog
+  COMMAND gzip -9 -n -f ${PROJECT_BINARY_DIR}/changelog
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog)
+add_custom_target(norvik-export-changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+        DESTINATION ${NORVIK_DOC_DIR})

@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto output = s.outputFolder / "fuzz.txt";
     nf::WriteFile(input, std::string_view(reinterpret_cast<const char*>(data), size));
 
-    norvik::TQExport loaded;
+    norvik::TQExport loaded(norvik::State(), norvik::Services());
     loaded.LoadFile(input.string());
     if (!loaded.ExpDef) nf::Fail("LoadFile left no definition");
     loaded.SaveFile(Copy(1).string(), "Fuzz");
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int settled = StrictRoundTrip() && nf::ReportedErrors() == 0 ? 1 : 2;
     for (int round = 2; round <= settled + 1; ++round) {
         const size_t errorsBefore = nf::ReportedErrors();
-        norvik::TQExport reloaded;
+        norvik::TQExport reloaded(norvik::State(), norvik::Services());
         reloaded.LoadFile(Copy(round - 1).string());
         if (round > settled && nf::ReportedErrors() != errorsBefore)
             nf::Fail("the saved definition " + Copy(round - 1).string() + " does not load cleanly");

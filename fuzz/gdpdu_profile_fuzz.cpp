@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto profile = s.exportFolder / "FUZZ.GDU";
     nf::WriteFile(profile, std::string_view(reinterpret_cast<const char*>(data), size));
 
-    norvik::TQGDPdU gdpdu;
+    norvik::TQGDPdU gdpdu(norvik::State(), norvik::Services());
     gdpdu.LoadFile(profile.string());
     if (gdpdu.GxpFiles->Count() > 12)
         nf::Fail(std::to_string(gdpdu.GxpFiles->Count()) + " tables from twelve keys");

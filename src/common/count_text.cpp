@@ -1,5 +1,7 @@
 #include "common/count_text.h"
 
+#include "common/ascii.h"
+
 namespace norvik {
 namespace {
 
@@ -24,7 +26,7 @@ std::string GroupedCount(int64_t count) {
 
 std::string ReadableCountText(std::string_view text) {
     size_t end = 0;
-    while (end < text.size() && end < 19 && text[end] >= '0' && text[end] <= '9') ++end;
+    while (end < text.size() && end < 19 && IsAsciiDigit(text[end])) ++end;
     if (end == 0 || text.substr(end, kPlural.size()) != kPlural) return std::string(text);
     const int64_t count = std::stoll(std::string(text.substr(0, end)));
     return GroupedCount(count) + std::string(count == 1 ? kSingular : kPlural) +

@@ -1,6 +1,7 @@
 #pragma once
 // Letter case of UTF-8 text for the letters Windows-1252 has, as the classic UCase and LCase give
-// it: the one home of case mapping and of comparing names without regard to case.
+// it: the one home of case mapping and of comparing names without regard to case (ASCII alone:
+// common/ascii.h).
 
 #include <string>
 #include <string_view>
@@ -11,11 +12,6 @@ namespace norvik {
 char32_t UpperOf(char32_t c);
 // The lower-case letter of c.
 char32_t LowerOf(char32_t c);
-// The ASCII letter lowered; every other byte as it is (for format codes and ASCII keywords).
-inline char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Upper case as the classic UCase gives it for the Windows-1252 letters (ß stays); malformed
 // bytes stay as they are.
 std::string UpperCase(std::string_view utf8);

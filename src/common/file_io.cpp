@@ -7,9 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
+#include "common/atomic_file.h"
 #include "common/guarded_open.h"
-#include "common/leftover_files.h"
 #include "common/text_codec.h"
 #include "common/vb_error.h"
 
@@ -76,8 +77,8 @@ int32_t ErrorNumberFromErrno(int err) {
 
 std::string ReadFileBytes(std::string_view path, size_t maxBytes) {
     const std::string native = NativePath(path).string();
-    const int fd = OpenGuarded(native, O_RDONLY);
-    if (fd < 0) {
+    const FileDescriptor fd = OpenGuarded(native, O_RDONLY);
+    if (!fd) {
         const int err = errno;
         // A missing folder is a path error, a missing file in an existing folder a file error.
         if (err == ENOENT) {
@@ -89,44 +90,29 @@ std::string ReadFileBytes(std::string_view path, size_t maxBytes) {
         throw FileError(err, path);
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        throw FileError(EISDIR, path);
-    }
+    if (::fstat(fd.Get(), &st) == 0 && S_ISDIR(st.st_mode)) throw FileError(EISDIR, path);
     std::string bytes;
     char chunk[64 * 1024];
     while (bytes.size() < maxBytes) {
-        const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, maxBytes - bytes.size()));
+        const ssize_t n = ::read(fd.Get(), chunk, std::min(sizeof chunk, maxBytes - bytes.size()));
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            throw FileError(err, path);
+            throw FileError(errno, path);
         }
         if (n == 0) break;
         bytes.append(chunk, static_cast<size_t>(n));
     }
-    ::close(fd);
     return bytes;
 }
 
 void CopyFileGuarded(std::string_view from, std::string_view to, size_t maxBytes) {
     const std::string bytes = ReadFileBytes(from, maxBytes);
-    // Written beside the target and renamed: a full disk leaves no cut copy under its name.
-    const std::filesystem::path target = NativePath(to);
-    const std::string name = target.filename().string();
-    RemoveLeftovers(target.parent_path().string(), name);
-    const std::string temporary = (target.parent_path() / TemporaryNameFor(name)).string();
-    const int fd = OpenGuarded(temporary, O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd < 0) throw FileError(errno, to);
-    MarkInUse(fd);
-    int err = TryWriteAll(fd, bytes);
-    if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) err = errno;
-    if (err != 0) {
-        ::unlink(temporary.c_str());
-        throw FileError(err, to);
-    }
+    // A full disk leaves no cut copy under the target's name.
+    AtomicFile copy;
+    int err = copy.Create(NativePath(to));
+    if (err == 0) err = TryWriteAll(copy.File().Get(), bytes);
+    if (err == 0) err = copy.Commit();
+    if (err != 0) throw FileError(err, to);
 }
 
 int TryWriteAll(int fd, std::string_view bytes) noexcept {
@@ -171,17 +157,17 @@ void TextFileWriter::Open(std::string_view path, bool append) {
     Abandon();
     const std::string native = NativePath(path).string();
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    const int fd = OpenGuarded(native, flags, 0666, FileKinds::Any);
-    if (fd < 0) {
+    FileDescriptor fd = OpenGuarded(native, flags, 0666, FileKinds::Any);
+    if (!fd) {
         const int err = errno;
         throw FileError(err == ENOENT ? ENOTDIR : err, path);
     }
-    Attach(fd, path);
+    Attach(std::move(fd), path);
 }
 
-void TextFileWriter::Attach(int fd, std::string_view path) {
+void TextFileWriter::Attach(FileDescriptor fd, std::string_view path) {
     Abandon();
-    fd_ = fd;
+    file_ = std::move(fd);
     path_ = std::string(path);
     buffer_.Clear();
     buffer_.ResetReplaced();
@@ -193,7 +179,7 @@ void TextFileWriter::WriteLine(std::string_view utf8) {
 }
 
 EncodedBuffer& TextFileWriter::BeginLine() {
-    if (fd_ < 0) throw VbError(kErrBadFileName);
+    if (!file_) throw VbError(kErrBadFileName);
     lineStart_ = buffer_.Here();
     return buffer_;
 }
@@ -207,28 +193,25 @@ void TextFileWriter::EndLine() {
 }
 
 void TextFileWriter::Flush() {
-    if (fd_ < 0) throw VbError(kErrBadFileName);
-    const int err = TryWriteAll(fd_, buffer_.View());
+    if (!file_) throw VbError(kErrBadFileName);
+    const int err = TryWriteAll(file_.Get(), buffer_.View());
     buffer_.Clear();
     if (err != 0) throw FileError(err, path_);
 }
 
 void TextFileWriter::Close() {
-    if (fd_ < 0) return;
+    if (!file_) return;
     try {
         Flush();
     } catch (...) {
         Abandon();
         throw;
     }
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    if (rc != 0 && errno != EINTR) throw FileError(errno, path_);
+    if (const int err = file_.Close()) throw FileError(err, path_);
 }
 
 void TextFileWriter::Abandon() noexcept {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    file_.Reset();
     buffer_.Clear();
 }
 

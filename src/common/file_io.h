@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_descriptor.h"
 #include "common/vb_error.h"
 
 namespace norvik {
@@ -30,9 +31,9 @@ VbError FileError(int err, std::string_view path);
 VbError PathError(int32_t number, std::string_view path);
 // Reads at most maxBytes of a file; raises VbError (53, 70, 75, 76 …) when it cannot be read.
 std::string ReadFileBytes(std::string_view path, size_t maxBytes);
-// Copies a regular file of at most maxBytes over the destination, both opened through
-// OpenGuarded, through a temporary file renamed at the end; raises VbError naming the file that
-// failed, leaving the destination as it was.
+// Copies a regular file of at most maxBytes over the destination as an AtomicFile (the source
+// opened through OpenGuarded); raises VbError naming the file that failed, leaving the destination
+// as it was.
 void CopyFileGuarded(std::string_view from, std::string_view to, size_t maxBytes = 64 << 20);
 // Writes all bytes to a descriptor, again after EINTR and short writes; 0 or the errno of the
 // failure (ENOSPC when nothing could be written).
@@ -124,9 +125,9 @@ class TextFileWriter {
     // Opens the file: emptied and created, or appended to (created when missing).
     void Open(std::string_view path, bool append);
     // Writes to a descriptor opened elsewhere, which it then owns; path names it in errors.
-    void Attach(int fd, std::string_view path);
+    void Attach(FileDescriptor fd, std::string_view path);
     // True between Open and Close.
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return static_cast<bool>(file_); }
     // Writes the text and CR LF.
     void WriteLine(std::string_view utf8);
     // Begins a line built in place: its text goes into the returned buffer, then EndLine or
@@ -148,7 +149,7 @@ class TextFileWriter {
     size_t ReplacedCharacters() const { return buffer_.ReplacedCharacters(); }
 
   private:
-    int fd_ = -1;
+    FileDescriptor file_;
     std::string path_;
     EncodedBuffer buffer_;
     EncodedBuffer::Mark lineStart_;

@@ -66,38 +66,29 @@ bool IsProtectedFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && Protected(st);
 }
 
-int OpenGuarded(const std::string& path, int flags, mode_t mode, FileKinds kinds) {
+FileDescriptor OpenGuarded(const std::string& path, int flags, mode_t mode, FileKinds kinds) {
     // A file made here and now cannot be anybody's.
     if ((flags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL))
-        return ::open(path.c_str(), flags | O_CLOEXEC, mode);
+        return FileDescriptor(::open(path.c_str(), flags | O_CLOEXEC, mode));
     // A descriptor opened with O_PATH touches no locks when it closes, and pins the file that is
     // looked at, so that the file opened is the one judged.
-    const int probe = ::open(path.c_str(), O_PATH | O_CLOEXEC | (flags & O_NOFOLLOW));
-    if (probe < 0) {
+    const FileDescriptor probe(::open(path.c_str(), O_PATH | O_CLOEXEC | (flags & O_NOFOLLOW)));
+    if (!probe) {
         if (errno == ENOENT && (flags & O_CREAT))
-            return ::open(path.c_str(), flags | O_CLOEXEC, mode);
-        return -1;
+            return FileDescriptor(::open(path.c_str(), flags | O_CLOEXEC, mode));
+        return FileDescriptor();
     }
     struct stat st {};
-    if (::fstat(probe, &st) != 0) {
-        const int err = errno;
-        ::close(probe);
-        errno = err;
-        return -1;
-    }
+    if (::fstat(probe.Get(), &st) != 0) return FileDescriptor();
     if (const int refusal = Refusal(st, kinds); refusal != 0) {
-        ::close(probe);
         errno = refusal;
-        return -1;
+        return FileDescriptor();
     }
-    const std::string pinned = "/proc/self/fd/" + std::to_string(probe);
+    const std::string pinned = "/proc/self/fd/" + std::to_string(probe.Get());
     const int reopenFlags = (flags & ~(O_CREAT | O_EXCL | O_NOFOLLOW)) | O_CLOEXEC;
-    int fd = ::open(pinned.c_str(), reopenFlags, mode);
-    if (fd < 0 && errno == ENOENT) fd = ::open(path.c_str(), reopenFlags, mode);  // no /proc
-    const int err = errno;
-    ::close(probe);
-    errno = err;
-    return fd;
+    FileDescriptor fd(::open(pinned.c_str(), reopenFlags, mode));
+    if (!fd && errno == ENOENT) fd = FileDescriptor(::open(path.c_str(), reopenFlags, mode));
+    return fd;  // the probe's close keeps errno
 }
 
 }  // namespace norvik

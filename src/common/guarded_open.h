@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "common/file_descriptor.h"
+
 namespace norvik {
 
 // Keeps a file and its "-wal", "-shm" and "-journal" siblings out of OpenGuarded while it lives.
@@ -25,10 +27,10 @@ class ProtectedFile {
 // What OpenGuarded accepts besides regular files.
 enum class FileKinds { RegularOnly, Any };
 
-// open(2) that fails with EACCES for a protected file and, with RegularOnly, with EINVAL for
-// anything but a regular file (a FIFO would block); -1 and errno on failure.
-int OpenGuarded(const std::string& path, int flags, mode_t mode = 0,
-                FileKinds kinds = FileKinds::RegularOnly);
+// open(2) (closed on exec) that fails with EACCES for a protected file and, with RegularOnly, with
+// EINVAL for anything but a regular file (a FIFO would block); none, with errno set, on failure.
+FileDescriptor OpenGuarded(const std::string& path, int flags, mode_t mode = 0,
+                           FileKinds kinds = FileKinds::RegularOnly);
 // True when the path names a protected file (links followed).
 bool IsProtectedFile(const std::string& path);
 

@@ -37,10 +37,8 @@ void RemoveLeftovers(const std::string& folder, const std::string& name) noexcep
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         const std::string file = entry.path().filename().string();
         if (file.rfind(prefix, 0) != 0 || !entry.is_regular_file(ec)) continue;
-        const int fd = OpenGuarded(entry.path().string(), O_RDONLY | O_NOFOLLOW);
-        if (fd < 0) continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(entry.path().c_str());
-        ::close(fd);
+        const FileDescriptor fd = OpenGuarded(entry.path().string(), O_RDONLY | O_NOFOLLOW);
+        if (fd && ::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0) ::unlink(entry.path().c_str());
     }
 }
 

@@ -9,9 +9,9 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <utility>
 
 #include "common/guarded_open.h"
-#include "common/leftover_files.h"
 #include "common/vb_error.h"
 
 namespace norvik {
@@ -61,10 +61,10 @@ void OutputFile::Open(std::string_view path, bool append) {
     struct stat st {};
     if (::stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
         // A device or pipe is written as it is: nothing to lock, replace or cut back.
-        const int fd =
+        FileDescriptor fd =
             OpenGuarded(target_, O_WRONLY | (append ? O_APPEND : O_TRUNC), 0, FileKinds::Any);
-        if (fd < 0) throw OpenError(errno, shown_);
-        writer_.Attach(fd, shown_);
+        if (!fd) throw OpenError(errno, shown_);
+        writer_.Attach(std::move(fd), shown_);
         startsFile_ = !append;
         state_ = State::Direct;
         return;
@@ -72,12 +72,12 @@ void OutputFile::Open(std::string_view path, bool append) {
     LockTarget();
     try {
         if (append) {
-            lengthBefore_ = ::lseek(lockFd_, 0, SEEK_END);
-            if (lengthBefore_ < 0 || ::fcntl(lockFd_, F_SETFL, O_APPEND) != 0)
+            lengthBefore_ = ::lseek(lock_.Get(), 0, SEEK_END);
+            if (lengthBefore_ < 0 || ::fcntl(lock_.Get(), F_SETFL, O_APPEND) != 0)
                 throw FileError(errno, shown_);
-            const int fd = ::fcntl(lockFd_, F_DUPFD_CLOEXEC, 0);
-            if (fd < 0) throw FileError(errno, shown_);
-            writer_.Attach(fd, shown_);
+            FileDescriptor fd = lock_.Duplicate();
+            if (!fd) throw FileError(errno, shown_);
+            writer_.Attach(std::move(fd), shown_);
             startsFile_ = lengthBefore_ == 0;
             state_ = State::Append;
         } else {
@@ -94,16 +94,15 @@ void OutputFile::Open(std::string_view path, bool append) {
 void OutputFile::LockTarget() {
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
         bool created = true;
-        int fd = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno == EEXIST) {
+        FileDescriptor fd = OpenGuarded(target_, O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (!fd && errno == EEXIST) {
             created = false;
             fd = OpenGuarded(target_, O_WRONLY);
-            if (fd < 0 && errno == ENOENT) continue;  // removed in between
+            if (!fd && errno == ENOENT) continue;  // removed in between
         }
-        if (fd < 0) throw OpenError(errno, shown_);
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (!fd) throw OpenError(errno, shown_);
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
             const int err = errno;
-            ::close(fd);
             if (err == EWOULDBLOCK)
                 throw VbError(kErrPermissionDenied, kOutputBusyMessage + shown_);
             throw FileError(err, shown_);
@@ -111,40 +110,34 @@ void OutputFile::LockTarget() {
         // The lock counts only if the path still names the file locked: an earlier run may have
         // replaced it in the meantime.
         struct stat locked = {};
-        if (NamesFile(target_, fd) && ::fstat(fd, &locked) == 0) {
-            lockFd_ = fd;
+        if (NamesFile(target_, fd.Get()) && ::fstat(fd.Get(), &locked) == 0) {
+            lock_ = std::move(fd);
             createdTarget_ = created;
             modeBefore_ = locked.st_mode & 07777;
             return;
         }
-        ::close(fd);
     }
     throw VbError(kErrPermissionDenied, kOutputBusyMessage + shown_);
 }
 
 void OutputFile::OpenTemporary() {
-    const fs::path target(target_);
-    // This run holds the target: any temporary file of it that nobody holds was left by a run
-    // that was killed.
-    RemoveLeftovers(target.parent_path().string(), target.filename().string());
-    for (;;) {
-        const fs::path file = target.parent_path() / TemporaryNameFor(target.filename().string());
-        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno == EEXIST) continue;
-        if (fd < 0) throw FileError(errno, shown_);
-        MarkInUse(fd);
-        // The replacement keeps the permissions the user gave the earlier file.
-        if (!createdTarget_ && ::fchmod(fd, modeBefore_) != 0) {
-            // The default permissions are a fair fallback.
-        }
-        temporary_ = file.string();
-        writer_.Attach(fd, shown_);
-        return;
+    // This run holds the target, so the temporary files of killed runs go with the creation.
+    if (const int err = temporary_.Create(target_)) throw FileError(err, shown_);
+    // The replacement keeps the permissions the user gave the earlier file.
+    if (!createdTarget_ && ::fchmod(temporary_.File().Get(), modeBefore_) != 0) {
+        // The default permissions are a fair fallback.
     }
+    FileDescriptor fd = temporary_.File().Duplicate();
+    if (!fd) {
+        const int err = errno;
+        temporary_.Discard();
+        throw FileError(err, shown_);
+    }
+    writer_.Attach(std::move(fd), shown_);
 }
 
 void OutputFile::CheckTargetStillThere() const {
-    if (!NamesFile(target_, lockFd_))
+    if (!NamesFile(target_, lock_.Get()))
         throw VbError(kErrFileNotFound, kOutputVanishedMessage + shown_);
 }
 
@@ -153,9 +146,12 @@ void OutputFile::Commit() {
     switch (state_) {
         case State::Replace:
             CheckTargetStillThere();
-            if (::rename(temporary_.c_str(), target_.c_str()) != 0)
-                throw VbError(kErrFileNotFound, kOutputVanishedMessage + shown_);
-            temporary_.clear();
+            if (const int err = temporary_.Commit()) {
+                // A folder gone in the meantime; anything else (a full disk) names itself.
+                if (err == ENOENT || err == ENOTDIR)
+                    throw VbError(kErrFileNotFound, kOutputVanishedMessage + shown_);
+                throw FileError(err, shown_);
+            }
             break;
         case State::Append:
             CheckTargetStillThere();
@@ -170,23 +166,21 @@ void OutputFile::Commit() {
 
 void OutputFile::Discard() noexcept {
     writer_.Abandon();
-    if (state_ == State::Replace && !temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.Discard();
     if (state_ == State::Replace || state_ == State::Append) {
         // A file made by this run goes again, unless someone else has taken its name since.
-        if (createdTarget_ && NamesFile(target_, lockFd_))
+        if (createdTarget_ && NamesFile(target_, lock_.Get()))
             ::unlink(target_.c_str());
-        else if (state_ == State::Append && ::ftruncate(lockFd_, lengthBefore_) != 0) {
+        else if (state_ == State::Append && ::ftruncate(lock_.Get(), lengthBefore_) != 0) {
             // Nothing more can be done on this path; the run reports its cancellation anyway.
         }
     }
-    temporary_.clear();
     CloseLock();
     state_ = State::Closed;
 }
 
 void OutputFile::CloseLock() noexcept {
-    if (lockFd_ >= 0) ::close(lockFd_);
-    lockFd_ = -1;
+    lock_.Reset();
 }
 
 }  // namespace norvik

@@ -1,7 +1,7 @@
 #pragma once
 // The output file of an export run. It is written under an exclusive lock, so that two runs on the
 // same file never mix their lines, and so that a cancelled run leaves the earlier file as it was:
-// a replaced file is written beside the target and takes its place when the run completes; an
+// a replaced file is an AtomicFile that takes the place of the target when the run completes; an
 // appended file is cut back to its earlier length when it does not.
 
 #include <sys/types.h>
@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/atomic_file.h"
+#include "common/file_descriptor.h"
 #include "common/file_io.h"
 
 namespace norvik {
@@ -56,10 +58,10 @@ class OutputFile {
     void CloseLock() noexcept;
 
     State state_ = State::Closed;
-    std::string shown_;      // the path as given, for messages
-    std::string target_;     // the file in the file system (links resolved)
-    std::string temporary_;  // Replace: the new file beside the target
-    int lockFd_ = -1;        // the target, locked
+    std::string shown_;     // the path as given, for messages
+    std::string target_;    // the file in the file system (links resolved)
+    AtomicFile temporary_;  // Replace: the new file beside the target
+    FileDescriptor lock_;   // the target, locked
     bool createdTarget_ = false;
     bool startsFile_ = false;
     off_t lengthBefore_ = 0;  // Append: where the run's lines begin

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/ascii.h"
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
@@ -11,26 +12,22 @@
 namespace norvik {
 namespace {
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // Reads [sign] digits [. digits] [E|D [sign] digits] from the start; returns the length taken.
 size_t ScanNumber(std::string_view s, bool& any_digit) {
     size_t i = 0;
     any_digit = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    while (i < s.size() && IsDigit(s[i])) ++i, any_digit = true;
+    while (i < s.size() && IsAsciiDigit(s[i])) ++i, any_digit = true;
     if (i < s.size() && s[i] == '.') {
         ++i;
-        while (i < s.size() && IsDigit(s[i])) ++i, any_digit = true;
+        while (i < s.size() && IsAsciiDigit(s[i])) ++i, any_digit = true;
     }
     if (!any_digit) return 0;
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
         size_t j = i + 1;
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
-        if (j < s.size() && IsDigit(s[j])) {
-            while (j < s.size() && IsDigit(s[j])) ++j;
+        if (j < s.size() && IsAsciiDigit(s[j])) {
+            while (j < s.size() && IsAsciiDigit(s[j])) ++j;
             i = j;
         }
     }
@@ -132,12 +129,31 @@ void PutBack(std::string& buf, size_t& read, std::string_view text) {
     std::copy(text.begin(), text.end(), buf.begin() + static_cast<std::ptrdiff_t>(read));
 }
 
+// One byte that the replacement lacks: a single pass leaves no occurrence behind.
+void ReplaceByte(std::string& text, char search, std::string_view replacement) {
+    if (replacement.size() == 1) {
+        for (char& c : text)
+            if (c == search) c = replacement[0];
+        return;
+    }
+    std::string out;
+    out.reserve(text.size() + replacement.size() * 4);
+    for (char c : text) {
+        if (c == search)
+            out.append(replacement);
+        else
+            out.push_back(c);
+    }
+    text.swap(out);
+}
+
 }  // namespace
 
-std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement) {
-    if (search.empty() || replacement.find(search) != std::string_view::npos) return text;
+void ReplaceInPlace(std::string& text, std::string_view search, std::string_view replacement) {
+    if (search.empty() || replacement.find(search) != std::string_view::npos) return;
     size_t match = text.find(search);
-    if (match == std::string::npos) return text;
+    if (match == std::string::npos) return;
+    if (search.size() == 1) return ReplaceByte(text, search[0], replacement);
     // The leftmost match is replaced, again and again. No match lies before it, so the text is
     // held as a finished front (done) and an unread rest (buf from read); each replacement goes in
     // front of the rest together with the last characters of done that a new match may begin
@@ -147,7 +163,8 @@ std::string ReplaceText(std::string text, std::string_view search, std::string_v
     const size_t limit = std::max<size_t>(size_t{1} << 20, text.size() * 64);
     std::string done;
     done.reserve(text.size());
-    std::string buf = std::move(text);
+    std::string buf;
+    buf.swap(text);
     size_t read = 0;
     while (match != std::string::npos && done.size() + (buf.size() - read) <= limit) {
         done.append(buf, read, match - read);
@@ -159,7 +176,12 @@ std::string ReplaceText(std::string text, std::string_view search, std::string_v
         match = buf.find(search, read);
     }
     done.append(buf, read);
-    return done;
+    text.swap(done);
+}
+
+std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement) {
+    ReplaceInPlace(text, search, replacement);
+    return text;
 }
 
 std::string BaseName(std::string_view path) {

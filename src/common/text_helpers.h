@@ -17,8 +17,10 @@ std::string GetField(int32_t index, std::string_view text, std::string_view sepa
 // German number text to double: "," becomes ".", "." is dropped, then the leading number (0 for
 // null).
 double ToNumber(const Value& value);
-// Replaces every occurrence again and again until none is left; unchanged for an empty search text
-// or a replacement that contains the search text.
+// Replaces every occurrence again and again until none is left, in place; unchanged for an empty
+// search text or a replacement that contains the search text. A single byte takes a single pass.
+void ReplaceInPlace(std::string& text, std::string_view search, std::string_view replacement);
+// ReplaceInPlace on the text, returned.
 std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement);
 // The file name without folder and without everything from its first ".".
 std::string BaseName(std::string_view path);

@@ -6,7 +6,7 @@
 #include <array>
 #include <iterator>
 
-#include "common/cp1252_case.h"
+#include "common/ascii.h"
 #include "common/vb_convert.h"
 #include "common/vb_format_lex.h"
 #include "common/vb_format_text.h"

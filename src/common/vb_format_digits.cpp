@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/ascii.h"
+
 namespace norvik::vbfmt {
 
 Digits Digits::FromDouble(double value) {
@@ -16,7 +18,7 @@ Digits Digits::FromDouble(double value) {
     if (res.ec != std::errc()) return Digits{};
     const char* p = buf;
     for (; p < res.ptr && *p != 'e'; ++p) {
-        if (*p >= '0' && *p <= '9') d.digits.push_back(*p);
+        if (IsAsciiDigit(*p)) d.digits.push_back(*p);
     }
     int exponent = 0;
     if (p < res.ptr) {
@@ -53,7 +55,7 @@ std::optional<Digits> Digits::FromDecimalText(std::string_view text) {
     bool point = false;
     for (; i < text.size(); ++i) {
         const char c = text[i];
-        if (c >= '0' && c <= '9') {
+        if (IsAsciiDigit(c)) {
             d.digits.push_back(c);
             if (!point) ++d.point;
             any = true;

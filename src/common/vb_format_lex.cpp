@@ -1,5 +1,6 @@
 #include "common/vb_format_lex.h"
 
+#include "common/ascii.h"
 #include "common/cp1252_case.h"
 #include "common/utf8.h"
 

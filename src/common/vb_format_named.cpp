@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "common/ascii.h"
+
 namespace norvik::vbfmt {
 namespace {
 
@@ -31,21 +33,11 @@ constexpr std::array<Entry, 16> kEntries = {{
     {"short time", Named::kShortTime, "hh:nn"},
 }};
 
-bool EqualsNoCase(std::string_view text, std::string_view lowerName) {
-    if (text.size() != lowerName.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowerName[i]) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 NamedFormat FindNamedFormat(std::string_view text) {
     for (const Entry& e : kEntries) {
-        if (EqualsNoCase(text, e.name)) return {e.named, e.codes};
+        if (AsciiEqualsIgnoreCase(text, e.name)) return {e.named, e.codes};
     }
     return {};
 }

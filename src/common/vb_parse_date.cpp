@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ascii.h"
 #include "common/cp1252_case.h"
 #include "common/vb_parse.h"
 
@@ -14,12 +15,9 @@ struct Tok {
     int value = 0;
 };
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool IsLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-           static_cast<unsigned char>(c) >= 0x80;
+// Month and day names are words: ASCII letters and the bytes of UTF-8 letters ("März").
+bool IsWordByte(char c) {
+    return IsAsciiLetter(c) || static_cast<unsigned char>(c) >= 0x80;
 }
 
 bool Tokenize(std::string_view s, std::vector<Tok>& toks) {
@@ -27,18 +25,18 @@ bool Tokenize(std::string_view s, std::vector<Tok>& toks) {
     while (i < s.size()) {
         const size_t start = i;
         const char c = s[i];
-        if (IsDigit(c)) {
+        if (IsAsciiDigit(c)) {
             int value = 0;
-            while (i < s.size() && IsDigit(s[i])) {
+            while (i < s.size() && IsAsciiDigit(s[i])) {
                 if (i - start >= 9) return false;
                 value = value * 10 + (s[i++] - '0');
             }
             toks.push_back({Tok::kNum, s.substr(start, i - start), value});
-        } else if (IsLetter(c)) {
-            while (i < s.size() && IsLetter(s[i])) ++i;
+        } else if (IsWordByte(c)) {
+            while (i < s.size() && IsWordByte(s[i])) ++i;
             toks.push_back({Tok::kWord, s.substr(start, i - start)});
-        } else if (c == ' ' || c == '\t') {
-            while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+        } else if (IsAsciiBlank(c)) {
+            while (i < s.size() && IsAsciiBlank(s[i])) ++i;
             toks.push_back({Tok::kSpace, s.substr(start, i - start)});
         } else if (c == '.' || c == '/' || c == '-' || c == ':' || c == ',') {
             toks.push_back({Tok::kSep, s.substr(start, 1)});

@@ -2,6 +2,8 @@
 #include <cmath>
 #include <string>
 
+#include "common/ascii.h"
+#include "common/text_codec.h"
 #include "common/vb_parse.h"
 
 namespace norvik {
@@ -9,22 +11,9 @@ namespace {
 
 constexpr std::string_view kEuro = "\xE2\x82\xAC";
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
 bool ConsumeEuro(std::string_view& s) {
     if (s.substr(0, kEuro.size()) != kEuro) return false;
-    s = Trim(s.substr(kEuro.size()));
+    s = TrimWhite(s.substr(kEuro.size()));
     return true;
 }
 
@@ -42,7 +31,7 @@ bool ConsumePrefix(std::string_view& s, Affixes& a) {
         const char c = s.front();
         if (c == '(' && !a.parens && !a.sign) {
             a.parens = true;
-            s = Trim(s.substr(1));
+            s = TrimWhite(s.substr(1));
         } else if ((c == '-' || c == '+') && !a.sign) {
             a.sign = true;
             a.negative = c == '-';
@@ -56,17 +45,17 @@ bool ConsumePrefix(std::string_view& s, Affixes& a) {
 }
 
 bool ConsumeSuffix(std::string_view& s, Affixes& a) {
-    s = Trim(s);
+    s = TrimWhite(s);
     if (!a.euro && ConsumeEuro(s)) a.euro = true;
     if (!s.empty() && (s.front() == '-' || s.front() == '+') && !a.sign && !a.parens) {
         a.sign = true;
         a.negative = s.front() == '-';
-        s = Trim(s.substr(1));
+        s = TrimWhite(s.substr(1));
     }
     if (!a.euro && ConsumeEuro(s)) a.euro = true;
     if (a.parens) {
         if (s.empty() || s.front() != ')') return false;
-        s = Trim(s.substr(1));
+        s = TrimWhite(s.substr(1));
         if (!a.euro && ConsumeEuro(s)) a.euro = true;
     }
     return s.empty();
@@ -79,7 +68,7 @@ bool ConsumeBody(std::string_view& s, std::string& out) {
     size_t i = 0;
     for (; i < s.size(); ++i) {
         const char c = s[i];
-        if (IsDigit(c)) {
+        if (IsAsciiDigit(c)) {
             digit = true;
             out.push_back(c);
         } else if (c == '.' && digit) {
@@ -98,7 +87,7 @@ bool ConsumeBody(std::string_view& s, std::string& out) {
         std::string exponent = "e";
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent.push_back(s[j++]);
         const size_t first = j;
-        while (j < s.size() && IsDigit(s[j])) exponent.push_back(s[j++]);
+        while (j < s.size() && IsAsciiDigit(s[j])) exponent.push_back(s[j++]);
         if (j == first) return false;
         out += exponent;
         i = j;
@@ -110,7 +99,7 @@ bool ConsumeBody(std::string_view& s, std::string& out) {
 }  // namespace
 
 std::optional<double> ParseGermanNumber(std::string_view text) {
-    std::string_view s = Trim(text);
+    std::string_view s = TrimWhite(text);
     Affixes affixes;
     if (!ConsumePrefix(s, affixes)) return std::nullopt;
     std::string body = "0";

@@ -4,6 +4,8 @@
 
 #include <iterator>
 
+#include "common/ascii.h"
+
 namespace norvik::db {
 namespace {
 
@@ -13,7 +15,7 @@ bool ReadNumber(std::string_view text, size_t& pos, size_t digits, int& out) {
     int value = 0;
     for (size_t i = 0; i < digits; ++i) {
         const char c = text[pos + i];
-        if (c < '0' || c > '9') return false;
+        if (!IsAsciiDigit(c)) return false;
         value = value * 10 + (c - '0');
     }
     pos += digits;
@@ -29,7 +31,7 @@ bool Skip(std::string_view text, size_t& pos, char c) {
 
 bool IsDigits(std::string_view text) {
     for (char c : text) {
-        if (c < '0' || c > '9') return false;
+        if (!IsAsciiDigit(c)) return false;
     }
     return true;
 }
@@ -38,7 +40,7 @@ bool IsDigits(std::string_view text) {
 bool IsTimeTail(std::string_view tail) {
     if (!tail.empty() && tail[0] == '.') {
         size_t n = 1;
-        while (n < tail.size() && tail[n] >= '0' && tail[n] <= '9') ++n;
+        while (n < tail.size() && IsAsciiDigit(tail[n])) ++n;
         if (n == 1) return false;
         tail.remove_prefix(n);
     }

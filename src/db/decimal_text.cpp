@@ -4,16 +4,14 @@
 #include <cmath>
 #include <cstdint>
 
+#include "common/ascii.h"
+
 namespace norvik::db {
 namespace {
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 size_t CountDigits(std::string_view text, size_t pos) {
     size_t n = 0;
-    while (pos + n < text.size() && IsDigit(text[pos + n])) ++n;
+    while (pos + n < text.size() && IsAsciiDigit(text[pos + n])) ++n;
     return n;
 }
 

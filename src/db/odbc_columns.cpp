@@ -3,11 +3,9 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 
-#include "db/date_text.h"
-#include "db/decimal_text.h"
+#include "common/ascii.h"
 #include "db/odbc_text.h"
 #include "db/sqlite_columns.h"
 #include "db/value_slot.h"
@@ -22,8 +20,7 @@ constexpr SQLULEN kUnknownTextChars = 256;
 constexpr SQLULEN kBinaryBytes = 4096;
 
 bool HasWord(std::string typeName, std::string_view word) {
-    for (char& c : typeName)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    for (char& c : typeName) c = AsciiUpper(c);
     return typeName.find(word) != std::string::npos;
 }
 
@@ -51,55 +48,65 @@ bool IsUnsigned(const OdbcStatement& stmt, SQLUSMALLINT index) {
     return flag == SQL_TRUE;
 }
 
-OdbcColumnKind KindOf(SQLSMALLINT type, const std::string& typeName, bool isUnsigned,
-                      bool expression, OdbcDbms dbms) {
+// How a column is fetched and, fetched as text, read.
+struct ColumnKinds {
+    OdbcColumnKind kind;
+    TextKind text = TextKind::kText;
+};
+
+constexpr ColumnKinds Typed(TextKind text) {
+    return {OdbcColumnKind::kTyped, text};
+}
+
+ColumnKinds KindsOf(SQLSMALLINT type, const std::string& typeName, bool isUnsigned, bool expression,
+                    OdbcDbms dbms) {
     // The SQLite driver reports NUMERIC as a double and DECIMAL as text; the native back end keeps
     // both exact, led by the declared type as here.
     if (dbms == OdbcDbms::kSqlite &&
         (HasWord(typeName, "DEC") || HasWord(typeName, "NUMERIC") || HasWord(typeName, "MONEY")))
-        return OdbcColumnKind::kDecimal;
+        return Typed(TextKind::kDecimal);
     // Dates as the native back end finds them: by the declared type, or in an expression's text.
     if (dbms == OdbcDbms::kSqlite && !expression &&
         SqliteKindOf(typeName.c_str()) == SqliteColumnKind::kDateTime)
-        return OdbcColumnKind::kDateTime;
+        return Typed(TextKind::kDateTime);
     if (dbms == OdbcDbms::kSqlite && expression &&
         (type == SQL_VARCHAR || type == SQL_LONGVARCHAR || type == SQL_CHAR ||
          type == SQL_WVARCHAR || type == SQL_WLONGVARCHAR || type == SQL_WCHAR))
-        return OdbcColumnKind::kComputed;
+        return Typed(TextKind::kComputedDate);
     switch (type) {
         case SQL_TINYINT:
         case SQL_SMALLINT:
         case SQL_INTEGER:
-            return OdbcColumnKind::kInteger;
+            return {OdbcColumnKind::kInteger};
         case SQL_BIGINT:
-            return isUnsigned ? OdbcColumnKind::kUnsigned : OdbcColumnKind::kInteger;
+            // An unsigned one may not fit: as text, integer when it fits, else decimal.
+            return isUnsigned ? Typed(TextKind::kInteger) : ColumnKinds{OdbcColumnKind::kInteger};
         case SQL_REAL:
         case SQL_FLOAT:
         case SQL_DOUBLE:
-            return OdbcColumnKind::kDouble;
+            return {OdbcColumnKind::kDouble};
         case SQL_NUMERIC:
         case SQL_DECIMAL:
-            return OdbcColumnKind::kDecimal;
+            return Typed(TextKind::kDecimal);
         case SQL_TYPE_DATE:
         case SQL_TYPE_TIMESTAMP:
         case SQL_DATE:
         case SQL_TIMESTAMP:
-            return OdbcColumnKind::kDateTime;
         case SQL_TYPE_TIME:
         case SQL_TIME:
-            return OdbcColumnKind::kTime;
+            return Typed(TextKind::kDateTime);
         case SQL_BIT:
-            return OdbcColumnKind::kBit;
+            return {OdbcColumnKind::kBit};
         case SQL_GUID:
-            return OdbcColumnKind::kGuid;
+            return {OdbcColumnKind::kGuid};
         case SQL_BINARY:
         case SQL_VARBINARY:
         case SQL_LONGVARBINARY:
-            return OdbcColumnKind::kBinary;
+            return {OdbcColumnKind::kBinary};
         default:
             // psqlODBC reports booleans as text unless told otherwise.
-            if (dbms == OdbcDbms::kPostgres && typeName == "bool") return OdbcColumnKind::kBool;
-            return OdbcColumnKind::kText;
+            if (dbms == OdbcDbms::kPostgres && typeName == "bool") return Typed(TextKind::kBool);
+            return {OdbcColumnKind::kText};
     }
 }
 
@@ -131,9 +138,12 @@ OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, Odb
                                    &size, &digits, &nullable));
         column.name = FromOdbcText(name);
     }
+    column.sqlType = type;
     column.size = size;
-    column.kind = KindOf(type, TypeName(stmt, index), IsUnsigned(stmt, index),
-                         dbms == OdbcDbms::kSqlite && IsExpression(stmt, index), dbms);
+    const ColumnKinds kinds = KindsOf(type, TypeName(stmt, index), IsUnsigned(stmt, index),
+                                      dbms == OdbcDbms::kSqlite && IsExpression(stmt, index), dbms);
+    column.kind = kinds.kind;
+    column.text = kinds.text;
     const bool utf8 = form == OdbcTextForm::kUtf8;
     if (utf8) column.cType = SQL_C_CHAR;
     const auto textWidth = [utf8](SQLULEN chars) {
@@ -163,14 +173,14 @@ OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, Odb
                 static_cast<SQLLEN>(size == 0 || size > kBinaryBytes ? kBinaryBytes : size);
             break;
         case OdbcColumnKind::kText:
-        case OdbcColumnKind::kComputed:
-            column.width = textWidth(size == 0 ? kUnknownTextChars : std::min(size, kTextChars));
-            break;
-        case OdbcColumnKind::kDecimal:
-            column.width = textWidth(std::max<SQLULEN>(size + 3, 40));
-            break;
-        default:
-            column.width = textWidth(40);
+        case OdbcColumnKind::kTyped:
+            if (column.kind == OdbcColumnKind::kText || column.text == TextKind::kComputedDate)
+                column.width =
+                    textWidth(size == 0 ? kUnknownTextChars : std::min(size, kTextChars));
+            else if (column.text == TextKind::kDecimal)
+                column.width = textWidth(std::max<SQLULEN>(size + 3, 40));
+            else
+                column.width = textWidth(40);
             break;
     }
     return column;
@@ -228,76 +238,13 @@ void ReadOdbcCell(const OdbcColumn& column, const char* data, size_t bytes, Valu
                                bytes / sizeof(SQLWCHAR));
             return;
         }
-        default:
+        case OdbcColumnKind::kTyped:
             break;
     }
+    if (column.cType == SQL_C_CHAR) return ReadTextCell({data, bytes}, column.text, slot);
     std::string text;
-    if (column.cType == SQL_C_CHAR)
-        text.assign(data, bytes);
-    else
-        AppendFromOdbcText(text, reinterpret_cast<const SQLWCHAR*>(data), bytes / sizeof(SQLWCHAR));
-    switch (column.kind) {
-        case OdbcColumnKind::kUnsigned: {
-            int64_t value = 0;
-            if (ParseWholeNumber(text, value)) {
-                slot = value;
-                return;
-            }
-            if (IsDecimalText(text)) {
-                AssignDecimal(slot, text);
-                return;
-            }
-            break;
-        }
-        case OdbcColumnKind::kDecimal: {
-            std::string canonical;
-            if (IsDecimalText(text)) {
-                AssignDecimal(slot, text);
-                return;
-            }
-            if (CanonicalDecimal(text, canonical)) {
-                AssignDecimal(slot, canonical);
-                return;
-            }
-            double value = 0;  // NaN and the infinities have no decimal form
-            if (ParseWholeNumber(text, value)) {
-                slot = value;
-                return;
-            }
-            break;
-        }
-        case OdbcColumnKind::kDateTime:
-        case OdbcColumnKind::kTime: {
-            // Infinite or BC dates, zero dates and years past 9999 stay text.
-            DateTime value;
-            if (ParseDateTimeText(text, value) || ParseTimeText(text, value)) {
-                slot = value;
-                return;
-            }
-            break;
-        }
-        case OdbcColumnKind::kComputed: {
-            DateTime value;
-            if (ParseComputedDate(text, value)) {
-                slot = value;
-                return;
-            }
-            break;
-        }
-        case OdbcColumnKind::kBool:
-            if (text == "1" || text == "t" || text == "true") {
-                slot = true;
-                return;
-            }
-            if (text == "0" || text == "f" || text == "false") {
-                slot = false;
-                return;
-            }
-            break;
-        default:
-            break;
-    }
-    AssignText(slot, text);
+    AppendFromOdbcText(text, reinterpret_cast<const SQLWCHAR*>(data), bytes / sizeof(SQLWCHAR));
+    ReadTextCell(text, column.text, slot);
 }
 
 }  // namespace norvik::db

@@ -1,6 +1,7 @@
 #pragma once
 // Result columns of an ODBC statement: their kinds from the driver's description, the C type and
-// buffer width they are fetched in, and typed values from the fetched data.
+// buffer width they are fetched in, and typed values from the fetched data (texts read as
+// text_values.h reads them).
 
 #include <sql.h>
 #include <sqlext.h>
@@ -9,31 +10,30 @@
 
 #include "common/value.h"
 #include "db/odbc_database.h"
+#include "db/text_values.h"
 
 namespace norvik::db {
 
 // How a column's data is fetched and read.
 enum class OdbcColumnKind {
-    kInteger,   // fetched as a 64-bit integer
-    kUnsigned,  // an unsigned 64-bit integer, as text: integer when it fits, else decimal
-    kDouble,    // fetched as a double
-    kDecimal,   // exact numbers as text
-    kDateTime,  // dates and timestamps as text, read as the native back ends read them
-    kTime,      // times of day as text
-    kComputed,  // text of a SQLite expression: ISO date texts as dates, as the native back end
-    kBit,       // bits, fetched as SQL_C_BIT
-    kBool,      // booleans reported as text "1"/"0" (psqlODBC's booleans)
-    kGuid,      // fetched as SQLGUID, written in lower case as PostgreSQL does
-    kText,      // UTF-16 text
-    kBinary,    // bytes, as hex text as every back end writes them
+    kInteger,  // fetched as a 64-bit integer
+    kDouble,   // fetched as a double
+    kBit,      // bits, fetched as SQL_C_BIT
+    kGuid,     // fetched as SQLGUID, written in lower case as PostgreSQL does
+    kBinary,   // bytes, as hex text as every back end writes them
+    kText,     // text, kept as it is
+    kTyped,    // text read as the column's TextKind (exact and unsigned numbers, dates, times,
+               // psqlODBC's booleans, a SQLite expression's ISO dates)
 };
 
 // One described column.
 struct OdbcColumn {
     std::string name;
     OdbcColumnKind kind = OdbcColumnKind::kText;
+    TextKind text = TextKind::kText;  // kTyped: how the text reads
     SQLSMALLINT cType = SQL_C_WCHAR;
-    SQLLEN width = 0;  // bytes of one row's buffer, terminator included
+    SQLLEN width = 0;         // bytes of one row's buffer, terminator included
+    SQLSMALLINT sqlType = 0;  // the column's SQL type as the driver describes it
     SQLULEN size = 0;  // the column's size as the driver describes it (characters, bytes, digits)
 };
 

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/ascii.h"
 #include "db/db_error.h"
 #include "db/odbc_text.h"
 #include "db/secret_text.h"
@@ -28,17 +29,6 @@ constexpr DriverDefault kDriverDefaults[] = {
     {"maodbc", "OPTION", "OPTION=1048576", "OPTIONS"},
 };
 
-bool SameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-        };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
 // True when the connection string sets one of the keys ("KEY=value;", values may be braced).
 bool SetsKey(std::string_view text, std::initializer_list<std::string_view> keys) {
     size_t i = 0;
@@ -49,7 +39,7 @@ bool SetsKey(std::string_view text, std::initializer_list<std::string_view> keys
         while (!key.empty() && (key.front() == ' ' || key.front() == ';')) key.remove_prefix(1);
         while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
         for (std::string_view k : keys)
-            if (SameLetters(key, k)) return true;
+            if (AsciiEqualsIgnoreCase(key, k)) return true;
         size_t end = eq + 1;
         while (end < text.size() && text[end] == ' ') ++end;
         if (end < text.size() && text[end] == '{') {

@@ -32,6 +32,12 @@ bool HoldsEveryValue(const OdbcColumn& column) {
     }
 }
 
+// True for a column of dates or time stamps; a time of day as a struct would get today's date.
+bool IsDateOrTimestamp(SQLSMALLINT type) {
+    return type == SQL_TYPE_DATE || type == SQL_TYPE_TIMESTAMP || type == SQL_DATE ||
+           type == SQL_TIMESTAMP;
+}
+
 }  // namespace
 
 std::unique_ptr<RecordSet> OdbcRecordSet::Open(std::shared_ptr<OdbcDatabase> db,
@@ -92,7 +98,7 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
     // SQLGetData inside a block, or with rows one at a time.
     if (FetchesTimestampStructs(db_->Dbms()) && (db_->GetDataInBlocks() || !blocks))
         for (Buffer& buffer : buffers_)
-            if (buffer.column.kind == OdbcColumnKind::kDateTime) {
+            if (IsDateOrTimestamp(buffer.column.sqlType)) {
                 buffer.column.cType = SQL_C_TYPE_TIMESTAMP;
                 buffer.column.width = sizeof(SQL_TIMESTAMP_STRUCT);
             }

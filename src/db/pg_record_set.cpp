@@ -120,8 +120,8 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
         if (length == 0 && PQgetisnull(batch, batchRow_, col))
             slots[i] = Null{};
         else
-            ReadPgCell({PQgetvalue(batch, batchRow_, col), static_cast<size_t>(length)}, kinds_[i],
-                       slots[i]);
+            ReadTextCell({PQgetvalue(batch, batchRow_, col), static_cast<size_t>(length)},
+                         kinds_[i], slots[i]);
     }
     ++batchRow_;
     return true;
@@ -140,10 +140,10 @@ bool PgRecordSet::PackRow(PackedValues& out) {
         const std::string_view text(PQgetvalue(batch, batchRow_, col), static_cast<size_t>(length));
         // Texts, the most common cells, go straight into the batch; the others are read as the
         // caller's thread reads them.
-        if (kinds_[i] == PgColumnKind::kText) {
+        if (kinds_[i] == TextKind::kText) {
             out.Text(text);
         } else {
-            ReadPgCell(text, kinds_[i], packing_);
+            ReadTextCell(text, kinds_[i], packing_);
             out.Add(packing_);
         }
     }

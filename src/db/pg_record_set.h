@@ -59,7 +59,7 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     int batchRow_ = 0;    // next row of the batch to read
     bool asked_ = false;  // a FETCH was sent for the batch after batch_
     PgResult collected_;  // its result, when taken before it was needed
-    std::vector<PgColumnKind> kinds_;
+    std::vector<TextKind> kinds_;
     Value packing_;  // a cell read on the reading thread before it is packed
 };
 

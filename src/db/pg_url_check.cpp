@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/ascii.h"
 #include "common/vb_error.h"
 
 namespace norvik::db {
@@ -9,7 +10,7 @@ namespace {
 
 // Characters a user name or password may hold as they are; all others are written as %XX.
 bool PlainInUserInfo(char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+    if (IsAsciiAlnum(c)) return true;
     return std::string_view("-._~%!$'()*+,;=:").find(c) != std::string_view::npos;
 }
 

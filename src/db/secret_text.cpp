@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/ascii.h"
+
 namespace norvik::db {
 namespace {
 
@@ -13,27 +15,21 @@ constexpr std::string_view kSecretKeys[] = {"password", "sslpassword", "passwd",
                                             "pwd",      "passwort",    "kennwort"};
 
 bool IsKeyChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-bool IsSpace(char c) {
-    return IsBlank(c) || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    return IsAsciiAlnum(c) || c == '_';
 }
 bool IsSchemeChar(char c) {
     return IsKeyChar(c) || c == '+' || c == '-' || c == '.';
 }
 // Characters a URL does not hold unencoded, so that one ends before them in a message.
 bool EndsUrl(char c) {
-    return IsSpace(c) || c == '"' || c == '<' || c == '>';
+    return IsAsciiSpace(c) || c == '"' || c == '<' || c == '>';
 }
 
 bool KeyAt(std::string_view text, size_t pos, std::string_view key) {
     if (text.size() - pos < key.size()) return false;
     for (size_t i = 0; i < key.size(); ++i) {
         const char c = text[pos + i];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c) != key[i]) return false;
+        if (AsciiLower(c) != key[i]) return false;
     }
     return true;
 }
@@ -44,10 +40,10 @@ size_t SecretValueStart(std::string_view text, size_t pos) {
     for (std::string_view key : kSecretKeys) {
         if (!KeyAt(text, pos, key)) continue;
         size_t p = pos + key.size();
-        while (p < text.size() && IsBlank(text[p])) ++p;
+        while (p < text.size() && IsAsciiBlank(text[p])) ++p;
         if (p == text.size() || text[p] != '=') continue;
         ++p;
-        while (p < text.size() && IsBlank(text[p])) ++p;
+        while (p < text.size() && IsAsciiBlank(text[p])) ++p;
         return p;
     }
     return npos;
@@ -80,19 +76,19 @@ size_t SecretValueEnd(std::string_view text, size_t p) {
     }
     size_t end = std::min(text.find_first_of(";\r\n", p), n);
     for (size_t b = p; b < end; ++b) {
-        if (!IsBlank(text[b])) continue;
+        if (!IsAsciiBlank(text[b])) continue;
         size_t k = b;
-        while (k < end && IsBlank(text[k])) ++k;
+        while (k < end && IsAsciiBlank(text[k])) ++k;
         size_t e = k;
         while (e < end && IsKeyChar(text[e])) ++e;
         size_t q = e;
-        while (q < end && IsBlank(text[q])) ++q;
+        while (q < end && IsAsciiBlank(text[q])) ++q;
         if (e > k && q < end && text[q] == '=') {
             end = b;
             break;
         }
     }
-    while (end > p && IsBlank(text[end - 1])) --end;
+    while (end > p && IsAsciiBlank(text[end - 1])) --end;
     return end;
 }
 
@@ -180,7 +176,7 @@ std::vector<std::string> Pieces(std::string_view secret) {
     std::vector<std::string> pieces;
     size_t start = npos;
     for (size_t i = 0; i <= secret.size(); ++i) {
-        const bool split = i == secret.size() || IsSpace(secret[i]) || secret[i] == '\'' ||
+        const bool split = i == secret.size() || IsAsciiSpace(secret[i]) || secret[i] == '\'' ||
                            secret[i] == '"' || secret[i] == '{' || secret[i] == '}';
         if (!split && start == npos) start = i;
         if (split && start != npos) {

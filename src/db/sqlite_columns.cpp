@@ -3,8 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "db/date_text.h"
+#include "common/ascii.h"
 #include "db/decimal_text.h"
+#include "db/text_values.h"
 #include "db/value_slot.h"
 
 namespace norvik::db {
@@ -13,8 +14,7 @@ namespace {
 // The first word of a declared type ("TIMESTAMPTZ" of "TIMESTAMPTZ(3)").
 std::string_view FirstWord(std::string_view type) {
     size_t n = 0;
-    while (n < type.size() && ((type[n] >= 'A' && type[n] <= 'Z') ||
-                               (type[n] >= '0' && type[n] <= '9') || type[n] == '_'))
+    while (n < type.size() && (IsAsciiUpper(type[n]) || IsAsciiDigit(type[n]) || type[n] == '_'))
         ++n;
     return type.substr(0, n);
 }
@@ -32,33 +32,51 @@ struct SlotSink {
     void Double(double value) { slot = value; }
     void Decimal(std::string_view text) { AssignDecimal(slot, text); }
     void Text(std::string_view text) { AssignText(slot, text); }
-    void Date(const DateTime& value) { slot = value; }
     void Bool(bool value) { slot = value; }
     void Binary(std::string_view bytes) { AssignBinary(slot, bytes); }
+    void Typed(std::string_view text, TextKind kind) { ReadTextCell(text, kind, slot); }
+};
+
+// Where it goes on the reading thread: the batch, through a value of its own for the texts every
+// back end reads alike.
+struct PackSink {
+    PackedValues& out;
+    Value& scratch;
+    void Null() { out.Null(); }
+    void Integer(int64_t value) { out.Integer(value); }
+    void Double(double value) { out.Double(value); }
+    void Decimal(std::string_view text) { out.Decimal(text); }
+    void Text(std::string_view text) { out.Text(text); }
+    void Bool(bool value) { out.Bool(value); }
+    void Binary(std::string_view bytes) { out.Binary(bytes); }
+    void Typed(std::string_view text, TextKind kind) {
+        ReadTextCell(text, kind, scratch);
+        out.Add(scratch);
+    }
 };
 
 template <typename Sink>
 void ReadText(std::string_view text, SqliteColumnKind kind, Sink& sink) {
-    DateTime dt;
-    if (kind == SqliteColumnKind::kDateTime &&
-        (ParseDateTimeText(text, dt) || ParseTimeText(text, dt))) {
-        sink.Date(dt);
-        return;
-    }
-    // An expression has no declared type; a text in the ISO date form is a computed date
-    // (MAX(Datum), date('now')). A time alone stays text: "12:30" may be anything.
-    if (kind == SqliteColumnKind::kExpression && ParseComputedDate(text, dt)) {
-        sink.Date(dt);
-        return;
-    }
-    if (kind == SqliteColumnKind::kDecimal) {
-        // Numeric affinity leaves only texts SQLite could not convert losslessly, so this path is
-        // rare.
-        std::string canonical;
-        if (CanonicalDecimal(text, canonical)) {
-            sink.Decimal(canonical);
-            return;
+    switch (kind) {
+        case SqliteColumnKind::kDateTime:
+            return sink.Typed(text, TextKind::kDateTime);
+        case SqliteColumnKind::kExpression:
+            // No declared type: a text in the ISO date form is a computed date (MAX(Datum),
+            // date('now')). A time alone stays text: "12:30" may be anything.
+            return sink.Typed(text, TextKind::kComputedDate);
+        case SqliteColumnKind::kDecimal: {
+            // Numeric affinity leaves only texts SQLite could not convert losslessly, so this path
+            // is rare; unlike the servers' NaN, such a text that is no decimal stays text.
+            std::string canonical;
+            if (CanonicalDecimal(text, canonical)) {
+                sink.Decimal(canonical);
+                return;
+            }
+            break;
         }
+        case SqliteColumnKind::kStorage:
+        case SqliteColumnKind::kBool:
+            break;
     }
     sink.Text(text);
 }
@@ -108,9 +126,7 @@ void ReadCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Sink& sink) {
 SqliteColumnKind SqliteKindOf(const char* declaredType) {
     if (!declaredType) return SqliteColumnKind::kExpression;
     std::string type(declaredType);
-    for (char& c : type) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    }
+    for (char& c : type) c = AsciiUpper(c);
     if (type == "BOOL" || type == "BOOLEAN") return SqliteColumnKind::kBool;
     // DATE, DATETIME, DATETIME2, SMALLDATETIME, TIMESTAMP, TIMESTAMPTZ, TIME, TIMETZ …
     const std::string_view word = FirstWord(type);
@@ -127,8 +143,10 @@ void ReadSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& s
     ReadCell(stmt, col, kind, sink);
 }
 
-void PackSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, PackedValues& out) {
-    ReadCell(stmt, col, kind, out);
+void PackSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, PackedValues& out,
+                    Value& scratch) {
+    PackSink sink{out, scratch};
+    ReadCell(stmt, col, kind, sink);
 }
 
 }  // namespace norvik::db

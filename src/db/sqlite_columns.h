@@ -22,7 +22,9 @@ enum class SqliteColumnKind {
 SqliteColumnKind SqliteKindOf(const char* declaredType);
 // Reads column `col` of the statement's current row into the slot.
 void ReadSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot);
-// Appends the same value to `out`, for the reading thread.
-void PackSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, PackedValues& out);
+// Appends the same value to `out`, for the reading thread; scratch is a value it keeps for the
+// texts read as dates.
+void PackSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, PackedValues& out,
+                    Value& scratch);
 
 }  // namespace norvik::db

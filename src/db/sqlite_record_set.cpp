@@ -60,7 +60,7 @@ bool SqliteRecordSet::PackRows(PackedValues& out, size_t& rows, size_t most) {
     for (; rows < most; ++rows) {
         if (!stmt_->Step()) return false;
         for (int i = 0; i < columns; ++i)
-            PackSqliteCell(stmt, i, kinds_[static_cast<size_t>(i)], out);
+            PackSqliteCell(stmt, i, kinds_[static_cast<size_t>(i)], out, scratch_);
     }
     return true;
 }

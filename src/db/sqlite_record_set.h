@@ -37,6 +37,7 @@ class SqliteRecordSet final : public StreamingRecordSet {
     bool reading_ = false;  // holds a share of the read transaction
     std::optional<SqliteStatement> stmt_;
     std::vector<SqliteColumnKind> kinds_;
+    Value scratch_;  // the reading thread's value for cells read as dates
 };
 
 }  // namespace norvik::db

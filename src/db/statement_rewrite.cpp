@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
+#include "common/ascii.h"
+
 namespace norvik::db {
 namespace {
 
 bool IsWordChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           static_cast<unsigned char>(c) >= 0x80;
+    return IsAsciiAlnum(c) || c == '_' || static_cast<unsigned char>(c) >= 0x80;
 }
 
 // End of a '…' or "…" run starting at `pos`; a doubled quote stays inside, so does \' in E'…'
@@ -47,9 +48,7 @@ size_t BlockCommentEnd(std::string_view sql, size_t pos) {
 size_t DollarQuoteEnd(std::string_view sql, size_t pos) {
     if (pos > 0 && IsWordChar(sql[pos - 1])) return pos;
     size_t i = pos + 1;
-    while (i < sql.size() && IsWordChar(sql[i]) &&
-           !(i == pos + 1 && sql[i] >= '0' && sql[i] <= '9'))
-        ++i;
+    while (i < sql.size() && IsWordChar(sql[i]) && !(i == pos + 1 && IsAsciiDigit(sql[i]))) ++i;
     if (i >= sql.size() || sql[i] != '$') return pos;
     const std::string_view tag = sql.substr(pos, i + 1 - pos);
     const size_t close = sql.find(tag, i + 1);

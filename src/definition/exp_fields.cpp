@@ -1,5 +1,6 @@
 #include "definition/exp_fields.h"
 
+#include "common/ascii.h"
 #include "common/text_helpers.h"
 #include "common/vb_convert.h"
 
@@ -12,10 +13,6 @@ constexpr char kQuote = '"';
 std::string UnquotedField(std::string field) {
     if (auto n = ParseInvariantNumber(ReplaceText(field, ",", "."))) return DoubleToText(*n);
     return field;
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
 }
 
 }  // namespace
@@ -70,10 +67,11 @@ std::string QuotedExpField(std::string_view value) {
 
 std::string ExpFieldText(std::string_view value, char separator) {
     // Blanks at the ends may be trimmed with the line; a separator or quote would split or vanish.
-    const bool bare = value.empty() || (!IsBlank(value.front()) && !IsBlank(value.back()) &&
-                                        value.find(separator) == std::string_view::npos &&
-                                        value.find(kQuote) == std::string_view::npos &&
-                                        UnquotedField(std::string(value)) == value);
+    const bool bare =
+        value.empty() || (!IsAsciiBlank(value.front()) && !IsAsciiBlank(value.back()) &&
+                          value.find(separator) == std::string_view::npos &&
+                          value.find(kQuote) == std::string_view::npos &&
+                          UnquotedField(std::string(value)) == value);
     return bare ? std::string(value) : QuotedExpField(value);
 }
 
@@ -82,9 +80,9 @@ std::string ProfileValueText(std::string_view value) {
     // added around the value gives back exactly what is inside, quotes and all.
     const bool enclosed = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                           value.back() == value.front();
-    const bool bare =
-        value.empty() || (!enclosed && !IsBlank(value.front()) && !IsBlank(value.back()) &&
-                          value.find('\t') == std::string_view::npos);
+    const bool bare = value.empty() ||
+                      (!enclosed && !IsAsciiBlank(value.front()) && !IsAsciiBlank(value.back()) &&
+                       value.find('\t') == std::string_view::npos);
     return bare ? std::string(value) : "\"" + std::string(value) + "\"";
 }
 

@@ -15,7 +15,6 @@
 #include "common/vb_error.h"
 #include "definition/exp_fields.h"
 #include "definition/general_values.h"
-#include "host/module_state.h"
 
 namespace norvik {
 namespace {
@@ -42,8 +41,7 @@ std::string ColumnPart(const std::string& controlSource) {
     return dot == std::string::npos ? controlSource : controlSource.substr(dot + 1);
 }
 
-void ReadGeneral(const ProfileFile& profile, TQExportDef& def, const ModuleState& state,
-                 HostServices& services) {
+void ReadGeneral(const ProfileFile& profile, TQExportDef& def, DefinitionHost& host) {
     // The table puts the name before the output file, whose remembered value is kept by the name.
     for (const GeneralValue& g : GeneralValues()) {
         std::string value = profile.Read("Allgemein", g.key, g.fallback);
@@ -51,12 +49,8 @@ void ReadGeneral(const ProfileFile& profile, TQExportDef& def, const ModuleState
             value = profile.Read("Allgemein", "Schnittstelle", "");
         } else if (g.kind == GeneralKind::kOutputFile) {
             const std::string remembered =
-                def.Schnittstelle.empty()
-                    ? ""
-                    : services.UserSettings().Get("TQBExport", "Schnittstelle", def.Schnittstelle,
-                                                  "");
-            value = !remembered.empty() ? remembered
-                                        : ReplaceDataPath(value, state.commonUserDataFolder);
+                def.Schnittstelle.empty() ? "" : host.RememberedOutputFile(def.Schnittstelle);
+            value = !remembered.empty() ? remembered : ReplaceDataPath(value, host.DataPath());
         }
         def.*g.member = std::move(value);
     }
@@ -103,7 +97,7 @@ class ParameterSection {
     bool inside_ = false;
 };
 
-void ReadParameters(std::string_view bytes, TQExportDef& def, ModuleState& state) {
+void ReadParameters(std::string_view bytes, TQExportDef& def, DefinitionHost& host) {
     ParameterSection section;
     // The stored values of the whole section at once: one query, not one per parameter.
     std::optional<std::unordered_map<std::string, std::string>> stored;
@@ -115,11 +109,11 @@ void ReadParameters(std::string_view bytes, TQExportDef& def, ModuleState& state
         std::vector<std::string> fields = SplitExpFields(Cp1252ToUtf8(raw.substr(eq + 1)), ',');
         fields.resize(2);
         param->Caption = fields[0].empty() ? param->Name : std::move(fields[0]);
-        if (!stored) stored = state.Settings().ReadSection(def.Abschnitt, "Standard");
+        if (!stored) stored = host.StoredParameters(def.Abschnitt);
         const auto it = stored->empty() ? stored->end() : stored->find(LowerCase(param->Name));
         param->Value =
             it != stored->end() && !it->second.empty() ? it->second : std::move(fields[1]);
-        def.AddParam(std::move(param));
+        if (!def.AddParam(std::move(param))) host.ShowRefusal(kAddFailedMessage);
     });
 }
 
@@ -196,8 +190,7 @@ std::string DeriveBoundField(const TQSelection& selection) {
     return bound;
 }
 
-void ReadExportDefinition(const std::string& fileName, TQExportDef& def, ModuleState& state,
-                          HostServices& services) {
+void ReadExportDefinition(const std::string& fileName, TQExportDef& def, DefinitionHost& host) {
     // One read serves every step; a file that cannot be read fails at the line-by-line steps.
     std::string bytes;
     std::optional<VbError> readError;
@@ -215,12 +208,12 @@ void ReadExportDefinition(const std::string& fileName, TQExportDef& def, ModuleS
     const ProfileFile profile =
         readError ? ProfileFile() : ProfileFile::ParseSections(bytes, {"allgemein", "selektion"});
 
-    ReadGeneral(profile, def, state, services);
+    ReadGeneral(profile, def, host);
     ReadSelections(profile, def);
     if (def.Abschnitt.empty()) def.Abschnitt = "Export_" + BaseName(fileName);
 
     if (readError) throw *readError;
-    ReadParameters(bytes, def, state);
+    ReadParameters(bytes, def, host);
     ReadRecords(bytes, def);
 }
 

@@ -4,9 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "definition/definition_host.h"
 #include "definition/tq_model.h"
-#include "host/host_services.h"
-#include "host/module_state.h"
 
 namespace norvik {
 
@@ -23,9 +22,8 @@ bool IsRecordSection(std::string_view line);
 std::string DeriveBoundField(const TQSelection& selection);
 
 // Reads the file into def (a new definition), step by step; raises VbError on the first failure,
-// leaving in def what was read up to it. The remembered output file and the stored parameter values
-// come from the services' per-user store and the state's settings.
-void ReadExportDefinition(const std::string& fileName, TQExportDef& def, ModuleState& state,
-                          HostServices& services);
+// leaving in def what was read up to it. The remembered output file, "%DataPath%" and the stored
+// parameter values come from the host, which is also told of a refused parameter.
+void ReadExportDefinition(const std::string& fileName, TQExportDef& def, DefinitionHost& host);
 
 }  // namespace norvik

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "common/ascii.h"
 #include "common/file_io.h"
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
@@ -41,7 +42,7 @@ std::string Field(std::string_view text) {
 // The number of a selection's own key "Sel01" … "Sel12", or 0.
 int OwnSelectionNumber(const std::string& name) {
     if (name.size() != 5 || name.compare(0, 3, "Sel") != 0) return 0;
-    if (name[3] < '0' || name[3] > '9' || name[4] < '0' || name[4] > '9') return 0;
+    if (!IsAsciiDigit(name[3]) || !IsAsciiDigit(name[4])) return 0;
     const int n = (name[3] - '0') * 10 + (name[4] - '0');
     return n <= 12 ? n : 0;
 }

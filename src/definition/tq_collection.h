@@ -9,11 +9,10 @@
 
 #include "common/text_codec.h"
 #include "common/vb_error.h"
-#include "host/host_messages.h"
 
 namespace norvik {
 
-// The message shown when an item cannot be added.
+// The message for an item a collection refused.
 inline const char* const kAddFailedMessage = "Fehler beim hinzufügen eines Elementes!";
 
 // An ordered list of shared items, 1-based, in the order of adding.
@@ -54,24 +53,19 @@ class TQKeyedCollection : public TQCollection<T> {
   public:
     using Item_t = typename TQCollection<T>::Item_t;
 
-    // Appends the item under its key; a key already present (457) or a null item (5) shows
-    // kAddFailedMessage and returns null.
+    // Appends the item under its key and returns it; a null item or a key already present is
+    // refused: nothing is added and null comes back, for the caller to tell the user.
     Item_t Add(Item_t item) {
+        if (!item) return nullptr;
+        const auto [key, added] = index_.try_emplace(LowerCase(KeyOf()(*item)), Items().size());
+        if (!added) return nullptr;
         try {
-            if (!item) throw VbError(kErrInvalidArgument);
-            const auto [key, added] = index_.try_emplace(LowerCase(KeyOf()(*item)), Items().size());
-            if (!added) throw VbError(kErrDuplicateKey);
-            try {
-                Items().push_back(item);
-            } catch (...) {
-                index_.erase(key);
-                throw;
-            }
-            return item;
-        } catch (const std::exception&) {
-            Messages().ShowMessage(kAddFailedMessage, 0, kButtonsOk, false);
-            return nullptr;
+            Items().push_back(item);
+        } catch (...) {
+            index_.erase(key);
+            throw;
         }
+        return item;
     }
     using TQCollection<T>::Item;
     // The item with this key (case ignored); raises 5 for an unknown key.

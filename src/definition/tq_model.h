@@ -6,7 +6,6 @@
 #include <string>
 
 #include "definition/tq_collection.h"
-#include "host/module_state.h"
 
 namespace norvik {
 
@@ -99,8 +98,10 @@ struct TQExportDef {
     void AddRecord(std::shared_ptr<TQRecord> record) { Records->Add(std::move(record)); }
     // Adds a selection criterion to Selections.
     void AddSel(std::shared_ptr<TQSelection> selection) { Selections->Add(std::move(selection)); }
-    // Adds a parameter to Parameter.
-    void AddParam(std::shared_ptr<TQParam> param) { Parameter->Add(std::move(param)); }
+    // Adds a parameter to Parameter and returns it; null when its name is taken (nothing added).
+    std::shared_ptr<TQParam> AddParam(std::shared_ptr<TQParam> param) {
+        return Parameter->Add(std::move(param));
+    }
 };
 
 }  // namespace norvik

@@ -60,6 +60,7 @@ int32_t ExportRun::Execute() {
 void ExportRun::Run() {
     engine_.SetLastSummary("");
     engine_.SetLastRowCount(0);
+    engine_.SetExpectedRows(0);
     engine_.SetLastWritten({});
     if (!engine_.ExpDef) throw VbError(kErrObjectNotSet);
     // A listener may load another definition between rows; this run keeps its own alive.
@@ -134,8 +135,10 @@ void ExportRun::Run() {
             info_.assign(digits.data(), digits.size());
             info_ += " Datensätze exportiert.";
             engine_.Events().strInfo(info_);
+            const int64_t count = rows_->RecordCount();
+            engine_.SetExpectedRows(count);
             const double percent =
-                static_cast<double>(bookmark) * (100.0 / static_cast<double>(rows_->RecordCount()));
+                static_cast<double>(bookmark) * (100.0 / static_cast<double>(count));
             engine_.Events().ExportProgress(RoundToInteger(std::min(percent, 100.0)));
             rows_->MoveNext();
             services_.PumpMessages();

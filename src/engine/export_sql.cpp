@@ -1,10 +1,10 @@
 #include "engine/export_sql.h"
 
 #include <array>
-#include <cctype>
 #include <optional>
 #include <string_view>
 
+#include "common/ascii.h"
 #include "common/vb_error.h"
 
 namespace norvik {
@@ -27,8 +27,7 @@ void CleanQuotesAndSeparators(std::string& sql) {
 }
 
 bool IsWordChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
-           static_cast<unsigned char>(c) >= 0x80;
+    return IsAsciiAlnum(c) || c == '_' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
 }
 
 // The top-level clauses of a statement that matter for a condition: where its WHERE begins,
@@ -44,15 +43,14 @@ struct StatementShape {
 std::string WordAt(std::string_view sql, size_t pos) {
     if (pos > 0 && IsWordChar(sql[pos - 1])) return {};
     std::string word;
-    while (pos < sql.size() && IsWordChar(sql[pos]))
-        word += static_cast<char>(std::toupper(static_cast<unsigned char>(sql[pos++])));
+    while (pos < sql.size() && IsWordChar(sql[pos])) word += AsciiUpper(sql[pos++]);
     return word;
 }
 
 // The next word after pos (blanks and comments skipped are not expected between GROUP and BY).
 std::string NextWord(std::string_view sql, size_t pos) {
     while (pos < sql.size() && IsWordChar(sql[pos])) ++pos;
-    while (pos < sql.size() && std::isspace(static_cast<unsigned char>(sql[pos]))) ++pos;
+    while (pos < sql.size() && IsAsciiSpace(sql[pos])) ++pos;
     return WordAt(sql, pos);
 }
 
@@ -131,8 +129,7 @@ bool EndsInLineComment(std::string_view text) {
 
 // The text without trailing blanks, ended by a line break when its last line is a comment.
 std::string Closed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
+    while (!text.empty() && IsAsciiSpace(text.back())) text.remove_suffix(1);
     return std::string(text) + (EndsInLineComment(text) ? "\n" : "");
 }
 
@@ -156,9 +153,7 @@ std::string BuildExportSql(const std::string& datenquelle, const std::string& sq
         std::string joined;
         if (shape.where) {
             size_t conditionStart = *shape.where + 5;
-            while (conditionStart < tail &&
-                   std::isspace(static_cast<unsigned char>(text[conditionStart])))
-                ++conditionStart;
+            while (conditionStart < tail && IsAsciiSpace(text[conditionStart])) ++conditionStart;
             joined = std::string(text.substr(0, *shape.where)) + "WHERE (" +
                      Closed(text.substr(conditionStart, tail - conditionStart)) + ") AND (" +
                      sqlWhere + ")";

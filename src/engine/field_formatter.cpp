@@ -4,7 +4,9 @@
 
 #include <cstring>
 
+#include "common/ascii.h"
 #include "common/text_codec.h"
+#include "common/text_helpers.h"
 #include "common/vb_convert.h"
 #include "engine/field_text.h"
 
@@ -184,19 +186,19 @@ bool FieldFormatter::AppendPlainDecimal(std::string_view text, EncodedBuffer& li
     // Only a single separator that is no digit keeps the written decimals countable.
     const std::string& separator = def_->Dezimaltrenner;
     // A byte beyond ASCII alone is no character: Finish writes it as the code page does.
-    if (separator.size() != 1 || (separator[0] >= '0' && separator[0] <= '9') ||
+    if (separator.size() != 1 || IsAsciiDigit(separator[0]) ||
         static_cast<unsigned char>(separator[0]) >= 0x80)
         return false;
     size_t i = 0;
     const bool negative = i < text.size() && text[i] == '-';
     if (negative) ++i;
     size_t intStart = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    while (i < text.size() && IsAsciiDigit(text[i])) ++i;
     const size_t intEnd = i;
     size_t fracStart = i, fracEnd = i;
     if (i < text.size() && text[i] == '.') {
         fracStart = ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        while (i < text.size() && IsAsciiDigit(text[i])) ++i;
         fracEnd = i;
     }
     if (i != text.size() || (intEnd == intStart && fracEnd == fracStart)) return false;
@@ -267,7 +269,7 @@ void FieldFormatter::ApplyLength(bool isNumber, int32_t length) {
 int32_t FieldFormatter::TrailingDecimals() const {
     const std::string& symbol = def_->Dezimaltrenner;
     size_t end = text_.size();
-    while (end > 0 && text_[end - 1] >= '0' && text_[end - 1] <= '9') --end;
+    while (end > 0 && IsAsciiDigit(text_[end - 1])) --end;
     const size_t digits = text_.size() - end;
     if (digits == 0 || symbol.empty() || end < symbol.size() ||
         text_.compare(end - symbol.size(), symbol.size(), symbol) != 0)

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "common/text_helpers.h"
+#include "common/ascii.h"
 #include "common/utf8.h"
 #include "common/vb_convert.h"
 
@@ -21,7 +21,7 @@ double NormalizeNumber(std::string_view text) {
     }
     size_t n = 0;
     for (char c : text) {
-        if (c >= '0' && c <= '9')
+        if (IsAsciiDigit(c))
             buf[n++] = c;
         else if (c == ',')
             buf[n++] = '.';
@@ -32,10 +32,10 @@ double NormalizeNumber(std::string_view text) {
     size_t end = 0;
     if (end < n && buf[end] == '-') ++end;
     const size_t digitsStart = end;
-    while (end < n && buf[end] >= '0' && buf[end] <= '9') ++end;
+    while (end < n && IsAsciiDigit(buf[end])) ++end;
     if (end < n && buf[end] == '.') {
         ++end;
-        while (end < n && buf[end] >= '0' && buf[end] <= '9') ++end;
+        while (end < n && IsAsciiDigit(buf[end])) ++end;
     }
     if (end == digitsStart || (end == digitsStart + 1 && buf[digitsStart] == '.')) return 0;
     double value = 0;
@@ -55,7 +55,7 @@ bool AppendPlainNumber(std::string_view text, std::string& out) {
     char buf[64];
     size_t n = 0;
     for (char c : text) {
-        if ((c >= '0' && c <= '9') || c == ',' || c == '-') {
+        if (IsAsciiDigit(c) || c == ',' || c == '-') {
             if (n == sizeof buf) return false;
             buf[n++] = c;
         }
@@ -64,12 +64,12 @@ bool AppendPlainNumber(std::string_view text, std::string& out) {
     const bool negative = n > 0 && buf[0] == '-';
     if (negative) ++i;
     size_t intStart = i;
-    while (i < n && buf[i] >= '0' && buf[i] <= '9') ++i;
+    while (i < n && IsAsciiDigit(buf[i])) ++i;
     size_t intEnd = i;
     size_t fracStart = i, fracEnd = i;
     if (i < n && buf[i] == ',') {
         fracStart = ++i;
-        while (i < n && buf[i] >= '0' && buf[i] <= '9') ++i;
+        while (i < n && IsAsciiDigit(buf[i])) ++i;
         fracEnd = i;
     }
     if (i != n || (intEnd == intStart && fracEnd == fracStart)) return false;
@@ -164,31 +164,6 @@ size_t ToDosLetters(std::string& text) {
     }
     text.swap(out);
     return replaced;
-}
-
-void ReplaceInPlace(std::string& text, std::string_view search, std::string_view replacement) {
-    if (search.empty() || replacement.find(search) != std::string_view::npos) return;
-    if (text.find(search) == std::string::npos) return;
-    if (search.size() == 1) {
-        // One byte that the replacement lacks: a single pass leaves no occurrence behind.
-        const char s = search[0];
-        if (replacement.size() == 1) {
-            for (char& c : text)
-                if (c == s) c = replacement[0];
-            return;
-        }
-        std::string out;
-        out.reserve(text.size() + replacement.size() * 4);
-        for (char c : text) {
-            if (c == s)
-                out.append(replacement);
-            else
-                out.push_back(c);
-        }
-        text.swap(out);
-        return;
-    }
-    text = ReplaceText(std::move(text), search, replacement);
 }
 
 }  // namespace norvik

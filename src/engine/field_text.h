@@ -1,5 +1,5 @@
 #pragma once
-// Text operations of the field formatter: number normaliser, DOS letters, in-place replacement.
+// Text operations of the field formatter: number normaliser, DOS letters.
 
 #include <string>
 #include <string_view>
@@ -21,8 +21,5 @@ double NormalizeNumber(const Value& value);
 // codes, and every other character beyond ASCII by "?", which would otherwise come out as another
 // letter in DOS; returns how many were replaced by "?".
 size_t ToDosLetters(std::string& text);
-// ReplaceText in place: repeated until none is left; unchanged for an empty search text or a
-// replacement that contains it. Single-byte searches take a fast single pass.
-void ReplaceInPlace(std::string& text, std::string_view search, std::string_view replacement);
 
 }  // namespace norvik

@@ -1,5 +1,8 @@
 #include "engine/tq_export.h"
 
+#include <string>
+#include <unordered_map>
+
 #include "common/file_io.h"
 #include "common/vb_error.h"
 #include "definition/exp_reader.h"
@@ -7,6 +10,31 @@
 #include "host/host_messages.h"
 
 namespace norvik {
+namespace {
+
+// The reader's view of the host: the engine's module state and services.
+class EngineDefinitionHost : public DefinitionHost {
+  public:
+    EngineDefinitionHost(ModuleState& state, HostServices& services)
+        : state_(state), services_(services) {}
+    std::string DataPath() const override { return state_.commonUserDataFolder; }
+    std::string RememberedOutputFile(const std::string& name) override {
+        return services_.UserSettings().Get("TQBExport", "Schnittstelle", name, "");
+    }
+    std::unordered_map<std::string, std::string> StoredParameters(
+        const std::string& section) override {
+        return state_.Settings().ReadSection(section, "Standard");
+    }
+    void ShowRefusal(const std::string& text) override {
+        services_.Messages().ShowMessage(text, 0, kButtonsOk, false);
+    }
+
+  private:
+    ModuleState& state_;
+    HostServices& services_;
+};
+
+}  // namespace
 
 TQExportEvents& TQExport::Events() {
     static TQExportEvents silent;
@@ -17,7 +45,8 @@ bool TQExport::LoadFile(const std::string& FileName) {
     ExpDef = std::make_shared<TQExportDef>();
     Pfad = WithTrailingSeparator(state_.exportPath);
     try {
-        ReadExportDefinition(FileName, *ExpDef, state_, services_);
+        EngineDefinitionHost host(state_, services_);
+        ReadExportDefinition(FileName, *ExpDef, host);
         return true;
     } catch (const std::exception& e) {
         ReportFailure(services_.Messages(), "TQExport", "LoadFile", e);

@@ -31,10 +31,8 @@ class TQExportEvents {
 
 class TQExport {
   public:
-    // A new engine in mode cTQExport on a module state and the host's services (by default the
-    // component's own).
-    explicit TQExport(ModuleState& state = State(), HostServices& services = Services())
-        : state_(state), services_(services) {}
+    // A new engine in mode cTQExport on a module state and the host's services.
+    TQExport(ModuleState& state, HostServices& services) : state_(state), services_(services) {}
 
     // Reads an export definition file into a new ExpDef; errors are reported, not raised. True
     // when the definition loaded without an error.
@@ -71,6 +69,11 @@ class TQExport {
     int64_t LastRowCount() const { return lastRowCount_; }
     // Kept by the run.
     void SetLastRowCount(int64_t rows) { lastRowCount_ = rows; }
+    // The rows the running export's statement delivers, as far as known (its count, corrected as
+    // the rows arrive); 0 before the first row. A terminal's progress tells the time left by it.
+    int64_t ExpectedRows() const { return expectedRows_; }
+    // Kept by the run.
+    void SetExpectedRows(int64_t rows) { expectedRows_ = rows; }
     // What the last run that completed wrote, by record layout; empty after a failed one.
     const WrittenFile& LastWritten() const { return lastWritten_; }
     // Kept by the run.
@@ -86,6 +89,7 @@ class TQExport {
     TQExportEvents* listener_ = nullptr;
     std::string lastSummary_;
     int64_t lastRowCount_ = 0;
+    int64_t expectedRows_ = 0;
     WrittenFile lastWritten_;
 };
 

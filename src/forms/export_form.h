@@ -36,7 +36,7 @@ struct ExportControls {
 class ExportForm {
   public:
     // Loads the dialog: a new engine and the stored protocol switch ("1" ticks it).
-    explicit ExportForm(ModuleState& state = State(), HostServices& services = Services());
+    ExportForm(ModuleState& state, HostServices& services);
 
     ExportControls controls;  // the controls' state
 

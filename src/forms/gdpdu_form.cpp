@@ -14,6 +14,8 @@ namespace norvik {
 namespace {
 
 const char* const kClass = "frmGDPdU";
+// The per-user remembered choice to pack a profile's medium, keyed by its interface name.
+const char* const kZipSection = "ZipUebergabe";
 const int32_t kWarning = 3;
 
 DateTime SystemToday() {
@@ -76,6 +78,8 @@ void GdpduForm::LoadSchema(const std::string& displayName) {
         gdpdu_.LoadFile(FileOf(displayName));
         // Shown in the platform's form, as the folder dialog would give it back.
         controls.path = gdpdu_.Pfad.empty() ? "" : NativePath(gdpdu_.Pfad).string();
+        controls.handoverZip = services_.UserSettings().Get("TQBExport", kZipSection,
+                                                            gdpdu_.Schnittstelle, "0") == "1";
         RefreshSelList();
         EnableControls();
     } catch (const std::exception& e) {
@@ -131,7 +135,11 @@ GdpduOk GdpduForm::ExportData() {
                     prefix + FileNameOnly(table->Export->ExpDef->Dateiname);
         }
 
+        services_.UserSettings().Save("TQBExport", kZipSection, gdpdu_.Schnittstelle,
+                                      controls.handoverZip ? "1" : "0");
+
         if (!EnsureFolder(folder)) return GdpduOk::FolderRefused;
+        gdpdu_.HandoverZip = controls.handoverZip;
         gdpdu_.Pfad = folder;
         gdpdu_.DatumVon = *von;
         gdpdu_.DatumBis = *bis;

@@ -29,6 +29,7 @@ struct GdpduControls {
     std::string dateVon;                  // tdbDateVon as "dd.mm.yyyy"
     std::string dateBis;                  // tdbDateBis as "dd.mm.yyyy"
     std::vector<GdpduTableLine> tables;   // SelList
+    bool handoverZip = false;             // chkZip: also pack the medium for the handover
     bool pathEnabled = false;             // txtPath and its "..." button
     bool tablesEnabled = false;           // SelList and the two select buttons
     bool okEnabled = false;               // cmdOK
@@ -52,8 +53,7 @@ class GdpduForm {
   public:
     // Loads the dialog with its own profile object; today gives the date the default period is
     // taken from (the system's date when empty).
-    explicit GdpduForm(ModuleState& state = State(), HostServices& services = Services(),
-                       std::function<DateTime()> today = {});
+    GdpduForm(ModuleState& state, HostServices& services, std::function<DateTime()> today = {});
 
     GdpduControls controls;  // the controls' state
 
@@ -68,7 +68,8 @@ class GdpduForm {
     // Lists the profiles of the export folder into controls.schemaList, nothing chosen.
     void FillSchemaList();
     // The choice of a profile by display name: loads the file of the last list entry of exactly
-    // that name, shows its folder and tables and enables the controls. The period is kept.
+    // that name, shows its folder, tables and remembered packing choice and enables the controls.
+    // The period is kept.
     void LoadSchema(const std::string& displayName);
     // The file of the last list entry whose display name is exactly the name, else empty.
     std::string FileOf(const std::string& displayName) const;
@@ -83,8 +84,9 @@ class GdpduForm {
     void SelectAll(bool selected);
     // The answer of the folder question: a non-empty one replaces the output folder.
     void ChooseFolder(const std::string& answer);
-    // OK or F9: refuses an invalid period (shown, nothing stored), stores each table's tick, puts
-    // the data files into the folder, offers to create a missing folder, and builds the medium.
+    // OK or F9: refuses an invalid period (shown, nothing stored), stores each table's tick and
+    // the packing choice, puts the data files into the folder, offers to create a missing folder,
+    // and builds the medium.
     // Errors are reported ("frmGDPdU", "ExportData").
     GdpduOk ExportData();
 

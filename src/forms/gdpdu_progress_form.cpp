@@ -34,6 +34,13 @@ void GdpduProgressForm::Checking() {
     Stepped();
 }
 
+void GdpduProgressForm::Packing() {
+    table = "Die ZIP-Datei für die Übergabe wird gepackt...";
+    progress.clear();
+    percent = 0;
+    Stepped();
+}
+
 void GdpduProgressForm::BuildEnded() {
     running = false;
     Changed();

@@ -1,6 +1,6 @@
 #pragma once
 // The progress window of a GDPdU build without the window: which table is exported, its rows,
-// the check, and the request to stop.
+// the check, the packing, and the request to stop.
 
 #include <cstdint>
 #include <functional>
@@ -30,6 +30,7 @@ class GdpduProgressForm : public GdpduBuildEvents {
     void BuildStarted(int32_t tables) override;
     void TableStarted(int32_t number, int32_t tables, const std::string& caption) override;
     void Checking() override;
+    void Packing() override;
     void BuildEnded() override;
     void strInfo(const std::string& text) override;
     void ExportProgress(int16_t intPercent) override;

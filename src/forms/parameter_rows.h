@@ -29,7 +29,7 @@ struct ParameterRow {
 class ParameterRows {
   public:
     // Rows on the given state (its settings store) and services (error reports).
-    explicit ParameterRows(ModuleState& state = State(), HostServices& services = Services())
+    ParameterRows(ModuleState& state, HostServices& services)
         : state_(state), services_(services) {}
 
     // Reads the [Parameter] lines of the definition file with their stored values; a failure is

@@ -17,7 +17,7 @@ inline const char* const kProgressStartText = "Daten werden exportiert...";
 class ProgressForm : public TQExportEvents {
   public:
     // A window on the given services (busy pointer, shell).
-    explicit ProgressForm(HostServices& services = Services()) : services_(services) {}
+    explicit ProgressForm(HostServices& services) : services_(services) {}
     ~ProgressForm() override;
     ProgressForm(const ProgressForm&) = delete;
     ProgressForm& operator=(const ProgressForm&) = delete;

@@ -79,24 +79,6 @@ ContainedFile Inspect(const fs::path& folder, const fs::path& path, fs::path& re
 
 }  // namespace
 
-FileHandle::~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = other.Release();
-    }
-    return *this;
-}
-
-int FileHandle::Release() noexcept {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
 bool ResolvesInside(const fs::path& folder, const fs::path& path) {
     ContainedFile file;
     return Resolve(folder, path, file).has_value();
@@ -116,10 +98,10 @@ ContainedFile OpenContained(const fs::path& folder, const fs::path& path) {
     // would drop SQLite's locks on it.
     if (IsProtectedFile(real.string()))
         return Refused(FileRefusal::Special, "die geöffnete Datenbank des Hosts");
-    const int fd = OpenGuarded(real.string(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0,
-                               FileKinds::Any);
-    if (fd < 0) return Refused(FileRefusal::Unreadable, std::strerror(errno));
-    file.handle = FileHandle(fd);
+    file.handle = OpenGuarded(real.string(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0,
+                              FileKinds::Any);
+    if (!file.handle) return Refused(FileRefusal::Unreadable, std::strerror(errno));
+    const int fd = file.handle.Get();
     struct stat st;
     if (::fstat(fd, &st) != 0) return Refused(FileRefusal::Unreadable, std::strerror(errno));
     if (!S_ISREG(st.st_mode)) return Refused(FileRefusal::Special, KindOf(st.st_mode));
@@ -136,7 +118,7 @@ std::optional<std::string> ReadWhole(ContainedFile& file, uint64_t maxBytes) {
     std::string bytes;
     char block[1 << 16];
     for (;;) {
-        const ssize_t n = ::read(file.handle.Fd(), block, sizeof block);
+        const ssize_t n = ::read(file.handle.Get(), block, sizeof block);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return std::nullopt;
         if (n == 0) return bytes;

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "common/file_descriptor.h"
+
 namespace norvik {
 
 // Why a file is not read.
@@ -19,24 +21,9 @@ enum class FileRefusal {
     Unreadable,  // the system refused (missing, no permission …)
 };
 
-// An open file descriptor, closed with its owner.
-class FileHandle {
-  public:
-    FileHandle() = default;
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle();
-    FileHandle(FileHandle&& other) noexcept : fd_(other.Release()) {}
-    FileHandle& operator=(FileHandle&& other) noexcept;
-    int Fd() const { return fd_; }
-    int Release() noexcept;
-
-  private:
-    int fd_ = -1;
-};
-
 // A file opened for reading, or why not.
 struct ContainedFile {
-    FileHandle handle;                        // open when refusal is None
+    FileDescriptor handle;                    // open when refusal is None
     FileRefusal refusal = FileRefusal::None;  // why it is not open
     std::string reason;  // Outside: how ("über eine Verknüpfung "); Special: what it is ("eine
                          // benannte Pipe (FIFO)"); Unreadable: the system's message

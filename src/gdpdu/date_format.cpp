@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "common/ascii.h"
 #include "common/value.h"
 
 namespace norvik {
@@ -27,10 +28,6 @@ size_t Digits(Part part) {
     return part == Part::Year4 ? 4 : 2;
 }
 
-bool IsLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 // Without a year, 29 February may be a date.
 int LastDay(int month, int year, bool yearKnown) {
     return DaysInMonth(yearKnown ? year : 2000, month);
@@ -51,7 +48,7 @@ std::optional<DateFormat> ParseDateFormat(std::string_view text, std::string* un
             continue;
         }
         const char c = text[i];
-        if (IsLetter(c) || static_cast<unsigned char>(c) >= 0x80 ||
+        if (IsAsciiLetter(c) || static_cast<unsigned char>(c) >= 0x80 ||
             static_cast<unsigned char>(c) < 0x20) {
             if (unknown) {
                 size_t end = i + 1;
@@ -86,7 +83,7 @@ DateCheck CheckDate(std::string_view value, const DateFormat& format, int epoch,
         int number = 0;
         for (size_t k = 0; k < digits; ++k) {
             const char c = value[at + k];
-            if (c < '0' || c > '9') return DateCheck::WrongForm;
+            if (!IsAsciiDigit(c)) return DateCheck::WrongForm;
             number = number * 10 + (c - '0');
         }
         at += digits;

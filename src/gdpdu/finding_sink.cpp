@@ -12,7 +12,7 @@ bool FindingSink::Admit(std::string_view code, size_t table, std::string_view fi
 }
 
 void FindingSink::Add(std::string_view code, std::string_view file, uint64_t line, size_t table,
-                      std::string text) {
+                      std::string text, std::string_view column) {
     MediumFinding finding;
     finding.severity = KindOf(code).severity;
     finding.code = code;
@@ -20,12 +20,13 @@ void FindingSink::Add(std::string_view code, std::string_view file, uint64_t lin
     finding.line = line;
     finding.table = table;
     finding.text = std::move(text);
+    finding.column = column;
     findings_.push_back(std::move(finding));
 }
 
 void FindingSink::Report(std::string_view code, std::string_view file, uint64_t line, size_t table,
-                         std::string text) {
-    if (Admit(code, table, file)) Add(code, file, line, table, std::move(text));
+                         std::string text, std::string_view column) {
+    if (Admit(code, table, file)) Add(code, file, line, table, std::move(text), column);
 }
 
 std::vector<MediumFinding> FindingSink::Take() {
@@ -56,6 +57,9 @@ std::vector<MediumFinding> FindingSink::Take() {
         out.insert(at, std::move(more));
     }
     seen_.clear();
+    for (MediumFinding& finding : out)
+        if (finding.table > 0 && finding.table <= tableNames_.size())
+            finding.tableName = tableNames_[finding.table - 1];
     return out;
 }
 

@@ -11,6 +11,8 @@
 #include "common/vb_error.h"
 #include "gdpdu/gathered_messages.h"
 #include "gdpdu/gdpdu_text.h"
+#include "gdpdu/handover_record.h"
+#include "gdpdu/handover_zip.h"
 #include "gdpdu/layout_description.h"
 #include "gdpdu/medium_check.h"
 #include "gdpdu/medium_plan.h"
@@ -48,9 +50,29 @@ constexpr const char* kIndexHeldBack =
 constexpr const char* kEarlierIndexRemoved =
     "Die XML-Datei einer früheren Datenausgabe wurde entfernt, weil diese Datenausgabe nicht "
     "vollständig ist.";
+constexpr const char* kZipWritten = "ZIP-Datei für die Übergabe geschrieben: ";
+constexpr const char* kZipCancelled =
+    "Das Packen der ZIP-Datei wurde abgebrochen; der Datenträger im Ordner ist vollständig, eine "
+    "ZIP-Datei wurde nicht gespeichert.";
 constexpr const char* kEarlierIndexKept =
     "Die XML-Datei einer früheren Datenausgabe konnte nicht entfernt werden und beschreibt nicht "
     "die Dateien dieser Datenausgabe: ";
+
+// Packing a large medium takes a while: the host's window stays alive and "Abbrechen" works.
+class PackingFollower : public PackingEvents {
+  public:
+    PackingFollower(GdpduBuildEvents* listener, HostServices& services)
+        : listener_(listener), services_(services) {}
+    void Packed(int16_t percent) override {
+        if (listener_) listener_->ExportProgress(percent);
+        services_.PumpMessages();
+    }
+    bool StopRequested() override { return CancelRequested(); }
+
+  private:
+    GdpduBuildEvents* listener_;
+    HostServices& services_;
+};
 
 }  // namespace
 
@@ -123,7 +145,8 @@ bool GdpduBuild::BuildMedium() {
                           "unvollständig.");
         return false;
     }
-    return CheckFinishedMedium();
+    if (!CheckFinishedMedium()) return false;
+    return !gdpdu_.HandoverZip || PackHandover();
 }
 
 bool GdpduBuild::AcceptPlan() {
@@ -169,14 +192,15 @@ std::string GdpduBuild::FinalReport(bool failed, const std::vector<std::string>&
     for (const std::string& line : tableLines_) text += "\r\n" + line;
     if (!cleanCheck_.empty()) text += "\r\n\r\n" + cleanCheck_;
     for (const std::string& problem : problems) text += "\r\n\r\n" + problem;
+    if (!zipPath_.empty()) text += "\r\n\r\nZIP-Datei für die Übergabe: " + zipPath_;
     if (!failed) text += std::string("\r\n\r\n") + kOpenQuestion;
     return text;
 }
 
 bool GdpduBuild::WriteIndex(const StagedIndex& index) {
     HostSettings& settings = state_.Settings();
-    const std::string name = settings.ReadValue("Firmendaten", "Bez1", "STANDARD", "-");
-    const std::string place = settings.ReadValue("Firmendaten", "Ort", "STANDARD", "-");
+    const std::string name = supplier_ = settings.ReadValue("Firmendaten", "Bez1", "STANDARD", "-");
+    const std::string place = location_ = settings.ReadValue("Firmendaten", "Ort", "STANDARD", "-");
     TQXML xml;
     xml.Pfad = gdpdu_.Pfad;
     xml.FileName = index.TemporaryName();
@@ -255,7 +279,9 @@ bool GdpduBuild::FinishIndex(StagedIndex& index, bool written, bool exported) {
 
 bool GdpduBuild::CheckFinishedMedium() {
     if (GdpduBuildEvents* listener = gdpdu_.Listener()) listener->Checking();
-    const std::vector<MediumFinding> findings = CheckMedium(NativePath(gdpdu_.Pfad));
+    MediumCheckOptions options;
+    options.totals = &totals_;
+    const std::vector<MediumFinding> findings = CheckMedium(NativePath(gdpdu_.Pfad), options);
     const bool clean = !HasErrors(findings);
     WriteProtocolLine(state_, services_,
                       clean ? "XML-Datei erfolgreich erstellt."
@@ -269,10 +295,12 @@ void GdpduBuild::ReportFindings(const std::vector<MediumFinding>& findings) {
     size_t n = 0;
     for (const MediumFinding& finding : findings) {
         const std::string line = FindingLine(finding);
+        checkLines_.push_back(line);
         WriteProtocolLine(state_, services_, line);
         if (n++ < kMaxShownFindings) shown += "\r\n" + line;
     }
     const std::string summary = SummaryLine(findings);
+    checkLines_.push_back(summary);
     WriteProtocolLine(state_, services_, summary);
     if (findings.empty()) {
         cleanCheck_ = summary;
@@ -281,6 +309,40 @@ void GdpduBuild::ReportFindings(const std::vector<MediumFinding>& findings) {
     if (n > kMaxShownFindings)
         shown += fmt::format("\r\n… {} weitere Zeilen im Protokoll.", n - kMaxShownFindings);
     services_.Messages().ShowText(shown + "\r\n" + summary, 3);
+}
+
+bool GdpduBuild::PackHandover() {
+    GdpduBuildEvents* listener = gdpdu_.Listener();
+    if (listener) listener->Packing();
+    try {
+        const fs::path folder = NativePath(gdpdu_.Pfad);
+        const fs::path zip = HandoverZipPath(gdpdu_.Pfad);
+        std::vector<std::string> dataFiles;
+        for (const TableTotal& table : totals_) dataFiles.push_back(table.url);
+        const std::vector<PackedFile> files = HashMediumFiles(folder, PackageOrder(dataFiles));
+        HandoverFacts facts;
+        facts.supplier = supplier_;
+        facts.location = location_;
+        facts.period = DateTimeToText(gdpdu_.DatumVon) + " bis " + DateTimeToText(gdpdu_.DatumBis);
+        facts.program = std::string("NorvikExport ") + NORVIK_EXPORT_VERSION;
+        facts.tables = totals_;
+        for (const PackedFile& file : files) facts.files.emplace_back(file.sum.name, file.size);
+        facts.check = checkLines_;
+        PackingFollower follower(listener, services_);
+        WriteHandoverZip(folder, files, HandoverRecordBytes(facts), zip, &follower);
+        zipPath_ = zip.string();
+        WriteProtocolLine(state_, services_, kZipWritten + zipPath_);
+        // A listener names it in the final message.
+        if (!listener) services_.Messages().ShowText(kZipWritten + zipPath_, 4);
+        return true;
+    } catch (const VbError& e) {
+        const std::string text = CancelRequested()
+                                     ? kZipCancelled
+                                     : "Fehler beim Packen der ZIP-Datei: " + e.Description();
+        WriteProtocolLine(state_, services_, text);
+        services_.Messages().ShowText(text, 0);
+        return false;
+    }
 }
 
 void GdpduBuild::WithdrawIndex(StagedIndex& index) {

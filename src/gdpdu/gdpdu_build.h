@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gdpdu/medium_finding.h"
+#include "gdpdu/medium_totals.h"
 #include "gdpdu/tq_gdpdu.h"
 
 namespace norvik {
@@ -45,6 +46,9 @@ class GdpduBuild {
     // Checks the complete medium as an import reads it and protocols the outcome; true when the
     // check found no error.
     bool CheckFinishedMedium();
+    // Packs the checked medium with its record into the ZIP beside its folder; true when it was
+    // written. Protocols and shows what became of it.
+    bool PackHandover();
     // Protocols every finding and the summary, and shows the first of them.
     void ReportFindings(const std::vector<MediumFinding>& findings);
     // Protocols and shows each foreign key of the record into a table the medium does not carry.
@@ -66,6 +70,10 @@ class GdpduBuild {
     HostServices& services_;
     std::vector<std::string> tableLines_;  // one per exported table, for the final message
     std::string cleanCheck_;               // the check's summary when it found nothing
+    std::string supplier_, location_;      // as Index.xml names them
+    std::vector<TableTotal> totals_;       // the check's rows and sums of every table
+    std::vector<std::string> checkLines_;  // the check's findings and summary
+    std::string zipPath_;                  // the handover package, once written
     bool cancelled_ = false;
 };
 

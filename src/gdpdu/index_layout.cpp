@@ -63,8 +63,9 @@ class LayoutReader {
     }
 
   private:
-    void Unusable(std::string_view code, const xmlNode* at, const std::string& text) {
-        report_(code, at, text);
+    void Unusable(std::string_view code, const xmlNode* at, const std::string& text,
+                  std::string_view column = {}) {
+        report_(code, at, text, column);
         table_.dataReadable = false;
     }
 
@@ -119,7 +120,8 @@ class LayoutReader {
                     report_("G303", e,
                             fmt::format("Spalte {}: Höchstlänge (MaxLength) „{}“ ist keine Zahl "
                                         "ab 1.",
-                                        column.name, ElementText(e)));
+                                        column.name, ElementText(e)),
+                            column.name);
             } else if (name == "Date") {
                 column.type = ColumnType::Date;
                 DateFormatOf(e, column);
@@ -129,7 +131,8 @@ class LayoutReader {
         });
         if (std::any_of(table_.columns.begin(), table_.columns.end(),
                         [&](const IndexColumn& c) { return c.name == column.name; }))
-            report_("G307", node, fmt::format("Spalte {} ist mehrfach beschrieben.", column.name));
+            report_("G307", node, fmt::format("Spalte {} ist mehrfach beschrieben.", column.name),
+                    column.name);
         table_.columns.push_back(std::move(column));
     }
 
@@ -148,7 +151,8 @@ class LayoutReader {
         column.impliedAccuracy = false;
         report_("G303", e,
                 fmt::format("Spalte {}: Nachkommastellen ({}) „{}“ sind keine Zahl von 0 bis 99.",
-                            column.name, ElementName(e), ElementText(e)));
+                            column.name, ElementName(e), ElementText(e)),
+                column.name);
     }
 
     void DateFormatOf(const xmlNode* date, IndexColumn& column) {
@@ -163,7 +167,8 @@ class LayoutReader {
             report_("G302", e,
                     fmt::format("Spalte {}: Datumsformat „{}“ enthält „{}“; erlaubt sind DD, MM, "
                                 "YYYY, YY, hh, mm, ss und Trennzeichen.",
-                                column.name, ElementText(e), unknown));
+                                column.name, ElementText(e), unknown),
+                    column.name);
     }
 
     void FixedRange(const xmlNode* range, IndexColumn& column) {
@@ -183,7 +188,8 @@ class LayoutReader {
             return Unusable("G303", range,
                             fmt::format("Spalte {}: Position (FixedRange) ist keine Spanne ab "
                                         "Zeichen 1.",
-                                        column.name));
+                                        column.name),
+                            column.name);
         column.fixedFrom = static_cast<size_t>(*from - 1);
         column.fixedWidth = static_cast<size_t>(*width);
     }
@@ -223,7 +229,8 @@ class LayoutReader {
         for (const IndexColumn& c : table_.columns)
             if (c.fixedWidth == 0 && table_.dataReadable)
                 return Unusable("G303", layout,
-                                fmt::format("Spalte {} hat keine Position (FixedRange).", c.name));
+                                fmt::format("Spalte {} hat keine Position (FixedRange).", c.name),
+                                c.name);
         if (table_.recordLength == 0) return;
         for (const IndexColumn& c : table_.columns)
             if (c.fixedFrom + c.fixedWidth > table_.recordLength)
@@ -231,7 +238,8 @@ class LayoutReader {
                     "G303", layout,
                     fmt::format("Spalte {} reicht bis Zeichen {}, die Satzlänge "
                                 "(Length) ist {}.",
-                                c.name, c.fixedFrom + c.fixedWidth, table_.recordLength));
+                                c.name, c.fixedFrom + c.fixedWidth, table_.recordLength),
+                    c.name);
     }
 
     IndexTable& table_;
@@ -241,9 +249,9 @@ class LayoutReader {
 }  // namespace
 
 void DeclarationReport::operator()(std::string_view code, const xmlNode* at,
-                                   const std::string& text) const {
+                                   const std::string& text, std::string_view column) const {
     sink.Report(code, kIndexFileName, static_cast<uint64_t>(ElementLine(at)), table.number,
-                table.label + ": " + text);
+                table.label + ": " + text, column);
 }
 
 void ReadLayout(const xmlNode* layout, IndexTable& table, const DeclarationReport& report) {

@@ -16,7 +16,8 @@ namespace norvik {
 struct DeclarationReport {
     FindingSink& sink;
     const IndexTable& table;
-    void operator()(std::string_view code, const xmlNode* at, const std::string& text) const;
+    void operator()(std::string_view code, const xmlNode* at, const std::string& text,
+                    std::string_view column = {}) const;
 };
 
 // Reads the VariableLength or FixedLength element into the table, whose character set is known.

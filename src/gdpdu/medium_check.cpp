@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "gdpdu/contained_file.h"
+#include "gdpdu/data_charset.h"
 #include "gdpdu/finding_sink.h"
 #include "gdpdu/index_reader.h"
 #include "gdpdu/index_relations.h"
@@ -69,8 +70,19 @@ void CheckIndexAgainstDtd(const fs::path& folder, std::string_view xml, const st
 // Reads the tables in an order that lets foreign keys be looked up as their rows are read; those
 // naming a table read later (themselves, or a cycle) keep their keys until it is.
 void CheckData(const fs::path& folder, const IndexModel& model, const MediumRelations& relations,
-               FindingSink& sink) {
+               FindingSink& sink, std::vector<TableTotal>* totals) {
     const size_t n = model.tables.size();
+    if (totals) {
+        totals->assign(n, {});
+        for (size_t t = 0; t < n; ++t) {
+            const IndexTable& table = model.tables[t];
+            TableTotal& total = (*totals)[t];
+            total.name = table.name;
+            total.url = table.url;
+            total.decimalSymbol = DecodeForMessage(table.decimalSymbol, table.charset);
+            total.groupingSymbol = DecodeForMessage(table.groupingSymbol, table.charset);
+        }
+    }
     std::vector<KeyHashSet> primaryKeys(n);
     std::vector<bool> read(n, false), readable(n, false);
     std::vector<std::optional<fs::path>> files(n);
@@ -107,7 +119,7 @@ void CheckData(const fs::path& folder, const IndexModel& model, const MediumRela
         // Keys into a file that could not be read whole are not looked up.
         FileCoverage& file = coverage[*files[t]];
         readable[t] = CheckTableData(model.tables[t], folder, *files[t], checks, primaryKeys[t],
-                                     sink, &file.lines);
+                                     sink, &file.lines, totals ? &(*totals)[t] : nullptr);
         file.known = file.known && readable[t];
         read[t] = true;
         for (ForeignKeyCheck& check : checks)
@@ -119,11 +131,13 @@ void CheckData(const fs::path& folder, const IndexModel& model, const MediumRela
         std::string columns;
         for (size_t c : check.columns)
             columns += (columns.empty() ? "" : ", ") + table.columns[c].name;
+        const std::string column = check.columns.size() == 1 ? columns : std::string();
         for (const auto& [hash, line] : check.kept)
             if (!primaryKeys[check.target].Contains(hash))
                 sink.Report("G603", table.url, line, table.number,
                             fmt::format("{}: Fremdschlüssel {}: kein Eintrag in {}.", table.label,
-                                        columns, check.targetLabel));
+                                        columns, check.targetLabel),
+                            column);
     }
     for (const auto& [path, file] : coverage) ReportUncoveredLines(file, sink);
 }
@@ -158,9 +172,12 @@ std::vector<MediumFinding> CheckMedium(const fs::path& folder, const MediumCheck
     const std::string url = index->string();
     const std::optional<IndexModel> model = ReadIndex(*xml, url, sink);
     if (!model) return sink.Take();
+    std::vector<std::string> names;
+    for (const IndexTable& table : model->tables) names.push_back(table.name);
+    sink.NameTables(std::move(names));
     CheckIndexAgainstDtd(folder, *xml, url, *model, dtdThere, sink);
     const MediumRelations relations = ResolveRelations(*model, sink);
-    CheckData(folder, *model, relations, sink);
+    CheckData(folder, *model, relations, sink, options.totals);
     ReportUndescribedFiles(folder, *model, sink);
     return sink.Take();
 }

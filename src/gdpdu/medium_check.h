@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gdpdu/medium_finding.h"
+#include "gdpdu/medium_totals.h"
 
 namespace norvik {
 
@@ -18,6 +19,8 @@ namespace norvik {
 struct MediumCheckOptions {
     std::filesystem::path publishedDtd;  // the published DTD to compare the copy with; empty: not
     size_t maxFindingsEach = 10;         // shown findings of one code per table and file
+    // When given: each table of Index.xml, in order, with its rows and numeric sums.
+    std::vector<TableTotal>* totals = nullptr;
 };
 
 // The findings for the medium in folder: the medium's own first, then each table's by line;

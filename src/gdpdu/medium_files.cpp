@@ -60,8 +60,8 @@ bool SameBytes(ContainedFile& a, ContainedFile& b) {
     constexpr size_t kBlock = 1 << 16;
     std::vector<char> blockA(kBlock), blockB(kBlock);
     for (;;) {
-        const ssize_t n = ReadFull(a.handle.Fd(), blockA.data(), kBlock);
-        const ssize_t m = ReadFull(b.handle.Fd(), blockB.data(), kBlock);
+        const ssize_t n = ReadFull(a.handle.Get(), blockA.data(), kBlock);
+        const ssize_t m = ReadFull(b.handle.Get(), blockB.data(), kBlock);
         if (n != m || n < 0) return false;
         if (n == 0) return true;
         if (std::memcmp(blockA.data(), blockB.data(), static_cast<size_t>(n)) != 0) return false;

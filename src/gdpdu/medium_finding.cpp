@@ -12,7 +12,7 @@ constexpr FindingSeverity E = FindingSeverity::Error;
 constexpr FindingSeverity W = FindingSeverity::Warning;
 
 // Grouped by what they concern: 1 the medium and Index.xml, 2 the data files, 3 the table
-// descriptions, 4 the structure of data lines, 5 values, 6 keys.
+// descriptions, 4 the structure of data lines, 5 values, 6 keys, 7 the ZIP of a handover package.
 const std::vector<FindingKind> kKinds = {
     {"G101", E, "Index.xml fehlt oder ist nicht lesbar"},
     {"G102", E, "Index.xml ist kein wohlgeformtes XML"},
@@ -57,6 +57,20 @@ const std::vector<FindingKind> kKinds = {
     {"G601", E, "Primärschlüssel mehrfach vergeben"},
     {"G602", E, "Primärschlüssel leer"},
     {"G603", E, "Fremdschlüssel ohne passenden Primärschlüssel"},
+    {"G701", E, "ZIP-Datei nicht lesbar oder keine ZIP-Datei"},
+    {"G702", E, "Eintragsname absolut, mit „..“ oder unter Windows unbrauchbar"},
+    {"G703", E, "Eintrag in einem Unterordner oder ein Ordner statt auf oberster Ebene"},
+    {"G704", E, "Eintrag ist eine Verknüpfung oder keine gewöhnliche Datei"},
+    {"G705", E, "Eintragsname mehrfach vergeben (auch nur in Groß-/Kleinschreibung verschieden)"},
+    {"G706", E, "zu viele Einträge oder zu viele Bytes zum Entpacken (ZIP-Bombe)"},
+    {"G707", E,
+     "Eintrag lässt sich nicht entpacken (verschlüsselt, beschädigt, unbekanntes "
+     "Verfahren)"},
+    {"G708", E, "Prüfsummenliste fehlt oder hat unlesbare Zeilen"},
+    {"G709", E, "SHA-256-Prüfsumme stimmt nicht"},
+    {"G710", E, "Datei der Prüfsummenliste fehlt in der ZIP-Datei"},
+    {"G711", E, "Datei der ZIP-Datei fehlt in der Prüfsummenliste"},
+    {"G712", W, "Übergabeprotokoll fehlt in der ZIP-Datei"},
 };
 
 }  // namespace

@@ -25,10 +25,12 @@ struct FindingKind {
 struct MediumFinding {
     FindingSeverity severity = FindingSeverity::Error;  // of its kind
     std::string code;                                   // the kind's code
-    std::string file;   // relative to the medium folder: "Index.xml", "kunden.txt"
-    uint64_t line = 0;  // 1-based line or record of the file, 0 when not bound to a line
-    size_t table = 0;   // position of the table in Index.xml, 0 for the medium as a whole
-    std::string text;   // German, for a bookkeeper
+    std::string file;       // relative to the medium folder: "Index.xml", "kunden.txt"
+    uint64_t line = 0;      // 1-based line or record of the file, 0 when not bound to a line
+    size_t table = 0;       // position of the table in Index.xml, 0 for the medium as a whole
+    std::string tableName;  // the Name of that table; empty for the medium as a whole
+    std::string column;     // the one column it concerns; empty when none or several
+    std::string text;       // German, for a bookkeeper
     uint64_t count = 1;  // how many problems it stands for (more for "weitere … nicht aufgeführt")
 };
 

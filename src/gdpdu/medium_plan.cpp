@@ -79,6 +79,12 @@ void CheckName(const PlannedFile& file, const fs::path& folder, std::vector<std:
         out.push_back(TableSays(file.caption, "Die Datendatei " + Quoted(file.name) +
                                                   " hätte den Namen der DTD-Datei " +
                                                   kGdpduDtdName + "."));
+    for (const char* reserved : {kHandoverRecordName, kHashListName})
+        if (EqualsIgnoreCase(file.name, reserved) || EqualsIgnoreCase(written, reserved))
+            out.push_back(TableSays(file.caption, "Die Datendatei " + Quoted(file.name) +
+                                                      " hätte einen Namen, den die ZIP-Datei "
+                                                      "für die Übergabe braucht (" +
+                                                      reserved + ")."));
     if (file.resolved.parent_path() != folder)
         out.push_back(TableSays(file.caption, "Die Datendatei " + Quoted(file.resolved.string()) +
                                                   " liegt nicht im Ausgabeordner " +

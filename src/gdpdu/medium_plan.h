@@ -1,8 +1,8 @@
 #pragma once
 // The plan of a data medium, checked before any file is written: every selected table has a data
 // source and its data file lies in the output folder under a name Windows can hold, no two are the
-// same file (letter case ignored, as on Windows), none takes the name of Index.xml or the DTD, and
-// no table's format lets a value be misread.
+// same file (letter case ignored, as on Windows), none takes the name of Index.xml, the DTD or a
+// file the handover ZIP adds, and no table's format lets a value be misread.
 
 #include <string>
 #include <vector>

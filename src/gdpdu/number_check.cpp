@@ -2,12 +2,10 @@
 
 #include <algorithm>
 
+#include "common/ascii.h"
+
 namespace norvik {
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 bool SymbolAt(std::string_view value, size_t at, std::string_view symbol) {
     if (symbol.empty() || at >= value.size()) return false;
@@ -20,7 +18,7 @@ void CanonicalNumber(bool negative, std::string_view integer, std::string_view f
                      const NumberFormat& format, std::string& key) {
     std::string digits;
     for (char c : integer)
-        if (IsDigit(c)) digits += c;
+        if (IsAsciiDigit(c)) digits += c;
     std::string decimals(fraction);
     if (format.implied) {
         // The last digits are the decimals.
@@ -59,7 +57,7 @@ NumberCheck CheckNumber(std::string_view value, const NumberFormat& format, int*
     bool grouped = false;
     bool badGrouping = false;
     while (at < value.size()) {
-        if (IsDigit(value[at])) {
+        if (IsAsciiDigit(value[at])) {
             ++at;
             ++digits;
             ++group;
@@ -81,7 +79,7 @@ NumberCheck CheckNumber(std::string_view value, const NumberFormat& format, int*
         hasSymbol = true;
         at += decimal.size();
         const size_t start = at;
-        while (at < value.size() && IsDigit(value[at])) ++at;
+        while (at < value.size() && IsAsciiDigit(value[at])) ++at;
         fraction = value.substr(start, at - start);
         if (fraction.empty()) return NumberCheck::NotANumber;
     }

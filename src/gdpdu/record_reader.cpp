@@ -28,9 +28,9 @@ RecordReader::RecordReader(std::string delimiter, size_t recordLength)
 
 RecordReader::~RecordReader() = default;
 
-bool RecordReader::Open(FileHandle file, uint64_t skipBytes, std::string& error) {
+bool RecordReader::Open(FileDescriptor file, uint64_t skipBytes, std::string& error) {
     file_ = std::move(file);
-    if (skipBytes > 0 && ::lseek(file_.Fd(), static_cast<off_t>(skipBytes), SEEK_SET) < 0) {
+    if (skipBytes > 0 && ::lseek(file_.Get(), static_cast<off_t>(skipBytes), SEEK_SET) < 0) {
         error = std::strerror(errno);
         return false;
     }
@@ -139,7 +139,7 @@ bool RecordReader::Skip(RecordEnd& end) {
 }
 
 bool RecordReader::Fill() {
-    if (file_.Fd() < 0) {
+    if (file_.Get() < 0) {
         eof_ = true;
         return false;
     }
@@ -151,7 +151,7 @@ bool RecordReader::Fill() {
     nextLf_ = kUnknown;
     ssize_t got;
     do {
-        got = ::read(file_.Fd(), buffer_.data() + end_, buffer_.size() - end_);
+        got = ::read(file_.Get(), buffer_.data() + end_, buffer_.size() - end_);
     } while (got < 0 && errno == EINTR);
     if (got <= 0) {
         eof_ = true;

@@ -28,7 +28,7 @@ class RecordReader {
     RecordReader& operator=(const RecordReader&) = delete;
 
     // Reads the opened file after its first skipBytes; false with the system's reason in error.
-    bool Open(FileHandle file, uint64_t skipBytes, std::string& error);
+    bool Open(FileDescriptor file, uint64_t skipBytes, std::string& error);
     // The next record without its end, valid until the next call; false after the last one. An
     // overlong record comes empty, with its length in Overlong().
     bool Next(std::string_view& record, RecordEnd& end);
@@ -50,7 +50,7 @@ class RecordReader {
     std::string delimiter_;
     size_t recordLength_;
     bool lineBreaks_;
-    FileHandle file_;
+    FileDescriptor file_;
     std::vector<char> buffer_;
     size_t begin_ = 0;                         // first unread byte
     size_t end_ = 0;                           // end of the bytes read

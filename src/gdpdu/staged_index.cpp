@@ -1,14 +1,10 @@
 #include "gdpdu/staged_index.h"
 
-#include <fmt/format.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
 
 #include "common/file_io.h"
-#include "common/leftover_files.h"
 #include "gdpdu/tq_xml.h"
 
 namespace norvik {
@@ -19,27 +15,20 @@ namespace fs = std::filesystem;
 }  // namespace
 
 StagedIndex::StagedIndex(const std::string& folder)
-    : folder_(NativePath(folder)), temporaryName_(TemporaryNameFor(kIndexFileName)) {
-    RemoveLeftovers(folder_.string(), kIndexFileName);
-}
-
-StagedIndex::~StagedIndex() {
-    if (!published_) RemoveTemporary();
-}
+    : folder_(NativePath(folder)), createError_(file_.Create(folder_ / kIndexFileName)) {}
 
 std::string StagedIndex::IndexPath() const {
     return (folder_ / kIndexFileName).string();
 }
 
 void StagedIndex::Publish() {
-    const fs::path index = folder_ / kIndexFileName;
-    if (::rename((folder_ / temporaryName_).c_str(), index.c_str()) != 0)
-        throw FileError(errno, index.string());
-    published_ = true;
+    // TQXML wrote the file through a descriptor of its own; flushing this one flushes the file.
+    const int err = createError_ != 0 ? createError_ : file_.Commit();
+    if (err != 0) throw FileError(err, IndexPath());
 }
 
 bool StagedIndex::Withdraw() {
-    RemoveTemporary();
+    file_.Discard();
     const fs::path index = folder_ / kIndexFileName;
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(index, ec);
@@ -47,11 +36,6 @@ bool StagedIndex::Withdraw() {
     if (!fs::is_regular_file(status) && !fs::is_symlink(status)) return false;
     if (::unlink(index.c_str()) != 0) throw FileError(errno, index.string());
     return true;
-}
-
-void StagedIndex::RemoveTemporary() noexcept {
-    std::error_code ec;
-    fs::remove(folder_ / temporaryName_, ec);
 }
 
 }  // namespace norvik

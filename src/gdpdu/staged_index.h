@@ -1,23 +1,24 @@
 #pragma once
-// Index.xml of a build, written under a temporary name beside its place and put in place only at
-// the end, so that the folder never shows the index of a build that failed.
+// Index.xml of a build, written as an AtomicFile and put in place only at the end, so that the
+// folder never shows the index of a build that failed.
 
 #include <filesystem>
 #include <string>
+
+#include "common/atomic_file.h"
 
 namespace norvik {
 
 class StagedIndex {
   public:
-    // The index of a medium in this folder; nothing is touched yet.
+    // The index of a medium in this folder, begun as an empty temporary file (when the folder
+    // takes none, writing under TemporaryName fails and says why).
     explicit StagedIndex(const std::string& folder);
-    // Removes the temporary file unless it was published.
-    ~StagedIndex();
     StagedIndex(const StagedIndex&) = delete;
     StagedIndex& operator=(const StagedIndex&) = delete;
 
     // The name, in the folder, to write the index under.
-    const std::string& TemporaryName() const { return temporaryName_; }
+    std::string TemporaryName() const { return file_.TemporaryPath().filename().string(); }
     // The path of Index.xml.
     std::string IndexPath() const;
     // Puts the written file in place of Index.xml; raises VbError naming Index.xml when it cannot.
@@ -27,11 +28,9 @@ class StagedIndex {
     bool Withdraw();
 
   private:
-    void RemoveTemporary() noexcept;
-
     std::filesystem::path folder_;
-    std::string temporaryName_;
-    bool published_ = false;
+    AtomicFile file_;  // removed unless published
+    int createError_ = 0;
 };
 
 }  // namespace norvik

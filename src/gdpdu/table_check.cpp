@@ -47,11 +47,12 @@ std::string Lines(uint64_t n) {
 class TablePass {
   public:
     TablePass(const IndexTable& table, std::vector<ForeignKeyCheck>& foreignKeys,
-              KeyHashSet& primaryKeys, FindingSink& sink)
+              KeyHashSet& primaryKeys, FindingSink& sink, TableTotal* total)
         : table_(table),
           foreignKeys_(foreignKeys),
           primaryKeys_(primaryKeys),
           sink_(sink),
+          total_(total),
           expectedEnd_(LineBreakOf(table.recordDelimiter)),
           splitter_(table.columnDelimiter, table.textEncapsulator),
           cutter_(FixedRanges(table), table.charset == CharacterSet::Utf8),
@@ -65,6 +66,16 @@ class TablePass {
         for (size_t c : primaryColumns_) keyColumn_[c] = true;
         for (const ForeignKeyCheck& key : foreignKeys)
             for (size_t c : key.columns) keyColumn_[c] = true;
+        if (total_) {
+            // Numbers are summed in their comparable form, exact and without symbols.
+            for (size_t i = 0; i < table.columns.size(); ++i) {
+                if (table.columns[i].type != ColumnType::Numeric) continue;
+                keyColumn_[i] = true;
+                summed_.emplace_back(i, total_->columns.size());
+                total_->columns.push_back(
+                    {table.columns[i].name, DecimalSum(table.columns[i].accuracy)});
+            }
+        }
         for (const IndexColumn& column : table.columns)
             lineLength_ = std::max(lineLength_, column.fixedFrom + column.fixedWidth);
         if (table.recordLength > 0) lineLength_ = table.recordLength;
@@ -138,11 +149,11 @@ class TablePass {
         return ranges;
     }
 
-    // Reports a finding whose text is only built when it is wanted.
+    // Reports a finding whose text is only built when it is wanted; column: the one it concerns.
     template <typename Text>
-    void Report(std::string_view code, uint64_t line, Text&& text) {
+    void Report(std::string_view code, uint64_t line, Text&& text, std::string_view column = {}) {
         if (sink_.Admit(code, table_.number, table_.url))
-            sink_.Add(code, table_.url, line, table_.number, table_.label + ": " + text());
+            sink_.Add(code, table_.url, line, table_.number, table_.label + ": " + text(), column);
     }
 
     void Overlong(uint64_t length, RecordEnd end, uint64_t line) {
@@ -167,8 +178,11 @@ class TablePass {
             });
         // Lines outside the range are header or trailer lines, no data rows.
         if (line < table_.firstRecord || line > table_.lastRecord) return;
+        if (total_) ++total_->rows;
         if (!(table_.fixedLength ? Cut(record, end, line) : Split(record, line))) return;
         CheckValues(line);
+        for (const auto& [column, sum] : summed_)
+            if (states_[column] == FieldState::Fine) total_->columns[sum].sum.Add(keys_[column]);
         CheckPrimaryKey(line);
         for (ForeignKeyCheck& key : foreignKeys_) CheckForeignKey(key, line);
     }
@@ -195,20 +209,26 @@ class TablePass {
     bool Split(std::string_view record, uint64_t line) {
         const SplitOutcome outcome = splitter_.Split(record, fields_);
         if (outcome.problem == SplitProblem::Unclosed) {
-            Report("G404", line, [&] {
-                return fmt::format("{}: Textbegrenzer „{}“ wird nicht geschlossen.",
-                                   FieldName(outcome.field),
-                                   DecodeForMessage(table_.textEncapsulator, table_.charset));
-            });
+            Report(
+                "G404", line,
+                [&] {
+                    return fmt::format("{}: Textbegrenzer „{}“ wird nicht geschlossen.",
+                                       FieldName(outcome.field),
+                                       DecodeForMessage(table_.textEncapsulator, table_.charset));
+                },
+                ColumnName(outcome.field));
             return false;
         }
         if (outcome.problem == SplitProblem::TextAfterClosing) {
-            Report("G405", line, [&] {
-                return fmt::format(
-                    "{}: nach dem schließenden Textbegrenzer folgen weitere "
-                    "Zeichen statt des Spaltentrennzeichens.",
-                    FieldName(outcome.field));
-            });
+            Report(
+                "G405", line,
+                [&] {
+                    return fmt::format(
+                        "{}: nach dem schließenden Textbegrenzer folgen weitere "
+                        "Zeichen statt des Spaltentrennzeichens.",
+                        FieldName(outcome.field));
+                },
+                ColumnName(outcome.field));
             return false;
         }
         if (fields_.size() != table_.columns.size()) {
@@ -237,6 +257,16 @@ class TablePass {
         return fmt::format("Feld {}", field + 1);
     }
 
+    std::string_view ColumnName(size_t field) const {
+        return field < table_.columns.size() ? std::string_view(table_.columns[field].name)
+                                             : std::string_view();
+    }
+
+    // The column of a key of one column; none for a key of several.
+    std::string_view KeyColumn(const std::vector<size_t>& columns) const {
+        return columns.size() == 1 ? ColumnName(columns[0]) : std::string_view();
+    }
+
     void CheckValues(uint64_t line) {
         for (size_t i = 0; i < fields_.size(); ++i) {
             const ValueOutcome outcome =
@@ -244,8 +274,9 @@ class TablePass {
             states_[i] = outcome.code ? FieldState::Bad
                                       : (outcome.empty ? FieldState::Empty : FieldState::Fine);
             if (outcome.code)
-                Report(outcome.code, line,
-                       [&] { return values_[i].Describe(outcome, fields_[i]); });
+                Report(
+                    outcome.code, line, [&] { return values_[i].Describe(outcome, fields_[i]); },
+                    ColumnName(i));
         }
     }
 
@@ -273,16 +304,23 @@ class TablePass {
         if (const size_t missing = BuildKey(primaryColumns_); missing != std::string::npos) {
             // An unreadable value is reported as such.
             if (states_[missing] == FieldState::Empty)
-                Report("G602", line, [&] {
-                    return fmt::format("Primärschlüssel: Spalte {} ist leer.",
-                                       table_.columns[missing].name);
-                });
+                Report(
+                    "G602", line,
+                    [&] {
+                        return fmt::format("Primärschlüssel: Spalte {} ist leer.",
+                                           table_.columns[missing].name);
+                    },
+                    ColumnName(missing));
             return;
         }
         if (!primaryKeys_.Insert(key_.Hash()))
-            Report("G601", line, [&] {
-                return "Primärschlüssel " + KeyText(primaryColumns_) + " ist mehrfach vergeben.";
-            });
+            Report(
+                "G601", line,
+                [&] {
+                    return "Primärschlüssel " + KeyText(primaryColumns_) +
+                           " ist mehrfach vergeben.";
+                },
+                KeyColumn(primaryColumns_));
     }
 
     void CheckForeignKey(ForeignKeyCheck& key, uint64_t line) {
@@ -293,16 +331,21 @@ class TablePass {
             return;
         }
         if (key.targetKeys && !key.targetKeys->Contains(key_.Hash()))
-            Report("G603", line, [&] {
-                return "Fremdschlüssel " + KeyText(key.columns) + ": kein Eintrag in " +
-                       key.targetLabel + ".";
-            });
+            Report(
+                "G603", line,
+                [&] {
+                    return "Fremdschlüssel " + KeyText(key.columns) + ": kein Eintrag in " +
+                           key.targetLabel + ".";
+                },
+                KeyColumn(key.columns));
     }
 
     const IndexTable& table_;
     std::vector<ForeignKeyCheck>& foreignKeys_;
     KeyHashSet& primaryKeys_;
     FindingSink& sink_;
+    TableTotal* total_;
+    std::vector<std::pair<size_t, size_t>> summed_;  // numeric column, its place in total_
     RecordEnd expectedEnd_;
     VariableSplitter splitter_;
     FixedCutter cutter_;
@@ -321,8 +364,9 @@ class TablePass {
 
 bool CheckTableData(const IndexTable& table, const std::filesystem::path& folder,
                     const std::filesystem::path& file, std::vector<ForeignKeyCheck>& foreignKeys,
-                    KeyHashSet& primaryKeys, FindingSink& sink, uint64_t* lines) {
-    TablePass pass(table, foreignKeys, primaryKeys, sink);
+                    KeyHashSet& primaryKeys, FindingSink& sink, uint64_t* lines,
+                    TableTotal* total) {
+    TablePass pass(table, foreignKeys, primaryKeys, sink, total);
     const bool whole = pass.Run(folder, file);
     if (lines) *lines = pass.FileLines();
     return whole;

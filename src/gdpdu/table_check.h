@@ -11,6 +11,7 @@
 #include "gdpdu/finding_sink.h"
 #include "gdpdu/index_model.h"
 #include "gdpdu/key_set.h"
+#include "gdpdu/medium_totals.h"
 
 namespace norvik {
 
@@ -26,10 +27,12 @@ struct ForeignKeyCheck {
 
 // Reads the table's data file, which must lie inside the medium's folder, and reports what an
 // import could not take (G204, G205, G401-G408, G501-G506, G601-G603). primaryKeys gets the
-// hashes of the table's primary keys, lines (when given) the number of lines of the file; false
+// hashes of the table's primary keys, lines (when given) the number of lines of the file, total
+// (when given) the rows of the range and the sums of the numeric columns' readable values; false
 // when the file could not be read to its end, so that they are not complete.
 bool CheckTableData(const IndexTable& table, const std::filesystem::path& folder,
                     const std::filesystem::path& file, std::vector<ForeignKeyCheck>& foreignKeys,
-                    KeyHashSet& primaryKeys, FindingSink& sink, uint64_t* lines = nullptr);
+                    KeyHashSet& primaryKeys, FindingSink& sink, uint64_t* lines = nullptr,
+                    TableTotal* total = nullptr);
 
 }  // namespace norvik

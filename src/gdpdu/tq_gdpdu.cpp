@@ -25,7 +25,10 @@ std::vector<std::string> SplitAtSemicolons(const std::string& value) {
 }  // namespace
 
 void TQGDPdU::AddGxpFile(const std::shared_ptr<TQGxpFile>& iGxpFile) {
-    GxpFiles->Add(iGxpFile);
+    if (iGxpFile && !iGxpFile->Export)
+        iGxpFile->Export = std::make_shared<TQExport>(state_, services_);
+    if (!GxpFiles->Add(iGxpFile))
+        services_.Messages().ShowMessage(kAddFailedMessage, 0, kButtonsOk, false);
 }
 
 void TQGDPdU::Reset() {

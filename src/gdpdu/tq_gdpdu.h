@@ -30,24 +30,25 @@ class GdpduBuildEvents : public TQExportEvents {
                               const std::string& /*caption*/) {}
     // The finished medium is being checked.
     virtual void Checking() {}
+    // The checked medium is being packed into its ZIP; ExportProgress tells the share written.
+    virtual void Packing() {}
     // The build is over; its one final message follows.
     virtual void BuildEnded() {}
 };
 
 class TQGDPdU {
   public:
-    // A profile on a module state and the host's services (by default the component's own).
-    explicit TQGDPdU(ModuleState& state = State(), HostServices& services = Services())
-        : state_(state), services_(services) {}
+    // A profile on a module state and the host's services.
+    TQGDPdU(ModuleState& state, HostServices& services) : state_(state), services_(services) {}
 
-    // Adds the entry to GxpFiles (refused entries are reported by the list).
+    // Adds the entry to GxpFiles; a refused one (null, or its file already listed) is shown.
     void AddGxpFile(const std::shared_ptr<TQGxpFile>& iGxpFile);
     // Reads a .GDU profile: names, folder, tables with their definitions and remembered selections.
     // The period is kept; errors are reported, not raised. True when the profile and every table's
     // definition loaded without an error.
     bool LoadFile(const std::string& FileName);
-    // Exports the selected tables into Pfad, writes Index.xml, copies the DTD, remembers the
-    // folder and tells the user the outcome.
+    // Exports the selected tables into Pfad, writes Index.xml, copies the DTD, checks the medium,
+    // packs it when HandoverZip says so, remembers the folder and tells the user the outcome.
     void BuildGDPdU();
     // Attaches a listener of the build (null detaches). With one, the tables' summaries and the
     // build's texts are not shown one by one but gathered into the final message.
@@ -68,6 +69,7 @@ class TQGDPdU {
     std::string Pfad;           // output folder of the medium
     DateTime DatumVon;          // first day of the period
     DateTime DatumBis;          // last day of the period
+    bool HandoverZip = false;   // also pack a medium that succeeded into FOLDER.zip beside Pfad
 
   private:
     void Reset();

@@ -12,7 +12,7 @@ namespace norvik {
 
 // One table of a GDPdU data medium.
 struct TQGxpFile {
-    std::shared_ptr<TQExport> Export = std::make_shared<TQExport>();  // owns the loaded definition
+    std::shared_ptr<TQExport> Export;  // owns the loaded definition; AddGxpFile makes one if none
     std::string FileName;   // the definition file as the profile names it ("%DataPath%" kept)
     std::string SQLString;  // condition with "$DatumVon"/"$DatumBis"
     std::string Caption;    // text the table is listed under

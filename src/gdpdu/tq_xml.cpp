@@ -1,7 +1,6 @@
 #include "gdpdu/tq_xml.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -37,9 +36,7 @@ TQXML::TQXML() {
     for (size_t n = 0; n < Tab.size(); ++n) Tab[n].assign(n, '\t');
 }
 
-TQXML::~TQXML() {
-    if (fileNo_ >= 0) ::close(fileNo_);
-}
+TQXML::~TQXML() = default;
 
 int32_t TQXML::CreateNew(const std::string& SupplierName, const std::string& SupplierLocation,
                          const std::string& SupplierComment) {
@@ -47,12 +44,11 @@ int32_t TQXML::CreateNew(const std::string& SupplierName, const std::string& Sup
         // The separator is always inserted; a doubled one does no harm.
         filePath_ = Pfad + (Pfad.find('\\') != std::string::npos ? "\\" : "/") + FileName;
         written_ = false;
-        if (fileNo_ >= 0) ::close(fileNo_);
-        fileNo_ = -1;
+        file_.Reset();
         const std::string native = NativePath(filePath_).string();
-        fileNo_ = OpenGuarded(native, O_WRONLY | O_CREAT | O_TRUNC, 0666, FileKinds::Any);
-        if (fileNo_ >= 0) MarkInUse(fileNo_);
-        if (fileNo_ < 0) {
+        file_ = OpenGuarded(native, O_WRONLY | O_CREAT | O_TRUNC, 0666, FileKinds::Any);
+        if (file_) MarkInUse(file_.Get());
+        if (!file_) {
             const int err = errno;
             std::error_code ec;
             const auto folder = NativePath(filePath_).parent_path();
@@ -245,8 +241,8 @@ void TQXML::WriteTag(int tabs, const std::string& tag) {
 
 void TQXML::WriteLine(const std::string& text) {
     try {
-        if (fileNo_ < 0) throw VbError(kErrBadFileName);
-        WriteAll(fileNo_, Latin1Bytes(text) + "\r\n", filePath_);
+        if (!file_) throw VbError(kErrBadFileName);
+        WriteAll(file_.Get(), Latin1Bytes(text) + "\r\n", filePath_);
     } catch (const std::exception& e) {
         written_ = false;
         Report("WriteLine", e);
@@ -255,9 +251,7 @@ void TQXML::WriteLine(const std::string& text) {
 
 void TQXML::CloseFile() {
     try {
-        const int fd = fileNo_;
-        fileNo_ = -1;
-        if (fd >= 0 && ::close(fd) != 0) throw FileError(errno, filePath_);
+        if (const int err = file_.Close()) throw FileError(err, filePath_);
     } catch (const std::exception& e) {
         written_ = false;
         Report("CloseFile", e);

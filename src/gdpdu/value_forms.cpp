@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/text_codec.h"
-#include "engine/field_text.h"
+#include "common/text_helpers.h"
 
 namespace norvik {
 namespace {

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "common/ascii.h"
 #include "common/cp1252_case.h"
 
 namespace norvik {
@@ -11,8 +12,8 @@ constexpr std::string_view kForbidden = "<>:\"/\\|?*";
 
 // Windows also reserves COM and LPT with the superscript digits one to three.
 bool IsDeviceNumber(std::string_view rest) {
-    return (rest.size() == 1 && rest[0] >= '0' && rest[0] <= '9') || rest == "\u00b9" ||
-           rest == "\u00b2" || rest == "\u00b3";
+    return (rest.size() == 1 && IsAsciiDigit(rest[0])) || rest == "\u00b9" || rest == "\u00b2" ||
+           rest == "\u00b3";
 }
 
 // The device a name stands for: the part before its first point, blanks at its end ignored, as

@@ -1,5 +1,7 @@
 #include "gdpdu/xml_node.h"
 
+#include "common/ascii.h"
+
 namespace norvik {
 
 std::string ElementText(const xmlNode* node) {
@@ -29,7 +31,7 @@ std::optional<uint64_t> ElementCount(const xmlNode* node) {
     if (digits.empty() || digits.size() > 18) return std::nullopt;
     uint64_t value = 0;
     for (char c : digits) {
-        if (c < '0' || c > '9') return std::nullopt;
+        if (!IsAsciiDigit(c)) return std::nullopt;
         value = value * 10 + static_cast<uint64_t>(c - '0');
     }
     return value;

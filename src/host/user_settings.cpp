@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "common/file_io.h"
 #include "common/guarded_open.h"
 #include "common/text_codec.h"
@@ -144,36 +145,25 @@ class StoreLock {
         if (ec) throw NotSaved(ec.value(), file);
         // A lock file of its own: the store itself is replaced by rename, which would drop a lock.
         const std::string lockFile = file.string() + ".lock";
-        fd_ = OpenGuarded(lockFile, O_RDWR | O_CREAT, 0600);
-        if (fd_ < 0) throw NotSaved(errno, file);
-        while (::flock(fd_, LOCK_EX) != 0) {
+        lock_ = OpenGuarded(lockFile, O_RDWR | O_CREAT, 0600);
+        if (!lock_) throw NotSaved(errno, file);
+        while (::flock(lock_.Get(), LOCK_EX) != 0) {
             if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd_);
-            throw NotSaved(err, file);
+            throw NotSaved(errno, file);
         }
     }
-    ~StoreLock() { ::close(fd_); }
-    StoreLock(const StoreLock&) = delete;
-    StoreLock& operator=(const StoreLock&) = delete;
 
   private:
-    int fd_ = -1;
+    FileDescriptor lock_;
 };
 
 // Readers never take the lock: they see the old or the new file, never a half-written one.
 void WriteAtomically(const std::filesystem::path& file, const std::string& content) {
-    const std::string tmp = file.string() + ".tmp." + std::to_string(::getpid());
-    const int fd = OpenGuarded(tmp, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0) throw NotSaved(errno, file);
-    int err = TryWriteAll(fd, content);
-    if (err == 0 && ::fsync(fd) != 0) err = errno;
-    if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && std::rename(tmp.c_str(), file.c_str()) != 0) err = errno;
-    if (err != 0) {
-        ::unlink(tmp.c_str());
-        throw NotSaved(err, file);
-    }
+    AtomicFile store;
+    int err = store.Create(file, 0600);
+    if (err == 0) err = TryWriteAll(store.File().Get(), content);
+    if (err == 0) err = store.Commit();
+    if (err != 0) throw NotSaved(err, file);
 }
 
 }  // namespace

@@ -3,12 +3,10 @@
 #include <charconv>
 #include <string>
 
+#include "common/ascii.h"
+
 namespace norvik {
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // Digits with optional group points ("1.234.567"); appends the digits alone.
 bool ReadIntegerPart(std::string_view text, std::string& digits) {
@@ -17,14 +15,14 @@ bool ReadIntegerPart(std::string_view text, std::string& digits) {
     if (lead.empty() && firstPoint != std::string_view::npos) return false;
     if (firstPoint != std::string_view::npos && lead.size() > 3) return false;
     for (const char c : lead) {
-        if (!IsDigit(c)) return false;
+        if (!IsAsciiDigit(c)) return false;
         digits += c;
     }
     for (size_t p = firstPoint; p != std::string_view::npos;) {
         const std::string_view group = text.substr(p + 1, 3);
         if (group.size() != 3) return false;
         for (const char c : group) {
-            if (!IsDigit(c)) return false;
+            if (!IsAsciiDigit(c)) return false;
             digits += c;
         }
         p += 4;
@@ -38,7 +36,7 @@ std::optional<int> ReadNumber(std::string_view text, size_t minDigits, size_t ma
     if (text.size() < minDigits || text.size() > maxDigits) return std::nullopt;
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !IsDigit(text.front()))
+    if (ec != std::errc() || end != text.data() + text.size() || !IsAsciiDigit(text.front()))
         return std::nullopt;
     return value;
 }
@@ -61,7 +59,7 @@ std::optional<std::string> GermanNumberToSql(std::string_view text) {
     const std::string_view fraction = text.substr(comma + 1);
     if (fraction.empty()) return std::nullopt;
     for (const char c : fraction)
-        if (!IsDigit(c)) return std::nullopt;
+        if (!IsAsciiDigit(c)) return std::nullopt;
     return sql + "." + std::string(fraction);
 }
 

@@ -15,8 +15,8 @@ namespace norvik {
 
 class SelectionModel {
   public:
-    // A selection whose host lookups go to the given services (by default the component's).
-    explicit SelectionModel(HostServices& services = Services()) : services_(services) {}
+    // A selection whose host lookups go to the given services.
+    explicit SelectionModel(HostServices& services) : services_(services) {}
 
     bool Enabled = true;     // the user can enter criteria only when true
     CriterionList Criteria;  // the criteria, one row each

@@ -19,6 +19,8 @@ CliContext::CliContext(std::string homeOption, std::string userOption, bool quie
                        std::ostream& e)
     : out(o),
       err(e),
+      module_(State()),
+      host_(Services()),
       quiet_(quiet),
       home_(ResolveHome(homeOption)),
       userOption_(std::move(userOption)) {
@@ -31,18 +33,18 @@ CliContext::~CliContext() {
     if (!started_) return;
     // The streams may end with this run; so may the session when the command line is called in
     // a process that goes on.
-    State().Reset();
-    Services().messages = nullptr;
-    Services().informationLookup = nullptr;
+    module_.Reset();
+    host_.messages = nullptr;
+    host_.informationLookup = nullptr;
 }
 
 void CliContext::StartSession(bool answerYes) {
     if (started_) return;
     started_ = true;
     messages_ = std::make_shared<CliMessages>(Info(), err, answerYes);
-    Services().messages = messages_;
+    host_.messages = messages_;
     SessionStart(OpenHostSession());
-    MakeHomeFolders(config_, State().exportPath);
+    MakeHomeFolders(config_, module_.exportPath);
 }
 
 void CliContext::SetSubject(const std::string& subject) {
@@ -50,7 +52,7 @@ void CliContext::SetSubject(const std::string& subject) {
 }
 
 std::shared_ptr<HostSession> CliContext::OpenHostSession() {
-    Services().informationLookup = [home = home_](const std::string& name) {
+    host_.informationLookup = [home = home_](const std::string& name) {
         return LookupSql(home, name);
     };
     PrepareDatabase(config_, newDatabase_);
@@ -61,12 +63,12 @@ std::string CliContext::ResolveDefinition(const std::string& file, int32_t mode)
     std::error_code ec;
     if (std::filesystem::is_regular_file(file, ec)) return file;
     StartSession();
-    const int32_t count = GetFileList(State(), Messages(), mode);
+    const int32_t count = GetFileList(module_, host_.Messages(), mode);
     for (int32_t i = 0; i < count; ++i)
-        if (EqualsIgnoreCase(State().fileList[i][0], file)) return State().fileList[i][1];
+        if (EqualsIgnoreCase(module_.fileList[i][0], file)) return module_.fileList[i][1];
     for (int32_t i = 0; i < count; ++i)
-        if (EqualsIgnoreCase(NativePath(State().fileList[i][1]).filename().string(), file))
-            return State().fileList[i][1];
+        if (EqualsIgnoreCase(NativePath(module_.fileList[i][1]).filename().string(), file))
+            return module_.fileList[i][1];
     throw UsageError("unbekannte Datei oder Definition: " + file);
 }
 

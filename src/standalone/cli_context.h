@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "host/host_services.h"
+#include "host/module_state.h"
 #include "standalone/host_config.h"
 
 namespace norvik::standalone {
@@ -27,8 +29,10 @@ class CommandRefused : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// One command line run: its options, configuration, streams and the component's session. The
-// session, its message service and the module state end with it.
+// One command line run: its options, configuration, streams and the component's session. It is the
+// command line's composition root: it takes the component's module state and services, and the
+// commands hand them to whatever they make. The session, its message service and the module state
+// end with it.
 class CliContext {
   public:
     // quiet: information (summaries, notes of success) is left out; problems still go to err.
@@ -42,6 +46,10 @@ class CliContext {
     const std::string& Home() const { return home_; }
     // The configuration of the home.
     const HostConfig& Config() const { return config_; }
+    // The module state the commands work on.
+    ModuleState& Module() const { return module_; }
+    // The services the commands lend the component.
+    HostServices& Host() const { return host_; }
     // Starts the component's session on the home's database (once), with messages on info and
     // err; makes the home's folders a command needs; raises VbError when it fails.
     void StartSession(bool answerYes = false);
@@ -68,6 +76,8 @@ class CliContext {
     void InfoToErrorOutput() { infoToErr_ = true; }
 
   private:
+    ModuleState& module_;
+    HostServices& host_;
     bool quiet_;
     bool infoToErr_ = false;
     std::ostream silent_{nullptr};

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "standalone/terminal_progress.h"
+
 namespace norvik::standalone {
 namespace {
 
@@ -38,6 +40,7 @@ void CliMessages::Problem(const std::string& text) {
 }
 
 void CliMessages::ShowText(const std::string& text, int32_t style) {
+    EndProgressLine();
     if (IsProblem(style))
         Problem(ForConsole(text));
     else
@@ -46,6 +49,7 @@ void CliMessages::ShowText(const std::string& text, int32_t style) {
 
 int32_t CliMessages::ShowMessage(const std::string& text, int32_t style, int32_t buttons,
                                  bool /*flag*/) {
+    EndProgressLine();
     if (buttons == kButtonsYesNo)
         info_ << ForConsole(text, true) << '\n';
     else if (IsProblem(style))
@@ -58,6 +62,7 @@ int32_t CliMessages::ShowMessage(const std::string& text, int32_t style, int32_t
 
 void CliMessages::ReportError(const std::string& className, const std::string& operation,
                               int32_t number, const std::string& description, bool /*flag*/) {
+    EndProgressLine();
     Problem((subject_.empty() ? "" : subject_ + ": ") + "Fehler " + std::to_string(number) +
             " in " + className + '.' + operation + ": " + ForConsole(description));
 }

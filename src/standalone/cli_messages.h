@@ -1,6 +1,7 @@
 #pragma once
 // The host's message service on the command line: problems on the error output, each once;
-// information on the output; nothing that only a dialog can act on.
+// information on the output; nothing that only a dialog can act on. A progress line open on the
+// terminal is ended before any of them.
 
 #include <iosfwd>
 #include <set>

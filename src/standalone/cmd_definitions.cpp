@@ -20,12 +20,14 @@ int CommandList(CliContext& ctx, std::vector<std::string> args) {
     ExpectArguments(args, 0, 0, "list [--gdpdu]");
     ctx.StartSession();
     bool complete = true;
-    const int32_t count = GetFileList(State(), Messages(), gdpdu ? cTQGDPdU : cTQExport, &complete);
+    const int32_t count =
+        GetFileList(ctx.Module(), ctx.Host().Messages(), gdpdu ? cTQGDPdU : cTQExport, &complete);
     if (count == 0)
         ctx.out << (gdpdu ? "Keine GDPdU-Profile in " : "Keine Exportdefinitionen in ")
-                << ShownPath(State().exportPath) << '\n';
+                << ShownPath(ctx.Module().exportPath) << '\n';
     for (int32_t i = 0; i < count; ++i)
-        ctx.out << State().fileList[i][0] << '\t' << ShownPath(State().fileList[i][1]) << '\n';
+        ctx.out << ctx.Module().fileList[i][0] << '\t' << ShownPath(ctx.Module().fileList[i][1])
+                << '\n';
     return complete ? 0 : 1;
 }
 
@@ -39,12 +41,12 @@ int CommandShow(CliContext& ctx, std::vector<std::string> args) {
     }
     ctx.StartSession();
     if (UpperCase(NativePath(path).extension().string()) == ".GDU") {
-        TQGDPdU profile;
+        TQGDPdU profile(ctx.Module(), ctx.Host());
         const bool loaded = profile.LoadFile(path);
         ctx.out << "GDPdU-Profil " << ShownPath(path) << "\n\n" << DescribeProfile(profile);
         return loaded ? 0 : 1;
     }
-    TQExport engine;
+    TQExport engine(ctx.Module(), ctx.Host());
     const bool loaded = engine.LoadFile(path);
     // The definition keeps its output file as written; only the display uses our separators.
     TQExportDef shown = *engine.ExpDef;
@@ -65,9 +67,9 @@ int CommandSave(CliContext& ctx, std::vector<std::string> args) {
                              ShownPath(target) + " existiert nicht; bitte anlegen.");
     // The file keeps its own output file: neither the one a run remembered for this user nor
     // "%DataPath%" replaced by this host's folder (the placeholder stands for itself here).
-    ModuleState literal = State();
+    ModuleState literal = ctx.Module();
     literal.commonUserDataFolder = "%DataPath%";
-    HostServices services = Services();
+    HostServices services = ctx.Host();
     services.userSettings = std::make_shared<ForgettingStore>();
     TQExport engine(literal, services);
     if (!engine.LoadFile(path)) return 1;

@@ -88,8 +88,8 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
     fs::create_directories(ctx.Home());
     ctx.AllowNewDatabase();
     ctx.StartSession();
-    db::Connection& connection = *State().Session().Connection();
-    const fs::path exportFolder = NativePath(State().exportPath);
+    db::Connection& connection = *ctx.Module().Session().Connection();
+    const fs::path exportFolder = NativePath(ctx.Module().exportPath);
     if (!force) RefuseToOverwrite(connection, exportFolder, shownUrl);
 
     const fs::path ini = fs::path(ctx.Home()) / "norvik-export.ini";
@@ -116,17 +116,18 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
             << "Datenbank: " << shownUrl << " (" << counts.kunden << " Kunden, " << counts.artikel
             << " Artikel, " << counts.sachkonten << " Sachkonten, " << counts.buchungen
             << " Buchungen)\n"
-            << "Definitionen: " << ShownPath(State().exportPath) << " (" << DemoFiles().size()
+            << "Definitionen: " << ShownPath(ctx.Module().exportPath) << " (" << DemoFiles().size()
             << " Dateien)\n";
     const fs::path dtd = FindPublishedDtd();
     if (dtd.empty()) {
         ctx.out << "Hinweis: " << kGdpduDtdName
                 << " nicht gefunden; für GDPdU-Datenträger bitte nach "
-                << ShownPath(State().exportPath) << " kopieren.\n";
+                << ShownPath(ctx.Module().exportPath) << " kopieren.\n";
     } else {
-        fs::copy_file(dtd, NativePath(State().exportPath) / kGdpduDtdName,
+        fs::copy_file(dtd, NativePath(ctx.Module().exportPath) / kGdpduDtdName,
                       fs::copy_options::overwrite_existing);
-        ctx.out << "DTD: " << (NativePath(State().exportPath) / kGdpduDtdName).string() << '\n';
+        ctx.out << "DTD: " << (NativePath(ctx.Module().exportPath) / kGdpduDtdName).string()
+                << '\n';
     }
     return 0;
 }

@@ -13,6 +13,7 @@
 #include "standalone/forgetting_store.h"
 #include "standalone/gdpdu_tables.h"
 #include "standalone/stop_signals.h"
+#include "standalone/terminal_progress.h"
 
 namespace norvik::standalone {
 namespace {
@@ -20,8 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kUsage =
-    "gdpdu FILE --from DATE --to DATE [--out DIR] [--table NAME…|--all-tables] [--no-remember] "
-    "[--yes] [-q]";
+    "gdpdu FILE --from DATE --to DATE [--out DIR] [--table NAME…|--all-tables] [--zip] "
+    "[--no-remember] [--yes] [-q]";
 
 DateTime DateOption(const std::string& name, const std::string& text) {
     if (text.empty()) throw UsageError(name + " fehlt (" + kUsage + ")");
@@ -32,13 +33,13 @@ DateTime DateOption(const std::string& name, const std::string& text) {
 
 // The build copies the DTD last; without it every table would be exported for a medium that an
 // import cannot read.
-void RequireDtd() {
-    const std::string dtd = WithTrailingSeparator(State().exportPath) + kGdpduDtdName;
+void RequireDtd(const CliContext& ctx) {
+    const std::string dtd = WithTrailingSeparator(ctx.Module().exportPath) + kGdpduDtdName;
     std::error_code ec;
     if (fs::is_regular_file(NativePath(dtd), ec)) return;
     throw CommandRefused(
         std::string("Die DTD-Datei ") + kGdpduDtdName + " fehlt im Exportordner " +
-        ShownPath(State().exportPath) +
+        ShownPath(ctx.Module().exportPath) +
         "; es wurde nichts exportiert. Jeder GDPdU-Datenträger braucht eine Kopie davon. Sie ist "
         "Teil des vom Bundesministerium der Finanzen veröffentlichten Beschreibungsstandards zur "
         "Datenträgerüberlassung und liegt NorvikExport nicht bei: bitte dorthin kopieren "
@@ -73,6 +74,7 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     tables.all = TakeFlag(args, "--all-tables");
     tables.remember = !TakeFlag(args, "--no-remember");
     const bool yes = TakeFlag(args, "--yes");
+    const bool zip = TakeFlag(args, "--zip");
     ExpectArguments(args, 1, 1, kUsage);
     if (tables.all && !tables.names.empty())
         throw UsageError("--table und --all-tables schließen einander aus");
@@ -85,15 +87,15 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     ctx.StartSession(yes);
     const std::string path = ctx.ResolveDefinition(args[0], cTQGDPdU);
     ctx.SetSubject("Profil " + ShownPath(path));
-    const ForgettingScope forgetting(!tables.remember);
-    TQGDPdU gdpdu;
+    const ForgettingScope forgetting(ctx.Host(), !tables.remember);
+    TQGDPdU gdpdu(ctx.Module(), ctx.Host());
     // As in the dialog, a profile that loaded with errors still builds what it holds.
     const bool loaded = gdpdu.LoadFile(path);
     const std::string tableNote = ChooseTables(gdpdu, tables);
     const std::string remembered =
-        Services().UserSettings().Get("TQBExport", "Schnittstelle", gdpdu.Schnittstelle, "");
+        ctx.Host().UserSettings().Get("TQBExport", "Schnittstelle", gdpdu.Schnittstelle, "");
     const std::string folder = MediumFolder(out, gdpdu);
-    RequireDtd();
+    RequireDtd(ctx);
     if (!ctx.Quiet()) {
         if (out.empty() && !remembered.empty() && remembered == gdpdu.Pfad)
             ctx.err << "norvik-export: Ausgabeordner aus der letzten Wahl: " << folder
@@ -110,7 +112,9 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     gdpdu.Pfad = folder;
     gdpdu.DatumVon = von;
     gdpdu.DatumBis = bis;
+    gdpdu.HandoverZip = zip;
     {
+        const MediumProgress progress(ctx.Quiet() ? ctx.Info() : ctx.err, gdpdu);
         const StopSignals signals;
         gdpdu.BuildGDPdU();
         if (StopSignals::Caught()) return StopSignals::ExitCode();

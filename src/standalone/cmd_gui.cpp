@@ -37,16 +37,16 @@ int CommandGui(CliContext& ctx, std::vector<std::string> args) {
     static char name[] = "norvik-export";
     static char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    Services().messages = std::make_shared<ui::QtHostMessages>();
+    ctx.Host().messages = std::make_shared<ui::QtHostMessages>();
     int result = 0;
     {
-        TQExpMgr manager;
+        TQExpMgr manager(ctx.Module(), ctx.Host());
         if (manager.Init(session))
             manager.Show(dialog == "export" ? cTQExport : cTQGDPdU);
         else
             result = 1;
     }
-    Services().messages.reset();
+    ctx.Host().messages.reset();
     return result;
 }
 

@@ -14,7 +14,7 @@ int CommandParams(CliContext& ctx, std::vector<std::string> args) {
     const std::string path = ctx.ResolveDefinition(args[0], cTQExport);
     ctx.StartSession();
 
-    ParameterRows rows;
+    ParameterRows rows(ctx.Module(), ctx.Host());
     rows.Load(path);
     for (const std::string& set : sets) {
         const size_t eq = set.find('=');

@@ -35,10 +35,11 @@ std::string WithShownPath(const std::string& text, const std::string& path) {
 
 // The condition of the definition's criteria filled as the dialog's selection control fills them;
 // empty without entries.
-std::string SelectionCondition(const TQExportDef& def, const std::vector<std::string>& entries) {
+std::string SelectionCondition(CliContext& ctx, const TQExportDef& def,
+                               const std::vector<std::string>& entries) {
     if (entries.empty()) return "";
-    SelectionModel selection;
-    BuildSelection(def, State().session, selection);
+    SelectionModel selection(ctx.Host());
+    BuildSelection(def, ctx.Module().session, selection);
     for (const std::string& entry : entries) {
         const size_t eq = entry.find('=');
         if (eq == std::string::npos || eq == 0) throw UsageError("--sel braucht CAPTION=WERT");
@@ -97,9 +98,9 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     ctx.StartSession();
     ctx.SetSubject("Definition " + ShownPath(path));
     // An export to the output leaves no file a later run could take.
-    const ForgettingScope forgetting(noRemember || toStdout);
+    const ForgettingScope forgetting(ctx.Host(), noRemember || toStdout);
 
-    TQExport engine;
+    TQExport engine(ctx.Module(), ctx.Host());
     if (!engine.LoadFile(path)) return 1;
     const TQExportDef& def = *engine.ExpDef;
     // The dialog's check box cannot be changed for such a definition; neither can the switch.
@@ -111,14 +112,14 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     // Without a switch the stored choice holds, as it does for the dialog.
     choice.protocol = protocol || noProtocol ? std::optional<bool>(protocol) : std::nullopt;
     choice.append = !toStdout && (append || (!noAppend && UpperCase(def.Anfügen) == "J"));
-    choice.condition = JoinConditions(where, SelectionCondition(def, selections));
+    choice.condition = JoinConditions(where, SelectionCondition(ctx, def, selections));
     RequireSelection(def, choice.condition);
     std::optional<StdoutFile> stdoutFile;
     if (toStdout) stdoutFile.emplace();
     std::string note;
     choice.fileName = toStdout ? stdoutFile->Path()
                       : out    ? AbsolutePath(*out)
-                               : DefinitionTarget(def, !noRemember, note);
+                               : DefinitionTarget(ctx.Host(), def, !noRemember, note);
     if (!note.empty() && !ctx.Quiet()) ctx.err << "norvik-export: " << note << '\n';
     if (const std::string missing = MissingFolderOf(choice.fileName); !missing.empty()) {
         ProtocolFailedStart(engine, choice.protocol, choice.fileName, kErrPathNotFound, missing);
@@ -126,7 +127,7 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     }
     if (!PrepareExport(engine, choice)) return 1;
 
-    TerminalProgress progress(ctx.Quiet() ? ctx.Info() : ctx.err);
+    TerminalProgress progress(ctx.Quiet() ? ctx.Info() : ctx.err, engine);
     engine.Advise(&progress);
     int32_t result = 0;
     {
@@ -161,7 +162,7 @@ int CommandProtocol(CliContext& ctx, std::vector<std::string> args) {
         throw UsageError("--last braucht eine Zahl ab 1");
     ctx.StartSession();
     const auto entries =
-        ReadProtocolEntries(*State().Session().Connection(), static_cast<int64_t>(*n));
+        ReadProtocolEntries(*ctx.Module().Session().Connection(), static_cast<int64_t>(*n));
     if (entries.empty()) ctx.out << "Keine Protokolleinträge.\n";
     for (const ProtocolEntry& e : entries) {
         ctx.out << e.created << "  " << e.title << "  " << e.interfaceName << "  (" << e.user

@@ -13,12 +13,12 @@ int CommandSettings(CliContext& ctx, std::vector<std::string> args) {
     if ((args[0] != "get" && !set) || (set != (args.size() == 4)))
         throw UsageError("Aufruf: " + usage);
     ctx.StartSession();
-    if (owner.empty()) owner = State().userName;
+    if (owner.empty()) owner = ctx.Module().userName;
     if (set) {
-        State().Settings().WriteValue(args[1], args[2], args[3], owner);
+        ctx.Module().Settings().WriteValue(args[1], args[2], args[3], owner);
         return 0;
     }
-    ctx.out << State().Settings().ReadValue(args[1], args[2], owner, "") << '\n';
+    ctx.out << ctx.Module().Settings().ReadValue(args[1], args[2], owner, "") << '\n';
     return 0;
 }
 

@@ -19,10 +19,10 @@ const char* ProgramHelp() {
            "           [--protocol|--no-protocol] [--sel CAPTION=WERT]… [--no-remember]\n"
            "                                    eine Exportdefinition ausführen\n"
            "  gdpdu FILE --from DATUM --to DATUM [--out DIR] [--table NAME…|--all-tables]\n"
-           "           [--no-remember] [--yes]\n"
+           "           [--zip] [--no-remember] [--yes]\n"
            "                                    einen GDPdU-Datenträger erstellen\n"
-           "  check DIR                         einen GDPdU-Datenträger prüfen, wie ein Import "
-           "ihn liest\n"
+           "  check DIR|ZIP [--json]            einen GDPdU-Datenträger (Ordner oder ZIP-Datei)\n"
+           "                                    prüfen, wie ein Import ihn liest\n"
            "  params FILE [--set KEY=VALUE]…    Parameterwerte einer Definition zeigen oder "
            "ändern\n"
            "  protocol [--last N]               die letzten Protokolleinträge mit ihren Zeilen\n"
@@ -90,7 +90,8 @@ const char* CommandHelp(const std::string& command) {
          "                   ohne Schalter gilt die gespeicherte Wahl\n"},
         {"gdpdu",
          "Aufruf: norvik-export gdpdu FILE --from DATUM --to DATUM [--out DIR]\n"
-         "                           [--table NAME…|--all-tables] [--no-remember] [--yes]\n"
+         "                           [--table NAME…|--all-tables] [--zip] [--no-remember]\n"
+         "                           [--yes]\n"
          "Erstellt einen GDPdU-Datenträger aus einem Profil (.GDU) für den Zeitraum.\n"
          "Die veröffentlichte DTD gdpdu-01-08-2002.dtd muss im Exportordner liegen, sonst\n"
          "wird nichts exportiert. Name und Ort des Datenlieferanten: settings set\n"
@@ -105,11 +106,15 @@ const char* CommandHelp(const std::string& command) {
          "                     (mehrfach möglich; wird gespeichert). Ohne --table gilt die\n"
          "                     gespeicherte Auswahl (auf der Fehlerausgabe genannt)\n"
          "  --all-tables       alle Tabellen des Profils (wird gespeichert)\n"
+         "  --zip              den geprüften Datenträger zusätzlich für die Übergabe packen:\n"
+         "                     ORDNER.zip neben dem Ordner, mit Übergabeprotokoll\n"
+         "                     (Uebergabeprotokoll.txt) und SHA-256-Prüfsummen\n"
+         "                     (Pruefsummen.sha256); nur nach einem Erfolg\n"
          "  --no-remember      keinen gemerkten Ordner und keine gespeicherte Auswahl lesen\n"
          "                     oder speichern; ohne --table alle Tabellen\n"
          "  --yes              die Schlussfrage bejahen und den Ordner öffnen\n"},
         {"check",
-         "Aufruf: norvik-export check DIR\n"
+         "Aufruf: norvik-export check DIR|ZIP [--json]\n"
          "Prüft den GDPdU-Datenträger im Ordner DIR, wie der Import eines Prüfers ihn liest:\n"
          "Index.xml gegen die DTD, die DTD-Kopie gegen die veröffentlichte, jede Datendatei\n"
          "(Satztrenner, Felder, Textbegrenzer, Zeichensatz, Zeilenbereich), Zahlen mit\n"
@@ -119,7 +124,17 @@ const char* CommandHelp(const std::string& command) {
          "am Ende eine Zusammenfassung; je Code, Tabelle und Datei werden höchstens 10\n"
          "Befunde einzeln gezeigt.\n"
          "Exit-Code 0 ohne Befunde, 1 bei Fehlern, 3 bei nur Warnungen, 2 bei falschem Aufruf.\n"
-         "  DIR    der Ordner mit Index.xml, den Datendateien und gdpdu-01-08-2002.dtd\n"},
+         "  DIR      der Ordner mit Index.xml, den Datendateien und gdpdu-01-08-2002.dtd\n"
+         "  ZIP      eine mit gdpdu --zip gepackte ZIP-Datei: jeder Eintrag muss eine Datei\n"
+         "           auf oberster Ebene sein (kein absoluter Pfad, kein .., kein Ordner, keine\n"
+         "           Verknüpfung, kein Name doppelt), höchstens 1.000 Einträge und 64 GiB\n"
+         "           entpackt; jede SHA-256-Prüfsumme aus Pruefsummen.sha256 muss stimmen\n"
+         "           (G7xx). Danach wird der Datenträger in einem temporären Ordner\n"
+         "           ($TMPDIR) geprüft wie ein Ordner.\n"
+         "  --json   für Programme: je Befund ein JSON-Objekt in einer Zeile mit code,\n"
+         "           severity (error|warning), file, line, table, column, count und text\n"
+         "           (null, wo ein Befund keinen Wert hat), zuletzt die Zusammenfassung\n"
+         "           {\"errors\":…,\"warnings\":…,\"text\":…}; dieselben Exit-Codes\n"},
 #ifdef NORVIK_WITH_GUI
         {"gui",
          "Aufruf: norvik-export gui [export|gdpdu]\n"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/ascii.h"
+
 namespace norvik::standalone {
 namespace {
 
@@ -132,10 +134,8 @@ std::string MailName(const std::string& name) {
             out += "ue", ++i;
         else if (rest.rfind("ß", 0) == 0)
             out += "ss", ++i;
-        else if (name[i] >= 'A' && name[i] <= 'Z')
-            out.push_back(static_cast<char>(name[i] + 32));
         else
-            out.push_back(name[i]);
+            out.push_back(AsciiLower(name[i]));
     }
     return out;
 }

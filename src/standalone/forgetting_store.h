@@ -20,19 +20,21 @@ class ForgettingStore : public UserSettingsStore {
               const std::string&) override {}
 };
 
-// While it lives (and forget is true), the component's per-user store keeps nothing.
+// While it lives (and forget is true), the services' per-user store keeps nothing.
 class ForgettingScope {
   public:
-    explicit ForgettingScope(bool forget) : kept_(Services().userSettings), forget_(forget) {
-        if (forget_) Services().userSettings = std::make_shared<ForgettingStore>();
+    ForgettingScope(HostServices& services, bool forget)
+        : services_(services), kept_(services.userSettings), forget_(forget) {
+        if (forget_) services_.userSettings = std::make_shared<ForgettingStore>();
     }
     ~ForgettingScope() {
-        if (forget_) Services().userSettings = kept_;
+        if (forget_) services_.userSettings = kept_;
     }
     ForgettingScope(const ForgettingScope&) = delete;
     ForgettingScope& operator=(const ForgettingScope&) = delete;
 
   private:
+    HostServices& services_;
     std::shared_ptr<UserSettingsStore> kept_;
     bool forget_;
 };

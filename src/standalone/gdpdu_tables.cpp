@@ -30,9 +30,10 @@ std::string StoredSelectionNote(const TQGDPdU& gdpdu) {
     std::string names;
     for (const auto& entry : *gdpdu.GxpFiles) {
         ++tables;
-        stored += State().Settings()
+        stored += gdpdu.Module()
+                          .Settings()
                           .ReadValue("TQBExport", gdpdu.Schnittstelle + "_" + entry->Caption,
-                                     State().userName, "")
+                                     gdpdu.Module().userName, "")
                           .empty()
                       ? 0
                       : 1;
@@ -75,7 +76,8 @@ void StoreChosenTables(const TQGDPdU& gdpdu, const TableChoice& choice) {
     if (!choice.remember || (choice.names.empty() && !choice.all)) return;
     // As the dialog does on OK: every listed table's tick is stored.
     for (const auto& entry : *gdpdu.GxpFiles)
-        if (!entry->Caption.empty()) StoreTableSelection(State(), gdpdu.Schnittstelle, *entry);
+        if (!entry->Caption.empty())
+            StoreTableSelection(gdpdu.Module(), gdpdu.Schnittstelle, *entry);
 }
 
 }  // namespace norvik::standalone

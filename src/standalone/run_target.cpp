@@ -39,14 +39,15 @@ void StdoutFile::CopyTo(std::ostream& stream) const {
     stream.flush();
 }
 
-std::string DefinitionTarget(const TQExportDef& def, bool remember, std::string& note) {
+std::string DefinitionTarget(HostServices& services, const TQExportDef& def, bool remember,
+                             std::string& note) {
     if (TrimBlanks(def.Dateiname).empty())
         throw CommandRefused("Die Definition " + def.Schnittstelle +
                              " nennt keine Ausgabedatei (Dateiname= in [Allgemein]); bitte mit "
                              "--out eine angeben.");
     const std::string remembered =
         remember && !def.Schnittstelle.empty()
-            ? Services().UserSettings().Get("TQBExport", "Schnittstelle", def.Schnittstelle, "")
+            ? services.UserSettings().Get("TQBExport", "Schnittstelle", def.Schnittstelle, "")
             : "";
     if (!remembered.empty() && remembered == def.Dateiname)
         note = "Ausgabedatei aus der letzten Wahl: " + ShownPath(remembered) +

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "definition/tq_model.h"
+#include "host/host_services.h"
 
 namespace norvik::standalone {
 
@@ -26,10 +27,11 @@ class StdoutFile {
     std::filesystem::path folder_;
 };
 
-// The output file of a run without --out: the definition's Dateiname (the remembered one when the
-// run remembers) made absolute; note gets what the command says about a remembered choice.
-// Raises CommandRefused when the definition names no file.
-std::string DefinitionTarget(const TQExportDef& def, bool remember, std::string& note);
+// The output file of a run without --out: the definition's Dateiname (the remembered one of the
+// services' per-user store when the run remembers) made absolute; note gets what the command says
+// about a remembered choice. Raises CommandRefused when the definition names no file.
+std::string DefinitionTarget(HostServices& services, const TQExportDef& def, bool remember,
+                             std::string& note);
 
 // The message naming the folder and what to do when the file's folder does not exist, else empty.
 std::string MissingFolderOf(const std::string& file);

@@ -16,7 +16,7 @@ namespace norvik::ui {
 class FrmExpProgress : public QDialog {
   public:
     // A window on the given services (shell, busy pointer and message pump are lent to the run).
-    explicit FrmExpProgress(QWidget* owner = nullptr, HostServices& services = Services());
+    FrmExpProgress(QWidget* owner, HostServices& services);
 
     // The window's logic: the export dialog hands it the engine and the two labels.
     ProgressForm& Form() { return form_; }

@@ -136,7 +136,7 @@ void FrmExport::ExportData() {
 }
 
 void FrmExport::ShowProperties() {
-    FrmProperties properties(nullptr, form_->PropertiesFile());
+    FrmProperties properties(nullptr, form_->PropertiesFile(), state_, services_);
     properties.exec();
     form_->ApplyParameters(properties.Rows().Rows());
 }

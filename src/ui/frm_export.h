@@ -21,9 +21,8 @@ class Selection;
 
 class FrmExport : public HostDialog {
   public:
-    // Loads the dialog on the component's state and services.
-    explicit FrmExport(QWidget* owner = nullptr, ModuleState& state = State(),
-                       HostServices& services = Services());
+    // Loads the dialog on the given state and services.
+    FrmExport(QWidget* owner, ModuleState& state, HostServices& services);
     ~FrmExport() override;
 
     // The dialog's logic.

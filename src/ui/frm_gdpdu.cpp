@@ -1,5 +1,6 @@
 #include "ui/frm_gdpdu.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -74,11 +75,16 @@ void FrmGdpdu::BuildControls() {
     cmdUnselect = MakeButton(Frame1, "", "Auswahl aufheben", 6450, 960, 525, 255);
     cmdUnselect->setIcon(CheckBoxesIcon(cmdUnselect, false));
 
+    chkZip = new QCheckBox("Zusätzlich als ZIP-Datei für die Übergabe packen", this);
+    chkZip->setToolTip(
+        "Legt neben dem Ordner eine ZIP-Datei mit dem geprüften Datenträger, einem "
+        "Übergabeprotokoll und den SHA-256-Prüfsummen aller Dateien ab.");
+    PlaceTwips(chkZip, 90, 4260, 4710, 285);
     cmdOK = MakeButton(this, "OK", "Daten ausgeben", 4890, 4230, 1100, 345);
     cmdCancel = MakeButton(this, "Abbrechen", "Vorgang abbrechen", 6060, 4230, 1100, 345);
 
-    QWidget* order[] = {cboSchema, txtPath,   cmdFileName, tdbDateVon, tdbDateBis,
-                        SelList,   cmdSelect, cmdUnselect, cmdOK,      cmdCancel};
+    QWidget* order[] = {cboSchema, txtPath,     cmdFileName, tdbDateVon, tdbDateBis, SelList,
+                        cmdSelect, cmdUnselect, chkZip,      cmdOK,      cmdCancel};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -102,6 +108,8 @@ void FrmGdpdu::ConnectControls() {
             item->setCheckState(stateAtPress_ == Qt::Checked ? Qt::Unchecked : Qt::Checked);
         pressed_ = nullptr;
     });
+    connect(chkZip, &QCheckBox::toggled, this,
+            [this](bool checked) { form_->controls.handoverZip = checked; });
     connect(cmdFileName, &QPushButton::clicked, this, [this] { ChooseFolder(); });
     connect(cmdSelect, &QPushButton::clicked, this, [this] { SelectAll(true); });
     connect(cmdUnselect, &QPushButton::clicked, this, [this] { SelectAll(false); });
@@ -117,7 +125,7 @@ void FrmGdpdu::Load() {
 void FrmGdpdu::Sync() {
     const GdpduControls& c = form_->controls;
     const QSignalBlocker blockCombo(cboSchema), blockPath(txtPath), blockVon(tdbDateVon),
-        blockBis(tdbDateBis), blockList(SelList);
+        blockBis(tdbDateBis), blockList(SelList), blockZip(chkZip);
     if (cboSchema->count() != static_cast<int>(c.schemaList.size())) {
         cboSchema->clear();
         for (const std::string& name : c.schemaList)
@@ -139,6 +147,8 @@ void FrmGdpdu::Sync() {
     for (QWidget* w : {static_cast<QWidget*>(SelList), static_cast<QWidget*>(cmdSelect),
                        static_cast<QWidget*>(cmdUnselect)})
         w->setEnabled(c.tablesEnabled);
+    chkZip->setChecked(c.handoverZip);
+    chkZip->setEnabled(c.okEnabled);
     cmdOK->setEnabled(c.okEnabled);
 }
 

@@ -10,6 +10,7 @@
 #include "ui/host_dialog.h"
 #include "ui/key_handler.h"
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
@@ -21,9 +22,9 @@ namespace norvik::ui {
 
 class FrmGdpdu : public HostDialog {
   public:
-    // Loads the dialog on the component's state and services; today as in GdpduForm.
-    explicit FrmGdpdu(QWidget* owner = nullptr, ModuleState& state = State(),
-                      HostServices& services = Services(), std::function<DateTime()> today = {});
+    // Loads the dialog on the given state and services; today as in GdpduForm.
+    FrmGdpdu(QWidget* owner, ModuleState& state, HostServices& services,
+             std::function<DateTime()> today = {});
     ~FrmGdpdu() override;
 
     // The dialog's logic.
@@ -52,6 +53,7 @@ class FrmGdpdu : public HostDialog {
     QListWidget* SelList;
     QPushButton* cmdSelect;
     QPushButton* cmdUnselect;
+    QCheckBox* chkZip;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 

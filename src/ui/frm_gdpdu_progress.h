@@ -19,7 +19,7 @@ class FrmGdpduProgress : public QDialog {
   public:
     // A window over the GDPdU dialog on the given services (the pump and the pointer are lent to
     // the build while it is followed).
-    explicit FrmGdpduProgress(QWidget* owner, HostServices& services = Services());
+    FrmGdpduProgress(QWidget* owner, HostServices& services);
 
     // The window's logic, to be advised to the profile.
     GdpduProgressForm& Form() { return form_; }

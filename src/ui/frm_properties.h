@@ -18,9 +18,9 @@ class ParameterTableModel;
 
 class FrmProperties : public QDialog {
   public:
-    // An editor of the definition file's parameters on the component's state and services.
-    FrmProperties(QWidget* owner, std::string dateiname, ModuleState& state = State(),
-                  HostServices& services = Services());
+    // An editor of the definition file's parameters on the given state and services.
+    FrmProperties(QWidget* owner, std::string dateiname, ModuleState& state,
+                  HostServices& services);
     ~FrmProperties() override;
 
     // The definition file.

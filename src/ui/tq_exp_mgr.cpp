@@ -36,6 +36,8 @@ class DialogMessages {
 
 }  // namespace
 
+TQExpMgr::TQExpMgr() : TQExpMgr(State(), Services()) {}
+
 TQExpMgr::TQExpMgr(ModuleState& state, HostServices& services)
     : state_(state), services_(services) {}
 

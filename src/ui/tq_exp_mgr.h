@@ -23,8 +23,11 @@ class FrmGdpdu;
 
 class TQExpMgr {
   public:
-    // A manager on the component's state and the host's services (the defaults for hosts).
-    explicit TQExpMgr(ModuleState& state = State(), HostServices& services = Services());
+    // The entry object as a host creates it: on the component's state and services, which it
+    // passes on to everything it makes.
+    TQExpMgr();
+    // A manager on the given state and services.
+    TQExpMgr(ModuleState& state, HostServices& services);
     // Closes its dialogs and releases the settings object; the session stays with the host.
     ~TQExpMgr();
     TQExpMgr(const TQExpMgr&) = delete;

@@ -56,9 +56,12 @@ TEST_F(GdpduCliTest, TheDemoProfileBuildsAValidMedium) {
 
     fs::create_directories(home() + "/Daten/GDPdU");
     const CliOutcome r =
-        Run({"gdpdu", "finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026"});
+        Run({"gdpdu", "finanzbuchhaltung", "--from", "01.01.2026", "--to", "31.12.2026", "--zip"});
     EXPECT_EQ(r.code, 0) << r.err;
     const std::string medium = home() + "/Daten/GDPdU";
+    EXPECT_NE(r.out.find("\nZIP-Datei für die Übergabe geschrieben: " + medium + ".zip\n"),
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("Schnittstelle: GDPdU Buchungen\nAusgabe Daten: 2200 Datensätze "
                          "exportiert.\nAusgabedatei: " +
                          medium + "/buchungen.txt\n"),
@@ -78,9 +81,11 @@ TEST_F(GdpduCliTest, TheDemoProfileBuildsAValidMedium) {
               std::string::npos);
     EXPECT_NE(xml.find("<ColumnDelimiter>|</ColumnDelimiter>"), std::string::npos);
     EXPECT_TRUE(Valid(medium));
-    const CliOutcome check = Run({"check", medium});
-    EXPECT_EQ(check.code, 0) << check.out;
-    EXPECT_EQ(check.out, "Datenträger geprüft: keine Befunde.\n");
+    for (const std::string& target : {medium, medium + ".zip"}) {
+        const CliOutcome check = Run({"check", target});
+        EXPECT_EQ(check.code, 0) << check.out;
+        EXPECT_EQ(check.out, "Datenträger geprüft: keine Befunde.\n");
+    }
 
     const CliOutcome protocol = Run({"protocol", "--last", "1"});
     EXPECT_NE(protocol.out.find("GDPdU - Datenausgabe  Finanzbuchhaltung"), std::string::npos)

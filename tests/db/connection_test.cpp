@@ -133,7 +133,7 @@ TEST(GuardedOpen, RefusesTheOpenDatabaseItsJournalsAndFifos) {
         std::filesystem::create_symlink(database, link);
         for (const std::string& path : {database, database + "-wal", database + "-shm", link}) {
             ASSERT_TRUE(std::filesystem::exists(path)) << path;
-            EXPECT_EQ(OpenGuarded(path, O_RDONLY), -1) << path;
+            EXPECT_EQ(OpenGuarded(path, O_RDONLY).Get(), -1) << path;
             EXPECT_EQ(errno, EACCES) << path;
             EXPECT_THROW(ReadFileBytes(path, 100), VbError) << path;
         }
@@ -143,7 +143,7 @@ TEST(GuardedOpen, RefusesTheOpenDatabaseItsJournalsAndFifos) {
     EXPECT_FALSE(ReadFileBytes(database, 16).empty());
     const std::string fifo = dir.file("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(OpenGuarded(fifo, O_RDONLY), -1);
+    EXPECT_EQ(OpenGuarded(fifo, O_RDONLY).Get(), -1);
     EXPECT_EQ(errno, EINVAL);
 }
 

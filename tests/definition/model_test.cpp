@@ -40,9 +40,7 @@ TEST_F(ModelTest, ParametersAreKeyedByTheirFirstNameIgnoringCase) {
     EXPECT_EQ(params.Add(first), first);
     EXPECT_EQ(params.Add(Param("MANDANT")), nullptr);
     EXPECT_EQ(params.Count(), 1);
-    ASSERT_EQ(messages->calls.size(), 1u);
-    EXPECT_EQ(messages->calls[0].kind, "ShowMessage");
-    EXPECT_EQ(messages->calls[0].text, "Fehler beim hinzufügen eines Elementes!");
+    EXPECT_TRUE(messages->calls.empty());  // the caller tells the user
     EXPECT_EQ(params.Item("mAnDaNt"), first);
 
     first->Name = "Firma";  // the key stays what it was

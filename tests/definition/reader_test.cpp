@@ -15,7 +15,7 @@ class ReaderTest : public test::SessionFixture {
   protected:
     void SetUp() override {
         SessionFixture::SetUp();
-        engine = std::make_unique<TQExport>();
+        engine = std::make_unique<TQExport>(State(), Services());
     }
 
     // Loads a definition written as UTF-8 lines with LF.

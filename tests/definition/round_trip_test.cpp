@@ -66,7 +66,7 @@ class RoundTripTest : public test::SessionFixture {
   protected:
     void SetUp() override {
         SessionFixture::SetUp();
-        engine = std::make_unique<TQExport>();
+        engine = std::make_unique<TQExport>(State(), Services());
     }
     // Saves the engine's definition and loads it again; no message may come up.
     void SaveAndLoad(const std::string& path) {

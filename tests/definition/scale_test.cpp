@@ -25,7 +25,7 @@ TEST_F(ScaleTest, TwoHundredThousandParametersLoadQuickly) {
     test::WriteBytes(path, text);
     State().hostSettings->WriteValue("Export_VIELE", "p150000", "gespeichert", "Standard");
 
-    TQExport engine;
+    TQExport engine(State(), Services());
     const auto start = std::chrono::steady_clock::now();
     engine.LoadFile(path);
     const double seconds =

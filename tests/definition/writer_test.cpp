@@ -13,7 +13,7 @@ class WriterTest : public test::SessionFixture {
   protected:
     void SetUp() override {
         SessionFixture::SetUp();
-        engine = std::make_unique<TQExport>();
+        engine = std::make_unique<TQExport>(State(), Services());
     }
     // The file as UTF-8 text with LF, read back from Windows-1252 and CR LF.
     std::string Saved(const std::string& path) {

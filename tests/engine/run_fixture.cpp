@@ -22,7 +22,7 @@ void RunTest::SetUp() {
         "00:00:00')");
     Sql("INSERT INTO kunden VALUES (3, NULL, 'Bonn', 0, NULL, NULL)");
     out = home.file("out.txt");
-    engine = std::make_unique<TQExport>();
+    engine = std::make_unique<TQExport>(State(), Services());
     engine->Advise(&listener);
 }
 

@@ -27,7 +27,7 @@ TEST_F(ExportFormTest, TypBitsGiveValueAndListKindUntilAColumnRepeats) {
         int32_t listKind;
     } cases[] = {{0, 0, 0},   {2, 1, 0},   {4, 2, 0},   {6, 1, 0},   {64, 0, 2},
                  {128, 0, 1}, {192, 0, 2}, {198, 1, 2}, {132, 2, 1}, {1 | 8 | 16 | 32 | 256, 0, 0}};
-    ExportForm form;
+    ExportForm form(State(), Services());
     form.Export().ExpDef = std::make_shared<TQExportDef>();
     const std::string columns[] = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "B", "k"};
     for (size_t i = 0; i < std::size(columns); ++i) {
@@ -66,7 +66,7 @@ TEST_F(ExportFormTest, TheLastDefinitionOfADisplayNameIsLoaded) {
                                                   "[Parameter]\nMandant=\"Mandant\",\"1\"\n"));
     WriteBytes(exportPath() + "C.EXP",
                Definition("Artikel", "AnfuegenAenderbar=j\nDateiname=%DataPath%\\Ausgabe\\a.txt"));
-    ExportForm form;
+    ExportForm form(State(), Services());
     form.Activate();
     EXPECT_EQ(form.controls.schemaList, (std::vector<std::string>{"Kunden", "Kunden", "Artikel"}));
     EXPECT_FALSE(form.Selection().Enabled || form.controls.okEnabled);
@@ -92,7 +92,7 @@ TEST_F(ExportFormTest, TheLastDefinitionOfADisplayNameIsLoaded) {
 }
 
 TEST_F(ExportFormTest, WithoutDefinitionsOnlyTheListIsOfUse) {
-    ExportForm form;
+    ExportForm form(State(), Services());
     form.controls.protocolChecked = false;
     form.Activate();
     EXPECT_TRUE(form.controls.schemaList.empty());
@@ -135,7 +135,7 @@ TEST_F(ExportFormTest, ExportDataChecksAfterStoringTheSwitches) {
             Definition("Kunden", std::string("Dateiname=alt\nAllowEmptySelection=") + c.allowEmpty,
                        "[Selektion]\nSel01=\"Angelegt\";\"datum\";2;10;\"\";\"\";\"\"\n"));
         messages->calls.clear();
-        ExportForm form;
+        ExportForm form(State(), Services());
         form.Activate();
         form.LoadSchema("Kunden");
         form.Selection().SetEntry("Angelegt", c.entry);

@@ -57,7 +57,7 @@ TEST_F(GdpduForms, TheDefaultPeriodIsTheYearOfToday) {
 }
 
 TEST_F(GdpduForms, WithoutAProfileOnlyCancelLeadsOn) {
-    GdpduForm form;
+    GdpduForm form(State(), Services());
     form.Activate();
     EXPECT_TRUE(form.controls.schemaList.empty());
     EXPECT_TRUE(form.controls.tables.empty());
@@ -91,7 +91,7 @@ TEST_F(GdpduForms, AnotherProfileReloadsFolderAndTablesButKeepsThePeriod) {
 TEST_F(GdpduForms, EqualCaptionsShareALineAndItsTickIsStoredEvenWithoutTheFolder) {
     Profile("A.GDU", "P", "/gibt/es/nicht", {"Konten", "Sachkonten", "Konten"});
     State().Settings().WriteValue("TQBExport", "P_Konten", "0", "tester");
-    GdpduForm form;
+    GdpduForm form(State(), Services());
     form.Activate();
     ASSERT_EQ(form.controls.tables.size(), 2u);
     EXPECT_EQ(form.controls.tables[0].caption, "Konten");
@@ -137,7 +137,7 @@ TEST_F(GdpduForms, AnInvalidPeriodIsRefusedBeforeAnythingIsStored) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.von + std::string("-") + c.bis);
         messages->calls.clear();
-        GdpduForm form;
+        GdpduForm form(State(), Services());
         form.Activate();
         form.SelectAll(false);
         form.controls.dateVon = c.von;
@@ -162,7 +162,9 @@ TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {
     form.ChooseFolder("");
     EXPECT_EQ(form.controls.path, "/anderswo");
     form.ChooseFolder(medium);
+    form.controls.handoverZip = true;
     EXPECT_EQ(form.ExportData(), GdpduOk::Built);
+    EXPECT_TRUE(form.Gdpdu().HandoverZip);
     EXPECT_EQ(form.Gdpdu().Pfad, medium);
     EXPECT_EQ(form.Gdpdu().DatumVon, Day(2026, 1, 1));
     EXPECT_EQ(form.Gdpdu().DatumBis, Day(2026, 12, 31));
@@ -171,6 +173,10 @@ TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {
     EXPECT_TRUE(fs::exists(medium + "/Index.xml"));
     EXPECT_NE(form.Gdpdu().LastOutcome(), GdpduOutcome::NotRun);
     EXPECT_EQ(Stored("P_Konten"), "1");
+    // The packing choice is remembered for the profile.
+    GdpduForm again(State(), Services());
+    again.Activate();
+    EXPECT_TRUE(again.controls.handoverZip);
 }
 
 }  // namespace

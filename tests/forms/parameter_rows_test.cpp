@@ -29,7 +29,7 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
                                      "keine Zuweisung\n"
                                      "Ort=\"Köln, Rhein\",\"Bonn\"\n"
                                      "ORT=\"Noch einmal\",\"Bonn\"\n"));
-    ParameterRows rows;
+    ParameterRows rows(State(), Services());
     rows.Load(file);
     EXPECT_EQ(rows.Title(), "Einstellungen für Kundenstamm");
     EXPECT_EQ(rows.SectionName(), "Export_KUNDEN");
@@ -49,7 +49,7 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
     rows.SetValue(4, "Siegburg");
     EXPECT_TRUE(rows.Save());
 
-    ParameterRows again;
+    ParameterRows again(State(), Services());
     again.Load(file);
     EXPECT_EQ(again.Rows()[1].value, "4711");
     EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Ort", "Standard", ""), "Siegburg");
@@ -58,7 +58,7 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
     EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Zahl ", "Standard", "unset"), "");
     EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Datum", "Standard", ""), "01.01.2003");
 
-    TQExport engine;
+    TQExport engine(State(), Services());
     engine.LoadFile(file);
     EXPECT_EQ(engine.ExpDef->Parameter->Item("Kunde")->Value, "4711");
 }
@@ -75,11 +75,11 @@ TEST_F(ParameterRowsTest, SectionAndTitleFollowTheDefinition) {
     for (const auto& c : cases) {
         WriteBytes(exportPath() + "K.v2.EXP",
                    DefinitionBytes(std::string("[Allgemein]\n") + c.general));
-        ParameterRows rows;
+        ParameterRows rows(State(), Services());
         rows.Load(exportPath() + "K.v2.EXP");
         EXPECT_EQ(rows.Title() + "|" + rows.SectionName(), c.titleAndSection);
     }
-    ParameterRows missing;
+    ParameterRows missing(State(), Services());
     missing.Load(exportPath() + "FEHLT.EXP");
     EXPECT_TRUE(missing.Rows().empty());
     const auto reports = Calls("ReportError");

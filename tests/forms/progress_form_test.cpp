@@ -27,12 +27,12 @@ TEST_F(ProgressFormTest, TheWindowFollowsTheRunAndClosesOnlyAfterIt) {
                                    c.source + "\n[DATENSATZ]\nFIELD nr,N,,0\n"));
         std::vector<bool> busy;
         Services().busyPointer = [&](bool on) { busy.push_back(on); };
-        ExportForm form;
+        ExportForm form(State(), Services());
         form.Activate();
         form.LoadSchema("Kunden");
         form.controls.fileName = home.file("k.txt");
         ASSERT_TRUE(form.ExportData());
-        ProgressForm window;
+        ProgressForm window(Services());
         form.ShowProgress(window);
         EXPECT_FALSE(window.CanClose() || window.closeEnabled || window.openEnabled);
         EXPECT_EQ(window.schnittstelle + "|" + window.datei, "Kunden|" + home.file("k.txt"));
@@ -48,9 +48,9 @@ TEST_F(ProgressFormTest, TheWindowFollowsTheRunAndClosesOnlyAfterIt) {
 TEST_F(ProgressFormTest, OpenFolderOpensTheOutputFilesFolderAsWritten) {
     auto shell = std::make_shared<RecordingShellService>();
     Services().shell = shell;
-    TQExport engine;
+    TQExport engine(State(), Services());
     engine.ExpDef = std::make_shared<TQExportDef>();
-    ProgressForm window;
+    ProgressForm window(Services());
     window.SetExport(engine);
     for (const char* file : {"kunden.txt", "/mit Leer zeichen/k.txt"}) {
         engine.ExpDef->Dateiname = file;

@@ -1,12 +1,15 @@
 // Each folder under golden/media is one medium: fixture.sql, the definitions (*.EXP, UTF-8),
 // profile.gdu and, under expected/, every file the medium must hold besides the DTD, as UTF-8
-// with LF. Each is built on every back end (SQLite and PostgreSQL natively and through ODBC,
-// MariaDB through ODBC), compared byte for byte and checked.
+// with LF; where there is one, Uebergabeprotokoll.txt is the record of its handover package
+// ("@VERSION@" for the program's version). Each is built and packed on every back end (SQLite
+// and PostgreSQL natively and through ODBC, MariaDB through ODBC), compared byte for byte and
+// checked, the folder and the package.
 
 #include <algorithm>
 #include <filesystem>
 #include <tuple>
 
+#include "gdpdu/handover_check.h"
 #include "gdpdu/medium_check.h"
 #include "medium_fixture.h"
 #include "medium_writer.h"
@@ -75,6 +78,7 @@ TEST_P(GoldenMediumTest, BuildsTheExpectedMediumWithoutFindings) {
             WriteBytes(home.file("data/" + entry.path().filename().string()),
                        DefinitionBytes(ReadBytes(entry.path().string())));
     LoadProfile(ReadBytes((folder / "profile.gdu").string()));
+    gdpdu.HandoverZip = true;
 
     gdpdu.BuildGDPdU();
 
@@ -95,6 +99,31 @@ TEST_P(GoldenMediumTest, BuildsTheExpectedMediumWithoutFindings) {
     options.publishedDtd = PublishedDtd();
     std::string findings;
     for (const MediumFinding& finding : CheckMedium(medium, options))
+        findings += FindingLine(finding) + "\n";
+    EXPECT_EQ(findings, "");
+
+    // The package: the medium at its top level, Index.xml and the DTD first, then its record and
+    // sums; what is unpacked is what the folder holds, and it checks as cleanly.
+    std::vector<std::string> order = {kIndexFileName, kGdpduDtdName};
+    for (const std::string& name : expected)
+        if (name != kIndexFileName && name != kGdpduDtdName) order.push_back(name);
+    order.insert(order.end(), {kHandoverRecordName, kHashListName});
+    std::vector<std::string> packed;
+    for (const ZipEntry& entry : ZipEntries(medium + ".zip")) {
+        packed.push_back(entry.name);
+        if (fs::exists(MediumFile(entry.name))) {
+            EXPECT_EQ(entry.bytes, ReadBytes(MediumFile(entry.name))) << entry.name;
+        }
+        if (entry.name == kHandoverRecordName && fs::exists(folder / kHandoverRecordName)) {
+            std::string record = ReadBytes((folder / kHandoverRecordName).string());
+            record.replace(record.find("@VERSION@"), 9, NORVIK_VERSION);
+            EXPECT_EQ(entry.bytes, DefinitionBytes(record));
+        }
+    }
+    EXPECT_EQ(packed, order);
+    HandoverCheckOptions zipOptions;
+    zipOptions.medium = options;
+    for (const MediumFinding& finding : CheckHandoverZip(medium + ".zip", zipOptions))
         findings += FindingLine(finding) + "\n";
     EXPECT_EQ(findings, "");
 }

@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "gdpdu/handover_check.h"
+#include "gdpdu/handover_zip.h"
 #include "gdpdu/medium_check.h"
 #include "medium_writer.h"
 #include "support/test_support.h"
@@ -56,10 +58,9 @@ void LimitMemory() {
 #endif
 }
 
-// The finding lines of the check run in a child; why the child did not end well in failure.
-std::vector<std::string> CheckInChild(const std::string& folder, std::string& failure) {
-    MediumCheckOptions options;
-    options.publishedDtd = PublishedDtd();
+// The finding lines of a check run in a child; why the child did not end well in failure.
+std::vector<std::string> CheckInChild(const std::function<std::vector<MediumFinding>()>& check,
+                                      std::string& failure) {
     int fds[2];
     if (pipe(fds) != 0) {
         failure = "no pipe";
@@ -73,8 +74,7 @@ std::vector<std::string> CheckInChild(const std::string& folder, std::string& fa
         std::string out;
         // Nothing may go back into the test runner: a child that throws (out of memory) ends.
         try {
-            for (const MediumFinding& finding : CheckMedium(folder, options))
-                out += FindingLine(finding) + "\n";
+            for (const MediumFinding& finding : check()) out += FindingLine(finding) + "\n";
         } catch (...) {
             _exit(3);
         }
@@ -304,7 +304,10 @@ TEST(HostileMedia, NothingOutsideIsReadNothingHangsAndMemoryStaysFlat) {
             continue;
         }
         std::string failure;
-        const std::vector<std::string> lines = CheckInChild(folder, failure);
+        MediumCheckOptions options;
+        options.publishedDtd = PublishedDtd();
+        const std::vector<std::string> lines =
+            CheckInChild([&] { return CheckMedium(folder, options); }, failure);
         std::string shown;
         for (const std::string& line : lines) shown += line + "\n";
         EXPECT_EQ(failure, "");
@@ -312,6 +315,108 @@ TEST(HostileMedia, NothingOutsideIsReadNothingHangsAndMemoryStaysFlat) {
         EXPECT_EQ(shown.find(kSecret), std::string::npos) << shown;
     }
     if (!unmade.empty()) GTEST_SKIP() << unmade;
+}
+
+// A package from anyone: a change to a good one and the codes of its findings.
+struct HostilePackage {
+    const char* what;
+    std::function<void(std::vector<ZipEntry>&)> change;  // of the good package's entries
+    std::vector<std::string> codes;                      // each code found, in order, once
+    // When given: the bytes of the package written from the changed entries, changed again.
+    std::function<void(std::string&)> patch = nullptr;
+};
+
+std::function<void(std::vector<ZipEntry>&)> Adding(const std::string& name,
+                                                   const std::string& bytes,
+                                                   unsigned mode = 0100644) {
+    return [=](std::vector<ZipEntry>& entries) { entries.push_back({name, bytes, mode}); };
+}
+
+ZipEntry& Named(std::vector<ZipEntry>& entries, const std::string& name) {
+    for (ZipEntry& entry : entries)
+        if (entry.name == name) return entry;
+    throw std::runtime_error("no entry " + name);
+}
+
+std::vector<HostilePackage> HostilePackages() {
+    const auto nothing = [](std::vector<ZipEntry>&) {};
+    return {
+        {"a byte changed", [](auto& e) { Named(e, "konten.txt").bytes[6] = 'X'; }, {"G709"}},
+        {"a file missing",
+         [](auto& e) { std::erase_if(e, [](auto& x) { return x.name == "konten.txt"; }); },
+         {"G710", "G202"}},
+        {"a file too many", Adding("notiz.txt", "x"), {"G711", "G206"}},
+        {"a name leading out", Adding("../boese.txt", "x"), {"G702"}},
+        {"an absolute name", Adding("/tmp/boese.txt", "x"), {"G702"}},
+        {"the medium one folder down",
+         [](auto& e) {
+             for (ZipEntry& entry : e) entry.name = "Medium/" + entry.name;
+         },
+         {"G703", "G708", "G712", "G101", "G104"}},
+        {"a link", Adding("link.txt", "/etc/passwd", 0120777), {"G704"}},
+        {"a name twice in other letter case", Adding("KONTEN.TXT", "x"), {"G705"}},
+        {"a name twice",
+         Adding("konten.txX", "x"),
+         {"G705"},
+         [](std::string& bytes) {
+             for (size_t at; (at = bytes.find("konten.txX")) != std::string::npos;)
+                 bytes[at + 9] = 't';
+         }},
+        {"a packed byte changed",
+         nothing,
+         {"G707", "G202"},
+         [](std::string& bytes) { bytes[bytes.find("konten.txt") + 11] ^= 0x20; }},
+        {"a bomb over the bound", Adding("null.bin", std::string(2 << 20, '\0')), {"G706"}},
+        {"too many entries",
+         [](auto& e) {
+             for (int i = 0; i < 20; ++i) e.push_back({"leer" + std::to_string(i) + ".txt", ""});
+         },
+         {"G706"}},
+        {"a line of the sums unreadable",
+         [](auto& e) { Named(e, kHashListName).bytes += "kaputt\n"; },
+         {"G708"}},
+        {"no ZIP at all", nothing, {"G701"}, [](std::string& bytes) { bytes = "kein ZIP"; }},
+    };
+}
+
+TEST(HostileMedia, EachBrokenPackageGivesItsFindingsWithinBounds) {
+    if (PublishedDtd().empty()) GTEST_SKIP() << "needs the published GDPdU DTD";
+    TempDir dir;
+    const std::string folder = dir.file("Medium");
+    WriteMedium(folder, {kKonten, {{"konten.txt", "1000;\"Kasse\"\r\n"}}});
+    const std::string good = folder + ".zip";
+    WriteHandoverZip(folder, HashMediumFiles(folder, PackageOrder({"konten.txt"})), "Protokoll",
+                     good);
+    HandoverCheckOptions options;
+    options.medium.publishedDtd = PublishedDtd();
+    options.maxEntries = 20;
+    options.maxBytes = 1 << 20;
+    EXPECT_TRUE(CheckHandoverZip(good, options).empty());
+    int n = 0;
+    for (const HostilePackage& c : HostilePackages()) {
+        SCOPED_TRACE(c.what);
+        std::vector<ZipEntry> entries = ZipEntries(good);
+        c.change(entries);
+        const std::string zip = dir.file("paket-" + std::to_string(++n) + ".zip");
+        WriteZip(zip, entries);
+        if (c.patch) {
+            std::string bytes = ReadBytes(zip);
+            c.patch(bytes);
+            WriteBytes(zip, bytes);
+        }
+        std::string failure;
+        const std::vector<std::string> lines =
+            CheckInChild([&] { return CheckHandoverZip(zip, options); }, failure);
+        std::vector<std::string> codes;
+        std::string shown;
+        for (const std::string& line : lines) {
+            const std::string code = line.substr(line.find(' ') + 1, 4);
+            if (std::find(codes.begin(), codes.end(), code) == codes.end()) codes.push_back(code);
+            shown += line + "\n";
+        }
+        EXPECT_EQ(failure, "");
+        EXPECT_EQ(codes, c.codes) << shown;
+    }
 }
 
 }  // namespace

@@ -112,9 +112,11 @@ TEST_P(MediumFailureTest, AFailingTableLeavesNoIndexButTheOthersExported) {
         "[Allgemein]\nName=Prüfung\n[Dateien]\nFile01=%DataPath%\\BUCHUNGEN.EXP;Unsinn "
         "=;;Buchungen;\n"
         "File02=%DataPath%\\KONTEN.EXP;art = 'B';;Konten;Bestandskonten\n");
+    gdpdu.HandoverZip = true;
     gdpdu.BuildGDPdU();
 
     EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Failed);
+    EXPECT_FALSE(fs::exists(medium + ".zip"));
     EXPECT_FALSE(fs::exists(MediumFile("buchungen.txt")));
     EXPECT_EQ(ReadBytes(MediumFile("konten.txt")),
               DefinitionBytes("1000;\"Kasse\";\"B\"\n1200;\"Bank\";\"B\"\n"));

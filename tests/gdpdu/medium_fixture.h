@@ -71,7 +71,7 @@ class MediumSession : public TestSession {
     std::string Xmllint() const;
 
     std::string medium;
-    TQGDPdU gdpdu;
+    TQGDPdU gdpdu{State(), Services()};
     std::shared_ptr<RecordingShellService> shell;
     std::shared_ptr<std::vector<std::string>> protocol;
     std::vector<bool> busy;

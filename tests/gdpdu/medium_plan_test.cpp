@@ -105,6 +105,12 @@ TEST_P(MediumPlanTest, AFaultyPlanIsRefusedBeforeAnythingIsWritten) {
          nothing,
          {"Tabelle \"Buchungen\": Die Datendatei \"GDPDU-01-08-2002.DTD\" hätte den Namen der "
           "DTD-Datei gdpdu-01-08-2002.dtd."}},
+        {"named like a file of the package",
+         "Uebergabeprotokoll.TXT",
+         "buchungen.txt",
+         nothing,
+         {"Tabelle \"KONTEN\": Die Datendatei \"Uebergabeprotokoll.TXT\" hätte einen Namen, den "
+          "die ZIP-Datei für die Übergabe braucht (Uebergabeprotokoll.txt)."}},
         {"device names",
          "con.txt",
          "Lpt1",

@@ -31,4 +31,15 @@ std::string Column(const std::string& name, const std::string& type, bool key = 
 // A ForeignKey of these columns (comma-separated) to a table.
 std::string ForeignKey(const std::string& columns, const std::string& references);
 
+// An entry of a ZIP: its name exactly as stored, its bytes and its Unix mode.
+struct ZipEntry {
+    std::string name;
+    std::string bytes;
+    unsigned mode = 0100644;
+};
+// The entries of a ZIP in their order, read with libzip.
+std::vector<ZipEntry> ZipEntries(const std::string& zip);
+// Writes a ZIP of exactly these entries, deflated, whatever their names.
+void WriteZip(const std::string& zip, const std::vector<ZipEntry>& entries);
+
 }  // namespace norvik::test

@@ -35,7 +35,7 @@ class GdpduProfileTest : public test::SessionFixture {
         return found;
     }
 
-    TQGDPdU gdpdu;
+    TQGDPdU gdpdu{State(), Services()};
 };
 
 TEST_F(GdpduProfileTest, EntriesAreKeyedByTheirFileNameIgnoringCase) {
@@ -48,7 +48,7 @@ TEST_F(GdpduProfileTest, EntriesAreKeyedByTheirFileNameIgnoringCase) {
     const auto kunden = files.Add(entry("%DataPath%\\Kunden.EXP"));
     ASSERT_NE(kunden, nullptr);
     EXPECT_EQ(files.Add(entry("%datapath%\\KUNDEN.exp")), nullptr);
-    EXPECT_EQ(Calls("ShowMessage").size(), 1u);
+    EXPECT_TRUE(Calls("ShowMessage").empty());  // the caller tells the user
     EXPECT_EQ(files.Add(entry("%DataPath%\\Konten.EXP"))->FileName, "%DataPath%\\Konten.EXP");
     EXPECT_EQ(files.Item("%DATAPATH%\\kunden.exp"), kunden);
     files.Remove("%DataPath%\\KUNDEN.EXP");
@@ -212,7 +212,7 @@ TEST_F(GdpduProfileTest, TheTableListIsAKeyedCollection) {
     EXPECT_THROW(files.Remove("b.exp"), VbError);
     EXPECT_THROW(files.Remove(2), VbError);
 
-    TQGDPdU profile;
+    TQGDPdU profile{State(), Services()};
     profile.AddGxpFile(a);
     EXPECT_EQ(profile.GxpFiles->Count(), 1);
     profile.GxpFiles = std::make_shared<TQGxpFiles>();

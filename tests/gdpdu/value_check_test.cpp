@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "gdpdu/date_format.h"
+#include "gdpdu/medium_totals.h"
 #include "gdpdu/number_check.h"
 
 namespace norvik {
@@ -127,6 +130,34 @@ TEST(NumberCheck, ImpliedDecimalsStandWithoutSymbol) {
         EXPECT_EQ(CheckNumber(c.value, format, nullptr, &key), c.check) << c.value;
         EXPECT_EQ(key, c.key) << c.value;
     }
+}
+
+TEST(DecimalSum, SumsExactlyWithCarriesSignsAndGrouping) {
+    struct Case {
+        int scale;
+        std::vector<const char*> values;  // in the check's comparable form
+        const char* text;                 // with "," and "."
+    };
+    const Case cases[] = {
+        {2, {}, "0,00"},
+        {2, {"1234.5", "0.99", "10"}, "1.245,49"},
+        {2, {"-12.5", "12.5"}, "0,00"},
+        {2, {"0.01", "-0.02"}, "-0,01"},
+        {3, {"0.125", "0.5"}, "0,625"},
+        {0, {"999", "1"}, "1.000"},
+        {0, {"-1", "-999999"}, "-1.000.000"},
+        // Beyond a double's 15 digits and a 64-bit integer.
+        {2, {"99999999999999999999.99", "0.01"}, "100.000.000.000.000.000.000,00"},
+        {1, {"0.1", "0.1", "0.1"}, "0,3"},
+    };
+    for (const Case& c : cases) {
+        DecimalSum sum(c.scale);
+        for (const char* value : c.values) sum.Add(value);
+        EXPECT_EQ(sum.Text(",", "."), c.text) << c.text;
+    }
+    DecimalSum plain(2);
+    plain.Add("-1234567.8");
+    EXPECT_EQ(plain.Text(".", ""), "-1234567.80");
 }
 
 }  // namespace

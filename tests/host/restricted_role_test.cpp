@@ -74,7 +74,7 @@ TEST(RestrictedRole, ReadsSettingsAndRunsAnExportWithoutCreatingTables) {
                                            home.file("kunden.txt") +
                                            "\nFeldtrenner=;\n\n[DATENSATZ]\nFIELD nr,N,,0\n"
                                            "FIELD name,T,,0\n"));
-    TQExport engine;
+    TQExport engine(State(), Services());
     ASSERT_TRUE(engine.LoadFile(home.file("KUNDEN.EXP")));
     EXPECT_EQ(engine.BuildExport(), 0);
     EXPECT_EQ(test::ReadBytes(home.file("kunden.txt")), "1;\"Adler\"\r\n2;\"Berg\"\r\n");

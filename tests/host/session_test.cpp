@@ -63,7 +63,7 @@ TEST_F(SessionTest, StopsAtTheFirstMissingPieceKeepingWhatWasFilled) {
 TEST_F(SessionTest, EngineConstructionTouchesNoStateAndSettingsConnectOnFirstUse) {
     const auto settings = State().hostSettings;
     State().hostSettings.reset();
-    TQExport engine;
+    TQExport engine(State(), Services());
     EXPECT_EQ(State().hostSettings, nullptr);
     EXPECT_EQ(engine.Mode, cTQExport);
     EXPECT_EQ(engine.ExpDef, nullptr);

@@ -1,6 +1,7 @@
 # Installs the build into a fresh prefix and builds a host program against it twice: with
-# find_package(NorvikExport) and with pkg-config. Fails on the first step that goes wrong.
-set(prefix ${WORK_DIR}/prefix)
+# find_package(NorvikExport) and with pkg-config. With DEB the build is packed by cpack instead
+# and the Debian package unpacked, as dpkg would install it below /usr. Fails on the first step
+# that goes wrong.
 file(REMOVE_RECURSE ${WORK_DIR})
 
 function(run)
@@ -14,9 +15,29 @@ endfunction()
 # The per-user store of the runs stays inside the work folder.
 set(ENV{XDG_CONFIG_HOME} ${WORK_DIR}/config)
 
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+set(expected)
+if(DEB)
+  run(${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR}/cpack)
+  file(GLOB deb ${WORK_DIR}/cpack/norvik-export_${VERSION}_*.deb)
+  if(NOT deb)
+    message(FATAL_ERROR "cpack wrote no package norvik-export_${VERSION}_*.deb")
+  endif()
+  run(dpkg-deb -x ${deb} ${WORK_DIR}/root)
+  set(prefix ${WORK_DIR}/root/usr)
+  # dpkg-shlibdeps names the libraries the tool links.
+  run(dpkg-deb -f ${deb} Depends)
+  foreach(package libc6 libpq5 libsqlite3-0 libxml2)
+    if(NOT output MATCHES "(^|, )${package} ")
+      message(FATAL_ERROR "the package does not depend on ${package}: ${output}")
+    endif()
+  endforeach()
+  list(APPEND expected share/doc/norvik-export/copyright share/doc/norvik-export/changelog.gz)
+else()
+  set(prefix ${WORK_DIR}/prefix)
+  run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+endif()
 
-set(expected
+list(APPEND expected
     bin/norvik-export
     include/norvik/engine/tq_export.h
     include/norvik/definition/tq_model.h
@@ -31,10 +52,11 @@ set(expected
     ${LIBDIR}/pkgconfig/norvik-export.pc
     share/bash-completion/completions/norvik-export)
 if(WITH_MAN)
-  list(APPEND expected ${MANDIR}/man1/norvik-export.1)
+  list(APPEND expected ${MANDIR}/man1/norvik-export.1.gz)
 endif()
 if(WITH_UI)
-  list(APPEND expected include/norvik/ui/tq_exp_mgr.h ${LIBDIR}/libnorvik_ui.a)
+  list(APPEND expected include/norvik/ui/tq_exp_mgr.h ${LIBDIR}/libnorvik_ui.a
+       ${LIBDIR}/pkgconfig/norvik-export-ui.pc)
 endif()
 set(internal
     include/norvik/common/vb_format_lex.h
@@ -55,7 +77,8 @@ foreach(file ${internal})
   endif()
 endforeach()
 if(WITH_MAN)
-  file(READ ${prefix}/${MANDIR}/man1/norvik-export.1 man)
+  run(gzip -dc ${prefix}/${MANDIR}/man1/norvik-export.1.gz)
+  set(man "${output}")
   foreach(part "norvik-export" ".SS run" "--no-protocol" ".SS gdpdu" ".SS params" "GDPdU-Datenträger"
                ".SH ENVIRONMENT" ".SH FILES" ".SH \"EXIT STATUS\"" ".SH EXAMPLES")
     string(FIND "${man}" "${part}" at)
@@ -87,8 +110,9 @@ if(NOT output STREQUAL "ok\n")
   message(FATAL_ERROR "the host program built with pkg-config said: ${output}")
 endif()
 
-# The example host, built against the installed dialogs, runs a definition of a demo home.
-if(WITH_UI)
+# The example host, built against the installed dialogs, runs a definition of a demo home (once:
+# the package holds the same tree).
+if(WITH_UI AND NOT DEB)
   run(${CMAKE_COMMAND} -S ${EXAMPLE_DIR} -B ${WORK_DIR}/example -G ${GENERATOR}
       -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix})
   run(${CMAKE_COMMAND} --build ${WORK_DIR}/example)
@@ -98,6 +122,10 @@ if(WITH_UI)
   if(NOT EXISTS ${WORK_DIR}/home/Daten/kontenplan.txt)
     message(FATAL_ERROR "the installed example host wrote no data: ${output}")
   endif()
+  # The same host links through pkg-config's norvik-export-ui.
+  run(pkg-config --cflags --libs norvik-export-ui)
+  separate_arguments(flags UNIX_COMMAND "${output}")
+  run(${CXX} -std=c++20 ${EXAMPLE_DIR}/main.cpp ${flags} -o ${WORK_DIR}/example-pc)
 endif()
 
 file(REMOVE_RECURSE ${WORK_DIR})

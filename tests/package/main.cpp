@@ -18,7 +18,7 @@ int main() {
     auto rows = connection->OpenRecordSet("SELECT 'Paket' AS Name");
     const bool read = std::get<std::string>(rows->Item(0)) == definition.Schnittstelle;
 
-    norvik::TQExport engine;
+    norvik::TQExport engine(norvik::State(), norvik::Services());
     const bool loaded = engine.LoadFile("/gibt/es/nicht.EXP");
     const bool reported =
         !loaded && !messages->calls.empty() && messages->calls.back().operation == "LoadFile";

@@ -12,7 +12,7 @@ namespace {
 using SelectionModelTest = SelectionTest;
 
 TEST_P(SelectionModelTest, EntriesByCaptionOrKeyJoinWithAnd) {
-    SelectionModel model;
+    SelectionModel model(Services());
     model.SetSession(State().session);
     for (const auto& [key, kind] : {std::pair{"ort", 0}, {"betrag", 2}, {"datum", 1}})
         model.Criteria.Add(key).ValueKind = kind;
@@ -29,7 +29,7 @@ TEST_P(SelectionModelTest, ValueListsComeFromRowSourceOrHostLookup) {
     Services().informationLookup = [](const std::string& name) {
         return name == "Kunden" ? "SELECT name, nr, ort FROM kunden WHERE nr < 3 ORDER BY nr" : "";
     };
-    SelectionModel model;
+    SelectionModel model(Services());
     model.SetSession(State().session);
     const struct {
         const char* key;

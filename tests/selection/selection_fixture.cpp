@@ -48,7 +48,7 @@ std::string SelectionTest::ConditionOf(const std::string& column, int32_t valueK
 std::string SelectionTest::ExportedRows(const std::string& condition) {
     // A run without rows leaves an earlier output file as it was.
     std::filesystem::remove(home.file("out.txt"));
-    TQExport engine;
+    TQExport engine(State(), Services());
     engine.LoadFile(exportPath() + "KUNDEN.EXP");
     engine.SQLWhere = condition;
     if (engine.BuildExport() != 0) return "failed";

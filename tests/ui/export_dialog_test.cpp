@@ -33,7 +33,7 @@ void ChooseByKeyboard(ui::FrmExport& dialog, int index) {
 }
 
 TEST_F(ExportDialogTest, OpensWithTheListOnlyAndTheDesignedStates) {
-    ui::FrmExport dialog;
+    ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Datenexport");
     EXPECT_EQ(dialog.size(), QSize(ui::Px(7245), ui::Px(5535)));
@@ -58,7 +58,7 @@ TEST_F(ExportDialogTest, OpensWithTheListOnlyAndTheDesignedStates) {
 }
 
 TEST_F(ExportDialogTest, ChoosingADefinitionEnablesTheControlsAndBuildsTheRows) {
-    ui::FrmExport dialog;
+    ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
     ChooseByKeyboard(dialog, dialog.cboSchema->findText("Kunden"));
     EXPECT_EQ(dialog.txtFileName->text().toStdString(), outFile());
@@ -109,7 +109,7 @@ TEST_F(ExportDialogTest, ChoosingADefinitionEnablesTheControlsAndBuildsTheRows) 
 }
 
 TEST_F(ExportDialogTest, F9WithoutCriteriaShowsTheMessageAndStoresTheSwitch) {
-    ui::FrmExport dialog;
+    ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
     ChooseByKeyboard(dialog, dialog.cboSchema->findText("Kunden"));
     QTest::mouseClick(dialog.chkProtokoll, Qt::LeftButton);
@@ -132,7 +132,7 @@ TEST_F(ExportDialogTest, FileButtonTakesTheAnswerAndKeepsTheNameOnCancel) {
         asked.push_back(q);
         return answer;
     });
-    ui::FrmExport dialog;
+    ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
     ChooseByKeyboard(dialog, dialog.cboSchema->findText("Kunden"));
     QTest::mouseClick(dialog.cmdFileName, Qt::LeftButton);
@@ -150,7 +150,7 @@ TEST_F(ExportDialogTest, FileButtonTakesTheAnswerAndKeepsTheNameOnCancel) {
 
 TEST_F(ExportDialogTest, TheFileDialogIsQtsOwnInGermanAndStartsAtTheOutputFile) {
     ui::InstallGermanTranslations();
-    ui::FrmExport dialog;
+    ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
     ChooseByKeyboard(dialog, dialog.cboSchema->findText("Kunden"));
     QString title, folder, name, type;

@@ -39,7 +39,7 @@ struct ProgressSeen {
 TEST_F(RunTest, OkRunsTheExportInTheProgressWindowWhichClosesOnlyWhenDone) {
     auto shell = std::make_shared<RecordingShellService>();
     Services().shell = shell;
-    ui::FrmExport dialog;
+    ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
     const int kunden = dialog.cboSchema->findText("Kunden");
     dialog.cboSchema->setCurrentIndex(kunden);
@@ -113,7 +113,7 @@ void RunInProgressWindow(ui::FrmExport& dialog,
 
 TEST_F(RunTest, AbbrechenStopsTheRunAndLeavesTheEarlierFileAsItWas) {
     WriteBytes(outFile(), "alt\r\n");
-    ui::FrmExport dialog;
+    ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
     const int kunden = dialog.cboSchema->findText("Kunden");
     dialog.cboSchema->setCurrentIndex(kunden);
@@ -142,7 +142,7 @@ TEST_F(RunTest, ParametersSavedUnderEigenschaftenApplyToTheNextRunAndTheCriteria
                                "[Parameter]\nMandant=\"Mandant\",\"001\"\n\n[Selektion]\n"
                                "Sel01=\"Ort\";\"ort\";0;20;\"\";\"\";\"\"\n\n"
                                "[DATENSATZ]\nFIELD nr,N,,0\nPARAM Mandant,T,,0\n"));
-    ui::FrmExport dialog;
+    ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
     const int index = dialog.cboSchema->findText("Mandant");
     dialog.cboSchema->setCurrentIndex(index);
@@ -168,7 +168,7 @@ TEST_F(RunTest, ParametersSavedUnderEigenschaftenApplyToTheNextRunAndTheCriteria
 }
 
 TEST_F(PropertiesTest, ShowsTheRowsAndSavesAnEditOnF10) {
-    ui::FrmProperties properties(nullptr, kundenFile());
+    ui::FrmProperties properties(nullptr, kundenFile(), State(), Services());
     properties.show();
     EXPECT_EQ(properties.windowTitle(), "Einstellungen für Kunden");
     EXPECT_EQ(properties.size(), QSize(ui::Px(5715), ui::Px(5880)));
@@ -217,7 +217,7 @@ TEST_F(PropertiesTest, EveryWayOfClosingSaves) {
     int n = 0;
     for (const auto& way : ways) {
         SCOPED_TRACE(way.way);
-        ui::FrmProperties properties(nullptr, kundenFile());
+        ui::FrmProperties properties(nullptr, kundenFile(), State(), Services());
         properties.show();
         const std::string value = "wert" + std::to_string(++n);
         properties.Props()->model()->setData(
@@ -229,7 +229,7 @@ TEST_F(PropertiesTest, EveryWayOfClosingSaves) {
 }
 
 TEST_F(PropertiesTest, TheTableModelKeepsQtsRules) {
-    ParameterRows rows;
+    ParameterRows rows(State(), Services());
     ui::ParameterTableModel model(rows, QColor(Qt::lightGray));
     QAbstractItemModelTester tester(&model,
                                     QAbstractItemModelTester::FailureReportingMode::Warning);

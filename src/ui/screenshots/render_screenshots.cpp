@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -50,7 +51,7 @@ void Choose(ui::FrmExport& dialog, const QString& name) {
 // Runs the chosen definition in a progress window, rendering it mid-way and when done.
 void RenderRun(ui::FrmExport& dialog) {
     if (!dialog.Form().ExportData()) throw std::runtime_error("the run was refused");
-    ui::FrmExpProgress progress(&dialog);
+    ui::FrmExpProgress progress(&dialog, Services());
     dialog.Form().ShowProgress(progress.Form());
     progress.show();
     bool midway = false;
@@ -67,24 +68,25 @@ void RenderRun(ui::FrmExport& dialog) {
     progress.close();
 }
 
-// The GDPdU dialog: without a profile, with the demo's profile and a changed selection, and the
-// message for a folder that does not exist.
+// The GDPdU dialog: without a profile, with the demo's profile, a changed selection and the
+// package ticked, the message for a folder that does not exist, the build and its summary.
 void RenderGdpdu(ui::QtHostMessages& messages) {
     const std::string exportPath = State().exportPath;
     QTemporaryDir empty;
     State().exportPath = empty.path().toStdString() + "/";
     {
-        ui::FrmGdpdu dialog;
+        ui::FrmGdpdu dialog(nullptr, State(), Services());
         dialog.show();
         Save(dialog, "gdpdu-empty.png");
         dialog.close();
     }
     State().exportPath = exportPath;
 
-    ui::FrmGdpdu dialog;
+    ui::FrmGdpdu dialog(nullptr, State(), Services());
     dialog.show();
     if (dialog.SelList->count() < 2) throw std::runtime_error("the demo profile has no tables");
     dialog.SelList->item(1)->setCheckState(Qt::Unchecked);
+    dialog.chkZip->setChecked(true);
     Save(dialog, "gdpdu-loaded.png");
 
     dialog.tdbDateVon->calendarWidget()->setSelectedDate(QDate(2026, 1, 1));
@@ -144,7 +146,7 @@ void Render(const std::string& home) {
     auto messages = std::make_shared<ui::QtHostMessages>();
     Services().messages = messages;
 
-    ui::FrmExport dialog;
+    ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
     Save(dialog, "export-list.png");
 
@@ -165,7 +167,7 @@ void Render(const std::string& home) {
     dialog.ExportData();
 
     Choose(dialog, "Kundenstamm CSV");
-    ui::FrmProperties properties(nullptr, dialog.Form().PropertiesFile());
+    ui::FrmProperties properties(nullptr, dialog.Form().PropertiesFile(), State(), Services());
     properties.show();
     Save(properties, "properties.png");
     properties.close();

@@ -1,0 +1,36 @@
+# The test layers.includes: each layer's sources include only its own headers and those of the
+# layers it links (directly or through others), so that the headers cannot reach further down or
+# up than the libraries do. Checked in the full build: without the dialogs the host's gui command
+# is left out but still lies in its folder.
+if(NOT TARGET norvik_ui)
+  return()
+endif()
+set(NORVIK_CHECKED_LAYERS common db host definition engine gdpdu selection forms ui standalone)
+
+# Sets out_var to the layers (without the norvik_ prefix) that target links, directly or not.
+function(norvik_linked_layers target out_var)
+  set(found "")
+  set(pending ${target})
+  while(pending)
+    list(POP_FRONT pending current)
+    get_target_property(links ${current} LINK_LIBRARIES)
+    foreach(link IN LISTS links)
+      if(link MATCHES "^norvik_(.+)$" AND NOT CMAKE_MATCH_1 IN_LIST found)
+        list(APPEND found ${CMAKE_MATCH_1})
+        list(APPEND pending ${link})
+      endif()
+    endforeach()
+  endwhile()
+  set(${out_var} ${found} PARENT_SCOPE)
+endfunction()
+
+set(layer_rules "")
+foreach(layer IN LISTS NORVIK_CHECKED_LAYERS)
+  norvik_linked_layers(norvik_${layer} linked)
+  list(JOIN linked "," linked)
+  list(APPEND layer_rules "${layer}:${linked}")
+endforeach()
+add_test(NAME layers.includes
+  COMMAND ${CMAKE_COMMAND} "-DRULES=${layer_rules}" -DSOURCE_DIR=${PROJECT_SOURCE_DIR}/src
+          -P ${PROJECT_SOURCE_DIR}/cmake/check_layers.cmake)
+set_tests_properties(layers.includes PROPERTIES TIMEOUT 60)

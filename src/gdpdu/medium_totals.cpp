@@ -1,0 +1,89 @@
+#include "gdpdu/medium_totals.h"
+
+#include <algorithm>
+
+namespace norvik {
+namespace {
+
+// Far beyond any Accuracy a medium uses; keeps a hostile one from growing the digits.
+constexpr int kMaxScale = 64;
+
+// a += b, both least significant digit first.
+void AddDigits(std::string& a, std::string_view b) {
+    if (a.size() < b.size()) a.resize(b.size(), '0');
+    int carry = 0;
+    for (size_t i = 0; i < a.size() && (i < b.size() || carry); ++i) {
+        const int digit = (a[i] - '0') + (i < b.size() ? b[i] - '0' : 0) + carry;
+        a[i] = static_cast<char>('0' + digit % 10);
+        carry = digit / 10;
+    }
+    if (carry) a += '1';
+}
+
+// a - b for a >= b, least significant digit first.
+std::string SubtractDigits(std::string_view a, std::string_view b) {
+    std::string out(a);
+    int borrow = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        int digit = (out[i] - '0') - (i < b.size() ? b[i] - '0' : 0) - borrow;
+        borrow = digit < 0 ? 1 : 0;
+        out[i] = static_cast<char>('0' + digit + 10 * borrow);
+    }
+    return out;
+}
+
+std::string_view Trimmed(std::string_view digits) {
+    while (!digits.empty() && digits.back() == '0') digits.remove_suffix(1);
+    return digits;
+}
+
+// Compares two magnitudes, least significant digit first.
+bool Less(std::string_view a, std::string_view b) {
+    a = Trimmed(a);
+    b = Trimmed(b);
+    if (a.size() != b.size()) return a.size() < b.size();
+    for (size_t i = a.size(); i-- > 0;)
+        if (a[i] != b[i]) return a[i] < b[i];
+    return false;
+}
+
+}  // namespace
+
+DecimalSum::DecimalSum(int scale) : scale_(std::clamp(scale, 0, kMaxScale)) {}
+
+void DecimalSum::Add(std::string_view number) {
+    const bool negative = number.starts_with('-');
+    if (negative) number.remove_prefix(1);
+    const size_t point = number.find('.');
+    std::string_view whole = number.substr(0, point);
+    std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : number.substr(point + 1);
+    if (fraction.size() > static_cast<size_t>(scale_)) fraction = fraction.substr(0, scale_);
+    std::string digits(whole);
+    digits.append(fraction);
+    digits.append(static_cast<size_t>(scale_) - fraction.size(), '0');
+    std::reverse(digits.begin(), digits.end());
+    AddDigits(negative ? negative_ : positive_, digits);
+}
+
+std::string DecimalSum::Text(std::string_view decimalSymbol, std::string_view grouping) const {
+    const bool negative = Less(positive_, negative_);
+    std::string digits =
+        negative ? SubtractDigits(negative_, positive_) : SubtractDigits(positive_, negative_);
+    digits = std::string(Trimmed(digits));
+    if (digits.size() <= static_cast<size_t>(scale_)) digits.resize(scale_ + 1, '0');
+    const std::string_view all = digits;
+    const std::string_view fraction = all.substr(0, scale_), whole = all.substr(scale_);
+    std::string text = negative ? "-" : "";
+    for (size_t i = whole.size(); i-- > 0;) {
+        text += whole[i];
+        if (i > 0 && i % 3 == 0) text.append(grouping);
+    }
+    if (scale_ > 0) {
+        text.append(decimalSymbol);
+        for (size_t i = fraction.size(); i-- > 0;) text += fraction[i];
+    }
+    return text;
+}
+
+}  // namespace norvik
