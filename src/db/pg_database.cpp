@@ -42,7 +42,6 @@ PgDatabase::~PgDatabase() {
 
 PgResult PgDatabase::Run(const std::string& sql, const PgParams* params,
                          std::optional<UserStatement> user) {
-    const auto use = Use();
     CollectPending();
     PgResult result(params && params->Count() > 0
                         ? PQexecParams(conn_, sql.c_str(), params->Count(), nullptr,
@@ -56,20 +55,17 @@ PgResult PgDatabase::Run(const std::string& sql, const PgParams* params,
 }
 
 void PgDatabase::RunQuietly(const char* sql) noexcept {
-    const auto use = Use();
     CollectPending();
     PQclear(PQexec(conn_, sql));
 }
 
 void PgDatabase::Send(const std::string& sql, PgPendingResult* owner) {
-    const auto use = Use();
     CollectPending();
     if (!PQsendQuery(conn_, sql.c_str())) ThrowDatabaseError(PQerrorMessage(conn_));
     pending_ = owner;
 }
 
 PgResult PgDatabase::TakeResult() noexcept {
-    const auto use = Use();
     pending_ = nullptr;
     PgResult first(PQgetResult(conn_));
     // A statement's results end with a null; nothing may be left for the next one.
@@ -78,7 +74,6 @@ PgResult PgDatabase::TakeResult() noexcept {
 }
 
 void PgDatabase::Check(const PgResult& result) const {
-    const auto use = Use();
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
     ThrowDatabaseError(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(conn_));
@@ -89,7 +84,6 @@ void PgDatabase::CollectPending() noexcept {
 }
 
 void PgDatabase::BeginRead() {
-    const auto use = Use();
     if (readers_ == 0 && PQtransactionStatus(conn_) == PQTRANS_IDLE) {
         Run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
         ownsTransaction_ = true;
@@ -98,7 +92,6 @@ void PgDatabase::BeginRead() {
 }
 
 void PgDatabase::EndRead() noexcept {
-    const auto use = Use();
     if (--readers_ > 0 || !ownsTransaction_) return;
     ownsTransaction_ = false;
     CollectPending();
@@ -109,7 +102,6 @@ void PgDatabase::EndRead() noexcept {
 }
 
 std::string PgDatabase::NextCursorName() {
-    const auto use = Use();
     return "norvik_cur_" + std::to_string(++cursors_);
 }
 

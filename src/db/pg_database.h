@@ -4,7 +4,6 @@
 #include <libpq-fe.h>
 
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,15 +57,11 @@ class PgDatabase {
     void EndRead() noexcept;
     // A cursor name not used before in this session.
     std::string NextCursorName();
-    // Holds the session for the calling thread: a record set may read ahead on a thread of its
-    // own, and libpq lets one thread at a time use a connection. Every call above takes it.
-    std::unique_lock<std::recursive_mutex> Use() const { return std::unique_lock(use_); }
 
   private:
     // Lets the owner of a sent statement take its result before the session is used otherwise.
     void CollectPending() noexcept;
 
-    mutable std::recursive_mutex use_;
     PGconn* conn_ = nullptr;
     PgPendingResult* pending_ = nullptr;
     int readers_ = 0;

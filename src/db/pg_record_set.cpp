@@ -78,7 +78,6 @@ void PgRecordSet::Declare() {
 
 void PgRecordSet::Prefetch() {
     if (PQntuples(batch_.get()) < kBatchRows) return;
-    const auto use = db_->Use();
     db_->Send(fetchSql_, this);
     asked_ = true;
 }
@@ -88,8 +87,6 @@ void PgRecordSet::Collect() noexcept {
 }
 
 PgResult PgRecordSet::NextBatch() {
-    // Another statement may have collected the result on the caller's thread.
-    const auto use = db_->Use();
     asked_ = false;
     PgResult next = collected_ ? std::move(collected_) : db_->TakeResult();
     db_->Check(next);
@@ -127,32 +124,7 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
     return true;
 }
 
-bool PgRecordSet::PackRow(PackedValues& out) {
-    if (!NextRow()) return false;
-    PGresult* batch = batch_.get();
-    for (size_t i = 0; i < kinds_.size(); ++i) {
-        const int col = static_cast<int>(i);
-        const int length = PQgetlength(batch, batchRow_, col);
-        if (length == 0 && PQgetisnull(batch, batchRow_, col)) {
-            out.Null();
-            continue;
-        }
-        const std::string_view text(PQgetvalue(batch, batchRow_, col), static_cast<size_t>(length));
-        // Texts, the most common cells, go straight into the batch; the others are read as the
-        // caller's thread reads them.
-        if (kinds_[i] == TextKind::kText) {
-            out.Text(text);
-        } else {
-            ReadTextCell(text, kinds_[i], packing_);
-            out.Add(packing_);
-        }
-    }
-    ++batchRow_;
-    return true;
-}
-
 void PgRecordSet::Restart() {
-    const auto use = db_->Use();
     if (asked_) NextBatch();
     batch_.reset();
     declared_ = false;
@@ -161,7 +133,6 @@ void PgRecordSet::Restart() {
 }
 
 void PgRecordSet::Release() noexcept {
-    const auto use = db_->Use();
     if (asked_ && !collected_) collected_ = db_->TakeResult();
     asked_ = false;
     collected_.reset();

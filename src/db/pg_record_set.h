@@ -1,7 +1,6 @@
 #pragma once
 // A record set streaming the rows of one PostgreSQL statement through a cursor, in batches; the
-// next batch is asked for before the current one is read, so that server and client work at once,
-// and after the first rows they are read on a thread of their own while the caller writes.
+// next batch is asked for before the current one is read, so that server and client work at once.
 
 #include <memory>
 #include <optional>
@@ -24,8 +23,6 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
 
   protected:
     bool FetchRow(std::vector<Value>& slots) override;
-    bool PackRow(PackedValues& out) override;
-    bool FetchesAhead() const override { return true; }
     void Restart() override;
     void Release() noexcept override;
 
@@ -60,7 +57,6 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     bool asked_ = false;  // a FETCH was sent for the batch after batch_
     PgResult collected_;  // its result, when taken before it was needed
     std::vector<TextKind> kinds_;
-    Value packing_;  // a cell read on the reading thread before it is packed
 };
 
 }  // namespace norvik::db
