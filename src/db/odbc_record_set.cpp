@@ -182,7 +182,7 @@ bool OdbcRecordSet::FetchRow(std::vector<Value>& slots) {
             SQL_TIMESTAMP_STRUCT value;
             std::memcpy(&value, buffer.data.data() + offset, sizeof value);
             if (!ReadTimestampStruct(value, db_->Dbms(), substitutes_, slots[i]))
-                ReadDateText(i, slots[i]);
+                ReadDateAsText(i, slots[i]);
         } else if (IsTruncated(buffer.column, length)) {
             ReadLong(i, slots[i]);
         } else {
@@ -194,7 +194,7 @@ bool OdbcRecordSet::FetchRow(std::vector<Value>& slots) {
     return true;
 }
 
-void OdbcRecordSet::ReadDateText(size_t column, Value& slot) {
+void OdbcRecordSet::ReadDateAsText(size_t column, Value& slot) {
     const auto use = db_->Use();
     if (blockRows_ > 1)
         stmt_->Check(SQLSetPos(stmt_->Get(), static_cast<SQLSETPOSIROW>(blockRow_ + 1),

@@ -48,7 +48,7 @@ class OdbcRecordSet final : public StreamingRecordSet {
     // The whole value of a cell that did not fit its buffer, read by SQLGetData.
     void ReadLong(size_t column, Value& slot);
     // A date cell fetched as a struct, read again as the driver's text.
-    void ReadDateText(size_t column, Value& slot);
+    void ReadDateAsText(size_t column, Value& slot);
 
     std::shared_ptr<OdbcDatabase> db_;
     bool reading_ = false;  // holds a share of the read transaction

@@ -50,6 +50,11 @@ struct PackSink {
     void Bool(bool value) { out.Bool(value); }
     void Binary(std::string_view bytes) { out.Binary(bytes); }
     void Typed(std::string_view text, TextKind kind) {
+        DateTime date;
+        if (ReadDateText(text, kind, date)) {
+            out.Date(date);
+            return;
+        }
         ReadTextCell(text, kind, scratch);
         out.Add(scratch);
     }
@@ -81,9 +86,11 @@ void ReadText(std::string_view text, SqliteColumnKind kind, Sink& sink) {
     sink.Text(text);
 }
 
-// One cell through one value handle: each sqlite3_column_ call looks the column up again.
+// One cell through one value handle: each sqlite3_column_ call looks the column up again. Inlined
+// into the loop over a row's cells, which otherwise pays a call for each.
 template <typename Sink>
-void ReadCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Sink& sink) {
+[[gnu::always_inline]] inline void ReadCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind,
+                                            Sink& sink) {
     sqlite3_value* value = sqlite3_column_value(stmt, col);
     switch (sqlite3_value_type(value)) {
         case SQLITE_INTEGER: {
@@ -143,10 +150,10 @@ void ReadSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& s
     ReadCell(stmt, col, kind, sink);
 }
 
-void PackSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, PackedValues& out,
-                    Value& scratch) {
+void PackSqliteRow(sqlite3_stmt* stmt, const std::vector<SqliteColumnKind>& kinds,
+                   PackedValues& out, Value& scratch) {
     PackSink sink{out, scratch};
-    ReadCell(stmt, col, kind, sink);
+    for (size_t i = 0; i < kinds.size(); ++i) ReadCell(stmt, static_cast<int>(i), kinds[i], sink);
 }
 
 }  // namespace norvik::db

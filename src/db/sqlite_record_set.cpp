@@ -55,12 +55,9 @@ bool SqliteRecordSet::FetchRow(std::vector<Value>& slots) {
 bool SqliteRecordSet::PackRows(PackedValues& out, size_t& rows, size_t most) {
     // Held for a batch of rows, not row by row: the caller's other statements wait that long.
     const auto use = db_->Use();
-    sqlite3_stmt* stmt = stmt_->Get();
-    const int columns = static_cast<int>(kinds_.size());
     for (; rows < most; ++rows) {
         if (!stmt_->Step()) return false;
-        for (int i = 0; i < columns; ++i)
-            PackSqliteCell(stmt, i, kinds_[static_cast<size_t>(i)], out, scratch_);
+        PackSqliteRow(stmt_->Get(), kinds_, out, scratch_);
     }
     return true;
 }
