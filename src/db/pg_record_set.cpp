@@ -31,13 +31,16 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     const NumberedSql body = PlaceholdersFor(TrimStatementEnd(sql), params.size());
     CheckParameterCount(body.markers, params.size());
     params_.emplace(params);
-    db_->BeginRead();
+    const bool began = db_->BeginRead();
     reading_ = true;
 
     // Newlines keep a trailing line comment from swallowing the closing parenthesis.
     const std::string countPrefix = "SELECT COUNT(*) FROM (\n";
     countSql_ = countPrefix + body.text + "\n) AS t";
     countUser_ = UserStatement{countPrefix.size(), body.text.size()};
+    // A second session can share only a transaction that holds nothing but this record set's
+    // reading; the cursor takes parameters.
+    if (began && params.empty() && RunCopy(body.text)) return;
 
     cursor_ = db_->NextCursorName();
     const std::string declarePrefix = fmt::format("DECLARE {} NO SCROLL CURSOR FOR\n", cursor_);
@@ -56,6 +59,35 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     // same read transaction.
     Start(std::move(names),
           PQntuples(batch_.get()) < kBatchRows ? PQntuples(batch_.get()) : Count());
+}
+
+bool PgRecordSet::RunCopy(const std::string& body) {
+    std::optional<PgSharedSnapshot> snapshot = db_->ShareSnapshot();
+    if (!snapshot) return false;
+    copy_ = PgCopyStream::Open(*db_, std::move(*snapshot), body);
+    if (!copy_) return false;
+    kinds_ = copy_->Kinds();
+    // As with the cursor, a result of up to one batch needs no count.
+    const size_t first = copy_->ReadAhead(kBatchRows);
+    Start(copy_->Names(), copy_->Ended() ? static_cast<int64_t>(first) : CountWhileCopying());
+    return true;
+}
+
+int64_t PgRecordSet::CountWhileCopying() {
+    db_->Send(countSql_, this);
+    asked_ = true;
+    copy_->ReadAheadUntilResult(*db_);
+    asked_ = false;
+    const PgResult count = collected_ ? std::move(collected_) : db_->TakeResult();
+    if (!count || PQresultStatus(count.get()) != PGRES_TUPLES_OK)
+        ThrowDatabaseError(count ? PgStatementError(count.get(), countSql_, countUser_)
+                                 : "Die Datensätze können nicht gezählt werden");
+    int64_t rows = 0;
+    if (PQntuples(count.get()) == 1) {
+        const char* text = PQgetvalue(count.get(), 0, 0);
+        std::from_chars(text, text + PQgetlength(count.get(), 0, 0), rows);
+    }
+    return rows;
 }
 
 int64_t PgRecordSet::Count() {
@@ -108,6 +140,7 @@ bool PgRecordSet::NextRow() {
 }
 
 bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
+    if (copy_) return copy_->Next(slots);
     if (!NextRow()) return false;
     PGresult* batch = batch_.get();
     for (size_t i = 0; i < slots.size(); ++i) {
@@ -125,6 +158,7 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
 }
 
 void PgRecordSet::Restart() {
+    if (copy_) return copy_->Restart();
     if (asked_) NextBatch();
     batch_.reset();
     declared_ = false;
@@ -137,6 +171,7 @@ void PgRecordSet::Release() noexcept {
     asked_ = false;
     collected_.reset();
     batch_.reset();
+    copy_.reset();
     if (declared_) db_->RunQuietly(("CLOSE " + cursor_).c_str());
     declared_ = false;
     if (reading_) db_->EndRead();

@@ -23,6 +23,9 @@ const TypedCase kTypedCases[] = {
     {"VARCHAR(40)", std::string("Grüße aus Köln: ÄÖÜ äöü ß"),
      std::string("Grüße aus Köln: ÄÖÜ äöü ß")},
     {"TEXT", std::string(), std::string()},
+    // What a text stream escapes or marks: backslash, tab, line ends, a null's own mark.
+    {"TEXT", std::string("a\\b\tc\nd\r\\N\x01"), std::string("a\\b\tc\nd\r\\N\x01")},
+    {"TEXT", std::string("\\N"), std::string("\\N")},
     {"DATE", DateTime{2004, 12, 31}, DateTime{2004, 12, 31}},
     {"DATE", Null{}, Null{}},
     {"TIMESTAMP", DateTime{2004, 12, 31, 13, 45, 7}, DateTime{2004, 12, 31, 13, 45, 7}},
