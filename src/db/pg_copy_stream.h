@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/value.h"
+#include "db/pg_binary.h"
 #include "db/pg_database.h"
 #include "db/text_values.h"
 
@@ -44,10 +45,14 @@ class PgCopyStream {
 
   private:
     PgCopyStream(PgDatabase& db, PgSharedSnapshot snapshot, const std::string& body)
-        : db_(&db), snapshot_(std::move(snapshot)), sql_("COPY (\n" + body + "\n) TO STDOUT") {}
+        : db_(&db), snapshot_(std::move(snapshot)), body_(body) {}
     // Joins the snapshot on a reader, describes the statement and starts the COPY.
     bool Start(bool describe);
     bool Started(bool describe);
+    // Takes the header off the first message; false (freeing it) for the end of a binary COPY.
+    bool Keep(char* line, int& length);
+    // Keeps a message in the rows read ahead.
+    void Wait(char* line, int length);
     // Takes one row that arrived into the waiting rows without blocking; false when none had.
     bool TakeArrived();
     // Takes the COPY's end: its failure is kept for the row after the last.
@@ -55,18 +60,23 @@ class PgCopyStream {
     void Drop() noexcept;
     // Splits a row into the slots.
     void Read(const char* line, size_t length, std::vector<Value>& slots);
+    void ReadBinary(const char* line, size_t length, std::vector<Value>& slots);
 
     PgDatabase* db_;
     PgSharedSnapshot snapshot_;
+    std::string body_;
     std::string sql_;
     std::unique_ptr<PgDatabase> reader_;
     std::vector<std::string> names_;
     std::vector<TextKind> kinds_;
+    std::vector<PgBinary> forms_;  // each column's binary form; empty for the text COPY
+    bool header_ = false;          // the binary header is still to come
     std::deque<std::pair<char*, int>> waiting_;  // rows read ahead, as libpq allocated them
     size_t waitingBytes_ = 0;
     bool ended_ = false;
     std::string error_;  // the COPY's failure, raised once the rows before it are taken
     std::string unescaped_;
+    std::string scratch_;
 };
 
 }  // namespace norvik::db

@@ -1,5 +1,7 @@
 // Values come back typed by the column, whichever back end stores them.
 
+#include <limits>
+
 #include "backend_fixture.h"
 
 namespace norvik::db::test {
@@ -58,6 +60,17 @@ const TypedCase kTypedCases[] = {
     {"SMALLINT", int64_t{-7}, int64_t{-7}, "postgresql"},
     {"REAL", 1.5, 1.5, "postgresql"},
     {"NUMERIC", std::string("-0.000100"), Decimal{"-0.000100"}, "postgresql"},
+    {"NUMERIC", std::string("100000002.00030"), Decimal{"100000002.00030"}, "postgresql"},
+    {"NUMERIC", std::string("Infinity"), std::numeric_limits<double>::infinity(), "postgresql"},
+    // A type without a binary form: the rows come as escaped text.
+    {"JSON", std::string("[\"\\\\N\",\t\r\n1]"), std::string("[\"\\\\N\",\t\r\n1]"), "postgresql"},
+    {"JSON", Null{}, Null{}, "postgresql"},
+    {"DATE", std::string("infinity"), std::string("infinity"), "postgresql"},
+    {"DATE", std::string("0044-03-15 BC"), std::string("0044-03-15 BC"), "postgresql"},
+    {"TIMESTAMP", std::string("-infinity"), std::string("-infinity"), "postgresql"},
+    {"TIMESTAMP", std::string("1960-06-30 23:59:59.5"), DateTime{1960, 7, 1}, "postgresql"},
+    {"TIMESTAMP", std::string("2004-12-31 13:45:07.000001"), DateTime{2004, 12, 31, 13, 45, 7},
+     "postgresql"},
     {"UUID", std::string("a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11"),
      std::string("a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11"), "postgresql"},
 };
