@@ -109,7 +109,7 @@ std::string PgDatabase::NextCursorName() {
     return "norvik_cur_" + std::to_string(++cursors_);
 }
 
-std::optional<PgSharedSnapshot> PgDatabase::ShareSnapshot() {
+std::optional<PgSharedSnapshot> PgDatabase::ShareSnapshot(bool& restarted) {
     CollectPending();
     // The settings made in this session (the ones set at connecting among them) go along; a
     // temporary table would not be seen by another session.
@@ -121,6 +121,7 @@ std::optional<PgSharedSnapshot> PgDatabase::ShareSnapshot() {
         // The failure ended the transaction this session began for reading; it begins anew.
         RunQuietly("ROLLBACK");
         Run(kBeginRead);
+        restarted = true;
         return std::nullopt;
     }
     if (PQgetvalue(result.get(), 0, 1)[0] == 't') return std::nullopt;

@@ -65,8 +65,8 @@ class PgDatabase {
     std::string NextCursorName();
     // The snapshot and settings of the read transaction this session began and alone uses; none
     // when a second session could not read alike (temporary tables, a snapshot that cannot be
-    // shared).
-    std::optional<PgSharedSnapshot> ShareSnapshot();
+    // shared; `restarted` tells that the transaction began anew after that failure).
+    std::optional<PgSharedSnapshot> ShareSnapshot(bool& restarted);
     // Begins a read transaction on the snapshot of another session's; false when it cannot.
     bool JoinSnapshot(const PgSharedSnapshot& snapshot) noexcept;
     // A second session on the same database, kept for the next record set; null when there is

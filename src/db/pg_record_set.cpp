@@ -38,9 +38,6 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     const std::string countPrefix = "SELECT COUNT(*) FROM (\n";
     countSql_ = countPrefix + body.text + "\n) AS t";
     countUser_ = UserStatement{countPrefix.size(), body.text.size()};
-    // A second session can share only a transaction that holds nothing but this record set's
-    // reading; the cursor takes parameters.
-    if (began && params.empty() && RunCopy(body.text)) return;
 
     cursor_ = db_->NextCursorName();
     const std::string declarePrefix = fmt::format("DECLARE {} NO SCROLL CURSOR FOR\n", cursor_);
@@ -48,26 +45,38 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     declareUser_ = UserStatement{declarePrefix.size(), body.text.size()};
     fetchSql_ = fmt::format("FETCH FORWARD {} FROM {}", kBatchRows, cursor_);
     Declare();
+    // A first batch that is not full holds all the rows; a longer result streams by COPY where a
+    // second session can share the read transaction (one that holds nothing but this record
+    // set's reading; the cursor takes parameters), else it is counted in the same transaction.
+    if (PQntuples(batch_.get()) < kBatchRows) return StartCursor(PQntuples(batch_.get()));
+    if (began && params.empty() && RunCopy(body.text)) return;
+    StartCursor(Count());
+}
 
+void PgRecordSet::StartCursor(int64_t count) {
     const int columns = PQnfields(batch_.get());
     std::vector<std::string> names;
     for (int i = 0; i < columns; ++i) {
         names.emplace_back(PQfname(batch_.get(), i));
         kinds_.push_back(PgKindOf(PQftype(batch_.get(), i)));
     }
-    // A first batch that is not full holds all the rows; only a longer result is counted, in the
-    // same read transaction.
-    Start(std::move(names),
-          PQntuples(batch_.get()) < kBatchRows ? PQntuples(batch_.get()) : Count());
+    Start(std::move(names), count);
 }
 
 bool PgRecordSet::RunCopy(const std::string& body) {
-    std::optional<PgSharedSnapshot> snapshot = db_->ShareSnapshot();
-    if (!snapshot) return false;
-    copy_ = PgCopyStream::Open(*db_, std::move(*snapshot), body);
+    bool restarted = false;
+    std::optional<PgSharedSnapshot> snapshot = db_->ShareSnapshot(restarted);
+    if (restarted) {
+        // The transaction began anew without the cursor.
+        declared_ = asked_ = false;
+        collected_.reset();
+        Declare();
+    }
+    if (snapshot) copy_ = PgCopyStream::Open(*db_, std::move(*snapshot), body);
     if (!copy_) return false;
+    // The COPY reads the statement from its first row.
+    CloseCursor();
     kinds_ = copy_->Kinds();
-    // As with the cursor, a result of up to one batch needs no count.
     const size_t first = copy_->ReadAhead(kBatchRows);
     Start(copy_->Names(), copy_->Ended() ? static_cast<int64_t>(first) : CountWhileCopying());
     return true;
@@ -140,7 +149,12 @@ bool PgRecordSet::NextRow() {
 }
 
 bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
-    if (copy_) return copy_->Next(slots);
+    if (copy_) {
+        if (copy_->Next(slots)) return true;
+        // The rows belong to this session's read transaction: it must have outlived them.
+        db_->Run("SELECT 1");
+        return false;
+    }
     if (!NextRow()) return false;
     PGresult* batch = batch_.get();
     for (size_t i = 0; i < slots.size(); ++i) {
@@ -166,14 +180,18 @@ void PgRecordSet::Restart() {
     Declare();
 }
 
-void PgRecordSet::Release() noexcept {
+void PgRecordSet::CloseCursor() noexcept {
     if (asked_ && !collected_) collected_ = db_->TakeResult();
     asked_ = false;
     collected_.reset();
     batch_.reset();
-    copy_.reset();
     if (declared_) db_->RunQuietly(("CLOSE " + cursor_).c_str());
     declared_ = false;
+}
+
+void PgRecordSet::Release() noexcept {
+    CloseCursor();
+    copy_.reset();
     if (reading_) db_->EndRead();
     reading_ = false;
 }

@@ -39,8 +39,12 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
 
     explicit PgRecordSet(std::shared_ptr<PgDatabase> db) : db_(std::move(db)) {}
     void Run(const std::string& sql, const std::vector<Value>& params);
-    // Reads the rows by COPY; false when they cannot be read so.
+    // Completes the opening with the cursor's first batch.
+    void StartCursor(int64_t count);
+    // Reads the rows by COPY instead of the cursor; false when they cannot be read so.
     bool RunCopy(const std::string& body);
+    // Ends the cursor and a FETCH sent for it.
+    void CloseCursor() noexcept;
     // The count taken on this session while the COPY streams on the other.
     int64_t CountWhileCopying();
     // Counts the rows of the statement.

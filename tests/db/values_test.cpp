@@ -87,6 +87,12 @@ TEST_P(BackendTest, ColumnsYieldTypedValues) {
         ASSERT_FALSE(rs->Eof());
         EXPECT_TRUE(SameValue(rs->Item(0), c.expected)) << Describe(rs->Item(0));
         EXPECT_EQ(rs->Item(0).index(), c.expected.index());
+        if (GetParam() != "postgresql") continue;
+        // PostgreSQL streams a longer result another way: the same values.
+        rs.reset();
+        rs = db_->OpenRecordSet("SELECT v FROM " + table + ", generate_series(1, 1001) AS g");
+        EXPECT_TRUE(SameValue(rs->Item(0), c.expected)) << Describe(rs->Item(0));
+        EXPECT_EQ(rs->Item(0).index(), c.expected.index());
     }
 }
 
