@@ -28,7 +28,9 @@ class PgCopyStream {
     PgCopyStream(const PgCopyStream&) = delete;
     PgCopyStream& operator=(const PgCopyStream&) = delete;
 
+    // The columns' names as the server describes them.
     const std::vector<std::string>& Names() const { return names_; }
+    // How each column's values read.
     const std::vector<TextKind>& Kinds() const { return kinds_; }
     // Reads rows ahead until `rows` are waiting or the COPY ended; the number waiting.
     size_t ReadAhead(size_t rows);
@@ -48,6 +50,7 @@ class PgCopyStream {
         : db_(&db), snapshot_(std::move(snapshot)), body_(body) {}
     // Joins the snapshot on a reader, describes the statement and starts the COPY.
     bool Start(bool describe);
+    // The describing and the COPY's start on the joined reader.
     bool Started(bool describe);
     // Takes the header off the first message; false (freeing it) for the end of a binary COPY.
     bool Keep(char* line, int& length);
@@ -57,6 +60,7 @@ class PgCopyStream {
     bool TakeArrived();
     // Takes the COPY's end: its failure is kept for the row after the last.
     void Finish();
+    // Frees the rows read ahead and lets the reader go.
     void Drop() noexcept;
     // Splits a row into the slots.
     void Read(const char* line, size_t length, std::vector<Value>& slots);

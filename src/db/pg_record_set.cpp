@@ -13,6 +13,15 @@ namespace {
 // Rows per FETCH: few round trips, yet memory stays bounded however many rows there are.
 constexpr int kBatchRows = 1000;
 
+int64_t RowsCounted(const PgResult& count) {
+    int64_t rows = 0;
+    if (PQntuples(count.get()) == 1) {
+        const char* text = PQgetvalue(count.get(), 0, 0);
+        std::from_chars(text, text + PQgetlength(count.get(), 0, 0), rows);
+    }
+    return rows;
+}
+
 }  // namespace
 
 std::unique_ptr<RecordSet> PgRecordSet::Open(std::shared_ptr<PgDatabase> db, const std::string& sql,
@@ -91,22 +100,11 @@ int64_t PgRecordSet::CountWhileCopying() {
     if (!count || PQresultStatus(count.get()) != PGRES_TUPLES_OK)
         ThrowDatabaseError(count ? PgStatementError(count.get(), countSql_, countUser_)
                                  : "Die Datensätze können nicht gezählt werden");
-    int64_t rows = 0;
-    if (PQntuples(count.get()) == 1) {
-        const char* text = PQgetvalue(count.get(), 0, 0);
-        std::from_chars(text, text + PQgetlength(count.get(), 0, 0), rows);
-    }
-    return rows;
+    return RowsCounted(count);
 }
 
 int64_t PgRecordSet::Count() {
-    const PgResult count = db_->Run(countSql_, &*params_, countUser_);
-    int64_t rows = 0;
-    if (PQntuples(count.get()) == 1) {
-        const char* text = PQgetvalue(count.get(), 0, 0);
-        std::from_chars(text, text + PQgetlength(count.get(), 0, 0), rows);
-    }
-    return rows;
+    return RowsCounted(db_->Run(countSql_, &*params_, countUser_));
 }
 
 void PgRecordSet::Declare() {
