@@ -143,19 +143,6 @@ void PgCopyStream::Wait(char* line, int length) {
     waitingBytes_ += static_cast<size_t>(length);
 }
 
-size_t PgCopyStream::ReadAhead(size_t rows) {
-    while (waiting_.size() < rows && !ended_) {
-        char* line = nullptr;
-        const int length = PQgetCopyData(reader_->Handle(), &line, 0);
-        if (length < 0) {
-            Finish();
-            break;
-        }
-        Wait(line, length);
-    }
-    return waiting_.size();
-}
-
 bool PgCopyStream::TakeArrived() {
     char* line = nullptr;
     const int length = PQgetCopyData(reader_->Handle(), &line, 1);

@@ -32,13 +32,9 @@ class PgCopyStream {
     const std::vector<std::string>& Names() const { return names_; }
     // How each column's values read.
     const std::vector<TextKind>& Kinds() const { return kinds_; }
-    // Reads rows ahead until `rows` are waiting or the COPY ended; the number waiting.
-    size_t ReadAhead(size_t rows);
     // Reads rows ahead, within a bounded memory, until db has the result of the statement it sent
     // last.
     void ReadAheadUntilResult(PgDatabase& db);
-    // True when every row has been read from the server (some may still wait here).
-    bool Ended() const { return ended_; }
     // Reads the next row into the slots; false at the end. Raises the statement's failure when
     // the rows before it are read.
     bool Next(std::vector<Value>& slots);

@@ -86,8 +86,7 @@ bool PgRecordSet::RunCopy(const std::string& body) {
     // The COPY reads the statement from its first row.
     CloseCursor();
     kinds_ = copy_->Kinds();
-    const size_t first = copy_->ReadAhead(kBatchRows);
-    Start(copy_->Names(), copy_->Ended() ? static_cast<int64_t>(first) : CountWhileCopying());
+    Start(copy_->Names(), CountWhileCopying());
     return true;
 }
 
