@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -130,6 +131,24 @@ void WriteAll(int fd, std::string_view bytes, std::string_view path) {
     if (const int err = TryWriteAll(fd, bytes)) throw FileError(err, path);
 }
 
+void EncodedBuffer::AppendConverted(std::string_view utf8) {
+    if (utf8_) {
+        AppendBytes(utf8);
+        return;
+    }
+    // Windows-1252 takes at most as many bytes as UTF-8.
+    size_ += WriteCp1252(utf8, Room(utf8.size() + kTextSlack), replaced_);
+}
+
+void EncodedBuffer::Grow(size_t n) {
+    // The first lines get room for a whole flush, so that the buffer rarely grows again.
+    const size_t capacity = std::max(size_ + n, std::max(2 * capacity_, kFlushSize + 64 * 1024));
+    auto data = std::make_unique<char[]>(capacity);
+    if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
+    data_ = std::move(data);
+    capacity_ = capacity;
+}
+
 TextFileWriter::~TextFileWriter() {
     Abandon();
 }
@@ -150,25 +169,33 @@ void TextFileWriter::Attach(FileDescriptor fd, std::string_view path) {
     Abandon();
     file_ = std::move(fd);
     path_ = std::string(path);
-    buffer_.clear();
-    buffer_.reserve(kFlushSize + 4096);
-    replaced_ = 0;
+    buffer_.Clear();
+    buffer_.ResetReplaced();
 }
 
 void TextFileWriter::WriteLine(std::string_view utf8) {
+    BeginLine().AppendText(utf8);
+    EndLine();
+}
+
+EncodedBuffer& TextFileWriter::BeginLine() {
     if (!file_) throw VbError(kErrBadFileName);
-    if (utf8_)
-        buffer_ += utf8;
-    else
-        replaced_ += AppendCp1252(buffer_, utf8);
-    buffer_ += "\r\n";
-    if (buffer_.size() >= kFlushSize) Flush();
+    lineStart_ = buffer_.Here();
+    return buffer_;
+}
+
+void TextFileWriter::EndLine() {
+    char* p = buffer_.Room(2);
+    p[0] = '\r';
+    p[1] = '\n';
+    buffer_.Advance(2);
+    if (buffer_.View().size() >= kFlushSize) Flush();
 }
 
 void TextFileWriter::Flush() {
     if (!file_) throw VbError(kErrBadFileName);
-    const int err = TryWriteAll(file_.Get(), buffer_);
-    buffer_.clear();
+    const int err = TryWriteAll(file_.Get(), buffer_.View());
+    buffer_.Clear();
     if (err != 0) throw FileError(err, path_);
 }
 
@@ -185,7 +212,7 @@ void TextFileWriter::Close() {
 
 void TextFileWriter::Abandon() noexcept {
     file_.Reset();
-    buffer_.clear();
+    buffer_.Clear();
 }
 
 }  // namespace norvik

@@ -3,7 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -53,6 +55,65 @@ void ForEachLine(std::string_view bytes, Fn&& fn) {
     }
 }
 
+// The bytes of a text file in the making: UTF-8 text goes in converted to the file's encoding
+// (Windows-1252, or UTF-8 as it is), bytes of ASCII as they are.
+class EncodedBuffer {
+  public:
+    // Where the buffer stood, to go back to.
+    struct Mark {
+        size_t size = 0;
+        size_t replaced = 0;
+    };
+
+    // Takes the following text as UTF-8 instead of converting it to Windows-1252.
+    void SetUtf8(bool utf8) { utf8_ = utf8; }
+    // Appends UTF-8 text in the file's encoding.
+    void AppendText(std::string_view utf8) {
+        // Separators and qualifiers are mostly one ASCII character.
+        if (utf8.size() == 1 && static_cast<unsigned char>(utf8[0]) < 0x80)
+            Push(utf8[0]);
+        else
+            AppendConverted(utf8);
+    }
+    // Appends bytes as they are: ASCII text such as digits, or text already in the encoding.
+    void AppendBytes(std::string_view bytes) {
+        if (bytes.empty()) return;
+        std::memcpy(Room(bytes.size()), bytes.data(), bytes.size());
+        size_ += bytes.size();
+    }
+    // Appends one byte.
+    void Push(char byte) { *Room(1) = byte, ++size_; }
+    // Room for n more bytes at the end: written there, they count after Advance(n).
+    char* Room(size_t n) {
+        if (capacity_ - size_ < n) Grow(n);
+        return data_.get() + size_;
+    }
+    // Counts n bytes written at Room().
+    void Advance(size_t n) { size_ += n; }
+    // The bytes so far.
+    std::string_view View() const { return {data_.get(), size_}; }
+    // Empties the buffer, keeping its memory and the count of replaced characters.
+    void Clear() { size_ = 0; }
+    // Where the buffer stands now.
+    Mark Here() const { return {size_, replaced_}; }
+    // Drops what was appended since the mark.
+    void Rewind(Mark mark) { size_ = mark.size, replaced_ = mark.replaced; }
+    // Characters that Windows-1252 lacks and that were written as "?".
+    size_t ReplacedCharacters() const { return replaced_; }
+    // Forgets the count of replaced characters.
+    void ResetReplaced() { replaced_ = 0; }
+
+  private:
+    void AppendConverted(std::string_view utf8);
+    void Grow(size_t n);
+
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+    size_t replaced_ = 0;
+    bool utf8_ = false;
+};
+
 // Writes lines of UTF-8 text as Windows-1252 with CR LF, buffered; errors raise VbError.
 class TextFileWriter {
   public:
@@ -69,8 +130,15 @@ class TextFileWriter {
     bool IsOpen() const { return static_cast<bool>(file_); }
     // Writes the text and CR LF.
     void WriteLine(std::string_view utf8);
+    // Begins a line built in place: its text goes into the returned buffer, then EndLine or
+    // DropLine.
+    EncodedBuffer& BeginLine();
+    // Ends the line begun with CR LF.
+    void EndLine();
+    // Takes back what was appended since BeginLine.
+    void DropLine() { buffer_.Rewind(lineStart_); }
     // Writes the following lines in UTF-8 instead of Windows-1252.
-    void SetUtf8(bool utf8) { utf8_ = utf8; }
+    void SetUtf8(bool utf8) { buffer_.SetUtf8(utf8); }
     // Writes the buffered lines out; raises VbError when they could not be written.
     void Flush();
     // Writes the buffer out and closes the file; raises VbError when the data could not be written.
@@ -78,14 +146,13 @@ class TextFileWriter {
     // Closes without reporting errors (the error path).
     void Abandon() noexcept;
     // Characters that Windows-1252 lacks and that were written as "?".
-    size_t ReplacedCharacters() const { return replaced_; }
+    size_t ReplacedCharacters() const { return buffer_.ReplacedCharacters(); }
 
   private:
     FileDescriptor file_;
     std::string path_;
-    std::string buffer_;
-    size_t replaced_ = 0;
-    bool utf8_ = false;
+    EncodedBuffer buffer_;
+    EncodedBuffer::Mark lineStart_;
 };
 
 }  // namespace norvik

@@ -34,6 +34,12 @@ class OutputFile {
     bool StartsFile() const { return startsFile_; }
     // Writes the text and CR LF.
     void WriteLine(std::string_view utf8) { writer_.WriteLine(utf8); }
+    // Begins a line built in place in the file's encoding; then EndLine or DropLine.
+    EncodedBuffer& BeginLine() { return writer_.BeginLine(); }
+    // Ends the line begun with CR LF.
+    void EndLine() { writer_.EndLine(); }
+    // Takes back the line begun.
+    void DropLine() { writer_.DropLine(); }
     // Writes the file in UTF-8 instead of Windows-1252.
     void SetUtf8(bool utf8) { writer_.SetUtf8(utf8); }
     // The run completed: the file takes its place. Raises VbError when the data could not be

@@ -1,6 +1,7 @@
 #include "common/text_codec.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -36,43 +37,78 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
-size_t AppendCp1252(std::string& out, std::string_view utf8) {
-    size_t replaced = 0;
-    size_t i = 0;
-    while (i < utf8.size()) {
-        // Runs of ASCII are copied as they are, eight bytes a test.
-        size_t j = i;
-        while (j + 8 <= utf8.size()) {
-            uint64_t word;
-            std::memcpy(&word, utf8.data() + j, 8);
-            if (word & 0x8080808080808080ULL) break;
-            j += 8;
+namespace {
+
+// Writes the Windows-1252 byte of the character beyond ASCII at i and moves i past it.
+char* ConvertOne(std::string_view utf8, size_t& i, char* out, size_t& replaced) {
+    // Umlauts and the other Latin-1 letters are the same byte in the code page.
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()) {
+        const auto next = static_cast<unsigned char>(utf8[i + 1]);
+        const unsigned cp = ((lead & 0x1Fu) << 6) | (next & 0x3Fu);
+        if ((next & 0xC0u) == 0x80u && cp >= 0xA0) {
+            *out++ = static_cast<char>(cp);
+            i += 2;
+            return out;
         }
-        while (j < utf8.size() && static_cast<unsigned char>(utf8[j]) < 0x80) ++j;
-        out.append(utf8.data() + i, j - i);
-        i = j;
-        if (i >= utf8.size()) break;
-        // Umlauts and the other Latin-1 letters are the same byte in the code page.
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()) {
-            const auto next = static_cast<unsigned char>(utf8[i + 1]);
-            const unsigned cp = ((lead & 0x1Fu) << 6) | (next & 0x3Fu);
-            if ((next & 0xC0u) == 0x80u && cp >= 0xA0) {
-                out.push_back(static_cast<char>(cp));
-                i += 2;
-                continue;
-            }
-        }
-        const Utf8Char c = DecodeUtf8(utf8, i);
-        const int b = c.malformed ? -1 : Cp1252Byte(c.codePoint);
-        if (b < 0) {
-            out.push_back('?');
-            ++replaced;
-        } else {
-            out.push_back(static_cast<char>(b));
-        }
-        i += c.length;
     }
+    const Utf8Char c = DecodeUtf8(utf8, i);
+    const int b = c.malformed ? -1 : Cp1252Byte(c.codePoint);
+    if (b < 0) {
+        *out++ = '?';
+        ++replaced;
+    } else {
+        *out++ = static_cast<char>(b);
+    }
+    i += c.length;
+    return out;
+}
+
+}  // namespace
+
+size_t WriteCp1252(std::string_view utf8, char* out, size_t& replaced) {
+    // ASCII is copied as it is, eight bytes a step: each step stores eight bytes, hence the room
+    // beyond the text's own length.
+    constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+    char* const start = out;
+    const char* const data = utf8.data();
+    const size_t size = utf8.size();
+    size_t i = 0;
+    while (i < size) {
+        uint64_t word = 0;
+        size_t count = 8;  // bytes of the text in word, from i on
+        if (i + 8 <= size) {
+            std::memcpy(&word, data + i, 8);
+        } else if (size >= 8) {
+            // The rest: the eight bytes at the end, moved down to begin at i.
+            std::memcpy(&word, data + size - 8, 8);
+            word >>= 8 * (i - (size - 8));
+            count = size - i;
+        } else {
+            std::memcpy(&word, data + i, size - i);
+            count = size - i;
+        }
+        std::memcpy(out, &word, 8);
+        const uint64_t high = word & kHighBits;
+        if (!high) {
+            out += count;
+            i += count;
+            continue;
+        }
+        // The ASCII bytes before the first byte beyond it are written already.
+        const auto ascii = static_cast<size_t>(std::countr_zero(high) / 8);
+        out += ascii;
+        i += ascii;
+        out = ConvertOne(utf8, i, out, replaced);
+    }
+    return static_cast<size_t>(out - start);
+}
+
+size_t AppendCp1252(std::string& out, std::string_view utf8) {
+    const size_t at = out.size();
+    out.resize(at + utf8.size() + kTextSlack);
+    size_t replaced = 0;
+    out.resize(at + WriteCp1252(utf8, out.data() + at, replaced));
     return replaced;
 }
 

@@ -16,6 +16,12 @@ namespace norvik {
 std::string Cp1252ToUtf8(std::string_view bytes);
 // Appends the Windows-1252 bytes of a UTF-8 text; returns how many characters were written as "?".
 size_t AppendCp1252(std::string& out, std::string_view utf8);
+// Room beyond a text's length that WriteCp1252 may write into (and leave).
+inline constexpr size_t kTextSlack = 8;
+// Writes the Windows-1252 bytes of a UTF-8 text to out, which has room for utf8.size() +
+// kTextSlack bytes; returns how many were written and adds the characters written as "?" to
+// replaced.
+size_t WriteCp1252(std::string_view utf8, char* out, size_t& replaced);
 // The Windows-1252 bytes of a UTF-8 text; characters the code page lacks become "?".
 std::string Utf8ToCp1252(std::string_view utf8);
 // True when the bytes of a definition or profile file are UTF-8, as Linux editors write them: a

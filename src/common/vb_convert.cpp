@@ -6,9 +6,20 @@
 namespace norvik {
 namespace {
 
+// "00" to "99", so that two digits take one copy instead of two divisions.
+constexpr char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 char* PutTwoDigits(char* p, int n) {
-    p[0] = static_cast<char>('0' + n / 10 % 10);
-    p[1] = static_cast<char>('0' + n % 10);
+    if (n >= 0 && n < 100) {
+        p[0] = kPairs[2 * n];
+        p[1] = kPairs[2 * n + 1];
+    } else {
+        p[0] = static_cast<char>('0' + n / 10 % 10);
+        p[1] = static_cast<char>('0' + n % 10);
+    }
     return p + 2;
 }
 

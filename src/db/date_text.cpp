@@ -81,10 +81,47 @@ bool ParseTimePart(std::string_view text, size_t pos, DateTime& out, bool& round
     return IsTimeTail(text.substr(pos));
 }
 
+// Reads the forms every database writes, "YYYY-MM-DD" and "YYYY-MM-DD HH:MM:SS", at their fixed
+// places; false for any other form.
+bool ParseFixedForm(std::string_view text, DateTime& v) {
+    const char* p = text.data();
+    const auto digit = [p](size_t i) {
+        return static_cast<unsigned>(static_cast<unsigned char>(p[i])) - unsigned{'0'};
+    };
+    // Reads two digits at i into out; 0 when they are none. The checks are joined without
+    // branches: the usual form passes them all.
+    const auto pair = [&](size_t i, int& out) {
+        const unsigned tens = digit(i), ones = digit(i + 1);
+        out = static_cast<int>(tens * 10 + ones);
+        return static_cast<unsigned>(tens < 10) & static_cast<unsigned>(ones < 10);
+    };
+    const auto is = [p](size_t i, char c) { return static_cast<unsigned>(p[i] == c); };
+    int century = 0, year = 0;
+    unsigned ok = pair(0, century);
+    ok &= pair(2, year);
+    ok &= pair(5, v.month);
+    ok &= pair(8, v.day);
+    ok &= is(4, '-') & is(7, '-');
+    v.year = century * 100 + year;
+    v.hour = v.minute = v.second = 0;
+    if (text.size() == 19) {
+        ok &= (is(10, ' ') | is(10, 'T')) & is(13, ':') & is(16, ':');
+        ok &= pair(11, v.hour);
+        ok &= pair(14, v.minute);
+        ok &= pair(17, v.second);
+    }
+    return ok != 0;
+}
+
 }  // namespace
 
 bool ParseDateTimeText(std::string_view text, DateTime& out) {
     DateTime v;
+    if ((text.size() == 10 || text.size() == 19) && ParseFixedForm(text, v)) {
+        if (!v.IsValid()) return false;
+        out = v;
+        return true;
+    }
     size_t pos = 0;
     if (!ReadNumber(text, pos, 4, v.year) || !Skip(text, pos, '-') ||
         !ReadNumber(text, pos, 2, v.month) || !Skip(text, pos, '-') ||
@@ -96,13 +133,17 @@ bool ParseDateTimeText(std::string_view text, DateTime& out) {
         if (text[pos] != ' ' && text[pos] != 'T') return false;
         if (!ParseTimePart(text, pos + 1, v, roundUp)) return false;
     }
-    if (!v.IsValid()) return false;
+    return CompleteDateTime(v, roundUp, out);
+}
+
+bool CompleteDateTime(DateTime value, bool roundUp, DateTime& out) {
+    if (!value.IsValid()) return false;
     // Fractions of a second round to the nearest second, as the classic value text does.
     if (roundUp) {
-        AddSecond(v);
-        if (!v.IsValid()) return false;
+        AddSecond(value);
+        if (!value.IsValid()) return false;
     }
-    out = v;
+    out = value;
     return true;
 }
 

@@ -11,6 +11,9 @@ namespace norvik::db {
 // Reads "YYYY-MM-DD" or "YYYY-MM-DD HH:MM[:SS[.fff]]" ("T" also separates); drops fractions and a
 // zone offset.
 bool ParseDateTimeText(std::string_view text, DateTime& out);
+// A date/time read from its parts: valid (years 100 to 9999) and one second later when a
+// fraction of half a second or more was dropped, as ParseDateTimeText gives it; false otherwise.
+bool CompleteDateTime(DateTime value, bool roundUp, DateTime& out);
 // Reads "HH:MM[:SS[.fff]]" as a time on the zero date 30.12.1899; drops fractions and a zone
 // offset.
 bool ParseTimeText(std::string_view text, DateTime& out);

@@ -20,9 +20,11 @@ size_t CountDigits(std::string_view text, size_t pos) {
 // would be another number of hundredths, which lies more than a double's step away.
 bool WriteHundredths(double value, NumberText& out) {
     if (!(std::fabs(value) < 1e9)) return false;
-    const double hundredths = std::round(value * 100);
-    if (hundredths / 100 != value) return false;
-    auto units = static_cast<int64_t>(hundredths);
+    // Rounded by adding a half and cutting off: a value of whole hundredths lies far from a half,
+    // where this and std::round could differ, and any other fails the test below either way.
+    const double scaled = value * 100;
+    auto units = static_cast<int64_t>(scaled + (scaled < 0 ? -0.5 : 0.5));
+    if (static_cast<double>(units) / 100 != value) return false;
     char* p = out.data;
     if (units < 0) {
         *p++ = '-';

@@ -138,6 +138,8 @@ OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, Odb
                                    &size, &digits, &nullable));
         column.name = FromOdbcText(name);
     }
+    column.sqlType = type;
+    column.size = size;
     const ColumnKinds kinds = KindsOf(type, TypeName(stmt, index), IsUnsigned(stmt, index),
                                       dbms == OdbcDbms::kSqlite && IsExpression(stmt, index), dbms);
     column.kind = kinds.kind;

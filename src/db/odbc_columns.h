@@ -32,7 +32,9 @@ struct OdbcColumn {
     OdbcColumnKind kind = OdbcColumnKind::kText;
     TextKind text = TextKind::kText;  // kTyped: how the text reads
     SQLSMALLINT cType = SQL_C_WCHAR;
-    SQLLEN width = 0;  // bytes of one row's buffer, terminator included
+    SQLLEN width = 0;         // bytes of one row's buffer, terminator included
+    SQLSMALLINT sqlType = 0;  // the column's SQL type as the driver describes it
+    SQLULEN size = 0;  // the column's size as the driver describes it (characters, bytes, digits)
 };
 
 // How texts travel between the component and the driver.

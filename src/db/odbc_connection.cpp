@@ -11,6 +11,7 @@ OdbcConnection::OdbcConnection(const std::string& url)
     : url_(url), db_(std::make_shared<OdbcDatabase>(url.substr(url.find(':') + 1))) {}
 
 int64_t OdbcConnection::Execute(const std::string& sql, const std::vector<Value>& params) {
+    const auto use = db_->Use();
     // Drivers differ in running several statements at once; each runs here on its own, taking
     // its share of the parameters as the SQLite back end does.
     OdbcParams values(params, *db_);

@@ -12,10 +12,22 @@
 namespace norvik::db {
 namespace {
 
-// Rows psqlODBC fetches per round trip once it reads through a cursor.
-constexpr std::string_view kPsqlStreaming = "UseDeclareFetch=1;Fetch=1000";
-// MariaDB Connector/ODBC's option bits "do not cache the result" and "forward-only cursors".
-constexpr std::string_view kMariaDbStreaming = "OPTION=1048576";
+// What a driver that buffers whole results by default needs in order to stream, as connection
+// string keys; each is added unless the connection string sets it (values in braces included).
+struct DriverDefault {
+    std::string_view driver;  // a part of the driver's file name
+    std::string_view key;
+    std::string_view setting;  // "key=value"
+    std::string_view alias;    // another spelling of the key, or empty
+};
+constexpr DriverDefault kDriverDefaults[] = {
+    // psqlODBC reads through a cursor, a thousand rows per round trip, instead of the whole
+    // result at once.
+    {"psqlodbc", "UseDeclareFetch", "UseDeclareFetch=1", ""},
+    {"psqlodbc", "Fetch", "Fetch=1000", ""},
+    // MariaDB Connector/ODBC's option bits "do not cache the result" and "forward-only cursors".
+    {"maodbc", "OPTION", "OPTION=1048576", "OPTIONS"},
+};
 
 // True when the connection string sets one of the keys ("KEY=value;", values may be braced).
 bool SetsKey(std::string_view text, std::initializer_list<std::string_view> keys) {
@@ -61,15 +73,16 @@ OdbcDbms DbmsOf(std::string_view name) {
     return OdbcDbms::kOther;
 }
 
-// What a driver that buffers whole results by default needs in order to stream; empty when it
-// streams already or the connection string decides for itself.
-std::string_view StreamingOption(std::string_view driver, std::string_view connection) {
-    if (driver.starts_with("psqlodbc") && !SetsKey(connection, {"UseDeclareFetch"}))
-        return kPsqlStreaming;
-    if (driver.find("maodbc") != std::string_view::npos &&
-        !SetsKey(connection, {"OPTION", "OPTIONS"}))
-        return kMariaDbStreaming;
-    return {};
+// The driver defaults the connection string leaves unset, joined as connection string keys.
+std::string DriverDefaults(std::string_view driver, std::string_view connection) {
+    std::string more;
+    for (const DriverDefault& d : kDriverDefaults) {
+        if (driver.find(d.driver) == std::string_view::npos) continue;
+        if (SetsKey(connection, {d.key}) || (!d.alias.empty() && SetsKey(connection, {d.alias})))
+            continue;
+        more.append(d.setting).push_back(';');
+    }
+    return more;
 }
 
 }  // namespace
@@ -84,8 +97,7 @@ OdbcDatabase::OdbcDatabase(const std::string& connectionString) : connection_(co
     }
     try {
         Connect(connectionString);
-        const std::string_view more =
-            StreamingOption(InfoText(dbc_, SQL_DRIVER_NAME), connectionString);
+        const std::string more = DriverDefaults(InfoText(dbc_, SQL_DRIVER_NAME), connectionString);
         if (!more.empty()) {
             Disconnect();
             std::string amended = connectionString;
@@ -138,6 +150,7 @@ void OdbcDatabase::Prepare() {
     if (InfoMask(dbc_, SQL_TXN_ISOLATION_OPTION) & SQL_TXN_REPEATABLE_READ)
         SQLSetConnectAttrW(dbc_, SQL_ATTR_TXN_ISOLATION,
                            reinterpret_cast<SQLPOINTER>(SQL_TXN_REPEATABLE_READ), 0);
+    utf8Results_ = NarrowTexts() || ResultTextsStayUtf8();
     if (dbms_ == OdbcDbms::kSqlite) {
         // As the native back end: the host services write through their own connection while a
         // record set reads.
@@ -145,6 +158,21 @@ void OdbcDatabase::Prepare() {
         std::basic_string<SQLWCHAR> pragma = ToOdbcText("PRAGMA journal_mode=WAL");
         SQLExecDirectW(wal.Get(), pragma.data(), static_cast<SQLINTEGER>(pragma.size()));
     }
+}
+
+bool OdbcDatabase::ResultTextsStayUtf8() const {
+    // Letters of two, three and four bytes: a driver that converts to a locale's character set,
+    // or to UTF-16 and back, changes at least one of them.
+    static constexpr std::string_view kProbe = "\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80";
+    OdbcStatement probe(*this);
+    std::basic_string<SQLWCHAR> sql = ToOdbcText("SELECT '" + std::string(kProbe) + "'");
+    char text[64] = {};
+    SQLLEN length = 0;
+    return SQL_SUCCEEDED(
+               SQLExecDirectW(probe.Get(), sql.data(), static_cast<SQLINTEGER>(sql.size()))) &&
+           SQL_SUCCEEDED(SQLFetch(probe.Get())) &&
+           SQL_SUCCEEDED(SQLGetData(probe.Get(), 1, SQL_C_CHAR, text, sizeof text, &length)) &&
+           std::string_view(text, length > 0 ? static_cast<size_t>(length) : 0) == kProbe;
 }
 
 void OdbcDatabase::Fail(SQLSMALLINT handleType, SQLHANDLE handle) const {
@@ -166,6 +194,7 @@ void OdbcDatabase::Fail(SQLSMALLINT handleType, SQLHANDLE handle) const {
 }
 
 void OdbcDatabase::BeginRead() {
+    const auto use = Use();
     if (readers_ == 0) {
         SQLULEN autocommit = SQL_AUTOCOMMIT_ON;
         SQLGetConnectAttrW(dbc_, SQL_ATTR_AUTOCOMMIT, &autocommit, 0, nullptr);
@@ -180,6 +209,7 @@ void OdbcDatabase::BeginRead() {
 }
 
 void OdbcDatabase::EndRead() noexcept {
+    const auto use = Use();
     if (--readers_ > 0 || !ownsTransaction_) return;
     ownsTransaction_ = false;
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT)))

@@ -5,6 +5,7 @@
 #include <sqlext.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "common/guarded_open.h"
@@ -34,6 +35,9 @@ class OdbcDatabase {
     // True when texts go as UTF-8 through the narrow calls: the SQLite driver's wide calls lose
     // characters beyond U+FFFF.
     bool NarrowTexts() const { return dbms_ == OdbcDbms::kSqlite; }
+    // True when result texts fetched as SQL_C_CHAR arrive as the server's UTF-8, unconverted: they
+    // are then fetched so, instead of converted to UTF-16 by the driver and back by us.
+    bool Utf8ResultTexts() const { return utf8Results_; }
     // Raises kErrDatabase with the diagnostics of the handle, passwords hidden.
     [[noreturn]] void Fail(SQLSMALLINT handleType, SQLHANDLE handle) const;
     // Raises unless rc reports success.
@@ -44,12 +48,18 @@ class OdbcDatabase {
     void BeginRead();
     // Leaves it again; the last one out commits the transaction it began.
     void EndRead() noexcept;
+    // Holds the connection for the calling thread: a record set may read ahead on a thread of its
+    // own, and every use of the connection and its statements takes this first.
+    std::unique_lock<std::recursive_mutex> Use() const { return std::unique_lock(use_); }
 
   private:
     void Connect(const std::string& connectionString);
     void Disconnect() noexcept;
     void Prepare();
+    // Asks the driver for a text of letters beyond ASCII as SQL_C_CHAR.
+    bool ResultTextsStayUtf8() const;
 
+    mutable std::recursive_mutex use_;
     std::string connection_;  // as given, to hide its secrets in messages
     SQLHENV env_ = SQL_NULL_HENV;
     SQLHDBC dbc_ = SQL_NULL_HDBC;
@@ -58,6 +68,7 @@ class OdbcDatabase {
     std::string databaseFile_;
     std::unique_ptr<ProtectedFile> protected_;  // the driver's SQLite file keeps its locks
     bool getDataInBlocks_ = false;
+    bool utf8Results_ = false;
     int readers_ = 0;
     bool ownsTransaction_ = false;
 };

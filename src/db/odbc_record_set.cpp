@@ -1,8 +1,10 @@
 #include "db/odbc_record_set.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "db/db_error.h"
+#include "db/odbc_timestamps.h"
 #include "db/statement_rewrite.h"
 
 namespace norvik::db {
@@ -14,6 +16,27 @@ constexpr size_t kBlockBytes = 1 << 20;
 constexpr SQLULEN kMaxBlockRows = 500;
 // A column's buffer grows for long values only up to this share of a block.
 constexpr size_t kMaxColumnBytes = 4 << 20;
+
+// True when the column's buffer holds any value the driver's description allows.
+bool HoldsEveryValue(const OdbcColumn& column) {
+    const auto width = static_cast<SQLULEN>(column.width);
+    switch (column.cType) {
+        case SQL_C_CHAR:  // four bytes of UTF-8 hold any character
+            return column.size > 0 && column.size <= (width - 1) / 4;
+        case SQL_C_WCHAR:  // two units hold any character
+            return column.size > 0 && column.size <= (width / sizeof(SQLWCHAR) - 1) / 2;
+        case SQL_C_BINARY:
+            return column.size > 0 && column.size <= width;
+        default:  // a number, a bit or a GUID in its own size
+            return true;
+    }
+}
+
+// True for a column of dates or time stamps; a time of day as a struct would get today's date.
+bool IsDateOrTimestamp(SQLSMALLINT type) {
+    return type == SQL_TYPE_DATE || type == SQL_TYPE_TIMESTAMP || type == SQL_DATE ||
+           type == SQL_TIMESTAMP;
+}
 
 }  // namespace
 
@@ -31,6 +54,8 @@ OdbcRecordSet::~OdbcRecordSet() {
 }
 
 void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
+    // Held up to the first row only: the rows after it may be read on another thread.
+    auto use = db_->Use();
     const std::string body(TrimStatementEnd(sql));
     params_.emplace(params, *db_);
     db_->BeginRead();
@@ -47,25 +72,47 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
     stmt_->Check(SQLNumResultCols(stmt_->Get(), &columns));
     if (columns <= 0) ThrowDatabaseError("Die Anweisung liefert keine Datensätze");
     std::vector<std::string> names;
-    size_t rowBytes = 0;
     for (SQLSMALLINT i = 1; i <= columns; ++i) {
         Buffer& buffer = buffers_.emplace_back();
         buffer.column =
             DescribeOdbcColumn(*stmt_, static_cast<SQLUSMALLINT>(i), db_->Dbms(),
                                db_->NarrowTexts() ? OdbcTextForm::kUtf8 : OdbcTextForm::kUtf16);
+        // Result texts the driver passes as they are take no detour through UTF-16.
+        if (buffer.column.cType == SQL_C_WCHAR && db_->Utf8ResultTexts()) {
+            const auto chars =
+                static_cast<SQLLEN>(buffer.column.width) / static_cast<SQLLEN>(sizeof(SQLWCHAR)) -
+                1;
+            buffer.column.cType = SQL_C_CHAR;
+            buffer.column.width = chars * 4 + 1;
+        }
         names.push_back(buffer.column.name);
-        rowBytes += static_cast<size_t>(buffer.column.width) + sizeof(SQLLEN);
     }
     // Without SQLGetData inside a block a value that does not fit its buffer could not be read in
-    // full: such drivers fetch one row at a time.
+    // full: such drivers fetch one row at a time. MariaDB holds its columns to their sizes, so its
+    // driver fetches blocks when every value fits (SQLite's does not: a VARCHAR(5) takes any text).
+    const bool blocks = db_->GetDataInBlocks() ||
+                        (db_->Dbms() == OdbcDbms::kMariaDb &&
+                         std::all_of(buffers_.begin(), buffers_.end(),
+                                     [](const Buffer& b) { return HoldsEveryValue(b.column); }));
+    // Dates come as structs where a value that needs its text can still be read as text: by
+    // SQLGetData inside a block, or with rows one at a time.
+    if (FetchesTimestampStructs(db_->Dbms()) && (db_->GetDataInBlocks() || !blocks))
+        for (Buffer& buffer : buffers_)
+            if (IsDateOrTimestamp(buffer.column.sqlType)) {
+                buffer.column.cType = SQL_C_TYPE_TIMESTAMP;
+                buffer.column.width = sizeof(SQL_TIMESTAMP_STRUCT);
+            }
+    size_t rowBytes = 0;
+    for (const Buffer& buffer : buffers_)
+        rowBytes += static_cast<size_t>(buffer.column.width) + sizeof(SQLLEN);
     blockRows_ =
-        db_->GetDataInBlocks()
-            ? std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows)
-            : 1;
+        blocks ? std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows)
+               : 1;
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROW_ARRAY_SIZE,
                                  reinterpret_cast<SQLPOINTER>(blockRows_), 0));
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0));
     for (size_t i = 0; i < buffers_.size(); ++i) Bind(i);
+    use.unlock();
     Start(std::move(names), rows);
 }
 
@@ -104,6 +151,7 @@ void OdbcRecordSet::Bind(size_t column) {
 }
 
 bool OdbcRecordSet::FetchBlock() {
+    const auto use = db_->Use();
     for (const auto& [column, width] : widen_) {
         buffers_[column].column.width = width;
         Bind(column);
@@ -111,7 +159,9 @@ bool OdbcRecordSet::FetchBlock() {
     widen_.clear();
     fetched_ = 0;
     blockRow_ = 0;
+    substitutes_.Before();
     const SQLRETURN rc = SQLFetch(stmt_->Get());
+    substitutes_.After();
     if (rc == SQL_NO_DATA || (SQL_SUCCEEDED(rc) && fetched_ == 0)) {
         finished_ = true;
         return false;
@@ -125,12 +175,17 @@ bool OdbcRecordSet::FetchRow(std::vector<Value>& slots) {
     for (size_t i = 0; i < slots.size(); ++i) {
         const Buffer& buffer = buffers_[i];
         const SQLLEN length = buffer.lengths[blockRow_];
+        const size_t offset = blockRow_ * static_cast<size_t>(buffer.column.width);
         if (length == SQL_NULL_DATA) {
             slots[i] = Null{};
+        } else if (buffer.column.cType == SQL_C_TYPE_TIMESTAMP) {
+            SQL_TIMESTAMP_STRUCT value;
+            std::memcpy(&value, buffer.data.data() + offset, sizeof value);
+            if (!ReadTimestampStruct(value, db_->Dbms(), substitutes_, slots[i]))
+                ReadDateAsText(i, slots[i]);
         } else if (IsTruncated(buffer.column, length)) {
             ReadLong(i, slots[i]);
         } else {
-            const size_t offset = blockRow_ * static_cast<size_t>(buffer.column.width);
             ReadOdbcCell(buffer.column, buffer.data.data() + offset, static_cast<size_t>(length),
                          slots[i]);
         }
@@ -139,8 +194,32 @@ bool OdbcRecordSet::FetchRow(std::vector<Value>& slots) {
     return true;
 }
 
+void OdbcRecordSet::ReadDateAsText(size_t column, Value& slot) {
+    const auto use = db_->Use();
+    if (blockRows_ > 1)
+        stmt_->Check(SQLSetPos(stmt_->Get(), static_cast<SQLSETPOSIROW>(blockRow_ + 1),
+                               SQL_POSITION, SQL_LOCK_NO_CHANGE));
+    char text[128] = {};
+    SQLLEN length = 0;
+    stmt_->Check(SQLGetData(stmt_->Get(), static_cast<SQLUSMALLINT>(column + 1), SQL_C_CHAR, text,
+                            sizeof text, &length));
+    if (length == SQL_NULL_DATA) {
+        slot = Null{};
+        return;
+    }
+    OdbcColumn asText = buffers_[column].column;
+    asText.cType = SQL_C_CHAR;
+    const size_t size = length < 0 ? 0 : std::min(static_cast<size_t>(length), sizeof text - 1);
+    ReadOdbcCell(asText, text, size, slot);
+}
+
 void OdbcRecordSet::ReadLong(size_t column, Value& slot) {
+    const auto use = db_->Use();
     Buffer& buffer = buffers_[column];
+    // Such a driver fetches blocks only for columns whose values all fit: it described one wrongly.
+    if (blockRows_ > 1 && !db_->GetDataInBlocks())
+        ThrowDatabaseError("Ein Wert der Spalte " + buffer.column.name +
+                           " ist länger, als der ODBC-Treiber die Spalte beschreibt");
     if (blockRows_ > 1)
         stmt_->Check(SQLSetPos(stmt_->Get(), static_cast<SQLSETPOSIROW>(blockRow_ + 1),
                                SQL_POSITION, SQL_LOCK_NO_CHANGE));
@@ -187,11 +266,13 @@ void OdbcRecordSet::ReadLong(size_t column, Value& slot) {
 }
 
 void OdbcRecordSet::Restart() {
+    const auto use = db_->Use();
     stmt_->CloseCursor();
     Execute();
 }
 
 void OdbcRecordSet::Release() noexcept {
+    const auto use = db_->Use();
     stmt_.reset();
     if (reading_) db_->EndRead();
     reading_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 // A record set streaming the rows of one statement through ODBC, in blocks of rows fetched into
-// column-wise bound buffers that are reused from block to block.
+// column-wise bound buffers that are reused from block to block; after the first rows the driver
+// is called on a thread of its own while the caller writes.
 
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "db/odbc_columns.h"
 #include "db/odbc_database.h"
 #include "db/odbc_params.h"
+#include "db/odbc_timestamps.h"
 #include "db/streaming_record_set.h"
 
 namespace norvik::db {
@@ -25,6 +27,7 @@ class OdbcRecordSet final : public StreamingRecordSet {
 
   protected:
     bool FetchRow(std::vector<Value>& slots) override;
+    bool FetchesAhead() const override { return true; }
     void Restart() override;
     void Release() noexcept override;
 
@@ -44,6 +47,8 @@ class OdbcRecordSet final : public StreamingRecordSet {
     bool FetchBlock();
     // The whole value of a cell that did not fit its buffer, read by SQLGetData.
     void ReadLong(size_t column, Value& slot);
+    // A date cell fetched as a struct, read again as the driver's text.
+    void ReadDateAsText(size_t column, Value& slot);
 
     std::shared_ptr<OdbcDatabase> db_;
     bool reading_ = false;  // holds a share of the read transaction
@@ -58,6 +63,7 @@ class OdbcRecordSet final : public StreamingRecordSet {
     // Columns whose buffer grows before the next block, with their new width.
     std::vector<std::pair<size_t, SQLLEN>> widen_;
     std::vector<char> longBuffer_;
+    SubstituteDates substitutes_;  // noted around the last fetch
 };
 
 }  // namespace norvik::db

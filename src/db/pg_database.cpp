@@ -11,9 +11,11 @@ namespace {
 // The notices (e.g. "table does not exist, skipping") would otherwise go to stderr.
 void IgnoreNotice(void*, const char*) {}
 
+constexpr const char* kBeginRead = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
+
 }  // namespace
 
-PgDatabase::PgDatabase(const std::string& url) {
+PgDatabase::PgDatabase(const std::string& url) : url_(url) {
     // Values after "dbname" override the URL's; those before it are defaults the URL may override.
     const char* keys[] = {"connect_timeout", "dbname", "client_encoding", nullptr};
     const char* values[] = {"15", url.c_str(), "UTF8", nullptr};
@@ -83,12 +85,14 @@ void PgDatabase::CollectPending() noexcept {
     if (PgPendingResult* owner = std::exchange(pending_, nullptr)) owner->Collect();
 }
 
-void PgDatabase::BeginRead() {
+bool PgDatabase::BeginRead() {
+    bool began = false;
     if (readers_ == 0 && PQtransactionStatus(conn_) == PQTRANS_IDLE) {
-        Run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
-        ownsTransaction_ = true;
+        Run(kBeginRead);
+        ownsTransaction_ = began = true;
     }
     ++readers_;
+    return began;
 }
 
 void PgDatabase::EndRead() noexcept {
@@ -103,6 +107,54 @@ void PgDatabase::EndRead() noexcept {
 
 std::string PgDatabase::NextCursorName() {
     return "norvik_cur_" + std::to_string(++cursors_);
+}
+
+std::optional<PgSharedSnapshot> PgDatabase::ShareSnapshot(bool& restarted) {
+    CollectPending();
+    // The settings made in this session (the ones set at connecting among them) go along; a
+    // temporary table would not be seen by another session.
+    PgResult result(PQexec(conn_,
+                           "SELECT pg_export_snapshot(), pg_my_temp_schema() <> 0, "
+                           "(SELECT string_agg(format('SELECT set_config(%L, %L, true);', name, "
+                           "setting), '') FROM pg_settings WHERE source = 'session')"));
+    if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK) {
+        // The failure ended the transaction this session began for reading; it begins anew.
+        RunQuietly("ROLLBACK");
+        Run(kBeginRead);
+        restarted = true;
+        return std::nullopt;
+    }
+    if (PQgetvalue(result.get(), 0, 1)[0] == 't') return std::nullopt;
+    return PgSharedSnapshot{PQgetvalue(result.get(), 0, 0), PQgetvalue(result.get(), 0, 2)};
+}
+
+bool PgDatabase::JoinSnapshot(const PgSharedSnapshot& snapshot) noexcept {
+    const std::string sql = std::string(kBeginRead) + "; SET TRANSACTION SNAPSHOT '" + snapshot.id +
+                            "'; " + snapshot.settings;
+    PgResult result(PQexec(conn_, sql.c_str()));
+    if (result && PQresultStatus(result.get()) == PGRES_TUPLES_OK) return true;
+    if (result && PQresultStatus(result.get()) == PGRES_COMMAND_OK) return true;
+    RunQuietly("ROLLBACK");
+    return false;
+}
+
+std::unique_ptr<PgDatabase> PgDatabase::BorrowReader() noexcept {
+    if (reader_) return std::move(reader_);
+    try {
+        return std::make_unique<PgDatabase>(url_);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void PgDatabase::ReturnReader(std::unique_ptr<PgDatabase> reader) noexcept {
+    if (reader && PQstatus(reader->conn_) == CONNECTION_OK &&
+        PQtransactionStatus(reader->conn_) == PQTRANS_IDLE)
+        reader_ = std::move(reader);
+}
+
+bool PgDatabase::ResultReady() noexcept {
+    return !PQconsumeInput(conn_) || !PQisBusy(conn_);
 }
 
 }  // namespace norvik::db

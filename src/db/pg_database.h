@@ -28,6 +28,12 @@ class PgPendingResult {
     virtual void Collect() noexcept = 0;
 };
 
+// What a second session needs to read as a session's read transaction does.
+struct PgSharedSnapshot {
+    std::string id;        // the snapshot as pg_export_snapshot names it
+    std::string settings;  // statements giving the second session this one's own settings
+};
+
 class PgDatabase {
   public:
     // Connects from a libpq URL with UTF-8 texts and ISO dates; raises kErrDatabase with libpq's
@@ -51,18 +57,36 @@ class PgDatabase {
     // Raises kErrDatabase unless the result is a success.
     void Check(const PgResult& result) const;
     // Joins the read transaction of the record sets open now, beginning one when the session is
-    // idle.
-    void BeginRead();
+    // idle; true when it began one.
+    bool BeginRead();
     // Leaves it again; the last one out commits the transaction it began.
     void EndRead() noexcept;
     // A cursor name not used before in this session.
     std::string NextCursorName();
+    // The snapshot and settings of the read transaction this session began and alone uses; none
+    // when a second session could not read alike (temporary tables, a snapshot that cannot be
+    // shared; `restarted` tells that the transaction began anew after that failure).
+    std::optional<PgSharedSnapshot> ShareSnapshot(bool& restarted);
+    // Begins a read transaction on the snapshot of another session's; false when it cannot.
+    bool JoinSnapshot(const PgSharedSnapshot& snapshot) noexcept;
+    // A second session on the same database, kept for the next record set; null when there is
+    // none to be had.
+    std::unique_ptr<PgDatabase> BorrowReader() noexcept;
+    // Takes a reader back; an idle one is kept for the next record set.
+    void ReturnReader(std::unique_ptr<PgDatabase> reader) noexcept;
+    // True when the statement sent last has its result waiting; reads what arrived without
+    // blocking.
+    bool ResultReady() noexcept;
+    // The libpq connection, for reading a COPY.
+    PGconn* Handle() const { return conn_; }
 
   private:
     // Lets the owner of a sent statement take its result before the session is used otherwise.
     void CollectPending() noexcept;
 
+    std::string url_;
     PGconn* conn_ = nullptr;
+    std::unique_ptr<PgDatabase> reader_;
     PgPendingResult* pending_ = nullptr;
     int readers_ = 0;
     bool ownsTransaction_ = false;

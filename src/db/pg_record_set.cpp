@@ -13,6 +13,15 @@ namespace {
 // Rows per FETCH: few round trips, yet memory stays bounded however many rows there are.
 constexpr int kBatchRows = 1000;
 
+int64_t RowsCounted(const PgResult& count) {
+    int64_t rows = 0;
+    if (PQntuples(count.get()) == 1) {
+        const char* text = PQgetvalue(count.get(), 0, 0);
+        std::from_chars(text, text + PQgetlength(count.get(), 0, 0), rows);
+    }
+    return rows;
+}
+
 }  // namespace
 
 std::unique_ptr<RecordSet> PgRecordSet::Open(std::shared_ptr<PgDatabase> db, const std::string& sql,
@@ -31,7 +40,7 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     const NumberedSql body = PlaceholdersFor(TrimStatementEnd(sql), params.size());
     CheckParameterCount(body.markers, params.size());
     params_.emplace(params);
-    db_->BeginRead();
+    const bool began = db_->BeginRead();
     reading_ = true;
 
     // Newlines keep a trailing line comment from swallowing the closing parenthesis.
@@ -45,27 +54,56 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     declareUser_ = UserStatement{declarePrefix.size(), body.text.size()};
     fetchSql_ = fmt::format("FETCH FORWARD {} FROM {}", kBatchRows, cursor_);
     Declare();
+    // A first batch that is not full holds all the rows; a longer result streams by COPY where a
+    // second session can share the read transaction (one that holds nothing but this record
+    // set's reading; the cursor takes parameters), else it is counted in the same transaction.
+    if (PQntuples(batch_.get()) < kBatchRows) return StartCursor(PQntuples(batch_.get()));
+    if (began && params.empty() && RunCopy(body.text)) return;
+    StartCursor(Count());
+}
 
+void PgRecordSet::StartCursor(int64_t count) {
     const int columns = PQnfields(batch_.get());
     std::vector<std::string> names;
     for (int i = 0; i < columns; ++i) {
         names.emplace_back(PQfname(batch_.get(), i));
         kinds_.push_back(PgKindOf(PQftype(batch_.get(), i)));
     }
-    // A first batch that is not full holds all the rows; only a longer result is counted, in the
-    // same read transaction.
-    Start(std::move(names),
-          PQntuples(batch_.get()) < kBatchRows ? PQntuples(batch_.get()) : Count());
+    Start(std::move(names), count);
+}
+
+bool PgRecordSet::RunCopy(const std::string& body) {
+    bool restarted = false;
+    std::optional<PgSharedSnapshot> snapshot = db_->ShareSnapshot(restarted);
+    if (restarted) {
+        // The transaction began anew without the cursor.
+        declared_ = asked_ = false;
+        collected_.reset();
+        Declare();
+    }
+    if (snapshot) copy_ = PgCopyStream::Open(*db_, std::move(*snapshot), body);
+    if (!copy_) return false;
+    // The COPY reads the statement from its first row.
+    CloseCursor();
+    kinds_ = copy_->Kinds();
+    Start(copy_->Names(), CountWhileCopying());
+    return true;
+}
+
+int64_t PgRecordSet::CountWhileCopying() {
+    db_->Send(countSql_, this);
+    asked_ = true;
+    copy_->ReadAheadUntilResult(*db_);
+    asked_ = false;
+    const PgResult count = collected_ ? std::move(collected_) : db_->TakeResult();
+    if (!count || PQresultStatus(count.get()) != PGRES_TUPLES_OK)
+        ThrowDatabaseError(count ? PgStatementError(count.get(), countSql_, countUser_)
+                                 : "Die Datensätze können nicht gezählt werden");
+    return RowsCounted(count);
 }
 
 int64_t PgRecordSet::Count() {
-    const PgResult count = db_->Run(countSql_, &*params_, countUser_);
-    int64_t rows = 0;
-    if (PQntuples(count.get()) == 1) {
-        const char* text = PQgetvalue(count.get(), 0, 0);
-        std::from_chars(text, text + PQgetlength(count.get(), 0, 0), rows);
-    }
-    return rows;
+    return RowsCounted(db_->Run(countSql_, &*params_, countUser_));
 }
 
 void PgRecordSet::Declare() {
@@ -93,7 +131,7 @@ PgResult PgRecordSet::NextBatch() {
     return next;
 }
 
-bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
+bool PgRecordSet::NextRow() {
     if (batchRow_ >= PQntuples(batch_.get())) {
         if (!asked_) return false;
         // The old batch goes only after the next has arrived: freeing it first would hand its
@@ -104,22 +142,34 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
         if (PQntuples(batch_.get()) == 0) return false;
         Prefetch();
     }
+    return true;
+}
+
+bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
+    if (copy_) {
+        if (copy_->Next(slots)) return true;
+        // The rows belong to this session's read transaction: it must have outlived them.
+        db_->Run("SELECT 1");
+        return false;
+    }
+    if (!NextRow()) return false;
     PGresult* batch = batch_.get();
     for (size_t i = 0; i < slots.size(); ++i) {
         const int col = static_cast<int>(i);
-        if (PQgetisnull(batch, batchRow_, col)) {
+        const int length = PQgetlength(batch, batchRow_, col);
+        // Only an empty value can be a null.
+        if (length == 0 && PQgetisnull(batch, batchRow_, col))
             slots[i] = Null{};
-        } else {
-            ReadTextCell({PQgetvalue(batch, batchRow_, col),
-                          static_cast<size_t>(PQgetlength(batch, batchRow_, col))},
+        else
+            ReadTextCell({PQgetvalue(batch, batchRow_, col), static_cast<size_t>(length)},
                          kinds_[i], slots[i]);
-        }
     }
     ++batchRow_;
     return true;
 }
 
 void PgRecordSet::Restart() {
+    if (copy_) return copy_->Restart();
     if (asked_) NextBatch();
     batch_.reset();
     declared_ = false;
@@ -127,13 +177,18 @@ void PgRecordSet::Restart() {
     Declare();
 }
 
-void PgRecordSet::Release() noexcept {
+void PgRecordSet::CloseCursor() noexcept {
     if (asked_ && !collected_) collected_ = db_->TakeResult();
     asked_ = false;
     collected_.reset();
     batch_.reset();
     if (declared_) db_->RunQuietly(("CLOSE " + cursor_).c_str());
     declared_ = false;
+}
+
+void PgRecordSet::Release() noexcept {
+    CloseCursor();
+    copy_.reset();
     if (reading_) db_->EndRead();
     reading_ = false;
 }

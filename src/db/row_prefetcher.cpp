@@ -1,7 +1,9 @@
 #include "db/row_prefetcher.h"
 
+#include <pthread.h>
+
+#include <algorithm>
 #include <cstring>
-#include <type_traits>
 #include <utility>
 
 #include "db/value_slot.h"
@@ -13,80 +15,87 @@ namespace {
 constexpr size_t kBatchRows = 256;
 constexpr size_t kBatches = 4;
 
-template <typename T>
-void PackPlain(std::string& out, const T& value) {
-    static_assert(std::is_trivially_copyable_v<T>);
-    out.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-template <typename T>
-T UnpackPlain(const std::string& in, size_t& at) {
-    T value;
-    std::memcpy(&value, in.data() + at, sizeof value);
-    at += sizeof value;
-    return value;
-}
-
-void PackText(std::string& out, const std::string& text) {
-    PackPlain(out, text.size());
-    out.append(text);
-}
-
-std::string_view UnpackText(const std::string& in, size_t& at) {
-    const auto size = UnpackPlain<size_t>(in, at);
-    const std::string_view text(in.data() + at, size);
-    at += size;
-    return text;
-}
-
-// One value: its kind, then what it holds.
-void Pack(std::string& out, const Value& value) {
-    out.push_back(static_cast<char>(value.index()));
-    if (const auto* n = std::get_if<int64_t>(&value))
-        PackPlain(out, *n);
-    else if (const auto* d = std::get_if<double>(&value))
-        PackPlain(out, *d);
-    else if (const auto* dec = std::get_if<Decimal>(&value))
-        PackText(out, dec->text);
-    else if (const auto* s = std::get_if<std::string>(&value))
-        PackText(out, *s);
-    else if (const auto* t = std::get_if<DateTime>(&value))
-        PackPlain(out, *t);
-    else if (const auto* b = std::get_if<bool>(&value))
-        out.push_back(*b ? 1 : 0);
-}
-
-// Reads a value back into a slot, reusing the slot's text capacity.
-void Unpack(const std::string& in, size_t& at, Value& slot) {
-    switch (static_cast<size_t>(in[at++])) {
-        case 1:
-            slot = UnpackPlain<int64_t>(in, at);
-            return;
-        case 2:
-            slot = UnpackPlain<double>(in, at);
-            return;
-        case 3:
-            AssignDecimal(slot, UnpackText(in, at));
-            return;
-        case 4:
-            AssignText(slot, UnpackText(in, at));
-            return;
-        case 5:
-            slot = UnpackPlain<DateTime>(in, at);
-            return;
-        case 6:
-            slot = in[at++] != 0;
-            return;
-        default:
-            slot = Null{};
-            return;
-    }
-}
-
 }  // namespace
 
-RowPrefetcher::RowPrefetcher(size_t columns, Fetch fetch)
-    : fetch_(std::move(fetch)), columns_(columns), batches_(kBatches) {
+void PackedValues::Grow(size_t n) {
+    const size_t capacity = std::max(size_ + n, 2 * capacity_ + 4096);
+    auto data = std::make_unique<char[]>(capacity);
+    if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
+    data_ = std::move(data);
+    capacity_ = capacity;
+}
+
+void PackedValues::Binary(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const size_t length = bytes.size() * 2;
+    char* p = Room(1 + sizeof length + length);
+    p[0] = kText;
+    std::memcpy(p + 1, &length, sizeof length);
+    p += 1 + sizeof length;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        *p++ = kDigits[byte >> 4];
+        *p++ = kDigits[byte & 0x0F];
+    }
+    size_ += 1 + sizeof length + length;
+}
+
+void PackedValues::Add(const Value& value) {
+    if (const auto* n = std::get_if<int64_t>(&value))
+        Integer(*n);
+    else if (const auto* d = std::get_if<double>(&value))
+        Double(*d);
+    else if (const auto* dec = std::get_if<norvik::Decimal>(&value))
+        Decimal(dec->text);
+    else if (const auto* s = std::get_if<std::string>(&value))
+        Text(*s);
+    else if (const auto* t = std::get_if<DateTime>(&value))
+        Date(*t);
+    else if (const auto* b = std::get_if<bool>(&value))
+        Bool(*b);
+    else
+        Null();
+}
+
+void PackedValues::Take(size_t& at, Value* slots, size_t count) const {
+    const char* p = data_.get() + at;
+    for (size_t i = 0; i < count; ++i) {
+        Value& slot = slots[i];
+        const char kind = *p++;
+        if (kind == kText || kind == kDecimal) {
+            size_t length;
+            std::memcpy(&length, p, sizeof length);
+            p += sizeof length;
+            if (kind == kText)
+                AssignText(slot, {p, length});
+            else
+                AssignDecimal(slot, {p, length});
+            p += length;
+        } else if (kind == kInteger) {
+            int64_t value;
+            std::memcpy(&value, p, sizeof value);
+            p += sizeof value;
+            slot = value;
+        } else if (kind == kDate) {
+            DateTime value;
+            std::memcpy(&value, p, sizeof value);
+            p += sizeof value;
+            slot = value;
+        } else if (kind == kDouble) {
+            double value;
+            std::memcpy(&value, p, sizeof value);
+            p += sizeof value;
+            slot = value;
+        } else if (kind == kBool) {
+            slot = *p++ != 0;
+        } else {
+            slot = norvik::Null{};
+        }
+    }
+    at = static_cast<size_t>(p - data_.get());
+}
+
+RowPrefetcher::RowPrefetcher(Fetch fetch) : fetch_(std::move(fetch)), batches_(kBatches) {
     for (Batch& batch : batches_) free_.push_back(&batch);
     reader_ = std::thread([this] { Read(); });
 }
@@ -101,7 +110,8 @@ RowPrefetcher::~RowPrefetcher() {
 }
 
 void RowPrefetcher::Read() {
-    std::vector<Value> row(columns_);
+    // Named for profiles and debuggers, which show the two threads of an export apart.
+    pthread_setname_np(pthread_self(), "norvik-read");
     for (;;) {
         Batch* batch = nullptr;
         {
@@ -111,7 +121,7 @@ void RowPrefetcher::Read() {
             batch = free_.back();
             free_.pop_back();
         }
-        Fill(*batch, row);
+        Fill(*batch);
         // Once handed over, the batch is the caller's.
         const bool last = batch->last;
         {
@@ -123,22 +133,15 @@ void RowPrefetcher::Read() {
     }
 }
 
-void RowPrefetcher::Fill(Batch& batch, std::vector<Value>& row) {
-    batch.packed.clear();
+void RowPrefetcher::Fill(Batch& batch) {
+    batch.packed.Clear();
     batch.count = 0;
     batch.last = false;
     batch.error = nullptr;
     try {
-        while (batch.count < kBatchRows) {
-            if (!fetch_(row)) {
-                batch.last = true;
-                return;
-            }
-            for (const Value& value : row) Pack(batch.packed, value);
-            ++batch.count;
-            if (stop_) return;
-        }
+        batch.last = !fetch_(batch.packed, batch.count, kBatchRows);
     } catch (...) {
+        // The rows counted before the failure are the caller's.
         batch.error = std::current_exception();
         batch.last = true;
     }
@@ -161,7 +164,7 @@ bool RowPrefetcher::Next(std::vector<Value>& row) {
         taken_ = 0;
         offset_ = 0;
     }
-    for (Value& slot : row) Unpack(current_->packed, offset_, slot);
+    current_->packed.Take(offset_, row.data(), row.size());
     ++taken_;
     return true;
 }

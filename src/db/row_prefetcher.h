@@ -6,10 +6,12 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -17,13 +19,77 @@
 
 namespace norvik::db {
 
+// Values packed one after the other into one buffer: a kind byte (the index in Value), then what
+// the value holds. Rows travel between the threads so: values that each thread's strings held
+// would move between the cores' caches one by one, a buffer moves in one sweep.
+class PackedValues {
+  public:
+    // Empties the buffer, keeping its memory.
+    void Clear() { size_ = 0; }
+    // Bytes written.
+    size_t Size() const { return size_; }
+    // Drops what was written after Size() returned `size`.
+    void Truncate(size_t size) { size_ = size; }
+
+    void Null() { *Room(1) = kNull, size_ += 1; }
+    void Integer(int64_t value) { Plain(kInteger, value); }
+    void Double(double value) { Plain(kDouble, value); }
+    void Decimal(std::string_view text) { Text(kDecimal, text); }
+    void Text(std::string_view text) { Text(kText, text); }
+    void Date(const DateTime& value) { Plain(kDate, value); }
+    void Bool(bool value) {
+        char* p = Room(2);
+        p[0] = kBool;
+        p[1] = value ? 1 : 0;
+        size_ += 2;
+    }
+    // Bytes as text of two upper-case hex digits each, as every back end writes them.
+    void Binary(std::string_view bytes);
+    // Any value.
+    void Add(const Value& value);
+    // Reads the values at `at` back into the slots, reusing their text capacity, and moves `at`
+    // past them.
+    void Take(size_t& at, Value* slots, size_t count) const;
+
+  private:
+    static constexpr char kNull = 0, kInteger = 1, kDouble = 2, kDecimal = 3, kText = 4, kDate = 5,
+                          kBool = 6;
+
+    // Room for n more bytes at the end.
+    char* Room(size_t n) {
+        if (capacity_ - size_ < n) Grow(n);
+        return data_.get() + size_;
+    }
+    void Grow(size_t n);
+    template <typename T>
+    void Plain(char kind, const T& value) {
+        char* p = Room(1 + sizeof value);
+        p[0] = kind;
+        std::memcpy(p + 1, &value, sizeof value);
+        size_ += 1 + sizeof value;
+    }
+    void Text(char kind, std::string_view text) {
+        const size_t length = text.size();
+        char* p = Room(1 + sizeof length + length);
+        p[0] = kind;
+        std::memcpy(p + 1, &length, sizeof length);
+        if (length > 0) std::memcpy(p + 1 + sizeof length, text.data(), length);
+        size_ += 1 + sizeof length + length;
+    }
+
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
+
 class RowPrefetcher {
   public:
-    // Fills a row's slots; false at the end. It runs on the reading thread and may throw.
-    using Fetch = std::function<bool(std::vector<Value>&)>;
+    // Appends the values of up to `most` rows, counting each complete row in `rows`; false once the
+    // statement has no more. It runs on the reading thread and may throw.
+    using Fetch = std::function<bool(PackedValues&, size_t& rows, size_t most)>;
 
-    // Starts reading rows of `columns` values through fetch.
-    RowPrefetcher(size_t columns, Fetch fetch);
+    // Starts reading rows through fetch.
+    explicit RowPrefetcher(Fetch fetch);
     // Stops the reading thread after the row it is reading and waits for it.
     ~RowPrefetcher();
     RowPrefetcher(const RowPrefetcher&) = delete;
@@ -34,21 +100,17 @@ class RowPrefetcher {
     bool Next(std::vector<Value>& row);
 
   private:
-    // Rows travel packed into one buffer: values that each thread's strings held would move
-    // between the cores' caches one by one, a buffer moves in one sweep.
     struct Batch {
-        std::string packed;
+        PackedValues packed;
         size_t count = 0;
         bool last = false;  // the statement ended (or failed) after these rows
         std::exception_ptr error;
     };
 
     void Read();
-    // Fills one batch through a row of the reading thread's own.
-    void Fill(Batch& batch, std::vector<Value>& row);
+    void Fill(Batch& batch);
 
     Fetch fetch_;
-    size_t columns_;
     std::vector<Batch> batches_;
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -3,7 +3,10 @@
 
 #include <sqlite3.h>
 
+#include <vector>
+
 #include "common/value.h"
+#include "db/row_prefetcher.h"
 
 namespace norvik::db {
 
@@ -21,5 +24,9 @@ enum class SqliteColumnKind {
 SqliteColumnKind SqliteKindOf(const char* declaredType);
 // Reads column `col` of the statement's current row into the slot.
 void ReadSqliteCell(sqlite3_stmt* stmt, int col, SqliteColumnKind kind, Value& slot);
+// Appends the current row's values to `out` as ReadSqliteCell reads them, for the reading
+// thread; scratch is a value it keeps for the texts read as other kinds.
+void PackSqliteRow(sqlite3_stmt* stmt, const std::vector<SqliteColumnKind>& kinds,
+                   PackedValues& out, Value& scratch);
 
 }  // namespace norvik::db

@@ -52,6 +52,16 @@ bool SqliteRecordSet::FetchRow(std::vector<Value>& slots) {
     return true;
 }
 
+bool SqliteRecordSet::PackRows(PackedValues& out, size_t& rows, size_t most) {
+    // Held for a batch of rows, not row by row: the caller's other statements wait that long.
+    const auto use = db_->Use();
+    for (; rows < most; ++rows) {
+        if (!stmt_->Step()) return false;
+        PackSqliteRow(stmt_->Get(), kinds_, out, scratch_);
+    }
+    return true;
+}
+
 void SqliteRecordSet::Restart() {
     stmt_->Reset();
 }

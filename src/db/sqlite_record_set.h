@@ -24,6 +24,7 @@ class SqliteRecordSet final : public StreamingRecordSet {
 
   protected:
     bool FetchRow(std::vector<Value>& slots) override;
+    bool PackRows(PackedValues& out, size_t& rows, size_t most) override;
     void Restart() override;
     void Release() noexcept override;
     bool FetchesAhead() const override { return true; }
@@ -36,6 +37,7 @@ class SqliteRecordSet final : public StreamingRecordSet {
     bool reading_ = false;  // holds a share of the read transaction
     std::optional<SqliteStatement> stmt_;
     std::vector<SqliteColumnKind> kinds_;
+    Value scratch_;  // the reading thread's value for cells read as dates
 };
 
 }  // namespace norvik::db

@@ -34,7 +34,9 @@ void StreamingRecordSet::ReadAhead() {
             hasNext_ = FetchRow(next_);
             if (hasNext_ && ++fetched_ == kRowsBeforeFetchingAhead && FetchesAhead())
                 prefetcher_ = std::make_unique<RowPrefetcher>(
-                    names_.size(), [this](std::vector<Value>& row) { return FetchRow(row); });
+                    [this](PackedValues& out, size_t& rows, size_t most) {
+                        return PackRows(out, rows, most);
+                    });
         }
     } catch (...) {
         pendingError_ = std::current_exception();
@@ -63,6 +65,19 @@ void StreamingRecordSet::Advance() {
         count_ = row_;
     else if (count_ <= row_)
         count_ = row_ + 1;
+}
+
+bool StreamingRecordSet::PackRows(PackedValues& out, size_t& rows, size_t most) {
+    for (; rows < most; ++rows)
+        if (!PackRow(out)) return false;
+    return true;
+}
+
+bool StreamingRecordSet::PackRow(PackedValues& out) {
+    packing_.resize(names_.size());
+    if (!FetchRow(packing_)) return false;
+    for (const Value& value : packing_) out.Add(value);
+    return true;
 }
 
 int64_t StreamingRecordSet::Bookmark() const {

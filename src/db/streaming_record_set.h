@@ -26,6 +26,7 @@ class StreamingRecordSet : public RecordSet {
     const std::string& FieldName(int index) const override;
     int FindField(std::string_view name) const override;
     const Value& Item(int index) const override;
+    const Value* CurrentRow() const override { return eof_ ? nullptr : slots_.data(); }
     using RecordSet::Item;
     void Close() override;
 
@@ -33,6 +34,11 @@ class StreamingRecordSet : public RecordSet {
     // Reads the next row into the slots; at the end returns false and leaves the slots as they are.
     // With FetchesAhead it runs on a thread of its own.
     virtual bool FetchRow(std::vector<Value>& slots) = 0;
+    // Appends the values of up to `most` rows to `out` as FetchRow would read them, counting each
+    // in `rows`; false at the end. The reading thread calls it.
+    virtual bool PackRows(PackedValues& out, size_t& rows, size_t most);
+    // One row of PackRows.
+    virtual bool PackRow(PackedValues& out);
     // True when FetchRow may run on another thread while the caller works on earlier rows; it then
     // guards the connection against the caller's other statements itself.
     virtual bool FetchesAhead() const { return false; }
@@ -62,6 +68,7 @@ class StreamingRecordSet : public RecordSet {
     bool closed_ = false;
     int64_t fetched_ = 0;  // rows read on this thread since the statement (re)started
     std::unique_ptr<RowPrefetcher> prefetcher_;
+    std::vector<Value> packing_;  // the reading thread's row for PackRow
 };
 
 }  // namespace norvik::db

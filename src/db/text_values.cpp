@@ -78,16 +78,10 @@ bool ReadTyped(std::string_view text, TextKind kind, Value& slot) {
             AssignDecimal(slot, amount);
             return true;
         }
-        case TextKind::kDateTime: {
-            // Infinite or BC dates, zero dates and years past 9999 stay text.
-            DateTime value;
-            if (!ParseDateTimeText(text, value) && !ParseTimeText(text, value)) return false;
-            slot = value;
-            return true;
-        }
+        case TextKind::kDateTime:
         case TextKind::kComputedDate: {
             DateTime value;
-            if (!ParseComputedDate(text, value)) return false;
+            if (!ReadDateText(text, kind, value)) return false;
             slot = value;
             return true;
         }
@@ -103,6 +97,13 @@ bool ReadTyped(std::string_view text, TextKind kind, Value& slot) {
 }
 
 }  // namespace
+
+bool ReadDateText(std::string_view text, TextKind kind, DateTime& out) {
+    // Infinite or BC dates, zero dates and years past 9999 stay text.
+    if (kind == TextKind::kDateTime)
+        return ParseDateTimeText(text, out) || ParseTimeText(text, out);
+    return kind == TextKind::kComputedDate && ParseComputedDate(text, out);
+}
 
 void ReadTextCell(std::string_view text, TextKind kind, Value& slot) {
     if (!ReadTyped(text, kind, slot)) AssignText(slot, text);

@@ -25,5 +25,8 @@ enum class TextKind {
 
 // Reads one non-null cell's text into the slot.
 void ReadTextCell(std::string_view text, TextKind kind, Value& slot);
+// The date/time ReadTextCell reads from a text of kind kDateTime or kComputedDate; false when it
+// stays text (or the kind is another).
+bool ReadDateText(std::string_view text, TextKind kind, DateTime& out);
 
 }  // namespace norvik::db

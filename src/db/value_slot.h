@@ -11,7 +11,9 @@ namespace norvik::db {
 // Stores text in the slot, reusing the capacity of the string it already holds.
 inline void AssignText(Value& slot, std::string_view text) {
     if (auto* s = std::get_if<std::string>(&slot)) {
-        s->assign(text);
+        // Appending to the emptied string copies at once; assign would check for overlap first.
+        s->clear();
+        s->append(text.data(), text.size());
     } else {
         slot.emplace<std::string>(text);
     }
@@ -20,7 +22,8 @@ inline void AssignText(Value& slot, std::string_view text) {
 // Stores a decimal's text in the slot, reusing the capacity of the decimal it already holds.
 inline void AssignDecimal(Value& slot, std::string_view text) {
     if (auto* d = std::get_if<Decimal>(&slot)) {
-        d->text.assign(text);
+        d->text.clear();
+        d->text.append(text.data(), text.size());
     } else {
         slot.emplace<Decimal>().text.assign(text);
     }

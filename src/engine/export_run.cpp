@@ -91,6 +91,7 @@ void ExportRun::Run() {
     fieldColumns_.clear();
     criteriaColumns_.clear();
     fieldPlans_.clear();
+    formFields_.clear();
     written_ = {};
     formatter_.Prepare(*def_);
     size_t index = 0;
@@ -125,6 +126,8 @@ void ExportRun::Run() {
                 BuildRecordLine(index, *record);
                 if (record->CriteriaField.empty() || RecordCriterionHolds(index, *record))
                     WriteLayoutLine(index);
+                else
+                    out_.DropLine();
             }
             ++rowsWritten_;
             const int64_t bookmark = rows_->Bookmark();
@@ -243,12 +246,15 @@ int ExportRun::ColumnOf(int& cached, const std::string& name) {
 void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
     if (recordIndex >= fieldPlans_.size()) {
         fieldPlans_.resize(recordIndex + 1);
+        formFields_.resize(recordIndex + 1);
         fieldColumns_.resize(recordIndex + 1);
         criteriaColumns_.resize(recordIndex + 1, -2);
     }
     if (recordIndex >= written_.layouts.size()) written_.layouts.resize(recordIndex + 1);
     auto& plans = fieldPlans_[recordIndex];
     plans.clear();
+    std::vector<size_t>& forms = formFields_[recordIndex];
+    forms.clear();
     for (const auto& field : *record.Fields) {
         FieldFormatter::FieldPlan plan = formatter_.Plan(*field);
         // In a data medium an empty foreign key names no row; 0 would name one that is not there.
@@ -258,6 +264,9 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
         plan.timeAlways = engine_.Mode == cTQGDPdU &&
                           plan.type == FieldFormatter::FieldPlan::Type::Date &&
                           engine_.TimeOnEveryValue.contains({recordIndex, plans.size()});
+        if (plan.type == FieldFormatter::FieldPlan::Type::Number ||
+            plan.type == FieldFormatter::FieldPlan::Type::Date)
+            forms.push_back(plans.size());
         plans.push_back(plan);
     }
     fieldColumns_[recordIndex].assign(plans.size(), -2);
@@ -265,13 +274,14 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
 
 void ExportRun::WriteLayoutLine(size_t recordIndex) {
     if (!pendingCuts_.empty() || !numberCut_.empty()) CountCuts();
-    out_.WriteLine(line_);
+    out_.EndLine();
     WrittenLayout& layout = written_.layouts[recordIndex];
     ++written_.lines;
     if (layout.lines++ == 0) layout.firstLine = written_.lines;
     layout.lastLine = written_.lines;
     if (layout.fields.size() < lineForms_.size()) layout.fields.resize(lineForms_.size());
-    for (size_t i = 0; i < lineForms_.size(); ++i) {
+    // Only numbers and dates have a form to note.
+    for (const size_t i : formFields_[recordIndex]) {
         WrittenField& field = layout.fields[i];
         field.decimals = std::max(field.decimals, lineForms_[i].decimals);
         field.withTime = field.withTime || lineForms_[i].withTime;
@@ -289,36 +299,44 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
     if (recordIndex >= fieldPlans_.size() ||
         fieldPlans_[recordIndex].size() != static_cast<size_t>(record.Fields->Count()))
         PlanRecord(recordIndex, record);
-    line_.clear();
+    EncodedBuffer& line = out_.BeginLine();
     pendingCuts_.clear();
     numberCut_.clear();
     lineForms_.resize(static_cast<size_t>(record.Fields->Count()));
     std::vector<int>& columns = fieldColumns_[recordIndex];
     const std::vector<FieldFormatter::FieldPlan>& plans = fieldPlans_[recordIndex];
     const int32_t count = record.Fields->Count();
+    const Value* row = rows_->CurrentRow();
     int32_t counter = 0;
     for (const auto& field : *record.Fields) {
         const size_t i = static_cast<size_t>(counter);
         const FieldFormatter::FieldPlan& plan = plans[i];
         if (plan.source == FieldFormatter::FieldPlan::Source::Column) {
-            const Value& value = rows_->Item(ColumnOf(columns[i], field->Name));
-            if (!formatter_.AppendDirect(plan, value, line_, lineForms_[i])) {
+            const int column = columns[i] >= 0 ? columns[i] : ColumnOf(columns[i], field->Name);
+            if (!row) throw VbError(kErrNoCurrentRow);
+            const Value& value = row[column];
+            if (!formatter_.AppendDirect(plan, value, line, lineForms_[i])) {
                 AppendText(formatter_.Raw(), value);
                 if (plan.timeAlways && !plan.format) AppendMidnight(value, formatter_.Raw());
-                formatter_.Finish(plan, *field, line_);
-                lineForms_[i] = formatter_.LastForm();
-                if (formatter_.LastCut()) NoteCut(record, *field, plan);
+                FinishField(plan, *field, record, line, lineForms_[i]);
             }
         } else {
             std::string& raw = formatter_.Raw();
             if (plan.source == FieldFormatter::FieldPlan::Source::Parameter)
                 raw = def_->Parameter->Item(field->Name)->Value;
-            formatter_.Finish(plan, *field, line_);
-            lineForms_[i] = formatter_.LastForm();
-            if (formatter_.LastCut()) NoteCut(record, *field, plan);
+            FinishField(plan, *field, record, line, lineForms_[i]);
         }
-        if (++counter < count) line_ += def_->Feldtrenner;
+        if (++counter < count) line.AppendText(def_->Feldtrenner);
     }
+}
+
+void ExportRun::FinishField(const FieldFormatter::FieldPlan& plan, const TQField& field,
+                            const TQRecord& record, EncodedBuffer& line, WrittenField& form) {
+    line_.clear();
+    formatter_.Finish(plan, field, line_);
+    line.AppendText(line_);
+    form = formatter_.LastForm();
+    if (formatter_.LastCut()) NoteCut(record, field, plan);
 }
 
 void ExportRun::NoteCut(const TQRecord& record, const TQField& field,

@@ -35,16 +35,19 @@ class ExportRun {
     void RememberOutputFile();
     // Makes the formatter's plans and the column slots of a record.
     void PlanRecord(size_t recordIndex, const TQRecord& record);
-    // Builds the line of a record from the current row into line_.
+    // Begins the line of a record in the output file and builds it from the current row.
     void BuildRecordLine(size_t recordIndex, const TQRecord& record);
-    // Writes line_ as a line of the record layout and notes it in written_.
+    // Formats a field's raw value through the formatter's steps and appends it to the line.
+    void FinishField(const FieldFormatter::FieldPlan& plan, const TQField& field,
+                     const TQRecord& record, EncodedBuffer& line, WrittenField& form);
+    // Ends the line begun as a line of the record layout and notes it in written_.
     void WriteLayoutLine(size_t recordIndex);
     bool RecordCriterionHolds(size_t recordIndex, const TQRecord& record);
-    // A value of line_ cut to its field's length: a number fails the run, a text is counted, once
-    // the line is written.
+    // A value of the line cut to its field's length: a number fails the run, a text is counted,
+    // once the line is written.
     void NoteCut(const TQRecord& record, const TQField& field,
                  const FieldFormatter::FieldPlan& plan);
-    // Raises for a cut number of line_, else counts its cut texts.
+    // Raises for a cut number of the line, else counts its cut texts.
     void CountCuts();
     int ColumnOf(int& cached, const std::string& name);
     std::string Summary() const;
@@ -65,17 +68,19 @@ class ExportRun {
     int64_t rowsWritten_ = 0;  // rows whose lines are all in the file
     // Values cut per field name, in the order first met.
     std::vector<std::pair<std::string, int64_t>> cuts_;
-    std::vector<const std::string*> pendingCuts_;  // names of the texts cut in line_
-    std::string numberCut_;                        // the failure of a number cut in line_
-    std::string line_;
+    std::vector<const std::string*> pendingCuts_;  // names of the texts cut in the line
+    std::string numberCut_;                        // the failure of a number cut in the line
+    std::string line_;  // the header line, or a field's text from the formatter
     std::string info_;  // the progress text, reused row after row
     // Column of each field and of each record's criterion, looked up on first use (-2: not yet).
     std::vector<std::vector<int>> fieldColumns_;
     std::vector<int> criteriaColumns_;
     // The formatter's plan of each field, made once per run.
     std::vector<std::vector<FieldFormatter::FieldPlan>> fieldPlans_;
+    // The fields of each record whose written values have a form (numbers and dates).
+    std::vector<std::vector<size_t>> formFields_;
     WrittenFile written_;
-    std::vector<WrittenField> lineForms_;  // of the fields of line_
+    std::vector<WrittenField> lineForms_;  // of the fields of the line
 };
 
 }  // namespace norvik

@@ -20,26 +20,39 @@ bool HasLineBreak(const std::string& text) {
 }
 
 // Whether text holds one of the three bytes; blank tells whether it is blanks only. Eight bytes a
-// step: most texts are short, and a call to memchr per byte sought would cost more.
+// step: most texts are short, and a call to memchr per byte sought would cost more. The last step
+// reads the eight bytes at the end again; a text shorter than that is read padded with blanks,
+// which are never sought.
 bool HoldsAny(std::string_view text, const char (&bytes)[3], bool& blank) {
     constexpr uint64_t kOnes = 0x0101010101010101ULL;
     constexpr uint64_t kHigh = 0x8080808080808080ULL;
+    constexpr uint64_t kBlanks = kOnes * ' ';
     const auto hasZeroByte = [](uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
     const uint64_t a = kOnes * static_cast<unsigned char>(bytes[0]);
     const uint64_t b = kOnes * static_cast<unsigned char>(bytes[1]);
     const uint64_t c = kOnes * static_cast<unsigned char>(bytes[2]);
+    uint64_t differs = 0;  // bits of the words that are not blanks
+    const auto holds = [&](uint64_t word) {
+        differs |= word ^ kBlanks;
+        return hasZeroByte(word ^ a) || hasZeroByte(word ^ b) || hasZeroByte(word ^ c);
+    };
     size_t i = 0;
     for (; i + 8 <= text.size(); i += 8) {
         uint64_t word;
         std::memcpy(&word, text.data() + i, 8);
-        if (hasZeroByte(word ^ a) || hasZeroByte(word ^ b) || hasZeroByte(word ^ c)) return true;
-        blank = blank && word == kOnes * ' ';
+        if (holds(word)) return true;
     }
-    for (; i < text.size(); ++i) {
-        const char ch = text[i];
-        if (ch == bytes[0] || ch == bytes[1] || ch == bytes[2]) return true;
-        blank = blank && ch == ' ';
+    if (i < text.size()) {
+        uint64_t word = kBlanks;
+        if (text.size() >= 8) {
+            // The eight bytes at the end: those before i were looked at already.
+            std::memcpy(&word, text.data() + text.size() - 8, 8);
+        } else {
+            std::memcpy(&word, text.data() + i, text.size() - i);
+        }
+        if (holds(word)) return true;
     }
+    blank = differs == 0;
     return false;
 }
 
@@ -93,7 +106,8 @@ FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
         if (plan.type == FieldPlan::Type::Number)
             plan.direct = FieldPlan::Direct::Number;
         else if ((plan.type == FieldPlan::Type::Text || plan.type == FieldPlan::Type::VarText) &&
-                 (!textSearch_ || textSearch_->size() == 1))
+                 (!textSearch_ || (textSearch_->size() == 1 &&
+                                   static_cast<unsigned char>((*textSearch_)[0]) < 0x80)))
             plan.direct = FieldPlan::Direct::Text;
         else if (plan.type == FieldPlan::Type::Date && timeUnchanged_ &&
                  dateSeparator.size() == 1 && dateSeparator[0] != '\r' && dateSeparator[0] != '\n')
@@ -102,7 +116,7 @@ FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
     return plan;
 }
 
-bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std::string& line,
+bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, EncodedBuffer& line,
                                   WrittenField& form) const {
     using Direct = FieldPlan::Direct;
     form = {};
@@ -115,7 +129,7 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std
                 constexpr int64_t kLargest = 999'999'999'999'999;
                 if (*number > kLargest || *number < -kLargest) return false;
                 const fmt::format_int digits(*number);
-                line.append(digits.data(), digits.size());
+                line.AppendBytes({digits.data(), digits.size()});
                 return true;
             }
             const Decimal* decimal = std::get_if<Decimal>(&value);
@@ -130,17 +144,17 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std
             const std::string* qualifier =
                 Qualifier(blank && plan.type == FieldPlan::Type::VarText ? FieldPlan::Type::Other
                                                                          : FieldPlan::Type::Text);
-            if (qualifier) line += *qualifier;
-            line += *text;
-            if (qualifier) line += *qualifier;
+            if (qualifier) line.AppendText(*qualifier);
+            line.AppendText(*text);
+            if (qualifier) line.AppendText(*qualifier);
             return true;
         }
         case Direct::Date: {
             const DateTime* date = std::get_if<DateTime>(&value);
             if (!date) return false;
             const std::string* qualifier = Qualifier(FieldPlan::Type::Date);
-            if (qualifier) line += *qualifier;
-            char text[kDateTimeTextMax + 9];
+            if (qualifier) line.AppendText(*qualifier);
+            char* text = line.Room(kDateTimeTextMax + 9);
             size_t length = WriteDateTimeText(*date, text);
             form.withTime = std::memchr(text, ':', length) != nullptr;
             if (plan.timeAlways && !form.withTime) {
@@ -153,19 +167,28 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, std
             if (separator != '.')
                 for (size_t i = 0; i < length; ++i)
                     if (text[i] == '.') text[i] = separator;
-            line.append(text, length);
-            if (qualifier) line += *qualifier;
+            if (static_cast<unsigned char>(separator) < 0x80) {
+                line.Advance(length);
+            } else {
+                // Not a character of its own: written as the whole text would write it.
+                const std::string copy(text, length);
+                line.AppendText(copy);
+            }
+            if (qualifier) line.AppendText(*qualifier);
             return true;
         }
     }
     return false;
 }
 
-bool FieldFormatter::AppendPlainDecimal(std::string_view text, std::string& line,
+bool FieldFormatter::AppendPlainDecimal(std::string_view text, EncodedBuffer& line,
                                         WrittenField& form) const {
     // Only a single separator that is no digit keeps the written decimals countable.
     const std::string& separator = def_->Dezimaltrenner;
-    if (separator.size() != 1 || IsAsciiDigit(separator[0])) return false;
+    // A byte beyond ASCII alone is no character: Finish writes it as the code page does.
+    if (separator.size() != 1 || IsAsciiDigit(separator[0]) ||
+        static_cast<unsigned char>(separator[0]) >= 0x80)
+        return false;
     size_t i = 0;
     const bool negative = i < text.size() && text[i] == '-';
     if (negative) ++i;
@@ -185,7 +208,7 @@ bool FieldFormatter::AppendPlainDecimal(std::string_view text, std::string& line
     while (fracEnd > fracStart && text[fracEnd - 1] == '0') --fracEnd;
     size_t significant = (intEnd - intStart) + (fracEnd - fracStart);
     if (significant == 0) {
-        line.push_back('0');
+        line.Push('0');
         return true;
     }
     if (intEnd == intStart) {
@@ -195,16 +218,23 @@ bool FieldFormatter::AppendPlainDecimal(std::string_view text, std::string& line
         significant -= zeros;
     }
     if (significant > 15) return false;
-    if (negative) line.push_back('-');
-    if (intEnd == intStart)
-        line.push_back('0');
-    else
-        line.append(text.substr(intStart, intEnd - intStart));
+    // Written in place: at most a sign, a zero, the digits and the separator.
+    char* const start = line.Room(text.size() + 3);
+    char* p = start;
+    if (negative) *p++ = '-';
+    if (intEnd == intStart) {
+        *p++ = '0';
+    } else {
+        std::memcpy(p, text.data() + intStart, intEnd - intStart);
+        p += intEnd - intStart;
+    }
     if (fracEnd > fracStart) {
-        line += separator;
-        line.append(text.substr(fracStart, fracEnd - fracStart));
+        *p++ = separator[0];
+        std::memcpy(p, text.data() + fracStart, fracEnd - fracStart);
+        p += fracEnd - fracStart;
         form.decimals = static_cast<int32_t>(fracEnd - fracStart);
     }
+    line.Advance(static_cast<size_t>(p - start));
     return true;
 }
 

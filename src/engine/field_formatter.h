@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_io.h"
 #include "common/vb_format.h"
 #include "definition/tq_model.h"
 #include "engine/written_lines.h"
@@ -45,7 +46,7 @@ class FieldFormatter {
     }
     // Appends a column's value the field writes as it is (see FieldPlan::direct) and sets its form;
     // false when the value needs the steps of Finish.
-    bool AppendDirect(const FieldPlan& plan, const Value& value, std::string& line,
+    bool AppendDirect(const FieldPlan& plan, const Value& value, EncodedBuffer& line,
                       WrittenField& form) const;
     // Formats the raw value in Raw() (or the field's constant) and appends it, qualified, to line.
     // Steps that fail leave the text as it was before them; nothing is raised.
@@ -64,7 +65,7 @@ class FieldFormatter {
 
   private:
     // Appends an exact decimal's text as Finish would write it; false when it needs Finish.
-    bool AppendPlainDecimal(std::string_view text, std::string& line, WrittenField& form) const;
+    bool AppendPlainDecimal(std::string_view text, EncodedBuffer& line, WrittenField& form) const;
     void ApplyFormat(const CompiledFormat& format);
     void ApplyLength(bool isNumber, int32_t length);
     // The digits after the decimal separator at the end of the written number.

@@ -89,6 +89,18 @@ TEST(TextCodec, ConvertsWindows1252BothWays) {
     // A lead byte without its continuation, a C1 control, a no-break space.
     EXPECT_EQ(AppendCp1252(out, "\xc3(\xc2\x81\xc2\xa0\xc3\xbf"), 1u);
     EXPECT_EQ(out, "?(\x81\xa0\xff");
+
+    // ASCII goes eight bytes a step: a character beyond it is written the same wherever it stands.
+    const std::pair<std::string, std::string> kCharacters[] = {
+        {"\xC3\xBC", "\xFC"}, {"\xE2\x82\xAC", "\x80"}, {"\xF0\x9F\x98\x80", "?"}, {"\xC3", "?"}};
+    for (const auto& [utf8, cp1252] : kCharacters)
+        for (size_t length = 0; length <= 20; ++length)
+            for (size_t at = 0; at <= length; ++at) {
+                const std::string before(at, 'a'), after(length - at, 'b');
+                out = "vorher";
+                ASSERT_EQ(AppendCp1252(out, before + utf8 + after), cp1252 == "?" ? 1u : 0u);
+                ASSERT_EQ(out, "vorher" + before + cp1252 + after) << length << " " << at;
+            }
 }
 
 }  // namespace

@@ -60,6 +60,19 @@ TEST_P(ServerTest, LostServerRaisesInsteadOfHanging) {
     EXPECT_EQ(ErrorOf([&] { db_->Execute("SELECT 1"); }).substr(0, prefix.size()), prefix);
 }
 
+// Long results stream on a second session: they still read as the caller's session sees them.
+TEST_P(ServerTest, LongResultsReadAsTheirSessionSeesThem) {
+    db_->Execute("SET intervalstyle TO 'sql_standard'");
+    EXPECT_EQ(
+        db_->OpenRecordSet("SELECT INTERVAL '1 day' * g FROM generate_series(1, 1500) g")->Item(0),
+        Value(std::string("1 0:00:00")));
+    db_->Execute("CREATE TABLE t (v TEXT)");
+    db_->Execute("INSERT INTO t SELECT 'dauerhaft' FROM generate_series(1, 1500)");
+    db_->Execute("CREATE TEMPORARY TABLE t (v TEXT)");
+    db_->Execute("INSERT INTO t SELECT 'temporär' FROM generate_series(1, 1500)");
+    EXPECT_EQ(db_->OpenRecordSet("SELECT v FROM t")->Item(0), Value(std::string("temporär")));
+}
+
 TEST_P(ServerTest, ErrorsPointIntoTheUsersStatementNotTheWrapper) {
     struct Case {
         std::string sql;

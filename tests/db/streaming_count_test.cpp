@@ -155,9 +155,11 @@ TEST(RowPrefetcher, DeliversEveryKindOfValueAsItWasRead) {
     for (const int64_t rows : {0, 1, 255, 256, 257, 3000}) {
         SCOPED_TRACE(std::to_string(rows) + " rows");
         int64_t fetched = 0;
-        RowPrefetcher prefetcher(4, [&](std::vector<Value>& row) {
-            if (fetched == rows) return false;
-            row = RowNumber(++fetched);
+        RowPrefetcher prefetcher([&](PackedValues& out, size_t& count, size_t most) {
+            for (; count < most; ++count) {
+                if (fetched == rows) return false;
+                for (const Value& value : RowNumber(++fetched)) out.Add(value);
+            }
             return true;
         });
         std::vector<Value> row(4, std::string("alt"));
@@ -173,9 +175,11 @@ TEST(RowPrefetcher, DeliversEveryKindOfValueAsItWasRead) {
 
 TEST(RowPrefetcher, AFailureComesAfterTheRowsBeforeIt) {
     int64_t fetched = 0;
-    RowPrefetcher prefetcher(4, [&](std::vector<Value>& row) {
-        if (fetched == 700) throw std::runtime_error("Zeile 701 unlesbar");
-        row = RowNumber(++fetched);
+    RowPrefetcher prefetcher([&](PackedValues& out, size_t& count, size_t most) {
+        for (; count < most; ++count) {
+            if (fetched == 700) throw std::runtime_error("Zeile 701 unlesbar");
+            for (const Value& value : RowNumber(++fetched)) out.Add(value);
+        }
         return true;
     });
     std::vector<Value> row(4);

@@ -94,7 +94,9 @@ TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
                 FieldFormatter formatter;
                 formatter.Prepare(def);
                 const FieldFormatter::FieldPlan plan = formatter.Plan(field);
-                std::string line = "vorher;";
+                EncodedBuffer line;
+                line.SetUtf8(true);
+                line.AppendText("vorher;");
                 WrittenField form;
                 if (!formatter.AppendDirect(plan, value, line, form)) continue;
                 std::string viaFinish = "vorher;";
@@ -104,7 +106,7 @@ TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
                 SCOPED_TRACE(std::string(typ) + " " + ToText(value) + " Datumstrenner " +
                              settings.datumstrenner + " Texterkenner " + settings.texterkenner +
                              " Dezimaltrenner " + settings.dezimaltrenner);
-                EXPECT_EQ(line, viaFinish);
+                EXPECT_EQ(line.View(), viaFinish);
                 EXPECT_EQ(form.decimals, formatter.LastForm().decimals);
                 EXPECT_EQ(form.withTime, formatter.LastForm().withTime);
             }
