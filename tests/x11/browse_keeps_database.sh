@@ -36,7 +36,7 @@ poll 100 other_window "$dialog" "$files" >/dev/null || fail "the file dialog lis
 # Another process writes protocol entries while the dialog shows the folder.
 (for i in 1 2 3; do "$CLI" --home "$H" run KUNDEN.EXP --protocol >/dev/null || exit 1; done) &
 wait $! || fail "a run from the shell failed"
-poll 25 gone_or_press Escape "$files" || fail "Escape did not close the file dialog"
+close_by_key Escape "$files" || fail "Escape did not close the file dialog"
 
 for run in 1 2; do
   focus "$dialog"
@@ -45,7 +45,7 @@ for run in 1 2; do
   # Return only after the run: while it runs the focus may be on a button that cancels it.
   poll 150 at_least $((3 + run)) || fail "run $run: no protocol entry of the run"
   focus "$progress"
-  poll 25 gone_or_press Return "$progress" ||
+  close_by_key Return "$progress" ||
     fail "run $run: Return did not close the progress window"
 done
 focus "$dialog"

@@ -88,9 +88,15 @@ window_gone() {
   ! xdotool search --onlyvisible --pid "$GUI_PID" 2>/dev/null | grep -qx "$1"
 }
 
-# True when the window has closed, else presses the key in the focused window: for poll.
-gone_or_press() {
-  window_gone "$2" || { xdotool key "$1"; false; }
+# Presses the key until the window is gone: once, then again every two seconds for a popup that
+# took the first press, within half a minute (a loaded machine, a sanitizer build).
+close_by_key() {
+  local tries
+  for ((tries = 0; tries < 15; tries++)); do
+    xdotool key "$1"
+    poll 10 window_gone "$2" && return 0
+  done
+  return 1
 }
 
 # Without a window manager the keyboard focus is set directly.
