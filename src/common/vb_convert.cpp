@@ -139,7 +139,7 @@ std::string ToText(const Value& value) {
     return out;
 }
 
-std::string TodayText() {
+DateTime Today() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -147,7 +147,11 @@ std::string TodayText() {
     today.year = local.tm_year + 1900;
     today.month = local.tm_mon + 1;
     today.day = local.tm_mday;
-    return DateTimeToText(today);
+    return today;
+}
+
+std::string TodayText() {
+    return DateTimeToText(Today());
 }
 
 }  // namespace norvik

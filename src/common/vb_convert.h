@@ -23,6 +23,8 @@ size_t WriteDateTimeText(const DateTime& value, char* out);
 std::string ToText(const Value& value);
 // Text of a date/time: the date alone at midnight, the time alone on the zero date 30.12.1899.
 std::string DateTimeToText(const DateTime& value);
+// Today's date in the local time zone, at midnight.
+DateTime Today();
 // Today's date in the short German form (31.12.2004), as protocols and definition headers show it.
 std::string TodayText();
 

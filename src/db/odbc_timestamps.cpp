@@ -1,24 +1,9 @@
 #include "db/odbc_timestamps.h"
 
-#include <ctime>
-
+#include "common/vb_convert.h"
 #include "db/date_text.h"
 
 namespace norvik::db {
-namespace {
-
-DateTime Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    DateTime today;
-    today.year = local.tm_year + 1900;
-    today.month = local.tm_mon + 1;
-    today.day = local.tm_mday;
-    return today;
-}
-
-}  // namespace
 
 void SubstituteDates::Before() {
     before = Today();
