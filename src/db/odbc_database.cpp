@@ -150,6 +150,7 @@ void OdbcDatabase::Prepare() {
     if (InfoMask(dbc_, SQL_TXN_ISOLATION_OPTION) & SQL_TXN_REPEATABLE_READ)
         SQLSetConnectAttrW(dbc_, SQL_ATTR_TXN_ISOLATION,
                            reinterpret_cast<SQLPOINTER>(SQL_TXN_REPEATABLE_READ), 0);
+    narrow_ = dbms_ == OdbcDbms::kSqlite || RefusesWideParameters();
     utf8Results_ = NarrowTexts() || ResultTextsStayUtf8();
     if (dbms_ == OdbcDbms::kSqlite) {
         // As the native back end: the host services write through their own connection while a
@@ -173,6 +174,24 @@ bool OdbcDatabase::ResultTextsStayUtf8() const {
            SQL_SUCCEEDED(SQLFetch(probe.Get())) &&
            SQL_SUCCEEDED(SQLGetData(probe.Get(), 1, SQL_C_CHAR, text, sizeof text, &length)) &&
            std::string_view(text, length > 0 ? static_cast<size_t>(length) : 0) == kProbe;
+}
+
+bool OdbcDatabase::RefusesWideParameters() const {
+    // Both forms are tried, so a driver that cannot run the probe at all stays on the wide calls.
+    const auto takes = [this](SQLSMALLINT cType, SQLSMALLINT sqlType, SQLPOINTER data,
+                              SQLLEN bytes) {
+        OdbcStatement probe(*this);
+        std::basic_string<SQLWCHAR> sql = ToOdbcText("SELECT ?");
+        SQLLEN indicator = bytes;
+        return SQL_SUCCEEDED(SQLBindParameter(probe.Get(), 1, SQL_PARAM_INPUT, cType, sqlType, 1, 0,
+                                              data, bytes, &indicator)) &&
+               SQL_SUCCEEDED(
+                   SQLExecDirectW(probe.Get(), sql.data(), static_cast<SQLINTEGER>(sql.size())));
+    };
+    SQLWCHAR wide[] = {'1', 0};
+    char narrow[] = "1";
+    return !takes(SQL_C_WCHAR, SQL_WVARCHAR, wide, sizeof(SQLWCHAR)) &&
+           takes(SQL_C_CHAR, SQL_VARCHAR, narrow, 1);
 }
 
 void OdbcDatabase::Fail(SQLSMALLINT handleType, SQLHANDLE handle) const {

@@ -33,8 +33,9 @@ class OdbcDatabase {
     // True when SQLGetData may read a bound column of any row of a block (SQL_GD_BLOCK).
     bool GetDataInBlocks() const { return getDataInBlocks_; }
     // True when texts go as UTF-8 through the narrow calls: the SQLite driver's wide calls lose
-    // characters beyond U+FFFF.
-    bool NarrowTexts() const { return dbms_ == OdbcDbms::kSqlite; }
+    // characters beyond U+FFFF, and a driver of the narrow interface alone (psqlODBC's ANSI one)
+    // refuses wide parameters.
+    bool NarrowTexts() const { return narrow_; }
     // True when result texts fetched as SQL_C_CHAR arrive as the server's UTF-8, unconverted: they
     // are then fetched so, instead of converted to UTF-16 by the driver and back by us.
     bool Utf8ResultTexts() const { return utf8Results_; }
@@ -58,6 +59,8 @@ class OdbcDatabase {
     void Prepare();
     // Asks the driver for a text of letters beyond ASCII as SQL_C_CHAR.
     bool ResultTextsStayUtf8() const;
+    // True when the driver refuses a wide text parameter that it takes as a narrow one.
+    bool RefusesWideParameters() const;
 
     mutable std::recursive_mutex use_;
     std::string connection_;  // as given, to hide its secrets in messages
@@ -68,6 +71,7 @@ class OdbcDatabase {
     std::string databaseFile_;
     std::unique_ptr<ProtectedFile> protected_;  // the driver's SQLite file keeps its locks
     bool getDataInBlocks_ = false;
+    bool narrow_ = false;
     bool utf8Results_ = false;
     int readers_ = 0;
     bool ownsTransaction_ = false;
