@@ -153,6 +153,7 @@ class TextFileWriter {
     std::string path_;
     EncodedBuffer buffer_;
     EncodedBuffer::Mark lineStart_;
+    size_t unsynced_ = 0;  // bytes written since the disk writes were last started
 };
 
 }  // namespace norvik
