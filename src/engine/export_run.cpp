@@ -264,6 +264,7 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
         plan.timeAlways = engine_.Mode == cTQGDPdU &&
                           plan.type == FieldFormatter::FieldPlan::Type::Date &&
                           engine_.TimeOnEveryValue.contains({recordIndex, plans.size()});
+        plan.oneLine = engine_.Mode == cTQGDPdU;
         if (plan.type == FieldFormatter::FieldPlan::Type::Number ||
             plan.type == FieldFormatter::FieldPlan::Type::Date)
             forms.push_back(plans.size());

@@ -334,10 +334,10 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
     }
     if (ascii_) dosReplaced_ += ToDosLetters(text_);
     // A line break that no qualifier encloses, or in a fixed-length field, would split the row's
-    // line.
+    // line; a data medium's reader splits its records at every line break.
     // A plain number holds only digits, signs and commas, so only other texts are looked at.
     if ((plan.type != Type::Number || plan.format) && HasLineBreak(text_) &&
-        (length_ == Length::Fix || !Qualifier(plan.type)))
+        (length_ == Length::Fix || !Qualifier(plan.type) || plan.oneLine))
         for (char& c : text_)
             if (c == '\r' || c == '\n') c = ' ';
     ApplyLength(plan.type == Type::Number, field.Länge);

@@ -30,6 +30,7 @@ class FieldFormatter {
         const CompiledFormat* format = nullptr;  // null: no format
         bool emptyStaysEmpty = false;            // a number without a value is written empty
         bool timeAlways = false;  // a date's time is written even at midnight (a data medium)
+        bool oneLine = false;     // a line break is a blank even inside the qualifier (a medium)
         // Values this field writes as they are, without the steps of Finish.
         enum class Direct : uint8_t { None, Number, Text, Date } direct = Direct::None;
     };

@@ -31,7 +31,7 @@ std::vector<std::string> CaseNames() {
     return names;
 }
 
-// The statements of a fixture, one ending with ";" at the end of each line.
+// The statements of a fixture, each ending with ";" at the end of a line.
 std::vector<std::string> Statements(const std::string& text) {
     std::vector<std::string> statements;
     std::string current;
@@ -40,6 +40,8 @@ std::vector<std::string> Statements(const std::string& text) {
         if (end == std::string::npos) end = text.size();
         current += text.substr(at, end - at);
         at = end + 1;
+        // A text may run over lines.
+        if (!current.empty() && current.back() != ';') current += '\n';
         if (!current.empty() && current.back() == ';') {
             current.pop_back();
             statements.push_back(current);
