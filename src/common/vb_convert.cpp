@@ -1,6 +1,7 @@
 #include "common/vb_convert.h"
 
 #include <charconv>
+#include <cmath>
 #include <ctime>
 
 namespace norvik {
@@ -76,6 +77,40 @@ void AppendDecimal(std::string& out, const std::string& text) {
 }
 
 }  // namespace
+
+void AppendPlainDouble(std::string& out, double value) {
+    if (value == 0 || !std::isfinite(value)) {
+        AppendDouble(out, value);
+        return;
+    }
+    // The 15 significant digits as "d.dddddddddddddde-05", then the point moved by the exponent.
+    char buf[40];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    if (res.ec != std::errc()) return;
+    const std::string_view text(buf, static_cast<size_t>(res.ptr - buf));
+    const size_t e = text.find('e');
+    int exponent = 0;
+    const char* sign = text.data() + e + 1;
+    std::from_chars(sign + (*sign == '+' ? 1 : 0), res.ptr, exponent);
+    std::string digits;
+    for (const char c : text.substr(0, e))
+        if (c >= '0' && c <= '9') digits.push_back(c);
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    if (value < 0) out.push_back('-');
+    const int whole = exponent + 1;  // digits before the comma
+    if (whole <= 0) {
+        out.append("0,");
+        out.append(static_cast<size_t>(-whole), '0');
+        out.append(digits);
+    } else if (static_cast<size_t>(whole) >= digits.size()) {
+        out.append(digits);
+        out.append(static_cast<size_t>(whole) - digits.size(), '0');
+    } else {
+        out.append(digits, 0, static_cast<size_t>(whole));
+        out.push_back(',');
+        out.append(digits, static_cast<size_t>(whole));
+    }
+}
 
 std::string DoubleToText(double value) {
     std::string out;

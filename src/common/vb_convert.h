@@ -12,6 +12,9 @@ namespace norvik {
 // Text of a double: up to 15 significant digits, decimal comma, "1E-05"/"1,5E+15" outside
 // 1E-5..1E15.
 std::string DoubleToText(double value);
+// Appends the text of a double as DoubleToText writes it, but never with an exponent: 0,00001 and
+// 100000000000000000000, so that a number field keeps the number.
+void AppendPlainDouble(std::string& out, double value);
 // Appends the text of a value: "" for null, 1234,56, 31.12.2004, 31.12.2004 13:45:00, 13:45:00,
 // Wahr/Falsch.
 void AppendText(std::string& out, const Value& value);

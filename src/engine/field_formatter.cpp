@@ -125,9 +125,6 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, Enc
             return false;
         case Direct::Number: {
             if (const int64_t* number = std::get_if<int64_t>(&value)) {
-                // Numbers of more than 15 digits are written as a double's text would be.
-                constexpr int64_t kLargest = 999'999'999'999'999;
-                if (*number > kLargest || *number < -kLargest) return false;
                 const fmt::format_int digits(*number);
                 line.AppendBytes({digits.data(), digits.size()});
                 return true;
@@ -202,22 +199,13 @@ bool FieldFormatter::AppendPlainDecimal(std::string_view text, EncodedBuffer& li
         fracEnd = i;
     }
     if (i != text.size() || (intEnd == intStart && fracEnd == fracStart)) return false;
-    // The number's own text: no leading or trailing zeros, no "-0", at most 15 significant
-    // digits; anything else goes the way of a double's text.
+    // The number's own text, every digit: no leading or trailing zeros, no "-0".
     while (intStart < intEnd && text[intStart] == '0') ++intStart;
     while (fracEnd > fracStart && text[fracEnd - 1] == '0') --fracEnd;
-    size_t significant = (intEnd - intStart) + (fracEnd - fracStart);
-    if (significant == 0) {
+    if (intEnd == intStart && fracEnd == fracStart) {
         line.Push('0');
         return true;
     }
-    if (intEnd == intStart) {
-        size_t zeros = 0;
-        while (text[fracStart + zeros] == '0') ++zeros;
-        if (zeros >= 4) return false;
-        significant -= zeros;
-    }
-    if (significant > 15) return false;
     // Written in place: at most a sign, a zero, the digits and the separator.
     char* const start = line.Room(text.size() + 3);
     char* p = start;

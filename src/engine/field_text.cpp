@@ -48,18 +48,20 @@ double NormalizeNumber(std::string_view text) {
 
 namespace {
 
-// The German text of a plain "-digits,digits" number of up to 15 significant digits, written the
-// way the double's text would be (no leading or trailing zeros, no "-0"). False for any other
-// shape, and for values below 1E-4 that the double's text writes with an exponent.
+// The German text of a plain "-digits,digits" number, written the way the double's text would be
+// (no leading or trailing zeros, no "-0") but with every digit and without an exponent: an
+// account number of 19 digits stays that number. False for any other shape.
 bool AppendPlainNumber(std::string_view text, std::string& out) {
-    char buf[64];
-    size_t n = 0;
-    for (char c : text) {
-        if (IsAsciiDigit(c) || c == ',' || c == '-') {
-            if (n == sizeof buf) return false;
-            buf[n++] = c;
-        }
+    char small[64];
+    std::string large;
+    char* buf = small;
+    if (text.size() > sizeof small) {
+        large.resize(text.size());
+        buf = large.data();
     }
+    size_t n = 0;
+    for (char c : text)
+        if (IsAsciiDigit(c) || c == ',' || c == '-') buf[n++] = c;
     size_t i = 0;
     const bool negative = n > 0 && buf[0] == '-';
     if (negative) ++i;
@@ -76,18 +78,10 @@ bool AppendPlainNumber(std::string_view text, std::string& out) {
     while (intStart < intEnd && buf[intStart] == '0') ++intStart;
     while (fracEnd > fracStart && buf[fracEnd - 1] == '0') --fracEnd;
     const size_t intDigits = intEnd - intStart;
-    size_t significant = intDigits + (fracEnd - fracStart);
-    if (intDigits == 0) {
-        size_t zeros = 0;
-        while (fracStart + zeros < fracEnd && buf[fracStart + zeros] == '0') ++zeros;
-        if (fracStart + zeros == fracEnd) {
-            out.push_back('0');
-            return true;
-        }
-        if (zeros >= 4) return false;
-        significant -= zeros;
+    if (intDigits == 0 && fracEnd == fracStart) {
+        out.push_back('0');
+        return true;
     }
-    if (significant > 15) return false;
     if (negative) out.push_back('-');
     if (intDigits == 0)
         out.push_back('0');
@@ -104,7 +98,7 @@ bool AppendPlainNumber(std::string_view text, std::string& out) {
 
 void AppendNormalizedNumber(std::string_view text, std::string& out) {
     if (AppendPlainNumber(text, out)) return;
-    AppendText(out, Value(NormalizeNumber(text)));
+    AppendPlainDouble(out, NormalizeNumber(text));
 }
 
 double NormalizeNumber(const Value& value) {
