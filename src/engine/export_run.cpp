@@ -317,13 +317,14 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
             if (!row) throw VbError(kErrNoCurrentRow);
             const Value& value = row[column];
             if (!formatter_.AppendDirect(plan, value, line, lineForms_[i])) {
+                std::string& raw = formatter_.Raw();
                 const double* number = std::get_if<double>(&value);
                 // The normaliser drops letters and signs: an exponent would become digits.
                 if (number && plan.type == FieldFormatter::FieldPlan::Type::Number)
-                    AppendPlainDouble(formatter_.Raw(), *number);
+                    AppendPlainDouble(raw, *number);
                 else
-                    AppendText(formatter_.Raw(), value);
-                if (plan.timeAlways && !plan.format) AppendMidnight(value, formatter_.Raw());
+                    AppendText(raw, value);
+                if (plan.timeAlways && !plan.format) AppendMidnight(value, raw);
                 FinishField(plan, *field, record, line, lineForms_[i]);
             }
         } else {
