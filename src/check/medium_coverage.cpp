@@ -60,9 +60,10 @@ void ReportUndescribedFiles(const fs::path& folder, const IndexModel& model, Fin
         const std::string name = entry.path().filename().string();
         if (named.contains(LowerCase(name))) continue;
         const bool isFolder = entry.is_directory(ec) && !entry.is_symlink(ec);
-        sink.Report("G206", name, 0, 0,
-                    fmt::format("{} „{}“ beschreibt Index.xml nicht; ein Import liest {} nicht.",
-                                isFolder ? "Ordner" : "Datei", name, isFolder ? "ihn" : "sie"));
+        sink.Report(
+            "G206", name, 0, 0,
+            fmt::format("Index.xml beschreibt {} „{}“ nicht; ein Import liest {} nicht.",
+                        isFolder ? "den Ordner" : "die Datei", name, isFolder ? "ihn" : "sie"));
     }
 }
 

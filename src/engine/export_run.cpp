@@ -411,10 +411,15 @@ std::string ExportRun::Summary() const {
 void ExportRun::Fail(int32_t number, const std::string& descriptionOfError) {
     // Only a completed run changes the output file: a failed one leaves the last good file.
     std::string description = descriptionOfError;
-    if (out_.IsOpen() && number != kErrUserInterrupt)
-        description += fmt::format(
-            " Bis dahin {} {} geschrieben; die Ausgabedatei ist unverändert.",
-            GroupedCount(rowsWritten_), rowsWritten_ == 1 ? "Datensatz war" : "Datensätze waren");
+    if (out_.IsOpen() && number != kErrUserInterrupt) {
+        if (!description.empty() &&
+            std::string_view(".!?").find(description.back()) == std::string_view::npos)
+            description += '.';
+        description +=
+            fmt::format(" Bis dahin {} {} {} geschrieben; die Ausgabedatei ist unverändert.",
+                        rowsWritten_ == 1 ? "war" : "waren", GroupedCount(rowsWritten_),
+                        rowsWritten_ == 1 ? "Datensatz" : "Datensätze");
+    }
     out_.Discard();
     if (rows_) rows_->Close();
     if (engine_.Mode == cTQExport)

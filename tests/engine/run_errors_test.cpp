@@ -158,7 +158,7 @@ TEST_P(SqliteRunTest, AnErrorInTheThirdRowLeavesTheLastGoodFile) {
         EXPECT_EQ(Output(), "gut 1\r\ngut 2\r\n");
         ASSERT_EQ(Calls("ReportError").size(), 1u);
         const std::string said = Calls("ReportError")[0].text;
-        EXPECT_NE(said.find(" Bis dahin 2 Datensätze waren geschrieben; die Ausgabedatei ist "
+        EXPECT_NE(said.find(" Bis dahin waren 2 Datensätze geschrieben; die Ausgabedatei ist "
                             "unverändert."),
                   std::string::npos)
             << said;
