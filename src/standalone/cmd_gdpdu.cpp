@@ -89,8 +89,13 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
     ctx.SetSubject("Profil " + ShownPath(path));
     const ForgettingScope forgetting(ctx.Host(), !tables.remember);
     TQGDPdU gdpdu(ctx.Module(), ctx.Host());
-    // As in the dialog, a profile that loaded with errors still builds what it holds.
-    const bool loaded = gdpdu.LoadFile(path);
+    // The dialog shows what a faulty profile holds before anyone builds; here nobody sees that a
+    // table is missing, so such a profile builds nothing.
+    if (!gdpdu.LoadFile(path)) {
+        ctx.err << "norvik-export: Das Profil " << ShownPath(path)
+                << " wurde nicht vollständig geladen; der Datenträger wird nicht erstellt.\n";
+        return 1;
+    }
     const std::string tableNote = ChooseTables(gdpdu, tables);
     const std::string remembered =
         ctx.Host().UserSettings().Get("TQBExport", "Schnittstelle", gdpdu.Schnittstelle, "");
@@ -119,7 +124,7 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
         gdpdu.BuildGDPdU();
         if (StopSignals::Caught()) return StopSignals::ExitCode();
     }
-    return loaded && gdpdu.LastOutcome() == GdpduOutcome::Succeeded ? 0 : 1;
+    return gdpdu.LastOutcome() == GdpduOutcome::Succeeded ? 0 : 1;
 }
 
 }  // namespace norvik::standalone

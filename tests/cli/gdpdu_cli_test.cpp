@@ -203,6 +203,12 @@ TEST_F(GdpduCliTest, RunsThatEndWithErrorsExitWithOne) {
         Run({"gdpdu", "Kaputt", "--from", "01.01.2026", "--to", "31.12.2026", "--out", folder});
     EXPECT_EQ(broken.code, 1);
     EXPECT_NE(broken.err.find("Fehler 9 in TQGDPdU.LoadFile"), std::string::npos) << broken.err;
+    EXPECT_NE(broken.err.find("wurde nicht vollständig geladen; der Datenträger wird nicht "
+                              "erstellt."),
+              std::string::npos)
+        << broken.err;
+    EXPECT_EQ(broken.out.find("erfolgreich"), std::string::npos) << broken.out;
+    EXPECT_TRUE(fs::is_empty(folder));
 }
 
 TEST_F(GdpduCliTest, APlanThatWouldOverwriteATableIsRefusedWithExitOne) {
