@@ -124,6 +124,22 @@ void CheckLayouts(const std::string& caption, const TQExportDef& def,
                     caption, fmt::format("Das Feld {} hat keinen Datentyp (T, V, N oder D), den "
                                          "die XML-Datei beschreiben könnte.",
                                          field->Name)));
+        // Columns split by separators are found by their order, and the DTD lets a primary key
+        // only lead; a fixed-length file names its columns by place and may put them first.
+        if (def.FeldLänge == "Fix") continue;
+        std::string firstColumn;
+        for (const auto& field : *record.Fields) {
+            if (!IsPrimaryKeyField(*field)) {
+                if (firstColumn.empty()) firstColumn = field->Name;
+            } else if (!firstColumn.empty()) {
+                out.push_back(TableSays(
+                    caption, fmt::format("Das Schlüsselfeld {} steht hinter dem Feld {}; die "
+                                         "XML-Datei muss die Schlüsselfelder zuerst nennen. Bitte "
+                                         "die Schlüsselfelder an den Anfang des Satzes stellen.",
+                                         field->Name, firstColumn)));
+                break;
+            }
+        }
     }
     if (written == 0)
         out.push_back(TableSays(caption, "Die Exportdefinition hat keinen Satz (DATENSATZ)."));

@@ -74,8 +74,14 @@ TEST_P(MediumPlanTest, AFaultyPlanIsRefusedBeforeAnythingIsWritten) {
         if (!c[3].empty()) {
             TQExportDef& def = c[3].starts_with("konten.") ? konten : buchungen;
             const std::string value = c[3].substr(c[3].find('=') + 1);
-            (c[3].find(".Dezimaltrenner=") != std::string::npos ? def.Dezimaltrenner
-                                                                : def.Ersatzzeichen) = value;
+            if (c[3].find(".PK=") != std::string::npos) {
+                for (const auto& record : *def.Records)
+                    for (const auto& field : *record->Fields)
+                        if (field->Name == value) field->Schlüssel = "PK";
+            } else {
+                (c[3].find(".Dezimaltrenner=") != std::string::npos ? def.Dezimaltrenner
+                                                                    : def.Ersatzzeichen) = value;
+            }
         }
         std::vector<std::string> problems;
         for (size_t start = 0; start <= c[4].size();) {
