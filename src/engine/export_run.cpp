@@ -28,7 +28,13 @@ constexpr const char* kCancelledMessage =
 // The time a midnight date/time's text leaves out, for a column written with its time throughout.
 void AppendMidnight(const Value& value, std::string& text) {
     const DateTime* date = std::get_if<DateTime>(&value);
-    if (date && !date->IsZeroDate() && text.find(':') == std::string::npos) text += " 00:00:00";
+    if (!date) return;
+    if (date->IsZeroDate()) {
+        // Its text is the time alone: the column's one Format needs the date too.
+        if (text.find('.') == std::string::npos) text.insert(0, "30.12.1899 ");
+    } else if (text.find(':') == std::string::npos) {
+        text += " 00:00:00";
+    }
 }
 
 }  // namespace
@@ -285,11 +291,16 @@ void ExportRun::WriteLayoutLine(size_t recordIndex) {
     for (const size_t i : formFields_[recordIndex]) {
         WrittenField& field = layout.fields[i];
         field.decimals = std::max(field.decimals, lineForms_[i].decimals);
+        const bool dateWithTime = field.withTime && !field.timeOnly;
         field.withTime = field.withTime || lineForms_[i].withTime;
         field.dateOnly = field.dateOnly || lineForms_[i].dateOnly;
-        // A data medium describes a column with one Format: dates with and without their time
-        // cannot share it.
-        if (field.withTime && field.dateOnly && engine_.Mode == cTQGDPdU &&
+        field.timeOnly = field.timeOnly || lineForms_[i].timeOnly;
+        const bool mixed = (field.withTime && field.dateOnly) ||
+                           (field.timeOnly &&
+                            (dateWithTime || (lineForms_[i].withTime && !lineForms_[i].timeOnly)));
+        // A data medium describes a column with one Format: dates with and without their time,
+        // or times without their date, cannot share it.
+        if (mixed && engine_.Mode == cTQGDPdU &&
             !engine_.TimeOnEveryValue.contains({recordIndex, i}))
             throw MixedDates{{recordIndex, i}};
     }

@@ -19,6 +19,13 @@ bool HasLineBreak(const std::string& text) {
            std::memchr(text.data(), '\r', text.size());
 }
 
+// Whether a date's text is a time alone, "13:45:00", as the zero date's is written.
+bool IsTimeAlone(std::string_view text) {
+    return text.size() == 8 && text[2] == ':' && text[5] == ':' && IsAsciiDigit(text[0]) &&
+           IsAsciiDigit(text[1]) && IsAsciiDigit(text[3]) && IsAsciiDigit(text[4]) &&
+           IsAsciiDigit(text[6]) && IsAsciiDigit(text[7]);
+}
+
 // Whether text holds one of the three bytes; blank tells whether it is blanks only. Eight bytes a
 // step: most texts are short, and a call to memchr per byte sought would cost more. The last step
 // reads the eight bytes at the end again; a text shorter than that is read padded with blanks,
@@ -148,7 +155,8 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, Enc
         }
         case Direct::Date: {
             const DateTime* date = std::get_if<DateTime>(&value);
-            if (!date) return false;
+            // A time alone gets its date in a column that carries the time on every value.
+            if (!date || (plan.timeAlways && date->IsZeroDate())) return false;
             const std::string* qualifier = Qualifier(FieldPlan::Type::Date);
             if (qualifier) line.AppendText(*qualifier);
             char* text = line.Room(kDateTimeTextMax + 9);
@@ -160,6 +168,7 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, Enc
                 form.withTime = true;
             }
             form.dateOnly = !form.withTime;
+            form.timeOnly = date->IsZeroDate();
             const char separator = def_->Datumstrenner[0];
             if (separator != '.')
                 for (size_t i = 0; i < length; ++i)
@@ -306,6 +315,7 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
         case Type::Date: {
             lastForm_.withTime = text_.find(':') != std::string::npos;
             lastForm_.dateOnly = !lastForm_.withTime && !TrimBlanks(text_).empty();
+            lastForm_.timeOnly = IsTimeAlone(text_);
             // The usual ":" leaves a time as it is, unless the text holds an "@" already.
             const bool keepTime = timeUnchanged_ && text_.find('@') == std::string::npos;
             if (!keepTime) ReplaceInPlace(text_, ":", "@");

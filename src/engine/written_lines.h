@@ -12,6 +12,7 @@ struct WrittenField {
     int32_t decimals = 0;   // numbers: most digits after the decimal separator
     bool withTime = false;  // dates: at least one was written with its time
     bool dateOnly = false;  // dates: at least one was written without its time
+    bool timeOnly = false;  // dates: at least one was written as a time without its date
 };
 
 // The lines of one record layout.

@@ -107,8 +107,9 @@ int32_t NumberAccuracy(const TQField& field, const WrittenField& written) {
 
 std::string DateFormatOf(const TQField& field, const TQExportDef& def, const WrittenField& written,
                          bool variableLength) {
-    std::string form = kStandardDate;
-    if (written.withTime) form += std::string(" ") + kStandardTime;
+    // A column of times alone (a mix with dates is written again with date and time).
+    std::string form = written.timeOnly ? std::string(kStandardTime) : std::string(kStandardDate);
+    if (written.withTime && !written.timeOnly) form += std::string(" ") + kStandardTime;
     if (!TrimBlanks(field.Format).empty()) {
         const CompiledFormat format = CompiledFormat::Parse(field.Format);
         const auto& sections = format.Sections();
