@@ -133,9 +133,9 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     {
         StopSignals signals;
         result = engine.BuildExport();
+        // The stop has been reported as the run's error, once.
         if (result == kErrUserInterrupt && StopSignals::Caught()) {
             engine.Advise(nullptr);
-            ctx.Info() << ForTerminal(progress.State()) << '\n';
             return StopSignals::ExitCode();
         }
     }

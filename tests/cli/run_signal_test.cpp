@@ -149,9 +149,12 @@ TEST_F(RunProcessTest, ASignalStopsTheRunAndLeavesTheOutputAsItWas) {
         } else {
             EXPECT_TRUE(Names().empty());
         }
-        EXPECT_NE(ReadBytes(dir.file("run.err"))
-                      .find("Der Export wurde abgebrochen; die Ausgabedatei ist unverändert."),
-                  std::string::npos);
+        const std::string err = ReadBytes(dir.file("run.err"));
+        const size_t said =
+            err.find("Der Export wurde abgebrochen; die Ausgabedatei ist unverändert.");
+        EXPECT_NE(said, std::string::npos) << err;
+        EXPECT_EQ(err.find("abgebrochen", said + 30), std::string::npos) << err;
+        EXPECT_EQ(ReadBytes(dir.file("run.out")).find("abgebrochen"), std::string::npos);
         const auto entries =
             ReadProtocolEntries(*db::Connection::Open("sqlite:" + dir.file("home/host.sqlite")), 1);
         ASSERT_EQ(entries.size(), 1u);
