@@ -91,6 +91,7 @@ void ExportRun::Run() {
                    "\" ist unbekannt (ANSI, ASCII oder UTF-8); die Datei wurde im "
                    "Windows-Zeichensatz (ANSI) geschrieben.";
 
+    if (TrimBlanks(def_->Datenquelle).empty()) throw VbError(kErrInvalidArgument, kNoSourceMessage);
     const std::string sql = BuildExportSql(def_->Datenquelle, engine_.SQLWhere);
     rows_ = state_.Session().Connection()->OpenRecordSet(sql);
 

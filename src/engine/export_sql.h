@@ -5,6 +5,9 @@
 
 namespace norvik {
 
+// The message when a definition names no data source.
+inline const char* const kNoSourceMessage =
+    "Die Exportdefinition nennt keine Datenquelle; sie fehlt oder ist leer.";
 // "SELECT * FROM " before a bare table name; outside single-quoted literals, double quotes become
 // single quotes and ";" a blank. A condition is joined to the statement's own top-level WHERE with
 // AND (each side in parentheses), or put before its top-level GROUP BY, HAVING, ORDER BY, LIMIT …,

@@ -8,6 +8,7 @@
 #include "common/cp1252_case.h"
 #include "common/file_io.h"
 #include "common/vb_error.h"
+#include "engine/export_sql.h"
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/layout_description.h"
 #include "gdpdu/tq_xml.h"
@@ -17,9 +18,6 @@ namespace norvik {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* kNoSource =
-    "Die Exportdefinition nennt keine Datenquelle; sie fehlt oder ist leer.";
 
 // One selected table's data file.
 struct PlannedFile {
@@ -206,7 +204,7 @@ std::vector<std::string> MediumPlanProblems(const TQGxpFiles& tables, const std:
         const TQExportDef& def = *entry->Export->ExpDef;
         // A definition that could not be loaded is empty; its other values say nothing.
         if (def.Datenquelle.empty()) {
-            problems.push_back(TableSays(entry->Caption, kNoSource));
+            problems.push_back(TableSays(entry->Caption, kNoSourceMessage));
             continue;
         }
         PlannedFile file{entry->Caption, FileNameOnly(def.Dateiname), Resolved(def.Dateiname)};

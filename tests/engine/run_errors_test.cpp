@@ -6,6 +6,7 @@
 #include "common/output_file.h"
 #include "common/vb_error.h"
 #include "db/connection.h"
+#include "engine/export_sql.h"
 #include "host/cancel_request.h"
 #include "host/db_protocol.h"
 #include "host/host_services.h"
@@ -50,6 +51,8 @@ TEST_P(RunErrorTest, EachFailingRunSaysWhyAndLeavesTheFileAsItWas) {
          "[Allgemein]\nDatenquelle=select * from kunden;\nDateiname={OUT}\n[DATENSATZ]\nFIELD "
          "nr,N,,0\n",
          nullptr, nullptr, kErrDatabase, "*"},
+        {"no data source", "[Allgemein]\nName=Test\nDateiname={OUT}\n[DATENSATZ]\nFIELD nr,N,,0\n",
+         "gut\r\n", nullptr, kErrInvalidArgument, kNoSourceMessage + std::string("*")},
         {"unknown column",
          std::string(kGeneral) + "Kopfzeile=J\n[DATENSATZ]\nFIELD nr,N,,0\nFIELD gibtsnicht,T,,0\n",
          nullptr, nullptr, kErrUnknownColumn, "*"},
