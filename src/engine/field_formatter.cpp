@@ -330,7 +330,12 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
         case Type::Other:
             break;
     }
-    if (ascii_) dosReplaced_ += ToDosLetters(text_);
+    // Only what the field's length keeps is written, and only that is counted.
+    if (ascii_)
+        dosReplaced_ += ToDosLetters(
+            text_, plan.type != Type::Number && length_ != Length::Variable && field.Länge >= 0
+                       ? static_cast<size_t>(field.Länge)
+                       : SIZE_MAX);
     // A line break that no qualifier encloses, or in a fixed-length field, would split the row's
     // line; a data medium's reader splits its records at every line break.
     // A plain number holds only digits, signs and commas, so only other texts are looked at.

@@ -108,17 +108,19 @@ double NormalizeNumber(const Value& value) {
     return NormalizeNumber(std::string_view(ToText(value)));
 }
 
-size_t ToDosLetters(std::string& text) {
+size_t ToDosLetters(std::string& text, size_t counted) {
     size_t i = 0;
     while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
     if (i == text.size()) return 0;
     std::string out(text, 0, i);
     out.reserve(text.size() + 8);
     size_t replaced = 0;
+    size_t character = i;  // the ASCII start is a byte a character
     while (i < text.size()) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
             out.push_back(text[i++]);
+            ++character;
             continue;
         }
         const size_t length = CharLengthAt(text, i);
@@ -152,9 +154,10 @@ size_t ToDosLetters(std::string& text) {
             out += dos;
         } else {
             out.push_back('?');
-            ++replaced;
+            if (character < counted) ++replaced;
         }
         i += length;
+        ++character;
     }
     text.swap(out);
     return replaced;

@@ -1,6 +1,7 @@
 #pragma once
 // Text operations of the field formatter: number normaliser, DOS letters.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,7 +20,7 @@ void AppendNormalizedNumber(std::string_view text, std::string& out);
 double NormalizeNumber(const Value& value);
 // Replaces ä ö ü Ä Ö Ü ß by the characters whose Windows-1252 codes are their DOS (code page 850)
 // codes, and every other character beyond ASCII by "?", which would otherwise come out as another
-// letter in DOS; returns how many were replaced by "?".
-size_t ToDosLetters(std::string& text);
+// letter in DOS; returns how many of the first `counted` characters were replaced by "?".
+size_t ToDosLetters(std::string& text, size_t counted = SIZE_MAX);
 
 }  // namespace norvik
