@@ -26,9 +26,12 @@ int CommandParams(CliContext& ctx, std::vector<std::string> args) {
         ctx.err << "norvik-export: Nicht alle Parameterwerte konnten gespeichert werden.\n";
         return 1;
     }
-    ctx.out << rows.Title() << '\n';
-    if (rows.Rows().empty()) ctx.out << "Keine Parameter.\n";
-    for (const ParameterRow& row : rows.Rows())
+    // Shown as a run reads them: a value stored empty gives way to the definition's own.
+    ParameterRows shown(ctx.Module(), ctx.Host());
+    shown.Load(path);
+    ctx.out << shown.Title() << '\n';
+    if (shown.Rows().empty()) ctx.out << "Keine Parameter.\n";
+    for (const ParameterRow& row : shown.Rows())
         ctx.out << row.key << " = " << row.value << "   (" << row.caption << ")\n";
     return 0;
 }
