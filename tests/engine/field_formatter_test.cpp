@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/ascii.h"
 #include "common/vb_convert.h"
@@ -136,6 +137,20 @@ TEST(FieldText, NormalisesNumbers) {
     AppendNormalizedNumber(std::string(70, '9') + "E+3", written);
     EXPECT_EQ(written, std::string(70, '9') + "3");
     EXPECT_DOUBLE_EQ(NormalizeNumber(Value(Null{})), 0);
+    // Between 1E-4 and 1E15 a double has no exponent anyway: the plain text is its text.
+    uint64_t state = 99;
+    for (int i = 0; i < 20000; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        const double value = static_cast<double>(state >> 11) / static_cast<double>(1ULL << 53) *
+                             std::pow(10.0, static_cast<int>(state % 19) - 4) *
+                             ((state >> 7) & 1 ? -1 : 1);
+        std::string plain;
+        AppendPlainDouble(plain, value);
+        const std::string text = DoubleToText(value);
+        if (text.find('E') == std::string::npos) {
+            EXPECT_EQ(plain, text) << value;
+        }
+    }
 }
 
 }  // namespace
