@@ -102,6 +102,16 @@ TEST_F(ExportDialogTest, ChoosingADefinitionEnablesTheControlsAndBuildsTheRows) 
     EXPECT_FALSE(dialog.isVisible());
 }
 
+TEST_F(ExportDialogTest, EnterPressesTheFocusedButtonOnly) {
+    ui::FrmExport dialog(nullptr, State(), Services());
+    dialog.show();
+    QTest::keyClick(dialog.cboSchema, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.cmdCancel->setFocus();
+    QTest::keyClick(dialog.cmdCancel, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
 TEST_F(ExportDialogTest, F9WithoutCriteriaShowsTheMessageAndStoresTheSwitch) {
     ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
