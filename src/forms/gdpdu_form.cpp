@@ -161,6 +161,13 @@ bool GdpduForm::EnsureFolder(const std::string& folder) {
         return false;
     }
     if (std::filesystem::is_directory(folder, ec)) return true;
+    if (std::filesystem::exists(folder, ec)) {
+        services_.Messages().ShowMessage("Der Pfad " + folder +
+                                             " ist eine Datei, kein Ordner. Bitte geben Sie im "
+                                             "Feld \"Pfad\" einen Ausgabeordner an.",
+                                         kWarning, kButtonsOk, true);
+        return false;
+    }
     const int32_t answer = services_.Messages().ShowMessage(
         "Der Ordner " + folder + " existiert nicht.\nSoll er angelegt werden?", kWarning,
         kButtonsYesNo, true);

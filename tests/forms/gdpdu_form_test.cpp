@@ -113,6 +113,19 @@ TEST_F(GdpduForms, EqualCaptionsShareALineAndItsTickIsStoredEvenWithoutTheFolder
     EXPECT_EQ(form.Gdpdu().LastOutcome(), GdpduOutcome::NotRun);
 }
 
+TEST_F(GdpduForms, AFileAsTheFolderIsRefusedWithoutTheOfferToCreateIt) {
+    const std::string file = home.file("medium.txt");
+    WriteBytes(file, "eine Datei");
+    Profile("A.GDU", "P", file, {"Konten"});
+    GdpduForm form(State(), Services());
+    form.Activate();
+    EXPECT_EQ(form.ExportData(), GdpduOk::FolderRefused);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"Der Pfad " + file +
+                                                 " ist eine Datei, kein Ordner. Bitte geben Sie "
+                                                 "im Feld \"Pfad\" einen Ausgabeordner an."}));
+    EXPECT_EQ(ReadBytes(file), "eine Datei");
+}
+
 TEST_F(GdpduForms, AnInvalidPeriodIsRefusedBeforeAnythingIsStored) {
     const char* const kNoVon =
         "Bitte geben Sie den Zeitraum mit gültigen Daten (TT.MM.JJJJ) an! Das Feld \"Zeitraum "
