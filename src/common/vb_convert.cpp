@@ -92,23 +92,25 @@ void AppendPlainDouble(std::string& out, double value) {
     int exponent = 0;
     const char* sign = text.data() + e + 1;
     std::from_chars(sign + (*sign == '+' ? 1 : 0), res.ptr, exponent);
-    std::string digits;
+    char digitBuf[16];
+    size_t count = 0;
     for (const char c : text.substr(0, e))
-        if (c >= '0' && c <= '9') digits.push_back(c);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+        if (c >= '0' && c <= '9') digitBuf[count++] = c;
+    while (count > 1 && digitBuf[count - 1] == '0') --count;
+    const std::string_view digits(digitBuf, count);
     if (value < 0) out.push_back('-');
     const int whole = exponent + 1;  // digits before the comma
     if (whole <= 0) {
         out.append("0,");
         out.append(static_cast<size_t>(-whole), '0');
         out.append(digits);
-    } else if (static_cast<size_t>(whole) >= digits.size()) {
+    } else if (static_cast<size_t>(whole) >= count) {
         out.append(digits);
-        out.append(static_cast<size_t>(whole) - digits.size(), '0');
+        out.append(static_cast<size_t>(whole) - count, '0');
     } else {
-        out.append(digits, 0, static_cast<size_t>(whole));
+        out.append(digits.substr(0, static_cast<size_t>(whole)));
         out.push_back(',');
-        out.append(digits, static_cast<size_t>(whole));
+        out.append(digits.substr(static_cast<size_t>(whole)));
     }
 }
 

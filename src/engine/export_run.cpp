@@ -292,15 +292,15 @@ void ExportRun::WriteLayoutLine(size_t recordIndex) {
     for (const size_t i : formFields_[recordIndex]) {
         WrittenField& field = layout.fields[i];
         field.decimals = std::max(field.decimals, lineForms_[i].decimals);
-        const bool dateWithTime = field.withTime && !field.timeOnly;
-        field.withTime = field.withTime || lineForms_[i].withTime;
-        field.dateOnly = field.dateOnly || lineForms_[i].dateOnly;
-        field.timeOnly = field.timeOnly || lineForms_[i].timeOnly;
-        const bool mixed = (field.withTime && field.dateOnly) ||
-                           (field.timeOnly &&
-                            (dateWithTime || (lineForms_[i].withTime && !lineForms_[i].timeOnly)));
+        const WrittenField& value = lineForms_[i];
+        field.withTime = field.withTime || value.withTime;
+        field.dateOnly = field.dateOnly || value.dateOnly;
+        field.timeOnly = field.timeOnly || value.timeOnly;
+        field.dateAndTime = field.dateAndTime || (value.withTime && !value.timeOnly);
         // A data medium describes a column with one Format: dates with and without their time,
         // or times without their date, cannot share it.
+        const bool mixed =
+            (field.withTime && field.dateOnly) || (field.timeOnly && field.dateAndTime);
         if (mixed && engine_.Mode == cTQGDPdU &&
             !engine_.TimeOnEveryValue.contains({recordIndex, i}))
             throw MixedDates{{recordIndex, i}};

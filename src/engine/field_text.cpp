@@ -9,25 +9,42 @@
 
 namespace norvik {
 
+namespace {
+
+// The digits, "-" and "," (as `comma`) of a text, everything else dropped; short texts need no
+// allocation.
+class NumberChars {
+  public:
+    NumberChars(std::string_view text, char comma) {
+        if (text.size() > sizeof small_) {
+            large_.resize(text.size());
+            data_ = large_.data();
+        }
+        for (char c : text)
+            if (IsAsciiDigit(c) || c == '-')
+                data_[size_++] = c;
+            else if (c == ',')
+                data_[size_++] = comma;
+    }
+    NumberChars(const NumberChars&) = delete;
+    NumberChars& operator=(const NumberChars&) = delete;
+
+    const char* data() const { return data_; }
+    size_t size() const { return size_; }
+
+  private:
+    char small_[64];
+    std::string large_;
+    char* data_ = small_;
+    size_t size_ = 0;
+};
+
+}  // namespace
+
 double NormalizeNumber(std::string_view text) {
-    // Digits, "-" and "," (as ".") are kept, everything else dropped; short texts need no
-    // allocation.
-    char small[64];
-    std::string large;
-    char* buf = small;
-    if (text.size() > sizeof small) {
-        large.resize(text.size());
-        buf = large.data();
-    }
-    size_t n = 0;
-    for (char c : text) {
-        if (IsAsciiDigit(c))
-            buf[n++] = c;
-        else if (c == ',')
-            buf[n++] = '.';
-        else if (c == '-')
-            buf[n++] = '-';
-    }
+    const NumberChars chars(text, '.');
+    const char* const buf = chars.data();
+    const size_t n = chars.size();
     // Invariant form: an optional leading minus, digits, one decimal point.
     size_t end = 0;
     if (end < n && buf[end] == '-') ++end;
@@ -52,16 +69,9 @@ namespace {
 // (no leading or trailing zeros, no "-0") but with every digit and without an exponent: an
 // account number of 19 digits stays that number. False for any other shape.
 bool AppendPlainNumber(std::string_view text, std::string& out) {
-    char small[64];
-    std::string large;
-    char* buf = small;
-    if (text.size() > sizeof small) {
-        large.resize(text.size());
-        buf = large.data();
-    }
-    size_t n = 0;
-    for (char c : text)
-        if (IsAsciiDigit(c) || c == ',' || c == '-') buf[n++] = c;
+    const NumberChars chars(text, ',');
+    const char* const buf = chars.data();
+    const size_t n = chars.size();
     size_t i = 0;
     const bool negative = n > 0 && buf[0] == '-';
     if (negative) ++i;

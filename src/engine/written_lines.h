@@ -9,10 +9,11 @@ namespace norvik {
 
 // The form of one field's values over the lines written.
 struct WrittenField {
-    int32_t decimals = 0;   // numbers: most digits after the decimal separator
-    bool withTime = false;  // dates: at least one was written with its time
-    bool dateOnly = false;  // dates: at least one was written without its time
-    bool timeOnly = false;  // dates: at least one was written as a time without its date
+    int32_t decimals = 0;      // numbers: most digits after the decimal separator
+    bool withTime = false;     // dates: at least one was written with its time
+    bool dateOnly = false;     // dates: at least one was written without its time
+    bool timeOnly = false;     // dates: at least one was written as a time without its date
+    bool dateAndTime = false;  // dates: at least one was written with its date and its time
 };
 
 // The lines of one record layout.
