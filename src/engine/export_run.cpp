@@ -77,6 +77,10 @@ void ExportRun::Run() {
     // A relative name would point elsewhere once the run is remembered and repeated from another
     // folder.
     target_ = AbsolutePath(def_->Dateiname);
+    const std::string written =
+        engine_.WriteInto.empty()
+            ? target_
+            : (NativePath(engine_.WriteInto) / NativePath(target_).filename()).string();
 
     // An earlier run's entry is complete; nothing of this run belongs in it.
     if (engine_.Mode == cTQExport) CloseProtocol(state_);
@@ -112,7 +116,7 @@ void ExportRun::Run() {
         RefuseHostFile(state_, target_);
         // A data medium's file holds what its index describes: this run's rows, never an earlier
         // run's in front of them.
-        out_.Open(target_, engine_.Mode == cTQExport && UpperCase(def_->Anfügen) == "J");
+        out_.Open(written, engine_.Mode == cTQExport && UpperCase(def_->Anfügen) == "J");
         out_.SetUtf8(def_->Dateiformat == "UTF-8");
         rows_->MoveFirst();
         // A file gets its header line when this run starts it, never in the middle.
@@ -158,7 +162,7 @@ void ExportRun::Run() {
     } else if (engine_.Mode != cTQExport) {
         // The medium's index names this file, so a table without rows gets an empty one.
         RefuseHostFile(state_, target_);
-        out_.Open(target_, false);
+        out_.Open(written, false);
         out_.SetUtf8(def_->Dateiformat == "UTF-8");
         out_.Commit();
     }
@@ -436,7 +440,7 @@ void ExportRun::Fail(int32_t number, const std::string& descriptionOfError) {
     if (rows_) rows_->Close();
     if (engine_.Mode == cTQExport)
         services_.Messages().ReportError("TQExport", "BuildExport", number, description, true);
-    else
+    else if (number != kErrUserInterrupt)  // the build says what a stop leaves
         services_.Messages().ShowText("Fehler: " + description, 0);
     const std::string text = fmt::format("Fehler: {} {}", number, description);
     // A failure before the protocol was opened has nothing to add to; the failure itself was

@@ -58,6 +58,9 @@ class TQExport {
     // In a GDPdU build: the fields (record and field index from 0) whose dates carry their time
     // even at midnight, so that one Format describes the column; the run adds the ones it meets.
     std::set<std::pair<size_t, size_t>> TimeOnEveryValue;
+    // In a GDPdU build: the folder the output file is written into under its own name, for the
+    // build to put in place; empty: the definition's file itself.
+    std::string WriteInto;
 
     // The current listener, or a silent one.
     TQExportEvents& Events();

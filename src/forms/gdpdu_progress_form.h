@@ -24,7 +24,7 @@ class GdpduProgressForm : public GdpduBuildEvents {
     // over (it goes before the final message).
     std::function<void()> started, ended;
 
-    // "Abbrechen": the build stops after the current row; no index is written.
+    // "Abbrechen": the build stops after the current row; the folder keeps what it held.
     void Cancel();
 
     void BuildStarted(int32_t tables) override;

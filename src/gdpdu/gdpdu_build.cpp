@@ -2,10 +2,14 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
+#include "check/finding_sink.h"
 #include "check/medium_check.h"
+#include "check/medium_coverage.h"
 #include "common/count_text.h"
 #include "common/file_io.h"
 #include "common/vb_convert.h"
@@ -16,7 +20,7 @@
 #include "gdpdu/handover_zip.h"
 #include "gdpdu/layout_description.h"
 #include "gdpdu/medium_plan.h"
-#include "gdpdu/staged_index.h"
+#include "gdpdu/staged_medium.h"
 #include "gdpdu/tq_xml.h"
 #include "host/busy_pointer.h"
 #include "host/cancel_request.h"
@@ -40,23 +44,23 @@ constexpr const char* kFailed =
 constexpr const char* kSucceededHead = "Die Datenausgabe wurde erfolgreich ausgeführt.";
 constexpr const char* kFailedHead = "Die Datenausgabe wurde mit Fehlern beendet!";
 constexpr const char* kCancelledHead =
-    "Die Datenausgabe wurde abgebrochen; eine XML-Datei wurde nicht gespeichert.";
+    "Die Datenausgabe wurde abgebrochen; der Ordner und ein früherer Datenträger darin sind "
+    "unverändert.";
+constexpr const char* kFolderKept =
+    "Der Ordner und ein früherer Datenträger darin sind unverändert.";
 constexpr const char* kOpenQuestion = "Möchten Sie den Ordner der ausgegebenen Dateien öffnen?";
 constexpr const char* kIndexFailed = "Fehler beim erstellen der XML-Datei.";
-// The index would describe a file that this build did not write.
-constexpr const char* kIndexHeldBack =
-    "Die XML-Datei wurde nicht gespeichert, weil nicht alle Tabellen ausgegeben wurden.";
-// A failed build leaves no index: one from before would describe the files it has replaced.
-constexpr const char* kEarlierIndexRemoved =
-    "Die XML-Datei einer früheren Datenausgabe wurde entfernt, weil diese Datenausgabe nicht "
-    "vollständig ist.";
+constexpr const char* kNotAllTables =
+    "Der Datenträger wurde nicht gespeichert, weil nicht alle Tabellen ausgegeben wurden.";
+constexpr const char* kNoDtd =
+    "Ohne die DTD-Datei wäre der Datenträger unvollständig; er wurde nicht gespeichert.";
+constexpr const char* kNoStaging = "Im Ausgabeordner lässt sich kein Datenträger anlegen: ";
+constexpr const char* kNotPlaced =
+    "Die Dateien des Datenträgers ließen sich nicht in den Ordner übernehmen: ";
+constexpr const char* kEarlierRemoved =
+    "Datei der früheren Datenausgabe entfernt, die der neue Datenträger nicht enthält: ";
 constexpr const char* kZipWritten = "ZIP-Datei für die Übergabe geschrieben: ";
-constexpr const char* kZipCancelled =
-    "Das Packen der ZIP-Datei wurde abgebrochen; der Datenträger im Ordner ist vollständig, eine "
-    "ZIP-Datei wurde nicht gespeichert.";
-constexpr const char* kEarlierIndexKept =
-    "Die XML-Datei einer früheren Datenausgabe konnte nicht entfernt werden und beschreibt nicht "
-    "die Dateien dieser Datenausgabe: ";
+constexpr const char* kZipFailed = "Fehler beim Packen der ZIP-Datei: ";
 
 // Packing a large medium takes a while: the host's window stays alive and "Abbrechen" works.
 class PackingFollower : public PackingEvents {
@@ -103,15 +107,24 @@ void GdpduBuild::Run() {
         services_.UserSettings().Save("TQBExport", "Schnittstelle", gdpdu_.Schnittstelle,
                                       gdpdu_.Pfad);
 
-        const int32_t answer =
-            gdpdu_.Listener()
-                ? services_.Messages().ShowMessage(FinalReport(failed, problems), failed ? 0 : 5,
-                                                   failed ? kButtonsOk : kButtonsYesNo, true)
-            : failed ? services_.Messages().ShowMessage(cancelled_ ? kCancelledHead : kFailed, 0,
-                                                        kButtonsOk, true)
-                     : services_.Messages().ShowMessage(kSucceeded, 5, kButtonsYesNo, true);
+        // A stop the user asked for is information, not an error.
+        int32_t answer = 0;
+        if (gdpdu_.Listener())
+            answer = services_.Messages().ShowMessage(FinalReport(failed, problems),
+                                                      cancelled_ ? 4
+                                                      : failed   ? 0
+                                                                 : 5,
+                                                      failed ? kButtonsOk : kButtonsYesNo, true);
+        else if (cancelled_)
+            services_.Messages().ReportError("TQGDPdU", "BuildGDPdU", kErrUserInterrupt,
+                                             kCancelledHead, true);
+        else
+            answer = failed ? services_.Messages().ShowMessage(kFailed, 0, kButtonsOk, true)
+                            : services_.Messages().ShowMessage(kSucceeded, 5, kButtonsYesNo, true);
         ClearCancel();
-        gdpdu_.SetLastOutcome(failed ? GdpduOutcome::Failed : GdpduOutcome::Succeeded);
+        gdpdu_.SetLastOutcome(cancelled_ ? GdpduOutcome::Stopped
+                              : failed   ? GdpduOutcome::Failed
+                                         : GdpduOutcome::Succeeded);
         if (answer == kAnswerYes) OpenFolder(gdpdu_.Pfad);
         CloseProtocol(state_);
     } catch (const std::exception& e) {
@@ -125,28 +138,40 @@ void GdpduBuild::Run() {
 
 bool GdpduBuild::BuildMedium() {
     if (!AcceptPlan()) return false;
-    const bool exported = ExportTables();
-    StagedIndex index(gdpdu_.Pfad);
-    if (CancelRequested()) {
-        // Whatever the tables left, no index describes it.
-        cancelled_ = true;
-        WriteProtocolLine(state_, services_, kCancelledHead);
-        WithdrawIndex(index);
+    std::unique_ptr<StagedMedium> staged;
+    try {
+        staged = std::make_unique<StagedMedium>(gdpdu_.Pfad);
+    } catch (const VbError& e) {
+        WriteProtocolLine(state_, services_, kNoStaging + e.Description());
+        services_.Messages().ShowText(kNoStaging + e.Description(), 0);
         return false;
     }
-    const bool written = WriteIndex(index);
-    // A build that failed copies nothing more: its medium is withdrawn anyway.
-    const bool dtdCopied = exported && written && CopyDTD() == 0;
-    if (!FinishIndex(index, written, exported)) return false;
-    if (!dtdCopied) {
+    folderKept_ = true;
+    const fs::path& staging = staged->Path();
+    bool done = false;
+    if (!ExportTables(staging) || CancelRequested()) {
+        if (!CancelRequested()) WriteProtocolLine(state_, services_, kNotAllTables);
+    } else if (!WriteIndex(staging)) {
+        // The writing has said why.
+    } else if (CopyDTD(staging) != 0) {
         // The copy has failed and said so; an import could not even read the index.
-        WriteProtocolLine(state_, services_,
-                          "XML-Datei erstellt; ohne die DTD-Datei ist der Datenträger "
-                          "unvollständig.");
-        return false;
+        WriteProtocolLine(state_, services_, kNoDtd);
+    } else if (CheckFinishedMedium(*staged) && (!gdpdu_.HandoverZip || PackHandover(staging))) {
+        // The last moment a stop is honoured: putting the files in place is quick.
+        done = !CancelRequested() && PutInPlace(*staged);
     }
-    if (!CheckFinishedMedium()) return false;
-    return !gdpdu_.HandoverZip || PackHandover();
+    if (!done) {
+        if (CancelRequested()) Stopped();
+        zip_.Discard();
+        if (!cancelled_) WriteProtocolLine(state_, services_, kFolderKept);
+    }
+    return done;
+}
+
+void GdpduBuild::Stopped() {
+    if (cancelled_) return;
+    cancelled_ = true;
+    WriteProtocolLine(state_, services_, kCancelledHead);
 }
 
 bool GdpduBuild::AcceptPlan() {
@@ -158,7 +183,7 @@ bool GdpduBuild::AcceptPlan() {
     return false;
 }
 
-bool GdpduBuild::ExportTables() {
+bool GdpduBuild::ExportTables(const fs::path& staging) {
     GdpduBuildEvents* listener = gdpdu_.Listener();
     int32_t tables = 0, number = 0;
     for (const auto& entry : *gdpdu_.GxpFiles) tables += entry->Selected ? 1 : 0;
@@ -174,7 +199,9 @@ bool GdpduBuild::ExportTables() {
             listener->TableStarted(++number, tables, entry->Caption);
             entry->Export->Advise(listener);
         }
+        entry->Export->WriteInto = staging.string();
         const bool exported = entry->Export->BuildExport() == 0;
+        entry->Export->WriteInto.clear();
         if (listener) entry->Export->Advise(nullptr);
         succeeded = succeeded && exported;
         const int64_t rows = entry->Export->LastRowCount();
@@ -192,18 +219,18 @@ std::string GdpduBuild::FinalReport(bool failed, const std::vector<std::string>&
     for (const std::string& line : tableLines_) text += "\r\n" + line;
     if (!cleanCheck_.empty()) text += "\r\n\r\n" + cleanCheck_;
     for (const std::string& problem : problems) text += "\r\n\r\n" + problem;
+    if (failed && !cancelled_ && folderKept_) text += std::string("\r\n\r\n") + kFolderKept;
     if (!zipPath_.empty()) text += "\r\n\r\nZIP-Datei für die Übergabe: " + zipPath_;
     if (!failed) text += std::string("\r\n\r\n") + kOpenQuestion;
     return text;
 }
 
-bool GdpduBuild::WriteIndex(const StagedIndex& index) {
+bool GdpduBuild::WriteIndex(const fs::path& staging) {
     HostSettings& settings = state_.Settings();
     const std::string name = supplier_ = settings.ReadValue("Firmendaten", "Bez1", "STANDARD", "-");
     const std::string place = location_ = settings.ReadValue("Firmendaten", "Ort", "STANDARD", "-");
     TQXML xml;
-    xml.Pfad = gdpdu_.Pfad;
-    xml.FileName = index.TemporaryName();
+    xml.Pfad = staging.string();
     if (xml.CreateNew(name, place, kGdpduComment) != 0) {
         WriteProtocolLine(state_, services_, kIndexFailed);
         return false;
@@ -257,31 +284,25 @@ std::set<std::string> GdpduBuild::MediumTables() const {
     return names;
 }
 
-bool GdpduBuild::FinishIndex(StagedIndex& index, bool written, bool exported) {
-    if (written && !exported) WriteProtocolLine(state_, services_, kIndexHeldBack);
-    if (!written || !exported) {
-        WithdrawIndex(index);
-        return false;
-    }
-    try {
-        index.Publish();
-    } catch (const VbError& e) {
-        WriteProtocolLine(state_, services_, kIndexFailed);
-        services_.Messages().ShowText(
-            fmt::format("Fehler beim speichern der XML-Datei: \r\nFehler: {} {}", e.Number(),
-                        e.Description()),
-            0);
-        WithdrawIndex(index);
-        return false;
-    }
-    return true;
-}
-
-bool GdpduBuild::CheckFinishedMedium() {
+bool GdpduBuild::CheckFinishedMedium(const StagedMedium& staged) {
     if (GdpduBuildEvents* listener = gdpdu_.Listener()) listener->Checking();
     MediumCheckOptions options;
     options.totals = &totals_;
-    const std::vector<MediumFinding> findings = CheckMedium(NativePath(gdpdu_.Pfad), options);
+    std::vector<MediumFinding> findings = CheckMedium(staged.Path(), options);
+    // The folder's other files would lie beside the medium, undescribed; the earlier medium's
+    // own files go with it, and the staging folder is this build's.
+    IndexModel beside;
+    beside.doctype = kGdpduDtdName;
+    std::vector<std::string> passed = staged.Files();
+    for (const std::string& name : staged.EarlierOnly()) passed.push_back(name);
+    passed.push_back(staged.Path().filename().string());
+    for (const std::string& name : passed) beside.tables.emplace_back().url = name;
+    FindingSink sink(options.maxFindingsEach);
+    ReportUndescribedFiles(NativePath(gdpdu_.Pfad), beside, sink);
+    for (MediumFinding& finding : sink.Take()) findings.push_back(std::move(finding));
+    std::stable_sort(
+        findings.begin(), findings.end(),
+        [](const MediumFinding& a, const MediumFinding& b) { return a.table < b.table; });
     const bool clean = !HasErrors(findings);
     WriteProtocolLine(state_, services_,
                       clean ? "XML-Datei erfolgreich erstellt."
@@ -311,15 +332,14 @@ void GdpduBuild::ReportFindings(const std::vector<MediumFinding>& findings) {
     services_.Messages().ShowText(shown + "\r\n" + summary, 3);
 }
 
-bool GdpduBuild::PackHandover() {
+bool GdpduBuild::PackHandover(const fs::path& staging) {
     GdpduBuildEvents* listener = gdpdu_.Listener();
     if (listener) listener->Packing();
     try {
-        const fs::path folder = NativePath(gdpdu_.Pfad);
         const fs::path zip = HandoverZipPath(gdpdu_.Pfad);
         std::vector<std::string> dataFiles;
         for (const TableTotal& table : totals_) dataFiles.push_back(table.url);
-        const std::vector<PackedFile> files = HashMediumFiles(folder, PackageOrder(dataFiles));
+        const std::vector<PackedFile> files = HashMediumFiles(staging, PackageOrder(dataFiles));
         HandoverFacts facts;
         facts.supplier = supplier_;
         facts.location = location_;
@@ -329,43 +349,55 @@ bool GdpduBuild::PackHandover() {
         for (const PackedFile& file : files) facts.files.emplace_back(file.sum.name, file.size);
         facts.check = checkLines_;
         PackingFollower follower(listener, services_);
-        WriteHandoverZip(folder, files, HandoverRecordBytes(facts), zip, &follower);
-        zipPath_ = zip.string();
-        WriteProtocolLine(state_, services_, kZipWritten + zipPath_);
-        // A listener names it in the final message.
-        if (!listener) services_.Messages().ShowText(kZipWritten + zipPath_, 4);
+        WriteHandoverZip(staging, files, HandoverRecordBytes(facts), zip, zip_, &follower);
         return true;
     } catch (const VbError& e) {
-        const std::string text = CancelRequested()
-                                     ? kZipCancelled
-                                     : "Fehler beim Packen der ZIP-Datei: " + e.Description();
+        // A stop is said once, by the build.
+        if (CancelRequested()) return false;
+        const std::string text = kZipFailed + e.Description();
         WriteProtocolLine(state_, services_, text);
         services_.Messages().ShowText(text, 0);
         return false;
     }
 }
 
-void GdpduBuild::WithdrawIndex(StagedIndex& index) {
+bool GdpduBuild::PutInPlace(StagedMedium& staged) {
+    const fs::path zip = gdpdu_.HandoverZip ? HandoverZipPath(gdpdu_.Pfad) : fs::path();
     try {
-        if (index.Withdraw()) WriteProtocolLine(state_, services_, kEarlierIndexRemoved);
+        staged.Publish();
     } catch (const VbError& e) {
-        const std::string text = kEarlierIndexKept + e.Description();
-        WriteProtocolLine(state_, services_, text);
-        services_.Messages().ShowText(text, 0);
+        WriteProtocolLine(state_, services_, kNotPlaced + e.Description());
+        services_.Messages().ShowText(kNotPlaced + e.Description(), 0);
+        return false;
     }
+    // The ZIP and the folder hold the same medium: the ZIP that cannot take its place takes the
+    // medium back out of the folder.
+    if (zip_.IsOpen()) {
+        if (const int err = zip_.Commit(); err != 0) {
+            staged.Restore();
+            const std::string text = kZipFailed + FileError(err, zip.string()).Description();
+            WriteProtocolLine(state_, services_, text);
+            services_.Messages().ShowText(text, 0);
+            return false;
+        }
+    }
+    for (const std::string& name : staged.Finish())
+        WriteProtocolLine(state_, services_, kEarlierRemoved + name);
+    if (!zip.empty()) {
+        zipPath_ = zip.string();
+        WriteProtocolLine(state_, services_, kZipWritten + zipPath_);
+        // A listener names it in the final message.
+        if (!gdpdu_.Listener()) services_.Messages().ShowText(kZipWritten + zipPath_, 4);
+    }
+    return true;
 }
 
-int32_t GdpduBuild::CopyDTD() {
+int32_t GdpduBuild::CopyDTD(const fs::path& staging) {
     try {
         const std::string source = WithTrailingSeparator(state_.exportPath) + kGdpduDtdName;
-        const std::string destination = WithTrailingSeparator(gdpdu_.Pfad) + kGdpduDtdName;
-        const fs::path from = NativePath(source), to = NativePath(destination);
         std::error_code ec;
-        if (!fs::is_regular_file(from, ec)) throw PathError(kErrFileNotFound, source);
-        if (!fs::is_directory(to.parent_path(), ec))
-            throw PathError(kErrPathNotFound, WithTrailingSeparator(gdpdu_.Pfad));
-        if (fs::exists(to, ec) && fs::equivalent(from, to, ec)) return 0;
-        CopyFileGuarded(source, destination);
+        if (!fs::is_regular_file(NativePath(source), ec)) throw PathError(kErrFileNotFound, source);
+        CopyFileGuarded(source, (staging / kGdpduDtdName).string());
         return 0;
     } catch (const VbError& e) {
         services_.Messages().ShowText(

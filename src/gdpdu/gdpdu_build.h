@@ -2,17 +2,19 @@
 // One build of a GDPdU data medium from a loaded profile.
 
 #include <cstdint>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "check/medium_finding.h"
 #include "check/medium_totals.h"
+#include "common/atomic_file.h"
 #include "gdpdu/tq_gdpdu.h"
 
 namespace norvik {
 
-class StagedIndex;
+class StagedMedium;
 
 // The comment Index.xml gives as the data supplier's.
 inline const char* const kGdpduComment =
@@ -30,25 +32,28 @@ class GdpduBuild {
     void Run();
 
   private:
-    // Checks the plan, exports, describes and completes the medium, then checks it as an import
-    // reads it; true when every step succeeded and the check found no error.
+    // Checks the plan, then exports, describes, completes and checks the medium in its staging
+    // folder (and packs it), and only then puts it in place; true when every step succeeded and
+    // the check found no error. Until then the folder keeps what it held.
     bool BuildMedium();
     // Refuses the medium, protocolled and shown, when the selected tables' plan has problems;
     // true when it may be built.
     bool AcceptPlan();
-    // Exports every selected table into its data file; true when all of them completed.
-    bool ExportTables();
-    // Writes the index under its temporary name; true when it was written completely.
-    bool WriteIndex(const StagedIndex& index);
-    // Puts the written index in place when every table was exported, else withdraws it; true when
-    // it was put in place.
-    bool FinishIndex(StagedIndex& index, bool written, bool exported);
-    // Checks the complete medium as an import reads it and protocols the outcome; true when the
-    // check found no error.
-    bool CheckFinishedMedium();
-    // Packs the checked medium with its record into the ZIP beside its folder; true when it was
-    // written. Protocols and shows what became of it.
-    bool PackHandover();
+    // Exports every selected table into its data file in the staging folder; true when all of them
+    // completed.
+    bool ExportTables(const std::filesystem::path& staging);
+    // Writes the index into the staging folder; true when it was written completely.
+    bool WriteIndex(const std::filesystem::path& staging);
+    // Checks the staged medium as an import reads it, with the folder's other files it would lie
+    // beside, and protocols the outcome; true when the check found no error.
+    bool CheckFinishedMedium(const StagedMedium& staged);
+    // Packs the checked medium with its record into the ZIP beside its folder, which takes its
+    // place with the medium; true when it was written. Protocols and shows a failure.
+    bool PackHandover(const std::filesystem::path& staging);
+    // Puts the staged medium (and its ZIP) in place; true when it is. Protocols what went.
+    bool PutInPlace(StagedMedium& staged);
+    // Notes that the user stopped the build.
+    void Stopped();
     // Protocols every finding and the summary, and shows the first of them.
     void ReportFindings(const std::vector<MediumFinding>& findings);
     // Protocols and shows each foreign key of the record into a table the medium does not carry.
@@ -56,10 +61,9 @@ class GdpduBuild {
                                 const std::set<std::string>& tables);
     // The names of the tables this build puts on the medium.
     std::set<std::string> MediumTables() const;
-    // Withdraws the index, protocolling an earlier one that was removed.
-    void WithdrawIndex(StagedIndex& index);
-    // Copies the DTD from the export folder into Pfad; 0 or the error number, which was shown.
-    int32_t CopyDTD();
+    // Copies the DTD from the export folder into the staging folder; 0 or the error number, which
+    // was shown.
+    int32_t CopyDTD(const std::filesystem::path& staging);
     // Opens the folder in the file manager, or names it when there is none.
     void OpenFolder(const std::string& path);
     // The one final message of a build a listener followed.
@@ -73,8 +77,10 @@ class GdpduBuild {
     std::string supplier_, location_;      // as Index.xml names them
     std::vector<TableTotal> totals_;       // the check's rows and sums of every table
     std::vector<std::string> checkLines_;  // the check's findings and summary
-    std::string zipPath_;                  // the handover package, once written
+    std::string zipPath_;                  // the handover package, once in place
+    AtomicFile zip_;                       // the handover package, written and read back
     bool cancelled_ = false;
+    bool folderKept_ = false;  // the build got as far as staging; the folder is as it was
 };
 
 }  // namespace norvik

@@ -223,15 +223,22 @@ std::vector<PackedFile> HashMediumFiles(const fs::path& folder,
 
 void WriteHandoverZip(const fs::path& folder, const std::vector<PackedFile>& files,
                       const std::string& record, const fs::path& zip, PackingEvents* events) {
+    AtomicFile file;
+    WriteHandoverZip(folder, files, record, zip, file, events);
+    if (const int err = file.Commit(); err != 0) throw FileError(err, zip.string());
+}
+
+void WriteHandoverZip(const fs::path& folder, const std::vector<PackedFile>& files,
+                      const std::string& record, const fs::path& zip, AtomicFile& file,
+                      PackingEvents* events) {
     const std::string shown = zip.string();
     std::vector<HashEntry> sums;
-    for (const PackedFile& file : files) sums.push_back(file.sum);
+    for (const PackedFile& packed : files) sums.push_back(packed.sum);
     Sha256 recordSum;
     recordSum.Update(record);
     sums.push_back({kHandoverRecordName, recordSum.HexDigest()});
     const std::string list = HashListText(sums);
 
-    AtomicFile file;
     if (const int err = file.Create(zip); err != 0) throw FileError(err, shown);
     Target target;
     target.fd = file.File().Get();
@@ -260,7 +267,6 @@ void WriteHandoverZip(const fs::path& folder, const std::vector<PackedFile>& fil
                               fmt::format("Die Datei {} wurde während des Packens geändert; die "
                                           "ZIP-Datei {} wurde nicht gespeichert.",
                                           sums[i].name, shown));
-        if (const int err = file.Commit(); err != 0) throw FileError(err, shown);
     } catch (...) {
         file.Discard();
         throw;

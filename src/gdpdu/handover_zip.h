@@ -13,6 +13,8 @@
 
 namespace norvik {
 
+class AtomicFile;
+
 // A file of the medium to pack, as it was read for its sum.
 struct PackedFile {
     HashEntry sum;      // its name in the folder and its SHA-256 sum
@@ -43,6 +45,11 @@ std::vector<PackedFile> HashMediumFiles(const std::filesystem::path& folder,
 // in place of zip. Raises VbError with a German description when it cannot; no file is left then.
 void WriteHandoverZip(const std::filesystem::path& folder, const std::vector<PackedFile>& files,
                       const std::string& record, const std::filesystem::path& zip,
+                      PackingEvents* events = nullptr);
+// The same, but the checked package stays in file, created here for zip, for the caller to
+// commit; raises as above, file discarded.
+void WriteHandoverZip(const std::filesystem::path& folder, const std::vector<PackedFile>& files,
+                      const std::string& record, const std::filesystem::path& zip, AtomicFile& file,
                       PackingEvents* events = nullptr);
 
 }  // namespace norvik

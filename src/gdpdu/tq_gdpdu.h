@@ -17,6 +17,7 @@ enum class GdpduOutcome {
     NotRun,     // no build yet
     Succeeded,  // the success message was shown
     Failed,     // the failure message was shown
+    Stopped,    // the user stopped it; the folder is as it was
     Aborted,    // an error ended the build before its message
 };
 

@@ -29,10 +29,9 @@ FrmGdpduProgress::FrmGdpduProgress(QWidget* owner, HostServices& services)
     progressBar = new QProgressBar(this);
     PlaceTwips(progressBar, 60, 1110, 4515, 345);
     progressBar->setRange(0, 100);
-    cmdCancel = MakeButton(this, "Abbrechen",
-                           "Datenausgabe abbrechen; es wird keine XML-Datei "
-                           "gespeichert",
-                           3390, 1560, 1185, 345);
+    cmdCancel =
+        MakeButton(this, "Abbrechen", "Datenausgabe abbrechen; der Ordner bleibt unverändert", 3390,
+                   1560, 1185, 345);
     connect(cmdCancel, &QPushButton::clicked, this, [this] { form_.Cancel(); });
 
     form_.started = [this] {

@@ -125,22 +125,6 @@ TEST_P(MediumRebuildTest, ATableWithoutRowsGetsAnEmptyFile) {
                   MediumFile("konten.txt"));
 }
 
-TEST_P(MediumRebuildTest, TheIndexDescribesOnlyTheFilesOfItsOwnBuild) {
-    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
-    LoadStandardProfile();
-    gdpdu.BuildGDPdU();
-    ASSERT_EQ(Urls(), (std::set<std::string>{"buchungen.txt", "konten.txt"}));
-
-    // Buchungen is left out of the next build: its earlier file stays but is not described.
-    const std::string earlier = ReadBytes(MediumFile("buchungen.txt"));
-    gdpdu.GxpFiles->Item(2)->Selected = false;
-    gdpdu.BuildGDPdU();
-    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
-    EXPECT_EQ(Urls(), std::set<std::string>{"konten.txt"});
-    EXPECT_EQ(ReadBytes(MediumFile("buchungen.txt")), earlier);
-    EXPECT_EQ(Xmllint(), "");
-}
-
 // The package of a medium depends on its files alone: not on the time zone, the umask, the files'
 // times or modes; the auditor's sha256sum verifies it.
 TEST_P(MediumRebuildTest, APackageDependsOnlyOnTheMediumAndSha256sumVerifiesIt) {

@@ -179,6 +179,8 @@ TEST_F(GdpduDialogTest, TheBuildShowsOneProgressWindowEndsWithOneSummaryAndCanBe
         EXPECT_TRUE(Calls("ShowText").empty());
         ASSERT_EQ(Calls("ShowMessage").size(), 1u);
         const std::string final = Calls("ShowMessage")[0].text;
+        // A stop the user asked for is information.
+        EXPECT_EQ(Calls("ShowMessage")[0].style, cancel ? 4 : 5);
         if (cancel) {
             EXPECT_EQ(final.rfind("Die Datenausgabe wurde abgebrochen", 0), 0u) << final;
             EXPECT_FALSE(fs::exists(medium() + "/Index.xml"));
