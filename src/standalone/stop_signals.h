@@ -18,10 +18,14 @@ class StopSignals {
     static int ExitCode();
     // True once a signal asked the run to stop.
     static bool Caught();
+    // Becomes readable when a signal comes, for an event loop to watch: a handler may not touch
+    // the loop itself.
+    int WakeDescriptor() const { return wake_[0]; }
 
   private:
     struct sigaction oldInt_ {};
     struct sigaction oldTerm_ {};
+    int wake_[2] = {-1, -1};
 };
 
 }  // namespace norvik::standalone
