@@ -22,4 +22,14 @@ std::shared_ptr<Connection> Connection::Open(const std::string& url) {
                       ". Bitte sqlite:PFAD, postgresql://… oder odbc:VERBINDUNGSTEXT angeben.");
 }
 
+std::shared_ptr<Connection> Connection::OwnOrShared(const std::shared_ptr<Connection>& connection) {
+    try {
+        return connection->Reopen();
+    } catch (const VbError&) {
+        // Its statements then wait until the export's rows are read; a settings value or a
+        // protocol line is never written in between.
+        return connection;
+    }
+}
+
 }  // namespace norvik::db

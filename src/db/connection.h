@@ -24,6 +24,9 @@ class Connection {
     virtual const std::string& Url() const = 0;
     // A new, independent connection to the same database (host services write through their own).
     virtual std::shared_ptr<Connection> Reopen() const { return Open(Url()); }
+    // A connection of its own for a host service, else this one shared (a role or server that
+    // allows no further session).
+    static std::shared_ptr<Connection> OwnOrShared(const std::shared_ptr<Connection>& connection);
     // Runs one statement without a result; "?" marks a parameter. Returns the number of rows
     // changed.
     virtual int64_t Execute(const std::string& sql, const std::vector<Value>& params = {}) = 0;

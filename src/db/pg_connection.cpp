@@ -15,6 +15,10 @@ PgConnection::PgConnection(const std::string& url)
 int64_t PgConnection::Execute(const std::string& sql, const std::vector<Value>& params) {
     const NumberedSql numbered = PlaceholdersFor(sql, params.size());
     CheckParameterCount(numbered.markers, params.size());
+    if (db_->Copying())
+        ThrowDatabaseError(
+            "Die Verbindung liest gerade die Zeilen einer Abfrage; eine Änderung kann erst danach "
+            "ausgeführt werden.");
     const PgParams values(params);
     const PgResult result = db_->Run(numbered.text, &values);
     const char* changed = PQcmdTuples(result.get());
@@ -25,6 +29,8 @@ int64_t PgConnection::Execute(const std::string& sql, const std::vector<Value>& 
 
 std::unique_ptr<RecordSet> PgConnection::OpenRecordSet(const std::string& sql,
                                                        const std::vector<Value>& params) {
+    // The session is busy sending a COPY's rows: another record set reads their snapshot beside.
+    if (db_->Copying()) return PgRecordSet::Open(db_->SnapshotReader(), sql, params);
     return PgRecordSet::Open(db_, sql, params);
 }
 

@@ -1,11 +1,9 @@
 #include "db/pg_copy_stream.h"
 
-#include <poll.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <tuple>
+#include <utility>
 
 #include "db/db_error.h"
 #include "db/pg_binary.h"
@@ -17,9 +15,6 @@ namespace {
 constexpr size_t kCopyPrefix = sizeof "COPY (\n" - 1;
 // The binary COPY's signature, flags and length of its header extension.
 constexpr size_t kBinaryHeader = 19;
-// Bytes of rows read ahead while the count is taken: the server need not wait for it, yet memory
-// stays bounded.
-constexpr size_t kMaxWaitingBytes = 8 << 20;
 
 uint32_t BigEndian32(const char* p) {
     uint32_t value;
@@ -69,53 +64,39 @@ void Unescape(std::string_view text, std::string& out) {
 
 }  // namespace
 
-std::unique_ptr<PgCopyStream> PgCopyStream::Open(PgDatabase& db, PgSharedSnapshot snapshot,
+std::unique_ptr<PgCopyStream> PgCopyStream::Open(PgDatabase& db, const PGresult* described,
                                                  const std::string& body) {
-    std::unique_ptr<PgCopyStream> stream(new PgCopyStream(db, std::move(snapshot), body));
-    if (!stream->Start(true)) return nullptr;
+    std::unique_ptr<PgCopyStream> stream(new PgCopyStream(db, body));
+    bool binary = true;
+    for (int i = 0; i < PQnfields(described); ++i) {
+        stream->kinds_.push_back(PgKindOf(PQftype(described, i)));
+        stream->forms_.push_back(PgBinaryOf(PQftype(described, i)));
+        binary = binary && stream->forms_.back() != PgBinary::kNone;
+    }
+    // Binary spares the server writing texts, where every column's type has a binary form read
+    // here; the texts otherwise.
+    if (!binary) stream->forms_.clear();
+    // Newlines keep a trailing line comment from swallowing the closing parenthesis.
+    stream->sql_ = "COPY (\n" + body + "\n) TO STDOUT" + (binary ? " (FORMAT binary)" : "");
+    if (!stream->Start()) return nullptr;
     return stream;
 }
 
 PgCopyStream::~PgCopyStream() {
-    Drop();
+    Stop();
 }
 
-bool PgCopyStream::Start(bool describe) {
-    reader_ = db_->BorrowReader();
-    if (!reader_ || !reader_->JoinSnapshot(snapshot_)) return false;
-    if (Started(describe)) return true;
-    // The reader stays for the next record set.
-    reader_->RunQuietly("ROLLBACK");
-    ended_ = true;
-    return false;
-}
-
-bool PgCopyStream::Started(bool describe) {
-    PGconn* conn = reader_->Handle();
-    if (describe) {
-        PgResult prepared(PQprepare(conn, "", body_.c_str(), 0, nullptr));
-        PgResult described(PQresultStatus(prepared.get()) == PGRES_COMMAND_OK
-                               ? PQdescribePrepared(conn, "")
-                               : nullptr);
-        if (!described || PQresultStatus(described.get()) != PGRES_COMMAND_OK ||
-            PQnfields(described.get()) == 0)
-            return false;
-        bool binary = true;
-        for (int i = 0; i < PQnfields(described.get()); ++i) {
-            names_.emplace_back(PQfname(described.get(), i));
-            kinds_.push_back(PgKindOf(PQftype(described.get(), i)));
-            forms_.push_back(PgBinaryOf(PQftype(described.get(), i)));
-            binary = binary && forms_.back() != PgBinary::kNone;
-        }
-        // Binary spares the server writing texts, where every column's type has a binary form
-        // read here; the texts otherwise.
-        if (!binary) forms_.clear();
-        // Newlines keep a trailing line comment from swallowing the closing parenthesis.
-        sql_ = "COPY (\n" + body_ + "\n) TO STDOUT" + (binary ? " (FORMAT binary)" : "");
-    }
+bool PgCopyStream::Start() {
+    // A COPY that fails or is stopped leaves the transaction usable from the savepoint on.
+    db_->Run("SAVEPOINT norvik_copy");
     header_ = !forms_.empty();
-    PgResult started(PQexec(conn, sql_.c_str()));
-    return PQresultStatus(started.get()) == PGRES_COPY_OUT;
+    PgResult started(PQexec(db_->Handle(), sql_.c_str()));
+    if (PQresultStatus(started.get()) == PGRES_COPY_OUT) {
+        ended_ = false;
+        return true;
+    }
+    db_->RunQuietly("ROLLBACK TO SAVEPOINT norvik_copy");
+    return false;
 }
 
 bool PgCopyStream::Keep(char* line, int& length) {
@@ -137,66 +118,44 @@ bool PgCopyStream::Keep(char* line, int& length) {
     return true;
 }
 
-void PgCopyStream::Wait(char* line, int length) {
-    if (!Keep(line, length)) return;
-    waiting_.emplace_back(line, length);
-    waitingBytes_ += static_cast<size_t>(length);
-}
-
-bool PgCopyStream::TakeArrived() {
-    char* line = nullptr;
-    const int length = PQgetCopyData(reader_->Handle(), &line, 1);
-    if (length == 0) return false;
-    if (length < 0)
-        Finish();
-    else
-        Wait(line, length);
-    return true;
-}
-
-void PgCopyStream::ReadAheadUntilResult(PgDatabase& db) {
-    // The other session is asked only when its socket has news: asking means a system call.
-    bool ready = db.ResultReady();
-    while (!ready) {
-        const bool room = !ended_ && waitingBytes_ < kMaxWaitingBytes;
-        if (room && TakeArrived()) continue;
-        pollfd both[2] = {{PQsocket(db.Handle()), POLLIN, 0},
-                          {PQsocket(reader_->Handle()), POLLIN, 0}};
-        poll(both, room ? 2 : 1, -1);
-        if (room && both[1].revents != 0 && !PQconsumeInput(reader_->Handle())) Finish();
-        if (both[0].revents != 0) ready = db.ResultReady();
-    }
-}
-
 void PgCopyStream::Finish() {
     ended_ = true;
-    PGconn* conn = reader_->Handle();
+    PGconn* conn = db_->Handle();
     PgResult result(PQgetResult(conn));
     while (PGresult* extra = PQgetResult(conn)) PQclear(extra);
     if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK)
         error_ = result ? PgStatementError(result.get(), sql_, {kCopyPrefix, body_.size()})
                         : PQerrorMessage(conn);
-    reader_->RunQuietly("COMMIT");
+}
+
+void PgCopyStream::Stop() noexcept {
+    if (ended_) return;
+    PGconn* conn = db_->Handle();
+    if (PGcancel* cancel = PQgetCancel(conn)) {
+        char error[256];
+        PQcancel(cancel, error, sizeof error);
+        PQfreeCancel(cancel);
+    }
+    // The rows still on their way end with the cancel's error.
+    char* line = nullptr;
+    while (PQgetCopyData(conn, &line, 0) >= 0) PQfreemem(line);
+    Finish();
+    error_.clear();
+    db_->RunQuietly("ROLLBACK TO SAVEPOINT norvik_copy");
 }
 
 bool PgCopyStream::Next(std::vector<Value>& slots) {
     char* line = nullptr;
     int length = 0;
-    if (!waiting_.empty()) {
-        std::tie(line, length) = waiting_.front();
-        waiting_.pop_front();
-        waitingBytes_ -= static_cast<size_t>(length);
-    } else {
-        while (!ended_) {
-            length = PQgetCopyData(reader_->Handle(), &line, 0);
-            if (length < 0) {
-                line = nullptr;
-                Finish();
-            } else if (Keep(line, length)) {
-                break;
-            } else {
-                line = nullptr;
-            }
+    while (!ended_) {
+        length = PQgetCopyData(db_->Handle(), &line, 0);
+        if (length < 0) {
+            line = nullptr;
+            Finish();
+        } else if (Keep(line, length)) {
+            break;
+        } else {
+            line = nullptr;
         }
     }
     if (!line) {
@@ -257,19 +216,9 @@ void PgCopyStream::Read(const char* line, size_t length, std::vector<Value>& slo
 }
 
 void PgCopyStream::Restart() {
-    Drop();
-    ended_ = false;
+    Stop();
     error_.clear();
-    if (!Start(false)) ThrowDatabaseError("Die Abfrage kann nicht erneut gelesen werden");
-}
-
-void PgCopyStream::Drop() noexcept {
-    for (auto& [line, length] : waiting_) PQfreemem(line);
-    waiting_.clear();
-    waitingBytes_ = 0;
-    // A reader still in its COPY is closed: ending the COPY would mean reading all its rows.
-    if (reader_ && ended_) db_->ReturnReader(std::move(reader_));
-    reader_.reset();
+    if (!Start()) ThrowDatabaseError("Die Abfrage kann nicht erneut gelesen werden");
 }
 
 }  // namespace norvik::db

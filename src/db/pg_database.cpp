@@ -1,5 +1,8 @@
 #include "db/pg_database.h"
 
+#include <poll.h>
+
+#include <chrono>
 #include <utility>
 
 #include "db/db_error.h"
@@ -12,10 +15,23 @@ namespace {
 void IgnoreNotice(void*, const char*) {}
 
 constexpr const char* kBeginRead = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
+// A side session gives up a lock it cannot have soon: it may be queued behind a statement that
+// waits for the main session, which our client in turn would wait for.
+constexpr const char* kSideLockTimeout = "SET LOCAL lock_timeout = '2s'";
+// Seconds a side session may take to begin reading a snapshot.
+constexpr int kSideStartSeconds = 5;
+
+void Cancel(PGconn* conn) noexcept {
+    if (PGcancel* cancel = PQgetCancel(conn)) {
+        char error[256];
+        PQcancel(cancel, error, sizeof error);
+        PQfreeCancel(cancel);
+    }
+}
 
 }  // namespace
 
-PgDatabase::PgDatabase(const std::string& url) : url_(url) {
+PgDatabase::PgDatabase(const std::string& url, bool bare) : url_(url) {
     // Values after "dbname" override the URL's; those before it are defaults the URL may override.
     const char* keys[] = {"connect_timeout", "dbname", "client_encoding", nullptr};
     const char* values[] = {"15", url.c_str(), "UTF8", nullptr};
@@ -28,10 +44,15 @@ PgDatabase::PgDatabase(const std::string& url) : url_(url) {
         ThrowDatabaseError(message);
     }
     PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
+    if (bare) return;
     try {
         // Values come back in forms that do not depend on the server's settings: ISO dates,
         // money with "." before the cents, bytea in hex.
-        Run("SET DateStyle TO ISO; SET lc_monetary TO 'C'; SET bytea_output TO hex");
+        const PgResult facts =
+            Run("SET DateStyle TO ISO; SET lc_monetary TO 'C'; SET bytea_output TO hex; "
+                "SELECT current_setting('statement_timeout') <> '0', pg_is_in_recovery()");
+        boundsStatements_ = PQgetvalue(facts.get(), 0, 0)[0] == 't';
+        inRecovery_ = PQgetvalue(facts.get(), 0, 1)[0] == 't';
     } catch (...) {
         PQfinish(conn_);
         throw;
@@ -53,12 +74,39 @@ PgResult PgDatabase::Run(const std::string& sql, const PgParams* params,
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return result;
     if (!result) ThrowDatabaseError(PQerrorMessage(conn_));
     ThrowDatabaseError(user ? PgStatementError(result.get(), sql, *user)
-                            : PQresultErrorMessage(result.get()));
+                            : PgServerError(result.get(), PQresultErrorMessage(result.get())));
 }
 
 void PgDatabase::RunQuietly(const char* sql) noexcept {
     CollectPending();
     PQclear(PQexec(conn_, sql));
+}
+
+bool PgDatabase::RunWithin(const std::string& sql, int seconds) noexcept {
+    CollectPending();
+    if (!PQsendQuery(conn_, sql.c_str())) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    bool cancelled = false;
+    while (PQconsumeInput(conn_) && PQisBusy(conn_)) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            // A statement still waiting after the cancel leaves the session unusable.
+            if (cancelled) return false;
+            Cancel(conn_);
+            cancelled = true;
+            continue;
+        }
+        pollfd socket{PQsocket(conn_), POLLIN, 0};
+        poll(&socket, 1, static_cast<int>(left.count()));
+    }
+    bool ok = !cancelled;
+    while (PGresult* result = PQgetResult(conn_)) {
+        const ExecStatusType status = PQresultStatus(result);
+        ok = ok && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK);
+        PQclear(result);
+    }
+    return ok && PQstatus(conn_) == CONNECTION_OK;
 }
 
 void PgDatabase::Send(const std::string& sql, PgPendingResult* owner) {
@@ -78,7 +126,8 @@ PgResult PgDatabase::TakeResult() noexcept {
 void PgDatabase::Check(const PgResult& result) const {
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
-    ThrowDatabaseError(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(conn_));
+    ThrowDatabaseError(result ? PgServerError(result.get(), PQresultErrorMessage(result.get()))
+                              : PQerrorMessage(conn_));
 }
 
 void PgDatabase::CollectPending() noexcept {
@@ -113,10 +162,11 @@ std::optional<PgSharedSnapshot> PgDatabase::ShareSnapshot(bool& restarted) {
     CollectPending();
     // The settings made in this session (the ones set at connecting among them) go along; a
     // temporary table would not be seen by another session.
-    PgResult result(PQexec(conn_,
-                           "SELECT pg_export_snapshot(), pg_my_temp_schema() <> 0, "
-                           "(SELECT string_agg(format('SELECT set_config(%L, %L, true);', name, "
-                           "setting), '') FROM pg_settings WHERE source = 'session')"));
+    PgResult result(
+        PQexec(conn_,
+               "SELECT pg_export_snapshot(), pg_my_temp_schema() <> 0, "
+               "(SELECT 'SELECT ' || string_agg(format('set_config(%L, %L, true)', name, "
+               "setting), ', ') FROM pg_settings WHERE source = 'session')"));
     if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK) {
         // The failure ended the transaction this session began for reading; it begins anew.
         RunQuietly("ROLLBACK");
@@ -128,12 +178,13 @@ std::optional<PgSharedSnapshot> PgDatabase::ShareSnapshot(bool& restarted) {
     return PgSharedSnapshot{PQgetvalue(result.get(), 0, 0), PQgetvalue(result.get(), 0, 2)};
 }
 
+std::string PgDatabase::JoinSnapshotSql(const PgSharedSnapshot& snapshot) {
+    return std::string(kBeginRead) + "; SET TRANSACTION SNAPSHOT '" + snapshot.id + "'; " +
+           (snapshot.settings.empty() ? "" : snapshot.settings + "; ") + kSideLockTimeout;
+}
+
 bool PgDatabase::JoinSnapshot(const PgSharedSnapshot& snapshot) noexcept {
-    const std::string sql = std::string(kBeginRead) + "; SET TRANSACTION SNAPSHOT '" + snapshot.id +
-                            "'; " + snapshot.settings;
-    PgResult result(PQexec(conn_, sql.c_str()));
-    if (result && PQresultStatus(result.get()) == PGRES_TUPLES_OK) return true;
-    if (result && PQresultStatus(result.get()) == PGRES_COMMAND_OK) return true;
+    if (RunWithin(JoinSnapshotSql(snapshot), kSideStartSeconds)) return true;
     RunQuietly("ROLLBACK");
     return false;
 }
@@ -141,20 +192,28 @@ bool PgDatabase::JoinSnapshot(const PgSharedSnapshot& snapshot) noexcept {
 std::unique_ptr<PgDatabase> PgDatabase::BorrowReader() noexcept {
     if (reader_) return std::move(reader_);
     try {
-        return std::make_unique<PgDatabase>(url_);
+        return std::make_unique<PgDatabase>(url_, true);
     } catch (...) {
         return nullptr;
     }
+}
+
+std::shared_ptr<PgDatabase> PgDatabase::SnapshotReader() {
+    std::unique_ptr<PgDatabase> side = copying_ ? BorrowReader() : nullptr;
+    if (!side || !side->JoinSnapshot(*copying_))
+        ThrowDatabaseError(
+            "Die Verbindung liest gerade die Zeilen einer Abfrage, und eine zweite Sitzung zur "
+            "Datenbank für eine weitere Abfrage ist nicht zu haben (Verbindungsgrenze der Rolle "
+            "oder des Servers, ein Verbindungspool ohne freie Serververbindung).");
+    side->ownsTransaction_ = true;
+    side->readers_ = 0;
+    return side;
 }
 
 void PgDatabase::ReturnReader(std::unique_ptr<PgDatabase> reader) noexcept {
     if (reader && PQstatus(reader->conn_) == CONNECTION_OK &&
         PQtransactionStatus(reader->conn_) == PQTRANS_IDLE)
         reader_ = std::move(reader);
-}
-
-bool PgDatabase::ResultReady() noexcept {
-    return !PQconsumeInput(conn_) || !PQisBusy(conn_);
 }
 
 }  // namespace norvik::db

@@ -31,14 +31,15 @@ class PgPendingResult {
 // What a second session needs to read as a session's read transaction does.
 struct PgSharedSnapshot {
     std::string id;        // the snapshot as pg_export_snapshot names it
-    std::string settings;  // statements giving the second session this one's own settings
+    std::string settings;  // one statement giving the side session this one's own settings
 };
 
 class PgDatabase {
   public:
     // Connects from a libpq URL with UTF-8 texts and ISO dates; raises kErrDatabase with libpq's
-    // message.
-    explicit PgDatabase(const std::string& url);
+    // message. A side session (bare) runs nothing at connecting: behind a transaction pooler that
+    // the main session occupies, any statement would wait for it.
+    explicit PgDatabase(const std::string& url, bool bare = false);
     ~PgDatabase();
     PgDatabase(const PgDatabase&) = delete;
     PgDatabase& operator=(const PgDatabase&) = delete;
@@ -49,6 +50,9 @@ class PgDatabase {
                  std::optional<UserStatement> user = std::nullopt);
     // Runs a statement whose failure does not matter.
     void RunQuietly(const char* sql) noexcept;
+    // Runs a statement that must answer within the seconds given, else is cancelled; false when it
+    // failed or did not answer (a pooler with no server connection left, a lock held elsewhere).
+    bool RunWithin(const std::string& sql, int seconds) noexcept;
     // Sends a statement without waiting, so that the server works while the caller does; owner
     // takes the result with TakeResult (and is asked to when another statement comes first).
     void Send(const std::string& sql, PgPendingResult* owner);
@@ -67,18 +71,30 @@ class PgDatabase {
     // when a second session could not read alike (temporary tables, a snapshot that cannot be
     // shared; `restarted` tells that the transaction began anew after that failure).
     std::optional<PgSharedSnapshot> ShareSnapshot(bool& restarted);
-    // Begins a read transaction on the snapshot of another session's; false when it cannot.
+    // The statements that begin a side session's read transaction on a shared snapshot.
+    static std::string JoinSnapshotSql(const PgSharedSnapshot& snapshot);
+    // Begins a read transaction on the snapshot of another session's; false when it cannot, also
+    // when it does not answer in time.
     bool JoinSnapshot(const PgSharedSnapshot& snapshot) noexcept;
-    // A second session on the same database, kept for the next record set; null when there is
+    // A side session on the same database, kept for the next record set; null when there is
     // none to be had.
     std::unique_ptr<PgDatabase> BorrowReader() noexcept;
     // Takes a reader back; an idle one is kept for the next record set.
     void ReturnReader(std::unique_ptr<PgDatabase> reader) noexcept;
-    // True when the statement sent last has its result waiting; reads what arrived without
-    // blocking.
-    bool ResultReady() noexcept;
     // The libpq connection, for reading a COPY.
     PGconn* Handle() const { return conn_; }
+    // True when the server ends statements that run too long (statement_timeout): rows are then
+    // read in statements that each stay short.
+    bool BoundsStatements() const { return boundsStatements_; }
+    // True on a hot standby, which cannot share a snapshot.
+    bool InRecovery() const { return inRecovery_; }
+    // The snapshot a COPY streaming on this session reads; other record sets opened meanwhile read
+    // it on a side session. Empty while no COPY streams.
+    const std::optional<PgSharedSnapshot>& Copying() const { return copying_; }
+    void SetCopying(std::optional<PgSharedSnapshot> snapshot) { copying_ = std::move(snapshot); }
+    // A side session reading the snapshot of the COPY streaming here, for another record set;
+    // raises kErrDatabase when none can be had in time.
+    std::shared_ptr<PgDatabase> SnapshotReader();
 
   private:
     // Lets the owner of a sent statement take its result before the session is used otherwise.
@@ -91,6 +107,9 @@ class PgDatabase {
     int readers_ = 0;
     bool ownsTransaction_ = false;
     int cursors_ = 0;
+    bool boundsStatements_ = false;
+    bool inRecovery_ = false;
+    std::optional<PgSharedSnapshot> copying_;
 };
 
 }  // namespace norvik::db

@@ -1,6 +1,7 @@
 #include "db/pg_error.h"
 
 #include <charconv>
+#include <utility>
 
 namespace norvik::db {
 namespace {
@@ -30,8 +31,32 @@ std::string Field(const PGresult* result, int code) {
 
 }  // namespace
 
+std::string PgServerError(const PGresult* result, std::string message) {
+    // The server's bounds are its administrator's settings: the user needs their names to ask for
+    // them, whatever language the server speaks.
+    const std::string state = result ? Field(result, PG_DIAG_SQLSTATE) : "";
+    const char* why = nullptr;
+    if (state == "57014")
+        why =
+            "Der Server hat die Anweisung abgebrochen: Sie dauerte länger, als seine Einstellung "
+            "statement_timeout erlaubt (gesetzt für die Rolle, die Datenbank oder in der URL "
+            "unter options). Bitte die Grenze erhöhen oder weniger Zeilen auswählen.";
+    else if (state == "25P03")
+        why =
+            "Der Server hat die Sitzung beendet, weil sie länger, als seine Einstellung "
+            "idle_in_transaction_session_timeout erlaubt, in einer Transaktion wartete.";
+    else if (state == "55P03")
+        why =
+            "Eine Sperre war nicht in der Zeit zu haben, die die Einstellung lock_timeout "
+            "erlaubt: Eine andere Sitzung hält oder ändert die Tabelle (etwa ein ALTER TABLE).";
+    if (!why) return message;
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+        message.pop_back();
+    return std::string(why) + "\n" + message;
+}
+
 std::string PgStatementError(const PGresult* result, std::string_view sent, UserStatement user) {
-    const std::string fallback = PQresultErrorMessage(result);
+    const std::string fallback = PgServerError(result, PQresultErrorMessage(result));
     const std::string positionText = Field(result, PG_DIAG_STATEMENT_POSITION);
     long position = 0;
     const auto parsed =
@@ -62,7 +87,7 @@ std::string PgStatementError(const PGresult* result, std::string_view sent, User
         message += "\nDETAIL:  " + detail;
     if (const std::string hint = Field(result, PG_DIAG_MESSAGE_HINT); !hint.empty())
         message += "\nHINT:  " + hint;
-    return message;
+    return PgServerError(result, std::move(message));
 }
 
 }  // namespace norvik::db

@@ -12,6 +12,8 @@ namespace {
 
 // Rows per FETCH: few round trips, yet memory stays bounded however many rows there are.
 constexpr int kBatchRows = 1000;
+// Rows between two looks at the side session's count.
+constexpr int kRowsBetweenLooks = 4096;
 
 int64_t RowsCounted(const PgResult& count) {
     int64_t rows = 0;
@@ -54,12 +56,36 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     declareUser_ = UserStatement{declarePrefix.size(), body.text.size()};
     fetchSql_ = fmt::format("FETCH FORWARD {} FROM {}", kBatchRows, cursor_);
     Declare();
-    // A first batch that is not full holds all the rows; a longer result streams by COPY where a
-    // second session can share the read transaction (one that holds nothing but this record
-    // set's reading; the cursor takes parameters), else it is counted in the same transaction.
+    // A first batch that is not full holds all the rows. A longer result is counted beside the
+    // rows, and streams by COPY where nothing else shares the transaction, the statement takes no
+    // parameters (COPY takes none) and the server does not bound a statement's time (the COPY is
+    // one statement; the cursor's FETCHes each stay short). The session already holds the
+    // statement's locks, so neither way can wait for a lock that waits for us.
     if (PQntuples(batch_.get()) < kBatchRows) return StartCursor(PQntuples(batch_.get()));
-    if (began && params.empty() && RunCopy(body.text)) return;
-    StartCursor(Count());
+    std::optional<PgSharedSnapshot> snapshot;
+    if (began && !db_->InRecovery()) {
+        bool restarted = false;
+        snapshot = db_->ShareSnapshot(restarted);
+        if (restarted) {
+            // The transaction began anew without the cursor.
+            declared_ = asked_ = false;
+            collected_.reset();
+            Declare();
+        }
+    }
+    const bool counting = CountBeside(snapshot);
+    // Other record sets opened while the COPY streams read its snapshot on a side session, so one
+    // must have been at hand.
+    if (counting && params.empty() && !db_->BoundsStatements() && RunCopy(body.text)) {
+        copySnapshot_ = std::move(snapshot);
+        db_->SetCopying(copySnapshot_);
+        return;
+    }
+    // Without a side session the count is taken here before the rows, where no bound can end it.
+    int64_t count = -1;
+    if (!counting && !db_->BoundsStatements())
+        count = RowsCounted(db_->Run(countSql_, &*params_, countUser_));
+    StartCursor(count);
 }
 
 void PgRecordSet::StartCursor(int64_t count) {
@@ -72,38 +98,35 @@ void PgRecordSet::StartCursor(int64_t count) {
     Start(std::move(names), count);
 }
 
-bool PgRecordSet::RunCopy(const std::string& body) {
-    bool restarted = false;
-    std::optional<PgSharedSnapshot> snapshot = db_->ShareSnapshot(restarted);
-    if (restarted) {
-        // The transaction began anew without the cursor.
-        declared_ = asked_ = false;
-        collected_.reset();
-        Declare();
+bool PgRecordSet::CountBeside(const std::optional<PgSharedSnapshot>& snapshot) {
+    if (snapshot) sideCount_ = PgSideCount::Start(*db_, *snapshot, countSql_, &*params_);
+    return sideCount_ != nullptr;
+}
+
+void PgRecordSet::TakeSideCount() {
+    sinceLook_ = 0;
+    if (const std::optional<int64_t> count = sideCount_->Poll()) {
+        SetCount(*count);
+        sideCount_.reset();
+    } else if (sideCount_->Failed()) {
+        sideCount_.reset();
     }
-    if (snapshot) copy_ = PgCopyStream::Open(*db_, std::move(*snapshot), body);
-    if (!copy_) return false;
-    // The COPY reads the statement from its first row.
+}
+
+bool PgRecordSet::RunCopy(const std::string& body) {
+    std::vector<std::string> names;
+    for (int i = 0; i < PQnfields(batch_.get()); ++i) names.emplace_back(PQfname(batch_.get(), i));
+    // The COPY reads the statement from its first row; the cursor's batches describe its columns.
+    PgResult described = std::move(batch_);
     CloseCursor();
+    copy_ = PgCopyStream::Open(*db_, described.get(), body);
+    if (!copy_) {
+        Declare();
+        return false;
+    }
     kinds_ = copy_->Kinds();
-    Start(copy_->Names(), CountWhileCopying());
+    Start(std::move(names), -1);
     return true;
-}
-
-int64_t PgRecordSet::CountWhileCopying() {
-    db_->Send(countSql_, this);
-    asked_ = true;
-    copy_->ReadAheadUntilResult(*db_);
-    asked_ = false;
-    const PgResult count = collected_ ? std::move(collected_) : db_->TakeResult();
-    if (!count || PQresultStatus(count.get()) != PGRES_TUPLES_OK)
-        ThrowDatabaseError(count ? PgStatementError(count.get(), countSql_, countUser_)
-                                 : "Die Datensätze können nicht gezählt werden");
-    return RowsCounted(count);
-}
-
-int64_t PgRecordSet::Count() {
-    return RowsCounted(db_->Run(countSql_, &*params_, countUser_));
 }
 
 void PgRecordSet::Declare() {
@@ -146,10 +169,12 @@ bool PgRecordSet::NextRow() {
 }
 
 bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
+    // Looking costs a system call: once in a while is enough for a progress display.
+    if (sideCount_ && ++sinceLook_ == kRowsBetweenLooks) TakeSideCount();
     if (copy_) {
         if (copy_->Next(slots)) return true;
-        // The rows belong to this session's read transaction: it must have outlived them.
-        db_->Run("SELECT 1");
+        // The session serves other statements again.
+        db_->SetCopying(std::nullopt);
         return false;
     }
     if (!NextRow()) return false;
@@ -169,7 +194,11 @@ bool PgRecordSet::FetchRow(std::vector<Value>& slots) {
 }
 
 void PgRecordSet::Restart() {
-    if (copy_) return copy_->Restart();
+    if (copy_) {
+        copy_->Restart();
+        db_->SetCopying(copySnapshot_);
+        return;
+    }
     if (asked_) NextBatch();
     batch_.reset();
     declared_ = false;
@@ -187,8 +216,10 @@ void PgRecordSet::CloseCursor() noexcept {
 }
 
 void PgRecordSet::Release() noexcept {
+    sideCount_.reset();
     CloseCursor();
     copy_.reset();
+    if (db_->Copying()) db_->SetCopying(std::nullopt);
     if (reading_) db_->EndRead();
     reading_ = false;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// A record set streaming the rows of one PostgreSQL statement: as COPY sends them on a second
-// session where one can share the read transaction, else through a cursor, in batches, the next
-// batch asked for before the current one is read, so that server and client work at once.
+// A record set streaming the rows of one PostgreSQL statement on the session that holds the read
+// transaction: as COPY sends them where nothing else shares the transaction, else through a cursor,
+// in batches, the next batch asked for before the current one is read, so that server and client
+// work at once. A side session counts the rows meanwhile; nothing waits for it.
 
 #include <memory>
 #include <optional>
@@ -11,14 +12,15 @@
 #include "db/pg_columns.h"
 #include "db/pg_copy_stream.h"
 #include "db/pg_database.h"
+#include "db/pg_side_count.h"
 #include "db/streaming_record_set.h"
 
 namespace norvik::db {
 
 class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
   public:
-    // Begins or joins the read transaction, starts the rows' stream up to its first row and counts
-    // the rows (while they stream, where a second session reads them).
+    // Begins or joins the read transaction and starts the rows' stream up to its first row; the
+    // count follows when a side session has it, at the latest with the last row.
     static std::unique_ptr<RecordSet> Open(std::shared_ptr<PgDatabase> db, const std::string& sql,
                                            const std::vector<Value>& params);
     ~PgRecordSet() override;
@@ -45,10 +47,10 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     bool RunCopy(const std::string& body);
     // Ends the cursor and a FETCH sent for it.
     void CloseCursor() noexcept;
-    // The count taken on this session while the COPY streams on the other.
-    int64_t CountWhileCopying();
-    // Counts the rows of the statement.
-    int64_t Count();
+    // Sends the count to a side session where the snapshot can be shared; false when it cannot.
+    bool CountBeside(const std::optional<PgSharedSnapshot>& snapshot);
+    // Takes the side session's count when it has arrived.
+    void TakeSideCount();
     // Declares the cursor and fetches its first batch.
     void Declare();
 
@@ -67,7 +69,10 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     bool asked_ = false;  // a FETCH was sent for the batch after batch_
     PgResult collected_;  // its result, when taken before it was needed
     std::vector<TextKind> kinds_;
-    std::unique_ptr<PgCopyStream> copy_;  // the rows when read by COPY
+    std::unique_ptr<PgCopyStream> copy_;            // the rows when read by COPY
+    std::optional<PgSharedSnapshot> copySnapshot_;  // what other record sets read meanwhile
+    std::unique_ptr<PgSideCount> sideCount_;
+    int sinceLook_ = 0;  // rows since the side count was last looked at
 };
 
 }  // namespace norvik::db

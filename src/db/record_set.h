@@ -15,7 +15,8 @@ class RecordSet {
 
     // True when there is no current row (past the last row, or no rows at all).
     virtual bool Eof() const = 0;
-    // The number of rows of the statement, counted in the same read transaction when it was opened.
+    // The number of rows of the statement, counted in the same read transaction; -1 while the
+    // count is still being taken beside the rows (known at the last row at the latest).
     virtual int64_t RecordCount() const = 0;
     // The 1-based number of the current row; raises 3021 when there is none.
     virtual int64_t Bookmark() const = 0;

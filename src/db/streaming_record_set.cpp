@@ -1,5 +1,6 @@
 #include "db/streaming_record_set.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/cp1252_case.h"
@@ -63,8 +64,13 @@ void StreamingRecordSet::Advance() {
     // function); what it delivers wins, so that progress never passes 100 percent.
     if (!hasNext_)
         count_ = row_;
-    else if (count_ <= row_)
+    else if (count_ >= 0 && count_ <= row_)
         count_ = row_ + 1;
+}
+
+void StreamingRecordSet::SetCount(int64_t count) {
+    if (!hasNext_ || count_ >= 0) return;
+    count_ = std::max(count, row_ + 1);
 }
 
 bool StreamingRecordSet::PackRows(PackedValues& out, size_t& rows, size_t most) {

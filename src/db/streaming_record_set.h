@@ -16,7 +16,8 @@ namespace norvik::db {
 class StreamingRecordSet : public RecordSet {
   public:
     bool Eof() const override { return eof_; }
-    // The count taken when the statement was opened, corrected by the rows it actually delivers.
+    // The count taken for the statement, corrected by the rows it actually delivers; -1 until it
+    // is known.
     int64_t RecordCount() const override { return count_; }
     int64_t Bookmark() const override;
     void MoveFirst() override;
@@ -47,8 +48,11 @@ class StreamingRecordSet : public RecordSet {
     virtual void Restart() = 0;
     // Ends the statement and its share of the read transaction; runs once and must not throw.
     virtual void Release() noexcept = 0;
-    // Completes the opening once the statement runs: column names, row count, then the first row.
+    // Completes the opening once the statement runs: column names, row count (-1 when it comes
+    // later), then the first row.
     void Start(std::vector<std::string> names, int64_t count);
+    // The row count, taken while the rows stream.
+    void SetCount(int64_t count);
 
   private:
     void Advance();

@@ -146,10 +146,12 @@ void ExportRun::Run() {
             info_.assign(digits.data(), digits.size());
             info_ += " Datensätze exportiert.";
             engine_.Events().strInfo(info_);
-            const int64_t count = rows_->RecordCount();
+            // A count still being taken gives rows without a share.
+            const int64_t count = std::max<int64_t>(rows_->RecordCount(), 0);
             engine_.SetExpectedRows(count);
             const double percent =
-                static_cast<double>(bookmark) * (100.0 / static_cast<double>(count));
+                count > 0 ? static_cast<double>(bookmark) * (100.0 / static_cast<double>(count))
+                          : 0.0;
             engine_.Events().ExportProgress(RoundToInteger(std::min(percent, 100.0)));
             rows_->MoveNext();
             services_.PumpMessages();

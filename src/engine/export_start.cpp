@@ -9,6 +9,7 @@
 #include "host/host_messages.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
+#include "host/stored_choice.h"
 
 namespace norvik {
 
@@ -38,8 +39,8 @@ void ProtocolFailedStart(TQExport& engine, std::optional<bool> protocol,
 bool PrepareExport(TQExport& engine, const ExportChoice& choice) {
     ModuleState& state = engine.Module();
     if (choice.protocol)
-        state.Settings().WriteValue("TQBExport", "ProtokollErzeugen", *choice.protocol ? "1" : "0",
-                                    state.userName);
+        StoreChoice(state, engine.Host(), "TQBExport", "ProtokollErzeugen",
+                    *choice.protocol ? "1" : "0", state.userName);
     if (!engine.ExpDef) throw VbError(kErrObjectNotSet);
     TQExportDef& def = *engine.ExpDef;
     def.Anfügen.assign(1, choice.append ? 'J' : 'N');

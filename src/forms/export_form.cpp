@@ -7,6 +7,7 @@
 #include "engine/export_start.h"
 #include "forms/build_sel.h"
 #include "host/file_list.h"
+#include "host/stored_choice.h"
 #include "selection/criterion_condition.h"
 
 namespace norvik {
@@ -144,8 +145,8 @@ void ExportForm::Warn(const std::string& text) const {
 }
 
 void ExportForm::StoreSwitches() {
-    state_.Settings().WriteValue(kSection, kProtocolKey, controls.protocolChecked ? "1" : "0",
-                                 state_.userName);
+    StoreChoice(state_, services_, kSection, kProtocolKey, controls.protocolChecked ? "1" : "0",
+                state_.userName);
     Definition().Anfügen = controls.appendChecked ? "J" : "N";
 }
 

@@ -9,6 +9,7 @@
 #include "common/vb_parse.h"
 #include "gdpdu/gdpdu_text.h"
 #include "host/file_list.h"
+#include "host/stored_choice.h"
 
 namespace norvik {
 namespace {
@@ -34,10 +35,10 @@ std::optional<DateTime> PeriodDate(const std::string& text) {
     return date;
 }
 
-void StoreTableSelection(ModuleState& state, const std::string& schnittstelle,
-                         const TQGxpFile& table) {
-    state.Settings().WriteValue("TQBExport", schnittstelle + "_" + table.Caption,
-                                table.Selected ? "1" : "0", state.userName);
+void StoreTableSelection(ModuleState& state, HostServices& services,
+                         const std::string& schnittstelle, const TQGxpFile& table) {
+    StoreChoice(state, services, "TQBExport", schnittstelle + "_" + table.Caption,
+                table.Selected ? "1" : "0", state.userName);
 }
 
 GdpduForm::GdpduForm(ModuleState& state, HostServices& services, std::function<DateTime()> today)
@@ -129,7 +130,7 @@ GdpduOk GdpduForm::ExportData() {
             const GdpduTableLine* line = LineOf(table->Caption);
             if (!line) continue;
             table->Selected = line->selected;
-            StoreTableSelection(state_, gdpdu_.Schnittstelle, *table);
+            StoreTableSelection(state_, services_, gdpdu_.Schnittstelle, *table);
             if (table->Export->ExpDef)
                 table->Export->ExpDef->Dateiname =
                     prefix + FileNameOnly(table->Export->ExpDef->Dateiname);

@@ -46,8 +46,8 @@ enum class GdpduOk {
 // The period field's date: a whole day written as a date; nullopt for anything else.
 std::optional<DateTime> PeriodDate(const std::string& text);
 // Remembers for the profile whether the table is ticked (read back when the profile loads).
-void StoreTableSelection(ModuleState& state, const std::string& schnittstelle,
-                         const TQGxpFile& table);
+void StoreTableSelection(ModuleState& state, HostServices& services,
+                         const std::string& schnittstelle, const TQGxpFile& table);
 
 class GdpduForm {
   public:

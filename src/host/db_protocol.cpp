@@ -54,7 +54,7 @@ std::string DbProtocol::CreateProtokoll(const std::shared_ptr<db::Connection>& c
                                         std::string& info) {
     if (!connection) throw VbError(kErrObjectNotSet);
     // Lines are written while the session's connection streams the export's rows.
-    connection_ = connection->Reopen();
+    connection_ = db::Connection::OwnOrShared(connection);
     db::EnsureTables(*connection_, "norvik_protocol_line", kCreateTables);
     id_ = NewId();
     lineNumber_ = 0;

@@ -64,7 +64,7 @@ std::optional<StoredSetting> FindSetting(db::Connection& connection, const std::
 void HostSettings::Connect(int32_t /*kind*/, const std::shared_ptr<db::Connection>& connection,
                            int32_t /*flags*/) {
     if (!connection) throw VbError(kErrInvalidArgument);
-    connection_ = connection->Reopen();
+    connection_ = db::Connection::OwnOrShared(connection);
     tableReady_ = false;
 }
 
@@ -77,21 +77,39 @@ void HostSettings::EnsureTable() {
     tableReady_ = true;
 }
 
+bool HostSettings::Readable() {
+    if (tableReady_) return true;
+    try {
+        EnsureTable();
+        return true;
+    } catch (const VbError&) {
+        if (!connection_) throw;
+        // A role that may only read, on a database where no setting was ever stored.
+        return false;
+    }
+}
+
 std::string HostSettings::ReadValue(const std::string& section, const std::string& key,
                                     const std::string& owner, const std::string& def) {
-    EnsureTable();
     const std::string lookup = LookupKey(section, key, owner);
+    if (const auto kept = unsaved_.find(lookup); kept != unsaved_.end()) return kept->second;
+    if (!Readable()) return def;
     const auto found = FindSetting(*connection_, lookup);
     return found && found->lookup == lookup ? found->value.value_or(def) : def;
 }
 
 std::unordered_map<std::string, std::string> HostSettings::ReadSection(const std::string& section,
                                                                        const std::string& owner) {
-    EnsureTable();
-    // The lookup column is the only one whose letter case matches LowerCase; LIKE may take more
-    // rows than the prefix (it ignores ASCII case in SQLite), so each row is checked here again.
+    std::unordered_map<std::string, std::string> values;
     const std::string prefix = LowerCase(section) + '\x1f';
     const std::string suffix = '\x1f' + LowerCase(owner);
+    for (const auto& [lookup, value] : unsaved_)
+        if (lookup.starts_with(prefix) && lookup.ends_with(suffix))
+            values.emplace(
+                lookup.substr(prefix.size(), lookup.size() - prefix.size() - suffix.size()), value);
+    if (!Readable()) return values;
+    // The lookup column is the only one whose letter case matches LowerCase; LIKE may take more
+    // rows than the prefix (it ignores ASCII case in SQLite), so each row is checked here again.
     std::string pattern;
     for (const char c : prefix) {
         if (c == '%' || c == '_' || c == '!') pattern += '!';
@@ -100,7 +118,6 @@ std::unordered_map<std::string, std::string> HostSettings::ReadSection(const std
     pattern += '%';
     auto rs = connection_->OpenRecordSet(
         "SELECT lookup, value FROM norvik_host_settings WHERE lookup LIKE ? ESCAPE '!'", {pattern});
-    std::unordered_map<std::string, std::string> values;
     while (!rs->Eof()) {
         const auto* lookup = std::get_if<std::string>(&rs->Item(0));
         const auto* value = std::get_if<std::string>(&rs->Item(1));
@@ -117,8 +134,21 @@ std::unordered_map<std::string, std::string> HostSettings::ReadSection(const std
 
 void HostSettings::WriteValue(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& owner) {
-    EnsureTable();
     const std::string lookup = LookupKey(section, key, owner);
+    try {
+        Store(section, key, value, owner, lookup);
+        unsaved_.erase(lookup);
+    } catch (const VbError& e) {
+        if (e.Number() == kErrDuplicateKey || !connection_) throw;
+        unsaved_[lookup] = value;
+        throw;
+    }
+}
+
+void HostSettings::Store(const std::string& section, const std::string& key,
+                         const std::string& value, const std::string& owner,
+                         const std::string& lookup) {
+    EnsureTable();
     // Without an upsert every back end knows: whether the row exists decides, not the rows an
     // UPDATE reports (MariaDB counts only changed ones). A writer that inserted the key meanwhile
     // makes the insert fail; then its row is updated.

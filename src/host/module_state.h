@@ -33,6 +33,7 @@ struct ModuleState {
     int32_t fileCount = 0;                     // rows of fileList filled by the last listing
     std::shared_ptr<ProtocolObject> protocol;  // the open protocol, empty when none
     std::string protocolId;                    // identifier of the open protocol
+    bool protocolSkipped = false;  // the protocol could not be opened; its lines are dropped
 
     // The session; raises 91 when there is none.
     HostSession& Session() const;

@@ -7,12 +7,16 @@ namespace norvik {
 void OpenProtocol(ModuleState& state, HostServices& services, std::string title, std::string user,
                   std::string listName, std::string dateText, std::string interfaceName,
                   std::string fileOrFolder, std::string info) {
+    state.protocolSkipped = false;
     try {
         state.protocol = services.CreateProtocolObject(kProtocolProgId);
         state.protocolId =
             state.protocol->CreateProtokoll(state.Session().Connection(), title, user, listName,
                                             dateText, interfaceName, fileOrFolder, info);
     } catch (const std::exception& e) {
+        // Its lines would only repeat the failure.
+        state.protocol.reset();
+        state.protocolSkipped = true;
         services.Messages().ShowMessage(
             "Protokoll konnte nicht erzeugt werden. " + ToVbError(e).Description(), 0, kButtonsOk,
             false);
@@ -20,6 +24,7 @@ void OpenProtocol(ModuleState& state, HostServices& services, std::string title,
 }
 
 void WriteProtocolLine(ModuleState& state, HostServices& services, std::string text) {
+    if (!state.protocol && state.protocolSkipped) return;
     try {
         if (!state.protocol) throw VbError(kErrObjectNotSet);
         state.protocol->AddNewRecord();
@@ -34,6 +39,7 @@ void WriteProtocolLine(ModuleState& state, HostServices& services, std::string t
 
 void CloseProtocol(ModuleState& state) {
     state.protocol.reset();
+    state.protocolSkipped = false;
 }
 
 }  // namespace norvik

@@ -77,7 +77,7 @@ void StoreChosenTables(const TQGDPdU& gdpdu, const TableChoice& choice) {
     // As the dialog does on OK: every listed table's tick is stored.
     for (const auto& entry : *gdpdu.GxpFiles)
         if (!entry->Caption.empty())
-            StoreTableSelection(gdpdu.Module(), gdpdu.Schnittstelle, *entry);
+            StoreTableSelection(gdpdu.Module(), gdpdu.Host(), gdpdu.Schnittstelle, *entry);
 }
 
 }  // namespace norvik::standalone

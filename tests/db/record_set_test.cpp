@@ -27,13 +27,16 @@ class RecordSetTest : public BackendTest {
 
 TEST_P(BackendTest, RowsStreamWithCountAndBookmarks) {
     auto rs = db_->OpenRecordSet(kSeries);
-    EXPECT_EQ(rs->RecordCount(), 2500);
+    // A server counts beside the rows: the count may come later, never wrong.
+    EXPECT_TRUE(rs->RecordCount() == 2500 || rs->RecordCount() == -1) << rs->RecordCount();
     int64_t rows = 0;
     for (; !rs->Eof(); rs->MoveNext()) {
         ++rows;
         ASSERT_EQ(rs->Bookmark(), rows);
         ASSERT_EQ(Int(rs->Item(0)), rows);
+        ASSERT_TRUE(rs->RecordCount() == 2500 || rs->RecordCount() == -1);
     }
+    EXPECT_EQ(rs->RecordCount(), 2500);
     EXPECT_EQ(rows, 2500);
     EXPECT_EQ(ErrorOf([&] { rs->Bookmark(); }).substr(0, 5), "3021:");
     EXPECT_EQ(ErrorOf([&] { rs->Item(0); }).substr(0, 5), "3021:");

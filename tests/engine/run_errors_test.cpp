@@ -177,7 +177,10 @@ TEST_P(PostgresRunTest, ServerLostInTheMiddleOfARun) {
     auto rs = State().session->Connection()->OpenRecordSet("SELECT pg_backend_pid()");
     const int64_t pid = std::get<int64_t>(rs->Item(0));
     rs->Close();
-    Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n");
+    // The server is lost while it still works on the last row.
+    Load(
+        "[Allgemein]\nName=Test\nDatenquelle=SELECT nr FROM kunden WHERE nr < 2600 OR "
+        "pg_sleep(60) IS NULL\nDateiname={OUT}\n[DATENSATZ]\nFIELD nr,N,,0\n");
     WriteBytes(out, "gut\r\n");
     int rows = 0;
     auto admin = db::Connection::Open(PostgresUrl());

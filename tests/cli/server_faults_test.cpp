@@ -1,0 +1,232 @@
+// What production PostgreSQL servers do to an export: a migration that waits for it, bounds on
+// statements and idle transactions, a hot standby, a transaction pooler with one server connection,
+// a role allowed one session. Each run ends with the whole file, or with a message naming why and
+// the earlier file as it was; none waits for itself.
+
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "cli/cli_fixture.h"
+#include "db/connection.h"
+#include "host/db_protocol.h"
+
+namespace norvik {
+namespace {
+
+using test::CliOutcome;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRows = 400000;
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string WithOptions(const std::string& url, const std::string& options) {
+    return url + (url.find('?') == std::string::npos ? "?" : "&") + "options=" + options;
+}
+
+std::string AsUser(const std::string& url, const std::string& user) {
+    const size_t start = url.find("://") + 3;
+    return url.substr(0, start) + user + url.substr(url.find('@', start));
+}
+
+// Waits, without a fixed pause, until the condition holds; false after a minute.
+bool Eventually(const std::function<bool()>& holds) {
+    const auto deadline = Clock::now() + std::chrono::minutes(1);
+    while (Clock::now() < deadline)
+        if (holds()) return true;
+    return false;
+}
+
+class ServerFaults : public test::CliFixture {
+  protected:
+    void SetUp() override {
+        url_ = test::PostgresUrl();
+        NORVIK_REQUIRE_POSTGRES(url_);
+        CliFixture::SetUp();
+        table_ = "zeilen_" + std::to_string(::getpid());
+        admin_ = db::Connection::Open(url_);
+        admin_->Execute("DROP TABLE IF EXISTS " + table_);
+        admin_->Execute("CREATE TABLE " + table_ + " AS SELECT i AS nr, 'Zeile ' || i AS text " +
+                        "FROM generate_series(1, " + std::to_string(kRows) + ") AS i");
+        for (int i = 1; i <= kRows; ++i)
+            expected_ += std::to_string(i) + ";\"Zeile " + std::to_string(i) + "\"\r\n";
+        Define("ZEILEN.EXP", "SELECT nr, text FROM " + table_);
+        test::WriteBytes(Output(), "vorher\r\n");
+    }
+
+    void TearDown() override {
+        if (admin_) admin_->Execute("DROP TABLE IF EXISTS " + table_);
+    }
+
+    void Define(const std::string& file, const std::string& source) const {
+        test::WriteBytes(exports() + file,
+                         test::DefinitionBytes("[Allgemein]\nName=" + file + "\nDatenquelle=" +
+                                               source + "\nDateiname=" + Output() +
+                                               "\n[DATENSATZ]\nFIELD nr,N,,0\nFIELD text,T,,0\n"));
+    }
+
+    void UseDatabase(const std::string& url) const {
+        test::WriteBytes(home() + "/norvik-export.ini",
+                         "[Datenbank]\nURL=" + url + "\n[Sitzung]\nBenutzer=anna\n");
+    }
+
+    // Runs the definition into its file, remembering nothing.
+    CliOutcome Export(const std::string& file, const std::string& protocol) const {
+        return Run({"-q", "run", file, "--no-remember", protocol});
+    }
+
+    std::string Output() const { return dir.file("zeilen.txt"); }
+
+    std::string url_;
+    std::string table_;
+    std::string expected_;
+    std::shared_ptr<db::Connection> admin_;
+};
+
+TEST_F(ServerFaults, TheServersBoundsHoldForEveryStatementOfAnExport) {
+    const struct {
+        const char* options;  // of the URL
+        const char* order;    // behind the statement
+        bool completes;
+    } cases[] = {
+        // Each statement (a FETCH of the cursor) stays within the bound, the whole export not.
+        {"-cstatement_timeout%3D100", "", true},
+        // No session of the export is idle inside its transaction while the rows stream.
+        {"-cidle_in_transaction_session_timeout%3D100", "", true},
+        {"-cstatement_timeout%3D100%20-cidle_in_transaction_session_timeout%3D100", "", true},
+        // The first rows alone take longer than the bound: the message names it.
+        {"-cstatement_timeout%3D100", " ORDER BY text DESC", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.options) + c.order);
+        UseDatabase(WithOptions(url_, c.options));
+        // Every row costs the server a little: about a second for all of them.
+        Define("ZEILEN.EXP",
+               "SELECT nr, text FROM " + table_ + " WHERE md5(repeat(text, 100)) <> ''" + c.order);
+        test::WriteBytes(Output(), "vorher\r\n");
+        const CliOutcome r = Export("ZEILEN.EXP", "--protocol");
+        if (c.completes) {
+            EXPECT_EQ(r.code, 0) << r.err;
+            EXPECT_EQ(r.err, "");
+            EXPECT_TRUE(test::ReadBytes(Output()) == expected_);
+            const std::vector<ProtocolEntry> entries = ReadProtocolEntries(*admin_, 1);
+            ASSERT_EQ(entries.size(), 1u);
+            EXPECT_EQ(entries[0].lines.size(), 1u);
+        } else {
+            EXPECT_EQ(r.code, 1);
+            EXPECT_NE(r.err.find("Einstellung statement_timeout"), std::string::npos) << r.err;
+            EXPECT_TRUE(test::ReadBytes(Output()) == "vorher\r\n");
+        }
+    }
+}
+
+// A migration (ALTER TABLE) waits for the export's lock; the export must not wait for anything
+// queued behind it, so it completes, and the migration follows.
+TEST_F(ServerFaults, AMigrationQueuedBehindTheExportFollowsIt) {
+    auto session = db::Connection::Open(url_);
+    auto rows = session->OpenRecordSet("SELECT nr FROM " + table_);
+    PGconn* migration = PQconnectdb(url_.c_str());
+    ASSERT_EQ(PQstatus(migration), CONNECTION_OK);
+    ASSERT_TRUE(
+        PQsendQuery(migration, ("ALTER TABLE " + table_ + " ADD COLUMN neu INTEGER").c_str()));
+    const std::string waiting =
+        "SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND query LIKE "
+        "'ALTER TABLE " +
+        table_ + "%'";
+    ASSERT_TRUE(Eventually(
+        [&] { return std::get<int64_t>(admin_->OpenRecordSet(waiting)->Item(0)) == 1; }));
+    // Another record set opened meanwhile reads beside the streaming one and must not wait either.
+    EXPECT_EQ(session->OpenRecordSet("SELECT 7 AS x")->Item(0), Value(int64_t{7}));
+    int64_t count = 0, sum = 0;
+    for (; !rows->Eof(); rows->MoveNext(), ++count) sum += std::get<int64_t>(rows->Item(0));
+    EXPECT_EQ(count, kRows);
+    EXPECT_EQ(sum, int64_t{kRows} * (kRows + 1) / 2);
+    EXPECT_EQ(rows->RecordCount(), kRows);
+    rows->Close();
+    PGresult* done = PQgetResult(migration);
+    EXPECT_EQ(PQresultStatus(done), PGRES_COMMAND_OK) << PQresultErrorMessage(done);
+    PQclear(done);
+    while (PGresult* extra = PQgetResult(migration)) PQclear(extra);
+    PQfinish(migration);
+}
+
+// A standby takes no changes: what cannot be stored is a warning, the export is whole.
+TEST_F(ServerFaults, AStandbyExportsAndWarnsOfWhatItCannotStore) {
+    const std::string standby = Env("NORVIK_TEST_PG_STANDBY_URL");
+    if (standby.empty() || standby == "-")
+        GTEST_SKIP() << "no standby (scripts/pg-companions starts one beside the test server)";
+    auto replica = db::Connection::Open(standby);
+    // The protocol and settings tables exist on the primary, as a standby's host has them.
+    UseDatabase(url_);
+    ASSERT_EQ(Export("ZEILEN.EXP", "--protocol").code, 0);
+    const std::string replayed = "SELECT COUNT(*) FROM pg_class WHERE relname = '" + table_ + "'";
+    ASSERT_TRUE(Eventually(
+        [&] { return std::get<int64_t>(replica->OpenRecordSet(replayed)->Item(0)) == 1; }));
+    UseDatabase(standby);
+    test::WriteBytes(Output(), "vorher\r\n");
+    CliOutcome r = Export("ZEILEN.EXP", "--no-protocol");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(test::ReadBytes(Output()) == expected_);
+    EXPECT_NE(r.err.find("Warnung: Die Datenbank nimmt die Einstellung \"ProtokollErzeugen\" "
+                         "nicht an"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("read-only"), std::string::npos) << r.err;
+    // A protocol it cannot write is said once; the export is whole all the same.
+    r = Export("ZEILEN.EXP", "--protocol");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("Protokoll konnte nicht erzeugt werden"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Protokollzeile"), std::string::npos) << r.err;
+    EXPECT_TRUE(test::ReadBytes(Output()) == expected_);
+}
+
+// Behind pgbouncer in transaction mode with one server connection, which the export's own
+// transaction holds, nothing of the export may wait for a second one.
+TEST_F(ServerFaults, APoolerWithOneServerConnectionNeverWaitsForItself) {
+    const std::string pooler = Env("NORVIK_TEST_PG_POOLER_URL");
+    if (pooler.empty() || pooler == "-")
+        GTEST_SKIP() << "no pgbouncer (scripts/pg-companions starts one when it is installed)";
+    UseDatabase(pooler);
+    const CliOutcome r = Export("ZEILEN.EXP", "--protocol");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(test::ReadBytes(Output()) == expected_);
+    const std::vector<ProtocolEntry> entries = ReadProtocolEntries(*admin_, 1);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].lines.size(), 1u);
+}
+
+// A role allowed one session exports on it, its protocol included.
+TEST_F(ServerFaults, ARoleAllowedOneSessionExportsOnIt) {
+    UseDatabase(url_);
+    ASSERT_EQ(Export("ZEILEN.EXP", "--protocol").code, 0);  // the host tables exist
+    const std::string role = "einzeln_" + std::to_string(::getpid());
+    admin_->Execute("DROP ROLE IF EXISTS " + role);
+    admin_->Execute("CREATE ROLE " + role + " LOGIN CONNECTION LIMIT 1");
+    admin_->Execute("GRANT SELECT ON " + table_ + " TO " + role +
+                    "; GRANT SELECT, INSERT, UPDATE ON norvik_host_settings, norvik_protocol, "
+                    "norvik_protocol_line TO " +
+                    role);
+    UseDatabase(AsUser(url_, role));
+    test::WriteBytes(Output(), "vorher\r\n");
+    const CliOutcome r = Export("ZEILEN.EXP", "--protocol");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(test::ReadBytes(Output()) == expected_);
+    const std::vector<ProtocolEntry> entries = ReadProtocolEntries(*admin_, 1);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].user, "anna");
+    EXPECT_EQ(entries[0].lines.size(), 1u);
+    admin_->Execute("REVOKE ALL ON " + table_ + ", norvik_host_settings, norvik_protocol, " +
+                    "norvik_protocol_line FROM " + role + "; DROP ROLE " + role);
+}
+
+}  // namespace
+}  // namespace norvik
