@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <iostream>
 
+#include "host/cancel_request.h"
 #include "host/host_services.h"
 #include "standalone/cli_context.h"
 #include "ui/file_dialog.h"
@@ -126,6 +127,22 @@ void RenderGdpdu(ui::QtHostMessages& messages) {
     };
     dialog.ExportData();
     poll.stop();
+
+    // A build stopped in its progress window: the earlier medium stays, which is information.
+    QTimer stop;
+    stop.setInterval(0);
+    QObject::connect(&stop, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (dynamic_cast<ui::FrmGdpduProgress*>(window) && window->isVisible()) RequestCancel();
+    });
+    stop.start();
+    messages.present = [&stop](QMessageBox& box) {
+        stop.stop();
+        box.show();
+        Save(box, "gdpdu-stopped.png");
+        return static_cast<int>(QMessageBox::No);
+    };
+    dialog.ExportData();
     messages.present = [](QMessageBox& box) { return box.exec(); };
 }
 
