@@ -4,6 +4,7 @@
 # shellcheck source=tests/x11/x11_lib.sh
 . "$(dirname "$0")/x11_lib.sh"
 setup
+require_dtd
 # The profile's folder, whether or not the demo made it.
 mkdir -p "$H/Daten/GDPdU"
 
