@@ -8,6 +8,7 @@
 #include "db/db_error.h"
 #include "db/pg_binary.h"
 #include "db/pg_columns.h"
+#include "db/statement_cancel.h"
 
 namespace norvik::db {
 namespace {
@@ -90,6 +91,7 @@ bool PgCopyStream::Start() {
     // A COPY that fails or is stopped leaves the transaction usable from the savepoint on.
     db_->Run("SAVEPOINT norvik_copy");
     header_ = !forms_.empty();
+    const WaitingStatement waiting(db_->Canceller());
     PgResult started(PQexec(db_->Handle(), sql_.c_str()));
     if (PQresultStatus(started.get()) == PGRES_COPY_OUT) {
         ended_ = false;
@@ -147,6 +149,7 @@ void PgCopyStream::Stop() noexcept {
 bool PgCopyStream::Next(std::vector<Value>& slots) {
     char* line = nullptr;
     int length = 0;
+    const WaitingStatement waiting(db_->Canceller());
     while (!ended_) {
         length = PQgetCopyData(db_->Handle(), &line, 0);
         if (length < 0) {

@@ -7,6 +7,7 @@
 
 #include "db/db_error.h"
 #include "db/secret_text.h"
+#include "db/statement_cancel.h"
 
 namespace norvik::db {
 namespace {
@@ -44,6 +45,7 @@ PgDatabase::PgDatabase(const std::string& url, bool bare) : url_(url) {
         ThrowDatabaseError(message);
     }
     PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
+    cancel_ = PQgetCancel(conn_);
     if (bare) return;
     try {
         // Values come back in forms that do not depend on the server's settings: ISO dates,
@@ -54,18 +56,21 @@ PgDatabase::PgDatabase(const std::string& url, bool bare) : url_(url) {
         boundsStatements_ = PQgetvalue(facts.get(), 0, 0)[0] == 't';
         inRecovery_ = PQgetvalue(facts.get(), 0, 1)[0] == 't';
     } catch (...) {
+        PQfreeCancel(cancel_);
         PQfinish(conn_);
         throw;
     }
 }
 
 PgDatabase::~PgDatabase() {
+    PQfreeCancel(cancel_);
     PQfinish(conn_);
 }
 
 PgResult PgDatabase::Run(const std::string& sql, const PgParams* params,
                          std::optional<UserStatement> user) {
     CollectPending();
+    const WaitingStatement waiting(cancel_);
     PgResult result(params && params->Count() > 0
                         ? PQexecParams(conn_, sql.c_str(), params->Count(), nullptr,
                                        params->Pointers(), nullptr, nullptr, 0)
@@ -117,6 +122,7 @@ void PgDatabase::Send(const std::string& sql, PgPendingResult* owner) {
 
 PgResult PgDatabase::TakeResult() noexcept {
     pending_ = nullptr;
+    const WaitingStatement waiting(cancel_);
     PgResult first(PQgetResult(conn_));
     // A statement's results end with a null; nothing may be left for the next one.
     while (PGresult* extra = PQgetResult(conn_)) PQclear(extra);
@@ -152,6 +158,25 @@ void PgDatabase::EndRead() noexcept {
     // sent.
     PgResult result(PQexec(conn_, "COMMIT"));
     if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK) RunQuietly("ROLLBACK");
+}
+
+void PgDatabase::RestartRead() {
+    CollectPending();
+    RunQuietly("ROLLBACK");
+    Run(kBeginRead);
+}
+
+std::string PgDatabase::RewrittenSinceSnapshot() {
+    // The snapshot is taken when a statement begins, its locks only while it is planned: a rewrite
+    // committed in between gives the relation a new file whose rows the snapshot does not see.
+    // pg_class read through the snapshot names the file it knew, pg_relation_filenode the file now.
+    const PgResult stale =
+        Run("SELECT string_agg(DISTINCT l.relation::regclass::text, ', ') FROM pg_locks AS l "
+            "LEFT JOIN pg_class AS c ON c.oid = l.relation WHERE l.pid = pg_backend_pid() AND "
+            "l.locktype = 'relation' AND l.granted AND l.database = (SELECT oid FROM pg_database "
+            "WHERE datname = current_database()) AND (c.oid IS NULL OR (c.relfilenode <> 0 AND "
+            "c.relfilenode IS DISTINCT FROM pg_relation_filenode(l.relation)))");
+    return PQntuples(stale.get()) == 1 ? PQgetvalue(stale.get(), 0, 0) : "";
 }
 
 std::string PgDatabase::NextCursorName() {

@@ -65,6 +65,12 @@ class PgDatabase {
     bool BeginRead();
     // Leaves it again; the last one out commits the transaction it began.
     void EndRead() noexcept;
+    // Begins the read transaction this session began anew, with a new snapshot.
+    void RestartRead();
+    // The relations this session holds locks on that were rewritten (ALTER TABLE, TRUNCATE,
+    // VACUUM FULL, CLUSTER) or made after the read transaction's snapshot was taken, which would
+    // show their rows as absent; empty when there are none.
+    std::string RewrittenSinceSnapshot();
     // A cursor name not used before in this session.
     std::string NextCursorName();
     // The snapshot and settings of the read transaction this session began and alone uses; none
@@ -83,6 +89,8 @@ class PgDatabase {
     void ReturnReader(std::unique_ptr<PgDatabase> reader) noexcept;
     // The libpq connection, for reading a COPY.
     PGconn* Handle() const { return conn_; }
+    // What cancels the session's statement on the server (see WaitingStatement).
+    PGcancel* Canceller() const { return cancel_; }
     // True when the server ends statements that run too long (statement_timeout): rows are then
     // read in statements that each stay short.
     bool BoundsStatements() const { return boundsStatements_; }
@@ -102,6 +110,7 @@ class PgDatabase {
 
     std::string url_;
     PGconn* conn_ = nullptr;
+    PGcancel* cancel_ = nullptr;  // for a stop while a statement is waited for
     std::unique_ptr<PgDatabase> reader_;
     PgPendingResult* pending_ = nullptr;
     int readers_ = 0;

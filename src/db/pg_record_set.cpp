@@ -12,6 +12,8 @@ namespace {
 
 // Rows per FETCH: few round trips, yet memory stays bounded however many rows there are.
 constexpr int kBatchRows = 1000;
+// Times a statement is begun again when the tables it reads were rewritten as it began.
+constexpr int kMaxRewrites = 3;
 // Rows between two looks at the side session's count.
 constexpr int kRowsBetweenLooks = 4096;
 
@@ -56,6 +58,19 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
     declareUser_ = UserStatement{declarePrefix.size(), body.text.size()};
     fetchSql_ = fmt::format("FETCH FORWARD {} FROM {}", kBatchRows, cursor_);
     Declare();
+    for (int attempt = 1;; ++attempt) {
+        const std::string rewritten = db_->RewrittenSinceSnapshot();
+        if (rewritten.empty()) break;
+        if (!began || attempt == kMaxRewrites)
+            ThrowDatabaseError("Die Tabelle " + rewritten +
+                               " wurde umgeschrieben (ALTER TABLE, TRUNCATE, VACUUM FULL oder "
+                               "CLUSTER), während die Abfrage begann; ihre Zeilen wären nicht zu "
+                               "sehen. Bitte den Export erneut starten.");
+        // Begun again after the rewrite, the snapshot sees its rows; the locks hold off the next.
+        CloseCursor();
+        db_->RestartRead();
+        Declare();
+    }
     // A first batch that is not full holds all the rows. A longer result is counted beside the
     // rows, and streams by COPY where nothing else shares the transaction, the statement takes no
     // parameters (COPY takes none) and the server does not bound a statement's time (the COPY is

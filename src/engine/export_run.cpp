@@ -57,7 +57,9 @@ int32_t ExportRun::Execute() {
             }
         }
     } catch (const std::exception& e) {
-        const VbError error = ToVbError(e);
+        // A stop cancels a statement the server was still working on; its error is the stop.
+        const VbError error =
+            CancelRequested() ? VbError(kErrUserInterrupt, kCancelledMessage) : ToVbError(e);
         Fail(error.Number(), error.Description());
         return error.Number();
     }

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "db/statement_cancel.h"
+
 namespace norvik {
 namespace {
 
@@ -13,6 +15,8 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 
 void RequestCancel() noexcept {
     cancelRequested.store(true, std::memory_order_relaxed);
+    // A run waiting for the server (a lock, a slow plan) would hear of it only afterwards.
+    db::CancelWaitingStatement();
 }
 
 bool CancelRequested() noexcept {

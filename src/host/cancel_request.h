@@ -4,7 +4,8 @@
 
 namespace norvik {
 
-// Asks the running export to stop after the current row; safe to call from a signal handler.
+// Asks the running export to stop after the current row, and the server to cancel a statement it
+// waits for; safe to call from a signal handler.
 void RequestCancel() noexcept;
 // True from RequestCancel until ClearCancel.
 bool CancelRequested() noexcept;

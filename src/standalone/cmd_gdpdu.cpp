@@ -122,7 +122,9 @@ int CommandGdpdu(CliContext& ctx, std::vector<std::string> args) {
         const MediumProgress progress(ctx.Quiet() ? ctx.Info() : ctx.err, gdpdu);
         const StopSignals signals;
         gdpdu.BuildGDPdU();
-        if (StopSignals::Caught()) return StopSignals::ExitCode();
+        // A signal that came while the finished medium went in place stopped nothing.
+        if (StopSignals::Caught() && gdpdu.LastOutcome() != GdpduOutcome::Succeeded)
+            return StopSignals::ExitCode();
     }
     return gdpdu.LastOutcome() == GdpduOutcome::Succeeded ? 0 : 1;
 }

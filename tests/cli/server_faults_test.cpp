@@ -11,9 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "cli/cli_fixture.h"
 #include "db/connection.h"
+#include "host/cancel_request.h"
 #include "host/db_protocol.h"
 
 namespace norvik {
@@ -167,6 +169,66 @@ TEST_F(ServerFaults, AMigrationQueuedBehindTheExportFollowsIt) {
     PQclear(done);
     while (PGresult* extra = PQgetResult(migration)) PQclear(extra);
     PQfinish(migration);
+}
+
+// A rewrite (ALTER TABLE … TYPE) that commits while the export waits for its lock gives the table
+// new files, whose rows a snapshot taken before would not see: the export reads them all.
+TEST_F(ServerFaults, ATableRewrittenWhileTheExportWaitsForItIsReadWhole) {
+    PGconn* rewrite = PQconnectdb(url_.c_str());
+    ASSERT_EQ(PQstatus(rewrite), CONNECTION_OK);
+    PQclear(PQexec(rewrite, ("BEGIN; LOCK TABLE " + table_ + " IN ACCESS EXCLUSIVE MODE").c_str()));
+    auto session = db::Connection::Open(url_);
+    int64_t count = -1;
+    std::thread reader([&] {
+        auto rows = session->OpenRecordSet("SELECT nr FROM " + table_);
+        for (count = 0; !rows->Eof(); rows->MoveNext()) ++count;
+    });
+    const std::string waiting =
+        "SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND query LIKE "
+        "'DECLARE%" +
+        table_ + "%'";
+    const bool waited =
+        Eventually([&] { return std::get<int64_t>(admin_->OpenRecordSet(waiting)->Item(0)) == 1; });
+    PGresult* done =
+        PQexec(rewrite, ("ALTER TABLE " + table_ + " ALTER COLUMN nr TYPE BIGINT; COMMIT").c_str());
+    EXPECT_EQ(PQresultStatus(done), PGRES_COMMAND_OK) << PQresultErrorMessage(done);
+    PQclear(done);
+    PQfinish(rewrite);
+    reader.join();
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(count, kRows);
+}
+
+// A stop (Abbrechen, SIGINT, SIGTERM) while the server makes the export wait for a lock that
+// someone else holds cancels the waiting statement: the stop does not wait for the lock.
+TEST_F(ServerFaults, AStopDoesNotWaitForALockHeldElsewhere) {
+    PGconn* holder = PQconnectdb(url_.c_str());
+    ASSERT_EQ(PQstatus(holder), CONNECTION_OK);
+    PQclear(PQexec(holder, ("BEGIN; LOCK TABLE " + table_ + " IN ACCESS EXCLUSIVE MODE").c_str()));
+    // Without the cancel the export would wait the whole lock_timeout.
+    UseDatabase(WithOptions(url_, "-clock_timeout%3D60000"));
+    const std::string waiting =
+        "SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND query LIKE "
+        "'DECLARE%" +
+        table_ + "%'";
+    bool waited = false;
+    std::thread stopper([&] {
+        waited = Eventually(
+            [&] { return std::get<int64_t>(admin_->OpenRecordSet(waiting)->Item(0)) == 1; });
+        RequestCancel();
+    });
+    const auto start = Clock::now();
+    const CliOutcome r = Export("ZEILEN.EXP", "--no-protocol");
+    const auto took = Clock::now() - start;
+    stopper.join();
+    ClearCancel();
+    PQclear(PQexec(holder, "ROLLBACK"));
+    PQfinish(holder);
+    EXPECT_TRUE(waited);
+    EXPECT_LT(took, std::chrono::seconds(30));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Der Export wurde abgebrochen"), std::string::npos) << r.err;
+    EXPECT_TRUE(test::ReadBytes(Output()) == "vorher\r\n");
 }
 
 // A standby takes no changes: what cannot be stored is a warning, the export is whole.
