@@ -8,7 +8,6 @@
 #include "db/db_error.h"
 #include "db/pg_binary.h"
 #include "db/pg_columns.h"
-#include "db/statement_cancel.h"
 
 namespace norvik::db {
 namespace {
@@ -95,6 +94,8 @@ bool PgCopyStream::Start() {
     PgResult started(PQexec(db_->Handle(), sql_.c_str()));
     if (PQresultStatus(started.get()) == PGRES_COPY_OUT) {
         ended_ = false;
+        // For the whole COPY rather than each wait for a row: the rows are the hot path.
+        streaming_.emplace(db_->Canceller());
         return true;
     }
     db_->RunQuietly("ROLLBACK TO SAVEPOINT norvik_copy");
@@ -122,6 +123,7 @@ bool PgCopyStream::Keep(char* line, int& length) {
 
 void PgCopyStream::Finish() {
     ended_ = true;
+    streaming_.reset();
     PGconn* conn = db_->Handle();
     PgResult result(PQgetResult(conn));
     while (PGresult* extra = PQgetResult(conn)) PQclear(extra);
@@ -149,7 +151,6 @@ void PgCopyStream::Stop() noexcept {
 bool PgCopyStream::Next(std::vector<Value>& slots) {
     char* line = nullptr;
     int length = 0;
-    const WaitingStatement waiting(db_->Canceller());
     while (!ended_) {
         length = PQgetCopyData(db_->Handle(), &line, 0);
         if (length < 0) {

@@ -4,12 +4,14 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/value.h"
 #include "db/pg_binary.h"
 #include "db/pg_database.h"
+#include "db/statement_cancel.h"
 #include "db/text_values.h"
 
 namespace norvik::db {
@@ -55,6 +57,7 @@ class PgCopyStream {
     std::vector<PgBinary> forms_;  // each column's binary form; empty for the text COPY
     bool header_ = false;          // the binary header is still to come
     bool ended_ = true;
+    std::optional<WaitingStatement> streaming_;  // a stop cancels the COPY on the server
     std::string error_;  // the COPY's failure, raised once the rows before it are taken
     std::string unescaped_;
     std::string scratch_;

@@ -231,7 +231,6 @@ std::shared_ptr<PgDatabase> PgDatabase::SnapshotReader() {
             "Datenbank für eine weitere Abfrage ist nicht zu haben (Verbindungsgrenze der Rolle "
             "oder des Servers, ein Verbindungspool ohne freie Serververbindung).");
     side->ownsTransaction_ = true;
-    side->readers_ = 0;
     return side;
 }
 
