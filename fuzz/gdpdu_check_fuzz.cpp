@@ -17,8 +17,8 @@
 #include "fuzz_session.h"
 #include "medium/medium_names.h"
 
-#ifndef NORVIK_SHARED_DIR
-#define NORVIK_SHARED_DIR ""
+#ifndef NORVIK_DTD_DIR
+#define NORVIK_DTD_DIR ""
 #endif
 
 namespace {
@@ -40,7 +40,7 @@ norvik::MediumCheckOptions& Options() {
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
     fs::create_directories(Medium());
-    const fs::path published = fs::path(NORVIK_SHARED_DIR) / "gdpdu" / norvik::kGdpduDtdName;
+    const fs::path published = fs::path(NORVIK_DTD_DIR) / norvik::kGdpduDtdName;
     std::error_code ec;
     if (fs::is_regular_file(published, ec)) {
         nf::WriteFile(Medium() / norvik::kGdpduDtdName, nf::ReadFile(published));

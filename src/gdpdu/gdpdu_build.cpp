@@ -14,6 +14,7 @@
 #include "common/file_io.h"
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
+#include "gdpdu/export_folder_dtd.h"
 #include "gdpdu/gathered_messages.h"
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/handover_record.h"
@@ -137,7 +138,7 @@ void GdpduBuild::Run() {
 }
 
 bool GdpduBuild::BuildMedium() {
-    if (!AcceptPlan()) return false;
+    if (!AcceptPlan() || !ProvideDtd()) return false;
     std::unique_ptr<StagedMedium> staged;
     try {
         staged = std::make_unique<StagedMedium>(gdpdu_.Pfad);
@@ -218,6 +219,7 @@ std::string GdpduBuild::FinalReport(bool failed, const std::vector<std::string>&
     text += "\r\n";
     for (const std::string& line : tableLines_) text += "\r\n" + line;
     if (!cleanCheck_.empty()) text += "\r\n\r\n" + cleanCheck_;
+    if (!dtdNote_.empty()) text += "\r\n\r\n" + dtdNote_;
     for (const std::string& problem : problems) text += "\r\n\r\n" + problem;
     if (failed && !cancelled_ && folderKept_) text += std::string("\r\n\r\n") + kFolderKept;
     if (!zipPath_.empty()) text += "\r\n\r\nZIP-Datei für die Übergabe: " + zipPath_;
@@ -388,6 +390,22 @@ bool GdpduBuild::PutInPlace(StagedMedium& staged) {
         WriteProtocolLine(state_, services_, kZipWritten + zipPath_);
         // A listener names it in the final message.
         if (!gdpdu_.Listener()) services_.Messages().ShowText(kZipWritten + zipPath_, 4);
+    }
+    return true;
+}
+
+bool GdpduBuild::ProvideDtd() {
+    try {
+        dtdNote_ = ProvideExportFolderDtd(state_.exportPath);
+    } catch (const VbError& e) {
+        WriteProtocolLine(state_, services_, e.Description());
+        services_.Messages().ShowText(e.Description(), 0);
+        return false;
+    }
+    if (!dtdNote_.empty()) {
+        WriteProtocolLine(state_, services_, dtdNote_);
+        // A listener names it in the final message.
+        if (!gdpdu_.Listener()) services_.Messages().ShowText(dtdNote_, 4);
     }
     return true;
 }

@@ -61,6 +61,9 @@ class GdpduBuild {
                                 const std::set<std::string>& tables);
     // The names of the tables this build puts on the medium.
     std::set<std::string> MediumTables() const;
+    // Copies the installed published DTD into the export folder when it lacks it, and says so;
+    // false, protocolled and shown, when there is none to copy.
+    bool ProvideDtd();
     // Copies the DTD from the export folder into the staging folder; 0 or the error number, which
     // was shown.
     int32_t CopyDTD(const std::filesystem::path& staging);
@@ -74,6 +77,7 @@ class GdpduBuild {
     HostServices& services_;
     std::vector<std::string> tableLines_;  // one per exported table, for the final message
     std::string cleanCheck_;               // the check's summary when it found nothing
+    std::string dtdNote_;                  // that the export folder got the published DTD now
     std::string supplier_, location_;      // as Index.xml names them
     std::vector<TableTotal> totals_;       // the check's rows and sums of every table
     std::vector<std::string> checkLines_;  // the check's findings and summary

@@ -5,9 +5,9 @@
 #include "check/medium_check.h"
 #include "common/file_io.h"
 #include "medium/medium_names.h"
+#include "medium/published_dtds.h"
 #include "standalone/check_json.h"
 #include "standalone/cli_context.h"
-#include "standalone/shared_files.h"
 
 namespace norvik::standalone {
 
@@ -21,7 +21,7 @@ int CommandCheck(CliContext& ctx, std::vector<std::string> args) {
         throw UsageError("weder Ordner noch ZIP-Datei: " + ShownPath(args[0]));
 
     HandoverCheckOptions options;
-    options.medium.publishedDtd = FindPublishedDtd();
+    options.medium.publishedDtd = FindPublishedDtd(kGdpduDtdName);
     const std::vector<MediumFinding> findings =
         folder ? CheckMedium(target, options.medium) : CheckHandoverZip(target, options);
     for (const MediumFinding& finding : findings)
@@ -29,9 +29,12 @@ int CommandCheck(CliContext& ctx, std::vector<std::string> args) {
     if (options.medium.publishedDtd.empty()) {
         // A program reading the JSON lines gets nothing else on the output.
         std::ostream& note = json ? ctx.err : ctx.out;
+        std::string searched;
+        for (const std::filesystem::path& dir : PublishedDtdFolders())
+            searched += (searched.empty() ? "" : ", ") + dir.string();
         note << (json ? "norvik-export: " : "") << "Hinweis: die veröffentlichte " << kGdpduDtdName
-             << " wurde nicht gefunden ($NORVIK_SHARED_DIR/gdpdu/ oder ../shared/gdpdu/); die "
-                "Kopie auf dem Datenträger wurde nicht mit ihr verglichen.\n";
+             << " wurde nicht gefunden (" << searched
+             << "); die Kopie auf dem Datenträger wurde nicht mit ihr verglichen.\n";
     }
     ctx.out << (json ? SummaryJson(findings) : SummaryLine(findings)) << '\n';
     if (findings.empty()) return 0;

@@ -9,10 +9,10 @@
 #include "db/secret_text.h"
 #include "host/module_state.h"
 #include "medium/medium_names.h"
+#include "medium/published_dtds.h"
 #include "standalone/cli_context.h"
 #include "standalone/demo_database.h"
 #include "standalone/demo_files.h"
-#include "standalone/shared_files.h"
 
 namespace norvik::standalone {
 namespace {
@@ -118,10 +118,10 @@ int CommandDemo(CliContext& ctx, std::vector<std::string> args) {
             << " Buchungen)\n"
             << "Definitionen: " << ShownPath(ctx.Module().exportPath) << " (" << DemoFiles().size()
             << " Dateien)\n";
-    const fs::path dtd = FindPublishedDtd();
+    const fs::path dtd = FindPublishedDtd(kGdpduDtdName);
     if (dtd.empty()) {
-        ctx.out << "Hinweis: " << kGdpduDtdName
-                << " nicht gefunden; für GDPdU-Datenträger bitte nach "
+        ctx.out << "Hinweis: die veröffentlichte " << kGdpduDtdName
+                << " liegt nicht bei der Installation; für GDPdU-Datenträger bitte nach "
                 << ShownPath(ctx.Module().exportPath) << " kopieren.\n";
     } else {
         fs::copy_file(dtd, NativePath(ctx.Module().exportPath) / kGdpduDtdName,

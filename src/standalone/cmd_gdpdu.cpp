@@ -3,7 +3,9 @@
 
 #include "common/file_io.h"
 #include "common/text_codec.h"
+#include "common/vb_error.h"
 #include "forms/gdpdu_form.h"
+#include "gdpdu/export_folder_dtd.h"
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/tq_gdpdu.h"
 #include "gdpdu/tq_xml.h"
@@ -33,17 +35,14 @@ DateTime DateOption(const std::string& name, const std::string& text) {
 
 // The build copies the DTD last; without it every table would be exported for a medium that an
 // import cannot read.
-void RequireDtd(const CliContext& ctx) {
-    const std::string dtd = WithTrailingSeparator(ctx.Module().exportPath) + kGdpduDtdName;
-    std::error_code ec;
-    if (fs::is_regular_file(NativePath(dtd), ec)) return;
-    throw CommandRefused(
-        std::string("Die DTD-Datei ") + kGdpduDtdName + " fehlt im Exportordner " +
-        ShownPath(ctx.Module().exportPath) +
-        "; es wurde nichts exportiert. Jeder GDPdU-Datenträger braucht eine Kopie davon. Sie ist "
-        "Teil des vom Bundesministerium der Finanzen veröffentlichten Beschreibungsstandards zur "
-        "Datenträgerüberlassung und liegt NorvikExport nicht bei: bitte dorthin kopieren "
-        "(norvik-export demo kopiert sie aus $NORVIK_SHARED_DIR/gdpdu/, wenn sie dort liegt).");
+void RequireDtd(CliContext& ctx) {
+    std::string note;
+    try {
+        note = ProvideExportFolderDtd(ctx.Module().exportPath);
+    } catch (const VbError& e) {
+        throw CommandRefused(e.Description() + " Es wurde nichts exportiert.");
+    }
+    if (!note.empty() && !ctx.Quiet()) ctx.err << "norvik-export: " << note << '\n';
 }
 
 std::string MediumFolder(const std::string& out, const TQGDPdU& gdpdu) {

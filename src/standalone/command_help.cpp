@@ -44,8 +44,8 @@ const char* CommandHelp(const std::string& command) {
         {"demo",
          "Aufruf: norvik-export demo [--force]\n"
          "Legt ein Demo-Verzeichnis an: SQLite-Datenbank mit Kunden, Artikeln, Sachkonten und\n"
-         "Buchungen, Exportdefinitionen, ein GDPdU-Profil und die GDPdU-DTD, wenn sie gefunden\n"
-         "wird ($NORVIK_SHARED_DIR/gdpdu/ oder ../shared/gdpdu/).\n"
+         "Buchungen, Exportdefinitionen, ein GDPdU-Profil und die veröffentlichte GDPdU-DTD\n"
+         "(aus share/norvik-export/gdpdu/ der Installation).\n"
          "  --force    vorhandene Demo-Tabellen und -Dateien ersetzen\n"},
         {"list",
          "Aufruf: norvik-export list [--gdpdu]\n"
@@ -93,8 +93,9 @@ const char* CommandHelp(const std::string& command) {
          "                           [--table NAME…|--all-tables] [--zip] [--no-remember]\n"
          "                           [--yes]\n"
          "Erstellt einen GDPdU-Datenträger aus einem Profil (.GDU) für den Zeitraum.\n"
-         "Die veröffentlichte DTD gdpdu-01-08-2002.dtd muss im Exportordner liegen, sonst\n"
-         "wird nichts exportiert. Name und Ort des Datenlieferanten: settings set\n"
+         "Jeder Datenträger nimmt die DTD gdpdu-01-08-2002.dtd aus dem Exportordner; fehlt\n"
+         "sie dort, wird die veröffentlichte der Installation dorthin kopiert. Name und Ort\n"
+         "des Datenlieferanten: settings set\n"
          "Firmendaten Bez1|Ort WERT --owner STANDARD.\n"
          "Exit-Code 0 bei Erfolg, 1 bei Fehlern.\n"
          "  --from DATUM       erster Tag (TT.MM.JJJJ)\n"

@@ -15,10 +15,6 @@ using test::CliOutcome;
 // norvik-export check on case media of the check's own tests (tests/gdpdu/cases/check).
 class CheckCliTest : public test::CliFixture {
   protected:
-    void SetUp() override {
-        CliFixture::SetUp();
-        if (test::PublishedDtd().empty()) GTEST_SKIP() << test::DtdMissing();
-    }
     // A copy of the case medium with the published DTD beside it.
     std::string Medium(const std::string& name) {
         fs::copy(Cases() / name, dir.file(name));
@@ -73,26 +69,35 @@ TEST_F(CheckCliTest, ExitCodesSayWhetherTheMediumImportsCleanly) {
     EXPECT_FALSE(fs::exists(home()));
 }
 
-TEST_F(CheckCliTest, WithoutThePublishedDtdTheCopyIsNotComparedAndThatIsSaid) {
+// The copy on the medium is compared with the published DTD installed with the tool, wherever the
+// check is started; $NORVIK_SHARED_DIR overrides where it lies.
+TEST_F(CheckCliTest, TheCopyIsComparedWithTheInstalledDtdFromAnyFolder) {
     const std::string medium = Medium("layouts-in-ranges-of-their-own");
-    // Neither $NORVIK_SHARED_DIR nor ../shared seen from the working folder holds it.
-    const char* shared = std::getenv("NORVIK_SHARED_DIR");
-    const std::string before = shared ? shared : "";
+    test::WriteBytes(medium + "/gdpdu-01-08-2002.dtd",
+                     test::ReadBytes(test::PublishedDtd()) + "<!-- geändert -->\n");
     const fs::path cwd = fs::current_path();
     fs::create_directories(dir.file("leer/arbeit"));
+    for (const char* start : {"/", "/tmp"}) {
+        SCOPED_TRACE(start);
+        fs::current_path(start);
+        const CliOutcome r = Run({"check", medium});
+        fs::current_path(cwd);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.out,
+                  "FEHLER G105 gdpdu-01-08-2002.dtd: Die DTD-Datei weicht von der "
+                  "veröffentlichten ab; ein Datenträger muss sie unverändert enthalten.\n"
+                  "Datenträger geprüft: 1 Fehler.\n");
+    }
     ::setenv("NORVIK_SHARED_DIR", dir.file("leer").c_str(), 1);
-    fs::current_path(dir.file("leer/arbeit"));
     const CliOutcome r = Run({"check", medium});
     const CliOutcome json = Run({"check", medium, "--json"});
-    fs::current_path(cwd);
-    if (shared)
-        ::setenv("NORVIK_SHARED_DIR", before.c_str(), 1);
-    else
-        ::unsetenv("NORVIK_SHARED_DIR");
+    ::unsetenv("NORVIK_SHARED_DIR");
     const std::string note =
-        "Hinweis: die veröffentlichte gdpdu-01-08-2002.dtd wurde nicht gefunden "
-        "($NORVIK_SHARED_DIR/gdpdu/ oder ../shared/gdpdu/); die Kopie auf dem Datenträger "
-        "wurde nicht mit ihr verglichen.\n";
+        "Hinweis: die veröffentlichte gdpdu-01-08-2002.dtd wurde nicht "
+        "gefunden (" +
+        dir.file("leer") +
+        "/gdpdu); die Kopie auf dem Datenträger wurde nicht mit ihr "
+        "verglichen.\n";
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, note + "Datenträger geprüft: keine Befunde.\n");
     // The JSON lines stay JSON.

@@ -11,7 +11,6 @@ void CliFixture::SetUp() {
     ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
-    ::setenv("NORVIK_SHARED_DIR", NORVIK_SHARED_DIR, 0);
 }
 
 CliOutcome CliFixture::Run(const std::vector<std::string>& args, bool withHome) const {

@@ -184,7 +184,6 @@ TEST_F(RunProcessTest, ARunStartedWithSigintIgnoredKeepsIgnoringIt) {
 }
 
 TEST_F(RunProcessTest, ASignalStopsAGdpduBuildAndLeavesTheEarlierMedium) {
-    NORVIK_REQUIRE_DTD();
     const std::string exports = dir.file("home/Drivers/Export/");
     fs::create_directories(dir.path() / "medium");
     fs::copy_file(test::PublishedDtd(), exports + "gdpdu-01-08-2002.dtd");

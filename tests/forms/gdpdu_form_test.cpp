@@ -165,7 +165,6 @@ TEST_F(GdpduForms, AnInvalidPeriodIsRefusedBeforeAnythingIsStored) {
 }
 
 TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {
-    NORVIK_REQUIRE_DTD();
     fs::copy_file(PublishedDtd(), exportPath() + "gdpdu-01-08-2002.dtd");
     Sql("CREATE TABLE konten (nr INTEGER, name TEXT)");
     Sql("INSERT INTO konten VALUES (1000, 'Kasse'), (1200, 'Bank')");

@@ -166,7 +166,6 @@ std::string MakeSteps(const std::string& medium, const std::vector<std::string>&
 
 TEST(MediumCheck, EachCaseMediumGivesItsFindingsAndNothingOutsideIsRead) {
     const std::string dtd = PublishedDtd();
-    if (dtd.empty()) GTEST_SKIP() << DtdMissing();
     TempDir dir;
     fs::copy(fs::path(NORVIK_SOURCE_DIR) / "tests/gdpdu/cases/check", dir.path(),
              fs::copy_options::recursive | fs::copy_options::copy_symlinks);
@@ -243,7 +242,6 @@ void WritePackage(const CaseRow& c, std::vector<ZipEntry> entries, const std::st
 // give every G7xx code.
 TEST(MediumCheck, EachBrokenPackageGivesItsFindingsWithinBounds) {
     const std::string dtd = PublishedDtd();
-    if (dtd.empty()) GTEST_SKIP() << DtdMissing();
     TempDir dir;
     const std::string folder = dir.file("Medium");
     fs::copy(fs::path(NORVIK_SOURCE_DIR) / "tests/gdpdu/cases/check/G404", folder);
@@ -283,7 +281,6 @@ TEST(MediumCheck, EachBrokenPackageGivesItsFindingsWithinBounds) {
 
 TEST(MediumCheck, ABrokenFileGivesAFewLinesOfEachKindAndCountsTheRest) {
     const std::string dtd = PublishedDtd();
-    if (dtd.empty()) GTEST_SKIP() << DtdMissing();
     TempDir dir;
     fs::copy(fs::path(NORVIK_SOURCE_DIR) / "tests/gdpdu/cases/check/G404", dir.path());
     std::string data;

@@ -126,7 +126,7 @@ const std::string kPackedShown =
 // Each case meets last year's medium in the folder: a build that does not succeed leaves the
 // folder byte for byte as it found it, one that succeeds replaces the medium.
 TEST_P(MediumFailureTest, EachBuildLeavesItsFolderProtocolAndMessages) {
-    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    ASSERT_TRUE(ProvideDtd());
     const auto profile = [this](const std::string& files) {
         return [=, this] { LoadProfile("[Allgemein]\nName=Prüfung 2026\n[Dateien]\n" + files); };
     };
@@ -176,15 +176,26 @@ TEST_P(MediumFailureTest, EachBuildLeavesItsFolderProtocolAndMessages) {
              ::setrlimit(RLIMIT_FSIZE, &fileSize);
              ::signal(SIGXFSZ, SIG_DFL);
          }},
-        {"without the DTD", [this] { fs::remove(exportPath() + kGdpduDtdName); },
+        {"without the DTD in the export folder: the published one goes there first",
+         [this] { fs::remove(exportPath() + kGdpduDtdName); }, GdpduOutcome::Succeeded, kComplete,
+         "line:Die veröffentlichte DTD-Datei gdpdu-01-08-2002.dtd wurde aus * in den Exportordner "
+         "{EXPORT} kopiert; jeder Datenträger nimmt sie von dort.\n" +
+             kChecked + kPacked + "close\n",
+         "ShowText: 4|Die veröffentlichte DTD-Datei *\n" + kTables + kPackedShown + kSucceeded,
+         [this] {
+             EXPECT_TRUE(ReadBytes(exportPath() + kGdpduDtdName) == ReadBytes(PublishedDtd()));
+         }},
+        {"without the DTD, and none installed: nothing is exported",
+         [this] {
+             fs::remove(exportPath() + kGdpduDtdName);
+             fs::create_directories(home.file("leer"));
+             ::setenv("NORVIK_SHARED_DIR", home.file("leer").c_str(), 1);
+         },
          GdpduOutcome::Failed, "",
-         "line:Ohne die DTD-Datei wäre der Datenträger unvollständig; er wurde nicht "
-         "gespeichert.\n" +
-             kKept + "close\n",
-         kTables +
-             "ShowText: 3|Fehler beim kopieren der ''DTD-Datei'': \\r\\nFehler: 53 Datei nicht "
-             "gefunden: {EXPORT}gdpdu-01-08-2002.dtd\n" +
-             kFailed},
+         "line:Die DTD-Datei gdpdu-01-08-2002.dtd fehlt im Exportordner {EXPORT}, und die "
+         "veröffentlichte liegt nicht bei der Installation (*/leer/gdpdu). *\nclose\n",
+         "ShowText: 0|Die DTD-Datei gdpdu-01-08-2002.dtd fehlt im Exportordner *\n" + kFailed,
+         [] { ::unsetenv("NORVIK_SHARED_DIR"); }},
         {"an output folder that is missing", [this] { BuildInto(home.file("fehlt/ordner")); },
          GdpduOutcome::Failed, "",
          "line:Im Ausgabeordner lässt sich kein Datenträger anlegen: *\nclose\n",
@@ -311,7 +322,7 @@ TEST_P(MediumFailureTest, EachBuildLeavesItsFolderProtocolAndMessages) {
 // A staging folder no build holds was left by a killed one: dropped, or put in place when it was
 // complete and already going in place.
 TEST_P(MediumFailureTest, TheNextBuildDealsWithAKilledBuildsStagingFolder) {
-    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    ASSERT_TRUE(ProvideDtd());
     LoadStandardProfile();
     gdpdu.BuildGDPdU();
     ASSERT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
@@ -335,7 +346,7 @@ TEST_P(MediumFailureTest, TheNextBuildDealsWithAKilledBuildsStagingFolder) {
 }
 
 TEST_P(MediumFailureTest, EveryFindingIsProtocolledAndTheFirstAreShown) {
-    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    ASSERT_TRUE(ProvideDtd());
     // 27 rows whose date column holds texts: one finding a row.
     WriteBytes(home.file("data/FREI.EXP"),
                DefinitionBytes("[Allgemein]\nName=Frei\nDatenquelle=SELECT k1.nr, k1.name FROM "
@@ -364,7 +375,7 @@ TEST_P(MediumFailureTest, EveryFindingIsProtocolledAndTheFirstAreShown) {
 }
 
 TEST_P(MediumFailureTest, ATableWithoutConditionRunsWithoutWhere) {
-    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    ASSERT_TRUE(ProvideDtd());
     LoadProfile("[Allgemein]\nName=P\n[Dateien]\nFile01=%DataPath%\\BUCHUNGEN.EXP;;;Buchungen;\n");
     gdpdu.BuildGDPdU();
     const std::string data = ReadBytes(MediumFile("buchungen.txt"));

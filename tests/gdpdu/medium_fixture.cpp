@@ -82,7 +82,6 @@ void MediumSession::LoadStandardProfile() {
 }
 
 bool MediumSession::ProvideDtd() {
-    if (PublishedDtd().empty()) return false;
     std::filesystem::copy_file(PublishedDtd(), exportPath() + kGdpduDtdName,
                                std::filesystem::copy_options::overwrite_existing);
     return true;

@@ -137,7 +137,7 @@ TEST_P(MediumPlanTest, EveryTableOfOneFileIsNamedOnce) {
 }
 
 TEST_P(MediumPlanTest, UnselectedTablesAreNotPlanned) {
-    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    ASSERT_TRUE(ProvideDtd());
     LoadStandardProfile();
     gdpdu.GxpFiles->Item(2)->Export->ExpDef->Dateiname = MediumFile("konten.txt");
     gdpdu.GxpFiles->Item(2)->Selected = false;
@@ -147,7 +147,7 @@ TEST_P(MediumPlanTest, UnselectedTablesAreNotPlanned) {
 }
 
 TEST_P(MediumPlanTest, AFolderWrittenWithItsSeparatorHoldsTheFiles) {
-    if (!ProvideDtd()) GTEST_SKIP() << DtdMissing();
+    ASSERT_TRUE(ProvideDtd());
     for (const std::string& folder : {medium + "/", home.file("neu") + "/"}) {
         SCOPED_TRACE(folder);
         fs::create_directories(folder);

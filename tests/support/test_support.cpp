@@ -46,24 +46,8 @@ std::string DefinitionBytes(const std::string& utf8WithLf) {
     return Utf8ToCp1252(crlf);
 }
 
-namespace {
-
-std::filesystem::path SharedDtd() {
-    const char* shared = std::getenv("NORVIK_SHARED_DIR");
-    return std::filesystem::path(shared ? shared : NORVIK_SHARED_DIR) / "gdpdu" /
-           "gdpdu-01-08-2002.dtd";
-}
-
-}  // namespace
-
 std::string PublishedDtd() {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(SharedDtd(), ec) ? SharedDtd().string() : "";
-}
-
-std::string DtdMissing() {
-    return "needs the published GDPdU DTD " + SharedDtd().string() +
-           ", which the repository does not carry";
+    return std::string(NORVIK_SOURCE_DIR) + "/data/gdpdu/gdpdu-01-08-2002.dtd";
 }
 
 std::string PostgresUrl() {

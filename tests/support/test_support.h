@@ -33,16 +33,8 @@ std::string ReadBytes(const std::string& path);
 // Windows-1252 bytes with CR LF from UTF-8 lines written with LF.
 std::string DefinitionBytes(const std::string& utf8WithLf);
 
-// The published GDPdU DTD as the tests look for it: in the gdpdu folder of $NORVIK_SHARED_DIR, else
-// of the shared folder beside the source tree; "" when it is not there.
+// The published GDPdU DTD the project carries.
 std::string PublishedDtd();
-// Why a test that needs the published DTD skips: the standard's file is not ours to carry.
-std::string DtdMissing();
-// Skips the current test when the published DTD is not to be found.
-#define NORVIK_REQUIRE_DTD()                                                                      \
-    do {                                                                                          \
-        if (::norvik::test::PublishedDtd().empty()) GTEST_SKIP() << ::norvik::test::DtdMissing(); \
-    } while (0)
 
 // The PostgreSQL URL of the test server, or empty (then the test skips, or fails when it is
 // required).

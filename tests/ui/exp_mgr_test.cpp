@@ -98,7 +98,6 @@ TEST_F(ExpMgrTest, ReleasingTheManagerReleasesTheSettingsButNotTheSession) {
 
 // The dialog and the command line build the same medium from the same choices.
 TEST(ExpMgrMedium, TheDialogBuildsTheMediumTheCommandLineBuilds) {
-    NORVIK_REQUIRE_DTD();
     TempDir dir;
     ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
     const std::string home = dir.file("home");

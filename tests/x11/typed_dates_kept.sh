@@ -4,7 +4,6 @@
 # shellcheck source=tests/x11/x11_lib.sh
 . "$(dirname "$0")/x11_lib.sh"
 setup
-require_dtd
 # The profile's folder, whether or not the demo made it.
 mkdir -p "$H/Daten/GDPdU"
 

@@ -18,17 +18,6 @@ require_tools() {
   done
 }
 
-# The published DTD is not ours to carry: without it (no ../shared) a medium cannot be built.
-has_dtd() {
-  [ -f "$H/Drivers/Export/gdpdu-01-08-2002.dtd" ]
-}
-
-require_dtd() {
-  has_dtd && return
-  echo "the published GDPdU DTD is not in \$NORVIK_SHARED_DIR/gdpdu"
-  exit 77
-}
-
 cleanup() {
   set +e
   [ -n "$GUI_PID" ] && kill "$GUI_PID" 2>/dev/null
