@@ -21,14 +21,21 @@ demo: build
 test: build build-asan
 	scripts/run-tests
 
-# The Debian package of the release build, build-release/norvik-export_VERSION_ARCH.deb; lintian
-# fails it on an error and lists its warnings.
+# The Debian package of the release build, build-release/norvik-export_VERSION_ARCH.deb. Fails when
+# the tool lacks a hardening feature, a desktop entry or the man page has a warning, or lintian
+# reports an error or a warning.
 package: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release
 	rm -f build-release/norvik-export_*.deb
 	cd build-release && cpack
-	lintian --fail-on error build-release/norvik-export_*.deb
+	@# Control flow integrity needs every linked object marked; Debian 12's C start files are not.
+	hardening-check --nocfprotection build-release/src/norvik-export
+	@out=$$(desktop-file-validate packaging/*.desktop 2>&1); \
+	  if [ -n "$$out" ]; then echo "$$out"; exit 1; fi; echo "desktop-file-validate: ok"
+	@out=$$(man --warnings -E UTF-8 -l build-release/norvik-export.1 2>&1 >/dev/null); \
+	  if [ -n "$$out" ]; then echo "$$out"; exit 1; fi; echo "man page: no warnings"
+	lintian --fail-on error,warning build-release/norvik-export_*.deb
 
 # Builds every fuzzer, then runs each for FUZZ_TIME seconds (default 600); see scripts/fuzz.
 fuzz: deps

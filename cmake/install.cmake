@@ -1,6 +1,7 @@
 # What `cmake --install` puts into the prefix: the layers as the exported CMake target
 # NorvikExport::core with their public headers, a pkg-config file, the norvik-export tool with its
-# man page and bash completion, its copyright and changelog.
+# man page and bash completion, the desktop entries of its dialogs with their icon, its README,
+# copyright, changelog and the demo's definitions as examples.
 include(CMakePackageConfigHelpers)
 include(public_headers)
 
@@ -94,14 +95,35 @@ else()
   message(STATUS "help2man not found: norvik-export is installed without its man page")
 endif()
 
-# The copyright and the changelog, where Debian keeps them.
+# The dialogs in the desktop's menu, each opened by its own entry, with the program's icon.
+if(NORVIK_UI)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/norvik-export-datenexport.desktop
+                ${PROJECT_SOURCE_DIR}/packaging/norvik-export-gdpdu.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/norvik-export.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  # hicolor's fallback size, for menus that draw no SVG.
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/norvik-export.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)
+endif()
+
+# The README (the user's reference of the command line and the formats), the copyright and the
+# changelog where Debian keeps them; texts over 4 kB compressed as Debian's policy asks.
 set(NORVIK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/norvik-export)
-add_custom_command(
-  OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/changelog
-          ${PROJECT_BINARY_DIR}/changelog
-  COMMAND gzip -9 -n -f ${PROJECT_BINARY_DIR}/changelog
-  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog)
-add_custom_target(norvik-export-changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+set(doc_compressed)
+foreach(doc changelog:packaging/changelog README.md:README.md)
+  string(REPLACE ":" ";" doc ${doc})
+  list(GET doc 0 name)
+  list(GET doc 1 source)
+  add_custom_command(
+    OUTPUT ${PROJECT_BINARY_DIR}/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/${source} ${PROJECT_BINARY_DIR}/${name}
+    COMMAND gzip -9 -n -f ${PROJECT_BINARY_DIR}/${name}
+    DEPENDS ${PROJECT_SOURCE_DIR}/${source})
+  list(APPEND doc_compressed ${PROJECT_BINARY_DIR}/${name}.gz)
+endforeach()
+add_custom_target(norvik-export-docs ALL DEPENDS ${doc_compressed})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${doc_compressed}
         DESTINATION ${NORVIK_DOC_DIR})
+# The demo's definitions and GDPdU profile, as `demo` writes them into a home.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/demo/definitions/ DESTINATION ${NORVIK_DOC_DIR}/examples)

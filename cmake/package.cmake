@@ -23,11 +23,14 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${NORVIK_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS
-    "pkg-config, libfmt-dev, libsqlite3-dev, libpq-dev, unixodbc-dev, libxml2-dev")
+# bash-completion reads the completion file; the -dev packages are what norvik-export.pc (and
+# norvik-export-ui.pc) require; German texts of Qt's own dialogs.
+set(suggests bash-completion pkg-config libfmt-dev libsqlite3-dev libpq-dev unixodbc-dev
+             libxml2-dev libzip-dev nettle-dev)
 if(NORVIK_UI)
-  string(APPEND CPACK_DEBIAN_PACKAGE_SUGGESTS ", qt6-base-dev, qt6-translations-l10n")
+  list(APPEND suggests qt6-base-dev qt6-translations-l10n)
 endif()
+list(JOIN suggests ", " CPACK_DEBIAN_PACKAGE_SUGGESTS)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "export definitions and GDPdU data media for business data")
 set(CPACK_PACKAGE_DESCRIPTION
     "NorvikExport writes data from a business application's database into text
@@ -37,7 +40,8 @@ Index.xml and a check of the finished medium. It reads SQLite, PostgreSQL and
 ODBC databases.
 
 This package holds the command line tool norvik-export with its man page and
-bash completion, and for host applications the component as static libraries
-with their public headers, the CMake package NorvikExport and the pkg-config
-file norvik-export.")
+bash completion, menu entries for its two dialogs (data export and GDPdU data
+medium), the demo's definitions as examples, and for host applications the
+component as static libraries with their public headers, the CMake package
+NorvikExport and the pkg-config file norvik-export.")
 include(CPack)

@@ -31,7 +31,6 @@ if(DEB)
       message(FATAL_ERROR "the package does not depend on ${package}: ${output}")
     endif()
   endforeach()
-  list(APPEND expected share/doc/norvik-export/copyright share/doc/norvik-export/changelog.gz)
 else()
   set(prefix ${WORK_DIR}/prefix)
   run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
@@ -52,13 +51,29 @@ list(APPEND expected
     ${LIBDIR}/cmake/NorvikExport/NorvikExportConfigVersion.cmake
     ${LIBDIR}/cmake/NorvikExport/NorvikExportTargets.cmake
     ${LIBDIR}/pkgconfig/norvik-export.pc
-    share/bash-completion/completions/norvik-export)
+    share/bash-completion/completions/norvik-export
+    share/norvik-export/gdpdu/gdpdu-01-08-2002.dtd
+    share/norvik-export/gdpdu/gdpdu-01-09-2004.dtd
+    share/doc/norvik-export/copyright
+    share/doc/norvik-export/changelog.gz
+    share/doc/norvik-export/README.md.gz
+    share/doc/norvik-export/examples/FINANZBUCHHALTUNG.GDU
+    share/doc/norvik-export/examples/GDPDU_BUCHUNGEN.EXP
+    share/doc/norvik-export/examples/KUNDEN.EXP)
 if(WITH_MAN)
   list(APPEND expected ${MANDIR}/man1/norvik-export.1.gz)
 endif()
+# The dialogs' desktop entries, each with the gui command that opens it.
+set(desktop_entries norvik-export-datenexport.desktop:export norvik-export-gdpdu.desktop:gdpdu)
 if(WITH_UI)
   list(APPEND expected include/norvik/ui/tq_exp_mgr.h ${LIBDIR}/libnorvik_ui.a
-       ${LIBDIR}/pkgconfig/norvik-export-ui.pc)
+       ${LIBDIR}/pkgconfig/norvik-export-ui.pc
+       share/icons/hicolor/scalable/apps/norvik-export.svg
+       share/icons/hicolor/48x48/apps/norvik-export.png)
+  foreach(entry ${desktop_entries})
+    string(REGEX REPLACE ":.*" "" entry ${entry})
+    list(APPEND expected share/applications/${entry})
+  endforeach()
 endif()
 set(internal
     include/norvik/common/vb_format_lex.h
@@ -86,6 +101,30 @@ if(WITH_MAN)
     string(FIND "${man}" "${part}" at)
     if(at EQUAL -1)
       message(FATAL_ERROR "the man page lacks ${part}")
+    endif()
+  endforeach()
+endif()
+
+run(gzip -dc ${prefix}/share/doc/norvik-export/README.md.gz)
+if(NOT output MATCHES "^# NorvikExport\n")
+  message(FATAL_ERROR "share/doc/norvik-export/README.md.gz is not the README")
+endif()
+if(WITH_UI)
+  find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+  foreach(entry ${desktop_entries})
+    string(REPLACE ":" ";" entry ${entry})
+    list(GET entry 0 file)
+    list(GET entry 1 dialog)
+    file(STRINGS ${prefix}/share/applications/${file} exec REGEX "^Exec=")
+    if(NOT exec STREQUAL "Exec=norvik-export gui ${dialog}")
+      message(FATAL_ERROR "${file} does not open the dialog ${dialog}: ${exec}")
+    endif()
+    # Valid means not a word from the validator, hints included.
+    if(DESKTOP_FILE_VALIDATE)
+      run(${DESKTOP_FILE_VALIDATE} ${prefix}/share/applications/${file})
+      if(NOT output STREQUAL "")
+        message(FATAL_ERROR "desktop-file-validate ${file}:\n${output}")
+      endif()
     endif()
   endforeach()
 endif()
