@@ -49,11 +49,16 @@ const char* CharsetName(CharacterSet set) {
     return "?";
 }
 
-bool KeepsAscii(CharacterSet set) {
-    return set != CharacterSet::Utf16 && set != CharacterSet::Utf7;
+bool Readable(CharacterSet set) {
+    return set != CharacterSet::Utf7;
+}
+
+bool ReadAsUtf8(CharacterSet set) {
+    return set == CharacterSet::Utf8 || set == CharacterSet::Utf16;
 }
 
 size_t FirstUndefinedByte(std::string_view bytes, CharacterSet set) {
+    if (ReadAsUtf8(set)) set = CharacterSet::Utf8;
     if (set != CharacterSet::Ansi && set != CharacterSet::Utf8) return std::string_view::npos;
     for (size_t i = 0; i < bytes.size();) {
         // Runs of ASCII, the usual text, eight bytes a test.
@@ -80,6 +85,7 @@ size_t FirstUndefinedByte(std::string_view bytes, CharacterSet set) {
 }
 
 std::string DecodeForMessage(std::string_view bytes, CharacterSet set) {
+    if (ReadAsUtf8(set)) set = CharacterSet::Utf8;
     switch (set) {
         case CharacterSet::Ansi:
             return Cp1252ToUtf8(bytes);
@@ -109,6 +115,7 @@ std::string DecodeForMessage(std::string_view bytes, CharacterSet set) {
 }
 
 std::optional<std::string> EncodeIn(std::string_view utf8, CharacterSet set) {
+    if (ReadAsUtf8(set)) set = CharacterSet::Utf8;
     switch (set) {
         case CharacterSet::Ansi:
             if (!FitsCp1252(utf8)) return std::nullopt;
@@ -139,7 +146,7 @@ std::optional<std::string> EncodeIn(std::string_view utf8, CharacterSet set) {
 }
 
 size_t CharacterCount(std::string_view bytes, CharacterSet set) {
-    return set == CharacterSet::Utf8 ? CharCount(bytes) : bytes.size();
+    return ReadAsUtf8(set) ? CharCount(bytes) : bytes.size();
 }
 
 }  // namespace norvik

@@ -69,19 +69,17 @@ class LayoutReader {
         table_.dataReadable = false;
     }
 
-    // A separator in the bytes of the character set; an empty text encapsulator means none.
-    void Separator(const xmlNode* e, const std::string& text, const char* what, bool oneCharacter,
+    // A separator in the bytes of the character set, of one character or more; an empty text
+    // encapsulator means none.
+    void Separator(const xmlNode* e, const std::string& text, const char* what, bool mayBeEmpty,
                    std::string& bytes) {
         if (text.empty()) {
-            if (oneCharacter) {
+            if (mayBeEmpty) {
                 bytes.clear();
                 return;
             }
             return Unusable("G301", e, fmt::format("{} ist leer.", what));
         }
-        if (oneCharacter && CharCount(text) != 1)
-            return Unusable("G301", e,
-                            fmt::format("{} {} muss genau ein Zeichen sein.", what, Shown(text)));
         const std::optional<std::string> encoded = EncodeIn(text, table_.charset);
         if (!encoded)
             return Unusable("G301", e,
@@ -200,6 +198,11 @@ class LayoutReader {
         ForEachElement(node, [&](const xmlNode* e) {
             if (ElementName(e) == "Name") key.columns.push_back(ElementText(e));
             if (ElementName(e) == "References") key.references = ElementText(e);
+            if (ElementName(e) == "Alias") {
+                const xmlNode* from = FirstElement(e, "From");
+                const xmlNode* to = FirstElement(e, "To");
+                key.aliases.emplace_back(from ? ElementText(from) : "", to ? ElementText(to) : "");
+            }
         });
         table_.foreignKeys.push_back(std::move(key));
     }
@@ -216,16 +219,25 @@ class LayoutReader {
         const bool numbers =
             std::any_of(table_.columns.begin(), table_.columns.end(),
                         [](const IndexColumn& c) { return c.type == ColumnType::Numeric; });
+        const bool decimals =
+            std::any_of(table_.columns.begin(), table_.columns.end(), [](const IndexColumn& c) {
+                return c.type == ColumnType::Numeric && c.accuracy > 0 && !c.impliedAccuracy;
+            });
         if (numbers && table_.decimalSymbol == column)
-            report_("G301", layout,
-                    "Dezimalzeichen und Spaltentrennzeichen sind gleich; Zahlen mit "
-                    "Nachkommastellen zerfallen in zwei Felder.");
+            report_(decimals ? "G301" : "G312", layout,
+                    decimals ? "Dezimalzeichen und Spaltentrennzeichen sind gleich; Zahlen mit "
+                               "Nachkommastellen zerfallen in zwei Felder."
+                             : "Dezimalzeichen und Spaltentrennzeichen sind gleich; das geht nur, "
+                               "solange keine Zahl Nachkommastellen hat (hier hat keine Spalte "
+                               "Accuracy), und ein Import kann es ablehnen.");
     }
 
     void CheckFixedWidths(const xmlNode* layout) {
-        if (table_.charset == CharacterSet::Utf8 && table_.recordLength > 0)
+        if (ReadAsUtf8(table_.charset) && table_.recordLength > 0)
             return Unusable("G308", layout,
-                            "Sätze fester Länge ohne Satztrenner in UTF-8 werden nicht geprüft.");
+                            fmt::format("Sätze fester Länge ohne Satztrenner in {} werden nicht "
+                                        "geprüft.",
+                                        CharsetName(table_.charset)));
         for (const IndexColumn& c : table_.columns)
             if (c.fixedWidth == 0 && table_.dataReadable)
                 return Unusable("G303", layout,

@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/data_charset.h"
@@ -35,6 +36,9 @@ struct IndexForeignKey {
     std::vector<std::string> columns;  // Name, in order
     std::string references;            // the referenced table's name
     int line = 0;                      // line of the ForeignKey element
+    // Alias: a column of the key (From) and the column of the referenced table's primary key it
+    // names (To), where their names differ.
+    std::vector<std::pair<std::string, std::string>> aliases;
 };
 
 // One Table element with the defaults of the standard filled in.
@@ -67,6 +71,7 @@ struct IndexTable {
 struct IndexModel {
     std::string doctype;             // the system identifier of the DOCTYPE, empty without one
     std::vector<IndexTable> tables;  // of every Media, in order
+    std::vector<std::string> extensionUrls;  // URL of each Extension
 };
 
 }  // namespace norvik

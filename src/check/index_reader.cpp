@@ -59,7 +59,7 @@ class TableReader {
         // After the Epoch, which places its two-digit years.
         if (validity) Validity(validity);
         // Its columns are still read: other tables' keys may name them.
-        if (!KeepsAscii(table_.charset))
+        if (!Readable(table_.charset))
             Unusable("G308", node,
                      fmt::format("Daten im Zeichensatz {} werden nicht geprüft.",
                                  CharsetName(table_.charset)));
@@ -179,6 +179,52 @@ class TableReader {
     DeclarationReport report_;
 };
 
+// What a producer may add beyond the tables: extensions and commands are named, never read or
+// run (the files of extensions are kept in the model); a Media without tables needs
+// AcceptNoTables (the standard's later version).
+void ReadMediaFrame(const xmlNode* root, IndexModel& model, FindingSink& sink) {
+    const auto report = [&](std::string_view code, const xmlNode* at, const std::string& text) {
+        sink.Report(code, kIndexFileName, static_cast<uint64_t>(ElementLine(at)), 0, text);
+    };
+    const auto command = [&](const xmlNode* e, const std::string& where) {
+        report("G111", e,
+               fmt::format("{} nennt den Befehl „{}“; die Prüfung führt ihn nicht aus.", where,
+                           ElementText(e)));
+    };
+    ForEachElement(root, [&](const xmlNode* e) {
+        const std::string_view name = ElementName(e);
+        if (name == "Extension") {
+            const xmlNode* extension = FirstElement(e, "Name");
+            const xmlNode* url = FirstElement(e, "URL");
+            if (url) model.extensionUrls.push_back(ElementText(url));
+            report(
+                "G110", e,
+                fmt::format("Index.xml nennt die Erweiterung „{}“ ({}); die Prüfung liest sie "
+                            "nicht.",
+                            extension ? ElementText(extension) : "", url ? ElementText(url) : ""));
+        } else if (name == "Command") {
+            command(e, "Index.xml");
+        } else if (name == "Media") {
+            const xmlNode* mediaName = FirstElement(e, "Name");
+            const std::string shown =
+                "Media „" + (mediaName ? ElementText(mediaName) : std::string()) + "“";
+            bool tables = false, accepted = false;
+            ForEachElement(e, [&](const xmlNode* part) {
+                const std::string_view what = ElementName(part);
+                tables = tables || what == "Table";
+                accepted = accepted || what == "AcceptNoTables";
+                if (what == "Command") command(part, shown);
+            });
+            // The earlier version's DTD itself refuses a Media without tables.
+            if (!tables && !accepted && model.doctype != kGdpduDtdName)
+                report("G109", e,
+                       shown +
+                           " enthält keine Tabelle; ohne AcceptNoTables ist das nicht "
+                           "vorgesehen.");
+        }
+    });
+}
+
 std::vector<const xmlNode*> TableNodes(const xmlNode* root) {
     std::vector<const xmlNode*> tables;
     ForEachElement(root, [&](const xmlNode* media) {
@@ -227,6 +273,7 @@ std::optional<IndexModel> ReadIndex(std::string_view xml, const std::string& url
         model.doctype = reinterpret_cast<const char*>(dtd->SystemID);
     const xmlNode* root = xmlDocGetRootElement(doc.get());
     if (!root) return model;
+    ReadMediaFrame(root, model, sink);
     const std::vector<const xmlNode*> nodes = TableNodes(root);
 
     std::map<std::string, size_t> uses;

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 
 namespace norvik {
@@ -130,6 +131,7 @@ class Resolver {
                 fmt::format("Fremdschlüssel hat {} Spalten, der Primärschlüssel von "
                             "Tabelle {} hat {}.",
                             link.columns.size(), key.references, link.targetColumns.size()));
+        if (!MatchByName(table, key, target, link)) return;
         for (size_t i = 0; i < link.columns.size(); ++i) {
             const IndexColumn& own = table.columns[link.columns[i]];
             const IndexColumn& other = target.columns[link.targetColumns[i]];
@@ -141,6 +143,56 @@ class Resolver {
                                    TypeName(other.type)));
         }
         relations_.links.push_back(std::move(link));
+    }
+
+    // Puts the key's columns in the order of the primary key they name: by Alias, or by their own
+    // names when each is a column of that key; else they stay in place, as position names them.
+    // False when an Alias names no column of either (reported).
+    bool MatchByName(const IndexTable& table, const IndexForeignKey& key, const IndexTable& target,
+                     ForeignKeyLink& link) {
+        std::vector<std::string> named = key.columns;
+        for (const auto& [from, to] : key.aliases) {
+            const auto it = std::find(key.columns.begin(), key.columns.end(), from);
+            if (it == key.columns.end()) {
+                Report("G305", table, key.line,
+                       fmt::format("Alias nennt die Spalte {}, die der Fremdschlüssel nicht "
+                                   "nennt.",
+                                   from));
+                return false;
+            }
+            named[static_cast<size_t>(it - key.columns.begin())] = to;
+        }
+        const auto inKey = [&](const std::string& name) {
+            return std::find_if(link.targetColumns.begin(), link.targetColumns.end(),
+                                [&](size_t c) { return target.columns[c].name == name; });
+        };
+        const bool byName =
+            !key.aliases.empty() || std::all_of(named.begin(), named.end(), [&](const auto& n) {
+                return inKey(n) != link.targetColumns.end();
+            });
+        if (!byName) return true;
+        std::vector<size_t> ordered(link.columns.size(), SIZE_MAX);
+        for (size_t i = 0; i < named.size(); ++i) {
+            const auto at = inKey(named[i]);
+            if (at == link.targetColumns.end()) {
+                Report("G305", table, key.line,
+                       fmt::format("Fremdschlüssel nennt für die Spalte {} die Spalte {} von "
+                                   "Tabelle {}, die nicht zu deren Primärschlüssel gehört.",
+                                   key.columns[i], named[i], key.references));
+                return false;
+            }
+            ordered[static_cast<size_t>(at - link.targetColumns.begin())] = link.columns[i];
+        }
+        for (size_t i = 0; i < ordered.size(); ++i)
+            if (ordered[i] == SIZE_MAX) {
+                Report("G304", table, key.line,
+                       fmt::format("Fremdschlüssel nennt keine Spalte für {} des "
+                                   "Primärschlüssels von Tabelle {}.",
+                                   target.columns[link.targetColumns[i]].name, key.references));
+                return false;
+            }
+        link.columns = std::move(ordered);
+        return true;
     }
 
     // Referenced tables first; a table waits until every table it names is placed, unless the

@@ -50,17 +50,32 @@ std::optional<std::string> DoctypeDtd(const fs::path& folder, const std::string&
     return bytes;
 }
 
+// The published 2004 DTD declares Media as (Name, Command*, Table*, Command*, AcceptNoTables?),
+// which a validator may refuse as not deterministic: a Command after the Name could belong to
+// either list. The same sequences, said so that each element has one place.
+constexpr std::string_view kMedia2004 =
+    "<!ELEMENT Media (Name, Command*, Table*, Command*, AcceptNoTables?)>";
+constexpr std::string_view kMedia2004Deterministic =
+    "<!ELEMENT Media (Name, Command*, (Table+, Command*)?, AcceptNoTables?)>";
+
+void ReadMediaAsMeant(std::string& dtd) {
+    const size_t at = dtd.find(kMedia2004);
+    if (at != std::string::npos) dtd.replace(at, kMedia2004.size(), kMedia2004Deterministic);
+}
+
 void CheckIndexAgainstDtd(const fs::path& folder, std::string_view xml, const std::string& url,
                           const IndexModel& model, bool dtdThere, FindingSink& sink) {
-    if (model.doctype != kGdpduDtdName)
+    if (DtdVersion(model.doctype).empty())
         sink.Report("G106", kIndexFileName, 0, 0,
                     model.doctype.empty()
                         ? std::string("Index.xml nennt keine DTD (DOCTYPE fehlt).")
-                        : fmt::format("Index.xml nennt als DTD „{}“ statt {}.", model.doctype,
-                                      kGdpduDtdName));
+                        : fmt::format("Index.xml nennt als DTD „{}“; veröffentlicht sind {} und "
+                                      "{}.",
+                                      model.doctype, kGdpduDtdName, kGdpduDtd2004Name));
     if (!dtdThere) return;
     std::optional<std::string> dtd = DoctypeDtd(folder, model.doctype, sink);
     if (!dtd) return;
+    if (model.doctype == kGdpduDtd2004Name) ReadMediaAsMeant(*dtd);
     // The sink keeps the first and counts the rest.
     for (const IndexProblem& problem : IndexXmlProblems(xml, url, std::move(*dtd), kMaxDtdProblems))
         sink.Report("G103", kIndexFileName, static_cast<uint64_t>(problem.line), 0,
@@ -142,14 +157,24 @@ void CheckData(const fs::path& folder, const IndexModel& model, const MediumRela
     for (const auto& [path, file] : coverage) ReportUncoveredLines(file, sink);
 }
 
+// The DTD copy of the version Index.xml names, else the one our media name; true when it is there.
+bool CheckDtdCopyOf(const fs::path& folder, const std::string& doctype,
+                    const MediumCheckOptions& options, FindingSink& sink) {
+    const std::string name = DtdVersion(doctype).empty() ? kGdpduDtdName : doctype;
+    if (options.dtd) *options.dtd = DtdVersion(doctype).empty() ? std::string() : doctype;
+    fs::path published = options.publishedDtd;
+    if (!published.empty()) published.replace_filename(name);
+    return CheckDtdCopy(folder, name, published, sink);
+}
+
 }  // namespace
 
 std::vector<MediumFinding> CheckMedium(const fs::path& folder, const MediumCheckOptions& options) {
     FindingSink sink(options.maxFindingsEach);
-    const bool dtdThere = CheckDtdCopy(folder, options.publishedDtd, sink);
     bool exact = false;
     const std::optional<fs::path> index = FindEntry(folder, kIndexFileName, exact);
     if (!index) {
+        CheckDtdCopyOf(folder, {}, options, sink);
         sink.Report("G101", kIndexFileName, 0, 0,
                     "Index.xml fehlt im Ordner des Datenträgers; ohne sie lässt sich nichts "
                     "einlesen.");
@@ -157,12 +182,14 @@ std::vector<MediumFinding> CheckMedium(const fs::path& folder, const MediumCheck
     }
     ContainedFile file = OpenContained(folder, *index);
     if (file.refusal != FileRefusal::None) {
+        CheckDtdCopyOf(folder, {}, options, sink);
         sink.Report(file.refusal == FileRefusal::Unreadable ? "G101" : "G108", kIndexFileName, 0, 0,
                     "Index.xml " + RefusalText(file) + ".");
         return sink.Take();
     }
     const std::optional<std::string> xml = ReadWhole(file, kMaxIndexBytes);
     if (!xml) {
+        CheckDtdCopyOf(folder, {}, options, sink);
         sink.Report("G101", kIndexFileName, 0, 0,
                     file.size > kMaxIndexBytes
                         ? TooLarge("Index.xml", file.size, kMaxIndexBytes)
@@ -171,6 +198,7 @@ std::vector<MediumFinding> CheckMedium(const fs::path& folder, const MediumCheck
     }
     const std::string url = index->string();
     const std::optional<IndexModel> model = ReadIndex(*xml, url, sink);
+    const bool dtdThere = CheckDtdCopyOf(folder, model ? model->doctype : "", options, sink);
     if (!model) return sink.Take();
     std::vector<std::string> names;
     for (const IndexTable& table : model->tables) names.push_back(table.name);

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "check/medium_finding.h"
@@ -17,10 +18,15 @@ namespace norvik {
 
 // How a medium is checked.
 struct MediumCheckOptions {
-    std::filesystem::path publishedDtd;  // the published DTD to compare the copy with; empty: not
-    size_t maxFindingsEach = 10;         // shown findings of one code per table and file
+    // The published DTD to compare the copy with, the one our media name; a medium naming the
+    // later version is compared with the file of its name beside it. Empty: not compared.
+    std::filesystem::path publishedDtd;
+    size_t maxFindingsEach = 10;  // shown findings of one code per table and file
     // When given: each table of Index.xml, in order, with its rows and numeric sums.
     std::vector<TableTotal>* totals = nullptr;
+    // When given: the published DTD Index.xml names and was read against; empty when it names
+    // none of them.
+    std::string* dtd = nullptr;
 };
 
 // The findings for the medium in folder: the medium's own first, then each table's by line;

@@ -51,6 +51,8 @@ void ReportUndescribedFiles(const fs::path& folder, const IndexModel& model, Fin
     for (const IndexTable& table : model.tables) named.insert(FirstPart(table.url));
     // A DTD the DOCTYPE names has findings of its own.
     if (!model.doctype.empty()) named.insert(FirstPart(model.doctype));
+    // So do the files of extensions: named, not read.
+    for (const std::string& url : model.extensionUrls) named.insert(FirstPart(url));
     std::error_code ec;
     std::vector<fs::directory_entry> entries;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec))

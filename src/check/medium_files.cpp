@@ -151,27 +151,28 @@ ContainedFile OpenReference(const fs::path& folder, const std::string& reference
     return OpenContained(folder, path);
 }
 
-bool CheckDtdCopy(const fs::path& folder, const fs::path& publishedDtd, FindingSink& sink) {
+bool CheckDtdCopy(const fs::path& folder, const std::string& name, const fs::path& publishedDtd,
+                  FindingSink& sink) {
     bool exact = false;
-    const std::optional<fs::path> copy = FindEntry(folder, kGdpduDtdName, exact);
+    const std::optional<fs::path> copy = FindEntry(folder, name, exact);
     if (!copy || !exact) {
-        sink.Report("G104", kGdpduDtdName, 0, 0,
+        sink.Report("G104", name, 0, 0,
                     copy ? fmt::format("Die DTD-Datei heißt „{}“, Index.xml nennt sie „{}“; die "
                                        "Schreibweise muss gleich sein.",
-                                       copy->filename().string(), kGdpduDtdName)
+                                       copy->filename().string(), name)
                          : std::string("Die DTD-Datei fehlt im Ordner des Datenträgers; ohne sie "
                                        "lässt sich Index.xml weder prüfen noch einlesen."));
         return false;
     }
     ContainedFile file = OpenContained(folder, *copy);
     if (file.refusal != FileRefusal::None) {
-        sink.Report("G108", kGdpduDtdName, 0, 0, "Die DTD-Datei " + RefusalText(file) + ".");
+        sink.Report("G108", name, 0, 0, "Die DTD-Datei " + RefusalText(file) + ".");
         return false;
     }
     if (publishedDtd.empty()) return true;
     ContainedFile published = OpenContained({}, publishedDtd);
     if (published.refusal == FileRefusal::None && !SameBytes(file, published))
-        sink.Report("G105", kGdpduDtdName, 0, 0,
+        sink.Report("G105", name, 0, 0,
                     "Die DTD-Datei weicht von der veröffentlichten ab; ein Datenträger muss sie "
                     "unverändert enthalten.");
     return true;

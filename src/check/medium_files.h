@@ -22,9 +22,10 @@ std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& fold
 // Opens the file a reference of Index.xml (its DOCTYPE's DTD) names relative to the folder, in
 // the reference's exact case; one that is absolute, a URL or climbs out is refused as Outside.
 ContainedFile OpenReference(const std::filesystem::path& folder, const std::string& reference);
-// Reports a missing DTD copy (G104), one that is no regular file inside the folder (G108) and one
-// that differs from the published DTD (G105), when that is given; true when the copy is there.
-bool CheckDtdCopy(const std::filesystem::path& folder, const std::filesystem::path& publishedDtd,
-                  FindingSink& sink);
+// Reports a missing copy of the DTD of that name (G104), one that is no regular file inside the
+// folder (G108) and one that differs from the published DTD (G105), when that is given; true when
+// the copy is there.
+bool CheckDtdCopy(const std::filesystem::path& folder, const std::string& name,
+                  const std::filesystem::path& publishedDtd, FindingSink& sink);
 
 }  // namespace norvik

@@ -4,12 +4,16 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string_view>
+
+#include "common/utf8.h"
 
 namespace norvik {
 namespace {
 
 constexpr FindingSeverity E = FindingSeverity::Error;
 constexpr FindingSeverity W = FindingSeverity::Warning;
+constexpr FindingSeverity N = FindingSeverity::Note;
 
 // Grouped by what they concern: 1 the medium and Index.xml, 2 the data files, 3 the table
 // descriptions, 4 the structure of data lines, 5 values, 6 keys, 7 the ZIP of a handover package.
@@ -19,9 +23,14 @@ const std::vector<FindingKind> kKinds = {
     {"G103", E, "Index.xml entspricht nicht der DTD"},
     {"G104", E, "die DTD-Datei fehlt auf dem Datenträger"},
     {"G105", E, "die DTD-Datei weicht von der veröffentlichten ab"},
-    {"G106", E, "Index.xml verweist nicht auf gdpdu-01-08-2002.dtd"},
+    {"G106", E,
+     "Index.xml verweist auf keine veröffentlichte DTD (gdpdu-01-08-2002.dtd oder "
+     "gdpdu-01-09-2004.dtd)"},
     {"G107", E, "Index.xml will außer der DTD weitere Dateien oder Adressen nachladen"},
     {"G108", E, "Index.xml oder eine DTD ist keine gewöhnliche Datei im Ordner oder zu groß"},
+    {"G109", E, "Media ohne Tabelle, ohne dass AcceptNoTables das erlaubt"},
+    {"G110", N, "Erweiterung (Extension) genannt; sie wird nicht gelesen"},
+    {"G111", N, "Befehl (Command) genannt; er wird nicht ausgeführt"},
     {"G201", E, "URL ist leer, absolut oder führt aus dem Ordner"},
     {"G202", E, "Datendatei fehlt"},
     {"G203", E, "Datendatei nur in anderer Groß-/Kleinschreibung vorhanden"},
@@ -39,6 +48,8 @@ const std::vector<FindingKind> kKinds = {
     {"G309", W, "Fremdschlüssel und Primärschlüssel haben verschiedene Datentypen"},
     {"G310", W, "Gültigkeitszeitraum passt nicht zu seinem Format"},
     {"G311", E, "Tabellen derselben Datendatei teilen sich Zeilen"},
+    {"G312", W,
+     "Dezimalzeichen gleich Spaltentrennzeichen; nur Zahlen ohne Nachkommastellen lesbar"},
     {"G401", E, "Zeile hat nicht die erwartete Zahl von Feldern"},
     {"G402", E, "Zeile hat nicht die erwartete Länge"},
     {"G403", E, "Zeilen sind nicht durch den angegebenen Satztrenner getrennt"},
@@ -73,6 +84,38 @@ const std::vector<FindingKind> kKinds = {
     {"G712", W, "Übergabeprotokoll fehlt in der ZIP-Datei"},
 };
 
+// Control characters, the marks that turn the direction of text and bytes that are no UTF-8,
+// written as values are shown: [LF], [CR], [1B], [U+202E], [E4].
+std::string VisiblyEscaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            out += text[i++];
+            continue;
+        }
+        if (byte < 0x80) {
+            ++i;
+            out += byte == '\n'   ? std::string("[LF]")
+                   : byte == '\r' ? std::string("[CR]")
+                                  : fmt::format("[{:02X}]", byte);
+            continue;
+        }
+        const Utf8Char c = DecodeUtf8(text, i);
+        if (c.malformed)
+            out += fmt::format("[{:02X}]", byte);
+        else if (c.codePoint <= 0x9F || c.codePoint == 0x200E || c.codePoint == 0x200F ||
+                 (c.codePoint >= 0x202A && c.codePoint <= 0x202E) ||
+                 (c.codePoint >= 0x2066 && c.codePoint <= 0x2069))
+            out += fmt::format("[U+{:04X}]", static_cast<unsigned>(c.codePoint));
+        else
+            out.append(text.substr(i, c.length));
+        i += c.length;
+    }
+    return out;
+}
+
 }  // namespace
 
 const std::vector<FindingKind>& FindingKinds() {
@@ -87,19 +130,37 @@ const FindingKind& KindOf(std::string_view code) {
 }
 
 std::string FindingLine(const MediumFinding& finding) {
-    const char* severity = finding.severity == FindingSeverity::Error ? "FEHLER" : "WARNUNG";
+    const char* severity = finding.severity == FindingSeverity::Error     ? "FEHLER"
+                           : finding.severity == FindingSeverity::Warning ? "WARNUNG"
+                                                                          : "HINWEIS";
     if (finding.line == 0)
-        return fmt::format("{} {} {}: {}", severity, finding.code, finding.file, finding.text);
-    return fmt::format("{} {} {}:{}: {}", severity, finding.code, finding.file, finding.line,
-                       finding.text);
+        return fmt::format("{} {} {}: {}", severity, finding.code, VisiblyEscaped(finding.file),
+                           VisiblyEscaped(finding.text));
+    return fmt::format("{} {} {}:{}: {}", severity, finding.code, VisiblyEscaped(finding.file),
+                       finding.line, VisiblyEscaped(finding.text));
 }
 
-std::string SummaryLine(const std::vector<MediumFinding>& findings) {
+std::string DtdVersion(const std::string& dtd) {
+    if (dtd == kGdpduDtdName) return "1.1";
+    if (dtd == kGdpduDtd2004Name) return "1.5";
+    return {};
+}
+
+std::string SummaryLine(const std::vector<MediumFinding>& findings, const std::string& dtd) {
     uint64_t errors = 0, warnings = 0;
-    for (const MediumFinding& f : findings)
-        (f.severity == FindingSeverity::Error ? errors : warnings) += f.count;
-    if (errors == 0 && warnings == 0) return "Datenträger geprüft: keine Befunde.";
-    std::string text = "Datenträger geprüft: ";
+    for (const MediumFinding& f : findings) {
+        if (f.severity == FindingSeverity::Error) errors += f.count;
+        if (f.severity == FindingSeverity::Warning) warnings += f.count;
+    }
+    // Our own media's version goes without saying, as it always has.
+    const std::string read = dtd.empty() || dtd == kGdpduDtdName || DtdVersion(dtd).empty()
+                                 ? std::string()
+                                 : fmt::format(
+                                       " (gelesen nach {}, Version {} des "
+                                       "Beschreibungsstandards)",
+                                       dtd, DtdVersion(dtd));
+    if (errors == 0 && warnings == 0) return "Datenträger geprüft" + read + ": keine Befunde.";
+    std::string text = "Datenträger geprüft" + read + ": ";
     if (errors > 0) text += GroupedCount(errors) + " Fehler";
     if (errors > 0 && warnings > 0) text += ", ";
     if (warnings > 0) text += GroupedCount(warnings) + (warnings == 1 ? " Warnung" : " Warnungen");
@@ -109,6 +170,11 @@ std::string SummaryLine(const std::vector<MediumFinding>& findings) {
 bool HasErrors(const std::vector<MediumFinding>& findings) {
     return std::any_of(findings.begin(), findings.end(),
                        [](const MediumFinding& f) { return f.severity == FindingSeverity::Error; });
+}
+
+bool HasFindings(const std::vector<MediumFinding>& findings) {
+    return std::any_of(findings.begin(), findings.end(),
+                       [](const MediumFinding& f) { return f.severity != FindingSeverity::Note; });
 }
 
 }  // namespace norvik

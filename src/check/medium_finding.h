@@ -11,8 +11,9 @@
 
 namespace norvik {
 
-// Errors keep a tax office's import from reading the medium as described; warnings do not.
-enum class FindingSeverity { Error, Warning };
+// Errors keep a tax office's import from reading the medium as described; warnings do not; notes
+// name what the check does not read or run, and count as neither.
+enum class FindingSeverity { Error, Warning, Note };
 
 // A kind of finding: its stable code, its severity and what it means.
 struct FindingKind {
@@ -39,11 +40,20 @@ const std::vector<FindingKind>& FindingKinds();
 // The kind of a code; raises std::out_of_range for an unknown one.
 const FindingKind& KindOf(std::string_view code);
 
-// One output line: "FEHLER G401 kunden.txt:17: text" ("WARNUNG" …; the line left out when 0).
+// One output line: "FEHLER G401 kunden.txt:17: text" ("WARNUNG", "HINWEIS" …; the line left
+// out when 0). Control characters and bytes that are no UTF-8 are written visibly ("[LF]",
+// "[1B]", "[E4]"), so that a name from a medium can neither forge a line nor hide text on a
+// terminal.
 std::string FindingLine(const MediumFinding& finding);
-// The closing line: "Datenträger geprüft: keine Befunde." or the counts of errors and warnings.
-std::string SummaryLine(const std::vector<MediumFinding>& findings);
+// The closing line: "Datenträger geprüft: keine Befunde." or the counts of errors and warnings;
+// dtd, when given and not the DTD our own media name, says which version Index.xml was read as.
+std::string SummaryLine(const std::vector<MediumFinding>& findings, const std::string& dtd = {});
+// The version of the description standard a published DTD file stands for ("1.5"); empty for
+// any other name.
+std::string DtdVersion(const std::string& dtd);
 // True when a finding of severity Error is among them.
 bool HasErrors(const std::vector<MediumFinding>& findings);
+// True when an error or a warning is among them (notes alone leave a medium clean).
+bool HasFindings(const std::vector<MediumFinding>& findings);
 
 }  // namespace norvik

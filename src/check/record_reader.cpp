@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/utf8.h"
+
 namespace norvik {
 namespace {
 
@@ -20,11 +22,12 @@ bool IsLineBreak(std::string_view delimiter) {
 
 }  // namespace
 
-RecordReader::RecordReader(std::string delimiter, size_t recordLength)
+RecordReader::RecordReader(std::string delimiter, size_t recordLength, bool utf16)
     : delimiter_(std::move(delimiter)),
       recordLength_(recordLength),
       lineBreaks_(recordLength == 0 && IsLineBreak(delimiter_)),
-      buffer_(kBufferSize) {}
+      buffer_(kBufferSize),
+      utf16_(utf16) {}
 
 RecordReader::~RecordReader() = default;
 
@@ -149,10 +152,7 @@ bool RecordReader::Fill() {
         begin_ = 0;
     }
     nextLf_ = kUnknown;
-    ssize_t got;
-    do {
-        got = ::read(file_.Get(), buffer_.data() + end_, buffer_.size() - end_);
-    } while (got < 0 && errno == EINTR);
+    const ssize_t got = ReadMore();
     if (got <= 0) {
         eof_ = true;
         failed_ = got < 0;
@@ -160,6 +160,67 @@ bool RecordReader::Fill() {
     }
     end_ += static_cast<size_t>(got);
     return true;
+}
+
+ssize_t RecordReader::ReadMore() {
+    const size_t room = buffer_.size() - end_;
+    ssize_t got;
+    if (!utf16_) {
+        do {
+            got = ::read(file_.Get(), buffer_.data() + end_, room);
+        } while (got < 0 && errno == EINTR);
+        return got;
+    }
+    // Two bytes of UTF-16 give at most three of UTF-8, four (a pair) at most four.
+    raw_.resize(rawKept_ + room / 3 * 2);
+    do {
+        got = ::read(file_.Get(), raw_.data() + rawKept_, raw_.size() - rawKept_);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) return got;
+    const size_t have = rawKept_ + static_cast<size_t>(got);
+    size_t at = 0;
+    if (!started_ && (have >= 2 || got == 0)) {
+        started_ = true;
+        if (have >= 2 && raw_[0] == 0xFE && raw_[1] == 0xFF) bigEndian_ = true;
+        // The mark itself is decoded (U+FEFF) and dropped with the first record's.
+    }
+    const auto unit = [&](size_t i) -> char32_t {
+        return bigEndian_ ? static_cast<char32_t>(raw_[i] << 8 | raw_[i + 1])
+                          : static_cast<char32_t>(raw_[i + 1] << 8 | raw_[i]);
+    };
+    std::string out;
+    out.reserve(have / 2 * 3 + 4);
+    while (at + 2 <= have) {
+        char32_t c = unit(at);
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (at + 4 > have && got > 0) break;  // its pair comes with the next read
+            const char32_t low = at + 4 <= have ? unit(at + 2) : 0;
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+                at += 4;
+                continue;
+            }
+        }
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            // Half a pair: its three bytes are no UTF-8, so the record is reported.
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            AppendUtf8(out, c);
+        }
+        at += 2;
+    }
+    if (got == 0 && at < have) {
+        out += '\xFF';  // an odd last byte
+        at = have;
+    }
+    rawKept_ = have - at;
+    std::memmove(raw_.data(), raw_.data() + at, rawKept_);
+    std::memcpy(buffer_.data() + end_, out.data(), out.size());
+    // Nothing decoded yet, though bytes came: read on.
+    if (out.empty() && got > 0) return ReadMore();
+    return static_cast<ssize_t>(out.size());
 }
 
 }  // namespace norvik

@@ -2,6 +2,8 @@
 // The records of a data file, read in large blocks into one buffer of fixed size: memory stays
 // the same whatever the lines. A record longer than kMaxRecordBytes is passed over to its end.
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,8 +23,10 @@ class RecordReader {
   public:
     // Records end with delimiter; a line break as delimiter ("\r\n", "\n" or "\r") ends them at
     // every line break, telling which one. recordLength > 0: records of that many bytes without
-    // a delimiter, at most kMaxRecordBytes.
-    RecordReader(std::string delimiter, size_t recordLength);
+    // a delimiter, at most kMaxRecordBytes. utf16: the file is UTF-16 (little-endian unless its
+    // byte order mark says otherwise) and is read as UTF-8; what is no UTF-16 becomes bytes that
+    // are no UTF-8.
+    RecordReader(std::string delimiter, size_t recordLength, bool utf16 = false);
     ~RecordReader();
     RecordReader(const RecordReader&) = delete;
     RecordReader& operator=(const RecordReader&) = delete;
@@ -46,6 +50,9 @@ class RecordReader {
     bool Skip(RecordEnd& end);
     // Keeps the unread bytes, reads more after them; false when nothing more came.
     bool Fill();
+    // Reads into the free space of the buffer, UTF-16 decoded to UTF-8 when so declared; the
+    // bytes it put there, 0 at the end, -1 on an error.
+    ssize_t ReadMore();
 
     std::string delimiter_;
     size_t recordLength_;
@@ -59,6 +66,11 @@ class RecordReader {
     bool failed_ = false;
     bool skipping_ = false;  // inside an overlong record
     uint64_t overlong_ = 0;  // its bytes so far
+    bool utf16_;
+    bool bigEndian_ = false;
+    bool started_ = false;            // the byte order mark has been looked for
+    std::vector<unsigned char> raw_;  // UTF-16 bytes read, not yet decoded
+    size_t rawKept_ = 0;              // of them carried over: an odd byte, half a pair
 };
 
 }  // namespace norvik

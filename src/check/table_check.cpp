@@ -55,7 +55,7 @@ class TablePass {
           total_(total),
           expectedEnd_(LineBreakOf(table.recordDelimiter)),
           splitter_(table.columnDelimiter, table.textEncapsulator),
-          cutter_(FixedRanges(table), table.charset == CharacterSet::Utf8),
+          cutter_(FixedRanges(table), ReadAsUtf8(table.charset)),
           keys_(table.columns.size()),
           states_(table.columns.size()) {
         for (const IndexColumn& column : table.columns) values_.emplace_back(table, column);
@@ -100,7 +100,8 @@ class TablePass {
                    [&] { return "Datei " + RefusalText(file) + "."; });
             return false;
         }
-        RecordReader reader(table_.recordDelimiter, table_.fixedLength ? table_.recordLength : 0);
+        RecordReader reader(table_.recordDelimiter, table_.fixedLength ? table_.recordLength : 0,
+                            table_.charset == CharacterSet::Utf16);
         std::string error;
         if (!reader.Open(std::move(file.handle), table_.skipBytes, error)) {
             Report("G204", 0, [&] {
@@ -115,8 +116,7 @@ class TablePass {
         while (reader.Next(record, end)) {
             ++line;
             // A byte order mark is no part of the first value.
-            if (line == 1 && table_.charset == CharacterSet::Utf8 &&
-                record.starts_with("\xEF\xBB\xBF"))
+            if (line == 1 && ReadAsUtf8(table_.charset) && record.starts_with("\xEF\xBB\xBF"))
                 record.remove_prefix(3);
             if (reader.Overlong() > 0) {
                 Overlong(reader.Overlong(), end, line);

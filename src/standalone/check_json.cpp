@@ -62,18 +62,24 @@ std::string JsonString(std::string_view text) {
 std::string FindingJson(const MediumFinding& finding) {
     return fmt::format(
         R"({{"code":{},"severity":"{}","file":{},"line":{},"table":{},"column":{},"count":{},"text":{}}})",
-        JsonString(finding.code), finding.severity == FindingSeverity::Error ? "error" : "warning",
+        JsonString(finding.code),
+        finding.severity == FindingSeverity::Error     ? "error"
+        : finding.severity == FindingSeverity::Warning ? "warning"
+                                                       : "note",
         JsonOrNull(finding.file), finding.line == 0 ? "null" : std::to_string(finding.line),
         JsonOrNull(finding.tableName), JsonOrNull(finding.column), finding.count,
         JsonString(finding.text));
 }
 
-std::string SummaryJson(const std::vector<MediumFinding>& findings) {
+std::string SummaryJson(const std::vector<MediumFinding>& findings, const std::string& dtd) {
     uint64_t errors = 0, warnings = 0;
-    for (const MediumFinding& f : findings)
-        (f.severity == FindingSeverity::Error ? errors : warnings) += f.count;
-    return fmt::format(R"({{"errors":{},"warnings":{},"text":{}}})", errors, warnings,
-                       JsonString(SummaryLine(findings)));
+    for (const MediumFinding& f : findings) {
+        if (f.severity == FindingSeverity::Error) errors += f.count;
+        if (f.severity == FindingSeverity::Warning) warnings += f.count;
+    }
+    return fmt::format(R"({{"errors":{},"warnings":{},"text":{},"dtd":{},"version":{}}})", errors,
+                       warnings, JsonString(SummaryLine(findings, dtd)), JsonOrNull(dtd),
+                       JsonOrNull(DtdVersion(dtd)));
 }
 
 }  // namespace norvik::standalone

@@ -16,7 +16,8 @@ std::string JsonString(std::string_view text);
 // {"code":…,"severity":"error"|"warning","file":…,"line":…,"table":…,"column":…,"count":…,
 // "text":…}; a value a finding does not have is null.
 std::string FindingJson(const MediumFinding& finding);
-// {"errors":…,"warnings":…,"text":…} with the counts and the text of the summary line.
-std::string SummaryJson(const std::vector<MediumFinding>& findings);
+// {"errors":…,"warnings":…,"text":…,"dtd":…,"version":…}: the counts, the summary line and the
+// published DTD Index.xml was read as (null when none).
+std::string SummaryJson(const std::vector<MediumFinding>& findings, const std::string& dtd = {});
 
 }  // namespace norvik::standalone

@@ -22,6 +22,8 @@ int CommandCheck(CliContext& ctx, std::vector<std::string> args) {
 
     HandoverCheckOptions options;
     options.medium.publishedDtd = FindPublishedDtd(kGdpduDtdName);
+    std::string dtd;
+    options.medium.dtd = &dtd;
     const std::vector<MediumFinding> findings =
         folder ? CheckMedium(target, options.medium) : CheckHandoverZip(target, options);
     for (const MediumFinding& finding : findings)
@@ -36,8 +38,8 @@ int CommandCheck(CliContext& ctx, std::vector<std::string> args) {
              << " wurde nicht gefunden (" << searched
              << "); die Kopie auf dem Datenträger wurde nicht mit ihr verglichen.\n";
     }
-    ctx.out << (json ? SummaryJson(findings) : SummaryLine(findings)) << '\n';
-    if (findings.empty()) return 0;
+    ctx.out << (json ? SummaryJson(findings, dtd) : SummaryLine(findings, dtd)) << '\n';
+    if (!HasFindings(findings)) return 0;
     return HasErrors(findings) ? 1 : 3;
 }
 

@@ -116,16 +116,20 @@ const char* CommandHelp(const std::string& command) {
          "  --yes              die Schlussfrage bejahen und den Ordner öffnen\n"},
         {"check",
          "Aufruf: norvik-export check DIR|ZIP [--json]\n"
-         "Prüft den GDPdU-Datenträger im Ordner DIR, wie der Import eines Prüfers ihn liest:\n"
-         "Index.xml gegen die DTD, die DTD-Kopie gegen die veröffentlichte, jede Datendatei\n"
+         "Prüft den GDPdU-Datenträger im Ordner DIR, wie der Import eines Prüfers ihn liest,\n"
+         "auch von anderen Programmen und Kassen: Index.xml gegen die DTD der Version, die\n"
+         "es nennt (gdpdu-01-08-2002.dtd oder gdpdu-01-09-2004.dtd), deren Kopie gegen die\n"
+         "veröffentlichte, jede Datendatei\n"
          "(Satztrenner, Felder, Textbegrenzer, Zeichensatz, Zeilenbereich), Zahlen mit\n"
          "Dezimalzeichen und Nachkommastellen, Datumsangaben im angegebenen Format sowie\n"
          "Primär- und Fremdschlüssel. Eine Zeile je Befund:\n"
-         "  FEHLER|WARNUNG CODE DATEI[:ZEILE]: Text\n"
-         "am Ende eine Zusammenfassung; je Code, Tabelle und Datei werden höchstens 10\n"
-         "Befunde einzeln gezeigt.\n"
+         "  FEHLER|WARNUNG|HINWEIS CODE DATEI[:ZEILE]: Text\n"
+         "(HINWEIS: Erweiterungen und Befehle, die die Prüfung nennt, aber nicht liest oder\n"
+         "ausführt; sie zählen nicht als Befund), am Ende eine Zusammenfassung; je Code,\n"
+         "Tabelle und Datei werden höchstens 10 Befunde einzeln gezeigt. Steuerzeichen in\n"
+         "Namen erscheinen sichtbar, etwa [LF] oder [1B].\n"
          "Exit-Code 0 ohne Befunde, 1 bei Fehlern, 3 bei nur Warnungen, 2 bei falschem Aufruf.\n"
-         "  DIR      der Ordner mit Index.xml, den Datendateien und gdpdu-01-08-2002.dtd\n"
+         "  DIR      der Ordner mit Index.xml, den Datendateien und der DTD\n"
          "  ZIP      eine mit gdpdu --zip gepackte ZIP-Datei: jeder Eintrag muss eine Datei\n"
          "           auf oberster Ebene sein (kein absoluter Pfad, kein .., kein Ordner, keine\n"
          "           Verknüpfung, kein Name doppelt), höchstens 1.000 Einträge und 64 GiB\n"
@@ -133,9 +137,10 @@ const char* CommandHelp(const std::string& command) {
          "           (G7xx). Danach wird der Datenträger in einem temporären Ordner\n"
          "           ($TMPDIR) geprüft wie ein Ordner.\n"
          "  --json   für Programme: je Befund ein JSON-Objekt in einer Zeile mit code,\n"
-         "           severity (error|warning), file, line, table, column, count und text\n"
-         "           (null, wo ein Befund keinen Wert hat), zuletzt die Zusammenfassung\n"
-         "           {\"errors\":…,\"warnings\":…,\"text\":…}; dieselben Exit-Codes\n"},
+         "           severity (error|warning|note), file, line, table, column, count und\n"
+         "           text (null, wo ein Befund keinen Wert hat), zuletzt die Zusammenfassung\n"
+         "           {\"errors\":…,\"warnings\":…,\"text\":…,\"dtd\":…,\"version\":…};\n"
+         "           dieselben Exit-Codes\n"},
 #ifdef NORVIK_WITH_GUI
         {"gui",
          "Aufruf: norvik-export gui [export|gdpdu]\n"

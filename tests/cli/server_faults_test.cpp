@@ -130,8 +130,8 @@ TEST_F(ServerFaults, TheServersBoundsHoldForEveryStatementOfAnExport) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.options) + c.order);
         UseDatabase(WithOptions(url_, c.options));
-        Define("ZEILEN.EXP", "SELECT nr, text FROM " + table_ + " WHERE nr <= " +
-                                 std::to_string(kSlowRows) +
+        Define("ZEILEN.EXP", "SELECT nr, text FROM " + table_ +
+                                 " WHERE nr <= " + std::to_string(kSlowRows) +
                                  " AND (nr % 1000 <> 0 OR pg_sleep(0.08)::text = '')" + c.order);
         test::WriteBytes(Output(), "vorher\r\n");
         const CliOutcome r = Export("ZEILEN.EXP", "--protocol");

@@ -1,7 +1,8 @@
 // The check of a medium on the media under cases/check. Each folder there is a medium; the file of
 // its name with ".txt" first makes what a repository cannot carry, one step a line:
-//   > dtd NAME           the published DTD copied in as NAME, "none" for no copy (without a dtd
-//                        step it lies there as gdpdu-01-08-2002.dtd)
+//   > dtd NAME           the published DTD of that name copied in (else the one our media name, as
+//                        NAME), "none" for no copy (without a dtd step it lies there as
+//                        gdpdu-01-08-2002.dtd)
 //   > append NAME TEXT   TEXT and CR LF added to a file
 //   > link TARGET NAME   a symbolic link
 //   > fifo NAME          a named pipe
@@ -135,7 +136,9 @@ std::string MakeSteps(const std::string& medium, const std::vector<std::string>&
         const std::string path = medium + "/" + a;
         if (what == "dtd") {
             dtdStep = true;
-            if (a != "none") fs::copy_file(dtd, path);
+            // The published DTD of that name where there is one.
+            const fs::path published = fs::path(dtd).replace_filename(a);
+            if (a != "none") fs::copy_file(fs::exists(published) ? published : fs::path(dtd), path);
         } else if (what == "append") {
             WriteBytes(path, ReadBytes(path) + b + "\r\n");
         } else if (what == "link") {
