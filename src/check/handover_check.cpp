@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <map>
 #include <optional>
 #include <set>
@@ -33,6 +34,8 @@ constexpr uint64_t kMaxHashListBytes = uint64_t{1} << 20;
 constexpr uint32_t kTypeMask = 0170000, kRegular = 0100000, kFolder = 0040000, kLink = 0120000;
 // The folder bit of the attributes Windows tools write.
 constexpr uint32_t kDosFolder = 0x10;
+// The longest file name, in bytes, that Linux file systems (and so the unpacking) take.
+constexpr size_t kMaxNameBytes = NAME_MAX;
 
 bool WindowsAttributes(uint8_t opsys) {
     return opsys == ZIP_OPSYS_DOS || opsys == ZIP_OPSYS_WINDOWS_NTFS || opsys == ZIP_OPSYS_VFAT;
@@ -82,6 +85,11 @@ std::string Refusal(std::string_view name, uint8_t opsys, uint32_t attributes, c
                    "oberste Ebene der ZIP-Datei.";
     code = "G702";
     if (Shown(name) != name) return "enthält Steuerzeichen oder ungültige Bytes.";
+    if (name.size() > kMaxNameBytes)
+        return fmt::format(
+            "hat einen Namen von {} Bytes; Dateisysteme nehmen höchstens {} Bytes. "
+            "Er wird nicht entpackt.",
+            name.size(), kMaxNameBytes);
     if (const std::string problem = WindowsFileNameProblem(name); !problem.empty())
         return "ist unbrauchbar: " + problem;
     code = "G704";
@@ -89,6 +97,16 @@ std::string Refusal(std::string_view name, uint8_t opsys, uint32_t attributes, c
     if (type != 0 && type != kRegular) return "ist keine gewöhnliche Datei.";
     code = nullptr;
     return {};
+}
+
+// The entry a line of the hash list names, as sha256sum -c opens it in the unpacked package: a
+// "./" before the name changes nothing.
+std::string ListedFile(std::string_view name) {
+    while (name.starts_with("./")) {
+        name.remove_prefix(2);
+        while (name.starts_with('/')) name.remove_prefix(1);
+    }
+    return std::string(name);
 }
 
 // An entry that may be read.
@@ -120,11 +138,14 @@ class PackageCheck {
     // Reads every entry against the hash list, unpacking the medium's files into folder when
     // given; read gets each file's name and sum.
     void Verify(const PrivateFolder* folder, std::vector<HashEntry>* read) {
-        const std::optional<ParsedHashList> list = ReadHashList();
-        std::map<std::string, std::string> listed;
+        std::string listSum;
+        const std::optional<ParsedHashList> list = ReadHashList(listSum);
+        // Every line counts on its own, as with sha256sum -c: a second line for a file that
+        // states another sum fails, whatever the first says.
+        std::multimap<std::string, const HashEntry*> listed;
         if (list) {
-            for (const HashEntry& entry : list->entries)
-                if (entry.name != kHashListName) listed.emplace(entry.name, entry.hex);
+            for (const HashEntry& line : list->entries)
+                listed.emplace(ListedFile(line.name), &line);
         }
         bool record = false;
         for (const Entry& entry : entries_) {
@@ -136,23 +157,35 @@ class PackageCheck {
             if (!hex) continue;
             if (read) read->push_back({entry.name, *hex});
             if (!list) continue;
-            const auto it = listed.find(entry.name);
-            if (it == listed.end())
+            const auto [first, last] = listed.equal_range(entry.name);
+            if (first == last)
                 Report("G711", entry.name,
                        fmt::format("Datei steht nicht in der Prüfsummenliste {}.", kHashListName));
-            else if (it->second != *hex)
-                Report("G709", entry.name,
-                       fmt::format("SHA-256-Prüfsumme {} stimmt nicht mit der in {} ({}) "
-                                   "überein; die Datei wurde verändert.",
-                                   *hex, kHashListName, it->second));
+            for (auto it = first; it != last; ++it)
+                if (it->second->hex != *hex)
+                    Report("G709", entry.name,
+                           fmt::format("SHA-256-Prüfsumme {} stimmt nicht mit der in Zeile {} von "
+                                       "{} ({}) überein; die Datei wurde verändert.",
+                                       *hex, it->second->line, kHashListName, it->second->hex));
         }
-        for (const auto& [name, hex] : listed)
+        // sha256sum -c sums the list too when it names itself, and the sum it holds cannot be
+        // the sum of the list that holds it.
+        const auto [first, last] = listed.equal_range(kHashListName);
+        for (auto it = first; it != last; ++it)
+            if (it->second->hex != listSum)
+                Report("G709", kHashListName,
+                       fmt::format("Zeile nennt eine Prüfsumme der Liste selbst ({}); eine Liste "
+                                   "kann ihre eigene SHA-256-Prüfsumme ({}) nicht enthalten, "
+                                   "sha256sum -c meldet sie als falsch.",
+                                   it->second->hex, listSum),
+                       it->second->line);
+        for (const auto& [name, line] : listed)
             if (!names_.count(UpperCase(name)))
-                Report("G710", Shown(name),
-                       fmt::format("Datei steht in der Prüfsummenliste {}, fehlt aber in der "
-                                   "ZIP-Datei.",
-                                   kHashListName));
-        if (!record)
+                Report("G710", Shown(line->name),
+                       fmt::format("Datei steht in Zeile {} der Prüfsummenliste {}, fehlt aber in "
+                                   "der ZIP-Datei.",
+                                   line->line, kHashListName));
+        if (!record && !foreign_)
             Report("G712", zipName_,
                    fmt::format("Das Übergabeprotokoll {} fehlt in der ZIP-Datei.",
                                kHandoverRecordName));
@@ -189,6 +222,26 @@ class PackageCheck {
         archive_ = zip_fdopen(fd.Get(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
         // The archive owns the descriptor once it is open.
         if (archive_) fd.Release();
+        if (!archive_ && error == ZIP_ER_INCONS) {
+            // libzip 1.7 refuses a local header that a data descriptor follows when it states
+            // some of the sizes (Info-ZIP writing to a pipe states the unpacked one); unzip -t
+            // and later libzip read such packages, so they are read when their records agree.
+            const ZipLayout layout =
+                ReadZipLayout(fd.Get(), options_.maxEntries, options_.maxDirectoryBytes);
+            if (!layout.problem.empty()) {
+                Report("G701", zipName_, Inconsistent(layout));
+                return;
+            }
+            archive_ = zip_fdopen(fd.Get(), ZIP_RDONLY, &error);
+            if (archive_) fd.Release();
+            if (archive_ && !ReadsAsChecked(layout)) {
+                Report("G701", zipName_,
+                       "ZIP-Datei nicht lesbar: " + ZipErrorText(ZIP_ER_INCONS, 0) +
+                           " (die ZIP-Bibliothek liest andere Einträge als das "
+                           "Inhaltsverzeichnis nennt).");
+                return;
+            }
+        }
         if (!archive_) {
             if (error == ZIP_ER_EXISTS)
                 Report("G705", zipName_,
@@ -216,6 +269,35 @@ class PackageCheck {
         usable_ = true;
     }
 
+    // A finding's text for the first contradiction in the package's records.
+    static std::string Inconsistent(const ZipLayout& layout) {
+        std::string where;
+        if (layout.problemEntry && *layout.problemEntry < layout.entries.size()) {
+            const std::string& name = layout.entries[*layout.problemEntry].name;
+            where =
+                "Eintrag „" + (name.empty() ? std::string("(ohne Namen)") : Shown(name)) + "“: ";
+        }
+        return "ZIP-Datei nicht lesbar: " + ZipErrorText(ZIP_ER_INCONS, 0) + " (" + where +
+               layout.problem + ").";
+    }
+
+    // True when libzip reads the very entries the layout check went through.
+    bool ReadsAsChecked(const ZipLayout& layout) {
+        if (zip_get_num_entries(archive_, 0) != static_cast<zip_int64_t>(layout.entries.size()))
+            return false;
+        for (size_t i = 0; i < layout.entries.size(); ++i) {
+            const ZipLayoutEntry& checked = layout.entries[i];
+            const char* name = zip_get_name(archive_, i, ZIP_FL_ENC_RAW);
+            zip_stat_t st;
+            zip_stat_init(&st);
+            if (!name || name != checked.name || zip_stat_index(archive_, i, 0, &st) != 0 ||
+                st.size != checked.size || st.comp_size != checked.packed ||
+                st.crc != checked.crc || st.comp_method != checked.method)
+                return false;
+        }
+        return true;
+    }
+
     void List(zip_uint64_t index) {
         const char* raw = zip_get_name(archive_, index, ZIP_FL_ENC_GUESS);
         const std::string name = raw ? raw : "";
@@ -231,6 +313,7 @@ class PackageCheck {
                        ZipErrorText(zip_error_code_zip(error), zip_error_code_system(error)) + ".");
             return;
         }
+        lastParts_.insert(UpperCase(name.substr(name.find_last_of("/\\") + 1)));
         const char* code = nullptr;
         const std::string refusal = Refusal(name, opsys, attributes, code);
         const std::string shown = name.empty() ? "(ohne Namen)" : Shown(name);
@@ -260,11 +343,23 @@ class PackageCheck {
         bytes_ += st.size;
     }
 
-    // The list's entries, nullopt when there is none to compare with (reported).
-    std::optional<ParsedHashList> ReadHashList() {
+    // Whether the package holds an entry of this name, also in a folder or refused.
+    bool HasEntry(const std::string& name) const { return lastParts_.count(UpperCase(name)) > 0; }
+
+    // The list's entries and its own sum, nullopt when there is none to compare with (reported).
+    std::optional<ParsedHashList> ReadHashList(std::string& sum) {
         const Entry* entry = nullptr;
         for (const Entry& e : entries_)
             if (e.name == kHashListName) entry = &e;
+        if (!entry && !HasEntry(kHashListName) && !HasEntry(kHandoverRecordName)) {
+            // Neither list nor record: a medium another program packed, read as its folder is.
+            foreign_ = true;
+            Report("G713", zipName_,
+                   fmt::format("Die ZIP-Datei enthält weder {} noch {}; sie wird als gepackter "
+                               "Datenträger gelesen, ihre Dateien sichert keine Prüfsumme.",
+                               kHashListName, kHandoverRecordName));
+            return std::nullopt;
+        }
         if (!entry) {
             Report("G708", zipName_,
                    fmt::format("Die Prüfsummenliste {} fehlt; die Dateien lassen sich nicht "
@@ -280,11 +375,21 @@ class PackageCheck {
             return std::nullopt;
         }
         std::string text;
-        if (!ReadEntry(*entry, nullptr, &text)) return std::nullopt;
+        std::optional<std::string> hex = ReadEntry(*entry, nullptr, &text);
+        if (!hex) return std::nullopt;
+        sum = std::move(*hex);
         ParsedHashList list = ParseHashList(text);
+        // sha256sum -c passes such lines with a warning, --strict fails them.
         for (uint64_t line : list.badLines)
             Report("G708", kHashListName,
                    "Zeile ist keine Prüfsumme der Form „SHA-256  Dateiname“.", line);
+        if (list.entries.empty()) {
+            // sha256sum -c fails as well: "no properly formatted checksum lines found".
+            Report("G708", kHashListName,
+                   "Prüfsummenliste enthält keine Prüfsumme; die Dateien lassen sich nicht gegen "
+                   "sie prüfen.");
+            return std::nullopt;
+        }
         return list;
     }
 
@@ -305,7 +410,15 @@ class PackageCheck {
             out = FileDescriptor(::openat(folder->Fd(), entry.name.c_str(),
                                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                                           0600));
-            if (!out) {
+            // A name the temporary folder's file system cannot hold is the entry's problem: it
+            // is still summed, just not unpacked.
+            if (!out && (errno == ENAMETOOLONG || errno == EILSEQ)) {
+                Report("G702", Shown(entry.name),
+                       "Eintrag „" + Shown(entry.name) +
+                           "“ lässt sich unter seinem Namen nicht entpacken: " +
+                           FileError(errno, entry.name).Description());
+                folder = nullptr;
+            } else if (!out) {
                 zip_fclose(file);
                 throw FileError(errno, (folder->Path() / entry.name).string());
             }
@@ -361,8 +474,10 @@ class PackageCheck {
     FindingSink sink_;
     zip_t* archive_ = nullptr;
     bool usable_ = false;
+    bool foreign_ = false;  // packed by another program: no list, no record
     std::vector<Entry> entries_;
-    std::set<std::string> names_;  // every name listed, upper case
+    std::set<std::string> names_;      // every name listed, upper case
+    std::set<std::string> lastParts_;  // every entry's name without its folders, upper case
     uint64_t bytes_ = 0;
 };
 

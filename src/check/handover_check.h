@@ -1,9 +1,10 @@
 #pragma once
-// Checks a handover package, the ZIP of a medium, which may come from anyone: every entry must be
-// a plain file at the top level (no absolute path, "..", folder, link or name twice), their count
-// and unpacked size are bounded before anything is unpacked, every file's SHA-256 sum must match
-// the package's list, and the medium inside is then checked as a folder is, unpacked into a
-// private temporary folder that is removed afterwards.
+// Checks a handover package, the ZIP of a medium, which may come from anyone and any writer (ZIP64
+// records, data descriptors: what unzip -t reads): every entry must be a plain file at the top
+// level (no absolute path, "..", folder, link, name twice or over 255 bytes), their count and
+// unpacked size are bounded before anything is unpacked, every file's SHA-256 sum must match the
+// package's list as sha256sum -c --strict judges it, and the medium inside is then checked as a
+// folder is, unpacked into a private temporary folder that is removed afterwards.
 
 #include <cstddef>
 #include <cstdint>

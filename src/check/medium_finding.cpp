@@ -68,8 +68,9 @@ const std::vector<FindingKind> kKinds = {
     {"G601", E, "Primärschlüssel mehrfach vergeben"},
     {"G602", E, "Primärschlüssel leer"},
     {"G603", E, "Fremdschlüssel ohne passenden Primärschlüssel"},
-    {"G701", E, "ZIP-Datei nicht lesbar oder keine ZIP-Datei"},
-    {"G702", E, "Eintragsname absolut, mit „..“ oder unter Windows unbrauchbar"},
+    {"G701", E, "ZIP-Datei nicht lesbar, keine ZIP-Datei oder widersprüchlich"},
+    {"G702", E,
+     "Eintragsname absolut, mit „..“, unter Windows unbrauchbar oder länger als 255 Bytes"},
     {"G703", E, "Eintrag in einem Unterordner oder ein Ordner statt auf oberster Ebene"},
     {"G704", E, "Eintrag ist eine Verknüpfung oder keine gewöhnliche Datei"},
     {"G705", E, "Eintragsname mehrfach vergeben (auch nur in Groß-/Kleinschreibung verschieden)"},
@@ -82,6 +83,8 @@ const std::vector<FindingKind> kKinds = {
     {"G710", E, "Datei der Prüfsummenliste fehlt in der ZIP-Datei"},
     {"G711", E, "Datei der ZIP-Datei fehlt in der Prüfsummenliste"},
     {"G712", W, "Übergabeprotokoll fehlt in der ZIP-Datei"},
+    {"G713", N,
+     "ZIP-Datei ohne Prüfsummenliste und Übergabeprotokoll, als gepackter Datenträger gelesen"},
 };
 
 // Control characters, the marks that turn the direction of text and bytes that are no UTF-8,

@@ -1,31 +1,57 @@
 #include "common/private_folder.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <string_view>
 #include <vector>
 
 #include "common/file_io.h"
-#include "common/leftover_files.h"
 
 namespace norvik {
 namespace {
 
 namespace fs = std::filesystem;
 
+// How often a folder is made anew when another run took it before it was locked: far more often
+// than racing runs can take one.
+constexpr int kAttempts = 100;
+
 std::string PrefixOf(const std::string& name) {
     return "norvik-" + name + "-";
 }
 
-// Removes the folders of this prefix that belong to this user and that no live run holds.
+// The owner a folder's name gives ("norvik-NAME-PID-XXXXXX"), 0 when it names none.
+pid_t OwnerOf(std::string_view rest) {
+    const size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash > 9) return 0;
+    pid_t pid = 0;
+    for (char c : rest.substr(0, dash)) {
+        if (c < '0' || c > '9') return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
+}
+
+bool Alive(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+// Removes the folders of this prefix that belong to this user and that no live run holds: a
+// folder whose owner still runs is left alone even before its owner has locked it.
 void RemoveLeftoverFolders(const fs::path& parent, const std::string& prefix) noexcept {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(parent, ec)) {
-        if (entry.path().filename().string().rfind(prefix, 0) != 0) continue;
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(prefix, 0) != 0) continue;
+        if (const pid_t owner = OwnerOf(std::string_view(name).substr(prefix.size()));
+            owner > 0 && Alive(owner))
+            continue;
         const FileDescriptor fd(
             ::open(entry.path().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!fd) continue;
@@ -36,6 +62,15 @@ void RemoveLeftoverFolders(const fs::path& parent, const std::string& prefix) no
     }
 }
 
+// True when the locked folder is still the one at path: a run that took it as a leftover before
+// the lock (one whose view of our process is another, in another PID namespace) has removed it.
+bool StillThere(int fd, const fs::path& path) {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && held.st_nlink > 0 && ::lstat(path.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
 }  // namespace
 
 PrivateFolder::PrivateFolder(const std::string& name) {
@@ -44,22 +79,37 @@ PrivateFolder::PrivateFolder(const std::string& name) {
     if (ec) parent = "/tmp";
     const std::string prefix = PrefixOf(name);
     RemoveLeftoverFolders(parent, prefix);
-    std::string pattern = (parent / (prefix + "XXXXXX")).string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr)
-        throw VbError(kErrPathFileAccess,
-                      "Im temporären Ordner lässt sich kein eigener Ordner anlegen (" +
-                          FileError(errno, parent.string()).Description() +
-                          "); TMPDIR kann auf einen anderen Ordner zeigen.");
-    path_ = buffer.data();
-    fd_ = FileDescriptor(::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd_) {
-        const int err = errno;
-        fs::remove(path_, ec);
-        throw FileError(err, path_.string());
+    // The process in the name keeps other runs off the folder from its first moment on; the
+    // shared lock keeps them off when they cannot tell whether this process lives.
+    const std::string pattern =
+        (parent / (prefix + std::to_string(::getpid()) + "-XXXXXX")).string();
+    for (int attempt = 0;; ++attempt) {
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        if (::mkdtemp(buffer.data()) == nullptr)
+            throw VbError(kErrPathFileAccess,
+                          "Im temporären Ordner lässt sich kein eigener Ordner anlegen (" +
+                              FileError(errno, parent.string()).Description() +
+                              "); TMPDIR kann auf einen anderen Ordner zeigen.");
+        path_ = buffer.data();
+        fd_ =
+            FileDescriptor(::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd_) {
+            const int err = errno;
+            if (err == ENOENT && attempt + 1 < kAttempts) continue;
+            fs::remove(path_, ec);
+            throw FileError(err, path_.string());
+        }
+        // Where the file system has no locks, no other run can take the folder by one either.
+        const bool taken = ::flock(fd_.Get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        if (!taken && StillThere(fd_.Get(), path_)) return;
+        fd_ = FileDescriptor();
+        if (attempt + 1 == kAttempts)
+            throw VbError(kErrPathFileAccess,
+                          "Im temporären Ordner " + parent.string() +
+                              " lässt sich kein eigener Ordner halten; andere Programme "
+                              "entfernen ihn. TMPDIR kann auf einen anderen Ordner zeigen.");
     }
-    MarkInUse(fd_.Get());
 }
 
 PrivateFolder::~PrivateFolder() {

@@ -1,7 +1,8 @@
 #pragma once
-// A folder of our own below the temporary folder ($TMPDIR, else /tmp), locked while it lives and
-// removed with everything in it at its end; one that a killed run left is removed by the next run
-// that makes one of the same name.
+// A folder of our own below the temporary folder ($TMPDIR, else /tmp), named after its process,
+// locked while it lives and removed with everything in it at its end; one that a killed run left
+// is removed by the next run that makes one of the same name, and only then: runs side by side
+// never take each other's folders.
 
 #include <cstdint>
 #include <filesystem>
@@ -13,8 +14,9 @@ namespace norvik {
 
 class PrivateFolder {
   public:
-    // Makes "norvik-NAME-XXXXXX" (mode 0700) after removing such folders of this user that no
-    // process holds; raises VbError naming the temporary folder when it cannot.
+    // Makes "norvik-NAME-PID-XXXXXX" (mode 0700) after removing such folders of this user whose
+    // process has ended and that no process holds; raises VbError naming the temporary folder
+    // when it cannot.
     explicit PrivateFolder(const std::string& name);
     // Removes the folder and its contents; never raises.
     ~PrivateFolder();

@@ -31,8 +31,9 @@ class Sha256 {
 
 // One line of a hash list.
 struct HashEntry {
-    std::string name;  // the file's name inside the package
-    std::string hex;   // its SHA-256 sum, 64 lower-case hex digits
+    std::string name;   // the file's name inside the package
+    std::string hex;    // its SHA-256 sum, 64 lower-case hex digits
+    uint64_t line = 0;  // the 1-based line of the list it was read from, 0 when not read
 };
 
 // A hash list as read: its entries and the numbers of lines that are none.
@@ -46,7 +47,11 @@ struct ParsedHashList {
 HashEntry HashFile(const std::string& path, uint64_t& size);
 // The list's text: one "HEX  NAME" line each, ending with LF, in the given order.
 std::string HashListText(const std::vector<HashEntry>& entries);
-// Reads a list as sha256sum -c does: "HEX  NAME" or "HEX *NAME", LF or CR LF, empty lines skipped.
+// Reads a list as sha256sum -c of GNU coreutils does, so that a package passes here exactly when
+// it passes there: "HEX  NAME" and "HEX *NAME", BSD's "SHA256 (NAME) = HEX" and "HEX NAME" (not
+// mixed with the others), blanks before a line, upper-case hex, a backslash before a line whose
+// name escapes LF, CR or a backslash, LF or CR LF. Empty lines and lines starting with "#" are
+// skipped, any other line is a bad one. Names are kept as the lines give them.
 ParsedHashList ParseHashList(std::string_view text);
 
 }  // namespace norvik

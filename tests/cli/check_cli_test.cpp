@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +25,18 @@ class CheckCliTest : public test::CliFixture {
         return dir.file(name);
     }
     static fs::path Cases() { return fs::path(NORVIK_SOURCE_DIR) / "tests/gdpdu/cases/check"; }
+    // Packs the folder's files at the top level of a ZIP.
+    static void Zip(const std::string& folder, const std::string& zip) {
+        int error = 0;
+        zip_t* archive = zip_open(zip.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        ASSERT_NE(archive, nullptr);
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            zip_source_t* source = zip_source_file(archive, entry.path().c_str(), 0, -1);
+            ASSERT_NE(source, nullptr);
+            ASSERT_GE(zip_file_add(archive, entry.path().filename().c_str(), source, 0), 0);
+        }
+        ASSERT_EQ(zip_close(archive), 0);
+    }
 };
 
 // With --json each finding is a JSON object on a line of its own, the summary last. The broken
@@ -100,6 +113,15 @@ TEST_F(CheckCliTest, AMediumOfTheLaterVersionIsReadAsThatVersion) {
         const std::string last = json.out.substr(json.out.rfind('{'));
         EXPECT_TRUE(test::Matches(last, "*\"dtd\":\"gdpdu-01-09-2004.dtd\",\"version\":\"1.5\"}\n"))
             << last;
+        // Packed as such programs pack it, without our list and record: the same findings.
+        const std::string zip = medium + ".zip";
+        Zip(medium, zip);
+        const CliOutcome packed = Run({"check", zip});
+        EXPECT_EQ(packed.code, c.code);
+        EXPECT_TRUE(test::Matches(packed.out, "HINWEIS G713 " + fs::path(zip).filename().string() +
+                                                  ": Die ZIP-Datei enthält weder *\n" + c.out +
+                                                  version + c.summary + "\n"))
+            << packed.out;
     }
 }
 

@@ -23,7 +23,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -32,10 +34,12 @@
 
 #include "check/handover_check.h"
 #include "gdpdu/handover_zip.h"
+#include "medium/hash_list.h"
 #include "medium/medium_names.h"
 #include "support/cases.h"
 #include "support/test_support.h"
 #include "zip_entries.h"
+#include "zip_layouts.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define NORVIK_ASAN 1
@@ -212,9 +216,27 @@ TEST(MediumCheck, EachCaseMediumGivesItsFindingsAndNothingOutsideIsRead) {
     if (!unmade.empty()) GTEST_SKIP() << unmade;
 }
 
+// The value of a case with "{NAME}" replaced by the SHA-256 sum of the entry NAME, "{NAME:U}" by
+// the same in upper case.
+std::string WithSums(std::string value, const std::vector<ZipEntry>& entries) {
+    for (const ZipEntry& entry : entries) {
+        Sha256 sum;
+        sum.Update(entry.bytes);
+        const std::string hex = sum.HexDigest();
+        std::string upper = hex;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (const auto& [key, text] :
+             {std::pair{"{" + entry.name + "}", hex}, std::pair{"{" + entry.name + ":U}", upper}})
+            for (size_t at; (at = value.find(key)) != std::string::npos;)
+                value.replace(at, key.size(), text);
+    }
+    return value;
+}
+
 // Writes the package of a case of cases/packages.tsv from the good package's entries.
 void WritePackage(const CaseRow& c, std::vector<ZipEntry> entries, const std::string& zip) {
-    const std::string &step = c[1], &name = c[2], &value = c[3];
+    const std::string &step = c[1], &name = c[2];
+    const std::string value = WithSums(c[3], entries);
     const auto named = [&]() -> ZipEntry& {
         for (ZipEntry& entry : entries)
             if (entry.name == name) return entry;
@@ -222,16 +244,30 @@ void WritePackage(const CaseRow& c, std::vector<ZipEntry> entries, const std::st
     };
     if (step == "flip") named().bytes[std::stoul(value)] ^= 0x20;
     if (step == "remove") std::erase_if(entries, [&](const ZipEntry& e) { return e.name == name; });
+    if (step == "bare")
+        std::erase_if(entries, [&](const ZipEntry& e) {
+            return e.name == kHashListName || e.name == kHandoverRecordName;
+        });
     if (step == "add") entries.push_back({name, value});
     if (step == "twice") entries.push_back({name.substr(0, name.size() - 1) + "#", "x"});
     if (step == "link") entries.push_back({name, value, 0120777});
     if (step == "zeros") entries.push_back({name, std::string(std::stoul(value), '\0')});
     for (int i = 0; step == "empties" && i < std::stoi(value); ++i)
         entries.push_back({"leer" + std::to_string(i) + ".txt", ""});
+    if (step == "long") {
+        std::string longName;
+        for (int i = 0; i < std::stoi(value); ++i) longName += name;
+        entries.push_back({longName + ".txt", "x"});
+    }
     if (step == "append") named().bytes += value;
+    if (step == "sums") {
+        for (ZipEntry& entry : entries)
+            if (entry.name == kHashListName) entry.bytes = value;
+    }
     for (ZipEntry& entry : entries)
         if (step == "prefix") entry.name = value + entry.name;
     WriteZip(zip, entries);
+    if (step == "layout") RelayZip(zip, value);
     std::string bytes = ReadBytes(zip);
     for (size_t at; step == "twice" &&
                     (at = bytes.find(name.substr(0, name.size() - 1) + "#")) != std::string::npos;)
@@ -241,22 +277,50 @@ void WritePackage(const CaseRow& c, std::vector<ZipEntry> entries, const std::st
     WriteBytes(zip, bytes);
 }
 
+// What sha256sum -c --strict says of the package's list where its files lie unpacked side by
+// side: "ok" or "FAILED".
+std::string Sha256sumVerdict(const std::string& zip, const std::string& folder) {
+    fs::create_directories(folder);
+    for (const ZipEntry& entry : ZipEntries(zip))
+        WriteBytes(folder + "/" + entry.name, entry.bytes);
+    const std::string command =
+        "cd '" + folder + "' && sha256sum -c --strict " + kHashListName + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0 ? "ok" : "FAILED";
+}
+
 // The packages of cases/packages.tsv, each checked in a child as the media above; together they
-// give every G7xx code.
-TEST(MediumCheck, EachBrokenPackageGivesItsFindingsWithinBounds) {
-    const std::string dtd = PublishedDtd();
-    TempDir dir;
+// give every G7xx code. Where a case names what sha256sum -c --strict says of the package, the real
+// sha256sum says it too, and the check fails the sums (G707-G710) exactly when it does.
+// The folder of the medium Konten (konten.txt "1000;"Kasse"" with CR LF) in dir, and its good
+// package beside it; returns the package.
+std::string GoodPackage(const TempDir& dir) {
     const std::string folder = dir.file("Medium");
     fs::copy(fs::path(NORVIK_SOURCE_DIR) / "tests/gdpdu/cases/check/G404", folder);
     WriteBytes(folder + "/konten.txt", "1000;\"Kasse\"\r\n");
-    fs::copy_file(dtd, folder + "/" + kGdpduDtdName);
+    fs::copy_file(PublishedDtd(), folder + "/" + kGdpduDtdName);
     const std::string good = folder + ".zip";
     WriteHandoverZip(folder, HashMediumFiles(folder, PackageOrder({"konten.txt"})), "Protokoll",
                      good);
+    return good;
+}
+
+HandoverCheckOptions PackageOptions() {
     HandoverCheckOptions options;
-    options.medium.publishedDtd = dtd;
+    options.medium.publishedDtd = PublishedDtd();
     options.maxEntries = 20;
     options.maxBytes = 1 << 20;
+    return options;
+}
+
+// True when the shell finds the program.
+bool Installed(const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+TEST(MediumCheck, EachBrokenPackageGivesItsFindingsWithinBounds) {
+    TempDir dir;
+    const std::string good = GoodPackage(dir);
+    const HandoverCheckOptions options = PackageOptions();
     EXPECT_TRUE(CheckHandoverZip(good, options).empty());
     std::set<std::string> covered;
     int n = 0;
@@ -276,10 +340,49 @@ TEST(MediumCheck, EachBrokenPackageGivesItsFindingsWithinBounds) {
         }
         EXPECT_EQ(failure, "");
         EXPECT_EQ(codes, c[4]) << shown;
+        if (c.fields.size() > 5 && !c[5].empty()) {
+            EXPECT_EQ(Sha256sumVerdict(zip, dir.file("entpackt-" + std::to_string(n))), c[5]);
+            bool failed = false;
+            for (const char* code : {"G707", "G708", "G709", "G710"})
+                failed = failed || codes.find(code) != std::string::npos;
+            EXPECT_EQ(failed ? "FAILED" : "ok", c[5]) << shown;
+        }
     }
     for (const FindingKind& kind : FindingKinds())
         EXPECT_TRUE(covered.count(kind.code) || kind.code[1] != '7')
             << "no broken package for " << kind.code;
+}
+
+// The layouts of other programs that the check reads clean, unzip -t reads too; and a package
+// that Info-ZIP's zip streams into a pipe is one of them. Skipped where unzip or zip is missing.
+TEST(MediumCheck, UnzipReadsThePackagesOfOtherLayoutsThatCheckClean) {
+    if (!Installed("unzip") || !Installed("zip")) GTEST_SKIP() << "no unzip or zip";
+    TempDir dir;
+    const std::string good = GoodPackage(dir);
+    const HandoverCheckOptions options = PackageOptions();
+    int n = 0;
+    for (const CaseRow& c : ReadCases("gdpdu/cases/packages.tsv")) {
+        if (c[1] != "layout" || !c[4].empty()) continue;
+        SCOPED_TRACE(c.where + " " + c[0]);
+        const std::string zip = dir.file("paket-" + std::to_string(++n) + ".zip");
+        WritePackage(c, ZipEntries(good), zip);
+        EXPECT_EQ(std::system(("unzip -tqq '" + zip + "' >/dev/null 2>&1").c_str()), 0);
+    }
+    EXPECT_GE(n, 4);
+    // What zip writes to a pipe: data descriptors, and local headers with the unpacked size.
+    const std::string files = dir.file("Dateien");
+    fs::create_directories(files);
+    for (const ZipEntry& entry : ZipEntries(good))
+        WriteBytes(files + "/" + entry.name, entry.bytes);
+    const std::string streamed = dir.file("gestreamt.zip");
+    ASSERT_EQ(std::system(("cd '" + files + "' && zip -q - * | cat > '" + streamed + "'").c_str()),
+              0);
+    EXPECT_NE(ReadBytes(streamed).find("PK\x07\x08"), std::string::npos) << "no data descriptor";
+    EXPECT_EQ(std::system(("unzip -tqq '" + streamed + "' >/dev/null 2>&1").c_str()), 0);
+    std::string lines;
+    for (const MediumFinding& finding : CheckHandoverZip(streamed, options))
+        lines += FindingLine(finding) + "\n";
+    EXPECT_EQ(lines, "");
 }
 
 TEST(MediumCheck, ABrokenFileGivesAFewLinesOfEachKindAndCountsTheRest) {
