@@ -5,6 +5,7 @@
 
 #include "db/db_error.h"
 #include "db/odbc_timestamps.h"
+#include "db/statement_cancel.h"
 #include "db/statement_rewrite.h"
 
 namespace norvik::db {
@@ -123,6 +124,7 @@ int64_t OdbcRecordSet::Count(const std::string& body, const std::vector<Value>& 
     const size_t markers = count.Prepare("SELECT COUNT(*) FROM (\n" + body + "\n) AS norvik_count");
     CheckParameterCount(markers, params.size());
     params_->Bind(count, 0, markers);
+    const auto waiting = WaitingStatement::Odbc(count.Get());
     count.Check(SQLExecute(count.Get()));
     int64_t rows = 0;
     SQLLEN length = 0;
@@ -135,7 +137,11 @@ int64_t OdbcRecordSet::Count(const std::string& body, const std::vector<Value>& 
 }
 
 void OdbcRecordSet::Execute() {
-    stmt_->Check(SQLExecute(stmt_->Get()));
+    {
+        // A stop cancels a statement the server still works on (a sort, a lock).
+        const auto waiting = WaitingStatement::Odbc(stmt_->Get());
+        stmt_->Check(SQLExecute(stmt_->Get()));
+    }
     fetched_ = 0;
     blockRow_ = 0;
     finished_ = false;

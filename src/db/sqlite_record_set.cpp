@@ -24,6 +24,7 @@ void SqliteRecordSet::Run(const std::string& sql, const std::vector<Value>& para
     auto use = db_->Use();
     db_->BeginRead();
     reading_ = true;
+    interruptible_.emplace(db_->Handle());
 
     // Newlines keep a trailing line comment from swallowing the closing parenthesis.
     SqliteStatement count(*db_, "SELECT COUNT(*) FROM (\n" + body + "\n)");
@@ -68,6 +69,8 @@ void SqliteRecordSet::Restart() {
 
 void SqliteRecordSet::Release() noexcept {
     stmt_.reset();
+    // No later statement of the connection (the protocol's) may take an interrupt meant for this.
+    interruptible_.reset();
     if (reading_) db_->EndRead();
     reading_ = false;
 }

@@ -9,6 +9,7 @@
 #include "db/sqlite_columns.h"
 #include "db/sqlite_database.h"
 #include "db/sqlite_statement.h"
+#include "db/statement_cancel.h"
 #include "db/streaming_record_set.h"
 
 namespace norvik::db {
@@ -36,6 +37,8 @@ class SqliteRecordSet final : public StreamingRecordSet {
     std::shared_ptr<SqliteDatabase> db_;
     bool reading_ = false;  // holds a share of the read transaction
     std::optional<SqliteStatement> stmt_;
+    // A stop interrupts the count, the sort before the first row and the rows after it.
+    std::optional<WaitingStatement> interruptible_;
     std::vector<SqliteColumnKind> kinds_;
     Value scratch_;  // the reading thread's value for cells read as dates
 };

@@ -3,7 +3,10 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <ctime>
+#include <filesystem>
 #include <iterator>
 
 #include "common/count_text.h"
@@ -12,6 +15,7 @@
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
 #include "engine/export_sql.h"
+#include "engine/export_start.h"
 #include "engine/host_files.h"
 #include "engine/record_criteria.h"
 #include "host/cancel_request.h"
@@ -35,6 +39,31 @@ void AppendMidnight(const Value& value, std::string& text) {
     } else if (text.find(':') == std::string::npos) {
         text += " 00:00:00";
     }
+}
+
+// The time a file was last written, as dd.mm.yyyy hh:mm:ss; empty when there is no file.
+std::string FileStand(const std::string& path) {
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(NativePath(path), error);
+    if (error) return "";
+    const std::time_t time =
+        std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
+    std::tm local{};
+    localtime_r(&time, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local);
+    return text;
+}
+
+// Adds a count per field name, in the order the names were first met.
+void AddCount(std::vector<std::pair<std::string, int64_t>>& counts, const std::string& name,
+              int64_t count) {
+    auto it = std::find_if(counts.begin(), counts.end(),
+                           [&](const auto& entry) { return entry.first == name; });
+    if (it == counts.end())
+        counts.emplace_back(name, count);
+    else
+        it->second += count;
 }
 
 }  // namespace
@@ -67,6 +96,7 @@ int32_t ExportRun::Execute() {
 
 void ExportRun::Run() {
     engine_.SetLastSummary("");
+    engine_.SetLastNotes({});
     engine_.SetLastRowCount(0);
     engine_.SetExpectedRows(0);
     engine_.SetLastWritten({});
@@ -99,7 +129,11 @@ void ExportRun::Run() {
 
     if (TrimBlanks(def_->Datenquelle).empty()) throw VbError(kErrInvalidArgument, kNoSourceMessage);
     const std::string sql = BuildExportSql(def_->Datenquelle, engine_.SQLWhere);
-    rows_ = state_.Session().Connection()->OpenRecordSet(sql);
+    // The count and the first row may take long (a sort): a host's windows answer meanwhile.
+    WaitForStatement([&] {
+        rows_ = state_.Session().Connection()->OpenRecordSet(sql);
+        rows_->Eof();
+    });
 
     fieldColumns_.clear();
     criteriaColumns_.clear();
@@ -112,6 +146,9 @@ void ExportRun::Run() {
 
     rowCount_ = rowsWritten_ = 0;
     cuts_.clear();
+    replaced_.clear();
+    joined_.clear();
+    noRow_ = emptyWritten_ = false;
     // Whether there are rows is the statement's own answer, not the count taken beforehand.
     if (!rows_->Eof()) {
         StopWhenCancelled();
@@ -169,13 +206,29 @@ void ExportRun::Run() {
         out_.Open(written, false);
         out_.SetUtf8(def_->Dateiformat == "UTF-8");
         out_.Commit();
+    } else if (engine_.WhenEmpty == IfEmpty::Write) {
+        // What a run without rows writes: the title line, the header and the trailer record with
+        // empty columns.
+        StopWhenCancelled();
+        RefuseHostFile(state_, target_);
+        out_.Open(written, UpperCase(def_->Anfügen) == "J");
+        out_.SetUtf8(def_->Dateiformat == "UTF-8");
+        noRow_ = true;
+        if (def_->Kopfzeile == "J" && out_.StartsFile()) WriteHeaderLine();
+        WriteFirstRecordOf(Vorlauf);
+        WriteFirstRecordOf(Nachlauf);
+        noRow_ = false;
+        out_.Commit();
+        emptyWritten_ = true;
     }
     rows_->Close();
 
     engine_.SetLastWritten(std::move(written_));
     if (engine_.Mode == cTQExport && !def_->Schnittstelle.empty()) RememberOutputFile();
+    GatherNotes();
     const std::string summary = Summary();
     engine_.SetLastSummary(summary);
+    engine_.SetLastNotes(notes_);
     engine_.SetLastRowCount(rowCount_);
     if (engine_.Mode == cTQExport) {
         engine_.Events().ExportState(rowCount_ > 0 ? "Datenexport erfolgreich durchgeführt."
@@ -186,6 +239,7 @@ void ExportRun::Run() {
     } else {
         services_.Messages().ShowText(summary, 4);
         WriteProtocolLine(state_, services_, summary);
+        // The build names the table of each change of data.
     }
     engine_.Events().Done(true);
 }
@@ -252,10 +306,18 @@ void ExportRun::WriteHeaderLine() {
     }
 }
 
-int ExportRun::ColumnOf(int& cached, const std::string& name) {
+int ExportRun::ColumnOf(int& cached, const std::string& name, const TQRecord& record,
+                        const char* role) {
     if (cached == -2) cached = rows_->FindField(name);
-    if (cached < 0) throw VbError(kErrUnknownColumn);
-    return cached;
+    if (cached >= 0) return cached;
+    // The classic "not in this collection" leaves a newcomer guessing which name is wrong.
+    std::string columns;
+    for (int i = 0; i < rows_->FieldCount(); ++i)
+        columns += (i == 0 ? "" : ", ") + rows_->FieldName(i);
+    throw VbError(kErrUnknownColumn,
+                  fmt::format("{} {} des Datensatzes {}: die Datenquelle liefert keine Spalte "
+                              "{}; ihre Spalten sind {}.",
+                              role, name, record.Name, name, columns.empty() ? "keine" : columns));
 }
 
 void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
@@ -289,7 +351,9 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
 }
 
 void ExportRun::WriteLayoutLine(size_t recordIndex) {
-    if (!pendingCuts_.empty() || !numberCut_.empty()) CountCuts();
+    if (!pendingCuts_.empty() || !numberCut_.empty() || !pendingReplaced_.empty() ||
+        !pendingJoined_.empty())
+        CountCuts();
     out_.EndLine();
     WrittenLayout& layout = written_.layouts[recordIndex];
     ++written_.lines;
@@ -326,16 +390,23 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
     lineForms_.resize(static_cast<size_t>(record.Fields->Count()));
     std::vector<int>& columns = fieldColumns_[recordIndex];
     const std::vector<FieldFormatter::FieldPlan>& plans = fieldPlans_[recordIndex];
+    pendingReplaced_.clear();
+    pendingJoined_.clear();
     const int32_t count = record.Fields->Count();
-    const Value* row = rows_->CurrentRow();
+    const Value* row = noRow_ ? nullptr : rows_->CurrentRow();
     int32_t counter = 0;
     for (const auto& field : *record.Fields) {
         const size_t i = static_cast<size_t>(counter);
+        // Characters written as "?" are counted per field, once the line is written.
+        const size_t replacedBefore = line.ReplacedCharacters() + formatter_.DosReplaced();
         const FieldFormatter::FieldPlan& plan = plans[i];
         if (plan.source == FieldFormatter::FieldPlan::Source::Column) {
-            const int column = columns[i] >= 0 ? columns[i] : ColumnOf(columns[i], field->Name);
-            if (!row) throw VbError(kErrNoCurrentRow);
-            const Value& value = row[column];
+            const int column = columns[i] >= 0
+                                   ? columns[i]
+                                   : ColumnOf(columns[i], field->Name, record, "Das Feld");
+            if (!row && !noRow_) throw VbError(kErrNoCurrentRow);
+            static const Value kNoValue;
+            const Value& value = row ? row[column] : kNoValue;
             if (!formatter_.AppendDirect(plan, value, line, lineForms_[i])) {
                 std::string& raw = formatter_.Raw();
                 const double* number = std::get_if<double>(&value);
@@ -353,6 +424,10 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
                 raw = def_->Parameter->Item(field->Name)->Value;
             FinishField(plan, *field, record, line, lineForms_[i]);
         }
+        if (const size_t replaced =
+                line.ReplacedCharacters() + formatter_.DosReplaced() - replacedBefore;
+            replaced > 0)
+            pendingReplaced_.emplace_back(&field->Name, replaced);
         if (++counter < count) line.AppendText(def_->Feldtrenner);
     }
 }
@@ -364,12 +439,13 @@ void ExportRun::FinishField(const FieldFormatter::FieldPlan& plan, const TQField
     line.AppendText(line_);
     form = formatter_.LastForm();
     if (formatter_.LastCut()) NoteCut(record, field, plan);
+    if (formatter_.LastJoined()) pendingJoined_.push_back(&field.Name);
 }
 
 void ExportRun::NoteCut(const TQRecord& record, const TQField& field,
                         const FieldFormatter::FieldPlan& plan) {
     if (plan.type != FieldFormatter::FieldPlan::Type::Number) {
-        pendingCuts_.push_back(&field.Name);
+        pendingCuts_.push_back(&field);
         return;
     }
     if (!numberCut_.empty()) return;
@@ -387,19 +463,19 @@ void ExportRun::NoteCut(const TQRecord& record, const TQField& field,
 
 void ExportRun::CountCuts() {
     if (!numberCut_.empty()) throw VbError(kErrOverflow, numberCut_);
-    for (const std::string* name : pendingCuts_) {
-        auto it = std::find_if(cuts_.begin(), cuts_.end(),
-                               [&](const auto& cut) { return cut.first == *name; });
-        if (it == cuts_.end())
-            cuts_.emplace_back(*name, 1);
-        else
-            ++it->second;
+    for (const TQField* field : pendingCuts_) {
+        AddCount(cuts_, field->Name, 1);
+        cutLengths_[field->Name] = field->Länge;
     }
+    for (const auto& [name, count] : pendingReplaced_)
+        AddCount(replaced_, *name, static_cast<int64_t>(count));
+    for (const std::string* name : pendingJoined_) AddCount(joined_, *name, 1);
 }
 
 bool ExportRun::RecordCriterionHolds(size_t recordIndex, const TQRecord& record) {
     if (recordIndex >= criteriaColumns_.size()) PlanRecord(recordIndex, record);
-    const Value& value = rows_->Item(ColumnOf(criteriaColumns_[recordIndex], record.CriteriaField));
+    const Value& value = rows_->Item(
+        ColumnOf(criteriaColumns_[recordIndex], record.CriteriaField, record, "Das Kriterium"));
     return CriterionHolds(value, record.CriteriaOperator, record.CriteriaValue);
 }
 
@@ -411,21 +487,55 @@ std::string ExportRun::Summary() const {
                        rowCount_ == 1 ? "Datensatz" : "Datensätze", target_);
     else
         fmt::format_to(add, "Ausgabe Daten: {}\r\nAusgabedatei: {}", kNoData,
-                       engine_.Mode == cTQExport ? "<keine>" : target_);
-    if (const size_t replaced = out_.ReplacedCharacters() + formatter_.DosReplaced(); replaced > 0)
-        fmt::format_to(
-            add,
-            "\r\nHinweis: {} Zeichen {} im {} nicht darstellbar und {} als \"?\" "
-            "geschrieben.",
-            replaced, replaced == 1 ? "ist" : "sind",
-            def_->Dateiformat == "ASCII" ? "DOS-Zeichensatz (Codepage 850)" : "Windows-Zeichensatz",
-            replaced == 1 ? "wurde" : "wurden");
-    for (const auto& [name, count] : cuts_)
-        fmt::format_to(add, "\r\nHinweis: {} {} des Feldes {} {} auf die Feldlänge gekürzt.",
-                       GroupedCount(count), count == 1 ? "Wert" : "Werte", name,
-                       count == 1 ? "wurde" : "wurden");
+                       engine_.Mode == cTQExport && !emptyWritten_ ? "<keine>" : target_);
+    for (const RunNote& note : notes_) fmt::format_to(add, "\r\n{}", note.text);
     if (!warning_.empty()) fmt::format_to(add, "\r\n{}", warning_);
     return text;
+}
+
+void ExportRun::GatherNotes() {
+    notes_.clear();
+    if (rowCount_ == 0 && engine_.Mode == cTQExport) {
+        const std::string stand = FileStand(target_);
+        const std::string file =
+            stand.empty()
+                ? fmt::format("die Ausgabedatei {} gibt es nicht und wurde nicht angelegt", target_)
+                : fmt::format("die Ausgabedatei {} blieb unverändert (Stand {})", target_, stand);
+        std::string text = "Keine Daten: Die Auswahl ergab keine Datensätze";
+        if (emptyWritten_)
+            text += fmt::format("; die Ausgabedatei {} wurde ohne Datensätze neu geschrieben.",
+                                target_);
+        else if (engine_.WhenEmpty == IfEmpty::Fail)
+            text += ", der Lauf gilt als fehlgeschlagen; " + file + ".";
+        else
+            text += "; " + file + ".";
+        notes_.push_back({RunNote::Kind::NoData, "", 0, std::move(text)});
+    }
+    for (const auto& [name, count] : replaced_)
+        notes_.push_back(
+            {RunNote::Kind::Replaced, name, count,
+             def_->Dateiformat == "ASCII"
+                 ? fmt::format("Warnung: {} Zeichen des Feldes {} {} als ? geschrieben; umgesetzt "
+                               "werden nur ä ö ü Ä Ö Ü ß (Dateiformat ASCII).",
+                               GroupedCount(count), name, count == 1 ? "wurde" : "wurden")
+                 : fmt::format("Warnung: {} Zeichen des Feldes {} {} als ? geschrieben; der "
+                               "Windows-Zeichensatz (ANSI) hat {} nicht (UTF-8 behält {}).",
+                               GroupedCount(count), name, count == 1 ? "wurde" : "wurden",
+                               count == 1 ? "es" : "sie", count == 1 ? "es" : "sie")});
+    for (const auto& [name, count] : cuts_) {
+        const auto length = cutLengths_.find(name);
+        notes_.push_back({RunNote::Kind::Cut, name, count,
+                          fmt::format("Warnung: {} {} des Feldes {} {} auf die Feldlänge von {} "
+                                      "Zeichen gekürzt.",
+                                      GroupedCount(count), count == 1 ? "Wert" : "Werte", name,
+                                      count == 1 ? "wurde" : "wurden",
+                                      length == cutLengths_.end() ? 0 : length->second)});
+    }
+    for (const auto& [name, count] : joined_)
+        notes_.push_back({RunNote::Kind::LineBreak, name, count,
+                          fmt::format("Warnung: In {} {} des Feldes {} wurden die Zeilenumbrüche "
+                                      "als Leerzeichen geschrieben.",
+                                      GroupedCount(count), count == 1 ? "Wert" : "Werten", name)});
 }
 
 void ExportRun::Fail(int32_t number, const std::string& descriptionOfError) {

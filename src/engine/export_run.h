@@ -2,6 +2,7 @@
 // One run of an export definition: statement, output file, events, summary and protocol.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,7 +50,11 @@ class ExportRun {
                  const FieldFormatter::FieldPlan& plan);
     // Raises for a cut number of the line, else counts its cut texts.
     void CountCuts();
-    int ColumnOf(int& cached, const std::string& name);
+    // The column of a field or criterion; raises 3265 naming it, its record and the result's
+    // columns.
+    int ColumnOf(int& cached, const std::string& name, const TQRecord& record, const char* role);
+    // The notes of a completed run: no rows, values cut, characters written as "?", line breaks.
+    void GatherNotes();
     std::string Summary() const;
     void Fail(int32_t number, const std::string& description);
 
@@ -68,10 +73,19 @@ class ExportRun {
     int64_t rowsWritten_ = 0;  // rows whose lines are all in the file
     // Values cut per field name, in the order first met.
     std::vector<std::pair<std::string, int64_t>> cuts_;
-    std::vector<const std::string*> pendingCuts_;  // names of the texts cut in the line
-    std::string numberCut_;                        // the failure of a number cut in the line
-    std::string line_;  // the header line, or a field's text from the formatter
-    std::string info_;  // the progress text, reused row after row
+    std::map<std::string, int32_t> cutLengths_;  // the length of each cut field
+    // Characters written as "?" and values whose line breaks became blanks, per field name.
+    std::vector<std::pair<std::string, int64_t>> replaced_;
+    std::vector<std::pair<std::string, int64_t>> joined_;
+    std::vector<const TQField*> pendingCuts_;  // the texts cut in the line
+    std::vector<std::pair<const std::string*, size_t>> pendingReplaced_;
+    std::vector<const std::string*> pendingJoined_;
+    std::vector<RunNote> notes_;
+    bool noRow_ = false;         // records are built without a row: their columns are empty
+    bool emptyWritten_ = false;  // a run without rows wrote its file
+    std::string numberCut_;      // the failure of a number cut in the line
+    std::string line_;           // the header line, or a field's text from the formatter
+    std::string info_;           // the progress text, reused row after row
     // Column of each field and of each record's criterion, looked up on first use (-2: not yet).
     std::vector<std::vector<int>> fieldColumns_;
     std::vector<int> criteriaColumns_;

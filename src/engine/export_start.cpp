@@ -1,6 +1,8 @@
 #include "engine/export_start.h"
 
+#include <exception>
 #include <filesystem>
+#include <utility>
 
 #include "common/file_io.h"
 #include "common/text_codec.h"
@@ -34,6 +36,36 @@ void ProtocolFailedStart(TQExport& engine, std::optional<bool> protocol,
     WriteProtocolLine(state, engine.Host(),
                       "Fehler: " + std::to_string(number) + " " + description);
     CloseProtocol(state);
+}
+
+namespace {
+
+StatementWaiter& Waiter() {
+    static StatementWaiter waiter;
+    return waiter;
+}
+
+}  // namespace
+
+StatementWaiter SetStatementWaiter(StatementWaiter waiter) {
+    return std::exchange(Waiter(), std::move(waiter));
+}
+
+void WaitForStatement(const std::function<void()>& work) {
+    const StatementWaiter waiter = Waiter();
+    if (!waiter) {
+        work();
+        return;
+    }
+    std::exception_ptr failure;
+    waiter([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    if (failure) std::rethrow_exception(failure);
 }
 
 bool PrepareExport(TQExport& engine, const ExportChoice& choice) {

@@ -1,6 +1,7 @@
 #pragma once
 // The checks and hand-over before an interactive export, shared by the dialog and the command line.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,15 @@ struct ExportChoice {
 inline const char* const kNeedSelectionMessage = "Bitte geben Sie Selektionskriterien an!";
 // The message shown when the output file's folder does not exist.
 inline const char* const kPathMissingMessage = "Der angegebene Pfad existiert nicht!";
+
+// How a run waits for its statement's first row (a count, a sort): work is done in place unless a
+// host that keeps its windows answering has installed a waiter, which runs work on another thread
+// and returns when it is done.
+using StatementWaiter = std::function<void(const std::function<void()>& work)>;
+// Installs the waiter (empty: in place) and returns the one before.
+StatementWaiter SetStatementWaiter(StatementWaiter waiter);
+// Runs work through the waiter; what work throws comes out here.
+void WaitForStatement(const std::function<void()>& work);
 
 // The folder of a path: the text before its last "\" or "/"; a path without one comes back as is.
 std::string GetPath(const std::string& path);

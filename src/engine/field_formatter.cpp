@@ -290,6 +290,7 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
     const TQExportDef& def = *def_;
     lastForm_ = {};
     cut_ = false;
+    joined_ = false;
     if (plan.source == FieldPlan::Source::Constant)
         text_ = field.Name;
     else if (plan.source == FieldPlan::Source::Nothing)
@@ -340,9 +341,13 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
     // line; a data medium's reader splits its records at every line break.
     // A plain number holds only digits, signs and commas, so only other texts are looked at.
     if ((plan.type != Type::Number || plan.format) && HasLineBreak(text_) &&
-        (length_ == Length::Fix || !Qualifier(plan.type) || plan.oneLine))
+        (length_ == Length::Fix || !Qualifier(plan.type) || plan.oneLine)) {
         for (char& c : text_)
             if (c == '\r' || c == '\n') c = ' ';
+        // A medium's reader sees other text than the database holds; an export's own lines
+        // keep their layout as defined.
+        joined_ = plan.oneLine;
+    }
     ApplyLength(plan.type == Type::Number, field.Länge);
     if (plan.type == Type::Number) lastForm_.decimals = TrailingDecimals();
 

@@ -61,6 +61,8 @@ class FieldFormatter {
     size_t DosReplaced() const { return dosReplaced_; }
     // True when the last Finish cut its value to the field's fixed or maximum length.
     bool LastCut() const { return cut_; }
+    // True when the last Finish wrote the line breaks of a medium's text as blanks.
+    bool LastJoined() const { return joined_; }
     // The value the last Finish cut, as it was before the cut.
     const std::string& Uncut() const { return uncut_; }
 
@@ -85,6 +87,7 @@ class FieldFormatter {
     std::string text_;
     std::string scratch_;
     bool cut_ = false;
+    bool joined_ = false;
     size_t dosReplaced_ = 0;
     std::string uncut_;
     WrittenField lastForm_;

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "definition/tq_model.h"
 #include "engine/written_lines.h"
@@ -27,6 +28,23 @@ class TQExportEvents {
     virtual void strInfo(const std::string& /*strInfo*/) {}
     // Progress in percent after each data row.
     virtual void ExportProgress(int16_t /*intPercent*/) {}
+};
+
+// What an interactive run does when its statement delivers no rows.
+enum class IfEmpty : uint8_t {
+    Keep,   // the output file stays as it was
+    Write,  // the file is replaced by what a run without rows writes (title line, header and
+            // trailer records)
+    Fail    // the run counts as failed; the file stays as it was
+};
+
+// A change of the data on its way into the file, or a run without rows: a host shows it as a
+// warning, beside the summary that carries the same text.
+struct RunNote {
+    enum class Kind : uint8_t { NoData, Cut, Replaced, LineBreak } kind = Kind::Cut;
+    std::string field;  // the field concerned; empty for the whole run
+    int64_t count = 0;  // values or characters concerned
+    std::string text;   // one line of the summary ("Warnung: …", "Keine Daten: …")
 };
 
 class TQExport {
@@ -61,6 +79,8 @@ class TQExport {
     // In a GDPdU build: the folder the output file is written into under its own name, for the
     // build to put in place; empty: the definition's file itself.
     std::string WriteInto;
+    // An interactive run without rows: keep the output file, write it anew, or fail.
+    IfEmpty WhenEmpty = IfEmpty::Keep;
 
     // The current listener, or a silent one.
     TQExportEvents& Events();
@@ -68,6 +88,11 @@ class TQExport {
     const std::string& LastSummary() const { return lastSummary_; }
     // Kept by the run.
     void SetLastSummary(std::string summary) { lastSummary_ = std::move(summary); }
+    // The changes of data and the run without rows of the last run that completed, in the order of
+    // the summary.
+    const std::vector<RunNote>& LastNotes() const { return lastNotes_; }
+    // Kept by the run.
+    void SetLastNotes(std::vector<RunNote> notes) { lastNotes_ = std::move(notes); }
     // The data rows of the last run that completed, 0 after a failed one.
     int64_t LastRowCount() const { return lastRowCount_; }
     // Kept by the run.
@@ -91,6 +116,7 @@ class TQExport {
     HostServices& services_;
     TQExportEvents* listener_ = nullptr;
     std::string lastSummary_;
+    std::vector<RunNote> lastNotes_;
     int64_t lastRowCount_ = 0;
     int64_t expectedRows_ = 0;
     WrittenFile lastWritten_;

@@ -6,6 +6,7 @@
 #include "common/vb_error.h"
 #include "engine/export_start.h"
 #include "forms/build_sel.h"
+#include "forms/entry_checks.h"
 #include "host/file_list.h"
 #include "host/stored_choice.h"
 #include "selection/criterion_condition.h"
@@ -103,6 +104,14 @@ bool ExportForm::ExportData() {
             // A refused entry is a refused start: the switches are stored all the same.
             StoreSwitches();
             throw;
+        }
+        // Mistakes that would run the statement for nothing are warnings before anything runs.
+        std::optional<std::string> mistake = ReversedRangeWarning(selection_.Criteria);
+        if (!mistake) mistake = OutputFileWarning(choice.fileName);
+        if (mistake) {
+            StoreSwitches();
+            Warn(*mistake);
+            return false;
         }
         return PrepareExport(engine_, choice);
     } catch (const std::exception& e) {

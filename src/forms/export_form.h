@@ -62,8 +62,9 @@ class ExportForm {
     // OK or F9: stores the protocol switch and the append switch, checks the selection and the
     // output folder (showing the message when one fails) and hands file and condition to the
     // engine. True when the run may start. Entry mistakes (no definition chosen, a criterion that
-    // is no date or number) are warnings naming the field; failures are reported ("frmExport",
-    // "ExportData").
+    // is no date or number, a range whose start lies after its end, an output name that is a
+    // folder or lies under a file) are warnings naming the field; failures are reported
+    // ("frmExport", "ExportData").
     bool ExportData();
     // Hands the prepared engine and the labels to the progress window (after ExportData).
     void ShowProgress(ProgressForm& progress);

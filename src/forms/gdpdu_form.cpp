@@ -123,6 +123,11 @@ GdpduOk GdpduForm::ExportData() {
         std::optional<DateTime> von = PeriodDate(controls.dateVon);
         std::optional<DateTime> bis = PeriodDate(controls.dateBis);
         if (RefusePeriod(von, bis)) return GdpduOk::PeriodRefused;
+        if (std::none_of(controls.tables.begin(), controls.tables.end(),
+                         [](const GdpduTableLine& line) { return line.selected; })) {
+            services_.Messages().ShowMessage(kNoTableMessage, kWarning, kButtonsOk, true);
+            return GdpduOk::TablesRefused;
+        }
 
         const std::string folder = NativePath(controls.path).string();
         const std::string prefix = WithTrailingSeparator(folder);

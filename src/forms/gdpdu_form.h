@@ -35,10 +35,15 @@ struct GdpduControls {
     bool okEnabled = false;               // cmdOK
 };
 
+// The warning when OK comes without a ticked table.
+inline const char* const kNoTableMessage =
+    "Bitte wählen Sie in der Liste \"Auswahl\" mindestens eine Tabelle für den Datenträger aus!";
+
 // What OK led to.
 enum class GdpduOk {
     PeriodRefused,  // the period was refused before anything was stored; the dialog stays open
     FolderRefused,  // no folder, or one the user did not want created; the dialog stays open
+    TablesRefused,  // no table ticked: nothing stored, nothing built; the dialog stays open
     NotBuilt,       // nothing built (an error reported)
     Built,          // the build ran and ended with its own message
 };
@@ -84,10 +89,9 @@ class GdpduForm {
     void SelectAll(bool selected);
     // The answer of the folder question: a non-empty one replaces the output folder.
     void ChooseFolder(const std::string& answer);
-    // OK or F9: refuses an invalid period (shown, nothing stored), stores each table's tick and
-    // the packing choice, puts the data files into the folder, offers to create a missing folder,
-    // and builds the medium.
-    // Errors are reported ("frmGDPdU", "ExportData").
+    // OK or F9: refuses an invalid period or no ticked table (shown, nothing stored), stores each
+    // table's tick and the packing choice, puts the data files into the folder, offers to create a
+    // missing folder, and builds the medium. Errors are reported ("frmGDPdU", "ExportData").
     GdpduOk ExportData();
 
   private:

@@ -1,6 +1,7 @@
 #include "forms/gdpdu_progress_form.h"
 
 #include "common/count_text.h"
+#include "forms/progress_form.h"
 #include "host/cancel_request.h"
 
 namespace norvik {
@@ -10,6 +11,14 @@ void GdpduProgressForm::Cancel() {
     RequestCancel();
     running = false;
     table = "Die Datenausgabe wird abgebrochen...";
+    Changed();
+}
+
+void GdpduProgressForm::StatementWaiting(bool on) {
+    if (on)
+        progress = kStatementWaitText;
+    else if (progress == kStatementWaitText)
+        progress.clear();
     Changed();
 }
 

@@ -27,6 +27,9 @@ class GdpduProgressForm : public GdpduBuildEvents {
     // "Abbrechen": the build stops after the current row; the folder keeps what it held.
     void Cancel();
 
+    // A table's statement runs on the database (true) or has its first row (false).
+    void StatementWaiting(bool on);
+
     void BuildStarted(int32_t tables) override;
     void TableStarted(int32_t number, int32_t tables, const std::string& caption) override;
     void Checking() override;

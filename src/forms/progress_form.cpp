@@ -1,6 +1,9 @@
 #include "forms/progress_form.h"
 
+#include <charconv>
+
 #include "common/count_text.h"
+#include "common/vb_error.h"
 #include "engine/export_start.h"
 #include "host/cancel_request.h"
 
@@ -44,20 +47,45 @@ void ProgressForm::Cancel() {
     Changed();
 }
 
+void ProgressForm::StatementWaiting(bool on) {
+    if (on)
+        progress = kStatementWaitText;
+    else if (progress == kStatementWaitText)
+        progress.clear();
+    Changed();
+}
+
 void ProgressForm::Done(bool /*blValue*/) {
     // A failed run enables the buttons as well: the user reads the error and closes.
     openEnabled = closeEnabled = done_ = true;
+    notes.clear();
+    if (engine_)
+        for (const RunNote& note : engine_->LastNotes())
+            notes += (notes.empty() ? "" : "\n") + note.text;
     cancelEnabled = false;
     Changed();
 }
 
 void ProgressForm::ExportState(const std::string& text) {
     info = text;
+    // A stop is no failure: one statement of what happened instead of an error number beside a
+    // count that reads as if the rows had reached the file.
+    if (text.starts_with("Fehler: " + std::to_string(kErrUserInterrupt) + " ")) {
+        info =
+            rowsWritten_ == 0
+                ? std::string("Der Export wurde abgebrochen, bevor ein Datensatz geschrieben war.")
+                : "Der Export wurde nach " + GroupedCount(rowsWritten_) +
+                      (rowsWritten_ == 1 ? " Datensatz" : " Datensätzen") + " abgebrochen.";
+        progress = "Die Ausgabedatei ist unverändert.";
+    }
     Changed();
 }
 
 void ProgressForm::strInfo(const std::string& text) {
     progress = ReadableCountText(text);
+    int64_t rows = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rows);
+    if (error == std::errc() && end != text.data()) rowsWritten_ = rows;
     Changed();
 }
 

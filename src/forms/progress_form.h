@@ -13,6 +13,8 @@ namespace norvik {
 
 // The first text of the state label.
 inline const char* const kProgressStartText = "Daten werden exportiert...";
+// The text while the statement runs on the database, before its first row.
+inline const char* const kStatementWaitText = "Abfrage wird ausgeführt …";
 
 class ProgressForm : public TQExportEvents {
   public:
@@ -43,8 +45,14 @@ class ProgressForm : public TQExportEvents {
     bool openEnabled = false;               // cmdOpen
     bool closeEnabled = false;              // cmdClose
     bool cancelEnabled = false;             // cmdCancel: while the run goes on
+    // Once the run ended: its notes on data it changed (values cut, characters written as "?",
+    // line breaks made blanks, a file kept without rows), one a line; empty when there are none.
+    std::string notes;
     // Called after every change of the texts, the bar or the buttons, so that a widget repaints.
     std::function<void()> changed;
+
+    // The run waits for its statement (true) or has its first row (false).
+    void StatementWaiting(bool on);
 
     void Done(bool blValue) override;
     void ExportState(const std::string& text) override;
@@ -58,6 +66,7 @@ class ProgressForm : public TQExportEvents {
     TQExport* engine_ = nullptr;
     bool activated_ = false;
     bool done_ = false;
+    int64_t rowsWritten_ = 0;  // the count of the run's last row text
 };
 
 }  // namespace norvik

@@ -206,12 +206,44 @@ bool GdpduBuild::ExportTables(const fs::path& staging) {
         if (listener) entry->Export->Advise(nullptr);
         succeeded = succeeded && exported;
         const int64_t rows = entry->Export->LastRowCount();
+        if (exported) ReportTableNotes(*entry, rows);
         tableLines_.push_back(entry->Caption + ": " +
                               (exported
                                    ? GroupedCount(rows) + (rows == 1 ? " Datensatz" : " Datensätze")
                                    : std::string("nicht vollständig ausgegeben")));
     }
     return succeeded;
+}
+
+void GdpduBuild::ReportTableNotes(const TQGxpFile& entry, int64_t rows) {
+    // The auditor receives other data than the database holds, or none: said also with -q.
+    const std::string table = "Tabelle " + entry.TableName + ": ";
+    for (const RunNote& note : entry.Export->LastNotes()) {
+        const std::string_view head = "Warnung: ";
+        const bool warning = note.text.rfind(head, 0) == 0;
+        services_.Messages().ShowText(
+            std::string(head) + table + note.text.substr(warning ? head.size() : 0), 3);
+    }
+    // The DTD's Map holds one pair; what follows it would vanish without a word.
+    for (const auto& record : *entry.Export->ExpDef->Records)
+        for (const auto& field : *record->Fields) {
+            const size_t split = field->Map.find(';');
+            const size_t end = split == std::string::npos ? split : field->Map.find(';', split + 1);
+            if (end == std::string::npos) continue;
+            services_.Messages().ShowText(
+                fmt::format("Warnung: {}Die Map des Feldes {} hat nach Von;Bedeutung weitere "
+                            "Teile ({}); die XML-Datei beschreibt nur den ersten, die weiteren "
+                            "gelten nicht.",
+                            table, field->Name, field->Map.substr(end + 1)),
+                3);
+        }
+    if (rows > 0) return;
+    const std::string text = fmt::format(
+        "Warnung: {}keine Datensätze im Zeitraum vom {} bis {}; ihre Datei ist leer. Bitte die "
+        "Bedingung für den Zeitraum prüfen.",
+        table, DateTimeToText(gdpdu_.DatumVon), DateTimeToText(gdpdu_.DatumBis));
+    WriteProtocolLine(state_, services_, text);
+    services_.Messages().ShowText(text, 3);
 }
 
 std::string GdpduBuild::FinalReport(bool failed, const std::vector<std::string>& problems) const {

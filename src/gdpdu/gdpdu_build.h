@@ -70,6 +70,8 @@ class GdpduBuild {
     // Opens the folder in the file manager, or names it when there is none.
     void OpenFolder(const std::string& path);
     // The one final message of a build a listener followed.
+    // Names the table's changes of data and a table without rows in its period, as warnings.
+    void ReportTableNotes(const TQGxpFile& entry, int64_t rows);
     std::string FinalReport(bool failed, const std::vector<std::string>& problems) const;
 
     TQGDPdU& gdpdu_;

@@ -13,10 +13,10 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 
 }  // namespace
 
-void RequestCancel() noexcept {
+void RequestCancel(bool inSignalHandler) noexcept {
     cancelRequested.store(true, std::memory_order_relaxed);
     // A run waiting for the server (a lock, a slow plan) would hear of it only afterwards.
-    db::CancelWaitingStatement();
+    db::CancelWaitingStatement(inSignalHandler);
 }
 
 bool CancelRequested() noexcept {

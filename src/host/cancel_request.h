@@ -5,8 +5,8 @@
 namespace norvik {
 
 // Asks the running export to stop after the current row, and the server to cancel a statement it
-// waits for; safe to call from a signal handler.
-void RequestCancel() noexcept;
+// waits for; from a signal handler with inSignalHandler, which leaves out what is unsafe there.
+void RequestCancel(bool inSignalHandler = false) noexcept;
 // True from RequestCancel until ClearCancel.
 bool CancelRequested() noexcept;
 // Forgets an earlier request, before the host starts a new action.

@@ -114,9 +114,18 @@ class ConditionWriter {
 
     CivilDate Day(std::string_view value) const {
         const auto date = ParseGermanDay(value);
-        if (!date)
-            Refuse(kErrTypeMismatch,
-                   "\"" + std::string(value) + "\" ist kein gültiges Datum (TT.MM.JJJJ).");
+        if (!date) {
+            std::string text =
+                "\"" + std::string(value) + "\" ist kein gültiges Datum (TT.MM.JJJJ).";
+            // "01.01.2020-31.12.2020" reads as one date; the range has its own form.
+            const size_t dash = value.find('-');
+            if (dash != std::string_view::npos && ParseGermanDay(value.substr(0, dash)) &&
+                ParseGermanDay(value.substr(dash + 1)))
+                text +=
+                    " Ein Zeitraum wird mit .. geschrieben: " + std::string(value.substr(0, dash)) +
+                    ".." + std::string(value.substr(dash + 1)) + ".";
+            Refuse(kErrTypeMismatch, text);
+        }
         return *date;
     }
 

@@ -60,16 +60,36 @@ std::shared_ptr<HostSession> CliContext::OpenHostSession() {
 }
 
 std::string CliContext::ResolveDefinition(const std::string& file, int32_t mode) {
+    const std::string path = FindDefinition(file, mode);
+    if (mode == cTQExport)
+        for (const std::string& warning : DefinitionWarnings(path))
+            err << "norvik-export: " << warning << '\n';
+    return path;
+}
+
+std::string CliContext::FindDefinition(const std::string& file, int32_t mode) {
     std::error_code ec;
-    if (std::filesystem::is_regular_file(file, ec)) return file;
+    const bool here = std::filesystem::is_regular_file(file, ec);
+    // A path chooses its file; only a bare name can mean one of the export folder too.
+    if (here && file.find_first_of("/\\") != std::string::npos) return file;
     StartSession();
     const int32_t count = GetFileList(module_, host_.Messages(), mode);
-    for (int32_t i = 0; i < count; ++i)
-        if (EqualsIgnoreCase(module_.fileList[i][0], file)) return module_.fileList[i][1];
-    for (int32_t i = 0; i < count; ++i)
+    std::string listed;
+    for (int32_t i = 0; i < count && listed.empty(); ++i)
+        if (EqualsIgnoreCase(module_.fileList[i][0], file)) listed = module_.fileList[i][1];
+    for (int32_t i = 0; i < count && listed.empty(); ++i)
         if (EqualsIgnoreCase(NativePath(module_.fileList[i][1]).filename().string(), file))
-            return module_.fileList[i][1];
-    throw UsageError("unbekannte Datei oder Definition: " + file);
+            listed = module_.fileList[i][1];
+    if (!here) {
+        if (listed.empty()) throw UsageError("unbekannte Datei oder Definition: " + file);
+        return listed;
+    }
+    // The working folder's file wins, as documented; the name alone does not say which was meant.
+    if (!listed.empty() && !std::filesystem::equivalent(file, NativePath(listed), ec))
+        err << "norvik-export: Warnung: " << file << " ist die Datei "
+            << ShownPath(AbsolutePath(file)) << " im Arbeitsordner, nicht " << ShownPath(listed)
+            << " im Exportordner (ein Pfad wählt jene).\n";
+    return file;
 }
 
 std::string ShownPath(const std::string& path) {

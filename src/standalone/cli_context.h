@@ -76,6 +76,9 @@ class CliContext {
     void InfoToErrorOutput() { infoToErr_ = true; }
 
   private:
+    // ResolveDefinition without the definition's warnings.
+    std::string FindDefinition(const std::string& file, int32_t mode);
+
     ModuleState& module_;
     HostServices& host_;
     bool quiet_;

@@ -11,6 +11,7 @@
 #include "gdpdu/tq_xml.h"
 #include "host/host_services.h"
 #include "host/module_state.h"
+#include "selection/entry_values.h"
 #include "standalone/cli_context.h"
 #include "standalone/forgetting_store.h"
 #include "standalone/gdpdu_tables.h"
@@ -28,9 +29,13 @@ const char* const kUsage =
 
 DateTime DateOption(const std::string& name, const std::string& text) {
     if (text.empty()) throw UsageError(name + " fehlt (" + kUsage + ")");
-    const std::optional<DateTime> date = PeriodDate(text);
-    if (!date) throw UsageError(name + " braucht ein Datum TT.MM.JJJJ: " + text);
-    return *date;
+    // The forms --sel takes, so that one script writes its dates one way for both commands.
+    const std::optional<CivilDate> day = ParseGermanDay(text);
+    DateTime date;
+    if (day) date.year = day->year, date.month = day->month, date.day = day->day;
+    if (!day || !date.IsValid() || date.IsZeroDate())
+        throw UsageError(name + " braucht ein Datum TT.MM.JJJJ: " + text);
+    return date;
 }
 
 // The build copies the DTD last; without it every table would be exported for a medium that an

@@ -33,6 +33,14 @@ std::string WithShownPath(const std::string& text, const std::string& path) {
     return path.empty() || shown == path ? text : ReplaceText(text, path, shown);
 }
 
+// The captions of the definition's criteria, joined by commas.
+std::string Captions(const TQExportDef& def) {
+    std::string captions;
+    for (const auto& sel : *def.Selections)
+        captions += (captions.empty() ? "" : ", ") + sel->Caption;
+    return captions;
+}
+
 // The condition of the definition's criteria filled as the dialog's selection control fills them;
 // empty without entries.
 std::string SelectionCondition(CliContext& ctx, const TQExportDef& def,
@@ -43,6 +51,14 @@ std::string SelectionCondition(CliContext& ctx, const TQExportDef& def,
     for (const std::string& entry : entries) {
         const size_t eq = entry.find('=');
         if (eq == std::string::npos || eq == 0) throw UsageError("--sel braucht CAPTION=WERT");
+        const std::string caption = entry.substr(0, eq);
+        if (!selection.Criteria.Find(caption)) {
+            const std::string captions = Captions(def);
+            throw UsageError("unbekanntes Selektionskriterium " + caption + " (" +
+                             (captions.empty() ? "die Definition hat keine Kriterien"
+                                               : "Kriterien: " + captions) +
+                             ")");
+        }
         selection.SetEntry(entry.substr(0, eq), entry.substr(eq + 1));
     }
     return selection.Condition();
@@ -52,14 +68,19 @@ std::string SelectionCondition(CliContext& ctx, const TQExportDef& def,
 void RequireSelection(const TQExportDef& def, const std::string& condition) {
     const std::string allow = UpperCase(def.AllowEmptySelection);
     if (!TrimBlanks(condition).empty() || (allow != "N" && allow != "0")) return;
-    std::string captions;
-    for (const auto& sel : *def.Selections)
-        captions += (captions.empty() ? "" : ", ") + sel->Caption;
+    const std::string captions = Captions(def);
     throw CommandRefused(
         "Die Definition " + def.Schnittstelle +
         " verlangt Selektionskriterien (AllowEmptySelection=" + def.AllowEmptySelection +
         "): bitte --sel CAPTION=WERT" + (captions.empty() ? "" : " (Kriterien: " + captions + ")") +
         " oder --where BEDINGUNG angeben.");
+}
+
+IfEmpty ParseIfEmpty(const std::string& value) {
+    if (value == "keep") return IfEmpty::Keep;
+    if (value == "write") return IfEmpty::Write;
+    if (value == "fail") return IfEmpty::Fail;
+    throw UsageError("--if-empty braucht keep, write oder fail: " + value);
 }
 
 std::string JoinConditions(const std::string& a, const std::string& b) {
@@ -73,7 +94,8 @@ std::string JoinConditions(const std::string& a, const std::string& b) {
 int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     const std::string usage =
         "run FILE [--where COND] [--out PATH|-] [--append|--no-append] "
-        "[--protocol|--no-protocol] [--sel CAPTION=WERT]… [--no-remember] [-q]";
+        "[--protocol|--no-protocol] [--sel CAPTION=WERT]… [--if-empty keep|write|fail] "
+        "[--no-remember] [-q]";
     const std::string where = TakeOption(args, "--where");
     const std::optional<std::string> out = TakeGivenOption(args, "--out");
     const bool append = TakeFlag(args, "--append");
@@ -82,6 +104,8 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     const bool protocol = TakeFlag(args, "--protocol");
     const bool noProtocol = TakeFlag(args, "--no-protocol");
     const bool noRemember = TakeFlag(args, "--no-remember");
+    const std::optional<std::string> ifEmptyOption = TakeGivenOption(args, "--if-empty");
+    const IfEmpty ifEmpty = ParseIfEmpty(ifEmptyOption.value_or("keep"));
     if (append && noAppend) throw UsageError("--append und --no-append schließen einander aus");
     if (protocol && noProtocol)
         throw UsageError("--protocol und --no-protocol schließen einander aus");
@@ -102,6 +126,7 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
 
     TQExport engine(ctx.Module(), ctx.Host());
     if (!engine.LoadFile(path)) return 1;
+    engine.WhenEmpty = ifEmpty;
     const TQExportDef& def = *engine.ExpDef;
     // The dialog's check box cannot be changed for such a definition; neither can the switch.
     if ((append || noAppend) && def.AnfuegenAenderbar != "J")
@@ -143,14 +168,30 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     // A failed run has reported its error; the state would say it a second time.
     if (result != 0) return 1;
     if (stdoutFile) stdoutFile->CopyTo(ctx.out);
+    const auto shown = [&](std::string text) {
+        if (stdoutFile) text = ReplaceText(text, stdoutFile->Path(), "- (Standardausgabe)");
+        return ForTerminal(WithShownPath(text, AbsolutePath(engine.ExpDef->Dateiname)));
+    };
     ctx.Info() << ForTerminal(progress.State()) << '\n';
-    if (!engine.LastSummary().empty()) {
-        std::string summary = engine.LastSummary();
-        if (stdoutFile) summary = ReplaceText(summary, stdoutFile->Path(), "- (Standardausgabe)");
-        ctx.Info() << ForTerminal(WithShownPath(summary, AbsolutePath(engine.ExpDef->Dateiname)))
-                   << '\n';
+    // The notes are warnings: said on the error output, also with -q, and not twice.
+    std::string summary = engine.LastSummary();
+    for (const RunNote& note : engine.LastNotes())
+        summary = ReplaceText(summary, "\r\n" + note.text, "");
+    if (!summary.empty()) ctx.Info() << shown(summary) << '\n';
+    bool noData = false;
+    for (const RunNote& note : engine.LastNotes()) {
+        std::string text = note.text;
+        if (note.kind == RunNote::Kind::NoData) {
+            noData = true;
+            // The output has no earlier state a later reader could mistake for this run's.
+            if (stdoutFile && ifEmpty != IfEmpty::Write)
+                text = std::string("Keine Daten: Die Auswahl ergab keine Datensätze") +
+                       (ifEmpty == IfEmpty::Fail ? ", der Lauf gilt als fehlgeschlagen" : "") +
+                       "; auf die Standardausgabe wurde nichts geschrieben.";
+        }
+        ctx.err << "norvik-export: " << shown(text) << '\n';
     }
-    return 0;
+    return noData && ifEmpty == IfEmpty::Fail ? 1 : 0;
 }
 
 int CommandProtocol(CliContext& ctx, std::vector<std::string> args) {

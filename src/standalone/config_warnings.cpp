@@ -2,11 +2,14 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
+#include "common/cp1252_case.h"
 #include "common/file_io.h"
 #include "common/text_codec.h"
+#include "definition/general_values.h"
 
 namespace norvik::standalone {
 namespace {
@@ -23,7 +26,96 @@ const std::map<std::string, std::set<std::string>>& KnownKeys() {
     return known;
 }
 
+// The number of single-character edits between two texts, to name the key a typo meant.
+size_t EditDistance(const std::string& a, const std::string& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// A yes/no key: the values that mean yes as the run reads them, the accepted noes, and what any
+// other value is read as.
+struct YesNoKey {
+    const char* key;
+    std::set<std::string> yes;
+    std::set<std::string> no;
+    bool otherIsYes;
+    const char* shown;  // the yes and the no a definition should say
+};
+
+const std::vector<YesNoKey>& YesNoKeys() {
+    static const std::vector<YesNoKey> keys = {
+        {"kopfzeile", {"J"}, {"N", "0", ""}, false, "J noch N"},
+        {"anfuegen", {"J", "j"}, {"N", "n", "0", ""}, false, "J noch N"},
+        {"anfuegenaenderbar", {"J"}, {"N", "0", ""}, false, "J noch N"},
+        {"allowemptyselection", {"Y", "J", "1", ""}, {"N", "n", "0"}, true, "Y noch N"},
+    };
+    return keys;
+}
+
 }  // namespace
+
+std::vector<std::string> DefinitionWarnings(const std::string& path) {
+    std::string text;
+    try {
+        bool utf8 = false;
+        text = Cp1252ToUtf8(AsCp1252File(ReadFileBytes(path, 16 << 20), utf8));
+    } catch (const std::exception&) {
+        return {};  // the reader names a file it cannot read
+    }
+    std::vector<std::string> warnings;
+    bool general = false;
+    int number = 0;
+    ForEachLine(text, [&](std::string_view raw) {
+        ++number;
+        const std::string line(TrimWhite(raw));
+        if (line.empty() || line[0] == ';') return;
+        if (line[0] == '[') {
+            general = LowerCase(line.substr(1, line.find(']') - 1)) == "allgemein";
+            return;
+        }
+        const size_t eq = line.find('=');
+        if (!general || eq == std::string::npos) return;
+        const std::string key(TrimWhite(std::string_view(line).substr(0, eq)));
+        std::string value(TrimWhite(std::string_view(line).substr(eq + 1)));
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            value = value.substr(1, value.size() - 2);
+        const std::string where = fmt::format("{}, Zeile {}", path, number);
+        const std::string lower = LowerCase(key);
+        bool known = lower == "schnittstelle";
+        std::string nearest;
+        size_t distance = 3;
+        for (const GeneralValue& g : GeneralValues()) {
+            const std::string name = LowerCase(std::string(g.key));
+            known = known || name == lower;
+            if (const size_t d = EditDistance(name, lower); d < distance)
+                distance = d, nearest = g.key;
+        }
+        if (!known) {
+            warnings.push_back(fmt::format(
+                "Warnung: {}: unbekannter Schlüssel {} in [Allgemein]; er gilt nicht{}.", where,
+                key, nearest.empty() ? "" : " (gemeint: " + nearest + "?)"));
+            return;
+        }
+        for (const YesNoKey& yesNo : YesNoKeys()) {
+            if (lower != yesNo.key || yesNo.yes.count(value) > 0 || yesNo.no.count(value) > 0)
+                continue;
+            warnings.push_back(fmt::format("Warnung: {}: {}={} ist weder {}; gelesen als {}.",
+                                           where, key, value, yesNo.shown,
+                                           yesNo.otherIsYes ? "ja" : "nein"));
+        }
+    });
+    return warnings;
+}
 
 std::vector<std::string> ConfigWarnings(const HostConfig& config) {
     const std::string file = HostConfigFile(config.home);

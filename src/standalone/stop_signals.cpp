@@ -25,7 +25,7 @@ extern "C" void OnStopSignal(int signal) {
         return;
     }
     caughtSignal.store(signal);
-    RequestCancel();
+    RequestCancel(true);
     const int savedErrno = errno;
     if (const int fd = wakeWrite.load(); fd >= 0) {
         [[maybe_unused]] const ssize_t written = ::write(fd, "!", 1);

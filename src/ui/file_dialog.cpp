@@ -4,7 +4,12 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLocale>
+#include <QSortFilterProxyModel>
 #include <QStyle>
+#include <QTreeView>
 
 namespace norvik::ui {
 namespace {
@@ -31,6 +36,60 @@ class NameOnlyIconProvider : public QAbstractFileIconProvider {
     }
 };
 
+// The column of the modification time in Qt's file list.
+constexpr int kDateColumn = 3;
+// The column of the size.
+constexpr int kSizeColumn = 1;
+// German whatever the system's locale (LANG=C.UTF-8 would give "8 Dec 2026 14:51:21").
+const char* const kDateFormat = "dd.MM.yyyy HH:mm";
+
+// The file list with German dates, sorted as QFileSystemModel sorts: folders first, then by the
+// column's value (the time, not its text).
+class GermanDatesModel : public QSortFilterProxyModel {
+  public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role == Qt::DisplayRole && files) {
+            const QLocale german(QLocale::German, QLocale::Germany);
+            const QModelIndex source = mapToSource(index);
+            if (index.column() == kDateColumn)
+                return german.toString(files->lastModified(source), kDateFormat);
+            if (index.column() == kSizeColumn && !files->isDir(source))
+                return german.formattedDataSize(files->size(source));
+        }
+        return QSortFilterProxyModel::data(index, role);
+    }
+
+  protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (!files) return QSortFilterProxyModel::lessThan(left, right);
+        if (files->isDir(left) != files->isDir(right))
+            return (sortOrder() == Qt::AscendingOrder) == files->isDir(left);
+        switch (left.column()) {
+            case 1:
+                return files->size(left) < files->size(right);
+            case kDateColumn:
+                return files->lastModified(left) < files->lastModified(right);
+            default:
+                return QString::compare(left.data().toString(), right.data().toString(),
+                                        Qt::CaseInsensitive) < 0;
+        }
+    }
+};
+
+// Wide enough for the German date and time in the dialog's font.
+void WidenDateColumn(QFileDialog& dialog) {
+    auto* list = dialog.findChild<QTreeView*>("treeView");
+    if (!list) return;
+    const int width = list->fontMetrics().horizontalAdvance("00.00.0000 00:00") +
+                      4 * list->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, list);
+    if (list->header()->sectionSize(kDateColumn) < width)
+        list->header()->resizeSection(kDateColumn, width);
+}
+
 // Qt's own dialog, never the platform's: a desktop's file chooser runs in this process too and
 // sniffs the content of the files it lists.
 void Prepare(QFileDialog& dialog, const FileQuestion& q) {
@@ -39,6 +98,8 @@ void Prepare(QFileDialog& dialog, const FileQuestion& q) {
     dialog.setOption(QFileDialog::DontUseCustomDirectoryIcons);
     dialog.setIconProvider(&provider);
     dialog.setWindowTitle(QString::fromStdString(q.title));
+    dialog.setProxyModel(new GermanDatesModel(&dialog));
+    WidenDateColumn(dialog);
 }
 
 std::string AskQt(const FileQuestion& q) {

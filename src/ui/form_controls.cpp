@@ -54,4 +54,14 @@ void CentreOnScreen(QWidget* window) {
     window->move(frame.topLeft());
 }
 
+void CentreOver(QWidget* window, QWidget* owner) {
+    if (!owner || !owner->window()->isVisible()) {
+        CentreOnScreen(window);
+        return;
+    }
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(owner->window()->frameGeometry().center());
+    window->move(frame.topLeft());
+}
+
 }  // namespace norvik::ui

@@ -18,5 +18,7 @@ QLabel* MakeCaption(QWidget* parent, const QString& text, int l, int t, int w, i
 QIcon CheckBoxesIcon(QWidget* widget, bool ticked);
 // Moves a window to the middle of its screen.
 void CentreOnScreen(QWidget* window);
+// Moves a window over the middle of the owner's window; to the screen's middle without owner.
+void CentreOver(QWidget* window, QWidget* owner);
 
 }  // namespace norvik::ui

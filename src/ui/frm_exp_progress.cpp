@@ -7,7 +7,10 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
+#include <algorithm>
 
+#include "ui/host_dialog.h"
+#include "ui/qt_host_messages.h"
 #include "ui/run_follower.h"
 #include "ui/twips.h"
 
@@ -53,10 +56,18 @@ FrmExpProgress::FrmExpProgress(QWidget* owner, HostServices& services)
     PlaceTwips(cmdOpen, 2130, 2160, 1185, 345);
     cmdClose = new QPushButton("&Schließen", this);
     PlaceTwips(cmdClose, 3390, 2160, 1185, 345);
-    cmdCancel = new QPushButton("Abbrechen", this);
+    cmdCancel = new QPushButton("&Abbrechen", this);
     cmdCancel->setToolTip("Export abbrechen; die Ausgabedatei bleibt unverändert");
     PlaceTwips(cmdCancel, 870, 2160, 1185, 345);
     for (QPushButton* button : {cmdCancel, cmdOpen, cmdClose}) button->setAutoDefault(false);
+    imgNotes_ = new QLabel(this);
+    PlaceTwips(imgNotes_, 60, 2130, 570, 495);
+    imgNotes_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    imgNotes_->hide();
+    lblNotes = MakeLabel(this, "", 720, 2130, 3855, 495);
+    lblNotes->setWordWrap(true);
+    lblNotes->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblNotes->hide();
     setTabOrder(progressBar, cmdCancel);
     setTabOrder(cmdCancel, cmdOpen);
     setTabOrder(cmdOpen, cmdClose);
@@ -71,6 +82,19 @@ FrmExpProgress::FrmExpProgress(QWidget* owner, HostServices& services)
     Refresh();
 }
 
+void FrmExpProgress::ShowNotes() {
+    if (form_.notes.empty() || lblNotes->isVisible()) return;
+    lblNotes->setText(QString::fromStdString(form_.notes));
+    const int height = std::max(lblNotes->heightForWidth(lblNotes->width()), imgNotes_->height());
+    lblNotes->resize(lblNotes->width(), height);
+    const int shift = lblNotes->y() + height + 8 - cmdClose->y();
+    for (QPushButton* button : {cmdCancel, cmdOpen, cmdClose})
+        button->move(button->x(), button->y() + shift);
+    setFixedSize(width(), this->height() + shift);
+    imgNotes_->show();
+    lblNotes->show();
+}
+
 void FrmExpProgress::Refresh() {
     lblInfo->setText(QString::fromStdString(form_.info));
     lblProgress->setText(QString::fromStdString(form_.progress));
@@ -80,6 +104,9 @@ void FrmExpProgress::Refresh() {
     cmdOpen->setEnabled(form_.openEnabled);
     cmdClose->setEnabled(form_.closeEnabled);
     cmdCancel->setEnabled(form_.cancelEnabled);
+    if (form_.CanClose()) ShowNotes();
+    // While the run goes, Enter or Space stops it without a Tab first.
+    if (form_.cancelEnabled && !focusWidget()) cmdCancel->setFocus();
     // Once the run is over, Return closes the window.
     if (form_.CanClose() && !cmdClose->isDefault()) {
         cmdClose->setDefault(true);
@@ -88,8 +115,14 @@ void FrmExpProgress::Refresh() {
 }
 
 void FrmExpProgress::Run() {
+    const MessageOwner owner(this);
     {
-        const RunFollower follow(services_, this, [this] { Refresh(); });
+        const RunFollower follow(
+            services_, this, [this] { Refresh(); },
+            [this](bool on) {
+                form_.StatementWaiting(on);
+                Refresh();
+            });
         Refresh();
         form_.Activate();
     }
@@ -109,6 +142,10 @@ void FrmExpProgress::closeEvent(QCloseEvent* event) {
         QDialog::closeEvent(event);
     else
         event->ignore();
+}
+
+void FrmExpProgress::keyPressEvent(QKeyEvent* event) {
+    if (!PressFocusedButton(this, event)) QDialog::keyPressEvent(event);
 }
 
 void FrmExpProgress::reject() {

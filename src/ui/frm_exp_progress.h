@@ -33,16 +33,23 @@ class FrmExpProgress : public QDialog {
     QPushButton* cmdOpen;
     QPushButton* cmdClose;
     QPushButton* cmdCancel;  // stops the run; the output file stays as it was
+    QLabel* lblNotes;        // the finished run's notes on data it changed, shown when there are
 
     void reject() override;
 
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Enter presses the focused button, Abbrechen during the run included.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // Makes room above the buttons for the notes, once they are there.
+    void ShowNotes();
+
     HostServices& services_;
     ProgressForm form_;
+    QLabel* imgNotes_;
     bool runQueued_ = false;
 };
 

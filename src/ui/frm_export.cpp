@@ -15,6 +15,7 @@
 #include "ui/form_controls.h"
 #include "ui/frm_exp_progress.h"
 #include "ui/frm_properties.h"
+#include "ui/qt_host_messages.h"
 #include "ui/selection_widget.h"
 #include "ui/twips.h"
 
@@ -42,27 +43,27 @@ void FrmExport::BuildControls() {
     cboSchema = new QComboBox(this);
     cboSchema->setToolTip("Auswahl der Exportspezifikation.");
     PlaceTwips(cboSchema, 1560, 60, 5595, 315);
-    MakeCaption(this, "Exportspezifikation:", 90, 120, 1365, 195);
+    MakeCaption(this, "&Exportspezifikation:", 90, 120, 1365, 195)->setBuddy(cboSchema);
     txtFileName = new QLineEdit(this);
     txtFileName->setToolTip("Auswahl des Dateinamens.");
     PlaceTwips(txtFileName, 1560, 450, 5295, 285);
     cmdFileName = MakeButton(this, "...", "Auswahl des Dateinamens.", 6870, 450, 285, 285);
-    MakeCaption(this, "Dateiname:", 90, 480, 810, 195);
-    chkAnfuegen = new QCheckBox("An vorhandene Datei anfügen", this);
+    MakeCaption(this, "&Dateiname:", 90, 480, 810, 195)->setBuddy(txtFileName);
+    chkAnfuegen = new QCheckBox("An vorhandene Datei an&fügen", this);
     chkAnfuegen->setToolTip(
         "Fügt die zu exportierenden Daten an das Dateiende einer bestehenden Datei an.");
     PlaceTwips(chkAnfuegen, 1560, 810, 2535, 195);
-    chkProtokoll = new QCheckBox("Protokoll erzeugen", this);
+    chkProtokoll = new QCheckBox("&Protokoll erzeugen", this);
     chkProtokoll->setToolTip("Erzeugt ein Protokolleintrag.");
     PlaceTwips(chkProtokoll, 4260, 810, 2475, 195);
-    fraSelection = new QGroupBox("Auswahl nach:", this);
+    fraSelection = new QGroupBox("A&uswahl nach:", this);
     PlaceTwips(fraSelection, 60, 1080, 7125, 3975);
     Selection1 = new Selection(form_->Selection(), fraSelection);
     Selection1->setToolTip("Selektionskriterien");
     PlaceTwips(Selection1, 120, 240, 6885, 3675);
-    cmdOK = MakeButton(this, "OK", "Daten exportieren", 4920, 5130, 1100, 345);
-    cmdCancel = MakeButton(this, "Abbrechen", "Vorgang Abbrechen", 6090, 5130, 1100, 345);
-    cmdOptions = MakeButton(this, "Eigenschaften", "Eigenschaften anzeigen", 60, 5130, 1215, 345);
+    cmdOK = MakeButton(this, "&OK", "Daten exportieren", 4920, 5130, 1100, 345);
+    cmdCancel = MakeButton(this, "&Abbrechen", "Vorgang Abbrechen", 6090, 5130, 1100, 345);
+    cmdOptions = MakeButton(this, "E&igenschaften", "Eigenschaften anzeigen", 60, 5130, 1215, 345);
 
     QWidget* order[] = {cboSchema,  txtFileName, cmdFileName, chkAnfuegen, chkProtokoll,
                         Selection1, cmdOK,       cmdCancel,   cmdOptions};
@@ -126,6 +127,7 @@ void FrmExport::LoadSchema(const QString& displayName) {
 }
 
 void FrmExport::ExportData() {
+    const MessageOwner owner(this);
     const bool start = form_->ExportData();
     Sync();
     if (!start) return;

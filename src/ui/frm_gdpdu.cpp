@@ -14,6 +14,7 @@
 #include "ui/file_dialog.h"
 #include "ui/form_controls.h"
 #include "ui/frm_gdpdu_progress.h"
+#include "ui/qt_host_messages.h"
 #include "ui/twips.h"
 
 namespace norvik::ui {
@@ -45,22 +46,26 @@ FrmGdpdu::FrmGdpdu(QWidget* owner, ModuleState& state, HostServices& services,
 FrmGdpdu::~FrmGdpdu() = default;
 
 void FrmGdpdu::BuildControls() {
-    MakeCaption(this, "Spezifikation:", 90, 120, 1035, 195);
+    QLabel* label1 = MakeCaption(this, "&Spezifikation:", 90, 120, 1035, 195);
     cboSchema = new QComboBox(this);
+    label1->setBuddy(cboSchema);
     cboSchema->setToolTip("Auswahl des Ausgabeschemas.");
     PlaceTwips(cboSchema, 1170, 60, 5985, 315);
-    MakeCaption(this, "Pfad:", 90, 480, 375, 195);
+    QLabel* label2 = MakeCaption(this, "&Pfad:", 90, 480, 375, 195);
     txtPath = new QLineEdit(this);
+    label2->setBuddy(txtPath);
     txtPath->setToolTip("Auswahl des Ausgabepfades.");
     PlaceTwips(txtPath, 1170, 450, 5685, 285);
     cmdFileName = MakeButton(this, "...", "Auswahl des Ausgabepfades.", 6870, 450, 285, 285);
 
     Frame1 = new QGroupBox("Auswahl:", this);
     PlaceTwips(Frame1, 90, 810, 7065, 3345);
-    MakeCaption(Frame1, "Zeitraum von:", 120, 330, 975, 225);
+    QLabel* label3 = MakeCaption(Frame1, "Zeitraum &von:", 120, 330, 975, 225);
     tdbDateVon = MakeDateField(Frame1, "Auswahl des Ausgabezeitraums", 1170, 270, 1275, 315);
-    MakeCaption(Frame1, "bis:", 2520, 330, 315, 225);
+    label3->setBuddy(tdbDateVon);
+    QLabel* label4 = MakeCaption(Frame1, "&bis:", 2520, 330, 315, 225);
     tdbDateBis = MakeDateField(Frame1, "Auswahl des Ausgabezeitraums", 2850, 270, 1275, 315);
+    label4->setBuddy(tdbDateBis);
     for (DateField* field : {tdbDateVon, tdbDateBis})
         field->accepts = [](const QString& text) {
             return PeriodDate(text.toStdString()).has_value();
@@ -71,17 +76,19 @@ void FrmGdpdu::BuildControls() {
     SelList->setToolTip("Auswahl der Ausgabedateien");
     PlaceTwips(SelList, 120, 690, 6285, 2535);
     cmdSelect = MakeButton(Frame1, "", "Alles Auswählen", 6450, 690, 525, 255);
+    cmdSelect->setShortcut(QKeySequence("Alt+L"));
     cmdSelect->setIcon(CheckBoxesIcon(cmdSelect, true));
     cmdUnselect = MakeButton(Frame1, "", "Auswahl aufheben", 6450, 960, 525, 255);
+    cmdUnselect->setShortcut(QKeySequence("Alt+H"));
     cmdUnselect->setIcon(CheckBoxesIcon(cmdUnselect, false));
 
-    chkZip = new QCheckBox("Zusätzlich als ZIP-Datei für die Übergabe packen", this);
+    chkZip = new QCheckBox("Zusätzlich als &ZIP-Datei für die Übergabe packen", this);
     chkZip->setToolTip(
         "Legt neben dem Ordner eine ZIP-Datei mit dem geprüften Datenträger, einem "
         "Übergabeprotokoll und den SHA-256-Prüfsummen aller Dateien ab.");
     PlaceTwips(chkZip, 90, 4260, 4710, 285);
-    cmdOK = MakeButton(this, "OK", "Daten ausgeben", 4890, 4230, 1100, 345);
-    cmdCancel = MakeButton(this, "Abbrechen", "Vorgang abbrechen", 6060, 4230, 1100, 345);
+    cmdOK = MakeButton(this, "&OK", "Daten ausgeben", 4890, 4230, 1100, 345);
+    cmdCancel = MakeButton(this, "&Abbrechen", "Vorgang abbrechen", 6060, 4230, 1100, 345);
 
     QWidget* order[] = {cboSchema, txtPath,     cmdFileName, tdbDateVon, tdbDateBis, SelList,
                         cmdSelect, cmdUnselect, chkZip,      cmdOK,      cmdCancel};
@@ -171,12 +178,17 @@ void FrmGdpdu::LoadSchema(const QString& displayName) {
 }
 
 void FrmGdpdu::ExportData() {
+    // The summary comes after the progress window hid: it belongs here, titled and placed so.
+    const MessageOwner owner(this);
     FrmGdpduProgress progress(this, services_);
+    const MessageOwner whileShown(&progress);
     form_->Gdpdu().Advise(&progress.Form());
     const GdpduOk result = progress.Follow([this] { return form_->ExportData(); });
     form_->Gdpdu().Advise(nullptr);
     Sync();
-    if (result != GdpduOk::PeriodRefused && result != GdpduOk::FolderRefused) close();
+    if (result != GdpduOk::PeriodRefused && result != GdpduOk::FolderRefused &&
+        result != GdpduOk::TablesRefused)
+        close();
 }
 
 void FrmGdpdu::ChooseFolder() {

@@ -8,6 +8,7 @@
 #include <QStyle>
 
 #include "ui/form_controls.h"
+#include "ui/host_dialog.h"
 #include "ui/twips.h"
 
 namespace norvik::ui {
@@ -30,13 +31,13 @@ FrmGdpduProgress::FrmGdpduProgress(QWidget* owner, HostServices& services)
     PlaceTwips(progressBar, 60, 1110, 4515, 345);
     progressBar->setRange(0, 100);
     cmdCancel =
-        MakeButton(this, "Abbrechen", "Datenausgabe abbrechen; der Ordner bleibt unverändert", 3390,
-                   1560, 1185, 345);
+        MakeButton(this, "&Abbrechen", "Datenausgabe abbrechen; der Ordner bleibt unverändert",
+                   3390, 1560, 1185, 345);
     connect(cmdCancel, &QPushButton::clicked, this, [this] { form_.Cancel(); });
 
     form_.started = [this] {
         show();
-        CentreOnScreen(this);
+        CentreOver(this, parentWidget());
         Refresh();
     };
     form_.ended = [this] { hide(); };
@@ -63,6 +64,10 @@ void FrmGdpduProgress::closeEvent(QCloseEvent* event) {
         event->ignore();
     else
         QDialog::closeEvent(event);
+}
+
+void FrmGdpduProgress::keyPressEvent(QKeyEvent* event) {
+    if (!PressFocusedButton(this, event)) QDialog::keyPressEvent(event);
 }
 
 void FrmGdpduProgress::reject() {

@@ -27,7 +27,12 @@ class FrmGdpduProgress : public QDialog {
     template <typename Fn>
     auto Follow(Fn&& action) {
         auto result = [&] {
-            const RunFollower follow(services_, this, [this] { Refresh(); });
+            const RunFollower follow(
+                services_, this, [this] { Refresh(); },
+                [this](bool on) {
+                    form_.StatementWaiting(on);
+                    Refresh();
+                });
             return action();
         }();
         hide();
@@ -45,6 +50,8 @@ class FrmGdpduProgress : public QDialog {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Enter presses the focused button (Abbrechen).
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     HostServices& services_;

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
 #include <algorithm>
@@ -12,6 +14,28 @@
 #include "ui/twips.h"
 
 namespace norvik::ui {
+
+// Enter in a value's editor commits it and goes on to the next value, as Tab does: left on its
+// row, the next typing would replace the value just entered.
+class ValueDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* editor = qobject_cast<QWidget*>(object);
+        if (editor && event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                emit commitData(editor);
+                emit closeEditor(editor, QAbstractItemDelegate::EditNextItem);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+};
 
 // The grid, able to finish an edit in progress before the rows are saved.
 class ParameterTable : public QTableView {
@@ -89,6 +113,7 @@ FrmProperties::FrmProperties(QWidget* owner, std::string dateiname, ModuleState&
     PlaceTwips(props_, 105, 375, 5490, 5430);
     props_->raise();
     props_->setModel(model_);
+    props_->setItemDelegate(new ValueDelegate(props_));
     props_->setColumnHidden(kKeyColumn, true);
     props_->horizontalHeader()->hide();
     props_->verticalHeader()->hide();

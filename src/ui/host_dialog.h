@@ -9,6 +9,18 @@
 
 namespace norvik::ui {
 
+// Enter or Return on a window: presses the focused button, if any, and returns true (the key is
+// taken either way); false for other keys. Qt presses only default buttons on Enter.
+inline bool PressFocusedButton(QWidget* window, QKeyEvent* event) {
+    if ((event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) ||
+        (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    auto* button = qobject_cast<QPushButton*>(window->focusWidget());
+    if (button && button->isEnabled() && button->isVisible()) button->click();
+    event->accept();
+    return true;
+}
+
 class HostDialog : public QDialog {
   public:
     using QDialog::QDialog;
@@ -19,13 +31,7 @@ class HostDialog : public QDialog {
             event->accept();
             return;
         }
-        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-            (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            auto* button = qobject_cast<QPushButton*>(focusWidget());
-            if (button && button->isEnabled() && button->isVisible()) button->click();
-            event->accept();
-            return;
-        }
+        if (PressFocusedButton(this, event)) return;
         QDialog::keyPressEvent(event);
     }
 };

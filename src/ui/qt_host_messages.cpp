@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPointer>
+#include <vector>
 
 #include "common/vb_error.h"
 
@@ -19,7 +21,27 @@ QMessageBox::Icon IconOf(int32_t style) {
     }
 }
 
+std::vector<QPointer<QWidget>>& Owners() {
+    static std::vector<QPointer<QWidget>> owners;
+    return owners;
+}
+
 }  // namespace
+
+MessageOwner::MessageOwner(QWidget* window) {
+    Owners().emplace_back(window);
+}
+
+MessageOwner::~MessageOwner() {
+    Owners().pop_back();
+}
+
+QWidget* MessageParent() {
+    const auto& owners = Owners();
+    for (auto it = owners.rbegin(); it != owners.rend(); ++it)
+        if (*it && (*it)->isVisible()) return *it;
+    return QApplication::activeWindow();
+}
 
 std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& text, int32_t style, int32_t buttons,
                                             QWidget* parent) {
@@ -37,13 +59,13 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& text, int32_t sty
 }
 
 void QtHostMessages::ShowText(const std::string& text, int32_t style) {
-    auto box = MakeMessageBox(text, style, kButtonsOk, QApplication::activeWindow());
+    auto box = MakeMessageBox(text, style, kButtonsOk, MessageParent());
     present(*box);
 }
 
 int32_t QtHostMessages::ShowMessage(const std::string& text, int32_t style, int32_t buttons,
                                     bool /*flag*/) {
-    auto box = MakeMessageBox(text, style, buttons, QApplication::activeWindow());
+    auto box = MakeMessageBox(text, style, buttons, MessageParent());
     return present(*box) == QMessageBox::Yes ? kAnswerYes : kAnswerNo;
 }
 
@@ -51,13 +73,13 @@ void QtHostMessages::ReportError(const std::string& className, const std::string
                                  int32_t number, const std::string& description, bool /*flag*/) {
     // A run the user stopped is no failure: it says so, without the error frame.
     if (number == kErrUserInterrupt) {
-        auto box = MakeMessageBox(description, 4, kButtonsOk, QApplication::activeWindow());
+        auto box = MakeMessageBox(description, 4, kButtonsOk, MessageParent());
         present(*box);
         return;
     }
     const std::string text = "Fehler " + std::to_string(number) + " in " + className + "." +
                              operation + ":\n" + description;
-    auto box = MakeMessageBox(text, 0, kButtonsOk, QApplication::activeWindow());
+    auto box = MakeMessageBox(text, 0, kButtonsOk, MessageParent());
     present(*box);
 }
 

@@ -13,6 +13,21 @@ namespace norvik::ui {
 std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& text, int32_t style, int32_t buttons,
                                             QWidget* parent = nullptr);
 
+// While it lives, the host's messages belong to the window: they carry its title and appear over
+// its middle. The latest owner that is on the screen wins, so that a summary that comes after a
+// progress window hid itself goes over the dialog that started the work, not over whatever window
+// happens to be active.
+class MessageOwner {
+  public:
+    explicit MessageOwner(QWidget* window);
+    ~MessageOwner();
+    MessageOwner(const MessageOwner&) = delete;
+    MessageOwner& operator=(const MessageOwner&) = delete;
+};
+
+// The window a message belongs to now: the latest visible owner, else the active window.
+QWidget* MessageParent();
+
 class QtHostMessages : public HostMessages {
   public:
     void ShowText(const std::string& text, int32_t style) override;

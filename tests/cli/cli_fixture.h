@@ -25,6 +25,10 @@ class CliFixture : public ::testing::Test {
 
     // Runs the command line with --home home() before args (withHome false: args alone).
     CliOutcome Run(const std::vector<std::string>& args, bool withHome = true) const;
+    // Runs the calls of a case table (cli/cases/calls.tsv says its form), {KEY} placeholders
+    // filled; a call "@cat FILE" gives the file's bytes as its output.
+    void RunCallTable(const std::string& table,
+                      const std::vector<std::pair<std::string, std::string>>& fills) const;
     // The home folder, without a trailing separator.
     std::string home() const { return dir.file("home"); }
     // The export folder of the home, with a trailing separator.

@@ -68,26 +68,11 @@ TEST_F(CliTest, DemoHomeListsShowsAndWritesBack) {
 TEST_F(CliTest, EachCallGivesItsExitCodeAndOutput) {
     Demo();
     std::filesystem::create_directories(dir.file("ordner.EXP"));
-    const auto filled = [&](std::string text) {
-        for (const auto& [key, value] :
-             {std::pair<std::string, std::string>{"{EXPORTS}", exports()},
-              {"{HOME}", home()},
-              {"{DIR}", dir.path().string()}})
-            for (size_t p; (p = text.find(key)) != std::string::npos;)
-                text.replace(p, key.size(), value);
-        return text;
-    };
-    for (const test::CaseRow& c : test::ReadCases("cli/cases/calls.tsv")) {
-        std::vector<std::string> args;
-        for (size_t i = 3; i < c.fields.size(); ++i) args.push_back(filled(c[i]));
-        if (args.size() == 1 && args[0].empty()) args.clear();
-        const bool withoutHome =
-            args.empty() || args[0] == "--version" || args[0] == "--help" || args[0] == "--home";
-        const CliOutcome r = Run(args, !withoutHome);
-        EXPECT_EQ(r.code, std::stoi(c[0])) << c.where;
-        EXPECT_TRUE(test::Matches(r.out, filled(c[1]))) << c.where << "\n" << r.out;
-        EXPECT_TRUE(test::Matches(r.err, filled(c[2]))) << c.where << "\n" << r.err;
-    }
+    RunCallTable("cli/cases/calls.tsv",
+                 {{"{EXPORTS}", exports()},
+                  {"{HOME}", home()},
+                  {"{DIR}", dir.path().string()},
+                  {"{CASES}", std::string(NORVIK_SOURCE_DIR) + "/tests/cli/cases"}});
 }
 
 TEST_F(CliTest, HelpStartsNoSession) {

@@ -13,6 +13,10 @@ namespace {
 const char* const kGeneral =
     "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden ORDER BY nr\nDateiname={OUT}\n";
 
+bool IsNote(const std::string& line) {
+    return line.starts_with("Hinweis: ") || line.starts_with("Warnung: ");
+}
+
 // The cases of cases/runs.txt: a definition, the file the run writes and the notes of its summary.
 TEST_P(RunTest, EachDefinitionWritesItsFile) {
     for (const CaseBlock& c : ReadBlocks("engine/cases/runs.txt")) {
@@ -26,13 +30,13 @@ TEST_P(RunTest, EachDefinitionWritesItsFile) {
                 definition += line + "\n";
         }
         for (std::string line; std::getline(expected, line);)
-            (line.starts_with("Hinweis: ") ? notes : output) += line + "\n";
+            (IsNote(line) ? notes : output) += line + "\n";
         Load(definition);
         ASSERT_EQ(Run(), 0) << DescribeMessages(*messages);
         EXPECT_EQ(Output(), DefinitionBytes(output));
         summary.str(engine->LastSummary());
         for (std::string line; std::getline(summary, line);)
-            if (line.starts_with("Hinweis: ")) said += line.substr(0, line.find('\r')) + "\n";
+            if (IsNote(line)) said += line.substr(0, line.find('\r')) + "\n";
         EXPECT_EQ(said, notes);
     }
 }
@@ -98,7 +102,11 @@ TEST_P(RunTest, NoRowsWritesNoFile) {
                                         "Done:1"}));
     EXPECT_EQ(engine->LastSummary(),
               "Schnittstelle: Test\r\nAusgabe Daten: Keine Daten im angegebenen Bereich "
-              "vorhanden.\r\nAusgabedatei: <keine>");
+              "vorhanden.\r\nAusgabedatei: <keine>\r\nKeine Daten: Die Auswahl ergab keine "
+              "Datensätze; die Ausgabedatei " +
+                  out + " gibt es nicht und wurde nicht angelegt.");
+    ASSERT_EQ(engine->LastNotes().size(), 1u);
+    EXPECT_EQ(engine->LastNotes()[0].kind, RunNote::Kind::NoData);
 }
 
 TEST_P(RunTest, AppendOnlyForJ) {
@@ -144,7 +152,8 @@ TEST_P(RunTest, TheFileFormatChoosesTheCharacterSet) {
     } cases[] = {
         {"UTF-8", "\"\xE2\x80\x9E\xC3\x96l\xE2\x80\x9C 5 \xE2\x82\xAC\"\r\n", nullptr},
         {"ASCII", "\"?\x99l? 5 ?\"\r\n",
-         "Hinweis: 3 Zeichen sind im DOS-Zeichensatz (Codepage 850)"},
+         "Warnung: 3 Zeichen des Feldes name wurden als ? geschrieben; umgesetzt werden nur ä ö "
+         "ü Ä Ö Ü ß"},
         {"EBCDIC", "\"\x84\xD6l\x93 5 \x80\"\r\n",
          "Hinweis: Das Dateiformat \"EBCDIC\" ist unbekannt"},
     };

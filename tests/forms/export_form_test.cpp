@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "forms/entry_checks.h"
 #include "host/module_state.h"
 #include "support/cases.h"
 #include "support/session/session_fixture.h"
@@ -139,6 +142,76 @@ TEST_F(ExportFormTest, ExportDataChecksAfterStoringTheSwitches) {
         EXPECT_EQ(said, row[3]);
         EXPECT_EQ(engine.ExpDef->Dateiname, row[3].empty() ? form.controls.fileName : "alt");
         EXPECT_EQ(engine.SQLWhere, row[3].empty() ? form.Selection().Condition() : "");
+    }
+}
+
+TEST_F(ExportFormTest, AReversedDateOrNumberRangeIsNamedTheRestIsLeftToTheCondition) {
+    const struct {
+        int32_t kind;
+        const char* entry;
+        const char* range;  // the range named, "" when none is
+    } cases[] = {
+        {kValueDate, "31.12.2026..01.01.2025", "31.12.2026..01.01.2025"},
+        {kValueDate, "01.01.2025..31.12.2026", ""},
+        {kValueDate, "5.1.2025 .. 4.1.2025", "5.1.2025 .. 4.1.2025"},
+        {kValueDate, "01.01.2025..01.01.2025", ""},
+        {kValueDate, "01.01.2025;03.03.2025..02.03.2025", "03.03.2025..02.03.2025"},
+        {kValueDate, "31.02.2025..01.01.2025", ""},  // no date: the condition refuses it
+        {kValueNumber, "10500..10001", "10500..10001"},
+        {kValueNumber, "1.000,5..999", "1.000,5..999"},
+        {kValueNumber, "-5..-10", "-5..-10"},
+        {kValueNumber, "-10..-5", ""},
+        {kValueNumber, "2,5..10", ""},
+        {kValueText, "Z..A", ""},  // text order is the database's
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        CriterionList criteria;
+        criteria.Add("a").Entry = "1..2";
+        Criterion& criterion = criteria.Add("b");
+        criterion.Label = "Belegdatum";
+        criterion.ValueKind = c.kind;
+        criterion.Entry = c.entry;
+        const auto warning = ReversedRangeWarning(criteria);
+        EXPECT_EQ(warning.has_value(), *c.range != 0);
+        if (warning) {
+            EXPECT_EQ(warning->substr(0, warning->find(" beginnt")),
+                      std::string("Auswahl \"Belegdatum\": Der Bereich \"") + c.range + "\"");
+        }
+    }
+}
+
+TEST_F(ExportFormTest, AnOutputNameTheDiskContradictsIsAWarningNamingThePath) {
+    namespace fs = std::filesystem;
+    WriteBytes(exportPath() + "K.EXP", Definition("Kunden", "Dateiname=alt"));
+    const std::string folder = home.file("ordner");
+    const std::string file = home.file("datei.txt");
+    fs::create_directories(folder);
+    WriteBytes(file, "bleibt");
+    const struct {
+        std::string name;
+        std::string message;
+    } cases[] = {
+        {folder, "Der Dateiname " + folder + " ist ein Ordner, keine Datei."},
+        {folder + "/", "Der Dateiname " + folder + "/ ist ein Ordner, keine Datei."},
+        {file + "/k.txt", "Der Pfad " + file + " ist eine Datei, kein Ordner."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages->calls.clear();
+        ExportForm form(State(), Services());
+        form.Activate();
+        form.LoadSchema("Kunden");
+        form.controls.fileName = c.name;
+        EXPECT_FALSE(form.ExportData());
+        const auto shown = Calls("ShowMessage");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].style, 3);
+        EXPECT_EQ(shown[0].text.substr(0, c.message.size()), c.message);
+        // Nothing handed over: the entered name stays in the field for correction.
+        EXPECT_EQ(form.Export().ExpDef->Dateiname, "alt");
+        EXPECT_EQ(form.controls.fileName, c.name);
+        EXPECT_EQ(ReadBytes(file), "bleibt");
     }
 }
 

@@ -164,6 +164,24 @@ TEST_F(GdpduForms, AnInvalidPeriodIsRefusedBeforeAnythingIsStored) {
     }
 }
 
+TEST_F(GdpduForms, NoTickedTableIsAWarningBeforeAnythingIsStoredOrBuilt) {
+    Profile("A.GDU", "P", home.file("medium"), {"Konten", "Sachkonten"});
+    fs::create_directories(home.file("medium"));
+    GdpduForm form(State(), Services());
+    form.Activate();
+    form.SelectAll(false);
+    form.controls.dateVon = "01.01.2025";
+    EXPECT_EQ(form.ExportData(), GdpduOk::TablesRefused);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{kNoTableMessage}));
+    EXPECT_EQ(Calls("ShowMessage")[0].style, 3);
+    EXPECT_TRUE(Calls("ReportError").empty());
+    EXPECT_EQ(Stored("P_Konten") + Stored("P_Sachkonten"), "unsetunset");
+    EXPECT_EQ(form.Gdpdu().LastOutcome(), GdpduOutcome::NotRun);
+    // What was entered stays for the correction.
+    EXPECT_EQ(form.controls.dateVon, "01.01.2025");
+    EXPECT_EQ(form.controls.tables.size(), 2u);
+}
+
 TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {
     fs::copy_file(PublishedDtd(), exportPath() + "gdpdu-01-08-2002.dtd");
     Sql("CREATE TABLE konten (nr INTEGER, name TEXT)");

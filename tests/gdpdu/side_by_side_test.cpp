@@ -194,29 +194,5 @@ TEST(HandoverCheckSideBySide, ManyChecksOfOnePackageAtOnceAllFindItClean) {
     for (const std::string& name : CheckFolders(tmp)) EXPECT_EQ(name, liveOwners);
 }
 
-// A folder is the caller's from the moment the constructor returns, however quickly another
-// process takes what it can lock: still there, and locked against everyone else.
-TEST(HandoverCheckSideBySide, AFolderMadeWhileAnotherRunTakesFoldersIsStillOwnedAndLocked) {
-    TempDir dir;
-    const std::string tmp = dir.file("tmp");
-    fs::create_directories(tmp);
-    const TemporaryFolderSet set(tmp);
-    const GreedyCleaner cleaner(tmp);
-    int lost = 0;
-    constexpr int kFolders = 2000;
-    for (int i = 0; i < kFolders; ++i) {
-        const PrivateFolder folder("check");
-        struct stat held {
-        }, named{};
-        const bool there = fstat(folder.Fd(), &held) == 0 && held.st_nlink > 0 &&
-                           lstat(folder.Path().c_str(), &named) == 0 && held.st_ino == named.st_ino;
-        const int other = open(folder.Path().c_str(), O_RDONLY | O_DIRECTORY);
-        const bool locked = other >= 0 && flock(other, LOCK_EX | LOCK_NB) != 0;
-        if (other >= 0) close(other);
-        if (!there || !locked) ++lost;
-    }
-    EXPECT_EQ(lost, 0) << "of " << kFolders;
-}
-
 }  // namespace
 }  // namespace norvik::test

@@ -1,18 +1,28 @@
 #include <QAbstractFileIconProvider>
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
+#include <algorithm>
 
 #include "host/module_state.h"
 #include "ui/file_dialog.h"
+#include "ui/frm_exp_progress.h"
 #include "ui/frm_export.h"
+#include "ui/frm_gdpdu.h"
+#include "ui/frm_gdpdu_progress.h"
 #include "ui/german_translations.h"
 #include "ui/selection_widget.h"
 #include "ui/twips.h"
@@ -112,6 +122,51 @@ TEST_F(ExportDialogTest, EnterPressesTheFocusedButtonOnly) {
     EXPECT_FALSE(dialog.isVisible());
 }
 
+// The Alt keys of a window, sorted: the letters after "&" of its buttons, check boxes, labels
+// with a field and frames, and the shortcuts of buttons without text. A label's key must lead to
+// a field.
+std::string AltKeys(QWidget& window) {
+    std::string keys;
+    const auto take = [&](const QString& text) {
+        const QString key = QKeySequence::mnemonic(text).toString();
+        if (key.startsWith("Alt+")) keys += key.mid(4).toLower().toStdString();
+    };
+    for (auto* button : window.findChildren<QAbstractButton*>()) {
+        take(button->text());
+        if (button->text().isEmpty()) take("&" + button->shortcut().toString().mid(4));
+    }
+    for (auto* label : window.findChildren<QLabel*>()) {
+        if (QKeySequence::mnemonic(label->text()).isEmpty()) continue;
+        EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+        take(label->text());
+    }
+    for (auto* frame : window.findChildren<QGroupBox*>()) take(frame->title());
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+TEST_F(ExportDialogTest, TheButtonsAndMainFieldsHaveAltKeysWithoutClashes) {
+    ui::FrmExport exportDialog(nullptr, State(), Services());
+    ui::FrmGdpdu gdpdu(nullptr, State(), Services());
+    ui::FrmExpProgress progress(nullptr, Services());
+    ui::FrmGdpduProgress gdpduProgress(nullptr, Services());
+    const struct {
+        QWidget* window;
+        const char* keys;
+    } cases[] = {
+        {&exportDialog, "adefiopu"},  // the selection's rows add none
+        {&gdpdu, "abhlopsvz"},
+        {&progress, "aos"},
+        {&gdpduProgress, "a"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.window->windowTitle().toStdString());
+        EXPECT_EQ(AltKeys(*c.window), c.keys);
+    }
+    EXPECT_EQ(exportDialog.cmdCancel->text(), "&Abbrechen");
+    EXPECT_EQ(exportDialog.cmdOK->text(), "&OK");
+}
+
 TEST_F(ExportDialogTest, F9WithoutCriteriaShowsTheMessageAndStoresTheSwitch) {
     ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
@@ -154,16 +209,33 @@ TEST_F(ExportDialogTest, FileButtonTakesTheAnswerAndKeepsTheNameOnCancel) {
 
 TEST_F(ExportDialogTest, TheFileDialogIsQtsOwnInGermanAndStartsAtTheOutputFile) {
     ui::InstallGermanTranslations();
+    WriteBytes(outFile(), "alt\r\n");
+    const QString written =
+        QLocale(QLocale::German, QLocale::Germany)
+            .toString(QFileInfo(QString::fromStdString(outFile())).lastModified(),
+                      "dd.MM.yyyy HH:mm");
     ui::FrmExport dialog(nullptr, State(), Services());
     dialog.show();
     ChooseByKeyboard(dialog, dialog.cboSchema->findText("Kunden"));
-    QString title, folder, name, type;
+    QString title, folder, name, type, date;
+    bool dateFits = false;
     QStringList buttons;
     bool native = true;
     const auto click = [&] { QTest::mouseClick(dialog.cmdFileName, Qt::LeftButton); };
     EXPECT_TRUE(WhileModal(click, [&](QWidget* modal) {
         auto* question = qobject_cast<QFileDialog*>(modal);
         if (!question) return false;
+        // The list fills on a thread of its own: the file's row may come a turn later.
+        auto* list = question->findChild<QTreeView*>("treeView");
+        auto* files = qobject_cast<QFileSystemModel*>(
+            question->proxyModel() ? question->proxyModel()->sourceModel() : nullptr);
+        if (!list || !files) return false;
+        const QModelIndex row = question->proxyModel()->mapFromSource(
+            files->index(QString::fromStdString(outFile()), 3));
+        if (!row.isValid() || row.data().toString().isEmpty()) return false;
+        // German under any system locale, and not cut.
+        date = row.data().toString();
+        dateFits = list->header()->sectionSize(3) > list->fontMetrics().horizontalAdvance(date);
         title = question->windowTitle();
         native = !question->testOption(QFileDialog::DontUseNativeDialog);
         folder = question->directory().absolutePath();
@@ -180,6 +252,8 @@ TEST_F(ExportDialogTest, TheFileDialogIsQtsOwnInGermanAndStartsAtTheOutputFile) 
     EXPECT_EQ(name, "kunden.txt");
     EXPECT_TRUE(buttons.contains("Abbrechen")) << buttons.join("|").toStdString();
     EXPECT_EQ(type, "TXT-Datei");
+    EXPECT_EQ(date, written);
+    EXPECT_TRUE(dateFits);
     EXPECT_EQ(dialog.txtFileName->text().toStdString(), outFile());
     dialog.close();
 }

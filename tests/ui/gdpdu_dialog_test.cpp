@@ -16,8 +16,10 @@
 #include "support/gdpdu_profile.h"
 #include "ui/date_field.h"
 #include "ui/file_dialog.h"
+#include "ui/frm_export.h"
 #include "ui/frm_gdpdu.h"
 #include "ui/frm_gdpdu_progress.h"
+#include "ui/qt_host_messages.h"
 #include "ui/twips.h"
 #include "ui_fixture.h"
 
@@ -203,11 +205,18 @@ TEST_F(GdpduDialogTest, TheBuildShowsOneProgressWindowEndsWithOneSummaryAndCanBe
 TEST_F(GdpduDialogTest, ARefusalKeepsTheDialogOpenAsItWas) {
     WriteGdpduProfile(exportPath(), "A.GDU", "Prüfung", medium(), {"Konten"});
     auto dialog = Open();
+    QTest::mouseClick(dialog->cmdUnselect, Qt::LeftButton);
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_EQ(Calls("ShowMessage").size(), 1u);
+    EXPECT_EQ(Calls("ShowMessage")[0].text, kNoTableMessage);
+    EXPECT_EQ(Lines(*dialog), std::vector<std::string>{"[ ] Konten"});
+    QTest::mouseClick(dialog->cmdSelect, Qt::LeftButton);
     dialog->tdbDateVon->setDate(QDate(2026, 2, 1));
     dialog->tdbDateBis->setDate(QDate(2026, 1, 31));
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
     EXPECT_TRUE(dialog->isVisible());
-    ASSERT_EQ(Calls("ShowMessage").size(), 1u);
+    ASSERT_EQ(Calls("ShowMessage").size(), 2u);
     dialog->tdbDateVon->setDate(QDate(2026, 1, 1));
     dialog->txtPath->setText(QString::fromStdString(home.file("fehlt")));
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
@@ -219,6 +228,34 @@ TEST_F(GdpduDialogTest, ARefusalKeepsTheDialogOpenAsItWas) {
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(fs::exists(home.file("fehlt/Index.xml")));
+}
+
+// With the export dialog open beside it, the GDPdU dialog's messages still carry its title and
+// place, also after its progress window hid; that window appears over the dialog.
+TEST_F(GdpduDialogTest, MessagesAndTheProgressWindowBelongToTheDialog) {
+    WriteGdpduProfile(exportPath(), "A.GDU", "Prüfung", medium(), {"Konten"});
+    ui::FrmExport exportDialog(nullptr, State(), Services());
+    exportDialog.show();
+    auto dialog = Open();
+    dialog->move(40, 60);
+    exportDialog.activateWindow();
+    ui::FrmGdpduProgress progress(dialog.get(), Services());
+    {
+        const ui::MessageOwner owner(dialog.get());
+        const ui::MessageOwner whileShown(&progress);
+        EXPECT_EQ(ui::MessageParent(), dialog.get());
+        progress.Form().BuildStarted(1);
+        EXPECT_EQ(ui::MessageParent(), &progress);
+        const QPoint offset = progress.frameGeometry().center() - dialog->frameGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
+        progress.Form().BuildEnded();
+        EXPECT_FALSE(progress.isVisible());
+        const auto box = ui::MakeMessageBox("Zusammenfassung", 4, kButtonsOk, ui::MessageParent());
+        EXPECT_EQ(box->windowTitle(), "Datenträgerüberlassung Finanzamt");
+        EXPECT_EQ(box->parentWidget(), dialog.get());
+    }
+    EXPECT_NE(ui::MessageParent(), dialog.get());
+    exportDialog.close();
 }
 
 TEST_F(GdpduDialogTest, ADateIsExactlyWhatIsTypedOrPastedOrVisiblyRefused) {

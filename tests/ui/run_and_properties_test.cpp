@@ -1,6 +1,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -8,6 +9,7 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include "forms/parameter_rows.h"
 #include "host/module_state.h"
@@ -83,10 +85,11 @@ TEST_F(RunTest, OkRunsTheExportInTheProgressWindowWhichClosesOnlyWhenDone) {
 }
 
 // Runs the dialog's export; the action is done on the progress window at the first pump of the
-// run, then Return closes the window once the run is done.
-void RunInProgressWindow(ui::FrmExport& dialog,
-                         const std::function<void(ui::FrmExpProgress&)>& duringRun) {
+// run, then Return closes the window once the run is done. Returns the two text lines shown then.
+std::string RunInProgressWindow(ui::FrmExport& dialog,
+                                const std::function<void(ui::FrmExpProgress&)>& duringRun) {
     bool acted = false;
+    std::string shown;
     const auto click = [&] { QTest::mouseClick(dialog.cmdOK, Qt::LeftButton); };
     EXPECT_TRUE(WhileModal(click, [&](QWidget* modal) {
         auto* progress = dynamic_cast<ui::FrmExpProgress*>(modal);
@@ -98,10 +101,12 @@ void RunInProgressWindow(ui::FrmExport& dialog,
         }
         if (!progress->Form().CanClose()) return false;
         EXPECT_FALSE(progress->cmdCancel->isEnabled());
+        shown = (progress->lblInfo->text() + "|" + progress->lblProgress->text()).toStdString();
         QTest::keyClick(progress, Qt::Key_Return);
         EXPECT_FALSE(progress->isVisible());
         return true;
     }));
+    return shown;
 }
 
 TEST_F(RunTest, AbbrechenStopsTheRunAndLeavesTheEarlierFileAsItWas) {
@@ -112,11 +117,17 @@ TEST_F(RunTest, AbbrechenStopsTheRunAndLeavesTheEarlierFileAsItWas) {
     dialog.cboSchema->setCurrentIndex(kunden);
     emit dialog.cboSchema->activated(kunden);
     QTest::keyClicks(dialog.Selection1->EntryOf("ort"), "Berlin");
-    std::string stateAfter;
-    RunInProgressWindow(dialog, [&](ui::FrmExpProgress& progress) {
+    const std::string shown = RunInProgressWindow(dialog, [&](ui::FrmExpProgress& progress) {
         EXPECT_TRUE(progress.cmdCancel->isEnabled());
-        QTest::mouseClick(progress.cmdCancel, Qt::LeftButton);
+        // Enter presses the focused Abbrechen, as Space does.
+        progress.cmdCancel->setFocus();
+        QTest::keyClick(progress.cmdCancel, Qt::Key_Return);
+        EXPECT_FALSE(progress.Form().cancelEnabled);
     });
+    // The stop is said as such, with the file left as it was; no error number.
+    EXPECT_EQ(shown.rfind("Der Export wurde ", 0), 0u) << shown;
+    EXPECT_NE(shown.find("abgebrochen"), std::string::npos) << shown;
+    EXPECT_EQ(shown.substr(shown.find('|')), "|Die Ausgabedatei ist unverändert.");
     EXPECT_EQ(ReadBytes(outFile()), "alt\r\n");
     ASSERT_EQ(Calls("ReportError").size(), 1u);
     EXPECT_EQ(Calls("ReportError")[0].number, 18);
@@ -124,6 +135,91 @@ TEST_F(RunTest, AbbrechenStopsTheRunAndLeavesTheEarlierFileAsItWas) {
     RunInProgressWindow(dialog, {});
     EXPECT_EQ(ReadBytes(outFile()), "2;\"Berg\"\r\n4;\"Dorn\"\r\n");
     dialog.close();
+}
+
+// A sorted statement over millions of rows: the window says so while the database works, and
+// Abbrechen, pressed then, cancels the statement there at once instead of after the sort (also
+// when pressed before the statement reached the database).
+TEST_F(RunTest, TheWindowShowsTheStatementsWaitAndAbbrechenCancelsItOnTheDatabase) {
+    WriteBytes(exportPath() + "LANGSAM.EXP",
+               DefinitionBytes("[Allgemein]\nName=Langsam\nDatenquelle=SELECT * FROM (WITH "
+                               "RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
+                               "i < 50000000) SELECT i, (i * 7919) % 1000003 AS k FROM n) "
+                               "ORDER BY k\nDateiname=" +
+                               home.file("out/langsam.txt") + "\n\n[DATENSATZ]\nFIELD i,N,,0\n"));
+    WriteBytes(home.file("out/langsam.txt"), "alt\r\n");
+    ui::FrmExport dialog(nullptr, State(), Services());
+    dialog.show();
+    const int index = dialog.cboSchema->findText("Langsam");
+    dialog.cboSchema->setCurrentIndex(index);
+    emit dialog.cboSchema->activated(index);
+    ASSERT_TRUE(dialog.Form().ExportData());
+    ui::FrmExpProgress progress(&dialog, Services());
+    dialog.Form().ShowProgress(progress.Form());
+    progress.show();
+    QElapsedTimer clock;
+    bool painted = false;
+    auto inner = progress.Form().changed;
+    progress.Form().changed = [&] {
+        inner();
+        if (clock.isValid() || progress.Form().progress != kStatementWaitText) return;
+        progress.Refresh();
+        painted = !progress.grab().isNull() && progress.lblProgress->text() == kStatementWaitText;
+        EXPECT_TRUE(progress.cmdCancel->isEnabled());
+        EXPECT_EQ(progress.focusWidget(), progress.cmdCancel);
+        clock.start();
+        QTest::mouseClick(progress.cmdCancel, Qt::LeftButton);
+    };
+    progress.Run();
+    EXPECT_TRUE(painted);
+    ASSERT_TRUE(clock.isValid()) << "the statement was not waited for in the window";
+    EXPECT_LT(clock.elapsed(), 1500) << "the statement went on after Abbrechen";
+    EXPECT_TRUE(progress.Form().CanClose());
+    progress.close();
+    ASSERT_EQ(Calls("ReportError").size(), 1u);
+    EXPECT_EQ(Calls("ReportError")[0].number, 18);
+    EXPECT_EQ(ReadBytes(home.file("out/langsam.txt")), "alt\r\n");
+    dialog.close();
+}
+
+// The finished window says, with the information icon, what the run changed of the data, as the
+// command line does; a run that changed nothing shows no notes.
+TEST_F(RunTest, TheFinishedWindowShowsTheRunsNotes) {
+    for (const bool changed : {true, false}) {
+        SCOPED_TRACE(changed ? "characters replaced" : "nothing changed");
+        WriteBytes(exportPath() + "KURZ.EXP",
+                   DefinitionBytes("[Allgemein]\nName=Kurz\nDateiformat=ASCII\nDatenquelle="
+                                   "SELECT nr, name || '" +
+                                   std::string(changed ? "é" : "ü") +
+                                   "' AS name FROM kunden\nDateiname=" + home.file("out/kurz.txt") +
+                                   "\n\n[DATENSATZ]\nFIELD nr,N,,0\nFIELD name,T,,0\n"));
+        ui::FrmExport dialog(nullptr, State(), Services());
+        dialog.show();
+        const int index = dialog.cboSchema->findText("Kurz");
+        dialog.cboSchema->setCurrentIndex(index);
+        emit dialog.cboSchema->activated(index);
+        ASSERT_TRUE(dialog.Form().ExportData());
+        ui::FrmExpProgress progress(&dialog, Services());
+        dialog.Form().ShowProgress(progress.Form());
+        progress.show();
+        const int height = progress.height();
+        progress.Run();
+        ASSERT_TRUE(progress.Form().CanClose());
+        EXPECT_EQ(progress.lblNotes->isVisible(), changed);
+        if (changed) {
+            const std::string notes = progress.lblNotes->text().toStdString();
+            EXPECT_NE(notes.find("name"), std::string::npos) << notes;
+            EXPECT_EQ(notes, progress.Form().notes);
+            // The window grew for them, the buttons below them.
+            EXPECT_GT(progress.height(), height);
+            EXPECT_GE(progress.cmdClose->y(), progress.lblNotes->geometry().bottom());
+            EXPECT_LE(progress.cmdClose->geometry().bottom(), progress.height());
+        } else {
+            EXPECT_EQ(progress.height(), height);
+        }
+        progress.close();
+        dialog.close();
+    }
 }
 
 TEST_F(RunTest, ParametersSavedUnderEigenschaftenApplyToTheNextRunAndTheCriteriaStay) {
@@ -185,6 +281,7 @@ TEST_F(PropertiesTest, ShowsTheRowsAndSavesAnEditOnF10) {
     // Tab goes on to the next value, which takes what is typed next.
     QTest::keyClick(editor, Qt::Key_Tab);
     EXPECT_EQ(properties.Props()->currentIndex(), model->index(1, ui::kValueColumn));
+    EXPECT_EQ(model->index(0, ui::kValueColumn).data().toString(), "042");
     auto* next = qobject_cast<QLineEdit*>(
         properties.Props()->indexWidget(model->index(1, ui::kValueColumn)));
     ASSERT_NE(next, nullptr);
@@ -199,6 +296,34 @@ TEST_F(PropertiesTest, ShowsTheRowsAndSavesAnEditOnF10) {
     HostSettings& settings = State().Settings();
     EXPECT_EQ(settings.ReadValue("Export_KUNDEN", "Mandant", "Standard", ""), "042");
     EXPECT_EQ(settings.ReadValue("Export_KUNDEN", "Datum", "Standard", ""), "31.12.2025");
+}
+
+// Type, Enter, type: each value lands in its own row, as with Tab.
+TEST_F(PropertiesTest, EnterTakesTheValueAndGoesOnToTheNextValue) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(key);
+        ui::FrmProperties properties(nullptr, kundenFile(), State(), Services());
+        properties.show();
+        QAbstractItemModel* model = properties.Props()->model();
+        properties.Props()->setCurrentIndex(model->index(0, ui::kValueColumn));
+        const auto typeInto = [&](const QString& text) {
+            auto* editor = qobject_cast<QLineEdit*>(
+                properties.Props()->indexWidget(properties.Props()->currentIndex()));
+            ASSERT_NE(editor, nullptr);
+            editor->selectAll();
+            QTest::keyClicks(editor, text);
+            QTest::keyClick(editor, key);
+        };
+        typeInto("007");
+        EXPECT_EQ(properties.Props()->currentIndex(), model->index(1, ui::kValueColumn));
+        typeInto("02.01.2026");
+        EXPECT_EQ(model->index(0, ui::kValueColumn).data().toString(), "007");
+        EXPECT_EQ(model->index(1, ui::kValueColumn).data().toString(), "02.01.2026");
+        QTest::keyClick(properties.Props(), Qt::Key_F10);
+        EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Mandant", "Standard", ""), "007");
+        EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Datum", "Standard", ""),
+                  "02.01.2026");
+    }
 }
 
 TEST_F(PropertiesTest, EveryWayOfClosingSaves) {

@@ -69,6 +69,61 @@ void RenderRun(ui::FrmExport& dialog) {
     progress.close();
 }
 
+// Runs the chosen definition to its end: the finished window with the run's notes.
+void RenderNotes(ui::FrmExport& dialog) {
+    if (!dialog.Form().ExportData()) throw std::runtime_error("the run was refused");
+    ui::FrmExpProgress progress(&dialog, Services());
+    dialog.Form().ShowProgress(progress.Form());
+    progress.show();
+    progress.Run();
+    if (progress.Form().notes.empty()) throw std::runtime_error("the run had no notes");
+    Save(progress, "progress-notes.png");
+    progress.close();
+}
+
+// Runs the chosen definition and stops it half-way, as Abbrechen does: the window as it stays.
+void RenderStoppedRun(ui::FrmExport& dialog, ui::QtHostMessages& messages) {
+    if (!dialog.Form().ExportData()) throw std::runtime_error("the run was refused");
+    ui::FrmExpProgress progress(&dialog, Services());
+    dialog.Form().ShowProgress(progress.Form());
+    progress.show();
+    auto inner = progress.Form().changed;
+    progress.Form().changed = [&] {
+        inner();
+        if (progress.Form().percent >= 50 && progress.Form().cancelEnabled)
+            progress.Form().Cancel();
+    };
+    messages.present = [](QMessageBox&) { return static_cast<int>(QMessageBox::Ok); };
+    progress.Run();
+    Save(progress, "progress-stopped.png");
+    progress.close();
+}
+
+// Runs a statement that sorts millions of rows: the window while the database works, then stopped.
+void RenderStatementWait(ui::FrmExport& dialog, ui::QtHostMessages& messages) {
+    dialog.Form().Export().ExpDef->Datenquelle =
+        "SELECT * FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
+        "i < 50000000) SELECT i, (i * 7919) % 1000003 AS k FROM n) ORDER BY k";
+    if (!dialog.Form().ExportData()) throw std::runtime_error("the run was refused");
+    ui::FrmExpProgress progress(&dialog, Services());
+    dialog.Form().ShowProgress(progress.Form());
+    progress.show();
+    bool saved = false;
+    auto inner = progress.Form().changed;
+    progress.Form().changed = [&] {
+        inner();
+        if (saved || progress.Form().progress != kStatementWaitText) return;
+        saved = true;
+        progress.Refresh();
+        Save(progress, "progress-statement.png");
+        progress.Form().Cancel();
+    };
+    messages.present = [](QMessageBox&) { return static_cast<int>(QMessageBox::Ok); };
+    progress.Run();
+    if (!saved) throw std::runtime_error("the statement was not waited for in the window");
+    progress.close();
+}
+
 // The GDPdU dialog: without a profile, with the demo's profile, a changed selection and the
 // package ticked, the message for a folder that does not exist, the build and its summary.
 void RenderGdpdu(ui::QtHostMessages& messages) {
@@ -86,7 +141,16 @@ void RenderGdpdu(ui::QtHostMessages& messages) {
     ui::FrmGdpdu dialog(nullptr, State(), Services());
     dialog.show();
     if (dialog.SelList->count() < 2) throw std::runtime_error("the demo profile has no tables");
-    dialog.SelList->item(1)->setCheckState(Qt::Unchecked);
+    for (int i = 0; i < dialog.SelList->count(); ++i)
+        dialog.SelList->item(i)->setCheckState(Qt::Unchecked);
+    messages.present = [](QMessageBox& box) {
+        box.show();
+        Save(box, "gdpdu-no-table.png");
+        return static_cast<int>(QMessageBox::Ok);
+    };
+    dialog.ExportData();
+    for (int i = 0; i < dialog.SelList->count(); ++i)
+        dialog.SelList->item(i)->setCheckState(i == 1 ? Qt::Unchecked : Qt::Checked);
     dialog.chkZip->setChecked(true);
     Save(dialog, "gdpdu-loaded.png");
 
@@ -173,6 +237,9 @@ void Render(const std::string& home) {
     Save(dialog, "export-loaded.png");
     RenderFileDialog(dialog);
     RenderRun(dialog);
+    // The till's file: values cut to their length, characters the code page lacks as "?".
+    Choose(dialog, "Artikel Festlänge (DOS)");
+    RenderNotes(dialog);
 
     // A definition that needs criteria, started without any: the message as the dialog shows it.
     Choose(dialog, "Buchungsstapel");
@@ -182,6 +249,21 @@ void Render(const std::string& home) {
         return static_cast<int>(QMessageBox::Ok);
     };
     dialog.ExportData();
+
+    // A date range written the wrong way round: a warning naming the criterion, nothing runs.
+    Choose(dialog, "Kundenstamm CSV");
+    dialog.Selection1->EntryOf("Angelegt")->setText("31.12.2026..01.01.2025");
+    messages->present = [](QMessageBox& box) {
+        box.show();
+        Save(box, "reversed-range.png");
+        return static_cast<int>(QMessageBox::Ok);
+    };
+    dialog.ExportData();
+
+    Choose(dialog, "Kundenstamm CSV");
+    RenderStoppedRun(dialog, *messages);
+    Choose(dialog, "Kundenstamm CSV");
+    RenderStatementWait(dialog, *messages);
 
     Choose(dialog, "Kundenstamm CSV");
     ui::FrmProperties properties(nullptr, dialog.Form().PropertiesFile(), State(), Services());
