@@ -150,11 +150,13 @@ int64_t CountRows(db::Connection& c, const char* table) {
 void CreateTables(db::Connection& c) {
     for (const char* t : {"Buchungen", "Kunden", "Artikel", "Sachkonten"})
         c.Execute(std::string("DROP TABLE IF EXISTS ") + t);
+    // SQLite knows a time stamp by the name its users give it; servers by the standard's name.
+    const std::string timestamp = c.Dialect() == "sqlite" ? "DATETIME" : "TIMESTAMP";
     c.Execute(
         "CREATE TABLE Kunden (Kundennummer INTEGER PRIMARY KEY, Name TEXT NOT NULL, Vorname TEXT,"
         " Firma TEXT, Strasse TEXT, PLZ TEXT, Ort TEXT, Land TEXT, Telefon TEXT, Email TEXT,"
-        " Kreditlimit DECIMAL(12,2), Rabatt REAL, Angelegt DATE, GeaendertAm DATETIME, Aktiv "
-        "BOOLEAN)");
+        " Kreditlimit DECIMAL(12,2), Rabatt REAL, Angelegt DATE, GeaendertAm " +
+        timestamp + ", Aktiv BOOLEAN)");
     c.Execute(
         "CREATE TABLE Artikel (Artikelnummer TEXT PRIMARY KEY, Bezeichnung TEXT NOT NULL,"
         " Warengruppe TEXT, Einheit TEXT, VKPreis DECIMAL(12,2), EKPreis DECIMAL(12,2), MwStSatz "
@@ -165,8 +167,9 @@ void CreateTables(db::Connection& c) {
         " Kontoart TEXT, Kontenrahmen TEXT)");
     c.Execute(
         "CREATE TABLE Buchungen (Buchungsnummer INTEGER PRIMARY KEY, Belegnummer TEXT, Belegdatum "
-        "DATE,"
-        " Buchungsdatum DATETIME, Kundennummer INTEGER REFERENCES Kunden(Kundennummer), Konto "
+        "DATE, Buchungsdatum " +
+        timestamp +
+        ", Kundennummer INTEGER REFERENCES Kunden(Kundennummer), Konto "
         "INTEGER,"
         " Gegenkonto INTEGER, Betrag DECIMAL(12,2), Steuerschluessel INTEGER, Buchungstext TEXT, "
         "Waehrung TEXT)");

@@ -182,6 +182,37 @@ TEST_P(DatabaseCliTest, TheReadmeProfileSelectsItsPeriod) {
     }
 }
 
+// Letters beyond ASCII reach the server as psql sends them; only the URL's own delimiters are
+// percent-encoded. The server checks the password (scram-sha-256 for this role alone).
+TEST_P(DatabaseCliTest, APasswordBeyondAsciiLogsIn) {
+    if (GetParam() != "postgresql") GTEST_SKIP() << "a server that checks passwords";
+    const std::string schema = url_.substr(url_.find("search_path%3D") + 14);
+    auto admin = db::Connection::Open(url_);
+    admin->Execute(
+        "DO $$BEGIN CREATE ROLE norvik_kennwort LOGIN; EXCEPTION WHEN duplicate_object THEN "
+        "NULL; END$$");
+    admin->Execute("GRANT ALL ON SCHEMA " + schema + " TO norvik_kennwort");
+    admin->Execute("GRANT ALL ON ALL TABLES IN SCHEMA " + schema + " TO norvik_kennwort");
+    const auto login = [&](const std::string& written) {
+        std::string url = url_;
+        url.replace(url.find("norvik@"), 7, "norvik_kennwort:" + written + "@");
+        test::WriteBytes(home() + "/norvik-export.ini", "[Datenbank]\nURL=" + url + "\n");
+        return Run({"-q", "run", "KUNDEN.EXP", "--no-protocol", "--no-remember"});
+    };
+    for (const auto& [password, written] : std::vector<std::pair<std::string, std::string>>{
+             {"Straße1", "Straße1"}, {"Öl@Grün:1", "Öl%40Grün%3A1"}}) {
+        SCOPED_TRACE(password);
+        admin->Execute("ALTER ROLE norvik_kennwort PASSWORD '" + password + "'");
+        const CliOutcome right = login(written);
+        EXPECT_EQ(right.code, 0) << right.err;
+        EXPECT_EQ(test::ReadBytes(Output()).substr(0, 2), "1;");
+        std::filesystem::remove(Output());
+        const CliOutcome wrong = login("Strasse1");
+        EXPECT_EQ(wrong.code, 1);
+        EXPECT_NE(wrong.err.find("password authentication failed"), std::string::npos) << wrong.err;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, DatabaseCliTest, ::testing::ValuesIn(test::AllBackends()),
                          test::BackendName);
 

@@ -97,7 +97,9 @@ if(WITH_MAN)
   run(gzip -dc ${prefix}/${MANDIR}/man1/norvik-export.1.gz)
   set(man "${output}")
   foreach(part "norvik-export" ".SS run" "--no-protocol" ".SS gdpdu" ".SS params" "GDPdU-Datenträger"
-               ".SH ENVIRONMENT" ".SH FILES" ".SH \"EXIT STATUS\"" ".SH EXAMPLES")
+               ".SH ENVIRONMENT" ".SH FILES" ".SH \"EXIT STATUS\"" ".SH EXAMPLES"
+               # the format reference, installed below (the template of new names it too)
+               "/usr/share/doc/norvik\\-export/README.md.gz")
     string(FIND "${man}" "${part}" at)
     if(at EQUAL -1)
       message(FATAL_ERROR "the man page lacks ${part}")
