@@ -14,6 +14,7 @@
 #include "common/text_helpers.h"
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
+#include "definition/yes_no_keys.h"
 #include "engine/export_sql.h"
 #include "engine/export_start.h"
 #include "engine/host_files.h"
@@ -155,11 +156,11 @@ void ExportRun::Run() {
         RefuseHostFile(state_, target_);
         // A data medium's file holds what its index describes: this run's rows, never an earlier
         // run's in front of them.
-        out_.Open(written, engine_.Mode == cTQExport && UpperCase(def_->Anfügen) == "J");
+        out_.Open(written, engine_.Mode == cTQExport && FlagsOf(*def_).append);
         out_.SetUtf8(def_->Dateiformat == "UTF-8");
         rows_->MoveFirst();
         // A file gets its header line when this run starts it, never in the middle.
-        if (def_->Kopfzeile == "J" && out_.StartsFile()) WriteHeaderLine();
+        if (FlagsOf(*def_).titleLine && out_.StartsFile()) WriteHeaderLine();
         WriteFirstRecordOf(Vorlauf);
         // A data layout that writes no line would have begun here.
         for (WrittenLayout& layout : written_.layouts)
@@ -211,10 +212,10 @@ void ExportRun::Run() {
         // empty columns.
         StopWhenCancelled();
         RefuseHostFile(state_, target_);
-        out_.Open(written, UpperCase(def_->Anfügen) == "J");
+        out_.Open(written, FlagsOf(*def_).append);
         out_.SetUtf8(def_->Dateiformat == "UTF-8");
         noRow_ = true;
-        if (def_->Kopfzeile == "J" && out_.StartsFile()) WriteHeaderLine();
+        if (FlagsOf(*def_).titleLine && out_.StartsFile()) WriteHeaderLine();
         WriteFirstRecordOf(Vorlauf);
         WriteFirstRecordOf(Nachlauf);
         noRow_ = false;

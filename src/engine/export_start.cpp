@@ -8,6 +8,7 @@
 #include "common/text_codec.h"
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
+#include "definition/yes_no_keys.h"
 #include "host/host_messages.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
@@ -77,8 +78,7 @@ bool PrepareExport(TQExport& engine, const ExportChoice& choice) {
     TQExportDef& def = *engine.ExpDef;
     def.Anfügen.assign(1, choice.append ? 'J' : 'N');
 
-    const std::string allow = UpperCase(def.AllowEmptySelection);
-    if (TrimBlanks(choice.condition).empty() && (allow == "N" || allow == "0")) {
+    if (TrimBlanks(choice.condition).empty() && !FlagsOf(def).emptySelectionAllowed) {
         engine.Host().Messages().ShowMessage(kNeedSelectionMessage, 3, kButtonsOk, true);
         return false;
     }

@@ -4,6 +4,7 @@
 #include "common/data_path.h"
 #include "common/file_io.h"
 #include "common/vb_error.h"
+#include "definition/yes_no_keys.h"
 #include "engine/export_start.h"
 #include "forms/build_sel.h"
 #include "forms/entry_checks.h"
@@ -62,8 +63,8 @@ void ExportForm::LoadSchema(const std::string& displayName) {
     // Shown in the platform's form: "%DataPath%\kunden.csv" of a Windows definition opens the
     // same file either way, and mixed separators only confuse the user.
     SkipOnError([&] { controls.fileName = NativePath(Definition().Dateiname).string(); });
-    SkipOnError([&] { controls.appendChecked = Definition().Anfügen == "J"; });
-    SkipOnError([&] { controls.appendEnabled = Definition().AnfuegenAenderbar == "J"; });
+    SkipOnError([&] { controls.appendChecked = FlagsOf(Definition()).append; });
+    SkipOnError([&] { controls.appendEnabled = FlagsOf(Definition()).appendChangeable; });
     EnableControls();
     BuildSel();
 }

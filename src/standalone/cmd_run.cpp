@@ -5,6 +5,7 @@
 #include "common/text_codec.h"
 #include "common/text_helpers.h"
 #include "common/vb_error.h"
+#include "definition/yes_no_keys.h"
 #include "engine/export_start.h"
 #include "engine/tq_export.h"
 #include "forms/build_sel.h"
@@ -66,8 +67,7 @@ std::string SelectionCondition(CliContext& ctx, const TQExportDef& def,
 
 // The dialog asks for criteria here; the command line names its options and the criteria.
 void RequireSelection(const TQExportDef& def, const std::string& condition) {
-    const std::string allow = UpperCase(def.AllowEmptySelection);
-    if (!TrimBlanks(condition).empty() || (allow != "N" && allow != "0")) return;
+    if (!TrimBlanks(condition).empty() || FlagsOf(def).emptySelectionAllowed) return;
     const std::string captions = Captions(def);
     throw CommandRefused(
         "Die Definition " + def.Schnittstelle +
@@ -129,14 +129,14 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     engine.WhenEmpty = ifEmpty;
     const TQExportDef& def = *engine.ExpDef;
     // The dialog's check box cannot be changed for such a definition; neither can the switch.
-    if ((append || noAppend) && def.AnfuegenAenderbar != "J")
+    if ((append || noAppend) && !FlagsOf(def).appendChangeable)
         throw UsageError("Die Definition " + def.Schnittstelle +
                          " legt das Anfügen fest (AnfuegenAenderbar ist nicht \"J\"); --append "
                          "und --no-append sind für sie nicht möglich");
     ExportChoice choice;
     // Without a switch the stored choice holds, as it does for the dialog.
     choice.protocol = protocol || noProtocol ? std::optional<bool>(protocol) : std::nullopt;
-    choice.append = !toStdout && (append || (!noAppend && UpperCase(def.Anfügen) == "J"));
+    choice.append = !toStdout && (append || (!noAppend && FlagsOf(def).append));
     choice.condition = JoinConditions(where, SelectionCondition(ctx, def, selections));
     RequireSelection(def, choice.condition);
     std::optional<StdoutFile> stdoutFile;

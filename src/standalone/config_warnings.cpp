@@ -10,6 +10,7 @@
 #include "common/file_io.h"
 #include "common/text_codec.h"
 #include "definition/general_values.h"
+#include "definition/yes_no_keys.h"
 
 namespace norvik::standalone {
 namespace {
@@ -40,26 +41,6 @@ size_t EditDistance(const std::string& a, const std::string& b) {
         }
     }
     return row[b.size()];
-}
-
-// A yes/no key: the values that mean yes as the run reads them, the accepted noes, and what any
-// other value is read as.
-struct YesNoKey {
-    const char* key;
-    std::set<std::string> yes;
-    std::set<std::string> no;
-    bool otherIsYes;
-    const char* shown;  // the yes and the no a definition should say
-};
-
-const std::vector<YesNoKey>& YesNoKeys() {
-    static const std::vector<YesNoKey> keys = {
-        {"kopfzeile", {"J"}, {"N", "0", ""}, false, "J noch N"},
-        {"anfuegen", {"J", "j"}, {"N", "n", "0", ""}, false, "J noch N"},
-        {"anfuegenaenderbar", {"J"}, {"N", "0", ""}, false, "J noch N"},
-        {"allowemptyselection", {"Y", "J", "1", ""}, {"N", "n", "0"}, true, "Y noch N"},
-    };
-    return keys;
 }
 
 }  // namespace
@@ -107,8 +88,7 @@ std::vector<std::string> DefinitionWarnings(const std::string& path) {
             return;
         }
         for (const YesNoKey& yesNo : YesNoKeys()) {
-            if (lower != yesNo.key || yesNo.yes.count(value) > 0 || yesNo.no.count(value) > 0)
-                continue;
+            if (lower != yesNo.key || !IsUnclearYesNo(yesNo, value)) continue;
             warnings.push_back(fmt::format("Warnung: {}: {}={} ist weder {}; gelesen als {}.",
                                            where, key, value, yesNo.shown,
                                            yesNo.otherIsYes ? "ja" : "nein"));
