@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/digit_text.h"
+
 namespace norvik {
 namespace {
 
@@ -75,10 +77,8 @@ std::string DecimalSum::Text(std::string_view decimalSymbol, std::string_view gr
     const std::string_view all = digits;
     const std::string_view fraction = all.substr(0, scale_), whole = all.substr(scale_);
     std::string text = negative ? "-" : "";
-    for (size_t i = whole.size(); i-- > 0;) {
-        text += whole[i];
-        if (i > 0 && i % 3 == 0) text.append(grouping);
-    }
+    // The digits are kept from the lowest up.
+    AppendGroupedDigits(text, std::string(whole.rbegin(), whole.rend()), grouping);
     if (scale_ > 0) {
         text.append(decimalSymbol);
         for (size_t i = fraction.size(); i-- > 0;) text += fraction[i];

@@ -1,6 +1,7 @@
 #include "common/count_text.h"
 
 #include "common/ascii.h"
+#include "common/digit_text.h"
 
 namespace norvik {
 namespace {
@@ -12,15 +13,10 @@ constexpr std::string_view kSingular = " Datensatz";
 
 std::string GroupedCount(int64_t count) {
     const bool negative = count < 0;
-    std::string digits =
+    const std::string digits =
         std::to_string(negative ? -static_cast<uint64_t>(count) : static_cast<uint64_t>(count));
-    std::string grouped;
-    grouped.reserve(digits.size() + digits.size() / 3 + 1);
-    if (negative) grouped += '-';
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += '.';
-        grouped += digits[i];
-    }
+    std::string grouped = negative ? "-" : "";
+    AppendGroupedDigits(grouped, digits, ".");
     return grouped;
 }
 

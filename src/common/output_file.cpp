@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <utility>
 
@@ -124,9 +125,10 @@ void OutputFile::OpenTemporary() {
     // This run holds the target, so the temporary files of killed runs go with the creation.
     if (const int err = temporary_.Create(target_)) throw FileError(err, shown_);
     // The replacement keeps the permissions the user gave the earlier file.
-    if (!createdTarget_ && ::fchmod(temporary_.File().Get(), modeBefore_) != 0) {
-        // The default permissions are a fair fallback.
-    }
+    // Some file systems (a FAT stick) refuse permissions: the run goes on and says so.
+    permissionsLost_.clear();
+    if (!createdTarget_ && ::fchmod(temporary_.File().Get(), modeBefore_) != 0)
+        permissionsLost_ = std::strerror(errno);
     FileDescriptor fd = temporary_.File().Duplicate();
     if (!fd) {
         const int err = errno;
@@ -164,19 +166,20 @@ void OutputFile::Commit() {
     state_ = State::Closed;
 }
 
-void OutputFile::Discard() noexcept {
+bool OutputFile::Discard() noexcept {
     writer_.Abandon();
     temporary_.Discard();
+    bool restored = true;
     if (state_ == State::Replace || state_ == State::Append) {
         // A file made by this run goes again, unless someone else has taken its name since.
         if (createdTarget_ && NamesFile(target_, lock_.Get()))
             ::unlink(target_.c_str());
-        else if (state_ == State::Append && ::ftruncate(lock_.Get(), lengthBefore_) != 0) {
-            // Nothing more can be done on this path; the run reports its cancellation anyway.
-        }
+        else if (state_ == State::Append)
+            restored = ::ftruncate(lock_.Get(), lengthBefore_) == 0;
     }
     CloseLock();
     state_ = State::Closed;
+    return restored;
 }
 
 void OutputFile::CloseLock() noexcept {

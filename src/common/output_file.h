@@ -45,8 +45,11 @@ class OutputFile {
     // The run completed: the file takes its place. Raises VbError when the data could not be
     // written or the file vanished during the run.
     void Commit();
-    // The run failed or was cancelled: the file is left as it was before the run.
-    void Discard() noexcept;
+    // The run failed or was cancelled: the file is left as it was before the run. False when an
+    // appended file could not be cut back to its earlier length.
+    bool Discard() noexcept;
+    // Why the replacement lacks the earlier file's permissions; empty when it has them.
+    const std::string& PermissionsLost() const { return permissionsLost_; }
     // Characters that Windows-1252 lacks and that were written as "?".
     size_t ReplacedCharacters() const { return writer_.ReplacedCharacters(); }
 
@@ -66,6 +69,7 @@ class OutputFile {
     bool startsFile_ = false;
     off_t lengthBefore_ = 0;  // Append: where the run's lines begin
     mode_t modeBefore_ = 0;   // the earlier file's permissions, kept by its replacement
+    std::string permissionsLost_;
     TextFileWriter writer_;
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <variant>
 
 namespace norvik {
@@ -50,6 +51,21 @@ struct DateTime {
 
 // One value: null, integer, double, exact decimal, text (UTF-8), date/time or boolean.
 using Value = std::variant<Null, int64_t, double, Decimal, std::string, DateTime, bool>;
+
+namespace detail {
+template <class T, class... Ts>
+constexpr size_t IndexOf(const std::variant<Ts...>*) {
+    size_t index = 0;
+    ((std::is_same_v<T, Ts> ? false : (++index, true)) && ...);
+    return index;
+}
+}  // namespace detail
+
+// The place of type T among a Value's alternatives: a switch over Value::index() names its cases
+// by type, so that reordering the alternatives cannot change what a case does.
+template <class T>
+inline constexpr size_t kValueIndex = detail::IndexOf<T>(static_cast<const Value*>(nullptr));
+static_assert(kValueIndex<Null> == 0 && kValueIndex<bool> == std::variant_size_v<Value> - 1);
 
 // True when the value is a database null.
 inline bool IsNull(const Value& v) {

@@ -128,27 +128,27 @@ std::string DateTimeToText(const DateTime& value) {
 
 void AppendText(std::string& out, const Value& value) {
     switch (value.index()) {
-        case 0:
+        case kValueIndex<Null>:
             break;
-        case 1: {
+        case kValueIndex<int64_t>: {
             char buf[24];
             auto res = std::to_chars(buf, buf + sizeof buf, std::get<int64_t>(value));
             out.append(buf, res.ptr);
             break;
         }
-        case 2:
+        case kValueIndex<double>:
             AppendDouble(out, std::get<double>(value));
             break;
-        case 3:
+        case kValueIndex<Decimal>:
             AppendDecimal(out, std::get<Decimal>(value).text);
             break;
-        case 4:
+        case kValueIndex<std::string>:
             out += std::get<std::string>(value);
             break;
-        case 5:
+        case kValueIndex<DateTime>:
             AppendDateTime(out, std::get<DateTime>(value));
             break;
-        case 6:
+        case kValueIndex<bool>:
             out += std::get<bool>(value) ? "Wahr" : "Falsch";
             break;
     }

@@ -32,19 +32,19 @@ struct Operand {
 Operand Resolve(const Value& value) {
     Operand op;
     switch (value.index()) {
-        case 0:
+        case kValueIndex<Null>:
             break;
-        case 1:
+        case kValueIndex<int64_t>:
             op.type = Operand::kNumber;
             op.number = Digits::FromInt(std::get<int64_t>(value));
             break;
-        case 2: {
+        case kValueIndex<double>: {
             const double d = std::get<double>(value);
             op.type = std::isfinite(d) ? Operand::kNumber : Operand::kPlain;
             if (op.type == Operand::kNumber) op.number = Digits::FromDouble(d);
             break;
         }
-        case 3:
+        case kValueIndex<Decimal>:
             if (auto digits = Digits::FromDecimalText(std::get<Decimal>(value).text)) {
                 op.type = Operand::kNumber;
                 op.number = *digits;
@@ -52,7 +52,7 @@ Operand Resolve(const Value& value) {
                 op.type = Operand::kPlain;
             }
             break;
-        case 4: {
+        case kValueIndex<std::string>: {
             const std::string& text = std::get<std::string>(value);
             // date forms first, so that the points of "31.12.2004" are not read as group separators
             if (auto date = ParseGermanDate(text)) {
@@ -66,11 +66,11 @@ Operand Resolve(const Value& value) {
             }
             break;
         }
-        case 5:
+        case kValueIndex<DateTime>:
             op.type = std::get<DateTime>(value).IsValid() ? Operand::kDate : Operand::kPlain;
             op.date = std::get<DateTime>(value);
             break;
-        case 6:
+        case kValueIndex<bool>:
             op.type = Operand::kNumber;
             op.number = Digits::FromInt(std::get<bool>(value) ? -1 : 0);
             break;

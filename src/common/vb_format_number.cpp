@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/digit_text.h"
 #include "common/vb_format_lex.h"
 
 namespace norvik::vbfmt {
@@ -60,11 +61,10 @@ bool IsDigit(const Raw& r) {
 }
 
 void AppendGrouped(const std::string& s, size_t from, size_t to, bool grouping, std::string& out) {
-    for (size_t i = from; i < to; ++i) {
-        out.push_back(s[i]);
-        const size_t remaining = s.size() - 1 - i;
-        if (grouping && remaining > 0 && remaining % 3 == 0) out.push_back('.');
-    }
+    if (grouping)
+        AppendGroupedDigits(out, s, ".", from, to);
+    else
+        out.append(s, from, to - from);
 }
 
 }  // namespace

@@ -29,32 +29,32 @@ OdbcParams::OdbcParams(const std::vector<Value>& values, const OdbcDatabase& db)
             }
         };
         switch (value.index()) {
-            case 0:
+            case kValueIndex<Null>:
                 slot.size = 1;
                 slot.indicator = SQL_NULL_DATA;
                 break;
-            case 1:
+            case kValueIndex<int64_t>:
                 slot.cType = SQL_C_SBIGINT;
                 slot.sqlType = SQL_BIGINT;
                 slot.size = 19;
                 slot.data = &integers_.emplace_back(std::get<int64_t>(value));
                 break;
-            case 2:
+            case kValueIndex<double>:
                 slot.cType = SQL_C_DOUBLE;
                 slot.sqlType = SQL_DOUBLE;
                 slot.size = 15;
                 slot.data = &doubles_.emplace_back(std::get<double>(value));
                 break;
-            case 3: {
+            case kValueIndex<Decimal>: {
                 // As text of the exact digits: a driver's SQL_NUMERIC_STRUCT loses scale and range.
                 const std::string& digits = std::get<Decimal>(value).text;
                 text(digits, SQL_VARCHAR);
                 break;
             }
-            case 4:
+            case kValueIndex<std::string>:
                 text(std::get<std::string>(value), SQL_WVARCHAR);
                 break;
-            case 5: {
+            case kValueIndex<DateTime>: {
                 const DateTime& dt = std::get<DateTime>(value);
                 if (db.Dbms() == OdbcDbms::kSqlite) {
                     std::string form;

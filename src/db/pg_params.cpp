@@ -11,10 +11,10 @@ namespace {
 std::string ParamText(const Value& value) {
     std::string text;
     switch (value.index()) {
-        case 1:
+        case kValueIndex<int64_t>:
             text = IntegerText(std::get<int64_t>(value)).View();
             break;
-        case 2: {
+        case kValueIndex<double>: {
             const double d = std::get<double>(value);
             if (std::isnan(d)) return "NaN";
             if (std::isinf(d)) return d > 0 ? "Infinity" : "-Infinity";
@@ -23,16 +23,16 @@ std::string ParamText(const Value& value) {
             text = number.View();
             break;
         }
-        case 3:
+        case kValueIndex<Decimal>:
             text = std::get<Decimal>(value).text;
             break;
-        case 4:
+        case kValueIndex<std::string>:
             text = std::get<std::string>(value);
             break;
-        case 5:
+        case kValueIndex<DateTime>:
             AppendDateTimeParam(text, std::get<DateTime>(value));
             break;
-        case 6:
+        case kValueIndex<bool>:
             text = std::get<bool>(value) ? "1" : "0";
             break;  // boolean and integer columns read "1"/"0"
         default:

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "common/digit_text.h"
 #include "db/value_slot.h"
 
 namespace norvik::db {
@@ -26,17 +27,11 @@ void PackedValues::Grow(size_t n) {
 }
 
 void PackedValues::Binary(std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     const size_t length = bytes.size() * 2;
     char* p = Room(1 + sizeof length + length);
     p[0] = kText;
     std::memcpy(p + 1, &length, sizeof length);
-    p += 1 + sizeof length;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        *p++ = kDigits[byte >> 4];
-        *p++ = kDigits[byte & 0x0F];
-    }
+    WriteUpperHex(bytes, p + 1 + sizeof length);
     size_ += 1 + sizeof length + length;
 }
 

@@ -9,23 +9,23 @@ namespace {
 
 int BindOne(sqlite3_stmt* stmt, int index, const Value& value) {
     switch (value.index()) {
-        case 0:
+        case kValueIndex<Null>:
             return sqlite3_bind_null(stmt, index);
-        case 1:
+        case kValueIndex<int64_t>:
             return sqlite3_bind_int64(stmt, index, std::get<int64_t>(value));
-        case 2:
+        case kValueIndex<double>:
             return sqlite3_bind_double(stmt, index, std::get<double>(value));
-        case 3: {
+        case kValueIndex<Decimal>: {
             const std::string& text = std::get<Decimal>(value).text;
             return sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_TRANSIENT,
                                        SQLITE_UTF8);
         }
-        case 4: {
+        case kValueIndex<std::string>: {
             const std::string& text = std::get<std::string>(value);
             return sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_TRANSIENT,
                                        SQLITE_UTF8);
         }
-        case 5: {
+        case kValueIndex<DateTime>: {
             std::string text;
             AppendDateTimeParam(text, std::get<DateTime>(value));
             return sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_TRANSIENT,

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/digit_text.h"
 #include "common/value.h"
 
 namespace norvik::db {
@@ -32,15 +33,10 @@ inline void AssignDecimal(Value& slot, std::string_view text) {
 // Stores binary data as its text form on every back end: two upper-case hex digits per byte, no
 // prefix ("48C3BC" for the bytes 0x48 0xC3 0xBC).
 inline void AssignBinary(Value& slot, std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string* s = std::get_if<std::string>(&slot);
     if (!s) s = &slot.emplace<std::string>();
     s->resize(bytes.size() * 2);
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        (*s)[2 * i] = kDigits[byte >> 4];
-        (*s)[2 * i + 1] = kDigits[byte & 0x0F];
-    }
+    WriteUpperHex(bytes, s->data());
 }
 
 }  // namespace norvik::db

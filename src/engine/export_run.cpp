@@ -27,6 +27,10 @@ namespace norvik {
 namespace {
 
 constexpr const char* kNoData = "Keine Daten im angegebenen Bereich vorhanden.";
+constexpr std::string_view kUnchanged = "die Ausgabedatei ist unverändert.";
+constexpr std::string_view kNotCutBack =
+    "die Ausgabedatei ließ sich nicht auf ihre frühere Länge zurücksetzen und enthält die bis "
+    "dahin angefügten Zeilen.";
 constexpr const char* kCancelledMessage =
     "Der Export wurde abgebrochen; die Ausgabedatei ist unverändert.";
 
@@ -537,21 +541,31 @@ void ExportRun::GatherNotes() {
                           fmt::format("Warnung: In {} {} des Feldes {} wurden die Zeilenumbrüche "
                                       "als Leerzeichen geschrieben.",
                                       GroupedCount(count), count == 1 ? "Wert" : "Werten", name)});
+    if (!out_.PermissionsLost().empty())
+        notes_.push_back({RunNote::Kind::Permissions, "", 0,
+                          fmt::format("Warnung: Die Ausgabedatei {} hat die Zugriffsrechte der "
+                                      "früheren nicht übernommen ({}).",
+                                      target_, out_.PermissionsLost())});
 }
 
 void ExportRun::Fail(int32_t number, const std::string& descriptionOfError) {
     // Only a completed run changes the output file: a failed one leaves the last good file.
     std::string description = descriptionOfError;
-    if (out_.IsOpen() && number != kErrUserInterrupt) {
+    const bool wasOpen = out_.IsOpen();
+    // An appended file that cannot be cut back keeps this run's lines: never call it unchanged.
+    const bool restored = out_.Discard();
+    if (!restored)
+        for (size_t at; (at = description.find(kUnchanged)) != std::string::npos;)
+            description.replace(at, kUnchanged.size(), kNotCutBack);
+    if (wasOpen && number != kErrUserInterrupt) {
         if (!description.empty() &&
             std::string_view(".!?").find(description.back()) == std::string_view::npos)
             description += '.';
         description +=
-            fmt::format(" Bis dahin {} {} {} geschrieben; die Ausgabedatei ist unverändert.",
-                        rowsWritten_ == 1 ? "war" : "waren", GroupedCount(rowsWritten_),
-                        rowsWritten_ == 1 ? "Datensatz" : "Datensätze");
+            fmt::format(" Bis dahin {} {} {} geschrieben; {}", rowsWritten_ == 1 ? "war" : "waren",
+                        GroupedCount(rowsWritten_), rowsWritten_ == 1 ? "Datensatz" : "Datensätze",
+                        restored ? kUnchanged : kNotCutBack);
     }
-    out_.Discard();
     if (rows_) rows_->Close();
     if (engine_.Mode == cTQExport)
         services_.Messages().ReportError("TQExport", "BuildExport", number, description, true);

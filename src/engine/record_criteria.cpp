@@ -15,17 +15,17 @@ int Compare(const T& a, const T& b) {
 
 double NumberOf(const Value& v) {
     switch (v.index()) {
-        case 1:
+        case kValueIndex<int64_t>:
             return static_cast<double>(std::get<int64_t>(v));
-        case 2:
+        case kValueIndex<double>:
             return std::get<double>(v);
-        case 3: {
+        case kValueIndex<Decimal>: {
             const std::string& t = std::get<Decimal>(v).text;
             double d = 0;
             std::from_chars(t.data(), t.data() + t.size(), d);
             return d;
         }
-        case 6:
+        case kValueIndex<bool>:
             return std::get<bool>(v) ? -1 : 0;  // the classic True is -1
         default:
             return 0;

@@ -41,7 +41,7 @@ enum class IfEmpty : uint8_t {
 // A change of the data on its way into the file, or a run without rows: a host shows it as a
 // warning, beside the summary that carries the same text.
 struct RunNote {
-    enum class Kind : uint8_t { NoData, Cut, Replaced, LineBreak } kind = Kind::Cut;
+    enum class Kind : uint8_t { NoData, Cut, Replaced, LineBreak, Permissions } kind = Kind::Cut;
     std::string field;  // the field concerned; empty for the whole run
     int64_t count = 0;  // values or characters concerned
     std::string text;   // one line of the summary ("Warnung: …", "Keine Daten: …")
