@@ -44,12 +44,13 @@ int32_t TQXML::CreateNew(const std::string& SupplierName, const std::string& Sup
         // The separator is always inserted; a doubled one does no harm.
         filePath_ = Pfad + (Pfad.find('\\') != std::string::npos ? "\\" : "/") + FileName;
         written_ = false;
-        file_.Reset();
+        file_.Discard();
         const std::string native = NativePath(filePath_).string();
-        file_ = OpenGuarded(native, O_WRONLY | O_CREAT | O_TRUNC, 0666, FileKinds::Any);
-        if (file_) MarkInUse(file_.Get());
-        if (!file_) {
-            const int err = errno;
+        // Written beside its target and renamed over it at the end: a failed build leaves an
+        // earlier Index.xml whole.
+        int err = IsProtectedFile(native) ? EACCES : 0;
+        if (err == 0) err = file_.Create(native);
+        if (err != 0) {
             std::error_code ec;
             const auto folder = NativePath(filePath_).parent_path();
             throw FileError(
@@ -241,8 +242,8 @@ void TQXML::WriteTag(int tabs, const std::string& tag) {
 
 void TQXML::WriteLine(const std::string& text) {
     try {
-        if (!file_) throw VbError(kErrBadFileName);
-        WriteAll(file_.Get(), Latin1Bytes(text) + "\r\n", filePath_);
+        if (!file_.IsOpen()) throw VbError(kErrBadFileName);
+        WriteAll(file_.File().Get(), Latin1Bytes(text) + "\r\n", filePath_);
     } catch (const std::exception& e) {
         written_ = false;
         Report("WriteLine", e);
@@ -251,7 +252,9 @@ void TQXML::WriteLine(const std::string& text) {
 
 void TQXML::CloseFile() {
     try {
-        if (const int err = file_.Close()) throw FileError(err, filePath_);
+        // An index that lacks a line must not replace the earlier one.
+        if (!written_) return file_.Discard();
+        if (const int err = file_.Commit()) throw FileError(err, filePath_);
     } catch (const std::exception& e) {
         written_ = false;
         Report("CloseFile", e);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/file_descriptor.h"
+#include "common/atomic_file.h"
 #include "definition/tq_model.h"
 #include "medium/medium_names.h"
 
@@ -69,7 +69,7 @@ class TQXML {
     // Full path of the file written last.
     const std::string& FilePath() const { return filePath_; }
     // True when CreateNew opened the file, every line since was written and WriteFooter closed it.
-    bool Complete() const { return written_ && !file_; }
+    bool Complete() const { return written_ && !file_.IsOpen(); }
 
   private:
     static std::string OpenTag(const std::string& name) { return "<" + name + ">"; }
@@ -94,7 +94,7 @@ class TQXML {
 
     std::array<std::string, 8> Tab;  // Tab[n]: n TAB characters
     std::string filePath_;
-    FileDescriptor file_;
+    AtomicFile file_;
     bool written_ = false;  // opened, and nothing has failed since
 };
 

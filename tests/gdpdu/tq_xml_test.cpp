@@ -1,6 +1,9 @@
 #include "gdpdu/tq_xml.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include "engine/tq_export.h"
 #include "host/host_messages.h"
@@ -113,19 +116,29 @@ TEST_F(TQXMLTest, AMissingFolderFailsCreateNewWithItsNumber) {
     for (const auto& call : messages->calls) EXPECT_EQ(call.operation, "WriteLine");
 }
 
-TEST_F(TQXMLTest, AFullDiskReportsEveryLine) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    std::filesystem::create_symlink("/dev/full", dir.path() / "Index.xml");
+TEST_F(TQXMLTest, AFullDiskReportsEveryLineAndKeepsTheEarlierIndex) {
+    // A file size limit fails writes as a full disk does (EFBIG instead of a signal).
+    test::WriteBytes(dir.file("Index.xml"), "frueher");
     TQXML xml;
     xml.Pfad = dir.path().string();
-    EXPECT_EQ(xml.CreateNew("a", "b", "c"), 0);
-    EXPECT_EQ(messages->calls.size(), 11u);
+    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limited = before;
+    limited.rlim_cur = 0;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+    const int32_t created = xml.CreateNew("a", "b", "c");
+    xml.WriteFooter();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, ignored);
+    EXPECT_EQ(created, 0);
+    EXPECT_EQ(messages->calls.size(), 13u);
     for (const auto& call : messages->calls) {
         EXPECT_EQ(call.operation, "WriteLine");
         EXPECT_EQ(call.number, 61);
     }
-    xml.WriteFooter();
     EXPECT_FALSE(xml.Complete());
+    EXPECT_EQ(test::ReadBytes(dir.file("Index.xml")), "frueher");
 }
 
 }  // namespace
