@@ -213,7 +213,6 @@ void OdbcDatabase::Fail(SQLSMALLINT handleType, SQLHANDLE handle) const {
 }
 
 void OdbcDatabase::BeginRead() {
-    const auto use = Use();
     if (readers_ == 0) {
         SQLULEN autocommit = SQL_AUTOCOMMIT_ON;
         SQLGetConnectAttrW(dbc_, SQL_ATTR_AUTOCOMMIT, &autocommit, 0, nullptr);
@@ -228,7 +227,6 @@ void OdbcDatabase::BeginRead() {
 }
 
 void OdbcDatabase::EndRead() noexcept {
-    const auto use = Use();
     if (--readers_ > 0 || !ownsTransaction_) return;
     ownsTransaction_ = false;
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT)))

@@ -45,13 +45,16 @@ class OdbcDatabase {
     void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle) const {
         if (!SQL_SUCCEEDED(rc)) Fail(handleType, handle);
     }
-    // Joins the read transaction of the record sets open now, beginning one when none is running.
+    // Joins the read transaction of the record sets open now, beginning one when none is running
+    // (Use() held).
     void BeginRead();
-    // Leaves it again; the last one out commits the transaction it began.
+    // Leaves it again; the last one out commits the transaction it began (Use() held).
     void EndRead() noexcept;
     // Holds the connection for the calling thread: a record set may read ahead on a thread of its
-    // own, and every use of the connection and its statements takes this first.
-    std::unique_lock<std::recursive_mutex> Use() const { return std::unique_lock(use_); }
+    // own, and every use of the connection and its statements takes this first. Taken once, by
+    // the outermost call (connection, record set); a record set's read-ahead lock is never held
+    // together with it.
+    std::unique_lock<std::mutex> Use() const { return std::unique_lock(use_); }
 
   private:
     void Connect(const std::string& connectionString);
@@ -62,7 +65,7 @@ class OdbcDatabase {
     // True when the driver refuses a wide text parameter that it takes as a narrow one.
     bool RefusesWideParameters() const;
 
-    mutable std::recursive_mutex use_;
+    mutable std::mutex use_;
     std::string connection_;  // as given, to hide its secrets in messages
     SQLHENV env_ = SQL_NULL_HENV;
     SQLHDBC dbc_ = SQL_NULL_HDBC;

@@ -27,12 +27,10 @@ SqliteDatabase::~SqliteDatabase() {
 }
 
 void SqliteDatabase::Fail() const {
-    const auto use = Use();
     ThrowDatabaseError(sqlite3_errmsg(db_));
 }
 
 void SqliteDatabase::BeginRead() {
-    const auto use = Use();
     if (readers_ == 0 && sqlite3_get_autocommit(db_)) {
         if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) Fail();
         ownsTransaction_ = true;
@@ -41,7 +39,6 @@ void SqliteDatabase::BeginRead() {
 }
 
 void SqliteDatabase::EndRead() noexcept {
-    const auto use = Use();
     if (--readers_ > 0 || !ownsTransaction_) return;
     ownsTransaction_ = false;
     if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)

@@ -27,10 +27,14 @@ void SqliteRecordSet::Run(const std::string& sql, const std::vector<Value>& para
     interruptible_.emplace(db_->Handle());
 
     // Newlines keep a trailing line comment from swallowing the closing parenthesis.
-    SqliteStatement count(*db_, "SELECT COUNT(*) FROM (\n" + body + "\n)");
-    CheckParameterCount(static_cast<size_t>(count.Markers()), params.size());
-    count.Bind(params);
-    const int64_t rows = count.Step() ? sqlite3_column_int64(count.Get(), 0) : 0;
+    int64_t rows = 0;
+    {
+        // Finalized before the lock is given up, as every statement of the connection is.
+        SqliteStatement count(*db_, "SELECT COUNT(*) FROM (\n" + body + "\n)");
+        CheckParameterCount(static_cast<size_t>(count.Markers()), params.size());
+        count.Bind(params);
+        if (count.Step()) rows = sqlite3_column_int64(count.Get(), 0);
+    }
 
     stmt_.emplace(*db_, body);
     stmt_->Bind(params);
@@ -64,10 +68,12 @@ bool SqliteRecordSet::PackRows(PackedValues& out, size_t& rows, size_t most) {
 }
 
 void SqliteRecordSet::Restart() {
+    const auto use = db_->Use();
     stmt_->Reset();
 }
 
 void SqliteRecordSet::Release() noexcept {
+    const auto use = db_->Use();
     stmt_.reset();
     // No later statement of the connection (the protocol's) may take an interrupt meant for this.
     interruptible_.reset();

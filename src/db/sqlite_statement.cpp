@@ -40,7 +40,6 @@ int BindOne(sqlite3_stmt* stmt, int index, const Value& value) {
 
 SqliteStatement::SqliteStatement(SqliteDatabase& db, std::string_view sql, std::string_view* rest)
     : db_(&db) {
-    const auto use = db.Use();
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db.Handle(), sql.data(), static_cast<int>(sql.size()), &stmt, &tail) !=
@@ -51,17 +50,14 @@ SqliteStatement::SqliteStatement(SqliteDatabase& db, std::string_view sql, std::
 }
 
 SqliteStatement::~SqliteStatement() {
-    const auto use = db_->Use();
     stmt_.reset();
 }
 
 int SqliteStatement::Markers() const {
-    const auto use = db_->Use();
     return sqlite3_bind_parameter_count(stmt_.get());
 }
 
 void SqliteStatement::Bind(const std::vector<Value>& params, std::size_t first) {
-    const auto use = db_->Use();
     const int markers = Markers();
     for (int i = 0; i < markers && first + static_cast<size_t>(i) < params.size(); ++i) {
         if (BindOne(stmt_.get(), i + 1, params[first + static_cast<size_t>(i)]) != SQLITE_OK)
@@ -70,7 +66,6 @@ void SqliteStatement::Bind(const std::vector<Value>& params, std::size_t first) 
 }
 
 bool SqliteStatement::Step() {
-    const auto use = db_->Use();
     const int rc = sqlite3_step(stmt_.get());
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
@@ -78,7 +73,6 @@ bool SqliteStatement::Step() {
 }
 
 void SqliteStatement::Reset() {
-    const auto use = db_->Use();
     sqlite3_reset(stmt_.get());
 }
 

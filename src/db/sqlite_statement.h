@@ -1,5 +1,6 @@
 #pragma once
-// A prepared SQLite statement with "?" parameters bound from values.
+// A prepared SQLite statement with "?" parameters bound from values. Made, used and finalized only
+// while the database's Use() is held, which it does not take itself.
 
 #include <sqlite3.h>
 
