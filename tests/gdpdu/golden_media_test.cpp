@@ -12,7 +12,7 @@
 #include "check/handover_check.h"
 #include "check/medium_check.h"
 #include "medium_fixture.h"
-#include "zip_entries.h"
+#include "packages.h"
 
 namespace norvik::test {
 namespace {
@@ -23,40 +23,22 @@ fs::path CaseFolder(const std::string& name) {
     return fs::path(NORVIK_SOURCE_DIR) / "tests" / "gdpdu" / "golden" / "media" / name;
 }
 
-std::vector<std::string> CaseNames() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(CaseFolder("")))
-        if (entry.is_directory()) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// The statements of a fixture, each ending with ";" at the end of a line.
-std::vector<std::string> Statements(const std::string& text) {
-    std::vector<std::string> statements;
-    std::string current;
-    for (size_t at = 0; at < text.size();) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        current += text.substr(at, end - at);
-        at = end + 1;
-        // A text may run over lines.
-        if (!current.empty() && current.back() != ';') current += '\n';
-        if (!current.empty() && current.back() == ';') {
-            current.pop_back();
-            statements.push_back(current);
-            current.clear();
-        }
-    }
-    return statements;
-}
-
-std::vector<std::string> SortedNames(const fs::path& folder) {
+// The names in a folder, sorted; only its folders' names where asked.
+std::vector<std::string> SortedNames(const fs::path& folder, bool folders = false) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+        if (!folders || entry.is_directory()) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// The statements of a fixture, each ending with ";" at the end of a line (a text may run over
+// lines).
+std::vector<std::string> Statements(const std::string& text) {
+    std::vector<std::string> statements;
+    for (size_t at = 0, end; (end = text.find(";\n", at)) != std::string::npos; at = end + 2)
+        statements.push_back(text.substr(at, end - at));
+    return statements;
 }
 
 class GoldenMediumTest : public ::testing::TestWithParam<std::tuple<std::string, std::string>>,
@@ -133,7 +115,7 @@ TEST_P(GoldenMediumTest, BuildsTheExpectedMediumWithoutFindings) {
 INSTANTIATE_TEST_SUITE_P(Media, GoldenMediumTest,
                          ::testing::Combine(::testing::Values("sqlite", "postgres", "odbc-sqlite",
                                                               "odbc-postgresql", "odbc-mariadb"),
-                                            ::testing::ValuesIn(CaseNames())),
+                                            ::testing::ValuesIn(SortedNames(CaseFolder(""), true))),
                          [](const auto& info) {
                              std::string backend = std::get<0>(info.param);
                              std::replace(backend.begin(), backend.end(), '-', '_');
