@@ -357,32 +357,6 @@ TEST(MediumCheck, APackageInfoZipStreamsIntoAPipeChecksClean) {
     EXPECT_EQ(lines, "");
 }
 
-TEST(MediumCheck, ABrokenFileGivesAFewLinesOfEachKindAndCountsTheRest) {
-    const std::string dtd = PublishedDtd();
-    TempDir dir;
-    fs::copy(fs::path(NORVIK_SOURCE_DIR) / "tests/gdpdu/cases/check/G404", dir.path());
-    std::string data;
-    for (int i = 1; i <= 25; ++i) data += "x;\"Kasse\r\n";
-    WriteBytes(dir.file("konten.txt"), data);
-    fs::copy_file(dtd, dir.file("gdpdu-01-08-2002.dtd"));
-    MediumCheckOptions options;
-    options.publishedDtd = dtd;
-    options.maxFindingsEach = 2;
-    const std::vector<MediumFinding> findings = CheckMedium(dir.path(), options);
-    std::string lines;
-    for (const MediumFinding& f : findings) lines += FindingLine(f) + "\n";
-    EXPECT_EQ(lines,
-              "FEHLER G404 konten.txt:1: Tabelle Konten: Spalte name: "
-              "Textbegrenzer „\"“ wird "
-              "nicht geschlossen.\n"
-              "FEHLER G404 konten.txt:2: Tabelle Konten: Spalte name: "
-              "Textbegrenzer „\"“ wird "
-              "nicht geschlossen.\n"
-              "FEHLER G404 konten.txt: 23 weitere Befunde dieser Art "
-              "nicht einzeln aufgeführt.\n");
-    EXPECT_EQ(SummaryLine(findings), "Datenträger geprüft: 25 Fehler.");
-}
-
 TEST(MediumFindingText, EachKindHasItsOwnCodeAndAMeaning) {
     std::set<std::string> codes;
     for (const FindingKind& kind : FindingKinds()) {
