@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 #include "check/contained_file.h"
@@ -61,6 +62,14 @@ std::string Split(const std::string& delimiter, const std::string& encapsulator,
     if (outcome.problem == SplitProblem::TextAfterClosing)
         out += " after@" + std::to_string(outcome.field);
     return out;
+}
+
+// The text with "{N*C}" as N times the character C.
+std::string Repeated(std::string text) {
+    const std::regex repeat(R"(\{(\d+)\*(.)\})");
+    for (std::smatch m; std::regex_search(text, m, repeat);)
+        text.replace(m.position(), m.length(), std::string(std::stoul(m[1]), m.str(2)[0]));
+    return text;
 }
 
 // What the function of a case gives, as the table writes it.
@@ -123,7 +132,7 @@ std::string Result(const test::CaseRow& c) {
         return out.substr(1);
     }
     if (f == "Latin1Bytes") return Latin1Bytes(c[1]);
-    if (f == "Records") return Records(c[1], c[2], std::stoul(c[3]), std::stoull(c[4]));
+    if (f == "Records") return Records(Repeated(c[1]), c[2], std::stoul(c[3]), std::stoull(c[4]));
     if (f == "Split") return Split(c[1], c[2], c[3]);
     if (f == "SummaryLine") {
         std::vector<MediumFinding> findings;
@@ -170,7 +179,7 @@ std::string Result(const test::CaseRow& c) {
 
 TEST(GdpduFunctions, GiveWhatTheTableSays) {
     for (const test::CaseRow& c : test::ReadCases("gdpdu/cases/functions.tsv"))
-        EXPECT_EQ(Result(c), c.fields.back()) << c.where;
+        EXPECT_TRUE(Result(c) == Repeated(c.fields.back())) << c.where;
 }
 
 TEST(RecordReader, ALineBreakAcrossTwoBlocksIsOneEnd) {
@@ -181,22 +190,6 @@ TEST(RecordReader, ALineBreakAcrossTwoBlocksIsOneEnd) {
     const std::string last(firstRead - 1 - bytes.size(), 'y');
     bytes += last + "\r\nnext\r\n";
     EXPECT_TRUE(Records(bytes, "\r\n").ends_with(last + "|CRLF\nnext|CRLF\n"));
-}
-TEST(RecordReader, AnOverlongRecordIsMeasuredAndReadingGoesOnAtItsEnd) {
-    const size_t n = kMaxRecordBytes + 1;
-    const std::string x(n, 'x'), big(3 * n, 'y');
-    struct Case {
-        std::string bytes, delimiter, records;
-    };
-    const Case cases[] = {
-        {x + "\r\na\r\n", "\r\n", "<" + std::to_string(n) + ">|CRLF\na|CRLF\n"},
-        {"a\n" + big, "\r\n", "a|LF\n<" + std::to_string(3 * n) + ">|EOF\n"},
-        {big + "<>a", "<>", "<" + std::to_string(3 * n) + ">|D\na|EOF\n"},
-        {std::string(kMaxRecordBytes, 'z') + "\r\n", "\r\n",
-         std::string(kMaxRecordBytes, 'z') + "|CRLF\n"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Records(c.bytes, c.delimiter), c.records) << c.records.substr(0, 40);
 }
 // Every key stays found across the table's growth, from the first small table to one of 256 Ki
 // slots; a key that is not there is not found, at any size.

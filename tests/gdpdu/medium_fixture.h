@@ -79,12 +79,13 @@ class MediumSession : public TestSession {
 };
 
 // A medium over a back end ("sqlite", "postgres", "odbc-sqlite", "odbc-postgresql",
-// "odbc-mariadb"), by the test's parameter.
+// "odbc-mariadb"), by the test's parameter (what follows a "/" in it is the test's).
 class MediumTest : public ::testing::TestWithParam<std::string>, public MediumSession {
   protected:
     void SetUp() override {
-        NORVIK_REQUIRE_BACKEND(GetParam() == "postgres" ? "postgresql" : GetParam());
-        StartMedium(GetParam());
+        const std::string backend = GetParam().substr(0, GetParam().find('/'));
+        NORVIK_REQUIRE_BACKEND(backend == "postgres" ? "postgresql" : backend);
+        StartMedium(backend);
     }
     void TearDown() override { StopMedium(); }
 };
