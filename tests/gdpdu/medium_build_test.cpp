@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <set>
 
 #include "common/vb_convert.h"
 #include "gdpdu/handover_zip.h"
@@ -74,19 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Backends, MediumTest,
 namespace fs = std::filesystem;
 
 // Building into a folder that holds an earlier medium.
-class MediumRebuildTest : public MediumTest {
-  protected:
-    // The data files the medium's Index.xml names.
-    std::set<std::string> Urls() const {
-        const std::string xml = ReadBytes(MediumFile("Index.xml"));
-        std::set<std::string> urls;
-        for (size_t p = 0; (p = xml.find("<URL>", p)) != std::string::npos;) {
-            p += 5;
-            urls.insert(xml.substr(p, xml.find("</URL>", p) - p));
-        }
-        return urls;
-    }
-};
+class MediumRebuildTest : public MediumTest {};
 
 TEST_P(MediumRebuildTest, EveryBuildWritesItsDataFilesAfreshWhateverAnfuegenSays) {
     ASSERT_TRUE(ProvideDtd());
@@ -114,7 +101,9 @@ TEST_P(MediumRebuildTest, ATableWithoutRowsGetsAnEmptyFile) {
     EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
     EXPECT_TRUE(fs::is_regular_file(MediumFile("konten.txt")));
     EXPECT_EQ(ReadBytes(MediumFile("konten.txt")), "");
-    EXPECT_EQ(Urls(), std::set<std::string>{"konten.txt"});
+    const std::string xml = ReadBytes(MediumFile("Index.xml"));
+    EXPECT_EQ(xml.find("<URL>"), xml.find("<URL>konten.txt</URL>"));
+    EXPECT_EQ(xml.find("<URL>"), xml.rfind("<URL>"));
     EXPECT_EQ(Xmllint(), "");
     EXPECT_EQ(Calls("ShowText").at(0).text,
               "Schnittstelle: Konten\r\nAusgabe Daten: Keine Daten im angegebenen Bereich "

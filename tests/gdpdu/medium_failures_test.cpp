@@ -44,25 +44,10 @@ class MediumFailureTest : public MediumTest {
     }
     // The names in the medium folder, sorted, each followed by a blank.
     std::string Entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(medium))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
         std::string text;
-        for (const std::string& name : names) text += name + " ";
+        for (const auto& [name, bytes] : Snapshot())
+            if (!name.starts_with("../")) text += name + " ";
         return text;
-    }
-    // Every entry of the medium folder with its bytes ("/" for a folder), and the temporary files
-    // of ours beside it.
-    std::map<std::string, std::string> Snapshot() const {
-        std::map<std::string, std::string> files;
-        for (const auto& entry : fs::directory_iterator(medium))
-            files[entry.path().filename().string()] =
-                entry.is_directory() ? "/" : ReadBytes(entry.path().string());
-        for (const auto& entry : fs::directory_iterator(fs::path(medium).parent_path()))
-            if (entry.path().filename().string().find(".norvik-") != std::string::npos)
-                files["../" + entry.path().filename().string()] = "";
-        return files;
     }
     // The text with {MEDIUM}, {EXPORT} and the texts defined in the table put in.
     std::string Filled(std::string text, std::map<std::string, std::string> names) const {
@@ -114,10 +99,11 @@ TEST_P(MediumFailureTest, EachBuildLeavesItsFolderProtocolAndMessages) {
         std::istringstream words(Filled(step, names));
         std::string what, a, b;
         words >> what >> a >> b;
-        EXPECT_NE(std::string(" stop file-size remove mkdir write setenv into unselect untype "
-                              "no-file-manager same missing golden remembered shown-findings ")
-                      .find(" " + what + " "),
-                  std::string::npos)
+        EXPECT_NE(
+            std::string(" stop file-size remove mkdir write setenv into unselect untype "
+                        "datafile no-file-manager same missing golden remembered shown-findings ")
+                .find(" " + what + " "),
+            std::string::npos)
             << step;
         if (what == "stop") gdpdu.Advise(&stopper);
         if (what == "file-size") {
@@ -130,6 +116,8 @@ TEST_P(MediumFailureTest, EachBuildLeavesItsFolderProtocolAndMessages) {
         if (what == "write") WriteBytes(a, b);
         if (what == "setenv") ::setenv(a.c_str(), b.c_str(), 1);
         if (what == "into") BuildInto(a);
+        if (what == "datafile")
+            gdpdu.GxpFiles->Item(std::stoi(a))->Export->ExpDef->Dateiname = MediumFile(b);
         for (const auto& e : *gdpdu.GxpFiles)
             if (what == "unselect" && (a == "all" || e->FileName.find(a) != std::string::npos))
                 e->Selected = false;
