@@ -7,6 +7,7 @@
 // event. Hostile lengths or huge parameter lists show up as timeouts or out-of-memory under
 // `make fuzz`'s limits.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -43,23 +44,16 @@ bool StrictRoundTrip() {
 
 // Fails with the first differing line of two saved copies.
 void CheckSameLines(const std::filesystem::path& a, const std::filesystem::path& b) {
-    const std::string x = norvik::fuzz::ReadFile(a);
-    const std::string y = norvik::fuzz::ReadFile(b);
+    const std::string x = norvik::fuzz::ReadFile(a), y = norvik::fuzz::ReadFile(b);
     if (x == y) return;
-    size_t start = 0, line = 1;
-    while (start < x.size() && start < y.size()) {
-        const size_t endX = x.find('\n', start), endY = y.find('\n', start);
-        const std::string_view lx = std::string_view(x).substr(start, endX - start);
-        const std::string_view ly = std::string_view(y).substr(start, endY - start);
-        if (lx != ly || endX == std::string::npos || endY == std::string::npos) {
-            norvik::fuzz::Fail("saving the reloaded definition changed line " +
-                               std::to_string(line) + "\n  was: " + std::string(lx) +
-                               "\n  now: " + std::string(ly));
-        }
-        start = endX + 1;
-        ++line;
-    }
-    norvik::fuzz::Fail("saving the reloaded definition changed the length of the file");
+    const size_t at = std::mismatch(x.begin(), x.end(), y.begin(), y.end()).first - x.begin();
+    const size_t start = at == 0 ? 0 : x.rfind('\n', at - 1) + 1;
+    const auto line = [&](const std::string& t) {
+        return t.substr(start, t.find('\n', start) - start);
+    };
+    norvik::fuzz::Fail("saving the reloaded definition changed line " +
+                       std::to_string(std::count(x.begin(), x.begin() + start, '\n') + 1) +
+                       "\n  was: " + line(x) + "\n  now: " + line(y));
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 #include "check/contained_file.h"
 #include "check/date_format.h"
 #include "check/field_splitter.h"
 #include "check/key_set.h"
+#include "check/medium_finding.h"
 #include "check/medium_totals.h"
 #include "check/number_check.h"
 #include "check/record_reader.h"
@@ -60,6 +62,14 @@ std::string Split(const std::string& delimiter, const std::string& encapsulator,
     if (outcome.problem == SplitProblem::TextAfterClosing)
         out += " after@" + std::to_string(outcome.field);
     return out;
+}
+
+// The text with "{N*C}" as N times the character C.
+std::string Repeated(std::string text) {
+    const std::regex repeat(R"(\{(\d+)\*(.)\})");
+    for (std::smatch m; std::regex_search(text, m, repeat);)
+        text.replace(m.position(), m.length(), std::string(std::stoul(m[1]), m.str(2)[0]));
+    return text;
 }
 
 // What the function of a case gives, as the table writes it.
@@ -122,8 +132,41 @@ std::string Result(const test::CaseRow& c) {
         return out.substr(1);
     }
     if (f == "Latin1Bytes") return Latin1Bytes(c[1]);
-    if (f == "Records") return Records(c[1], c[2], std::stoul(c[3]), std::stoull(c[4]));
+    if (f == "Records") return Records(Repeated(c[1]), c[2], std::stoul(c[3]), std::stoull(c[4]));
     if (f == "Split") return Split(c[1], c[2], c[3]);
+    if (f == "SummaryLine") {
+        std::vector<MediumFinding> findings;
+        std::istringstream words(c[1]);
+        for (std::string w; words >> w;) {
+            findings.emplace_back().count = std::stoull(w.substr(1));
+            findings.back().severity =
+                w[0] == 'E' ? FindingSeverity::Error : FindingSeverity::Warning;
+        }
+        return SummaryLine(findings) + (HasErrors(findings) ? "|errors" : "");
+    }
+    if (f == "Cut") {
+        // Columns as "FROM,LENGTH …", in characters when the third field is 1.
+        std::vector<std::pair<size_t, size_t>> columns;
+        std::istringstream spec(c[1]);
+        for (size_t from, length; spec >> from && spec.ignore() && spec >> length;)
+            columns.emplace_back(from, length);
+        std::vector<std::string_view> fields;
+        const size_t used = FixedCutter(columns, c[2] == "1").Cut(c[3], fields);
+        std::string out;
+        for (std::string_view field : fields) out += "[" + std::string(field) + "]";
+        return out + std::to_string(used);
+    }
+    if (f == "CompositeKey") {
+        // Two keys of parts separated by "|": whether their hashes are the same.
+        const auto hash = [](const std::string& parts) {
+            CompositeKey key;
+            std::istringstream in(parts);
+            for (std::string part; std::getline(in, part, '|');) key.Add(part);
+            if (parts.ends_with('|')) key.Add("");
+            return key.Hash();
+        };
+        return hash(c[1]) == hash(c[2]) ? "same" : "other";
+    }
     if (f == "DecimalSum") {
         DecimalSum sum(std::stoi(c[1]));
         std::istringstream numbers(c[2]);
@@ -136,7 +179,7 @@ std::string Result(const test::CaseRow& c) {
 
 TEST(GdpduFunctions, GiveWhatTheTableSays) {
     for (const test::CaseRow& c : test::ReadCases("gdpdu/cases/functions.tsv"))
-        EXPECT_EQ(Result(c), c.fields.back()) << c.where;
+        EXPECT_TRUE(Result(c) == Repeated(c.fields.back())) << c.where;
 }
 
 TEST(RecordReader, ALineBreakAcrossTwoBlocksIsOneEnd) {
@@ -148,75 +191,26 @@ TEST(RecordReader, ALineBreakAcrossTwoBlocksIsOneEnd) {
     bytes += last + "\r\nnext\r\n";
     EXPECT_TRUE(Records(bytes, "\r\n").ends_with(last + "|CRLF\nnext|CRLF\n"));
 }
-TEST(RecordReader, AnOverlongRecordIsMeasuredAndReadingGoesOnAtItsEnd) {
-    const size_t n = kMaxRecordBytes + 1;
-    const std::string x(n, 'x'), big(3 * n, 'y');
-    struct Case {
-        std::string bytes, delimiter, records;
-    };
-    const Case cases[] = {
-        {x + "\r\na\r\n", "\r\n", "<" + std::to_string(n) + ">|CRLF\na|CRLF\n"},
-        {"a\n" + big, "\r\n", "a|LF\n<" + std::to_string(3 * n) + ">|EOF\n"},
-        {big + "<>a", "<>", "<" + std::to_string(3 * n) + ">|D\na|EOF\n"},
-        {std::string(kMaxRecordBytes, 'z') + "\r\n", "\r\n",
-         std::string(kMaxRecordBytes, 'z') + "|CRLF\n"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Records(c.bytes, c.delimiter), c.records) << c.records.substr(0, 40);
-}
-TEST(VariableSplitter, FieldsOfTheLastRecordStayValidAfterUnescaping) {
-    VariableSplitter splitter(";", "\"");
-    std::vector<std::string_view> fields;
-    const std::string record = "\"a\"\"1\";\"b\"\"2\";\"c\"\"3\"";
-    splitter.Split(record, fields);
-    ASSERT_EQ(fields.size(), 3u);
-    EXPECT_EQ(fields[0], "a\"1");
-    EXPECT_EQ(fields[1], "b\"2");
-    EXPECT_EQ(fields[2], "c\"3");
-}
-TEST(FixedCutter, CutsAtCharacterPositionsAndDropsPadding) {
-    std::vector<std::string_view> fields;
-    FixedCutter bytes({{0, 4}, {4, 6}, {10, 3}}, false);
-    EXPECT_EQ(bytes.Cut(" 12 Kasse abc", fields), 13u);
-    EXPECT_EQ(fields, (std::vector<std::string_view>{"12", "Kasse", "abc"}));
-    EXPECT_EQ(bytes.Cut("1234Bank", fields), 8u);
-    EXPECT_EQ(fields, (std::vector<std::string_view>{"1234", "Bank", ""}));
-    // "ü" is two bytes and one character.
-    FixedCutter utf8({{0, 3}, {3, 2}}, true);
-    EXPECT_EQ(utf8.Cut("M\xC3\xBCn42", fields), 5u);
-    EXPECT_EQ(fields, (std::vector<std::string_view>{"M\xC3\xBCn", "42"}));
-}
+// Every key stays found across the table's growth, from the first small table to one of 256 Ki
+// slots; a key that is not there is not found, at any size.
 TEST(KeyHashSet, KeepsEveryKeyOnceAcrossGrowth) {
     KeyHashSet keys;
-    CompositeKey key;
-    for (int i = 0; i < 100000; ++i) {
-        key.Clear();
-        key.Add(std::to_string(i));
-        ASSERT_TRUE(keys.Insert(key.Hash())) << i;
-    }
-    EXPECT_EQ(keys.Size(), 100000u);
-    for (int i = 0; i < 100000; i += 997) {
-        key.Clear();
-        key.Add(std::to_string(i));
-        EXPECT_FALSE(keys.Insert(key.Hash())) << i;
-        EXPECT_TRUE(keys.Contains(key.Hash())) << i;
-    }
-    key.Clear();
-    key.Add("100000");
-    EXPECT_FALSE(keys.Contains(key.Hash()));
-    EXPECT_TRUE(keys.Insert(0));
-    EXPECT_TRUE(keys.Contains(0));
-}
-TEST(CompositeKey, PartsDoNotRunIntoEachOther) {
-    const auto hash = [](std::vector<std::string> parts) {
+    const auto hash = [](int i) {
         CompositeKey key;
-        for (const std::string& p : parts) key.Add(p);
+        key.Add(std::to_string(i));
         return key.Hash();
     };
-    EXPECT_NE(hash({"ab", "c"}), hash({"a", "bc"}));
-    EXPECT_NE(hash({"a", ""}), hash({"a"}));
-    EXPECT_NE(hash({"1", "2"}), hash({"2", "1"}));
-    EXPECT_EQ(hash({"1000", "2026"}), hash({"1000", "2026"}));
+    for (int i = 0; i < 100000; ++i) {
+        ASSERT_TRUE(keys.Insert(hash(i))) << i;
+        ASSERT_FALSE(keys.Contains(hash(i + 1))) << i;
+    }
+    EXPECT_EQ(keys.Size(), 100000u);
+    int lost = 0;
+    for (int i = 0; i < 100000; ++i) lost += !keys.Contains(hash(i)) || keys.Insert(hash(i));
+    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(keys.Size(), 100000u);
+    EXPECT_TRUE(keys.Insert(0));
+    EXPECT_TRUE(keys.Contains(0));
 }
 
 }  // namespace

@@ -7,12 +7,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <tuple>
 
 #include "check/handover_check.h"
 #include "check/medium_check.h"
 #include "medium_fixture.h"
-#include "zip_entries.h"
+#include "packages.h"
 
 namespace norvik::test {
 namespace {
@@ -23,56 +22,30 @@ fs::path CaseFolder(const std::string& name) {
     return fs::path(NORVIK_SOURCE_DIR) / "tests" / "gdpdu" / "golden" / "media" / name;
 }
 
-std::vector<std::string> CaseNames() {
+// The names in a folder, sorted; only its folders' names where asked.
+std::vector<std::string> SortedNames(const fs::path& folder, bool folders = false) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(CaseFolder("")))
-        if (entry.is_directory()) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (!folders || entry.is_directory()) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-// The statements of a fixture, each ending with ";" at the end of a line.
+// The statements of a fixture, each ending with ";" at the end of a line (a text may run over
+// lines).
 std::vector<std::string> Statements(const std::string& text) {
     std::vector<std::string> statements;
-    std::string current;
-    for (size_t at = 0; at < text.size();) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        current += text.substr(at, end - at);
-        at = end + 1;
-        // A text may run over lines.
-        if (!current.empty() && current.back() != ';') current += '\n';
-        if (!current.empty() && current.back() == ';') {
-            current.pop_back();
-            statements.push_back(current);
-            current.clear();
-        }
-    }
+    for (size_t at = 0, end; (end = text.find(";\n", at)) != std::string::npos; at = end + 2)
+        statements.push_back(text.substr(at, end - at));
     return statements;
 }
 
-std::vector<std::string> SortedNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-class GoldenMediumTest : public ::testing::TestWithParam<std::tuple<std::string, std::string>>,
-                         public MediumSession {
-  protected:
-    void SetUp() override {
-        const std::string backend = std::get<0>(GetParam());
-        NORVIK_REQUIRE_BACKEND(backend == "postgres" ? "postgresql" : backend);
-        StartMedium(std::get<0>(GetParam()));
-    }
-    void TearDown() override { StopMedium(); }
-};
+// A medium of golden/media on a back end, by the parameter "BACKEND/CASE".
+class GoldenMediumTest : public MediumTest {};
 
 TEST_P(GoldenMediumTest, BuildsTheExpectedMediumWithoutFindings) {
     ASSERT_TRUE(ProvideDtd());
-    const fs::path folder = CaseFolder(std::get<1>(GetParam()));
+    const fs::path folder = CaseFolder(GetParam().substr(GetParam().find('/') + 1));
     for (const std::string& statement : Statements(ReadBytes((folder / "fixture.sql").string())))
         Sql(statement);
     for (const auto& entry : fs::directory_iterator(folder))
@@ -97,13 +70,6 @@ TEST_P(GoldenMediumTest, BuildsTheExpectedMediumWithoutFindings) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(SortedNames(medium), expected);
 
-    MediumCheckOptions options;
-    options.publishedDtd = PublishedDtd();
-    std::string findings;
-    for (const MediumFinding& finding : CheckMedium(medium, options))
-        findings += FindingLine(finding) + "\n";
-    EXPECT_EQ(findings, "");
-
     // The package: the medium at its top level, Index.xml and the DTD first, then its record and
     // sums; what is unpacked is what the folder holds, and it checks as cleanly.
     std::vector<std::string> order = {kIndexFileName, kGdpduDtdName};
@@ -124,20 +90,29 @@ TEST_P(GoldenMediumTest, BuildsTheExpectedMediumWithoutFindings) {
     }
     EXPECT_EQ(packed, order);
     HandoverCheckOptions zipOptions;
-    zipOptions.medium = options;
+    zipOptions.medium.publishedDtd = PublishedDtd();
+    std::string findings;
     for (const MediumFinding& finding : CheckHandoverZip(medium + ".zip", zipOptions))
         findings += FindingLine(finding) + "\n";
     EXPECT_EQ(findings, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Media, GoldenMediumTest,
-                         ::testing::Combine(::testing::Values("sqlite", "postgres", "odbc-sqlite",
-                                                              "odbc-postgresql", "odbc-mariadb"),
-                                            ::testing::ValuesIn(CaseNames())),
+std::vector<std::string> Params() {
+    std::vector<std::string> params;
+    for (const char* backend :
+         {"sqlite", "postgres", "odbc-sqlite", "odbc-postgresql", "odbc-mariadb"})
+        for (const std::string& name : SortedNames(CaseFolder(""), true))
+            params.push_back(backend + ("/" + name));
+    return params;
+}
+
+INSTANTIATE_TEST_SUITE_P(Media, GoldenMediumTest, ::testing::ValuesIn(Params()),
                          [](const auto& info) {
-                             std::string backend = std::get<0>(info.param);
-                             std::replace(backend.begin(), backend.end(), '-', '_');
-                             return backend + "_" + std::get<1>(info.param);
+                             std::string name = info.param;
+                             std::replace_if(
+                                 name.begin(), name.end(),
+                                 [](char c) { return c == '-' || c == '/'; }, '_');
+                             return name;
                          });
 
 }  // namespace

@@ -92,6 +92,20 @@ std::string MediumSession::Golden(const std::string& name) {
         ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/gdpdu/golden/" + name));
 }
 
+std::map<std::string, std::string> MediumSession::Snapshot() const {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(medium))
+        files[entry.path().filename().string()] =
+            entry.is_symlink()     ? "-> " + fs::read_symlink(entry.path()).string()
+            : entry.is_directory() ? "/"
+                                   : ReadBytes(entry.path().string());
+    for (const auto& entry : fs::directory_iterator(fs::path(medium).parent_path()))
+        if (entry.path().filename().string().find(".norvik-") != std::string::npos)
+            files["../" + entry.path().filename().string()] = "";
+    return files;
+}
+
 std::string MediumSession::Xmllint() const {
     const std::string report = home.file("xmllint.txt");
     const std::string command =

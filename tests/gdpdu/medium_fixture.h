@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +66,9 @@ class MediumSession : public TestSession {
     std::string MediumFile(const std::string& name) const { return medium + "/" + name; }
     // The bytes of a golden file, UTF-8 with LF in the repository, as Windows-1252 with CR LF.
     static std::string Golden(const std::string& name);
+    // Every entry of the medium folder with its bytes, a link's target ("-> TARGET") or "/" for a
+    // folder, and the temporary entries of ours beside it ("../NAME").
+    std::map<std::string, std::string> Snapshot() const;
     // Runs xmllint --valid on the medium's Index.xml; returns its messages, empty when valid.
     std::string Xmllint() const;
 
@@ -79,12 +83,13 @@ class MediumSession : public TestSession {
 };
 
 // A medium over a back end ("sqlite", "postgres", "odbc-sqlite", "odbc-postgresql",
-// "odbc-mariadb"), by the test's parameter.
+// "odbc-mariadb"), by the test's parameter (what follows a "/" in it is the test's).
 class MediumTest : public ::testing::TestWithParam<std::string>, public MediumSession {
   protected:
     void SetUp() override {
-        NORVIK_REQUIRE_BACKEND(GetParam() == "postgres" ? "postgresql" : GetParam());
-        StartMedium(GetParam());
+        const std::string backend = GetParam().substr(0, GetParam().find('/'));
+        NORVIK_REQUIRE_BACKEND(backend == "postgres" ? "postgresql" : backend);
+        StartMedium(backend);
     }
     void TearDown() override { StopMedium(); }
 };

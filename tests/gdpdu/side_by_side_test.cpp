@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/prctl.h>
@@ -20,12 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "common/private_folder.h"
-#include "gdpdu/handover_zip.h"
-#include "medium/medium_names.h"
-#include "support/test_support.h"
-
-extern char** environ;
+#include "packages.h"
 
 namespace norvik::test {
 namespace {
@@ -39,16 +33,15 @@ constexpr int kChecksAtOnce = 32;
 class GreedyCleaner {
   public:
     explicit GreedyCleaner(const std::string& dir) {
-        int ready[2];
-        if (pipe(ready) != 0) throw std::runtime_error("no pipe");
+        // Watching before the checks start, so that it sees every folder they make.
+        const int watch = inotify_init1(IN_CLOEXEC);
+        if (watch < 0 || inotify_add_watch(watch, dir.c_str(), IN_CREATE) < 0) {
+            ADD_FAILURE() << "no inotify";
+            return;
+        }
         pid_ = fork();
         if (pid_ == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            const int watch = inotify_init1(IN_CLOEXEC);
-            const bool watching =
-                watch >= 0 && inotify_add_watch(watch, dir.c_str(), IN_CREATE) >= 0;
-            (void)!write(ready[1], watching ? "1" : "0", 1);
-            if (!watching) _exit(1);
             alignas(inotify_event) char buffer[65536];
             for (;;) {
                 const ssize_t n = read(watch, buffer, sizeof buffer);
@@ -66,10 +59,7 @@ class GreedyCleaner {
                 }
             }
         }
-        close(ready[1]);
-        char answer = '0';
-        if (read(ready[0], &answer, 1) != 1 || answer != '1') ADD_FAILURE() << "no inotify";
-        close(ready[0]);
+        close(watch);
     }
     ~GreedyCleaner() {
         if (pid_ > 0) {
@@ -84,28 +74,6 @@ class GreedyCleaner {
     pid_t pid_ = -1;
 };
 
-// Sets $TMPDIR for the test's process, as it was afterwards.
-class TemporaryFolderSet {
-  public:
-    explicit TemporaryFolderSet(const std::string& dir) {
-        if (const char* old = std::getenv("TMPDIR")) old_ = old;
-        had_ = std::getenv("TMPDIR") != nullptr;
-        setenv("TMPDIR", dir.c_str(), 1);
-    }
-    ~TemporaryFolderSet() {
-        if (had_)
-            setenv("TMPDIR", old_.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
-    TemporaryFolderSet(const TemporaryFolderSet&) = delete;
-    TemporaryFolderSet& operator=(const TemporaryFolderSet&) = delete;
-
-  private:
-    std::string old_;
-    bool had_ = false;
-};
-
 // The names in dir that start with "norvik-check-".
 std::vector<std::string> CheckFolders(const std::string& dir) {
     std::vector<std::string> names;
@@ -115,52 +83,19 @@ std::vector<std::string> CheckFolders(const std::string& dir) {
     return names;
 }
 
-// A good package of the medium Konten.
-std::string GoodPackage(const TempDir& dir) {
-    const std::string folder = dir.file("Medium");
-    fs::copy(fs::path(NORVIK_SOURCE_DIR) / "tests/gdpdu/cases/check/G404", folder);
-    WriteBytes(folder + "/konten.txt", "1000;\"Kasse\"\r\n");
-    fs::copy_file(PublishedDtd(), folder + "/" + kGdpduDtdName);
-    WriteHandoverZip(folder, HashMediumFiles(folder, PackageOrder({"konten.txt"})), "Protokoll",
-                     folder + ".zip");
-    return folder + ".zip";
-}
-
 // Runs count checks of the package at once with $TMPDIR at tmp; the output of each that did not
-// find the package clean, with its exit code.
+// find the package clean, with its exit status.
 std::vector<std::string> ChecksAtOnce(const std::string& zip, const std::string& tmp,
                                       const std::string& outputs, int count) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (!std::string(*e).starts_with("TMPDIR=")) env.emplace_back(*e);
-    env.push_back("TMPDIR=" + tmp);
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string program = NORVIK_CLI, check = "check", target = zip;
-    char* argv[] = {program.data(), check.data(), target.data(), nullptr};
     fs::create_directories(outputs);
-    std::vector<pid_t> pids;
-    for (int i = 0; i < count; ++i) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const std::string out = outputs + "/" + std::to_string(i) + ".txt";
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        pid_t pid = 0;
-        EXPECT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data()), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        pids.push_back(pid);
-    }
+    const std::string command = "cd '" + outputs + "' && for i in $(seq " + std::to_string(count) +
+                                "); do (TMPDIR='" + tmp + "' '" + NORVIK_CLI + "' check '" + zip +
+                                "' >$i.txt 2>&1; echo \"exit $?\" >>$i.txt) & done; wait";
+    EXPECT_EQ(std::system(command.c_str()), 0);
     std::vector<std::string> failed;
-    for (size_t i = 0; i < pids.size(); ++i) {
-        int status = 0;
-        waitpid(pids[i], &status, 0);
+    for (int i = 1; i <= count; ++i) {
         const std::string out = ReadBytes(outputs + "/" + std::to_string(i) + ".txt");
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-            out != "Datenträger geprüft: keine Befunde.\n")
-            failed.push_back("status " + std::to_string(status) + ": " + out);
+        if (out != "Datenträger geprüft: keine Befunde.\nexit 0\n") failed.push_back(out);
     }
     return failed;
 }

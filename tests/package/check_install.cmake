@@ -15,7 +15,6 @@ endfunction()
 # The per-user store of the runs stays inside the work folder.
 set(ENV{XDG_CONFIG_HOME} ${WORK_DIR}/config)
 
-set(expected)
 if(DEB)
   run(${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR}/cpack)
   file(GLOB deb ${WORK_DIR}/cpack/norvik-export_${VERSION}_*.deb)
@@ -36,61 +35,18 @@ else()
   run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 endif()
 
-list(APPEND expected
-    bin/norvik-export
-    include/norvik/engine/tq_export.h
-    include/norvik/definition/tq_model.h
-    include/norvik/gdpdu/tq_gdpdu.h
-    include/norvik/host/module_state.h
-    include/norvik/db/connection.h
-    ${LIBDIR}/libnorvik_common.a
-    ${LIBDIR}/libnorvik_gdpdu.a
-    ${LIBDIR}/libnorvik_check.a
-    ${LIBDIR}/libnorvik_medium.a
-    ${LIBDIR}/cmake/NorvikExport/NorvikExportConfig.cmake
-    ${LIBDIR}/cmake/NorvikExport/NorvikExportConfigVersion.cmake
-    ${LIBDIR}/cmake/NorvikExport/NorvikExportTargets.cmake
-    ${LIBDIR}/pkgconfig/norvik-export.pc
-    share/bash-completion/completions/norvik-export
-    share/norvik-export/gdpdu/gdpdu-01-08-2002.dtd
-    share/norvik-export/gdpdu/gdpdu-01-09-2004.dtd
-    share/doc/norvik-export/copyright
-    share/doc/norvik-export/changelog.gz
-    share/doc/norvik-export/README.md.gz
-    share/doc/norvik-export/examples/FINANZBUCHHALTUNG.GDU
-    share/doc/norvik-export/examples/GDPDU_BUCHUNGEN.EXP
-    share/doc/norvik-export/examples/KUNDEN.EXP)
-if(WITH_MAN)
-  list(APPEND expected ${MANDIR}/man1/norvik-export.1.gz)
-endif()
 # The dialogs' desktop entries, each with the gui command that opens it.
 set(desktop_entries norvik-export-datenexport.desktop:export norvik-export-gdpdu.desktop:gdpdu)
-if(WITH_UI)
-  list(APPEND expected include/norvik/ui/tq_exp_mgr.h ${LIBDIR}/libnorvik_ui.a
-       ${LIBDIR}/pkgconfig/norvik-export-ui.pc
-       share/icons/hicolor/scalable/apps/norvik-export.svg
-       share/icons/hicolor/48x48/apps/norvik-export.png)
-  foreach(entry ${desktop_entries})
-    string(REGEX REPLACE ":.*" "" entry ${entry})
-    list(APPEND expected share/applications/${entry})
-  endforeach()
-endif()
-set(internal
-    include/norvik/common/vb_format_lex.h
-    include/norvik/db/sqlite_connection.h
-    include/norvik/definition/exp_reader.h
-    include/norvik/standalone
-    include/norvik/ui/frm_gdpdu.h
-    include/norvik/forms
-    ${LIBDIR}/libnorvik_standalone.a)
-foreach(file ${expected})
-  if(NOT EXISTS ${prefix}/${file})
-    message(FATAL_ERROR "not installed: ${file}")
-  endif()
-endforeach()
-foreach(file ${internal})
-  if(EXISTS ${prefix}/${file})
+file(STRINGS ${SOURCE_DIR}/installed.tsv entries REGEX "^[a-z]+\t")
+foreach(entry ${entries})
+  string(CONFIGURE "${entry}" entry @ONLY)
+  string(REGEX MATCH "^[a-z]+" when "${entry}")
+  string(REGEX REPLACE "^[a-z]+\t" "" file "${entry}")
+  if(when STREQUAL "internal" AND EXISTS ${prefix}/${file})
     message(FATAL_ERROR "installed, but internal: ${file}")
+  elseif((when STREQUAL "always" OR (when STREQUAL "man" AND WITH_MAN) OR
+          (when STREQUAL "ui" AND WITH_UI)) AND NOT EXISTS ${prefix}/${file})
+    message(FATAL_ERROR "not installed: ${file}")
   endif()
 endforeach()
 if(WITH_MAN)
