@@ -1,6 +1,5 @@
 #include "common/count_text.h"
 
-#include "common/ascii.h"
 #include "common/digit_text.h"
 
 namespace norvik {
@@ -20,13 +19,8 @@ std::string GroupedCount(int64_t count) {
     return grouped;
 }
 
-std::string ReadableCountText(std::string_view text) {
-    size_t end = 0;
-    while (end < text.size() && end < 19 && IsAsciiDigit(text[end])) ++end;
-    if (end == 0 || text.substr(end, kPlural.size()) != kPlural) return std::string(text);
-    const int64_t count = std::stoll(std::string(text.substr(0, end)));
-    return GroupedCount(count) + std::string(count == 1 ? kSingular : kPlural) +
-           std::string(text.substr(end + kPlural.size()));
+std::string ExportedRowsText(int64_t rows) {
+    return GroupedCount(rows) + std::string(rows == 1 ? kSingular : kPlural) + " exportiert.";
 }
 
 }  // namespace norvik

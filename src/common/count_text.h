@@ -9,8 +9,8 @@ namespace norvik {
 
 // 586487 as "586.487".
 std::string GroupedCount(int64_t count);
-// An engine text that starts with a count of rows ("586487 Datensätze exportiert.") with the
-// count grouped and "1 Datensatz" in the singular; other texts come back unchanged.
-std::string ReadableCountText(std::string_view text);
+// The rows of a run so far as a person reads them: "586.487 Datensätze exportiert.", "1 Datensatz
+// exportiert.".
+std::string ExportedRowsText(int64_t rows);
 
 }  // namespace norvik

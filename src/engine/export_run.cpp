@@ -100,6 +100,22 @@ int32_t ExportRun::Execute() {
 }
 
 void ExportRun::Run() {
+    Begin();
+    OpenRows();
+    PlanRecords();
+    // Whether there are rows is the statement's own answer, not the count taken beforehand.
+    if (!rows_->Eof())
+        WriteRows();
+    else if (!interactive_)
+        WriteEmptyMediumFile();
+    else if (engine_.WhenEmpty == IfEmpty::Write)
+        WriteWithoutRows();
+    rows_->Close();
+    Finish();
+}
+
+void ExportRun::Begin() {
+    interactive_ = engine_.Mode == cTQExport;
     engine_.SetLastSummary("");
     engine_.SetLastNotes({});
     engine_.SetLastRowCount(0);
@@ -109,20 +125,20 @@ void ExportRun::Run() {
     // A listener may load another definition between rows; this run keeps its own alive.
     defHold_ = engine_.ExpDef;
     def_ = defHold_.get();
+    flags_ = FlagsOf(*def_);
     protocol_ =
         state_.Settings().ReadValue("TQBExport", "ProtokollErzeugen", state_.userName, "1") == "1";
     // A relative name would point elsewhere once the run is remembered and repeated from another
     // folder.
     target_ = AbsolutePath(def_->Dateiname);
-    const std::string written =
-        engine_.WriteInto.empty()
-            ? target_
-            : (NativePath(engine_.WriteInto) / NativePath(target_).filename()).string();
+    writtenPath_ = engine_.WriteInto.empty()
+                       ? target_
+                       : (NativePath(engine_.WriteInto) / NativePath(target_).filename()).string();
 
     // An earlier run's entry is complete; nothing of this run belongs in it.
-    if (engine_.Mode == cTQExport) CloseProtocol(state_);
+    if (interactive_) CloseProtocol(state_);
     // Open before the statement, so that a run that fails before its first row leaves its entry.
-    if (engine_.Mode == cTQExport && protocol_)
+    if (interactive_ && protocol_)
         OpenProtocol(state_, services_, "Datenexport", state_.userName, "LST_GDPdU", TodayText(),
                      def_->Schnittstelle, def_->Dateiname, "");
     CheckFieldLengths();
@@ -131,7 +147,9 @@ void ExportRun::Run() {
         warning_ = "Hinweis: Das Dateiformat \"" + format +
                    "\" ist unbekannt (ANSI, ASCII oder UTF-8); die Datei wurde im "
                    "Windows-Zeichensatz (ANSI) geschrieben.";
+}
 
+void ExportRun::OpenRows() {
     if (TrimBlanks(def_->Datenquelle).empty()) throw VbError(kErrInvalidArgument, kNoSourceMessage);
     const std::string sql = BuildExportSql(def_->Datenquelle, engine_.SQLWhere);
     // The count and the first row may take long (a sort): a host's windows answer meanwhile.
@@ -139,7 +157,9 @@ void ExportRun::Run() {
         rows_ = state_.Session().Connection()->OpenRecordSet(sql);
         rows_->Eof();
     });
+}
 
+void ExportRun::PlanRecords() {
     fieldColumns_.clear();
     criteriaColumns_.clear();
     fieldPlans_.clear();
@@ -148,94 +168,105 @@ void ExportRun::Run() {
     formatter_.Prepare(*def_);
     size_t index = 0;
     for (const auto& record : *def_->Records) PlanRecord(index++, *record);
-
     rowCount_ = rowsWritten_ = 0;
     cuts_.clear();
     replaced_.clear();
     joined_.clear();
     noRow_ = emptyWritten_ = false;
-    // Whether there are rows is the statement's own answer, not the count taken beforehand.
-    if (!rows_->Eof()) {
-        StopWhenCancelled();
-        RefuseHostFile(state_, target_);
-        // A data medium's file holds what its index describes: this run's rows, never an earlier
-        // run's in front of them.
-        out_.Open(written, engine_.Mode == cTQExport && FlagsOf(*def_).append);
-        out_.SetUtf8(def_->Dateiformat == "UTF-8");
-        rows_->MoveFirst();
-        // A file gets its header line when this run starts it, never in the middle.
-        if (FlagsOf(*def_).titleLine && out_.StartsFile()) WriteHeaderLine();
-        WriteFirstRecordOf(Vorlauf);
-        // A data layout that writes no line would have begun here.
-        for (WrittenLayout& layout : written_.layouts)
-            if (layout.lines == 0) layout.firstLine = written_.lines + 1;
+}
 
-        const std::shared_ptr<TQRecords> recordsHold = def_->Records;
-        rows_->MoveFirst();
-        while (!rows_->Eof()) {
-            ++rowCount_;
-            size_t i = 0;
-            for (const auto& record : *recordsHold) {
-                const size_t index = i++;
-                if (record->FieldTyp != Standard) continue;
-                BuildRecordLine(index, *record);
-                if (record->CriteriaField.empty() || RecordCriterionHolds(index, *record))
-                    WriteLayoutLine(index);
-                else
-                    out_.DropLine();
-            }
-            ++rowsWritten_;
-            const int64_t bookmark = rows_->Bookmark();
-            const fmt::format_int digits(bookmark);
-            info_.assign(digits.data(), digits.size());
-            info_ += " Datensätze exportiert.";
-            engine_.Events().strInfo(info_);
-            // A count still being taken gives rows without a share.
-            const int64_t count = std::max<int64_t>(rows_->RecordCount(), 0);
-            engine_.SetExpectedRows(count);
-            const double percent =
-                count > 0 ? static_cast<double>(bookmark) * (100.0 / static_cast<double>(count))
-                          : 0.0;
-            engine_.Events().ExportProgress(RoundToInteger(std::min(percent, 100.0)));
-            rows_->MoveNext();
-            services_.PumpMessages();
-            StopWhenCancelled();
-        }
+void ExportRun::OpenOutput(bool append) {
+    RefuseHostFile(state_, target_);
+    out_.Open(writtenPath_, append);
+    out_.SetUtf8(def_->Dateiformat == "UTF-8");
+}
 
-        rows_->MoveLast();
-        WriteFirstRecordOf(Nachlauf);
-        out_.Commit();
-    } else if (engine_.Mode != cTQExport) {
-        // The medium's index names this file, so a table without rows gets an empty one.
-        RefuseHostFile(state_, target_);
-        out_.Open(written, false);
-        out_.SetUtf8(def_->Dateiformat == "UTF-8");
-        out_.Commit();
-    } else if (engine_.WhenEmpty == IfEmpty::Write) {
-        // What a run without rows writes: the title line, the header and the trailer record with
-        // empty columns.
+void ExportRun::WriteRows() {
+    StopWhenCancelled();
+    // A data medium's file holds what its index describes: this run's rows, never an earlier
+    // run's in front of them.
+    OpenOutput(interactive_ && flags_.append);
+    rows_->MoveFirst();
+    // A file gets its header line when this run starts it, never in the middle.
+    if (flags_.titleLine && out_.StartsFile()) WriteHeaderLine();
+    WriteFirstRecordOf(Vorlauf);
+    // A data layout that writes no line would have begun here.
+    for (WrittenLayout& layout : written_.layouts)
+        if (layout.lines == 0) layout.firstLine = written_.lines + 1;
+
+    const std::shared_ptr<TQRecords> recordsHold = def_->Records;
+    rows_->MoveFirst();
+    while (!rows_->Eof()) {
+        WriteDataLines(*recordsHold);
+        ReportProgress();
+        rows_->MoveNext();
+        services_.PumpMessages();
         StopWhenCancelled();
-        RefuseHostFile(state_, target_);
-        out_.Open(written, FlagsOf(*def_).append);
-        out_.SetUtf8(def_->Dateiformat == "UTF-8");
-        noRow_ = true;
-        if (FlagsOf(*def_).titleLine && out_.StartsFile()) WriteHeaderLine();
-        WriteFirstRecordOf(Vorlauf);
-        WriteFirstRecordOf(Nachlauf);
-        noRow_ = false;
-        out_.Commit();
-        emptyWritten_ = true;
     }
-    rows_->Close();
+    rows_->MoveLast();
+    WriteFirstRecordOf(Nachlauf);
+    out_.Commit();
+}
 
+void ExportRun::WriteDataLines(const TQRecords& records) {
+    ++rowCount_;
+    size_t i = 0;
+    for (const auto& record : records) {
+        const size_t index = i++;
+        if (record->FieldTyp != Standard) continue;
+        BuildRecordLine(index, *record);
+        if (record->CriteriaField.empty() || RecordCriterionHolds(index, *record))
+            WriteLayoutLine(index);
+        else
+            out_.DropLine();
+    }
+    ++rowsWritten_;
+}
+
+void ExportRun::ReportProgress() {
+    const int64_t bookmark = rows_->Bookmark();
+    engine_.Events().RowsExported(bookmark);
+    const fmt::format_int digits(bookmark);
+    info_.assign(digits.data(), digits.size());
+    info_ += " Datensätze exportiert.";
+    engine_.Events().strInfo(info_);
+    // A count still being taken gives rows without a share.
+    const int64_t count = std::max<int64_t>(rows_->RecordCount(), 0);
+    engine_.SetExpectedRows(count);
+    const double percent =
+        count > 0 ? static_cast<double>(bookmark) * (100.0 / static_cast<double>(count)) : 0.0;
+    engine_.Events().ExportProgress(RoundToInteger(std::min(percent, 100.0)));
+}
+
+void ExportRun::WriteEmptyMediumFile() {
+    // The medium's index names this file, so a table without rows gets an empty one.
+    OpenOutput(false);
+    out_.Commit();
+}
+
+void ExportRun::WriteWithoutRows() {
+    // What a run without rows writes: the title line, the header and the trailer record with
+    // empty columns.
+    StopWhenCancelled();
+    OpenOutput(flags_.append);
+    noRow_ = true;
+    if (flags_.titleLine && out_.StartsFile()) WriteHeaderLine();
+    WriteFirstRecordOf(Vorlauf);
+    WriteFirstRecordOf(Nachlauf);
+    noRow_ = false;
+    out_.Commit();
+    emptyWritten_ = true;
+}
+
+void ExportRun::Finish() {
     engine_.SetLastWritten(std::move(written_));
-    if (engine_.Mode == cTQExport && !def_->Schnittstelle.empty()) RememberOutputFile();
+    if (interactive_ && !def_->Schnittstelle.empty()) RememberOutputFile();
     GatherNotes();
     const std::string summary = Summary();
     engine_.SetLastSummary(summary);
     engine_.SetLastNotes(notes_);
     engine_.SetLastRowCount(rowCount_);
-    if (engine_.Mode == cTQExport) {
+    if (interactive_) {
         engine_.Events().ExportState(rowCount_ > 0 ? "Datenexport erfolgreich durchgeführt."
                                                    : kNoData);
         if (protocol_) WriteProtocolLine(state_, services_, summary);
@@ -341,12 +372,11 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
         FieldFormatter::FieldPlan plan = formatter_.Plan(*field);
         // In a data medium an empty foreign key names no row; 0 would name one that is not there.
         plan.emptyStaysEmpty =
-            engine_.Mode == cTQGDPdU && plan.type == FieldFormatter::FieldPlan::Type::Number &&
+            !interactive_ && plan.type == FieldFormatter::FieldPlan::Type::Number &&
             plan.source == FieldFormatter::FieldPlan::Source::Column && IsForeignKeyField(*field);
-        plan.timeAlways = engine_.Mode == cTQGDPdU &&
-                          plan.type == FieldFormatter::FieldPlan::Type::Date &&
+        plan.timeAlways = !interactive_ && plan.type == FieldFormatter::FieldPlan::Type::Date &&
                           engine_.TimeOnEveryValue.contains({recordIndex, plans.size()});
-        plan.oneLine = engine_.Mode == cTQGDPdU;
+        plan.oneLine = !interactive_;
         if (plan.type == FieldFormatter::FieldPlan::Type::Number ||
             plan.type == FieldFormatter::FieldPlan::Type::Date)
             forms.push_back(plans.size());
@@ -378,8 +408,7 @@ void ExportRun::WriteLayoutLine(size_t recordIndex) {
         // or times without their date, cannot share it.
         const bool mixed =
             (field.withTime && field.dateOnly) || (field.timeOnly && field.dateAndTime);
-        if (mixed && engine_.Mode == cTQGDPdU &&
-            !engine_.TimeOnEveryValue.contains({recordIndex, i}))
+        if (mixed && !interactive_ && !engine_.TimeOnEveryValue.contains({recordIndex, i}))
             throw MixedDates{{recordIndex, i}};
     }
 }
@@ -492,7 +521,7 @@ std::string ExportRun::Summary() const {
                        rowCount_ == 1 ? "Datensatz" : "Datensätze", target_);
     else
         fmt::format_to(add, "Ausgabe Daten: {}\r\nAusgabedatei: {}", kNoData,
-                       engine_.Mode == cTQExport && !emptyWritten_ ? "<keine>" : target_);
+                       interactive_ && !emptyWritten_ ? "<keine>" : target_);
     for (const RunNote& note : notes_) fmt::format_to(add, "\r\n{}", note.text);
     if (!warning_.empty()) fmt::format_to(add, "\r\n{}", warning_);
     return text;
@@ -500,7 +529,7 @@ std::string ExportRun::Summary() const {
 
 void ExportRun::GatherNotes() {
     notes_.clear();
-    if (rowCount_ == 0 && engine_.Mode == cTQExport) {
+    if (rowCount_ == 0 && interactive_) {
         const std::string stand = FileStand(target_);
         const std::string file =
             stand.empty()
@@ -567,7 +596,7 @@ void ExportRun::Fail(int32_t number, const std::string& descriptionOfError) {
                         restored ? kUnchanged : kNotCutBack);
     }
     if (rows_) rows_->Close();
-    if (engine_.Mode == cTQExport)
+    if (interactive_)
         services_.Messages().ReportError("TQExport", "BuildExport", number, description, true);
     else if (number != kErrUserInterrupt)  // the build says what a stop leaves
         services_.Messages().ShowText("Fehler: " + description, 0);
@@ -575,7 +604,7 @@ void ExportRun::Fail(int32_t number, const std::string& descriptionOfError) {
     // A failure before the protocol was opened has nothing to add to; the failure itself was
     // reported above, once.
     if (state_.protocol) WriteProtocolLine(state_, services_, text);
-    if (engine_.Mode == cTQExport) CloseProtocol(state_);
+    if (interactive_) CloseProtocol(state_);
     engine_.Events().ExportState(text);
     engine_.Events().Done(true);
 }

@@ -9,6 +9,7 @@
 
 #include "common/output_file.h"
 #include "db/record_set.h"
+#include "definition/yes_no_keys.h"
 #include "engine/field_formatter.h"
 #include "engine/tq_export.h"
 
@@ -27,7 +28,27 @@ class ExportRun {
     int32_t Execute();
 
   private:
+    // The steps of a run, in order.
     void Run();
+    // Resets what the engine keeps of the last run, takes the definition, opens the protocol.
+    void Begin();
+    // Runs the statement up to its first row.
+    void OpenRows();
+    // Plans every record layout's fields and resets the counts.
+    void PlanRecords();
+    // Writes the title line, the header record, a line per row and layout, the trailer record.
+    void WriteRows();
+    // The lines of the current row's data layouts.
+    void WriteDataLines(const TQRecords& records);
+    // Tells the listener the rows written so far and the share of the count.
+    void ReportProgress();
+    // A medium's table without rows: its file, empty.
+    void WriteEmptyMediumFile();
+    // An interactive run without rows that writes its file: title line, header and trailer.
+    void WriteWithoutRows();
+    // Keeps the outcome in the engine, writes the summary and the protocol, ends the events.
+    void Finish();
+    void OpenOutput(bool append);
     void CheckFieldLengths() const;
     void WriteHeaderLine();
     // Builds and writes the first record of a kind (header or trailer record) from the current row.
@@ -69,6 +90,9 @@ class ExportRun {
     std::string warning_;  // shown after a complete run
     FieldFormatter formatter_;
     bool protocol_ = false;
+    bool interactive_ = true;  // an export of its own, not a table of a data medium
+    DefinitionFlags flags_;
+    std::string writtenPath_;  // where the file is written (the target, or a medium's folder)
     int64_t rowCount_ = 0;
     int64_t rowsWritten_ = 0;  // rows whose lines are all in the file
     // Values cut per field name, in the order first met.

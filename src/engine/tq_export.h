@@ -24,6 +24,8 @@ class TQExportEvents {
     virtual void Done(bool /*blValue*/) {}
     // The final status text or the error text.
     virtual void ExportState(const std::string& /*strInfo*/) {}
+    // The data rows written so far, after each data row (strInfo then says it in words).
+    virtual void RowsExported(int64_t /*rows*/) {}
     // Progress text after each data row.
     virtual void strInfo(const std::string& /*strInfo*/) {}
     // Progress in percent after each data row.

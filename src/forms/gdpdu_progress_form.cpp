@@ -56,8 +56,8 @@ void GdpduProgressForm::BuildEnded() {
     if (ended) ended();
 }
 
-void GdpduProgressForm::strInfo(const std::string& text) {
-    progress = ReadableCountText(text);
+void GdpduProgressForm::RowsExported(int64_t rows) {
+    progress = ExportedRowsText(rows);
     Changed();
 }
 

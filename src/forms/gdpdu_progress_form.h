@@ -35,7 +35,7 @@ class GdpduProgressForm : public GdpduBuildEvents {
     void Checking() override;
     void Packing() override;
     void BuildEnded() override;
-    void strInfo(const std::string& text) override;
+    void RowsExported(int64_t rows) override;
     void ExportProgress(int16_t intPercent) override;
 
   private:

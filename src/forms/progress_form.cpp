@@ -1,7 +1,5 @@
 #include "forms/progress_form.h"
 
-#include <charconv>
-
 #include "common/count_text.h"
 #include "common/vb_error.h"
 #include "engine/export_start.h"
@@ -81,11 +79,9 @@ void ProgressForm::ExportState(const std::string& text) {
     Changed();
 }
 
-void ProgressForm::strInfo(const std::string& text) {
-    progress = ReadableCountText(text);
-    int64_t rows = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rows);
-    if (error == std::errc() && end != text.data()) rowsWritten_ = rows;
+void ProgressForm::RowsExported(int64_t rows) {
+    progress = ExportedRowsText(rows);
+    rowsWritten_ = rows;
     Changed();
 }
 

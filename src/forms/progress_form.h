@@ -56,7 +56,7 @@ class ProgressForm : public TQExportEvents {
 
     void Done(bool blValue) override;
     void ExportState(const std::string& text) override;
-    void strInfo(const std::string& text) override;
+    void RowsExported(int64_t rows) override;
     void ExportProgress(int16_t intPercent) override;
 
   private:

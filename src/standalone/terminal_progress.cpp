@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <iostream>
 
 namespace norvik::standalone {
@@ -34,12 +33,8 @@ TerminalProgress::~TerminalProgress() {
     EndLine();
 }
 
-void TerminalProgress::strInfo(const std::string& text) {
-    if (!active_ || ended_) return;
-    // The text begins with the number of rows exported so far.
-    int64_t rows = 0;
-    if (std::from_chars(text.data(), text.data() + text.size(), rows).ec == std::errc())
-        rows_ = rows;
+void TerminalProgress::RowsExported(int64_t rows) {
+    rows_ = rows;
 }
 
 void TerminalProgress::ExportProgress(int16_t percent) {

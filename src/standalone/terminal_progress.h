@@ -23,7 +23,7 @@ class TerminalProgress : public TQExportEvents {
     TerminalProgress(const TerminalProgress&) = delete;
     TerminalProgress& operator=(const TerminalProgress&) = delete;
 
-    void strInfo(const std::string& text) override;
+    void RowsExported(int64_t rows) override;
     void ExportProgress(int16_t percent) override;
     void ExportState(const std::string& text) override { state_ = text; }
     void Done(bool) override;

@@ -47,28 +47,28 @@ TEST_F(ProgressFormTest, TheWindowFollowsTheRunAndClosesOnlyAfterIt) {
 
 TEST_F(ProgressFormTest, AStoppedRunSaysAfterHowManyRowsAndThatTheFileIsUnchanged) {
     const struct {
-        const char* lastRowText;  // "" when no row came
+        int64_t lastRow;  // 0 when no row came
         const char* state;
         const char* info;
         const char* progress;
     } cases[] = {
-        {"1248448 Datensätze exportiert.", "Fehler: 18 Der Export wurde abgebrochen.",
+        {1248448, "Fehler: 18 Der Export wurde abgebrochen.",
          "Der Export wurde nach 1.248.448 Datensätzen abgebrochen.",
          "Die Ausgabedatei ist unverändert."},
-        {"1 Datensätze exportiert.", "Fehler: 18 Der Export wurde abgebrochen.",
+        {1, "Fehler: 18 Der Export wurde abgebrochen.",
          "Der Export wurde nach 1 Datensatz abgebrochen.", "Die Ausgabedatei ist unverändert."},
-        {"", "Fehler: 18 Der Export wurde abgebrochen.",
+        {0, "Fehler: 18 Der Export wurde abgebrochen.",
          "Der Export wurde abgebrochen, bevor ein Datensatz geschrieben war.",
          "Die Ausgabedatei ist unverändert."},
         // Other failures keep the engine's words.
-        {"12 Datensätze exportiert.", "Fehler: 75 Pfad-/Dateizugriffsfehler",
-         "Fehler: 75 Pfad-/Dateizugriffsfehler", "12 Datensätze exportiert."},
-        {"", "Fehler: 180 etwas", "Fehler: 180 etwas", ""},
+        {12, "Fehler: 75 Pfad-/Dateizugriffsfehler", "Fehler: 75 Pfad-/Dateizugriffsfehler",
+         "12 Datensätze exportiert."},
+        {0, "Fehler: 180 etwas", "Fehler: 180 etwas", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.info);
         ProgressForm window(Services());
-        if (*c.lastRowText) window.strInfo(c.lastRowText);
+        if (c.lastRow > 0) window.RowsExported(c.lastRow);
         window.ExportState(c.state);
         EXPECT_EQ(window.info, c.info);
         EXPECT_EQ(window.progress, c.progress);
