@@ -6,26 +6,6 @@
 namespace norvik::db::test {
 namespace {
 
-// Whether a case is for the back end: a comma-separated list of back ends ("odbc" for each driver);
-// one prefixed "!" leaves that back end out.
-bool Applies(const std::string& spec, const std::string& backend) {
-    bool positive = false, named = false;
-    for (size_t start = 0; start <= spec.size();) {
-        size_t end = spec.find(',', start);
-        if (end == std::string::npos) end = spec.size();
-        const std::string token = spec.substr(start, end - start);
-        start = end + 1;
-        if (token.starts_with('!')) {
-            if (token.substr(1) == backend) return false;
-            continue;
-        }
-        positive = true;
-        named = named || token == "all" || token == backend ||
-                (token == "odbc" && ::norvik::test::IsOdbc(backend));
-    }
-    return named || !positive;
-}
-
 // The cases of cases/values.tsv: the back ends, the column's type, the value stored (a parameter of
 // its kind, SQL text after "sql", or after "select" a statement that reads it from the empty column
 // of {TABLE}), the value read back, and "exact" where a decimal is compared by its text rather than

@@ -10,6 +10,7 @@
 #include "common/vb_error.h"
 #include "engine/export_sql.h"
 #include "engine/field_text.h"
+#include "engine/record_criteria.h"
 #include "support/cases.h"
 
 namespace norvik {
@@ -18,6 +19,12 @@ namespace {
 // What the function of a case gives, as the table writes it.
 std::string Result(const test::CaseRow& c) {
     if (c[0] == "BuildExportSql") return BuildExportSql(c[1], c[2]);
+    if (c[0] == "CriterionHolds") {
+        std::string holds;
+        for (const char* op : {"=", "<>", "<", "<=", ">", ">="})
+            holds += CriterionHolds(test::CaseValue(c[1], c[2]), op, c[3]) ? '1' : '0';
+        return holds;
+    }
     if (c[0] != "Append") {
         ADD_FAILURE() << c.where << ": no function " << c[0];
         return "";
