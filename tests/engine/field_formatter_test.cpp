@@ -76,29 +76,23 @@ TEST(ExportSql, AStatementWhoseShapeCannotBeReadIsRefused) {
 // them, with the same form.
 TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
     std::vector<Value> values;
-    for (const test::CaseRow& c : test::ReadCases("engine/cases/direct_values.tsv"))
-        values.push_back(test::CaseValue(c[0], c[1]));
-    struct Settings {
-        const char* texterkenner;
-        const char* datumserkenner;
-        const char* datumstrenner;
-        const char* zeittrenner;
-        const char* dezimaltrenner = ",";
-    };
+    std::vector<test::CaseRow> settings;
+    for (const test::CaseRow& c : test::ReadCases("engine/cases/direct_values.tsv")) {
+        if (c[0] == "settings")
+            settings.push_back(c);
+        else
+            values.push_back(test::CaseValue(c[0], c[1]));
+    }
     int direct = 0;
-    for (const Settings& settings :
-         {Settings{"\"", "#", ".", ":"}, Settings{"", "", "/", ":"}, Settings{"'", "", "-", "."},
-          Settings{"\"", "#", "@", ":"}, Settings{"\"", "", "", ":"},
-          Settings{"\"", "#", ".", ":", "."}, Settings{"", "", ".", ":", ""},
-          Settings{"", "", ".", ":", "5"}, Settings{"", "", ".", ":", "DM"}}) {
+    for (const test::CaseRow& s : settings) {
         TQExportDef def;
         def.Feldtrenner = ";";
-        def.Texterkenner = settings.texterkenner;
+        def.Texterkenner = s[1];
+        def.Datumserkenner = s[2];
+        def.Datumstrenner = s[3];
+        def.Zeittrenner = s[4];
+        def.Dezimaltrenner = s[5];
         def.Ersatzzeichen = "'";
-        def.Datumserkenner = settings.datumserkenner;
-        def.Dezimaltrenner = settings.dezimaltrenner;
-        def.Datumstrenner = settings.datumstrenner;
-        def.Zeittrenner = settings.zeittrenner;
         def.Dateiformat = "ANSI";
         def.FeldLänge = "Variabel";
         for (const char* typ : {"N", "T", "V", "D"}) {
@@ -118,9 +112,7 @@ TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
                 AppendText(formatter.Raw(), value);
                 formatter.Finish(plan, field, viaFinish);
                 ++direct;
-                SCOPED_TRACE(std::string(typ) + " " + ToText(value) + " Datumstrenner " +
-                             settings.datumstrenner + " Texterkenner " + settings.texterkenner +
-                             " Dezimaltrenner " + settings.dezimaltrenner);
+                SCOPED_TRACE(s.where + " " + typ + " " + ToText(value));
                 EXPECT_EQ(line.View(), viaFinish);
                 EXPECT_EQ(form.decimals, formatter.LastForm().decimals);
                 EXPECT_EQ(form.withTime, formatter.LastForm().withTime);
