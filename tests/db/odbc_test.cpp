@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "backend_fixture.h"
+#include "support/cases.h"
 #include "support/test_support.h"
 
 namespace norvik::db::test {
@@ -138,30 +139,16 @@ TEST_P(OdbcServerTest, LostConnectionRaisesInsteadOfHanging) {
 INSTANTIATE_TEST_SUITE_P(OdbcServer, OdbcServerTest, ::testing::Values("odbc-postgresql"),
                          support::BackendName);
 
-TEST(OdbcOpen, FailuresCarryTheDriversMessageWithoutThePassword) {
-    NORVIK_REQUIRE_BACKEND("odbc-sqlite");
-    struct Case {
-        std::string url;
-        std::string mentions;
-    };
-    std::vector<Case> cases = {
-        {"odbc:DSN=norvik_gibt_es_nicht;UID=norvik;PWD=geheim", "Data source name not found"},
-        {"odbc:DRIVER={Norvik Nicht Installiert};PWD={ge;heim}", "Can't open lib"},
-        {"odbc:DRIVER=/nicht/da/libtreiber.so;Database=x;PWD=geheim", "/nicht/da/libtreiber.so"},
-    };
-    if (support::MissingBackend("odbc-mariadb").empty()) {
-        // The server's own refusal; the wrong password stays hidden.
-        std::string url = std::getenv("NORVIK_TEST_MARIADB_URL");
-        url = url.substr(0, url.find(";PWD=")) + ";PWD=geheim-aber-falsch";
-        cases.push_back({url, "Access denied for user 'norvik'"});
-    }
-    for (const Case& c : cases) {
-        const std::string error = ErrorOf([&] { Connection::Open(c.url); });
-        EXPECT_EQ(error.substr(0, kDatabaseError.size()), kDatabaseError) << error;
-        EXPECT_NE(error.find(c.mentions), std::string::npos) << error;
-        EXPECT_EQ(error.find("geheim"), std::string::npos) << error;
-        EXPECT_EQ(error.find("heim"), std::string::npos) << error;
-    }
+// The server's own refusal; the wrong password stays hidden (the drivers' failures are cases of
+// cases/functions.tsv).
+TEST(OdbcOpen, TheServersRefusalHidesTheWrongPassword) {
+    NORVIK_REQUIRE_BACKEND("odbc-mariadb");
+    std::string url = std::getenv("NORVIK_TEST_MARIADB_URL");
+    url = url.substr(0, url.find(";PWD=")) + ";PWD=geheim-aber-falsch";
+    const std::string error = ErrorOf([&] { Connection::Open(url); });
+    EXPECT_TRUE(support::Matches(error, kDatabaseError + "*Access denied for user 'norvik'*"))
+        << error;
+    EXPECT_EQ(error.find("heim"), std::string::npos) << error;
 }
 
 // Opens a connection and creates a table through it; exits 0 when that worked. The driver manager
