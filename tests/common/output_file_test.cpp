@@ -12,6 +12,7 @@
 
 #include "common/file_io.h"
 #include "common/vb_error.h"
+#include "support/cases.h"
 #include "support/test_support.h"
 
 namespace norvik {
@@ -36,41 +37,27 @@ class OutputFileTest : public ::testing::Test {
     std::string target = dir.file("out.txt");
 };
 
+// The cases of cases/output_ends.tsv.
 TEST_F(OutputFileTest, EachEndOfARunLeavesTheFileItPromises) {
-    struct Case {
-        const char* name;
-        bool existed;
-        bool append;
-        bool completed;
-        const char* after;  // nullptr: no file
-    };
-    const Case cases[] = {
-        {"replace, completed", true, false, true, "neu\r\n"},
-        {"replace, failed or cancelled", true, false, false, "alt\r\n"},
-        {"append, completed", true, true, true, "alt\r\nneu\r\n"},
-        {"append, failed or cancelled", true, true, false, "alt\r\n"},
-        {"new, completed", false, false, true, "neu\r\n"},
-        {"new, cancelled", false, false, false, nullptr},
-        {"new appended, cancelled", false, true, false, nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const test::CaseRow& c : test::ReadCases("common/cases/output_ends.tsv")) {
+        SCOPED_TRACE(c.where + " " + c[0]);
+        const bool existed = c[1] == "1", append = c[2] == "1";
         fs::remove(target);
-        if (c.existed) WriteBytes(target, "alt\r\n");
+        if (existed) WriteBytes(target, "alt\r\n");
         OutputFile out;
-        out.Open(target, c.append);
+        out.Open(target, append);
         out.WriteLine("neu");
         // Until the run ends, a replaced file still holds what it held.
-        if (c.existed && !c.append) {
+        if (existed && !append) {
             EXPECT_EQ(ReadBytes(target), "alt\r\n");
         }
-        if (c.completed)
+        if (c[3] == "Commit")
             out.Commit();
         else
             EXPECT_TRUE(out.Discard());
         EXPECT_FALSE(out.IsOpen());
-        if (c.after) {
-            EXPECT_EQ(ReadBytes(target), c.after);
+        if (c[4] != "-") {
+            EXPECT_EQ(ReadBytes(target), c[4]);
             EXPECT_EQ(Names(), std::vector<std::string>{"out.txt"});
         } else {
             EXPECT_FALSE(fs::exists(target));

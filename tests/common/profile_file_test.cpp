@@ -3,33 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "common/text_codec.h"
+#include "support/cases.h"
 #include "support/test_support.h"
 
 namespace norvik {
 namespace {
 
 TEST(ProfileFile, ReadsWithTheWindowsSemantics) {
-    // Windows-1252 with CR LF, LF and a lone CR as line ends and no line end at the end.
     const ProfileFile p = ProfileFile::Parse(
         test::ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/common/cases/windows.ini"));
-    const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
-        {{"Allgemein", "Name"}, "Erster"},    // first of duplicate keys wins
-        {{"ALLGEMEIN", "feldlänge"}, "Fix"},  // case ignored, umlaut too; blanks trimmed
-        {{"Allgemein", "FELDLÄNGE"}, "Fix"},
-        {{"Allgemein", "Leer"}, ""},  // present but empty: "", not the default
-        {{"Allgemein", "Zitat"}, "mit Anführung"},
-        {{"Allgemein", "Einzel"}, "einfach"},
-        {{"Allgemein", "Anfuehrung"}, "\""},   // a lone quote stays
-        {{"Allgemein", "Halb"}, "\"A\";\"B"},  // not enclosed: kept
-        {{"Selektion", "Sel01"}, "A\";\""},
-        {{"Selektion", "Letzter"}, "Wert"},      // CR alone ends a line, no final line end
-        {{"Allgemein", "vorher"}, "<default>"},  // keys before any section belong to none
-        {{"Allgemein", "Kommentar"}, "<default>"},
-        {{"Fehlt", "Name"}, "<default>"},
-    };
-    for (const auto& [where, expected] : cases)
-        EXPECT_EQ(p.Read(where.first, where.second, "<default>"), expected)
-            << where.first << "/" << where.second;
+    for (const test::CaseRow& c : test::ReadCases("common/cases/profile_reads.tsv"))
+        EXPECT_EQ(p.Read(c[0], c[1], "<default>"), c[2]) << c.where;
     EXPECT_EQ(p.FindRaw("Selektion", "Sel01"), "\"A\";\"\"");
 }
 

@@ -30,6 +30,24 @@ bool SameValue(const Value& a, const Value& b) {
     return a == b;
 }
 
+bool Applies(const std::string& spec, const std::string& backend) {
+    bool positive = false, named = false;
+    for (size_t start = 0; start <= spec.size();) {
+        size_t end = spec.find(',', start);
+        if (end == std::string::npos) end = spec.size();
+        const std::string token = spec.substr(start, end - start);
+        start = end + 1;
+        if (token.starts_with('!')) {
+            if (token.substr(1) == backend) return false;
+            continue;
+        }
+        positive = true;
+        named = named || token == "all" || token == backend ||
+                (token == "odbc" && ::norvik::test::IsOdbc(backend));
+    }
+    return named || !positive;
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, BackendTest, ::testing::ValuesIn(::norvik::test::AllBackends()),
                          ::norvik::test::BackendName);
 

@@ -32,6 +32,10 @@ std::string Describe(const Value& value);
 // Equal values; decimals compare by their number, as PostgreSQL keeps the column's scale ("7.00").
 bool SameValue(const Value& a, const Value& b);
 
+// Whether a case is for the back end: a comma-separated list of back ends ("all"; "odbc" for
+// each driver); one prefixed "!" leaves that back end out.
+bool Applies(const std::string& spec, const std::string& backend);
+
 // The error `call` raises, as "number: description"; "" when it raises none.
 template <typename F>
 std::string ErrorOf(F&& call) {

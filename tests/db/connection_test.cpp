@@ -75,20 +75,17 @@ TEST_P(ServerTest, LongResultsReadAsTheirSessionSeesThem) {
 }
 
 TEST_P(ServerTest, ErrorsPointIntoTheUsersStatementNotTheWrapper) {
-    struct Case {
-        std::string sql;
-        std::string excerpt;  // the "LINE" line and the caret line below it
-    };
-    const Case cases[] = {
+    // The statement, and the "LINE" line with the caret line below it.
+    const std::pair<std::string, std::string> cases[] = {
         {"SELECT 1,\n  nix FROM (SELECT 1) AS x",
          "LINE 2:   nix FROM (SELECT 1) AS x\n" + std::string(10, ' ') + "^"},
         {"SELECT 'äöü', nix", "LINE 1: SELECT 'äöü', nix\n" + std::string(22, ' ') + "^"},
         // The server points past the statement, into the wrapper: no excerpt at all.
         {"nix", "syntax error"},
     };
-    for (const Case& c : cases) {
-        const std::string error = ErrorOf([&] { db_->OpenRecordSet(c.sql); });
-        EXPECT_NE(error.find(c.excerpt), std::string::npos) << error;
+    for (const auto& [sql, excerpt] : cases) {
+        const std::string error = ErrorOf([&] { db_->OpenRecordSet(sql); });
+        EXPECT_NE(error.find(excerpt), std::string::npos) << error;
         for (const char* wrapper : {"COUNT(*)", "DECLARE", "LINE 3"})
             EXPECT_EQ(error.find(wrapper), std::string::npos) << error;
     }

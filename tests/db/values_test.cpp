@@ -6,26 +6,6 @@
 namespace norvik::db::test {
 namespace {
 
-// Whether a case is for the back end: a comma-separated list of back ends ("odbc" for each driver);
-// one prefixed "!" leaves that back end out.
-bool Applies(const std::string& spec, const std::string& backend) {
-    bool positive = false, named = false;
-    for (size_t start = 0; start <= spec.size();) {
-        size_t end = spec.find(',', start);
-        if (end == std::string::npos) end = spec.size();
-        const std::string token = spec.substr(start, end - start);
-        start = end + 1;
-        if (token.starts_with('!')) {
-            if (token.substr(1) == backend) return false;
-            continue;
-        }
-        positive = true;
-        named = named || token == "all" || token == backend ||
-                (token == "odbc" && ::norvik::test::IsOdbc(backend));
-    }
-    return named || !positive;
-}
-
 // The cases of cases/values.tsv: the back ends, the column's type, the value stored (a parameter of
 // its kind, SQL text after "sql", or after "select" a statement that reads it from the empty column
 // of {TABLE}), the value read back, and "exact" where a decimal is compared by its text rather than
@@ -64,14 +44,6 @@ TEST_P(BackendTest, ColumnsYieldTypedValues) {
     EXPECT_GT(n, 10);
 }
 
-TEST_P(BackendTest, ExpressionsKeepTheirOwnType) {
-    if (::norvik::test::SqlOf(GetParam()) == "mariadb") GTEST_SKIP() << "\"||\" is OR in MariaDB";
-    auto rs = db_->OpenRecordSet("SELECT 2 * 3 AS n, 'a' || 'b' AS s, NULL AS z");
-    EXPECT_EQ(rs->Item("n"), Value(int64_t{6}));
-    EXPECT_EQ(rs->Item("s"), Value(std::string("ab")));
-    EXPECT_TRUE(IsNull(rs->Item("z")));
-}
-
 TEST_P(BackendTest, ComputedDatesAreDatesButDateLikeTextStaysText) {
     db_->Execute("CREATE TABLE b (datum DATE, code VARCHAR(10))");
     db_->Execute("INSERT INTO b VALUES ('2026-01-05', '2026-01-05'), ('2026-03-01', NULL)");
@@ -88,15 +60,6 @@ TEST_P(BackendTest, ComputedDatesAreDatesButDateLikeTextStaysText) {
     auto times = db_->OpenRecordSet("SELECT '12:30' AS t, '2026-13-01' AS falsch");
     EXPECT_EQ(times->Item("t"), Value(std::string("12:30")));
     EXPECT_EQ(times->Item("falsch"), Value(std::string("2026-13-01")));
-}
-
-TEST_P(BackendTest, AQuestionMarkIsAnOperatorWhenNoParametersArePassed) {
-    if (GetParam() != "postgresql") GTEST_SKIP() << "jsonb exists on PostgreSQL only";
-    auto rs = db_->OpenRecordSet(
-        "SELECT '{\"a\": 1}'::jsonb ? 'a' AS hat_a, '{\"a\": 1}'::jsonb ?| array['b'] AS hat_b");
-    EXPECT_EQ(rs->Item("hat_a"), Value(true));
-    EXPECT_EQ(rs->Item("hat_b"), Value(false));
-    EXPECT_EQ(db_->Execute("SELECT 1 WHERE '{}'::jsonb ? 'x'"), 0);
 }
 
 TEST_P(BackendTest, ParametersFilterRecordSets) {

@@ -96,37 +96,24 @@ class StoredValuesTest : public ReaderTest, public ::testing::WithParamInterface
     test::TestDatabase settings_;
 };
 
+// The cases of cases/stored_values.tsv.
 TEST_P(StoredValuesTest, OfTheSectionAndOwnerOnly) {
-    struct Stored {
-        const char* section;
-        const char* key;
-        const char* owner;
-        const char* value;
-    };
-    const Stored stored[] = {
-        {"EXPORT_TEST", "JAHR", "standard", "2031"},  // letter case of all three ignored
-        {"Export_TEST", "Größe", "Standard", "XL"},
-        {"Export_TEST", "Monat", "Anna", "fremd"},    // another owner
-        {"ExportXTEST", "Tag", "Standard", "fremd"},  // "_" is no wildcard
-        {"Export_TEST2", "Woche", "Standard", "fremd"},
-        {"Export_TEST", "Leer", "Standard", ""},  // empty: the file's value holds
-        {"Export_TEST", "100%", "Standard", "voll"},
-        {"Export_TEST", "Fehlt", "Standard", "kein Parameter"},
-    };
-    for (const Stored& s : stored)
-        State().hostSettings->WriteValue(s.section, s.key, s.value, s.owner);
-    auto def = Load(
-        "[Parameter]\nJahr=,\"2024\"\nGRÖSSE=,\"S\"\ngröße=,"
-        "\"M\"\nMonat=,\"1\"\nTag=,\"2\"\nWoche="
-        ",\"3\"\n"
-        "Leer=,\"4\"\n100%=,\"5\"\n");
-    const std::pair<const char*, const char*> expected[] = {
-        {"Jahr", "2031"}, {"GRÖSSE", "S"}, {"GRÖßE", "XL"}, {"Monat", "1"},
-        {"Tag", "2"},     {"Woche", "3"},  {"Leer", "4"},   {"100%", "voll"},
-    };
-    ASSERT_EQ(def->Parameter->Count(), static_cast<int32_t>(std::size(expected)));
-    for (const auto& [name, value] : expected)
-        EXPECT_EQ(def->Parameter->Item(name)->Value, value) << name;
+    const auto cases = test::ReadCases("definition/cases/stored_values.tsv");
+    std::string text = "[Parameter]\n";
+    for (const auto& c : cases) {
+        if (c[0] == "stored")
+            State().hostSettings->WriteValue(c[1], c[2], c.fields.size() > 4 ? c[4] : "", c[3]);
+        else
+            text += c[1] + "=,\"" + c[2] + "\"\n";
+    }
+    auto def = Load(text);
+    int32_t loaded = 0;
+    for (const auto& c : cases) {
+        if (c[0] != "loaded") continue;
+        ++loaded;
+        EXPECT_EQ(def->Parameter->Item(c[1])->Value, c[3]) << c.where;
+    }
+    EXPECT_EQ(def->Parameter->Count(), loaded);
     EXPECT_EQ(Reports(), 0);
 }
 

@@ -10,6 +10,7 @@
 #include "common/vb_error.h"
 #include "engine/export_sql.h"
 #include "engine/field_text.h"
+#include "engine/record_criteria.h"
 #include "support/cases.h"
 
 namespace norvik {
@@ -18,6 +19,12 @@ namespace {
 // What the function of a case gives, as the table writes it.
 std::string Result(const test::CaseRow& c) {
     if (c[0] == "BuildExportSql") return BuildExportSql(c[1], c[2]);
+    if (c[0] == "CriterionHolds") {
+        std::string holds;
+        for (const char* op : {"=", "<>", "<", "<=", ">", ">="})
+            holds += CriterionHolds(test::CaseValue(c[1], c[2]), op, c[3]) ? '1' : '0';
+        return holds;
+    }
     if (c[0] != "Append") {
         ADD_FAILURE() << c.where << ": no function " << c[0];
         return "";
@@ -44,11 +51,15 @@ std::string Result(const test::CaseRow& c) {
     return line.substr(7);
 }
 
-// The cases of cases/functions.tsv: raw values turned into qualified text, and the statements of
-// runs.
+// The cases of cases/functions.tsv: raw values turned into qualified text, numbers read, record
+// criteria and the statements of runs.
 TEST(FieldFormatter, GivesWhatTheTableSays) {
-    for (const test::CaseRow& c : test::ReadCases("engine/cases/functions.tsv"))
-        EXPECT_EQ(Result(c), c.fields.back()) << c.where << " " << c[1];
+    for (const test::CaseRow& c : test::ReadCases("engine/cases/functions.tsv")) {
+        if (c[0] == "NormalizeNumber")
+            EXPECT_DOUBLE_EQ(NormalizeNumber(std::string_view(c[1])), std::stod(c[2])) << c.where;
+        else
+            EXPECT_EQ(Result(c), c.fields.back()) << c.where << " " << c[1];
+    }
 }
 
 TEST(ExportSql, AStatementWhoseShapeCannotBeReadIsRefused) {
@@ -65,29 +76,23 @@ TEST(ExportSql, AStatementWhoseShapeCannotBeReadIsRefused) {
 // them, with the same form.
 TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
     std::vector<Value> values;
-    for (const test::CaseRow& c : test::ReadCases("engine/cases/direct_values.tsv"))
-        values.push_back(test::CaseValue(c[0], c[1]));
-    struct Settings {
-        const char* texterkenner;
-        const char* datumserkenner;
-        const char* datumstrenner;
-        const char* zeittrenner;
-        const char* dezimaltrenner = ",";
-    };
+    std::vector<test::CaseRow> settings;
+    for (const test::CaseRow& c : test::ReadCases("engine/cases/direct_values.tsv")) {
+        if (c[0] == "settings")
+            settings.push_back(c);
+        else
+            values.push_back(test::CaseValue(c[0], c[1]));
+    }
     int direct = 0;
-    for (const Settings& settings :
-         {Settings{"\"", "#", ".", ":"}, Settings{"", "", "/", ":"}, Settings{"'", "", "-", "."},
-          Settings{"\"", "#", "@", ":"}, Settings{"\"", "", "", ":"},
-          Settings{"\"", "#", ".", ":", "."}, Settings{"", "", ".", ":", ""},
-          Settings{"", "", ".", ":", "5"}, Settings{"", "", ".", ":", "DM"}}) {
+    for (const test::CaseRow& s : settings) {
         TQExportDef def;
         def.Feldtrenner = ";";
-        def.Texterkenner = settings.texterkenner;
+        def.Texterkenner = s[1];
+        def.Datumserkenner = s[2];
+        def.Datumstrenner = s[3];
+        def.Zeittrenner = s[4];
+        def.Dezimaltrenner = s[5];
         def.Ersatzzeichen = "'";
-        def.Datumserkenner = settings.datumserkenner;
-        def.Dezimaltrenner = settings.dezimaltrenner;
-        def.Datumstrenner = settings.datumstrenner;
-        def.Zeittrenner = settings.zeittrenner;
         def.Dateiformat = "ANSI";
         def.FeldLänge = "Variabel";
         for (const char* typ : {"N", "T", "V", "D"}) {
@@ -107,9 +112,7 @@ TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
                 AppendText(formatter.Raw(), value);
                 formatter.Finish(plan, field, viaFinish);
                 ++direct;
-                SCOPED_TRACE(std::string(typ) + " " + ToText(value) + " Datumstrenner " +
-                             settings.datumstrenner + " Texterkenner " + settings.texterkenner +
-                             " Dezimaltrenner " + settings.dezimaltrenner);
+                SCOPED_TRACE(s.where + " " + typ + " " + ToText(value));
                 EXPECT_EQ(line.View(), viaFinish);
                 EXPECT_EQ(form.decimals, formatter.LastForm().decimals);
                 EXPECT_EQ(form.withTime, formatter.LastForm().withTime);
@@ -120,18 +123,6 @@ TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
 }
 
 TEST(FieldText, NormalisesNumbers) {
-    const std::pair<const char*, double> cases[] = {
-        {"1.234,56", 1234.56}, {"-12,5", -12.5}, {"1234.56", 123456}, {"", 0},     {"abc", 0},
-        {"12 €", 12},          {"--5", 0},       {"1-2", 1},          {",5", 0.5}, {"-", 0},
-    };
-    for (const auto& [text, expected] : cases)
-        EXPECT_DOUBLE_EQ(NormalizeNumber(std::string_view(text)), expected) << text;
-    // Every character counts, however long the text.
-    EXPECT_DOUBLE_EQ(
-        NormalizeNumber(std::string_view(
-            "1.234.567.890.123.456.789.012.345.678.901.234.567.890.123.456.789.012,5")),
-        1234567890123456789012345678901234567890123456789012.5);
-    EXPECT_DOUBLE_EQ(NormalizeNumber(std::string_view(std::string(200, '0') + "42,25")), 42.25);
     std::string written;
     // A text's letters go, its digits all stay.
     AppendNormalizedNumber(std::string(70, '9') + "E+3", written);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "common/output_file.h"
 #include "common/vb_error.h"
@@ -27,113 +26,50 @@ class PostgresRunTest : public RunTest {};  // only a server can go away
 const char* const kGeneral =
     "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden ORDER BY nr\nDateiname={OUT}\n";
 
-// A failed, refused or stopped run: its one report, the events that end it, the output file as it
-// was before and nothing remembered.
-struct FailingRun {
-    const char* name;
-    std::string definition;  // {OUT} the output file
-    const char* before;      // the output file before the run; nullptr: none
-    std::function<void(RunTest&)> atSecondRow = nullptr;  // done once two rows are written
-    int32_t number = 0;
-    std::string report;            // the report's text; "*" stands for any text
-    std::string target = "{OUT}";  // the output file
-};
+// Replaces each "{NAME}" in the text.
+std::string Filled(std::string text, const std::vector<std::pair<std::string, std::string>>& with) {
+    for (const auto& [name, value] : with)
+        for (size_t p; (p = text.find(name)) != std::string::npos;)
+            text.replace(p, name.size(), value);
+    return text;
+}
 
+// The cases of cases/failing_runs.tsv: each run's one report, the events that end it, the output
+// file as it was before and nothing remembered.
 TEST_P(RunErrorTest, EachFailingRunSaysWhyAndLeavesTheFileAsItWas) {
-    const std::string rows = std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n";
-    const auto cancel = [](RunTest&) { RequestCancel(); };
-    const auto vanish = [](RunTest& t) { std::filesystem::remove_all(t.home.file("weg")); };
-    const std::string notFit = " nicht in seine Länge von ";
-    const std::string huge =
-        " ist zu groß; eine feste Feldlänge darf 65535 Zeichen nicht übersteigen.";
-    const FailingRun cases[] = {
-        {"invalid SQL",
-         "[Allgemein]\nDatenquelle=select * from kunden;\nDateiname={OUT}\n[DATENSATZ]\nFIELD "
-         "nr,N,,0\n",
-         nullptr, nullptr, kErrDatabase, "*"},
-        {"no data source", "[Allgemein]\nName=Test\nDateiname={OUT}\n[DATENSATZ]\nFIELD nr,N,,0\n",
-         "gut\r\n", nullptr, kErrInvalidArgument, kNoSourceMessage + std::string("*")},
-        {"unknown column",
-         std::string(kGeneral) + "Kopfzeile=J\n[DATENSATZ]\nFIELD nr,N,,0\nFIELD gibtsnicht,T,,0\n",
-         nullptr, nullptr, kErrUnknownColumn, "*"},
-        {"unknown criterion column",
-         std::string(kGeneral) + "[DATENSATZ]\nCRITERIA \"fehlt\",\"=\",\"1\"\nFIELD nr,N,,0\n",
-         nullptr, nullptr, kErrUnknownColumn, "*"},
-        {"unknown parameter", std::string(kGeneral) + "[DATENSATZ]\nPARAM Fehlt,T,,0\n", nullptr,
-         nullptr, kErrInvalidArgument, "*"},
-        {"missing folder", rows, nullptr, nullptr, kErrPathNotFound, "*", "/gibt/es/nicht/x.txt"},
-        {"full disk", rows, nullptr, nullptr, kErrDiskFull, "*", "/dev/full"},
-        {"a number that does not fit a fixed length",
-         std::string(kGeneral) + "Feldlänge=Fix\n[DATENSATZ]\nFIELD betrag,N,\"0.00\",5\n",
-         "gut\r\n", nullptr, kErrOverflow,
-         "In Datensatz 1 passt der Wert 1234,56 des Feldes betrag" + notFit +
-             "5 Zeichen; eine Zahl "
-             "wird nicht gekürzt.*"},
-        {"a number that does not fit a maximum length",
-         std::string(kGeneral) + "Feldlänge=Max\n[DATENSATZ]\nFIELD nr,N,,1\nFIELD betrag,N,,2\n",
-         "gut\r\n", nullptr, kErrOverflow,
-         "In Datensatz 1 passt der Wert 1234,56 des Feldes betrag" + notFit +
-             "2 Zeichen; eine Zahl "
-             "wird nicht gekürzt.*"},
-        {"a number that does not fit the trailer",
-         std::string(kGeneral) +
-             "Feldlänge=Fix\n[NACHLAUFSATZ]\nFIELD nr,N,,0\nCONST \"12345\",N,,4\n"
-             "[DATENSATZ]\nFIELD nr,N,,1\n",
-         "gut\r\n", nullptr, kErrOverflow,
-         "Im Nachlaufsatz passt der Wert 12345 des Feldes 12345" + notFit +
-             "4 Zeichen; eine Zahl "
-             "wird nicht gekürzt.*"},
-        {"a huge fixed length",
-         std::string(kGeneral) + "Feldlänge=Fix\n[DATENSATZ]\nFIELD nr,N,,2147483647\n", nullptr,
-         nullptr, kErrInvalidArgument, "Die Länge 2147483647 des Feldes nr" + huge},
-        {"a fixed length above the bound",
-         std::string(kGeneral) +
-             "Feldlänge=Fix\n[DATENSATZ]\nFIELD nr,N,,65536\n[NACHLAUFSATZ]\nFIELD nr,N,,1\n",
-         nullptr, nullptr, kErrInvalidArgument, "Die Länge 65536 des Feldes nr" + huge},
-        {"cancelled, replacing a file", rows, "alte Daten\r\n", cancel, kErrUserInterrupt,
-         "Der Export wurde abgebrochen; die Ausgabedatei ist unverändert."},
-        {"cancelled, appending to a file",
-         std::string(kGeneral) + "Anfuegen=J\n[DATENSATZ]\nFIELD nr,N,,0\n", "alte Daten\r\n",
-         cancel, kErrUserInterrupt, "Der Export wurde abgebrochen; *"},
-        {"cancelled, a new file", rows, nullptr, cancel, kErrUserInterrupt,
-         "Der Export wurde abgebrochen; *"},
-        {"the folder vanished, replacing", rows, nullptr, vanish, kErrFileNotFound,
-         kOutputVanishedMessage + std::string("*"), "{HOME}/weg/out.txt"},
-        {"the folder vanished, appending",
-         std::string(kGeneral) + "Anfuegen=J\n[DATENSATZ]\nFIELD nr,N,,0\n", nullptr, vanish,
-         kErrFileNotFound, kOutputVanishedMessage + std::string("*"), "{HOME}/weg/out.txt"},
-    };
-    for (const FailingRun& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const CaseRow& c : ReadCases("engine/cases/failing_runs.tsv")) {
+        SCOPED_TRACE(c.where + " " + c[0]);
+        const bool before = c[2] != "-";
+        const int32_t number = std::stoi(c[4]);
         std::filesystem::create_directories(home.file("weg"));
         std::filesystem::remove(out);
-        if (c.before) WriteBytes(out, c.before);
+        if (before) WriteBytes(out, c[2]);
         messages->calls.clear();
         listener.events.clear();
-        Load(c.definition);
-        std::string target = c.target;
-        if (target == "{OUT}") target = out;
-        if (target.starts_with("{HOME}")) target = home.path().string() + target.substr(6);
-        engine->ExpDef->Dateiname = target;
+        Load(Filled(c[1], {{"{GENERAL}", kGeneral}}));
+        engine->ExpDef->Dateiname =
+            Filled(c[6], {{"{OUT}", out}, {"{HOME}", home.path().string()}});
         int written = 0;
         Services().messagePump = [&] {
-            if (++written == 2 && c.atSecondRow) c.atSecondRow(*this);
+            if (++written != 2) return;
+            if (c[3] == "cancel") RequestCancel();
+            if (c[3] == "vanish") std::filesystem::remove_all(home.file("weg"));
         };
-        EXPECT_EQ(Run(), c.number);
+        EXPECT_EQ(Run(), number);
         Services().messagePump = nullptr;
         ClearCancel();
         // A failure says only what failed: no second message about the protocol.
         const std::string report =
-            "ReportError: TQExport.BuildExport|" + std::to_string(c.number) + "|1|";
-        EXPECT_TRUE(Matches(DescribeMessages(*messages), report + c.report + "\n"))
+            "ReportError: TQExport.BuildExport|" + std::to_string(number) + "|1|";
+        EXPECT_TRUE(Matches(DescribeMessages(*messages), report + c[5] + "\n"))
             << DescribeMessages(*messages);
         ASSERT_GE(listener.events.size(), 2u);
         EXPECT_EQ(listener.events.back(), "Done:1");
         EXPECT_EQ(
             listener.events[listener.events.size() - 2],
-            "ExportState:Fehler: " + std::to_string(c.number) + " " + messages->calls.back().text);
-        if (c.before) {
-            EXPECT_EQ(Output(), c.before);
+            "ExportState:Fehler: " + std::to_string(number) + " " + messages->calls.back().text);
+        if (before) {
+            EXPECT_EQ(Output(), c[2]);
         } else {
             EXPECT_FALSE(std::filesystem::exists(out));
         }

@@ -49,30 +49,17 @@ TEST_P(RunTest, TheRunReportsTheLinesAndValueFormsOfEachLayout) {
     const WrittenFile& written = engine->LastWritten();
     EXPECT_TRUE(written.headerLine);
     EXPECT_EQ(written.lines, 6);
-    struct Expected {
-        int64_t first, last, lines;
-        std::vector<int32_t> decimals;
-        std::vector<bool> withTime;
-    };
-    const std::vector<Expected> layouts = {
-        {2, 2, 1, {0}, {false}},
-        {3, 0, 0, {}, {}},  // a second header record is never written
-        {3, 5, 2, {0, 2, 0}, {false, false, true}},
-        {4, 4, 1, {3, 0}, {false, false}},
-        {6, 6, 1, {0}, {false}},
-    };
-    ASSERT_EQ(written.layouts.size(), layouts.size());
-    for (size_t i = 0; i < layouts.size(); ++i) {
-        const WrittenLayout& layout = written.layouts[i];
-        EXPECT_EQ(layout.firstLine, layouts[i].first) << i;
-        EXPECT_EQ(layout.lastLine, layouts[i].last) << i;
-        EXPECT_EQ(layout.lines, layouts[i].lines) << i;
-        ASSERT_EQ(layout.fields.size(), layouts[i].decimals.size()) << i;
-        for (size_t f = 0; f < layout.fields.size(); ++f) {
-            EXPECT_EQ(layout.fields[f].decimals, layouts[i].decimals[f]) << i << "/" << f;
-            EXPECT_EQ(layout.fields[f].withTime, layouts[i].withTime[f]) << i << "/" << f;
-        }
+    // Per layout: its first and last line, its lines, and each field's decimals ("t": with time).
+    std::vector<std::string> layouts;
+    for (const WrittenLayout& layout : written.layouts) {
+        layouts.push_back(std::to_string(layout.firstLine) + "-" + std::to_string(layout.lastLine) +
+                          " " + std::to_string(layout.lines) + ":");
+        for (const WrittenField& field : layout.fields)
+            layouts.back() += " " + std::to_string(field.decimals) + (field.withTime ? "t" : "");
     }
+    // A second header record is never written.
+    EXPECT_EQ(layouts, (std::vector<std::string>{"2-2 1: 0", "3-0 0:", "3-5 2: 0 2 0t",
+                                                 "4-4 1: 3 0", "6-6 1: 0"}));
 
     engine->SQLWhere = "nr > 99";
     ASSERT_EQ(Run(), 0);

@@ -26,6 +26,20 @@ const char* const kEarlierProtocol =
     "TEXT); CREATE TABLE norvik_protocol_line (protocol_id TEXT NOT NULL, line_no INTEGER NOT "
     "NULL, field INTEGER, part INTEGER, text TEXT, PRIMARY KEY (protocol_id, line_no))";
 
+// Writes a protocol entry of anna's with its lines; gives its id.
+std::string WriteProtocol(const std::shared_ptr<db::Connection>& db, std::string name,
+                          std::string file, const std::vector<std::string>& lines) {
+    DbProtocol protocol;
+    std::string title = "Datenexport", user = "anna", list, date, info;
+    const std::string id = protocol.CreateProtokoll(db, title, user, list, date, name, file, info);
+    for (std::string line : lines) {
+        protocol.AddNewRecord();
+        protocol.SetField(10, 0, line);
+        protocol.UpdateRecord();
+    }
+    return id;
+}
+
 class OwnTablesTest : public ::testing::TestWithParam<std::string> {
   protected:
     void SetUp() override {
@@ -157,14 +171,7 @@ TEST_P(OwnTablesTest, TablesOfEarlierVersionsKeepWorking) {
     EXPECT_EQ(settings.ReadValue("TQBExport", "ProtokollErzeugen", "anna", "-"), "1");
     EXPECT_EQ(SettingRows(), 2);
 
-    DbProtocol protocol;
-    std::string title = "Datenexport", user = "anna", list, date, name = "Kunden", file, info;
-    const std::string id = protocol.CreateProtokoll(db, title, user, list, date, name, file, info);
-    for (std::string line : {"erste", "zweite"}) {
-        protocol.AddNewRecord();
-        protocol.SetField(10, 0, line);
-        protocol.UpdateRecord();
-    }
+    const std::string id = WriteProtocol(db, "Kunden", "", {"erste", "zweite"});
     const auto entries = ReadProtocolEntries(*db, 10);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].id, id);
@@ -176,16 +183,8 @@ TEST_P(OwnTablesTest, TheProtocolListsEntriesNewestFirstWithTheirLinesInOrder) {
     EXPECT_TRUE(ReadProtocolEntries(*db, 10).empty());
     std::vector<std::string> ids;
     for (int i = 0; i < 12; ++i) {
-        DbProtocol protocol;
-        std::string title = "Datenexport", user = "anna", list, date,
-                    name = "Lauf " + std::to_string(i), file = "/tmp/ä.txt", info;
-        ids.insert(ids.begin(),
-                   protocol.CreateProtokoll(db, title, user, list, date, name, file, info));
-        for (std::string line : {name + " € 😀", std::string("Ende")}) {
-            protocol.AddNewRecord();
-            protocol.SetField(10, 0, line);
-            protocol.UpdateRecord();
-        }
+        const std::string name = "Lauf " + std::to_string(i);
+        ids.insert(ids.begin(), WriteProtocol(db, name, "/tmp/ä.txt", {name + " € 😀", "Ende"}));
     }
     std::vector<std::string> read;
     for (const ProtocolEntry& e : ReadProtocolEntries(*db, 12)) {

@@ -17,11 +17,9 @@ namespace {
 TEST(UserSettings, KeepsAnyKeyAndValueInAnAtomicallyWrittenFile) {
     test::TempDir dir;
     ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    const std::pair<std::string, std::string> cases[] = {
-        {"Kunden Export", "/srv/daten/kunden.txt"}, {"a=b", "x=y"},
-        {"[Abschnitt]", "; kein Kommentar"},        {" blank davor und danach ", " wert "},
-        {"zwei\nZeilen\\", "C:\\Daten\\\r\nx"},     {"Größe", "Übergröße"},
-    };
+    std::vector<std::pair<std::string, std::string>> cases;
+    for (const test::CaseRow& c : test::ReadCases("host/cases/settings.tsv"))
+        cases.emplace_back(c[0], c[1]);
     for (const auto& [key, value] : cases) SaveSetting("TQBExport", "Schnittstelle", key, value);
     SaveSetting("TQBExport", "GDPdU", "Profil", "/srv/gdpdu");
     for (const auto& [key, value] : cases)

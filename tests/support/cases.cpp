@@ -40,6 +40,10 @@ std::string Decoded(const std::string& field) {
 
 }  // namespace
 
+std::string DecodedField(const std::string& field) {
+    return Decoded(field);
+}
+
 std::vector<CaseRow> ReadCases(const std::string& name) {
     const std::string path = std::string(NORVIK_SOURCE_DIR) + "/tests/" + name;
     const std::string text = ReadBytes(path);

@@ -20,6 +20,9 @@ struct CaseRow {
 // "\t", "\n", "\r", "\\" and "\xHH" stand for their bytes, any other backslash for itself.
 std::vector<CaseRow> ReadCases(const std::string& name);
 
+// A field's text with its escapes decoded as ReadCases decodes them.
+std::string DecodedField(const std::string& field);
+
 // A case of a block file: a line "=== TITLE", the input lines, a line "---", the expected lines.
 struct CaseBlock {
     std::string title;     // with the file and line, for failure messages

@@ -1,0 +1,62 @@
+// The same values, whichever way a back end reads the rows that hold them.
+
+#include "backend_fixture.h"
+#include "support/cases.h"
+
+namespace norvik::db::test {
+namespace {
+
+constexpr int kRows = 1500;
+
+// The ways of reading the table "p" (n, v, w) on a back end, as statements and their parameters.
+std::vector<std::pair<std::string, std::vector<Value>>> Readings(const std::string& backend,
+                                                                 bool asText) {
+    if (asText)  // SQLite takes the declared type from the first part
+        return {{"SELECT n, v FROM typed UNION ALL SELECT n, v FROM p", {}}};
+    std::vector<std::pair<std::string, std::vector<Value>>> readings = {
+        {"SELECT n, v FROM p ORDER BY n", {}}};
+    if (backend == "postgresql") {
+        readings.push_back({"SELECT n, v, NULL::json AS j FROM p ORDER BY n", {}});
+        readings.push_back({"SELECT n, v FROM p WHERE n >= ? ORDER BY n", {int64_t{1}}});
+    }
+    if (::norvik::test::IsOdbc(backend))
+        readings.push_back({"SELECT n, v, w FROM p ORDER BY n", {}});
+    return readings;
+}
+
+TEST_P(BackendTest, EveryWayOfReadingGivesTheSameValues) {
+    int cases = 0;
+    for (const auto& c : ::norvik::test::ReadCases("db/cases/paths.tsv")) {
+        if (!Applies(c[0], GetParam())) continue;
+        SCOPED_TRACE(c.where);
+        ++cases;
+        const bool asText = c[2] == "astext";
+        db_->Execute("DROP TABLE IF EXISTS p");
+        db_->Execute("DROP TABLE IF EXISTS typed");
+        db_->Execute("CREATE TABLE p (n INTEGER, v " + (asText ? "TEXT" : c[1]) + ", w TEXT)");
+        if (asText) db_->Execute("CREATE TABLE typed (n INTEGER, v " + c[1] + ")");
+        db_->Execute("INSERT INTO p VALUES (1, " + c[3] + ", 'w')");
+        for (int rows = 1; rows < kRows; rows *= 2)
+            db_->Execute("INSERT INTO p SELECT n + " + std::to_string(rows) +
+                         ", v, w FROM p WHERE n <= " + std::to_string(kRows - rows));
+        const Value expected = ::norvik::test::CaseValue(c[4], c[5]);
+        const bool exact = c.fields.size() > 6 && c[6] == "exact";
+        for (const auto& [sql, params] : Readings(GetParam(), asText)) {
+            SCOPED_TRACE(sql);
+            auto rs = db_->OpenRecordSet(sql, params);
+            int64_t n = 0;
+            for (; !rs->Eof(); rs->MoveNext()) {
+                ASSERT_EQ(rs->Item(0), Value(++n));
+                const Value& got = rs->Item(1);
+                ASSERT_TRUE((exact ? got == expected : SameValue(got, expected)) &&
+                            got.index() == expected.index())
+                    << "row " << n << ": " << ::norvik::test::DescribeValue(got);
+            }
+            EXPECT_EQ(n, kRows);
+        }
+    }
+    EXPECT_GT(cases, 10);
+}
+
+}  // namespace
+}  // namespace norvik::db::test
