@@ -24,13 +24,10 @@ std::string StoredProtocolSwitch() {
     return State().Settings().ReadValue("TQBExport", "ProtokollErzeugen", "tester", "unset");
 }
 
+// The cases of cases/typ_bits.tsv, then a column that repeats one.
 TEST_F(ExportFormTest, TypBitsGiveValueAndListKindUntilAColumnRepeats) {
-    const struct {
-        int32_t typ;
-        int32_t valueKind;
-        int32_t listKind;
-    } cases[] = {{0, 0, 0},   {2, 1, 0},   {4, 2, 0},   {6, 1, 0},   {64, 0, 2},
-                 {128, 0, 1}, {192, 0, 2}, {198, 1, 2}, {132, 2, 1}, {1 | 8 | 16 | 32 | 256, 0, 0}};
+    const std::vector<CaseRow> cases = ReadCases("forms/cases/typ_bits.tsv");
+    ASSERT_EQ(cases.size(), 10u);
     ExportForm form(State(), Services());
     form.Export().ExpDef = std::make_shared<TQExportDef>();
     const std::string columns[] = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "B", "k"};
@@ -38,7 +35,7 @@ TEST_F(ExportFormTest, TypBitsGiveValueAndListKindUntilAColumnRepeats) {
         auto sel = std::make_shared<TQSelection>();
         sel->ControlSource = columns[i];
         sel->Caption = "Titel " + columns[i];
-        sel->Typ = i < std::size(cases) ? cases[i].typ : 0;
+        sel->Typ = i < cases.size() ? std::stoi(cases[i][0]) : 0;
         sel->RowSource = "Quelle";
         sel->BoundField = "Feld";
         form.Export().ExpDef->AddSel(sel);
@@ -54,11 +51,11 @@ TEST_F(ExportFormTest, TypBitsGiveValueAndListKindUntilAColumnRepeats) {
     EXPECT_EQ(reports[0].className + "." + reports[0].operation, "frmExport.BuildSel");
     EXPECT_EQ(reports[0].number, 457);
     for (int i = 0; i < 10; ++i) {
-        SCOPED_TRACE(cases[i].typ);
+        SCOPED_TRACE(cases[i].where);
         const Criterion& got = form.Selection().Criteria.Item(i + 1);
-        EXPECT_EQ(got.ValueKind, cases[i].valueKind);
-        EXPECT_EQ(got.ListKind, cases[i].listKind);
-        EXPECT_EQ(got.RowSource, cases[i].listKind == 2 ? "AUSK_Quelle" : "Quelle");
+        EXPECT_EQ(got.ValueKind, std::stoi(cases[i][1]));
+        EXPECT_EQ(got.ListKind, std::stoi(cases[i][2]));
+        EXPECT_EQ(got.RowSource, cases[i][2] == "2" ? "AUSK_Quelle" : "Quelle");
         EXPECT_EQ(got.Label + "|" + got.Caption + "|" + got.BoundField,
                   "Titel " + got.ControlSource + "|Titel " + got.ControlSource + "|Feld");
     }

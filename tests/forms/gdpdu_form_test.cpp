@@ -43,18 +43,13 @@ class GdpduForms : public GdpduFormTest {
 };
 
 TEST_F(GdpduForms, TheDefaultPeriodIsTheYearOfToday) {
-    const struct {
-        DateTime today;
-        const char* von;
-        const char* bis;
-    } cases[] = {{Day(2026, 3, 15), "01.01.2026", "31.12.2026"},
-                 {Day(1999, 12, 31), "01.01.1999", "31.12.1999"},
-                 {Day(2027, 1, 1), "01.01.2027", "31.12.2027"}};
-    for (const auto& c : cases) {
-        GdpduForm form(State(), Services(), [&] { return c.today; });
+    for (const auto& [day, year] : std::vector<std::pair<DateTime, std::string>>{
+             {Day(2026, 3, 15), "2026"}, {Day(1999, 12, 31), "1999"}, {Day(2027, 1, 1), "2027"}}) {
+        const DateTime today = day;
+        GdpduForm form(State(), Services(), [today] { return today; });
         form.Activate();
         EXPECT_EQ(form.controls.dateVon + "-" + form.controls.dateBis,
-                  std::string(c.von) + "-" + c.bis);
+                  "01.01." + year + "-31.12." + year);
     }
 }
 

@@ -71,11 +71,9 @@ TEST_F(ExportDialogTest, ChoosingADefinitionEnablesTheControlsAndBuildsTheRows) 
     dialog.show();
     ChooseByKeyboard(dialog, dialog.cboSchema->findText("Kunden"));
     EXPECT_EQ(dialog.txtFileName->text().toStdString(), outFile());
-    for (QWidget* w :
-         {static_cast<QWidget*>(dialog.txtFileName), static_cast<QWidget*>(dialog.cmdFileName),
-          static_cast<QWidget*>(dialog.chkAnfuegen), static_cast<QWidget*>(dialog.chkProtokoll),
-          static_cast<QWidget*>(dialog.Selection1), static_cast<QWidget*>(dialog.cmdOK),
-          static_cast<QWidget*>(dialog.cmdOptions)})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             dialog.txtFileName, dialog.cmdFileName, dialog.chkAnfuegen, dialog.chkProtokoll,
+             dialog.Selection1, dialog.cmdOK, dialog.cmdOptions})
         EXPECT_TRUE(w->isEnabled()) << w->metaObject()->className();
     EXPECT_FALSE(dialog.chkAnfuegen->isChecked());
     ASSERT_EQ(dialog.Selection1->RowCount(), 3);
