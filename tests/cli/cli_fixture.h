@@ -22,19 +22,25 @@ struct CliOutcome {
 class CliFixture : public ::testing::Test {
   protected:
     void SetUp() override;
+    void TearDown() override;
 
     // Runs the command line with --home home() before args (withHome false: args alone).
     CliOutcome Run(const std::vector<std::string>& args, bool withHome = true) const;
-    // Runs the calls of a case table (cli/cases/calls.tsv says its form), {KEY} placeholders
-    // filled; a call "@cat FILE" gives the file's bytes as its output.
+    // Runs the calls of a case table (cli/cases/calls.tsv says its form and the steps "@…" between
+    // calls), {KEY} placeholders filled, those calls.tsv names among them.
     void RunCallTable(const std::string& table,
-                      const std::vector<std::pair<std::string, std::string>>& fills) const;
+                      std::vector<std::pair<std::string, std::string>> fills = {});
     // The home folder, without a trailing separator.
     std::string home() const { return dir.file("home"); }
     // The export folder of the home, with a trailing separator.
     std::string exports() const { return home() + "/Drivers/Export/"; }
 
     TempDir dir;
+
+  private:
+    CliOutcome Step(const std::vector<std::string>& args);
+    std::filesystem::path start_;                              // the working folder at SetUp
+    std::vector<std::pair<std::string, std::string>> setEnv_;  // names set by @env, old values
 };
 
 }  // namespace norvik::test

@@ -50,10 +50,10 @@ class RunProcessTest : public ::testing::Test {
     }
 
     // Starts norvik-export with the test's home; its output goes to files named after tag. The
-    // child gets the default actions for SIGINT and SIGTERM unless the test set them: a shell
-    // starts a background job with SIGINT ignored, which the run would rightly keep.
+    // child gets the default actions for SIGINT and SIGTERM, or SIGINT ignored as a shell starts a
+    // background job, which the run would rightly keep.
     pid_t Start(const std::vector<std::string>& args, const std::string& tag,
-                bool inheritSignals = false) {
+                bool sigintIgnored = false) {
         std::vector<std::string> all = {NORVIK_CLI, "--home", dir.file("home")};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -65,20 +65,33 @@ class RunProcessTest : public ::testing::Test {
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, dir.file(tag + ".err").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        struct sigaction ignore {
+        }, before{};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGINT, sigintIgnored ? &ignore : nullptr, &before);
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
-        if (!inheritSignals) {
-            sigset_t stops;
-            sigemptyset(&stops);
-            sigaddset(&stops, SIGINT);
-            sigaddset(&stops, SIGTERM);
-            posix_spawnattr_setsigdefault(&attributes, &stops);
-            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-        }
+        sigset_t stops;
+        sigemptyset(&stops);
+        if (!sigintIgnored) sigaddset(&stops, SIGINT);
+        sigaddset(&stops, SIGTERM);
+        posix_spawnattr_setsigdefault(&attributes, &stops);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
         pid_t pid = -1;
         EXPECT_EQ(posix_spawn(&pid, NORVIK_CLI, &actions, &attributes, argv.data(), environ), 0);
+        ::sigaction(SIGINT, &before, nullptr);
         posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+
+    // Starts as Start does and returns once the folder shows that the run has begun writing name.
+    pid_t StartWriting(const std::vector<std::string>& args, const std::string& folder,
+                       const std::string& name, bool sigintIgnored = false) {
+        const int watch = Watch(folder);
+        const pid_t pid = Start(args, args[0], sigintIgnored);
+        AwaitWriting(watch, name);
+        ::close(watch);
         return pid;
     }
 
@@ -139,10 +152,7 @@ TEST_F(RunProcessTest, ASignalStopsTheRunAndLeavesTheOutputAsItWas) {
         SCOPED_TRACE(std::string(strsignal(c.signal)) + " " + c.option);
         fs::remove(output);
         if (c.before) WriteBytes(output, c.before);
-        const int watch = Watch();
-        const pid_t run = Start({"run", "Viele", c.option}, "run");
-        AwaitWriting(watch);
-        ::close(watch);
+        const pid_t run = StartWriting({"run", "Viele", c.option}, "ausgabe", "out.txt");
         ASSERT_EQ(::kill(run, c.signal), 0);
         EXPECT_EQ(Wait(run), 128 + c.signal);
         if (c.before) {
@@ -168,15 +178,7 @@ TEST_F(RunProcessTest, ASignalStopsTheRunAndLeavesTheOutputAsItWas) {
 }
 
 TEST_F(RunProcessTest, ARunStartedWithSigintIgnoredKeepsIgnoringIt) {
-    struct sigaction ignore {
-    }, before{};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGINT, &ignore, &before);
-    const int watch = Watch();
-    const pid_t run = Start({"run", "Viele"}, "run", true);
-    ::sigaction(SIGINT, &before, nullptr);
-    AwaitWriting(watch);
-    ::close(watch);
+    const pid_t run = StartWriting({"run", "Viele"}, "ausgabe", "out.txt", true);
     ASSERT_EQ(::kill(run, SIGINT), 0);
     EXPECT_EQ(Wait(run), 0) << ReadBytes(dir.file("run.err"));
     const std::string written = ReadBytes(output);
@@ -252,22 +254,6 @@ TEST_F(RunProcessTest, LeftoversOfAKilledRunGoUnlessARunHoldsThem) {
     ::close(holder);
 }
 
-TEST_F(RunProcessTest, TheHostsConfigurationAndSettingsStoreAreNotOutputFiles) {
-    WriteBytes(dir.file("home/norvik-export.ini"), "[Sitzung]\nBenutzer=tester\n");
-    fs::create_directories(dir.path() / "config" / "norvik-export");
-    WriteBytes(dir.file("config/norvik-export/TQBExport.ini"), "[Schnittstelle]\n");
-    for (const std::string& target :
-         {dir.file("home/norvik-export.ini"), dir.file("config/norvik-export/TQBExport.ini")}) {
-        SCOPED_TRACE(target);
-        const std::string before = ReadBytes(target);
-        EXPECT_EQ(Wait(Start({"run", "Wenige", "--out", target}, "run")), 1);
-        EXPECT_EQ(ReadBytes(target), before);
-        EXPECT_NE(ReadBytes(dir.file("run.err"))
-                      .find("ist eine eigene Datei des Hosts und wird nicht überschrieben"),
-                  std::string::npos);
-    }
-}
-
 // The runs in the dialogs are the X11 tests' (x11/signal_stops_dialog_run.sh); here the exit
 // status, which a shell cannot tell from a death by the signal. The database is created once the
 // handlers are in place; the dialogs' event loop then ends at its start.
@@ -280,24 +266,13 @@ TEST_F(RunProcessTest, ASignalEndsTheDialogsWithoutARun) {
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(strsignal(signal));
         fs::remove(dir.file("home/host.sqlite"));
-        const int watch = Watch("home");
-        const pid_t gui = Start({"gui"}, "gui");
-        AwaitWriting(watch, "host.sqlite");
-        ::close(watch);
+        const pid_t gui = StartWriting({"gui"}, "home", "host.sqlite");
         ASSERT_EQ(::kill(gui, signal), 0);
         EXPECT_EQ(Wait(gui), 128 + signal) << ReadBytes(dir.file("gui.err"));
     }
     // Started with SIGINT ignored it stays so: SIGTERM alone ends the program.
     fs::remove(dir.file("home/host.sqlite"));
-    struct sigaction ignore {
-    }, before{};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGINT, &ignore, &before);
-    const int watch = Watch("home");
-    const pid_t gui = Start({"gui"}, "gui", true);
-    ::sigaction(SIGINT, &before, nullptr);
-    AwaitWriting(watch, "host.sqlite");
-    ::close(watch);
+    const pid_t gui = StartWriting({"gui"}, "home", "host.sqlite", true);
     ASSERT_EQ(::kill(gui, SIGINT), 0);
     ASSERT_EQ(::kill(gui, SIGTERM), 0);
     EXPECT_EQ(Wait(gui), 128 + SIGTERM) << ReadBytes(dir.file("gui.err"));

@@ -17,6 +17,7 @@
 #include "db/connection.h"
 #include "host/cancel_request.h"
 #include "host/db_protocol.h"
+#include "support/cases.h"
 
 namespace norvik {
 namespace {
@@ -48,6 +49,14 @@ bool Eventually(const std::function<bool()>& holds) {
     return false;
 }
 
+// The file of the first rows of the table.
+std::string Lines(int rows) {
+    std::string lines;
+    for (int i = 1; i <= rows; ++i)
+        lines += std::to_string(i) + ";\"Zeile " + std::to_string(i) + "\"\r\n";
+    return lines;
+}
+
 class ServerFaults : public test::CliFixture {
   protected:
     void SetUp() override {
@@ -59,14 +68,32 @@ class ServerFaults : public test::CliFixture {
         admin_->Execute("DROP TABLE IF EXISTS " + table_);
         admin_->Execute("CREATE TABLE " + table_ + " AS SELECT i AS nr, 'Zeile ' || i AS text " +
                         "FROM generate_series(1, " + std::to_string(kRows) + ") AS i");
-        for (int i = 1; i <= kRows; ++i)
-            expected_ += std::to_string(i) + ";\"Zeile " + std::to_string(i) + "\"\r\n";
+        expected_ = Lines(kRows);
         Define("ZEILEN.EXP", "SELECT nr, text FROM " + table_);
         test::WriteBytes(Output(), "vorher\r\n");
     }
 
     void TearDown() override {
         if (admin_) admin_->Execute("DROP TABLE IF EXISTS " + table_);
+    }
+
+    // A session that holds the table locked in an open transaction.
+    PGconn* Lock() const {
+        PGconn* holder = PQconnectdb(url_.c_str());
+        EXPECT_EQ(PQstatus(holder), CONNECTION_OK);
+        PQclear(
+            PQexec(holder, ("BEGIN; LOCK TABLE " + table_ + " IN ACCESS EXCLUSIVE MODE").c_str()));
+        return holder;
+    }
+
+    // True once a statement starting so waits for a lock on the table; false after a minute.
+    bool Waits(const std::string& start) const {
+        const std::string waiting =
+            "SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND query LIKE "
+            "'" +
+            start + "%" + table_ + "%'";
+        return Eventually(
+            [&] { return std::get<int64_t>(admin_->OpenRecordSet(waiting)->Item(0)) == 1; });
     }
 
     void Define(const std::string& file, const std::string& source) const {
@@ -104,38 +131,20 @@ class ServerFaults : public test::CliFixture {
     std::shared_ptr<db::Connection> admin_;
 };
 
+// The bounds of cases/server_bounds.tsv.
 TEST_F(ServerFaults, TheServersBoundsHoldForEveryStatementOfAnExport) {
-    // Bounds wide enough for a busy machine's short statements (the protocol's among them); the
-    // rows cost the server about 2.4 s in all and 80 ms per thousand, so one statement for all of
-    // them, or one session idle while another streams them, would overstep them.
-    const struct {
-        const char* options;  // of the URL
-        const char* order;    // behind the statement
-        bool completes;
-    } cases[] = {
-        // Each statement (a FETCH of the cursor) stays within the bound, the whole export not.
-        {"-cstatement_timeout%3D500", "", true},
-        // No session of the export is idle inside its transaction while the rows stream.
-        {"-cidle_in_transaction_session_timeout%3D800", "", true},
-        // Between two FETCHes the session waits for the client's turn, briefly.
-        {"-cstatement_timeout%3D500%20-cidle_in_transaction_session_timeout%3D800", "", true},
-        // The first rows alone take longer than the bound: the message names it.
-        {"-cstatement_timeout%3D500", " ORDER BY text DESC", false},
-    };
     constexpr int kSlowRows = 30000;
-    std::string expected;
-    for (int i = 1; i <= kSlowRows; ++i)
-        expected += std::to_string(i) + ";\"Zeile " + std::to_string(i) + "\"\r\n";
+    const std::string expected = Lines(kSlowRows);
     size_t entries = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.options) + c.order);
-        UseDatabase(WithOptions(url_, c.options));
+    for (const test::CaseRow& c : test::ReadCases("cli/cases/server_bounds.tsv")) {
+        SCOPED_TRACE(c.where);
+        UseDatabase(WithOptions(url_, c[0]));
         Define("ZEILEN.EXP", "SELECT nr, text FROM " + table_ +
                                  " WHERE nr <= " + std::to_string(kSlowRows) +
-                                 " AND (nr % 1000 <> 0 OR pg_sleep(0.08)::text = '')" + c.order);
+                                 " AND (nr % 1000 <> 0 OR pg_sleep(0.08)::text = '')" + c[1]);
         test::WriteBytes(Output(), "vorher\r\n");
         const CliOutcome r = Export("ZEILEN.EXP", "--protocol");
-        if (c.completes) {
+        if (c[2] == "1") {
             EXPECT_EQ(r.code, 0) << r.err;
             EXPECT_EQ(r.err, "");
             EXPECT_TRUE(test::ReadBytes(Output()) == expected);
@@ -157,12 +166,7 @@ TEST_F(ServerFaults, AMigrationQueuedBehindTheExportFollowsIt) {
     ASSERT_EQ(PQstatus(migration), CONNECTION_OK);
     ASSERT_TRUE(
         PQsendQuery(migration, ("ALTER TABLE " + table_ + " ADD COLUMN neu INTEGER").c_str()));
-    const std::string waiting =
-        "SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND query LIKE "
-        "'ALTER TABLE " +
-        table_ + "%'";
-    ASSERT_TRUE(Eventually(
-        [&] { return std::get<int64_t>(admin_->OpenRecordSet(waiting)->Item(0)) == 1; }));
+    ASSERT_TRUE(Waits("ALTER TABLE "));
     // Another record set opened meanwhile reads beside the streaming one and must not wait either.
     EXPECT_EQ(session->OpenRecordSet("SELECT 7 AS x")->Item(0), Value(int64_t{7}));
     int64_t count = 0, sum = 0;
@@ -181,21 +185,14 @@ TEST_F(ServerFaults, AMigrationQueuedBehindTheExportFollowsIt) {
 // A rewrite (ALTER TABLE … TYPE) that commits while the export waits for its lock gives the table
 // new files, whose rows a snapshot taken before would not see: the export reads them all.
 TEST_F(ServerFaults, ATableRewrittenWhileTheExportWaitsForItIsReadWhole) {
-    PGconn* rewrite = PQconnectdb(url_.c_str());
-    ASSERT_EQ(PQstatus(rewrite), CONNECTION_OK);
-    PQclear(PQexec(rewrite, ("BEGIN; LOCK TABLE " + table_ + " IN ACCESS EXCLUSIVE MODE").c_str()));
+    PGconn* rewrite = Lock();
     auto session = db::Connection::Open(url_);
     int64_t count = -1;
     std::thread reader([&] {
         auto rows = session->OpenRecordSet("SELECT nr FROM " + table_);
         for (count = 0; !rows->Eof(); rows->MoveNext()) ++count;
     });
-    const std::string waiting =
-        "SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND query LIKE "
-        "'DECLARE%" +
-        table_ + "%'";
-    const bool waited =
-        Eventually([&] { return std::get<int64_t>(admin_->OpenRecordSet(waiting)->Item(0)) == 1; });
+    const bool waited = Waits("DECLARE");
     PGresult* done =
         PQexec(rewrite, ("ALTER TABLE " + table_ + " ALTER COLUMN nr TYPE BIGINT; COMMIT").c_str());
     EXPECT_EQ(PQresultStatus(done), PGRES_COMMAND_OK) << PQresultErrorMessage(done);
@@ -209,19 +206,12 @@ TEST_F(ServerFaults, ATableRewrittenWhileTheExportWaitsForItIsReadWhole) {
 // A stop (Abbrechen, SIGINT, SIGTERM) while the server makes the export wait for a lock that
 // someone else holds cancels the waiting statement: the stop does not wait for the lock.
 TEST_F(ServerFaults, AStopDoesNotWaitForALockHeldElsewhere) {
-    PGconn* holder = PQconnectdb(url_.c_str());
-    ASSERT_EQ(PQstatus(holder), CONNECTION_OK);
-    PQclear(PQexec(holder, ("BEGIN; LOCK TABLE " + table_ + " IN ACCESS EXCLUSIVE MODE").c_str()));
+    PGconn* holder = Lock();
     // Without the cancel the export would wait the whole lock_timeout.
     UseDatabase(WithOptions(url_, "-clock_timeout%3D60000"));
-    const std::string waiting =
-        "SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND query LIKE "
-        "'DECLARE%" +
-        table_ + "%'";
     bool waited = false;
     std::thread stopper([&] {
-        waited = Eventually(
-            [&] { return std::get<int64_t>(admin_->OpenRecordSet(waiting)->Item(0)) == 1; });
+        waited = Waits("DECLARE");
         RequestCancel();
     });
     const auto start = Clock::now();

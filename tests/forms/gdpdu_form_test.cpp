@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "host/module_state.h"
+#include "support/cases.h"
 #include "support/gdpdu_profile.h"
 #include "support/session/session_fixture.h"
 
@@ -41,18 +43,13 @@ class GdpduForms : public GdpduFormTest {
 };
 
 TEST_F(GdpduForms, TheDefaultPeriodIsTheYearOfToday) {
-    const struct {
-        DateTime today;
-        const char* von;
-        const char* bis;
-    } cases[] = {{Day(2026, 3, 15), "01.01.2026", "31.12.2026"},
-                 {Day(1999, 12, 31), "01.01.1999", "31.12.1999"},
-                 {Day(2027, 1, 1), "01.01.2027", "31.12.2027"}};
-    for (const auto& c : cases) {
-        GdpduForm form(State(), Services(), [&] { return c.today; });
+    for (const auto& [day, year] : std::vector<std::pair<DateTime, std::string>>{
+             {Day(2026, 3, 15), "2026"}, {Day(1999, 12, 31), "1999"}, {Day(2027, 1, 1), "2027"}}) {
+        const DateTime today = day;
+        GdpduForm form(State(), Services(), [today] { return today; });
         form.Activate();
         EXPECT_EQ(form.controls.dateVon + "-" + form.controls.dateBis,
-                  std::string(c.von) + "-" + c.bis);
+                  "01.01." + year + "-31.12." + year);
     }
 }
 
@@ -113,73 +110,47 @@ TEST_F(GdpduForms, EqualCaptionsShareALineAndItsTickIsStoredEvenWithoutTheFolder
     EXPECT_EQ(form.Gdpdu().LastOutcome(), GdpduOutcome::NotRun);
 }
 
-TEST_F(GdpduForms, AFileAsTheFolderIsRefusedWithoutTheOfferToCreateIt) {
-    const std::string file = home.file("medium.txt");
-    WriteBytes(file, "eine Datei");
-    Profile("A.GDU", "P", file, {"Konten"});
-    GdpduForm form(State(), Services());
-    form.Activate();
-    EXPECT_EQ(form.ExportData(), GdpduOk::FolderRefused);
-    EXPECT_EQ(Shown(), (std::vector<std::string>{"Der Pfad " + file +
-                                                 " ist eine Datei, kein Ordner. Bitte geben Sie "
-                                                 "im Feld \"Pfad\" einen Ausgabeordner an."}));
-    EXPECT_EQ(ReadBytes(file), "eine Datei");
-}
-
-TEST_F(GdpduForms, AnInvalidPeriodIsRefusedBeforeAnythingIsStored) {
-    const char* const kNoVon =
-        "Bitte geben Sie den Zeitraum mit gültigen Daten (TT.MM.JJJJ) an! Das Feld \"Zeitraum "
-        "von\" enthält kein gültiges Datum.";
-    const char* const kNoBis =
-        "Bitte geben Sie den Zeitraum mit gültigen Daten (TT.MM.JJJJ) an! Das Feld \"bis\" "
-        "enthält kein gültiges Datum.";
-    Profile("A.GDU", "P", home.file("medium"), {"Konten"});
+// The cases of cases/gdpdu_refusals.tsv: each refusal keeps what was entered and builds nothing;
+// one of the period or the tables stores no tick.
+TEST_F(GdpduForms, ARefusalStoresAndBuildsNothing) {
+    WriteBytes(home.file("medium.txt"), "eine Datei");
     fs::create_directories(home.file("medium"));
-    const struct {
-        const char* von;
-        const char* bis;
-        const char* message;
-    } cases[] = {
-        {"01.02.2026", "31.01.2026",
-         "Der Zeitraum beginnt nach seinem Ende: \"von\" (01.02.2026) liegt nach \"bis\" "
-         "(31.01.2026)!"},
-        {"", "31.12.2026", kNoVon},
-        {"01.01.2026", "31.02.2026", kNoBis},
-        {"12:00", "31.12.2026", kNoVon},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.von + std::string("-") + c.bis);
+    const std::map<std::string, GdpduOk> outcomes = {{"period", GdpduOk::PeriodRefused},
+                                                     {"folder", GdpduOk::FolderRefused},
+                                                     {"tables", GdpduOk::TablesRefused}};
+    for (const CaseRow& row : ReadCases("forms/cases/gdpdu_refusals.tsv")) {
+        SCOPED_TRACE(row.where);
+        const auto filled = [&](std::string text) {
+            for (size_t p; (p = text.find("{HOME}")) != std::string::npos;)
+                text.replace(p, 6, home.path().string());
+            return text;
+        };
+        Profile("A.GDU", "P", filled(row[0]), {"Konten", "Sachkonten"});
         messages->calls.clear();
-        GdpduForm form(State(), Services());
+        GdpduForm form(State(), Services(), [] { return Day(2026, 3, 15); });
         form.Activate();
-        form.SelectAll(false);
-        form.controls.dateVon = c.von;
-        form.controls.dateBis = c.bis;
-        EXPECT_EQ(form.ExportData(), GdpduOk::PeriodRefused);
-        EXPECT_EQ(Shown(), (std::vector<std::string>{c.message}));
-        EXPECT_EQ(Stored("P_Konten"), "unset");
-        EXPECT_TRUE(form.Gdpdu().GxpFiles->Item(1)->Selected);
+        form.SelectAll(row[3] == "1");
+        if (!row[1].empty() || !row[2].empty()) {
+            form.controls.dateVon = row[1];
+            form.controls.dateBis = row[2];
+        }
+        const std::string von = form.controls.dateVon;
+        EXPECT_EQ(form.ExportData(), outcomes.at(row[4]));
+        EXPECT_EQ(Shown(), (std::vector<std::string>{filled(row[5])}));
+        EXPECT_EQ(Calls("ShowMessage")[0].style, 3);
+        EXPECT_TRUE(Calls("ReportError").empty());
+        if (row[4] != "folder") {
+            EXPECT_EQ(Stored("P_Konten") + Stored("P_Sachkonten"), "unsetunset");
+        }
+        if (row[4] == "period") {
+            EXPECT_TRUE(form.Gdpdu().GxpFiles->Item(1)->Selected);
+        }
         EXPECT_EQ(form.Gdpdu().LastOutcome(), GdpduOutcome::NotRun);
         EXPECT_FALSE(fs::exists(home.file("medium/Index.xml")));
+        EXPECT_EQ(form.controls.dateVon, von);
+        EXPECT_EQ(form.controls.tables.size(), 2u);
     }
-}
-
-TEST_F(GdpduForms, NoTickedTableIsAWarningBeforeAnythingIsStoredOrBuilt) {
-    Profile("A.GDU", "P", home.file("medium"), {"Konten", "Sachkonten"});
-    fs::create_directories(home.file("medium"));
-    GdpduForm form(State(), Services());
-    form.Activate();
-    form.SelectAll(false);
-    form.controls.dateVon = "01.01.2025";
-    EXPECT_EQ(form.ExportData(), GdpduOk::TablesRefused);
-    EXPECT_EQ(Shown(), (std::vector<std::string>{kNoTableMessage}));
-    EXPECT_EQ(Calls("ShowMessage")[0].style, 3);
-    EXPECT_TRUE(Calls("ReportError").empty());
-    EXPECT_EQ(Stored("P_Konten") + Stored("P_Sachkonten"), "unsetunset");
-    EXPECT_EQ(form.Gdpdu().LastOutcome(), GdpduOutcome::NotRun);
-    // What was entered stays for the correction.
-    EXPECT_EQ(form.controls.dateVon, "01.01.2025");
-    EXPECT_EQ(form.controls.tables.size(), 2u);
+    EXPECT_EQ(ReadBytes(home.file("medium.txt")), "eine Datei");
 }
 
 TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {

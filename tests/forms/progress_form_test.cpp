@@ -6,6 +6,7 @@
 #include "forms/pump_throttle.h"
 #include "host/module_state.h"
 #include "host/shell_service.h"
+#include "support/cases.h"
 #include "support/session/session_fixture.h"
 
 namespace norvik::test {
@@ -45,33 +46,14 @@ TEST_F(ProgressFormTest, TheWindowFollowsTheRunAndClosesOnlyAfterIt) {
     }
 }
 
+// The cases of cases/run_ends.tsv.
 TEST_F(ProgressFormTest, AStoppedRunSaysAfterHowManyRowsAndThatTheFileIsUnchanged) {
-    const struct {
-        int64_t lastRow;  // 0 when no row came
-        const char* state;
-        const char* info;
-        const char* progress;
-    } cases[] = {
-        {1248448, "Fehler: 18 Der Export wurde abgebrochen.",
-         "Der Export wurde nach 1.248.448 Datensätzen abgebrochen.",
-         "Die Ausgabedatei ist unverändert."},
-        {1, "Fehler: 18 Der Export wurde abgebrochen.",
-         "Der Export wurde nach 1 Datensatz abgebrochen.", "Die Ausgabedatei ist unverändert."},
-        {0, "Fehler: 18 Der Export wurde abgebrochen.",
-         "Der Export wurde abgebrochen, bevor ein Datensatz geschrieben war.",
-         "Die Ausgabedatei ist unverändert."},
-        // Other failures keep the engine's words.
-        {12, "Fehler: 75 Pfad-/Dateizugriffsfehler", "Fehler: 75 Pfad-/Dateizugriffsfehler",
-         "12 Datensätze exportiert."},
-        {0, "Fehler: 180 etwas", "Fehler: 180 etwas", ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.info);
+    for (const CaseRow& row : ReadCases("forms/cases/run_ends.tsv")) {
+        SCOPED_TRACE(row.where);
         ProgressForm window(Services());
-        if (c.lastRow > 0) window.RowsExported(c.lastRow);
-        window.ExportState(c.state);
-        EXPECT_EQ(window.info, c.info);
-        EXPECT_EQ(window.progress, c.progress);
+        if (!row[0].empty()) window.RowsExported(std::stoll(row[0]));
+        window.ExportState(row[1]);
+        EXPECT_EQ(window.info + "|" + window.progress, row[2] + "|" + row[3]);
     }
 }
 

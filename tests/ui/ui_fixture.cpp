@@ -1,6 +1,7 @@
 #include "ui_fixture.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
@@ -54,6 +55,24 @@ void UiTest::TearDown() {
             << widget->metaObject()->className() << " " << widget->windowTitle().toStdString();
     ui::FileDialog::SetChooser({});
     SessionFixture::TearDown();
+}
+
+std::unique_ptr<ui::FrmExport> UiTest::OpenExport(const std::string& name) {
+    auto dialog = std::make_unique<ui::FrmExport>(nullptr, State(), Services());
+    dialog->show();
+    const int index = dialog->cboSchema->findText(QString::fromStdString(name));
+    EXPECT_GE(index, 0) << name;
+    dialog->cboSchema->setCurrentIndex(index);
+    emit dialog->cboSchema->activated(index);
+    return dialog;
+}
+
+std::unique_ptr<ui::FrmExpProgress> UiTest::Progress(ui::FrmExport& dialog) {
+    EXPECT_TRUE(dialog.Form().ExportData());
+    auto progress = std::make_unique<ui::FrmExpProgress>(&dialog, Services());
+    dialog.Form().ShowProgress(progress->Form());
+    progress->show();
+    return progress;
 }
 
 void ExpectDesignedControls(const std::vector<DesignedControl>& controls) {

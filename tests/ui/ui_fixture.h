@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "support/session/session_fixture.h"
+#include "ui/frm_exp_progress.h"
+#include "ui/frm_export.h"
 
 namespace norvik::test {
 
@@ -22,6 +24,10 @@ class UiTest : public SessionFixture {
     std::string outFile() const { return home.file("out") + "/kunden.txt"; }
     // The definition file of "Kunden".
     std::string kundenFile() const { return exportPath() + "KUNDEN.EXP"; }
+    // The export dialog, shown, with the definition of that display name chosen in its list.
+    std::unique_ptr<ui::FrmExport> OpenExport(const std::string& name);
+    // The progress window of the dialog's chosen definition, shown, its run not yet started.
+    std::unique_ptr<ui::FrmExpProgress> Progress(ui::FrmExport& dialog);
 };
 
 // One control of a dialog's designed table: its state at start and its tool tip.

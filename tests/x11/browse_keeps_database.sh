@@ -13,15 +13,10 @@ completed() {
     WHERE text LIKE '%Ausgabe Daten: 240 %'" 2>/dev/null || echo 0
 }
 at_least() { [ "$(completed)" -ge "$1" ]; }
-position=$("$CLI" --home "$H" list | grep -n '^Kundenstamm CSV' | cut -d: -f1)
-[ -n "$position" ] || fail "the demo has no Kundenstamm CSV"
 
-start_gui export
-dialog=$(wait_window '^Datenexport$') || fail "no export dialog"
+open_export "Kundenstamm CSV"
 dialog_title=$(xdotool getwindowname "$dialog")
-focus "$dialog"
-# Down chooses the next definition of the sorted list; then Tab Tab to "...".
-for ((i = 0; i < position; i++)); do xdotool key Down; done
+# Tab Tab to "...".
 xdotool key Tab Tab space
 files=$(wait_window '^Dateiname$') || fail "no file dialog titled Dateiname"
 files_title=$(xdotool getwindowname "$files")

@@ -99,6 +99,56 @@ close_by_key() {
   return 1
 }
 
+# A definition NAME in the export folder's FILE: rows of SOURCE into OUT, one field i.
+define_export() {
+  printf '[Allgemein]\r\nName=%s\r\nDatenquelle=%s\r\nDateiname=%s\r\n[DATENSATZ]\r\nFIELD i,N,,0\r\n' \
+    "$2" "$3" "$4" >"$H/Drivers/Export/$1"
+}
+
+# Rows that each cost a little, so that a run lasts about a minute unless it is stopped.
+SLOW_ROWS="SELECT * FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < \
+1000000) SELECT i, (SELECT max(j) FROM (WITH RECURSIVE m(j) AS (SELECT i UNION ALL SELECT j + 1 \
+FROM m WHERE j < i + 300) SELECT j FROM m)) AS k FROM n)"
+
+# The export dialog in $dialog, focused, the definition NAME chosen with Down in the sorted list;
+# further arguments redirect the dialog's error output (2>FILE).
+open_export() {
+  local position i
+  position=$("$CLI" --home "$H" list | grep -n "^$1" | cut -d: -f1)
+  [ -n "$position" ] || fail "no definition $1"
+  start_gui export 2>"${2:-/dev/stderr}"
+  dialog=$(wait_window '^Datenexport$') || fail "no export dialog"
+  focus "$dialog"
+  for ((i = 0; i < position; i++)); do xdotool key Down; done
+}
+
+# Once the run shows its progress window ($progress), Enter on its focused Abbrechen must stop it
+# within LIMIT ms; Enter then closes the stop's message box over it and the window itself. A
+# command given after LIMIT must hold before Enter is pressed.
+stop_by_enter() {
+  local limit=$1 start box elapsed
+  shift
+  progress=$(poll 150 other_window "$dialog") || fail "no progress window"
+  [ $# -eq 0 ] || poll 150 "$@" >/dev/null || fail "not before the stop: $*"
+  focus "$progress"
+  start=$(date +%s%N)
+  xdotool key Return
+  box=$(poll 150 other_window "$dialog" "$progress") || fail "Enter on Abbrechen did not stop the run"
+  elapsed=$((($(date +%s%N) - start) / 1000000))
+  [ "$elapsed" -lt "$limit" ] || fail "the run stopped only after $elapsed ms"
+  focus "$box"
+  close_by_key Return "$box" || fail "Enter did not close the message"
+  focus "$progress"
+  close_by_key Return "$progress" || fail "Enter did not close the progress window"
+  focus "$dialog"
+}
+
+# The protocol's last entry has TEXT.
+last_entry_has() {
+  "$CLI" --home "$H" protocol --last 1 | grep -qF -- "$1" ||
+    fail "the last protocol entry lacks $1: $("$CLI" --home "$H" protocol --last 1)"
+}
+
 # Without a window manager the keyboard focus is set directly.
 focus() {
   xdotool windowfocus --sync "$1"
@@ -111,4 +161,11 @@ wait_gui_exit() {
   wait "$GUI_PID" || code=$?
   GUI_PID=""
   return "$code"
+}
+
+# The dialog process ends with CODE; its error output, in FILE, says why not.
+ends_with() {
+  local code=0
+  wait_gui_exit || code=$?
+  [ "$code" -eq "$1" ] || fail "the dialog ended with $code: $(cat "$2")"
 }
