@@ -51,8 +51,10 @@ void StreamingRecordSet::Advance() {
         std::rethrow_exception(std::exchange(pendingError_, nullptr));
     }
     if (!hasNext_) {
-        // The slots still hold the last row, which MoveLast brings back.
+        // The slots still hold the last row, which MoveLast brings back. A statement that
+        // delivered fewer rows than counted, none at all included, has the count it delivered.
         eof_ = true;
+        count_ = row_;
         return;
     }
     slots_.swap(next_);
