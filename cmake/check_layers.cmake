@@ -31,7 +31,7 @@ foreach(rule IN LISTS RULES)
   list(APPEND below ${layer})
 
   set(allowed ${layer} ${linked})
-  file(GLOB files ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
+  file(GLOB_RECURSE files ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
   foreach(file IN LISTS files)
     file(STRINGS ${file} lines REGEX "^#include \"[a-z_]+/")
     foreach(line IN LISTS lines)

@@ -1,11 +1,11 @@
 #include "db/connection.h"
 
 #include "common/vb_error.h"
-#include "db/odbc_connection.h"
-#include "db/pg_connection.h"
-#include "db/pg_url_check.h"
+#include "db/odbc/odbc_connection.h"
+#include "db/postgresql/pg_connection.h"
+#include "db/postgresql/pg_url_check.h"
 #include "db/secret_text.h"
-#include "db/sqlite_connection.h"
+#include "db/sqlite/sqlite_connection.h"
 
 namespace norvik::db {
 

@@ -1,0 +1,69 @@
+#pragma once
+// A record set streaming the rows of one statement through ODBC, in blocks of rows fetched into
+// column-wise bound buffers that are reused from block to block; after the first rows the driver
+// is called on a thread of its own while the caller writes.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "db/odbc/odbc_columns.h"
+#include "db/odbc/odbc_database.h"
+#include "db/odbc/odbc_params.h"
+#include "db/odbc/odbc_timestamps.h"
+#include "db/streaming_record_set.h"
+
+namespace norvik::db {
+
+class OdbcRecordSet final : public StreamingRecordSet {
+  public:
+    // Begins or joins the read transaction, counts the rows and runs the statement up to its first
+    // row.
+    static std::unique_ptr<RecordSet> Open(std::shared_ptr<OdbcDatabase> db, const std::string& sql,
+                                           const std::vector<Value>& params);
+    ~OdbcRecordSet() override;
+
+  protected:
+    bool FetchRow(std::vector<Value>& slots) override;
+    bool FetchesAhead() const override { return true; }
+    void Restart() override;
+    void Release() noexcept override;
+
+  private:
+    // One column's buffers for a block of rows.
+    struct Buffer {
+        OdbcColumn column;
+        std::vector<char> data;
+        std::vector<SQLLEN> lengths;
+    };
+
+    explicit OdbcRecordSet(std::shared_ptr<OdbcDatabase> db) : db_(std::move(db)) {}
+    void Run(const std::string& sql, const std::vector<Value>& params);
+    int64_t Count(const std::string& body, const std::vector<Value>& params);
+    void Execute();
+    void Bind(size_t column);
+    bool FetchBlock();
+    // The whole value of a cell that did not fit its buffer, read by SQLGetData.
+    void ReadLong(size_t column, Value& slot);
+    // A date cell fetched as a struct, read again as the driver's text.
+    void ReadDateAsText(size_t column, Value& slot);
+
+    std::shared_ptr<OdbcDatabase> db_;
+    bool reading_ = false;  // holds a share of the read transaction
+    std::optional<OdbcParams> params_;
+    std::optional<OdbcStatement> stmt_;
+    size_t markers_ = 0;
+    std::vector<Buffer> buffers_;
+    SQLULEN blockRows_ = 1;
+    SQLULEN fetched_ = 0;    // rows in the current block
+    SQLULEN blockRow_ = 0;   // next row of the block to read
+    bool finished_ = false;  // the statement reported its end
+    // Columns whose buffer grows before the next block, with their new width.
+    std::vector<std::pair<size_t, SQLLEN>> widen_;
+    std::vector<char> longBuffer_;
+    SubstituteDates substitutes_;  // noted around the last fetch
+};
+
+}  // namespace norvik::db
