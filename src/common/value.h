@@ -55,8 +55,9 @@ using Value = std::variant<Null, int64_t, double, Decimal, std::string, DateTime
 namespace detail {
 template <class T, class... Ts>
 constexpr size_t IndexOf(const std::variant<Ts...>*) {
+    constexpr bool same[] = {std::is_same_v<T, Ts>...};
     size_t index = 0;
-    ((std::is_same_v<T, Ts> ? false : (++index, true)) && ...);
+    while (index < sizeof...(Ts) && !same[index]) ++index;
     return index;
 }
 }  // namespace detail
