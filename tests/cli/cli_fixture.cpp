@@ -2,7 +2,6 @@
 
 #include <zip.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -70,8 +69,6 @@ CliOutcome CliFixture::Step(const std::vector<std::string>& a) {
         for (const std::string& name : names) out += name + "\n";
     } else if (step == "@cp") {
         fs::copy(a.at(1), a.at(2), fs::copy_options::recursive, error);
-    } else if (step == "@mv") {
-        fs::rename(a.at(1), a.at(2), error);
     } else if (step == "@rm") {
         fs::remove_all(a.at(1), error);
     } else if (step == "@mkdir") {

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <sstream>
+
 #include "common/vb_convert.h"
 
 namespace norvik::db::test {
@@ -32,15 +34,10 @@ bool SameValue(const Value& a, const Value& b) {
 
 bool Applies(const std::string& spec, const std::string& backend) {
     bool positive = false, named = false;
-    for (size_t start = 0; start <= spec.size();) {
-        size_t end = spec.find(',', start);
-        if (end == std::string::npos) end = spec.size();
-        const std::string token = spec.substr(start, end - start);
-        start = end + 1;
-        if (token.starts_with('!')) {
-            if (token.substr(1) == backend) return false;
-            continue;
-        }
+    std::istringstream tokens(spec);
+    for (std::string token; std::getline(tokens, token, ',');) {
+        if (token == "!" + backend) return false;
+        if (token.starts_with('!')) continue;
         positive = true;
         named = named || token == "all" || token == backend ||
                 (token == "odbc" && ::norvik::test::IsOdbc(backend));

@@ -6,6 +6,8 @@
 #include "common/vb_error.h"
 #include "db/row_prefetcher.h"
 #include "db/streaming_record_set.h"
+#include "support/cases.h"
+
 namespace norvik::db {
 namespace {
 
@@ -45,24 +47,14 @@ class ScriptedRecordSet : public StreamingRecordSet {
 // read on another thread: the caller sees the same rows, counts, failures and restarts as when they
 // are read one by one.
 TEST(StreamingCountTest, RowsCountsFailuresAndRestartsAsTheStatementDeliversThem) {
-    struct Case {
-        int64_t rows;
-        int64_t counted;
-        int64_t failAt;
-        int64_t restartAt;  // MoveFirst when this row is reached; 0: never
-        bool ahead;
-    };
-    for (const Case c :
-         {Case{4, 4, 0, 0, false}, Case{4, 9, 0, 0, false}, Case{4, 1, 0, 0, false},
-          Case{4, 0, 0, 0, false}, Case{1, 3, 0, 0, false}, Case{0, 2, 0, 0, false},
-          Case{999, 999, 0, 0, true}, Case{1001, 1001, 0, 0, true}, Case{5000, 5000, 0, 0, true},
-          Case{5, 5, 3, 0, true}, Case{5000, 5000, 3001, 0, true}, Case{5000, 5000, 1001, 0, true},
-          Case{5000, 5000, 0, 4000, true}, Case{70000, 70000, 0, 0, true}}) {
-        SCOPED_TRACE(std::to_string(c.rows) + " rows, counted " + std::to_string(c.counted) +
-                     ", failing at " + std::to_string(c.failAt) + ", back to the first at " +
-                     std::to_string(c.restartAt));
-        ScriptedRecordSet rs(c.rows, c.counted, c.failAt, c.ahead);
-        EXPECT_EQ(rs.Eof(), c.rows == 0);
+    for (const ::norvik::test::CaseRow& row :
+         ::norvik::test::ReadCases("db/cases/streaming_counts.tsv")) {
+        SCOPED_TRACE(row.where);
+        const int64_t rows = std::stoll(row[0]), counted = std::stoll(row[1]),
+                      failAt = std::stoll(row[2]), restartAt = std::stoll(row[3]),
+                      closeAt = std::stoll(row[5]);
+        ScriptedRecordSet rs(rows, counted, failAt, row[4] == "1");
+        EXPECT_EQ(rs.Eof(), rows == 0);
         int64_t expected = 1;
         bool restarted = false;
         try {
@@ -71,10 +63,9 @@ TEST(StreamingCountTest, RowsCountsFailuresAndRestartsAsTheStatementDeliversThem
                 ASSERT_EQ(rs.Bookmark(), expected);
                 ASSERT_LE(rs.Bookmark(), rs.RecordCount());
                 // At the last row the count is exact, so the progress ends at 100 percent.
-                if (expected == c.rows) {
-                    EXPECT_EQ(rs.RecordCount(), c.rows);
-                }
-                if (expected == c.restartAt && !restarted) {
+                EXPECT_TRUE(expected != rows || rs.RecordCount() == rows) << rs.RecordCount();
+                if (expected == closeAt) break;
+                if (expected == restartAt && !restarted) {
                     restarted = true;
                     rs.MoveFirst();
                     expected = 1;
@@ -84,28 +75,23 @@ TEST(StreamingCountTest, RowsCountsFailuresAndRestartsAsTheStatementDeliversThem
                 ++expected;
             }
         } catch (const VbError& e) {
-            EXPECT_EQ(c.failAt, expected + 1) << e.what();
+            EXPECT_EQ(failAt, expected + 1) << e.what();
             continue;
         }
-        EXPECT_EQ(c.failAt, 0);
-        EXPECT_EQ(expected, c.rows + 1);
-        EXPECT_EQ(rs.restarts, c.restartAt ? 1 : 0);
-        EXPECT_EQ(rs.RecordCount(), c.rows);
-        if (c.rows == 0) continue;
+        EXPECT_EQ(failAt, 0);
+        if (closeAt) {
+            rs.Close();
+            EXPECT_TRUE(rs.Eof());
+            continue;
+        }
+        EXPECT_EQ(expected, rows + 1);
+        EXPECT_EQ(rs.restarts, restartAt ? 1 : 0);
+        EXPECT_EQ(rs.RecordCount(), rows);
+        if (rows == 0) continue;
         rs.MoveLast();
-        EXPECT_EQ(std::get<int64_t>(rs.Item(0)), c.rows);
+        EXPECT_EQ(std::get<int64_t>(rs.Item(0)), rows);
         rs.MoveFirst();
         EXPECT_EQ(std::get<int64_t>(rs.Item(0)), 1);
-    }
-}
-
-TEST(StreamingCountTest, ClosingWhileRowsAreReadAheadStopsTheReading) {
-    for (const int64_t stopAt : {1, 1000, 1500, 9000}) {
-        ScriptedRecordSet rs(1'000'000, 1'000'000, 0, true);
-        for (int64_t i = 1; i < stopAt; ++i) rs.MoveNext();
-        EXPECT_EQ(std::get<int64_t>(rs.Item(0)), stopAt);
-        rs.Close();
-        EXPECT_TRUE(rs.Eof());
     }
 }
 
@@ -137,45 +123,30 @@ std::vector<Value> RowNumber(int64_t n) {
     return row;
 }
 
+// Rows come as they were read, a failure after the rows before it.
 TEST(RowPrefetcher, DeliversEveryKindOfValueAsItWasRead) {
-    for (const int64_t rows : {0, 1, 255, 256, 257, 3000}) {
-        SCOPED_TRACE(std::to_string(rows) + " rows");
-        int64_t fetched = 0;
-        RowPrefetcher prefetcher([&](PackedValues& out, size_t& count, size_t most) {
-            for (; count < most; ++count) {
-                if (fetched == rows) return false;
-                for (const Value& value : RowNumber(++fetched)) out.Add(value);
+    for (const int64_t rows : {0, 1, 255, 256, 257, 700, 3000})
+        for (const bool fails : {false, true}) {
+            SCOPED_TRACE(std::to_string(rows) + (fails ? " rows, then a failure" : " rows"));
+            int64_t fetched = 0;
+            RowPrefetcher prefetcher([&](PackedValues& out, size_t& count, size_t most) {
+                for (; count < most; ++count) {
+                    if (fetched == rows && fails) throw std::runtime_error("Zeile unlesbar");
+                    if (fetched == rows) return false;
+                    for (const Value& value : RowNumber(++fetched)) out.Add(value);
+                }
+                return true;
+            });
+            std::vector<Value> row(4, std::string("alt"));
+            int64_t n = 0;
+            while (n < rows && prefetcher.Next(row)) ASSERT_EQ(row, RowNumber(++n)) << "row " << n;
+            EXPECT_EQ(n, rows);
+            if (fails) {
+                EXPECT_THROW(prefetcher.Next(row), std::runtime_error);
             }
-            return true;
-        });
-        std::vector<Value> row(4, std::string("alt"));
-        int64_t n = 0;
-        while (prefetcher.Next(row)) {
-            ++n;
-            ASSERT_EQ(row, RowNumber(n)) << "row " << n;
+            EXPECT_FALSE(prefetcher.Next(row));
+            EXPECT_TRUE(rows == 0 || row == RowNumber(rows));
         }
-        EXPECT_EQ(n, rows);
-        EXPECT_FALSE(prefetcher.Next(row));
-    }
-}
-
-TEST(RowPrefetcher, AFailureComesAfterTheRowsBeforeIt) {
-    int64_t fetched = 0;
-    RowPrefetcher prefetcher([&](PackedValues& out, size_t& count, size_t most) {
-        for (; count < most; ++count) {
-            if (fetched == 700) throw std::runtime_error("Zeile 701 unlesbar");
-            for (const Value& value : RowNumber(++fetched)) out.Add(value);
-        }
-        return true;
-    });
-    std::vector<Value> row(4);
-    for (int64_t n = 1; n <= 700; ++n) {
-        ASSERT_TRUE(prefetcher.Next(row));
-        ASSERT_EQ(row, RowNumber(n));
-    }
-    EXPECT_THROW(prefetcher.Next(row), std::runtime_error);
-    EXPECT_FALSE(prefetcher.Next(row));
-    EXPECT_EQ(row, RowNumber(700));
 }
 
 }  // namespace

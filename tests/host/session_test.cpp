@@ -67,9 +67,6 @@ TEST_F(SessionTest, EngineConstructionTouchesNoStateAndSettingsConnectOnFirstUse
     State().hostSettings.reset();
     TQExport engine(State(), Services());
     EXPECT_EQ(State().hostSettings, nullptr);
-    EXPECT_EQ(engine.Mode, cTQExport);
-    EXPECT_EQ(engine.ExpDef, nullptr);
-    EXPECT_EQ(&engine.Module(), &State());
 
     // The first reader connects the settings on the session's connection.
     EXPECT_TRUE(State().Settings().IsConnected());

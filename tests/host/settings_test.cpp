@@ -17,13 +17,11 @@ namespace {
 TEST(UserSettings, KeepsAnyKeyAndValueInAnAtomicallyWrittenFile) {
     test::TempDir dir;
     ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    std::vector<std::pair<std::string, std::string>> cases;
-    for (const test::CaseRow& c : test::ReadCases("host/cases/settings.tsv"))
-        cases.emplace_back(c[0], c[1]);
-    for (const auto& [key, value] : cases) SaveSetting("TQBExport", "Schnittstelle", key, value);
+    const std::vector<test::CaseRow> cases = test::ReadCases("host/cases/settings.tsv");
+    for (const test::CaseRow& c : cases) SaveSetting("TQBExport", "Schnittstelle", c[0], c[1]);
     SaveSetting("TQBExport", "GDPdU", "Profil", "/srv/gdpdu");
-    for (const auto& [key, value] : cases)
-        EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", key), value) << key;
+    for (const test::CaseRow& c : cases)
+        EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", c[0]), c[1]) << c.where;
     EXPECT_EQ(GetSetting("tqbexport", "SCHNITTSTELLE", "GRÖSSE", "d"), "d");
     EXPECT_EQ(GetSetting("TQBExport", "schnittstelle", "größe", "d"), "Übergröße");
     EXPECT_EQ(GetSetting("TQBExport", "GDPdU", "profil"), "/srv/gdpdu");
@@ -39,39 +37,29 @@ TEST(UserSettings, KeepsAnyKeyAndValueInAnAtomicallyWrittenFile) {
 }
 
 TEST(UserSettings, AStoreThatCannotBeWrittenRaisesAGermanMessage) {
-    struct Case {
-        const char* name;
-        std::string (*prepare)(const test::TempDir&);  // gives XDG_CONFIG_HOME
-    };
-    const Case cases[] = {
-        {"configuration folder is a file",
-         [](const test::TempDir& d) {
-             test::WriteBytes(d.file("datei"), "kein Ordner");
-             return d.file("datei");
-         }},
-        {"store is a folder",
-         [](const test::TempDir& d) {
-             std::filesystem::create_directories(d.path() / "norvik-export" / "TQBExport.ini");
-             return d.path().string();
-         }},
-    };
-    for (const Case& c : cases) {
+    // The configuration folder is a file, or the store is a folder.
+    for (const bool folderIsAFile : {true, false}) {
+        SCOPED_TRACE(folderIsAFile ? "folder is a file" : "store is a folder");
         test::TempDir dir;
-        const std::string config = c.prepare(dir);
+        const std::string config = folderIsAFile ? dir.file("datei") : dir.path().string();
+        if (folderIsAFile)
+            test::WriteBytes(config, "kein Ordner");
+        else
+            std::filesystem::create_directories(dir.path() / "norvik-export" / "TQBExport.ini");
         ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         const std::string file = config + "/norvik-export/TQBExport.ini";
         try {
             SaveSetting("TQBExport", "x", "y", "z");
-            ADD_FAILURE() << c.name << ": saved";
+            ADD_FAILURE() << "saved";
         } catch (const VbError& e) {
             EXPECT_EQ(e.Description().rfind("Benutzereinstellungen nicht gespeichert (", 0), 0u)
-                << c.name << ": " << e.Description();
+                << e.Description();
             EXPECT_NE(e.Description().find(file + ". Bitte prüfen Sie, ob der Ordner " + config +
                                            "/norvik-export angelegt und beschreibbar ist"),
                       std::string::npos)
-                << c.name << ": " << e.Description();
+                << e.Description();
         }
-        EXPECT_EQ(GetSetting("TQBExport", "x", "y", "d"), "d") << c.name;
+        EXPECT_EQ(GetSetting("TQBExport", "x", "y", "d"), "d");
     }
 }
 

@@ -24,23 +24,6 @@ std::string ValueOf(int writer, int key) {
     return "/srv/daten/p" + std::to_string(writer) + "/datei" + std::to_string(key) + ".txt";
 }
 
-// One writer process: waits at the gate so that all start together, then saves its own keys.
-[[noreturn]] void Writer(int writer, int gate) {
-    // A writer stuck on the lock ends by the signal instead of holding up the test.
-    ::alarm(60);
-    char c;
-    while (::read(gate, &c, 1) < 0 && errno == EINTR) {
-    }
-    int code = 0;
-    try {
-        for (int k = 0; k < kKeysEach; ++k)
-            SaveSetting("TQBExport", "Schnittstelle", KeyOf(writer, k), ValueOf(writer, k));
-    } catch (...) {
-        code = 1;
-    }
-    ::_exit(code);
-}
-
 TEST(UserSettingsLock, ConcurrentWritersKeepEveryKey) {
     test::TempDir dir;
     ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
@@ -50,8 +33,20 @@ TEST(UserSettingsLock, ConcurrentWritersKeepEveryKey) {
     for (int w = 0; w < kWriters; ++w) {
         const pid_t pid = ::fork();
         if (pid == 0) {
+            // A writer stuck on the lock ends by the signal instead of holding up the test; all
+            // wait at the gate so that they start together.
+            ::alarm(60);
             ::close(gate[1]);
-            Writer(w, gate[0]);
+            char c;
+            while (::read(gate[0], &c, 1) < 0 && errno == EINTR) {
+            }
+            try {
+                for (int k = 0; k < kKeysEach; ++k)
+                    SaveSetting("TQBExport", "Schnittstelle", KeyOf(w, k), ValueOf(w, k));
+            } catch (...) {
+                ::_exit(1);
+            }
+            ::_exit(0);
         }
         if (pid < 0) break;
         writers.push_back(pid);
