@@ -18,7 +18,13 @@ namespace {
 
 // What the function of a case gives, as the table writes it.
 std::string Result(const test::CaseRow& c) {
-    if (c[0] == "BuildExportSql") return BuildExportSql(c[1], c[2]);
+    if (c[0] == "BuildExportSql") {
+        try {
+            return BuildExportSql(c[1], c[2]);
+        } catch (const VbError&) {
+            return "refused";
+        }
+    }
     if (c[0] == "CriterionHolds") {
         std::string holds;
         for (const char* op : {"=", "<>", "<", "<=", ">", ">="})
@@ -59,16 +65,6 @@ TEST(FieldFormatter, GivesWhatTheTableSays) {
             EXPECT_DOUBLE_EQ(NormalizeNumber(std::string_view(c[1])), std::stod(c[2])) << c.where;
         else
             EXPECT_EQ(Result(c), c.fields.back()) << c.where << " " << c[1];
-    }
-}
-
-TEST(ExportSql, AStatementWhoseShapeCannotBeReadIsRefused) {
-    for (const char* source : {"SELECT * FROM a UNION SELECT * FROM b", "SELECT (a FROM t",
-                               "SELECT * FROM t WHERE a = 'x", "SELECT * FROM t /* offen"}) {
-        SCOPED_TRACE(source);
-        EXPECT_THROW(BuildExportSql(source, "a = 1"), VbError);
-        // Without a condition the statement runs as written.
-        EXPECT_NO_THROW(BuildExportSql(source, ""));
     }
 }
 
@@ -122,43 +118,28 @@ TEST(FieldFormatter, DirectValuesAreWrittenAsFinishWritesThem) {
     EXPECT_GE(direct, 40);
 }
 
-TEST(FieldText, NormalisesNumbers) {
-    std::string written;
-    // A text's letters go, its digits all stay.
-    AppendNormalizedNumber(std::string(70, '9') + "E+3", written);
-    EXPECT_EQ(written, std::string(70, '9') + "3");
-    EXPECT_DOUBLE_EQ(NormalizeNumber(Value(Null{})), 0);
-    // Between 1E-4 and 1E15 a double has no exponent anyway: the plain text is its text.
-    uint64_t state = 99;
-    for (int i = 0; i < 20000; ++i) {
-        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        const double value = static_cast<double>(state >> 11) / static_cast<double>(1ULL << 53) *
-                             std::pow(10.0, static_cast<int>(state % 19) - 4) *
-                             ((state >> 7) & 1 ? -1 : 1);
-        std::string plain;
-        AppendPlainDouble(plain, value);
-        const std::string text = DoubleToText(value);
-        if (text.find('E') == std::string::npos) {
-            EXPECT_EQ(plain, text) << value;
-        }
-    }
-}
-
-}  // namespace
-}  // namespace norvik
-
-namespace norvik {
-namespace {
-
 // A number text keeps every digit and gets no exponent; up to 15 digits it is what the way through
-// a double writes.
+// a double writes. Between 1E-4 and 1E15 a double has no exponent anyway: its plain text is its
+// text.
 TEST(FieldText, PlainNumbersKeepTheirDigits) {
     std::vector<std::pair<std::string, std::string>> texts;
     for (const test::CaseRow& c : test::ReadCases("engine/cases/plain_numbers.tsv"))
         texts.emplace_back(c[1], c.fields.size() > 2 ? c[2] : "");
+    EXPECT_DOUBLE_EQ(NormalizeNumber(Value(Null{})), 0);
+    std::string written;  // a text's letters go, its digits all stay
+    AppendNormalizedNumber(std::string(70, '9') + "E+3", written);
+    EXPECT_EQ(written, std::string(70, '9') + "3");
     uint64_t state = 12345;
     for (int i = 0; i < 20000; ++i) {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        const double random = static_cast<double>(state >> 11) / static_cast<double>(1ULL << 53) *
+                              std::pow(10.0, static_cast<int>(state % 19) - 4) *
+                              ((state >> 7) & 1 ? -1 : 1);
+        std::string plain;
+        AppendPlainDouble(plain, random);
+        if (DoubleToText(random).find('E') == std::string::npos) {
+            EXPECT_EQ(plain, DoubleToText(random)) << random;
+        }
         const int digits = static_cast<int>(state >> 60) + 1;
         std::string text = (state >> 59) & 1 ? "-" : "";
         for (int d = 0; d < digits; ++d)

@@ -14,11 +14,14 @@ namespace norvik::test {
 void RunTest::SetUp() {
     NORVIK_REQUIRE_BACKEND(GetParam());
     Start(GetParam());
-    Sql("CREATE TABLE kunden (nr INTEGER, name TEXT, ort TEXT, betrag DECIMAL(12,2), datum DATE, "
+    Sql("CREATE TABLE kunden (nr INTEGER, name TEXT, ort TEXT, betrag "
+        "DECIMAL(12,2), datum DATE, "
         "zeit TIMESTAMP)");
-    Sql("INSERT INTO kunden VALUES (1, 'Müller', 'Bonn', 1234.56, '2004-12-31', '2004-12-31 "
+    Sql("INSERT INTO kunden VALUES (1, 'Müller', 'Bonn', 1234.56, '2004-12-31', "
+        "'2004-12-31 "
         "13:45:00')");
-    Sql("INSERT INTO kunden VALUES (2, 'O\"Neil; Ltd', 'Köln', -12.5, '2005-01-01', '2005-01-01 "
+    Sql("INSERT INTO kunden VALUES (2, 'O\"Neil; Ltd', 'Köln', -12.5, "
+        "'2005-01-01', '2005-01-01 "
         "00:00:00')");
     Sql("INSERT INTO kunden VALUES (3, NULL, 'Bonn', 0, NULL, NULL)");
     out = home.file("out.txt");
@@ -37,10 +40,6 @@ void RunTest::Load(const std::string& text) {
     const std::string path = exportPath() + "TEST.EXP";
     WriteBytes(path, DefinitionBytes(filled));
     engine->LoadFile(path);
-}
-
-int32_t RunTest::Run() {
-    return engine->BuildExport();
 }
 
 }  // namespace norvik::test

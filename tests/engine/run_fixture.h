@@ -1,6 +1,6 @@
 #pragma once
-// An export engine on a started session over SQLite or a private PostgreSQL schema, with a
-// recorded event listener and the test table "kunden".
+// An export engine on a started session over SQLite or a private PostgreSQL schema, with a recorded
+// event listener and the test table "kunden".
 
 #include <gtest/gtest.h>
 
@@ -27,6 +27,11 @@ class RecordedEvents : public TQExportEvents {
     std::vector<std::string> events;
 };
 
+// The general section of a definition over every row of kunden.
+inline const char* const kGeneral =
+    "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden ORDER BY "
+    "nr\nDateiname={OUT}\n";
+
 class RunTest : public ::testing::TestWithParam<std::string>, public TestSession {
   protected:
     void SetUp() override;
@@ -35,7 +40,7 @@ class RunTest : public ::testing::TestWithParam<std::string>, public TestSession
     // Writes a definition (UTF-8 lines with LF; "{OUT}" stands for the output file) and loads it.
     void Load(const std::string& text);
     // Runs the loaded definition and returns BuildExport's result.
-    int32_t Run();
+    int32_t Run() { return engine->BuildExport(); }
     // The output file's bytes.
     std::string Output() const { return ReadBytes(out); }
 

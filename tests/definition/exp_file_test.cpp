@@ -1,0 +1,416 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "common/text_codec.h"
+#include "common/vb_convert.h"
+#include "db/connection.h"
+#include "definition/exp_reader.h"
+#include "definition/exp_writer.h"
+#include "engine/tq_export.h"
+#include "host/module_state.h"
+#include "host/user_settings.h"
+#include "support/cases.h"
+#include "support/session/definition_text.h"
+#include "support/session/session_fixture.h"
+
+namespace norvik {
+namespace {
+
+std::shared_ptr<TQField> MakeField(const std::string& art, const std::string& name) {
+    auto f = std::make_shared<TQField>();
+    f->FeldArt = art;
+    f->Name = name;
+    return f;
+}
+
+class ExpFileTest : public test::SessionFixture {
+  protected:
+    void SetUp() override {
+        SessionFixture::SetUp();
+        engine = std::make_unique<TQExport>(State(), Services());
+    }
+
+    // Loads a definition written as UTF-8 lines with LF.
+    std::shared_ptr<TQExportDef> Load(const std::string& text,
+                                      const std::string& name = "TEST.EXP") {
+        const std::string path = exportPath() + name;
+        test::WriteBytes(path, test::DefinitionBytes(text));
+        engine->LoadFile(path);
+        return engine->ExpDef;
+    }
+    // Saves the engine's definition and loads it again; no message may come up.
+    void SaveAndLoad(const std::string& path) {
+        engine->SaveFile(path, "Prüfer");
+        engine->LoadFile(path);
+        ASSERT_TRUE(messages->calls.empty()) << messages->calls[0].text;
+    }
+    std::unique_ptr<TQExport> engine;
+};
+
+// The cases of cases/reader.txt: a definition (UTF-8 lines) and the definition as loaded, with the
+// messages its load gave. A value of "firma" is stored for every case; {DATA} stands for the data
+// folder.
+TEST_F(ExpFileTest, EachCaseLoadsAsDescribed) {
+    State().hostSettings->WriteValue("Export_TEST", "firma", "Gespeichert GmbH", "STANDARD");
+    for (const test::CaseBlock& c : test::ReadBlocks("definition/cases/reader.txt")) {
+        messages->calls.clear();
+        const auto def = Load(c.input);
+        std::string expected = c.expected;
+        for (size_t p; (p = expected.find("{DATA}")) != std::string::npos;)
+            expected.replace(p, 6, home.file("data"));
+        EXPECT_EQ(test::DescribeDefinition(*def) + test::DescribeMessages(*messages), expected)
+            << c.title;
+    }
+    EXPECT_EQ(engine->Pfad, exportPath());
+    // The file a user last chose wins over the definition's.
+    SaveSetting("TQBExport", "Schnittstelle", "KUNDEN", "/tmp/zuletzt.txt");
+    EXPECT_EQ(Load("[Allgemein]\nName=Kunden\nDateiname=%DataPath%\\kunden.txt\n")->Dateiname,
+              "/tmp/zuletzt.txt");
+}
+
+TEST_F(ExpFileTest, ParameterKeysAreNeverFieldsOrCriteria) {
+    const char* const names[] = {
+        "Parameter1", "ParamJahr", "PARAM",  "Criteria", "CRITERIA \"Ort\",\"\"",
+        "Field",      "FIELDName", "Const1", "constant"};
+    std::string text = "[Parameter]\n";
+    for (const char* name : names) text += std::string(name) + "=\"Titel\",\"1\"\n";
+    text += "[DATENSATZ]\nFIELD Kunde,T,,0\n";
+    auto def = Load(text);
+    const std::string path = exportPath() + "TEST.EXP";
+    // Saved and loaded again and again, nothing is added.
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(def->Parameter->Count(), static_cast<int32_t>(std::size(names))) << round;
+        for (const char* name : names) EXPECT_EQ(def->Parameter->Item(name)->Value, "1") << name;
+        ASSERT_EQ(def->Records->Count(), 1);
+        EXPECT_EQ(def->Records->Item(1)->Fields->Count(), 1) << round;
+        EXPECT_EQ(def->Records->Item(1)->CriteriaField + def->Records->Item(1)->CriteriaOperator,
+                  "");
+        engine->SaveFile(path);
+        engine->LoadFile(path);
+        def = engine->ExpDef;
+    }
+    EXPECT_TRUE(messages->calls.empty());
+}
+
+// The stored parameter values on either database: they are read for the whole section at once.
+class StoredValuesTest : public ExpFileTest, public ::testing::WithParamInterface<std::string> {
+  protected:
+    void SetUp() override {
+        ExpFileTest::SetUp();
+        NORVIK_REQUIRE_BACKEND(GetParam());
+        State().hostSettings = std::make_shared<HostSettings>();
+        State().hostSettings->Connect(
+            0, db::Connection::Open(settings_.Create(GetParam(), home.path().string())), 0);
+    }
+
+    test::TestDatabase settings_;
+};
+
+// The cases of cases/stored_values.tsv.
+TEST_P(StoredValuesTest, OfTheSectionAndOwnerOnly) {
+    const auto cases = test::ReadCases("definition/cases/stored_values.tsv");
+    std::string text = "[Parameter]\n";
+    for (const auto& c : cases) {
+        if (c[0] == "stored")
+            State().hostSettings->WriteValue(c[1], c[2], c.fields.size() > 4 ? c[4] : "", c[3]);
+        else
+            text += c[1] + "=,\"" + c[2] + "\"\n";
+    }
+    auto def = Load(text);
+    int32_t loaded = 0;
+    for (const auto& c : cases) {
+        if (c[0] != "loaded") continue;
+        ++loaded;
+        EXPECT_EQ(def->Parameter->Item(c[1])->Value, c[3]) << c.where;
+    }
+    EXPECT_EQ(def->Parameter->Count(), loaded);
+    EXPECT_TRUE(Calls("ReportError").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, StoredValuesTest, ::testing::Values("sqlite", "postgresql"));
+
+TEST_F(ExpFileTest, LongValuesAreReadWhole) {
+    std::string sql = "SELECT nr";
+    while (sql.size() < 7000) sql += ", spalte" + std::to_string(sql.size());
+    sql += " FROM kunden";
+    const std::string longText(5000, 'k');
+    auto def = Load("[Allgemein]\nDatenquelle=" + sql + "\n[Selektion]\nSel01=\"" + longText +
+                    "\";\"Kunden.Nr\";0;0;\"\";\"\";\"Ende\"\n[Parameter]\nLang=\"" + longText +
+                    "\",\"\"\n");
+    EXPECT_EQ(def->Datenquelle, sql);
+    ASSERT_EQ(def->Selections->Count(), 1);
+    EXPECT_EQ(def->Selections->Item(1)->Caption, longText);
+    EXPECT_EQ(def->Selections->Item(1)->BoundField, "Ende");
+    EXPECT_EQ(def->Parameter->Item("Lang")->Caption, longText);
+
+    const std::string again = exportPath() + "WIEDER.EXP";
+    engine->SaveFile(again);
+    engine->LoadFile(again);
+    EXPECT_EQ(engine->ExpDef->Datenquelle, sql);
+    EXPECT_EQ(engine->ExpDef->Selections->Item(1)->Caption, longText);
+    EXPECT_TRUE(Calls("ReportError").empty());
+}
+
+TEST_F(ExpFileTest, BadFilesAreReportedAndNeverCrash) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool write;
+        int32_t error;  // 0: no report
+    };
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 7919) & 0xFF));
+    const Case cases[] = {
+        {"FEHLT.EXP", "", false, kErrFileNotFound},
+        {"LEER.EXP", "", true, 0},
+        {"BINAER.EXP", binary, true, 0},
+        {"RIESIG.EXP", std::string(kMaxDefinitionBytes + 10, 'x'), true, kErrPathFileAccess},
+        {"LANG.EXP",
+         "FIELD " + std::string(100000, 'L') + ",T\r\n[DATENSATZ]\r\nCONST " +
+             std::string(100000, 'c'),
+         true, 0},
+    };
+    for (const Case& c : cases) {
+        messages->calls.clear();
+        if (c.write) test::WriteBytes(exportPath() + c.name, c.bytes);
+        engine->LoadFile(exportPath() + c.name);
+        ASSERT_NE(engine->ExpDef, nullptr);
+        if (c.error == 0) {
+            EXPECT_TRUE(Calls("ReportError").empty()) << c.name;
+            continue;
+        }
+        ASSERT_EQ(messages->calls.size(), 1u) << c.name;
+        EXPECT_EQ(messages->calls[0].className, "TQExport");
+        EXPECT_EQ(messages->calls[0].operation, "LoadFile");
+        EXPECT_EQ(messages->calls[0].number, c.error) << c.name;
+        // What was read before the failure stays: defaults and the derived section.
+        EXPECT_EQ(engine->ExpDef->Feldtrenner, ";");
+        EXPECT_EQ(engine->ExpDef->Abschnitt,
+                  "Export_" + std::string(c.name).substr(0, std::string(c.name).find('.')));
+        EXPECT_EQ(engine->ExpDef->Records->Count(), 0);
+    }
+    ASSERT_EQ(engine->ExpDef->Records->Count(), 1);  // the long lines
+    ASSERT_EQ(engine->ExpDef->Records->Item(1)->Fields->Count(), 2);
+    EXPECT_EQ(engine->ExpDef->Records->Item(1)->Fields->Item(1)->Name.size(), 100000u);
+
+    messages->calls.clear();
+    engine->LoadFile("");
+    ASSERT_EQ(Calls("ReportError").size(), 1u);
+    EXPECT_EQ(messages->calls[0].number, kErrBadFileName);
+}
+
+// A quadratic load took half a minute for this many parameters even in an optimised build; a linear
+// one takes well under a second there and a few seconds under the sanitizers, so the bound is loose
+// enough for a busy machine and still catches the quadratic kind.
+TEST_F(ExpFileTest, TwoHundredThousandParametersLoadQuickly) {
+    constexpr int kCount = 200000;
+    std::string text = "[Parameter]\r\n";
+    for (int i = 0; i < kCount; ++i)
+        text += "P" + std::to_string(i) + "=\"Parameter " + std::to_string(i) + "\",\"" +
+                std::to_string(i) + "\"\r\n";
+    text += "[DATENSATZ]\r\nPARAM P199999,T\r\n";
+    const std::string path = exportPath() + "VIELE.EXP";
+    test::WriteBytes(path, text);
+    State().hostSettings->WriteValue("Export_VIELE", "p150000", "gespeichert", "Standard");
+
+    const auto start = std::chrono::steady_clock::now();
+    engine->LoadFile(path);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    RecordProperty("load_seconds", std::to_string(seconds));
+
+    ASSERT_EQ(engine->ExpDef->Parameter->Count(), kCount);
+    EXPECT_EQ(engine->ExpDef->Parameter->Item("P150000")->Value, "gespeichert");
+    EXPECT_EQ(engine->ExpDef->Parameter->Item("p199999")->Caption, "Parameter 199999");
+    EXPECT_EQ(engine->ExpDef->Parameter->Item(kCount)->Name, "P199999");
+    ASSERT_EQ(engine->ExpDef->Records->Item(1)->Fields->Count(), 1);
+    EXPECT_TRUE(messages->calls.empty());
+    EXPECT_LT(seconds, 20.0);
+}
+
+TEST_F(ExpFileTest, HostileValuesSurviveSaveAndLoadInEveryProperty) {
+    // Values whose bare form reads back differently, and ordinary ones next to them.
+    for (const test::CaseRow& c : test::ReadCases("definition/cases/hostile_values.tsv")) {
+        const std::string& v = c[1];
+        SCOPED_TRACE(c.where);
+        engine->CreateNew();
+        TQExportDef& def = *engine->ExpDef;
+        for (std::string* p :
+             {&def.Schnittstelle, &def.Datenquelle, &def.Dateiname, &def.Dateiformat,
+              &def.FeldLänge, &def.Feldtrenner, &def.Texterkenner, &def.Dezimaltrenner,
+              &def.Datumserkenner, &def.Datumstrenner, &def.Zeittrenner, &def.Ersatzzeichen,
+              &def.Anfügen, &def.Info, &def.Kopfzeile, &def.AnfuegenAenderbar,
+              &def.AllowEmptySelection})
+            *p = v;
+        def.Abschnitt = "Export_RUND";
+        auto param = std::make_shared<TQParam>();
+        *param = {"Jahr", v.empty() ? "Jahr" : v, v};  // an empty caption reads as the name
+        def.AddParam(param);
+        auto sel = std::make_shared<TQSelection>();
+        *sel = {"Sel01", v, v, 2, 12, v, v, v};
+        def.AddSel(sel);
+        auto rec = std::make_shared<TQRecord>();
+        rec->Name = "[DATENSATZ]";
+        rec->CriteriaField = rec->CriteriaOperator = rec->CriteriaValue = v;
+        auto field = MakeField("Field", v);
+        *field = {0, "Field", v, v, v, -7, UpperCase(v), v, v, v};
+        rec->AddField(field);
+        rec->AddField(MakeField("Const", v));
+        rec->AddField(MakeField("Param", v));
+        def.AddRecord(rec);
+        const std::string expected = test::DescribeDefinition(def);
+
+        const std::string first = exportPath() + "RUND.EXP";
+        ASSERT_NO_FATAL_FAILURE(SaveAndLoad(first));
+        EXPECT_EQ(test::DescribeDefinition(*engine->ExpDef), expected);
+
+        // Saved again, byte for byte the same file.
+        const std::string second = home.file("RUND.EXP");
+        ASSERT_NO_FATAL_FAILURE(SaveAndLoad(second));
+        EXPECT_EQ(test::ReadBytes(second), test::ReadBytes(first));
+        EXPECT_EQ(test::DescribeDefinition(*engine->ExpDef), expected);
+    }
+}
+
+TEST_F(ExpFileTest, FilesOfTheOldWriterKeepTheirBytes) {
+    // Everything the old writer wrote for values that it could carry comes out the same again.
+    const std::string old =
+        test::ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/definition/cases/old_writer.EXP");
+    const std::string path = exportPath() + "ALT.EXP";
+    test::WriteBytes(path, old);
+    engine->LoadFile(path);
+    const std::string saved = home.file("ALT.EXP");
+    engine->SaveFile(saved);
+    const std::string bytes = test::ReadBytes(saved);
+    const std::string body = old.substr(old.find("[Allgemein]"));
+    ASSERT_GE(bytes.size(), body.size());
+    EXPECT_EQ(bytes.substr(bytes.size() - body.size()), body);
+    EXPECT_TRUE(messages->calls.empty());
+}
+
+TEST_F(ExpFileTest, AUtf8DefinitionIsReadAsUtf8AndSavedSo) {
+    const std::string body =
+        "[Allgemein]\r\nName=Kunden für "
+        "Köln\r\nDatenquelle=kunden\r\n\r\n[Parameter]\r\n"
+        "Gruß=\"Grußformel\",\"Grüße\"\r\n\r\n[DATENSATZ]"
+        "\r\nFIELD Straße,T,,0,,,,\r\n";
+    for (const std::string& prefix : {std::string(), std::string("\xEF\xBB\xBF")}) {
+        SCOPED_TRACE(prefix.empty() ? "without mark" : "with byte order mark");
+        const std::string path = exportPath() + "UTF8.EXP";
+        test::WriteBytes(path, prefix + body);
+        engine->LoadFile(path);
+        EXPECT_EQ(engine->ExpDef->Schnittstelle, "Kunden für Köln");
+        EXPECT_EQ(engine->ExpDef->Parameter->Item("Gruß")->Value, "Grüße");
+        EXPECT_EQ(engine->ExpDef->Records->Item(1)->Fields->Item(1)->Name, "Straße");
+        const std::string saved = home.file("UTF8.EXP");
+        engine->SaveFile(saved);
+        const std::string bytes = test::ReadBytes(saved);
+        EXPECT_NE(bytes.find("Name=Kunden für Köln\r\n"), std::string::npos) << bytes;
+    }
+    // A Windows-1252 file stays one.
+    test::WriteBytes(exportPath() + "ANSI.EXP", "[Allgemein]\r\nName=f\xFCr\r\n");
+    engine->LoadFile(exportPath() + "ANSI.EXP");
+    EXPECT_EQ(engine->ExpDef->Schnittstelle, "für");
+    engine->SaveFile(home.file("ANSI.EXP"));
+    EXPECT_NE(test::ReadBytes(home.file("ANSI.EXP")).find("Name=f\xFCr\r\n"), std::string::npos);
+}
+
+TEST_F(ExpFileTest, SavingLeavesTheDefinitionAsItWas) {
+    engine->CreateNew();
+    TQExportDef& def = *engine->ExpDef;
+    def.Schnittstelle = "Leer";
+    auto rec = std::make_shared<TQRecord>();
+    rec->Name = "[DATENSATZ]";
+    rec->AddField(MakeField("Const", ""));
+    rec->AddField(MakeField("const", ""));
+    rec->AddField(MakeField("Field", ""));
+    def.AddRecord(rec);
+    const std::string before = test::DescribeDefinition(def);
+    const std::string path = exportPath() + "LEER.EXP";
+    engine->SaveFile(path);
+    engine->SaveFile(path);
+    EXPECT_EQ(test::DescribeDefinition(def), before);
+    EXPECT_EQ(rec->Fields->Item(1)->Name, "");
+    const std::string text = Cp1252ToUtf8(test::ReadBytes(path));
+    // In the file the empty constants are marked, the empty column is not.
+    EXPECT_NE(text.find("[DATENSATZ]\r\nCONST \"\",,,0,,,,\r\nCONST "
+                        "\"\",,,0,,,,\r\nFIELD ,,,0,,,,\r\n"),
+              std::string::npos);
+}
+
+// An empty definition writes every key, as cases/empty.EXP (UTF-8 with LF) holds the file; one with
+// parameters, a selection, criteria, records and fields, loaded and saved by an author, gives
+// cases/written.EXP again.
+TEST_F(ExpFileTest, DefinitionsWriteTheirFiles) {
+    for (const std::string name : {"empty", "written"}) {
+        SCOPED_TRACE(name);
+        std::string expected = test::ReadBytes(std::string(NORVIK_SOURCE_DIR) +
+                                               "/tests/definition/cases/" + name + ".EXP");
+        expected.replace(expected.find("{DATE}    "), 10, TodayText());
+        const std::string path = exportPath() + "NEU.EXP";
+        if (name == "empty") {
+            engine->CreateNew();
+        } else {
+            test::WriteBytes(path, test::DefinitionBytes(expected));
+            engine->LoadFile(path);
+        }
+        engine->SaveFile(
+            path, name == "empty" ? std::nullopt : std::optional<std::string>("Jürgen Prüfer"));
+        EXPECT_EQ(test::ReadBytes(path), test::DefinitionBytes(expected));
+    }
+    EXPECT_TRUE(messages->calls.empty());
+}
+
+TEST_F(ExpFileTest, SelectionsKeepTheirKeysWhileTheOrderAllows) {
+    engine->CreateNew();
+    const std::pair<const char*, const char*> cases[] = {
+        {"Sel03", "Sel03"}, {"Sel07", "Sel07"}, {"", "Sel08"},
+        {"Sel02", "Sel09"}, {"sel10", "Sel10"}, {"Sel12", "Sel12"},
+    };
+    for (const auto& [name, key] : cases) {
+        auto sel = std::make_shared<TQSelection>();
+        sel->Name = name;
+        sel->Caption = key;
+        engine->ExpDef->AddSel(sel);
+    }
+    const std::string path = exportPath() + "SEL.EXP";
+    engine->SaveFile(path);
+    const std::string text = Cp1252ToUtf8(test::ReadBytes(path));
+    for (const auto& [name, key] : cases)
+        EXPECT_NE(text.find(std::string(key) + "=\"" + key + "\";"), std::string::npos) << name;
+    engine->LoadFile(path);
+    ASSERT_EQ(engine->ExpDef->Selections->Count(), static_cast<int32_t>(std::size(cases)));
+    for (int32_t i = 1; i <= engine->ExpDef->Selections->Count(); ++i)
+        EXPECT_EQ(engine->ExpDef->Selections->Item(i)->Name, cases[i - 1].second);
+}
+
+TEST_F(ExpFileTest, LongAndMultiLineValuesStayOnTheirLines) {
+    engine->CreateNew();
+    engine->ExpDef->Schnittstelle = std::string(80, 'N');
+    engine->ExpDef->Datenquelle = "Kunden\nFIELD Eingeschleust,T";
+    const std::string path = exportPath() + "LANG.EXP";
+    engine->SaveFile(path);
+    const std::string text = Cp1252ToUtf8(test::ReadBytes(path));
+    EXPECT_NE(text.find(";* " + std::string(80, 'N') + "*\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Datenquelle=Kunden FIELD Eingeschleust,T\r\n"), std::string::npos);
+    engine->LoadFile(path);
+    EXPECT_EQ(engine->ExpDef->Records->Item(1)->Fields->Count(), 0);
+}
+
+TEST_F(ExpFileTest, UnwritableFileIsReportedPerStep) {
+    engine->CreateNew();
+    engine->SaveFile(home.file("fehlt/ordner/X.EXP"));
+    ASSERT_EQ(messages->calls.size(), 6u);
+    EXPECT_EQ(messages->calls[0].operation, "SaveFile");
+    EXPECT_EQ(messages->calls[0].number, kErrPathNotFound);
+    EXPECT_EQ(messages->calls[1].number, kErrBadFileName);
+
+    messages->calls.clear();
+    engine->SaveFile("/dev/full");
+    ASSERT_EQ(messages->calls.size(), 1u);
+    EXPECT_EQ(messages->calls[0].number, kErrDiskFull);
+}
+
+}  // namespace
+}  // namespace norvik
