@@ -161,16 +161,6 @@ size_t ReportedErrors() {
     return n;
 }
 
-void ShowMessagesIfVerbose(const std::string& note) {
-    static const bool verbose = [] {
-        const char* env = std::getenv("NORVIK_FUZZ_VERBOSE");
-        return env && std::string_view(env) == "1";
-    }();
-    if (!verbose) return;
-    PrintMessages();
-    if (!note.empty()) std::fprintf(stderr, "  %s\n", note.c_str());
-}
-
 void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

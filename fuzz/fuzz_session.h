@@ -37,10 +37,6 @@ void ForgetPreviousInput();
 // Number of ReportError calls recorded since the last ForgetPreviousInput.
 size_t ReportedErrors();
 
-// With NORVIK_FUZZ_VERBOSE=1, prints the messages the input caused and the note (to see why a
-// seed stops early); otherwise does nothing.
-void ShowMessagesIfVerbose(const std::string& note = "");
-
 // Whole-file helpers; a failure is the harness's, so it stops the process.
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 std::string ReadFile(const std::filesystem::path& path);

@@ -26,25 +26,20 @@ namespace {
 namespace fs = std::filesystem;
 namespace nf = norvik::fuzz;
 
-const fs::path& Medium() {
-    static const fs::path folder = nf::ScratchFolder() / "medium";
-    return folder;
-}
-
-norvik::MediumCheckOptions& Options() {
-    static norvik::MediumCheckOptions options;
-    return options;
-}
+// Set once, before the first input.
+fs::path medium;
+norvik::MediumCheckOptions options;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-    fs::create_directories(Medium());
+    medium = nf::ScratchFolder() / "medium";
+    fs::create_directories(medium);
     const fs::path published = fs::path(NORVIK_DTD_DIR) / norvik::kGdpduDtdName;
     std::error_code ec;
     if (fs::is_regular_file(published, ec)) {
-        nf::WriteFile(Medium() / norvik::kGdpduDtdName, nf::ReadFile(published));
-        Options().publishedDtd = published;
+        nf::WriteFile(medium / norvik::kGdpduDtdName, nf::ReadFile(published));
+        options.publishedDtd = published;
     }
     return 0;
 }
@@ -52,11 +47,11 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const size_t split = input.find('\0');
-    nf::WriteFile(Medium() / norvik::kIndexFileName, input.substr(0, split));
-    nf::WriteFile(Medium() / "daten.txt",
+    nf::WriteFile(medium / norvik::kIndexFileName, input.substr(0, split));
+    nf::WriteFile(medium / "daten.txt",
                   split == std::string_view::npos ? std::string_view() : input.substr(split + 1));
 
-    const std::vector<norvik::MediumFinding> findings = norvik::CheckMedium(Medium(), Options());
+    const std::vector<norvik::MediumFinding> findings = norvik::CheckMedium(medium, options);
     for (const norvik::MediumFinding& finding : findings) {
         try {
             if (norvik::KindOf(finding.code).severity != finding.severity)

@@ -7,7 +7,6 @@
 #include "common/vb_convert.h"
 #include "gdpdu/handover_zip.h"
 #include "host/module_state.h"
-#include "host/user_settings.h"
 #include "medium/medium_names.h"
 #include "medium_fixture.h"
 #include "packages.h"
@@ -55,12 +54,6 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
     EXPECT_TRUE(Matches(DescribeMessages(*messages), said)) << DescribeMessages(*messages);
     EXPECT_EQ(shell->folders, std::vector<std::string>{medium});
     EXPECT_EQ(busy, (std::vector<bool>{true, false}));
-
-    // The folder is remembered for the interface and proposed by the next load.
-    EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Prüfung 2026"), medium);
-    TQGDPdU again{State(), Services()};
-    again.LoadFile(State().exportPath + "TEST.GDU");
-    EXPECT_EQ(again.Pfad, medium);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, MediumTest,
@@ -74,42 +67,6 @@ namespace fs = std::filesystem;
 
 // Building into a folder that holds an earlier medium.
 class MediumRebuildTest : public MediumTest {};
-
-TEST_P(MediumRebuildTest, EveryBuildWritesItsDataFilesAfreshWhateverAnfuegenSays) {
-    ASSERT_TRUE(ProvideDtd());
-    for (const char* anfuegen : {"J", "j", "N"}) {
-        SCOPED_TRACE(anfuegen);
-        WriteBytes(MediumFile("buchungen.txt"), "eine frühere Ausgabe\r\n");
-        LoadStandardProfile();
-        for (const auto& entry : *gdpdu.GxpFiles) entry->Export->ExpDef->Anfügen = anfuegen;
-        for (int build = 1; build <= 2; ++build) {
-            gdpdu.BuildGDPdU();
-            EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
-            EXPECT_EQ(ReadBytes(MediumFile("buchungen.txt")), Golden("buchungen.txt"));
-            EXPECT_EQ(ReadBytes(MediumFile("konten.txt")), Golden("konten.txt"));
-        }
-    }
-}
-
-TEST_P(MediumRebuildTest, ATableWithoutRowsGetsAnEmptyFile) {
-    ASSERT_TRUE(ProvideDtd());
-    WriteBytes(MediumFile("konten.txt"), "frühere Konten\r\n");
-    LoadProfile(
-        "[Allgemein]\nName=P\n[Dateien]\nFile01=%DataPath%\\KONTEN.EXP;art = 'X';;Konten;\n");
-    gdpdu.BuildGDPdU();
-
-    EXPECT_EQ(gdpdu.LastOutcome(), GdpduOutcome::Succeeded);
-    EXPECT_TRUE(fs::is_regular_file(MediumFile("konten.txt")));
-    EXPECT_EQ(ReadBytes(MediumFile("konten.txt")), "");
-    const std::string xml = ReadBytes(MediumFile("Index.xml"));
-    EXPECT_EQ(xml.find("<URL>"), xml.find("<URL>konten.txt</URL>"));
-    EXPECT_EQ(xml.find("<URL>"), xml.rfind("<URL>"));
-    EXPECT_EQ(Xmllint(), "");
-    EXPECT_EQ(Calls("ShowText").at(0).text,
-              "Schnittstelle: Konten\r\nAusgabe Daten: Keine Daten im angegebenen Bereich "
-              "vorhanden.\r\nAusgabedatei: " +
-                  MediumFile("konten.txt"));
-}
 
 // The package of a medium depends on its files alone: not on the time zone, the umask, the files'
 // times or modes; the auditor's sha256sum verifies it.
