@@ -14,8 +14,6 @@ namespace norvik::test {
 namespace {
 
 namespace fs = std::filesystem;
-using GdpduFormTest = SessionFixture;
-
 DateTime Day(int32_t year, int32_t month, int32_t day) {
     return DateTime{year, month, day, 0, 0, 0};
 }
@@ -24,15 +22,10 @@ std::string Stored(const std::string& key) {
     return State().Settings().ReadValue("TQBExport", key, "tester", "unset");
 }
 
-class GdpduForms : public GdpduFormTest {
+class GdpduForms : public SessionFixture {
   protected:
-    // A profile named name in the export folder, one table per caption, each its own definition.
-    void Profile(const std::string& file, const std::string& name, const std::string& folder,
-                 const std::vector<std::string>& captions) {
-        WriteGdpduProfile(exportPath(), file, name, folder, captions);
-    }
     void SetUp() override {
-        GdpduFormTest::SetUp();
+        SessionFixture::SetUp();
         WriteKontenDefinitions(home);
     }
     std::vector<std::string> Shown() const {
@@ -63,8 +56,8 @@ TEST_F(GdpduForms, WithoutAProfileOnlyCancelLeadsOn) {
 }
 
 TEST_F(GdpduForms, AnotherProfileReloadsFolderAndTablesButKeepsThePeriod) {
-    Profile("A.GDU", "Prüfung A", "/a", {"Konten"});
-    Profile("B.GDU", "Prüfung B", "/b", {"Sachkonten", "Debitoren"});
+    WriteGdpduProfile(exportPath(), "A.GDU", "Prüfung A", "/a", {"Konten"});
+    WriteGdpduProfile(exportPath(), "B.GDU", "Prüfung B", "/b", {"Sachkonten", "Debitoren"});
     State().Settings().WriteValue("TQBExport", "Prüfung B_Debitoren", "0", "tester");
     GdpduForm form(State(), Services(), [] { return Day(2026, 3, 15); });
     form.Activate();
@@ -86,7 +79,8 @@ TEST_F(GdpduForms, AnotherProfileReloadsFolderAndTablesButKeepsThePeriod) {
 }
 
 TEST_F(GdpduForms, EqualCaptionsShareALineAndItsTickIsStoredEvenWithoutTheFolder) {
-    Profile("A.GDU", "P", "/gibt/es/nicht", {"Konten", "Sachkonten", "Konten"});
+    WriteGdpduProfile(exportPath(), "A.GDU", "P", "/gibt/es/nicht",
+                      {"Konten", "Sachkonten", "Konten"});
     State().Settings().WriteValue("TQBExport", "P_Konten", "0", "tester");
     GdpduForm form(State(), Services());
     form.Activate();
@@ -125,7 +119,7 @@ TEST_F(GdpduForms, ARefusalStoresAndBuildsNothing) {
                 text.replace(p, 6, home.path().string());
             return text;
         };
-        Profile("A.GDU", "P", filled(row[0]), {"Konten", "Sachkonten"});
+        WriteGdpduProfile(exportPath(), "A.GDU", "P", filled(row[0]), {"Konten", "Sachkonten"});
         messages->calls.clear();
         GdpduForm form(State(), Services(), [] { return Day(2026, 3, 15); });
         form.Activate();
@@ -157,7 +151,7 @@ TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {
     fs::copy_file(PublishedDtd(), exportPath() + "gdpdu-01-08-2002.dtd");
     Sql("CREATE TABLE konten (nr INTEGER, name TEXT)");
     Sql("INSERT INTO konten VALUES (1000, 'Kasse'), (1200, 'Bank')");
-    Profile("A.GDU", "P", "/anderswo", {"Konten"});
+    WriteGdpduProfile(exportPath(), "A.GDU", "P", "/anderswo", {"Konten"});
     const std::string medium = home.file("medium");
     fs::create_directories(medium);
     GdpduForm form(State(), Services(), [] { return Day(2026, 3, 15); });

@@ -4,6 +4,7 @@
 
 #include "engine/tq_export.h"
 #include "host/module_state.h"
+#include "support/cases.h"
 #include "support/session/session_fixture.h"
 
 namespace norvik::test {
@@ -44,8 +45,8 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
     EXPECT_TRUE(rows.Set("kunde", "4711"));
     EXPECT_TRUE(rows.Set("Zahl ", ""));
     EXPECT_FALSE(rows.Set("Mandant", "1"));
-    // A key written twice is one stored value: the grid's edit of its second row must not be
-    // saved over by the first.
+    // A key written twice is one stored value: the grid's edit of its second row
+    // must not be saved over by the first.
     rows.SetValue(4, "Siegburg");
     EXPECT_TRUE(rows.Save());
 
@@ -64,20 +65,11 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
 }
 
 TEST_F(ParameterRowsTest, SectionAndTitleFollowTheDefinition) {
-    const struct {
-        const char* general;
-        const char* titleAndSection;
-    } cases[] = {
-        {"Name=Kunden\nAbschnitt=Eigener", "Einstellungen für Kunden|Eigener"},
-        {"Abschnitt=", "Einstellungen für Export_K|Export_K"},
-        {"Name=", "Einstellungen für |Export_K"},
-    };
-    for (const auto& c : cases) {
-        WriteBytes(exportPath() + "K.v2.EXP",
-                   DefinitionBytes(std::string("[Allgemein]\n") + c.general));
+    for (const CaseRow& row : ReadCases("forms/cases/parameter_titles.tsv")) {
+        WriteBytes(exportPath() + "K.v2.EXP", DefinitionBytes("[Allgemein]\n" + row[0]));
         ParameterRows rows(State(), Services());
         rows.Load(exportPath() + "K.v2.EXP");
-        EXPECT_EQ(rows.Title() + "|" + rows.SectionName(), c.titleAndSection);
+        EXPECT_EQ(rows.Title() + "|" + rows.SectionName(), row[1] + "|" + row[2]) << row.where;
     }
     ParameterRows missing(State(), Services());
     missing.Load(exportPath() + "FEHLT.EXP");

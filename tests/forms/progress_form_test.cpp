@@ -83,15 +83,11 @@ TEST(PumpThrottleTest, ThePumpRunsAtMostOncePerInterval) {
     std::chrono::steady_clock::time_point now{};
     int pumped = 0;
     PumpThrottle throttle([&] { ++pumped; }, 100ms, [&] { return now; });
-    const struct {
-        std::chrono::milliseconds at;
-        int pumpedAfter;
-    } calls[] = {{0ms, 1},   {10ms, 1},  {99ms, 1},  {100ms, 2}, {150ms, 2},
-                 {199ms, 2}, {250ms, 3}, {251ms, 3}, {1000ms, 4}};
-    for (const auto& c : calls) {
-        now = std::chrono::steady_clock::time_point{} + c.at;
+    for (const CaseRow& row : ReadCases("forms/cases/pump_calls.tsv")) {
+        now =
+            std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(std::stoi(row[0]));
         throttle();
-        EXPECT_EQ(pumped, c.pumpedAfter) << c.at.count();
+        EXPECT_EQ(pumped, std::stoi(row[1])) << row.where;
     }
 }
 
