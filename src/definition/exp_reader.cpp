@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "common/ascii.h"
 #include "common/data_path.h"
 #include "common/file_io.h"
 #include "common/profile_file.h"
@@ -15,6 +16,8 @@
 #include "common/vb_error.h"
 #include "definition/exp_fields.h"
 #include "definition/general_values.h"
+#include "definition/run_values.h"
+#include "definition/yes_no_keys.h"
 
 namespace norvik {
 namespace {
@@ -121,16 +124,19 @@ void ReadRecords(std::string_view bytes, TQExportDef& def) {
     auto current = std::make_shared<TQRecord>();
     bool noSectionYet = true;
     ParameterSection section;
+    const bool numberedHeaders = FlagsOf(def).allHeaderRecords;
+    int lineNumber = 0;
     ForEachLine(bytes, [&](std::string_view raw) {
+        ++lineNumber;
         // A parameter named "Param1" or "Criteria" is no field line and no criterion.
         if (section.IsParameterLine(raw)) return;
-        if (IsRecordSection(raw)) {
+        if (IsRecordSection(raw, numberedHeaders)) {
             if (!noSectionYet) {
                 def.AddRecord(current);
                 current = std::make_shared<TQRecord>();
             }
             current->Name = Cp1252ToUtf8(raw);
-            current->FieldTyp = RecordKindFromSection(current->Name);
+            current->FieldTyp = RecordKindFromSection(current->Name, numberedHeaders);
             noSectionYet = false;
             return;
         }
@@ -142,12 +148,14 @@ void ReadRecords(std::string_view bytes, TQExportDef& def) {
             current->CriteriaValue = ExpField(fields, 3);
             return;
         }
+        const bool runValue = StartsWithIgnoreCase(raw, "LAUFWERT");
         const char* kind = StartsWithIgnoreCase(raw, "FIELD")   ? "Field"
                            : StartsWithIgnoreCase(raw, "CONST") ? "Const"
                            : StartsWithIgnoreCase(raw, "PARAM") ? "Param"
+                           : runValue                           ? "Laufwert"
                                                                 : nullptr;
         if (!kind) return;
-        const std::string rest = Cp1252ToUtf8(raw.substr(5));
+        const std::string rest = Cp1252ToUtf8(raw.substr(runValue ? 8 : 5));
         const std::vector<std::string> fields = SplitExpFields(TrimBlanks(rest), ',');
         auto field = std::make_shared<TQField>();
         field->FeldArt = kind;
@@ -159,6 +167,11 @@ void ReadRecords(std::string_view bytes, TQExportDef& def) {
         field->FremdSchlüssel = ExpField(fields, 6);
         field->Map = ExpField(fields, 7);
         field->Info = ExpField(fields, 8);
+        // A misspelt name would write an empty field into every file; it is refused at once.
+        if (runValue && !RunValueNamed(field->Name))
+            throw VbError(kErrInvalidArgument,
+                          fmt::format("Zeile {}: unbekannter Laufwert \"{}\"; bekannt sind {}.",
+                                      lineNumber, field->Name, RunValueNames()));
         current->AddField(field);
     });
     def.AddRecord(current);
@@ -166,15 +179,32 @@ void ReadRecords(std::string_view bytes, TQExportDef& def) {
 
 }  // namespace
 
-tqFieldTyp RecordKindFromSection(std::string_view sectionLine) {
+namespace {
+
+// "[VORLAUFSATZ2]", "[VORLAUFSATZ10]…": a further header record of a definition that writes them
+// all.
+bool IsNumberedHeader(std::string_view line) {
+    constexpr std::string_view kStart = "[VORLAUFSATZ";
+    if (!StartsWithIgnoreCase(line, kStart)) return false;
+    size_t i = kStart.size();
+    const size_t digits = i;
+    while (i < line.size() && IsAsciiDigit(line[i])) ++i;
+    return i > digits && i < line.size() && line[i] == ']';
+}
+
+}  // namespace
+
+tqFieldTyp RecordKindFromSection(std::string_view sectionLine, bool numberedHeaders) {
     if (StartsWithIgnoreCase(sectionLine, "[VORLAUFSATZ]")) return Vorlauf;
+    if (numberedHeaders && IsNumberedHeader(sectionLine)) return Vorlauf;
     if (StartsWithIgnoreCase(sectionLine, "[NACHLAUFSATZ]")) return Nachlauf;
     return Standard;
 }
 
-bool IsRecordSection(std::string_view line) {
+bool IsRecordSection(std::string_view line, bool numberedHeaders) {
     if (line.empty() || line.front() != '[' || line.back() != ']') return false;
     return StartsWithIgnoreCase(line, "[DATENSATZ") ||
+           (numberedHeaders && IsNumberedHeader(line)) ||
            StartsWithIgnoreCase(line, "[VORLAUFSATZ]") ||
            StartsWithIgnoreCase(line, "[NACHLAUFSATZ]");
 }

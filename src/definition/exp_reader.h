@@ -12,11 +12,12 @@ namespace norvik {
 // Definition files larger than this are refused.
 constexpr size_t kMaxDefinitionBytes = 16 * 1024 * 1024;
 
-// The record kind that a section line gives: "[VORLAUFSATZ]…" header, "[NACHLAUFSATZ]…" trailer.
-tqFieldTyp RecordKindFromSection(std::string_view sectionLine);
+// The record kind that a section line gives: "[VORLAUFSATZ]…" header, "[NACHLAUFSATZ]…" trailer;
+// with numberedHeaders (AlleVorlaufsaetze) also "[VORLAUFSATZ2]", "[VORLAUFSATZ3]"… a header.
+tqFieldTyp RecordKindFromSection(std::string_view sectionLine, bool numberedHeaders = false);
 // True for a section line that starts a record ("[DATENSATZ…]", "[VORLAUFSATZ]…]",
-// "[NACHLAUFSATZ]…]").
-bool IsRecordSection(std::string_view line);
+// "[NACHLAUFSATZ]…]"; with numberedHeaders also "[VORLAUFSATZ2]"…).
+bool IsRecordSection(std::string_view line, bool numberedHeaders = false);
 // The bound column of a selection: the lookup's column for bit 64, else the column part of
 // ControlSource.
 std::string DeriveBoundField(const TQSelection& selection);

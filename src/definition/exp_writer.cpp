@@ -60,8 +60,12 @@ std::vector<std::string> ExportDefinitionLines(const TQExportDef& def, const std
              blank,        BoxLine("Stand: " + today),
              rule,         "",
              "[Allgemein]"};
-    for (const GeneralValue* g : GeneralValuesInFileOrder())
-        lines.push_back(fmt::format("{}={}", g->key, ProfileValueText(OneLine(def.*g->member))));
+    for (const GeneralValue* g : GeneralValuesInFileOrder()) {
+        // A definition that does not use a newer key is written as it always was.
+        const std::string& value = def.*g->member;
+        if (g->onlyWhenSet && (value.empty() || value == g->fallback)) continue;
+        lines.push_back(fmt::format("{}={}", g->key, ProfileValueText(OneLine(value))));
+    }
 
     lines.push_back("");
     lines.push_back("[Parameter]");

@@ -9,7 +9,7 @@ using enum GeneralKind;
 using D = TQExportDef;
 
 // The file order keeps Info after Dateiname and Kopfzeile before Anfuegen, as the files always had.
-constexpr std::array<GeneralValue, 18> kGeneralValues = {{
+constexpr std::array<GeneralValue, 20> kGeneralValues = {{
     {"Name", "Schnittstelle", &D::Schnittstelle, "", kName, 0},
     {"Datenquelle", "Datenquelle", &D::Datenquelle, "", kPlain, 1},
     {"Dateiname", "Dateiname", &D::Dateiname, "", kOutputFile, 2},
@@ -27,10 +27,12 @@ constexpr std::array<GeneralValue, 18> kGeneralValues = {{
     {"Kopfzeile", "Kopfzeile", &D::Kopfzeile, "0", kPlain, 13},
     {"AnfuegenAenderbar", "AnfuegenAenderbar", &D::AnfuegenAenderbar, "N", kPlain, 15},
     {"AllowEmptySelection", "AllowEmptySelection", &D::AllowEmptySelection, "Y", kPlain, 16},
+    {"AlleVorlaufsaetze", "AlleVorlaufsaetze", &D::AlleVorlaufsaetze, "N", kPlain, 17, true},
+    {"TexterkennerDoppeln", "TexterkennerDoppeln", &D::TexterkennerDoppeln, "N", kPlain, 18, true},
     {"Abschnitt", "Abschnitt", &D::Abschnitt, "", kPlain, -1},
 }};
 
-constexpr size_t kWrittenCount = 17;
+constexpr size_t kWrittenCount = 19;
 
 }  // namespace
 

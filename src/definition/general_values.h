@@ -24,7 +24,8 @@ struct GeneralValue {
     std::string TQExportDef::*member;  // where the model holds it
     std::string_view fallback;         // value when the key is missing
     GeneralKind kind;
-    int filePosition;  // place among the written keys; -1: read and shown, never written
+    int filePosition;          // place among the written keys; -1: read and shown, never written
+    bool onlyWhenSet = false;  // written only when it differs from the fallback (newer keys)
 };
 
 // The general values in the order of the model (the order `show` lists them).

@@ -15,8 +15,8 @@ enum tqFieldTyp : int32_t { Standard = 0, Vorlauf = 1, Nachlauf = 2 };
 // One output field of a record layout.
 struct TQField {
     int32_t Mode = 0;            // stored for the caller, not used by the component
-    std::string FeldArt;         // "Field", "Const" or "Param"
-    std::string Name;            // column name, constant text or parameter name
+    std::string FeldArt;         // "Field", "Const", "Param" or "Laufwert"
+    std::string Name;            // column name, constant text, parameter name or value of the run
     std::string FeldTyp;         // "T"/"V" text, "N" number, "D" date
     std::string Format;          // format text for the value
     int32_t Länge = 0;           // length for the "Fix" and "Max" modes
@@ -92,6 +92,8 @@ struct TQExportDef {
     std::string Kopfzeile;            // "J": header line with the column titles
     std::string AnfuegenAenderbar;    // "J": the user may change Anfügen
     std::string AllowEmptySelection;  // "N" or "0": an empty selection is refused
+    std::string AlleVorlaufsaetze;    // "J": every header record in order, then the header line
+    std::string TexterkennerDoppeln;  // "J": a Texterkenner inside a text is doubled
     std::string Abschnitt;            // settings section of the parameter values
 
     // Adds a record layout to Records.

@@ -16,12 +16,14 @@ constexpr std::string_view kAppendNo[] = {"N", "n", "0", ""};
 constexpr std::string_view kAllowYes[] = {"Y", "J", "1", ""};
 constexpr std::string_view kAllowNo[] = {"N", "n", "0"};
 
-const std::array<YesNoKey, 4> kKeys = {{
+const std::array<YesNoKey, 6> kKeys = {{
     {"anfuegen", &D::Anfügen, Values(kAppendYes), Values(kAppendNo), false, "J noch N"},
     {"kopfzeile", &D::Kopfzeile, Values(kYes), Values(kNo), false, "J noch N"},
     {"anfuegenaenderbar", &D::AnfuegenAenderbar, Values(kYes), Values(kNo), false, "J noch N"},
     {"allowemptyselection", &D::AllowEmptySelection, Values(kAllowYes), Values(kAllowNo), true,
      "Y noch N"},
+    {"allevorlaufsaetze", &D::AlleVorlaufsaetze, Values(kYes), Values(kNo), false, "J noch N"},
+    {"texterkennerdoppeln", &D::TexterkennerDoppeln, Values(kYes), Values(kNo), false, "J noch N"},
 }};
 
 bool Holds(Values values, std::string_view value) {
@@ -46,7 +48,7 @@ bool IsUnclearYesNo(const YesNoKey& key, std::string_view value) {
 
 DefinitionFlags FlagsOf(const TQExportDef& def) {
     const auto flag = [&](size_t i) { return ReadsAsYes(kKeys[i], def.*kKeys[i].member); };
-    return {flag(0), flag(1), flag(2), flag(3)};
+    return {flag(0), flag(1), flag(2), flag(3), flag(4), flag(5)};
 }
 
 }  // namespace norvik

@@ -20,7 +20,8 @@ struct YesNoKey {
     std::string_view shown;                 // the yes and the no a definition should say
 };
 
-// The four yes/no keys: Anfuegen, Kopfzeile, AnfuegenAenderbar, AllowEmptySelection.
+// The yes/no keys: Anfuegen, Kopfzeile, AnfuegenAenderbar, AllowEmptySelection,
+// AlleVorlaufsaetze, TexterkennerDoppeln.
 std::span<const YesNoKey> YesNoKeys();
 // Whether a value of the key reads as yes.
 bool ReadsAsYes(const YesNoKey& key, std::string_view value);
@@ -33,6 +34,8 @@ struct DefinitionFlags {
     bool titleLine = false;             // Kopfzeile: a line with the column titles first
     bool appendChangeable = false;      // AnfuegenAenderbar: the user may change Anfügen
     bool emptySelectionAllowed = true;  // AllowEmptySelection: a run without criteria is allowed
+    bool allHeaderRecords = false;  // AlleVorlaufsaetze: every header record, then the title line
+    bool doubleQuotes = false;      // TexterkennerDoppeln: a qualifier inside a text is doubled
 };
 
 // Reads the flags of a definition.

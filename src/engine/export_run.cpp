@@ -12,6 +12,7 @@
 #include "common/count_text.h"
 #include "common/file_io.h"
 #include "common/text_helpers.h"
+#include "common/utf8.h"
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
 #include "definition/yes_no_keys.h"
@@ -19,6 +20,7 @@
 #include "engine/export_start.h"
 #include "engine/host_files.h"
 #include "engine/record_criteria.h"
+#include "engine/run_value_texts.h"
 #include "host/cancel_request.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
@@ -26,6 +28,7 @@
 namespace norvik {
 namespace {
 
+constexpr size_t kShownValueLength = 80;  // of a cut value named in the summary
 constexpr const char* kNoData = "Keine Daten im angegebenen Bereich vorhanden.";
 constexpr std::string_view kUnchanged = "die Ausgabedatei ist unverändert.";
 constexpr std::string_view kNotCutBack =
@@ -126,6 +129,8 @@ void ExportRun::Begin() {
     defHold_ = engine_.ExpDef;
     def_ = defHold_.get();
     flags_ = FlagsOf(*def_);
+    nameChanges_ = def_->FeldLänge == "Fix" || def_->FeldLänge == "Max";
+    MakeRunValues();
     protocol_ =
         state_.Settings().ReadValue("TQBExport", "ProtokollErzeugen", state_.userName, "1") == "1";
     // A relative name would point elsewhere once the run is remembered and repeated from another
@@ -172,6 +177,8 @@ void ExportRun::PlanRecords() {
     cuts_.clear();
     replaced_.clear();
     joined_.clear();
+    changes_.clear();
+    changesUnnamed_ = 0;
     noRow_ = emptyWritten_ = false;
 }
 
@@ -187,9 +194,7 @@ void ExportRun::WriteRows() {
     // run's in front of them.
     OpenOutput(interactive_ && flags_.append);
     rows_->MoveFirst();
-    // A file gets its header line when this run starts it, never in the middle.
-    if (flags_.titleLine && out_.StartsFile()) WriteHeaderLine();
-    WriteFirstRecordOf(Vorlauf);
+    WriteHeaderLines();
     // A data layout that writes no line would have begun here.
     for (WrittenLayout& layout : written_.layouts)
         if (layout.lines == 0) layout.firstLine = written_.lines + 1;
@@ -250,8 +255,7 @@ void ExportRun::WriteWithoutRows() {
     StopWhenCancelled();
     OpenOutput(flags_.append);
     noRow_ = true;
-    if (flags_.titleLine && out_.StartsFile()) WriteHeaderLine();
-    WriteFirstRecordOf(Vorlauf);
+    WriteHeaderLines();
     WriteFirstRecordOf(Nachlauf);
     noRow_ = false;
     out_.Commit();
@@ -308,6 +312,37 @@ void ExportRun::RememberOutputFile() {
                         "Datei gespeichert. ") +
                     e.Description();
     }
+}
+
+void ExportRun::WriteHeaderLines() {
+    // A file gets its header line when this run starts it, never in the middle.
+    const bool titleLine = flags_.titleLine && out_.StartsFile();
+    if (!flags_.allHeaderRecords) {
+        if (titleLine) WriteHeaderLine();
+        WriteFirstRecordOf(Vorlauf);
+        return;
+    }
+    // Formats like DATEV's open with their header records and name the columns after them.
+    size_t i = 0;
+    for (const auto& record : *def_->Records) {
+        const size_t index = i++;
+        if (record->FieldTyp != Vorlauf) continue;
+        BuildRecordLine(index, *record);
+        WriteLayoutLine(index);
+    }
+    if (titleLine) WriteHeaderLine();
+}
+
+void ExportRun::MakeRunValues() {
+    bool used = false;
+    for (const auto& record : *def_->Records)
+        for (const auto& field : *record->Fields) used = used || field->FeldArt == "Laufwert";
+    if (!used) return;
+    RunFacts facts{std::chrono::system_clock::now(), engine_.PeriodFrom, engine_.PeriodTo,
+                   state_.userName, ""};
+    for (const auto& param : *def_->Parameter)
+        if (LowerCase(param->Name) == "wjbeginn") facts.fiscalYearStart = TrimBlanks(param->Value);
+    runValues_ = RunValueTexts(facts);
 }
 
 void ExportRun::WriteFirstRecordOf(tqFieldTyp kind) {
@@ -387,8 +422,8 @@ void ExportRun::PlanRecord(size_t recordIndex, const TQRecord& record) {
 
 void ExportRun::WriteLayoutLine(size_t recordIndex) {
     if (!pendingCuts_.empty() || !numberCut_.empty() || !pendingReplaced_.empty() ||
-        !pendingJoined_.empty())
-        CountCuts();
+        !pendingJoined_.empty() || !pendingRounded_.empty())
+        CountCuts(recordIndex);
     out_.EndLine();
     WrittenLayout& layout = written_.layouts[recordIndex];
     ++written_.lines;
@@ -426,6 +461,8 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
     const std::vector<FieldFormatter::FieldPlan>& plans = fieldPlans_[recordIndex];
     pendingReplaced_.clear();
     pendingJoined_.clear();
+    pendingUncut_.clear();
+    pendingRounded_.clear();
     const int32_t count = record.Fields->Count();
     const Value* row = noRow_ ? nullptr : rows_->CurrentRow();
     int32_t counter = 0;
@@ -456,6 +493,8 @@ void ExportRun::BuildRecordLine(size_t recordIndex, const TQRecord& record) {
             std::string& raw = formatter_.Raw();
             if (plan.source == FieldFormatter::FieldPlan::Source::Parameter)
                 raw = def_->Parameter->Item(field->Name)->Value;
+            else if (plan.source == FieldFormatter::FieldPlan::Source::RunValue)
+                raw = runValues_[static_cast<size_t>(plan.runValue)];
             FinishField(plan, *field, record, line, lineForms_[i]);
         }
         if (const size_t replaced =
@@ -473,6 +512,8 @@ void ExportRun::FinishField(const FieldFormatter::FieldPlan& plan, const TQField
     line.AppendText(line_);
     form = formatter_.LastForm();
     if (formatter_.LastCut()) NoteCut(record, field, plan);
+    if (formatter_.LastRounded())
+        pendingRounded_.push_back({&field, formatter_.Unrounded(), form.decimals});
     if (formatter_.LastJoined()) pendingJoined_.push_back(&field.Name);
 }
 
@@ -480,6 +521,7 @@ void ExportRun::NoteCut(const TQRecord& record, const TQField& field,
                         const FieldFormatter::FieldPlan& plan) {
     if (plan.type != FieldFormatter::FieldPlan::Type::Number) {
         pendingCuts_.push_back(&field);
+        if (nameChanges_) pendingUncut_.push_back(formatter_.Uncut());
         return;
     }
     if (!numberCut_.empty()) return;
@@ -495,8 +537,9 @@ void ExportRun::NoteCut(const TQRecord& record, const TQField& field,
         where, formatter_.Uncut(), field.Name, field.Länge);
 }
 
-void ExportRun::CountCuts() {
+void ExportRun::CountCuts(size_t recordIndex) {
     if (!numberCut_.empty()) throw VbError(kErrOverflow, numberCut_);
+    if (nameChanges_) NameChanges(recordIndex);
     for (const TQField* field : pendingCuts_) {
         AddCount(cuts_, field->Name, 1);
         cutLengths_[field->Name] = field->Länge;
@@ -504,6 +547,42 @@ void ExportRun::CountCuts() {
     for (const auto& [name, count] : pendingReplaced_)
         AddCount(replaced_, *name, static_cast<int64_t>(count));
     for (const std::string* name : pendingJoined_) AddCount(joined_, *name, 1);
+}
+
+void ExportRun::NameChanges(size_t recordIndex) {
+    // A fixed layout's reader (DATEV's import, a till) refuses or changes such values itself:
+    // each is named by its line, so the bookkeeper corrects it before handing the file over.
+    const tqFieldTyp kind = def_->Records->Item(static_cast<int32_t>(recordIndex) + 1)->FieldTyp;
+    const std::string place =
+        fmt::format("Zeile {} ({})", GroupedCount(static_cast<int64_t>(written_.lines) + 1),
+                    kind == Vorlauf    ? std::string("Vorlaufsatz")
+                    : kind == Nachlauf ? std::string("Nachlaufsatz")
+                                       : "Datensatz " + GroupedCount(rowCount_));
+    const auto name = [&](const std::string& field, std::string what) {
+        if (changes_.size() < kNamedChanges)
+            changes_.push_back({RunNote::Kind::Changed, field, 1,
+                                fmt::format("Warnung: {}, Feld {}: {}.", place, field, what)});
+        else
+            ++changesUnnamed_;
+    };
+    // DOS letters are other characters in this text: the value is named only in ANSI and UTF-8.
+    const bool showValue = def_->Dateiformat != "ASCII";
+    for (size_t i = 0; i < pendingCuts_.size(); ++i) {
+        std::string what = fmt::format("auf {} Zeichen gekürzt", pendingCuts_[i]->Länge);
+        if (showValue && i < pendingUncut_.size()) {
+            const std::string& uncut = pendingUncut_[i];
+            const bool long_ = CharCount(uncut) > kShownValueLength;
+            what +=
+                fmt::format(", vorher \"{}{}\"",
+                            long_ ? LeftChars(uncut, kShownValueLength) : uncut, long_ ? "…" : "");
+        }
+        name(pendingCuts_[i]->Name, std::move(what));
+    }
+    for (const auto& [field, count] : pendingReplaced_)
+        name(*field, fmt::format("{} Zeichen als ? geschrieben", count));
+    for (const RoundedValue& rounded : pendingRounded_)
+        name(rounded.field->Name,
+             fmt::format("{} auf {} Nachkommastellen gerundet", rounded.before, rounded.decimals));
 }
 
 bool ExportRun::RecordCriterionHolds(size_t recordIndex, const TQRecord& record) {
@@ -570,6 +649,13 @@ void ExportRun::GatherNotes() {
                           fmt::format("Warnung: In {} {} des Feldes {} wurden die Zeilenumbrüche "
                                       "als Leerzeichen geschrieben.",
                                       GroupedCount(count), count == 1 ? "Wert" : "Werten", name)});
+    notes_.insert(notes_.end(), changes_.begin(), changes_.end());
+    if (changesUnnamed_ > 0)
+        notes_.push_back(
+            {RunNote::Kind::Changed, "", changesUnnamed_,
+             fmt::format("Warnung: {} weitere Änderungen dieser Art sind nicht einzeln "
+                         "genannt.",
+                         GroupedCount(changesUnnamed_))});
     if (!out_.PermissionsLost().empty())
         notes_.push_back({RunNote::Kind::Permissions, "", 0,
                           fmt::format("Warnung: Die Ausgabedatei {} hat die Zugriffsrechte der "

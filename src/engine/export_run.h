@@ -1,6 +1,7 @@
 #pragma once
 // One run of an export definition: statement, output file, events, summary and protocol.
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -50,6 +51,11 @@ class ExportRun {
     void Finish();
     void OpenOutput(bool append);
     void CheckFieldLengths() const;
+    // The texts of the run values, when a field writes one.
+    void MakeRunValues();
+    // What comes before the first data line: the title line and the header record, or with
+    // AlleVorlaufsaetze every header record and then the title line.
+    void WriteHeaderLines();
     void WriteHeaderLine();
     // Builds and writes the first record of a kind (header or trailer record) from the current row.
     void WriteFirstRecordOf(tqFieldTyp kind);
@@ -70,7 +76,9 @@ class ExportRun {
     void NoteCut(const TQRecord& record, const TQField& field,
                  const FieldFormatter::FieldPlan& plan);
     // Raises for a cut number of the line, else counts its cut texts.
-    void CountCuts();
+    void CountCuts(size_t recordIndex);
+    // Names each change of the line's values, for a definition of fixed or maximum lengths.
+    void NameChanges(size_t recordIndex);
     // The column of a field or criterion; raises 3265 naming it, its record and the result's
     // columns.
     int ColumnOf(int& cached, const std::string& name, const TQRecord& record, const char* role);
@@ -105,6 +113,19 @@ class ExportRun {
     std::vector<std::pair<const std::string*, size_t>> pendingReplaced_;
     std::vector<const std::string*> pendingJoined_;
     std::vector<RunNote> notes_;
+    // A number written with fewer decimals than it had.
+    struct RoundedValue {
+        const TQField* field;
+        std::string before;
+        int32_t decimals;
+    };
+    static constexpr size_t kNamedChanges = 100;  // more are counted, not named
+    bool nameChanges_ = false;                    // a fixed or maximum length layout
+    std::vector<std::string> pendingUncut_;       // the cut texts of the line, before the cut
+    std::vector<RoundedValue> pendingRounded_;
+    std::vector<RunNote> changes_;  // every change named, up to kNamedChanges
+    int64_t changesUnnamed_ = 0;
+    std::array<std::string, 7> runValues_;  // the texts of the run values, in RunValue order
     bool noRow_ = false;         // records are built without a row: their columns are empty
     bool emptyWritten_ = false;  // a run without rows wrote its file
     std::string numberCut_;      // the failure of a number cut in the line

@@ -91,6 +91,8 @@ bool PrepareExport(TQExport& engine, const ExportChoice& choice) {
     }
     def.Dateiname = choice.fileName;
     engine.SQLWhere = choice.condition;
+    engine.PeriodFrom = choice.periodFrom;
+    engine.PeriodTo = choice.periodTo;
     return true;
 }
 

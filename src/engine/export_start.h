@@ -15,6 +15,8 @@ struct ExportChoice {
     bool append = false;                  // append to the output file
     std::string condition;                // the selection's SQL condition, blanks kept
     std::string fileName;                 // the output file
+    // The bounds of the date criterion the user chose, for the run's DatumVon and DatumBis.
+    std::optional<DateTime> periodFrom, periodTo;
 };
 
 // The message shown when an empty selection is not allowed.

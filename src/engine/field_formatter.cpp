@@ -8,6 +8,7 @@
 #include "common/text_codec.h"
 #include "common/text_helpers.h"
 #include "common/vb_convert.h"
+#include "definition/yes_no_keys.h"
 #include "engine/field_text.h"
 
 namespace norvik {
@@ -63,6 +64,28 @@ bool HoldsAny(std::string_view text, const char (&bytes)[3], bool& blank) {
     return false;
 }
 
+// The decimals of a normalised number's text ("1234,5600" has 2), trailing zeros left out.
+int32_t SignificantDecimals(std::string_view text) {
+    const size_t comma = text.find(',');
+    if (comma == std::string_view::npos) return 0;
+    size_t end = text.size();
+    while (end > comma + 1 && text[end - 1] == '0') --end;
+    return static_cast<int32_t>(end - comma - 1);
+}
+
+// Every occurrence of the qualifier written twice, in one pass.
+void DoubleEach(std::string& text, const std::string& qualifier) {
+    if (qualifier.empty() || text.find(qualifier) == std::string::npos) return;
+    std::string out;
+    out.reserve(text.size() + 8);
+    size_t from = 0;
+    for (size_t at; (at = text.find(qualifier, from)) != std::string::npos;
+         from = at + qualifier.size())
+        out.append(text, from, at + qualifier.size() - from).append(qualifier);
+    out.append(text, from);
+    text.swap(out);
+}
+
 }  // namespace
 
 void FieldFormatter::Prepare(const TQExportDef& def) {
@@ -79,6 +102,8 @@ void FieldFormatter::Prepare(const TQExportDef& def) {
                   : !TrimBlanks(def.Feldtrenner).empty() ? &def.Feldtrenner
                                                          : nullptr;
     textStops_[2] = textSearch_ && textSearch_->size() == 1 ? (*textSearch_)[0] : '\r';
+    // Doubling keeps the text whole, as CSV readers expect; a separator has no such convention.
+    doubleQualifier_ = textSearch_ == &def.Texterkenner && FlagsOf(def).doubleQuotes;
 }
 
 FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
@@ -89,6 +114,11 @@ FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
         plan.source = FieldPlan::Source::Column;
     else if (field.FeldArt == "Param")
         plan.source = FieldPlan::Source::Parameter;
+    else if (const auto runValue =
+                 field.FeldArt == "Laufwert" ? RunValueNamed(field.Name) : std::nullopt) {
+        plan.source = FieldPlan::Source::RunValue;
+        plan.runValue = *runValue;
+    }
     const std::string& typ = field.FeldTyp;
     if (typ == "N")
         plan.type = FieldPlan::Type::Number;
@@ -103,6 +133,9 @@ FieldFormatter::FieldPlan FieldFormatter::Plan(const TQField& field) {
         if (it == formats_.end())
             it = formats_.emplace(field.Format, CompiledFormat::Parse(field.Format)).first;
         plan.format = &it->second;
+        // Percent, exponent and literal texts change the digits on purpose.
+        plan.checkRounding = plan.type == FieldPlan::Type::Number && length_ != Length::Variable &&
+                             field.Format.find_first_of("%Ee\\\"") == std::string::npos;
     }
     // Without a format, a length or DOS letters, most values are written as their text is: a whole
     // number as its digits, a text unless it holds a line break or the replaced character, a date
@@ -290,6 +323,7 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
     const TQExportDef& def = *def_;
     lastForm_ = {};
     cut_ = false;
+    rounded_ = false;
     joined_ = false;
     if (plan.source == FieldPlan::Source::Constant)
         text_ = field.Name;
@@ -301,10 +335,16 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
         return;
     }
 
+    int32_t decimalsBefore = 0;
     if (plan.type == Type::Number) {
         scratch_.clear();
         AppendNormalizedNumber(text_, scratch_);
         text_.swap(scratch_);
+        // What a fixed layout's reader refuses is named, so the decimals a format drops are seen.
+        if (plan.checkRounding) {
+            decimalsBefore = SignificantDecimals(text_);
+            unrounded_ = text_;
+        }
     }
     if (plan.format) ApplyFormat(*plan.format);
     switch (plan.type) {
@@ -326,7 +366,10 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
         }
         case Type::Text:
         case Type::VarText:
-            if (textSearch_) ReplaceInPlace(text_, *textSearch_, def.Ersatzzeichen);
+            if (doubleQualifier_)
+                DoubleEach(text_, *textSearch_);
+            else if (textSearch_)
+                ReplaceInPlace(text_, *textSearch_, def.Ersatzzeichen);
             break;
         case Type::Other:
             break;
@@ -349,7 +392,10 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
         joined_ = plan.oneLine;
     }
     ApplyLength(plan.type == Type::Number, field.Länge);
-    if (plan.type == Type::Number) lastForm_.decimals = TrailingDecimals();
+    if (plan.type == Type::Number) {
+        lastForm_.decimals = TrailingDecimals();
+        rounded_ = decimalsBefore > lastForm_.decimals;
+    }
 
     const std::string* qualifier = Qualifier(plan.type);
     if (qualifier) line += *qualifier;

@@ -8,6 +8,7 @@
 
 #include "common/file_io.h"
 #include "common/vb_format.h"
+#include "definition/run_values.h"
 #include "definition/tq_model.h"
 #include "engine/written_lines.h"
 
@@ -24,6 +25,7 @@ class FieldFormatter {
             Column,
             Parameter,
             Constant,
+            RunValue,  // a value of the run, handed in as raw text like a parameter's
             Nothing
         } source = Source::Nothing;
         enum class Type : uint8_t { Number, Date, Text, VarText, Other } type = Type::Other;
@@ -31,6 +33,9 @@ class FieldFormatter {
         bool emptyStaysEmpty = false;            // a number without a value is written empty
         bool timeAlways = false;  // a date's time is written even at midnight (a data medium)
         bool oneLine = false;     // a line break is a blank even inside the qualifier (a medium)
+        RunValue runValue = RunValue::kStartzeit;  // which one, for Source::RunValue
+        bool checkRounding = false;  // a plain number format of a fixed layout: decimals dropped
+                                     // are told
         // Values this field writes as they are, without the steps of Finish.
         enum class Direct : uint8_t { None, Number, Text, Date } direct = Direct::None;
     };
@@ -65,6 +70,11 @@ class FieldFormatter {
     bool LastJoined() const { return joined_; }
     // The value the last Finish cut, as it was before the cut.
     const std::string& Uncut() const { return uncut_; }
+    // True when the last Finish wrote a number of a fixed or maximum length definition with fewer
+    // decimals than it had.
+    bool LastRounded() const { return rounded_; }
+    // The number the last rounded Finish had before its format, in its German text.
+    const std::string& Unrounded() const { return unrounded_; }
 
   private:
     // Appends an exact decimal's text as Finish would write it; false when it needs Finish.
@@ -82,14 +92,17 @@ class FieldFormatter {
     bool ascii_ = false;          // DOS letters
     enum class Length : uint8_t { Variable, Fix, Max } length_ = Length::Variable;
     const std::string* textSearch_ = nullptr;  // what Ersatzzeichen replaces in text, or none
+    bool doubleQualifier_ = false;             // the Texterkenner in a text is doubled instead
     // Bytes whose presence sends a text through Finish: line breaks and the replaced character.
     char textStops_[3] = {'\r', '\n', '\r'};
     std::string text_;
     std::string scratch_;
     bool cut_ = false;
+    bool rounded_ = false;
     bool joined_ = false;
     size_t dosReplaced_ = 0;
     std::string uncut_;
+    std::string unrounded_;
     WrittenField lastForm_;
     // Formats are parsed once per text, not once per row; map nodes keep their addresses.
     std::map<std::string, CompiledFormat, std::less<>> formats_;

@@ -43,7 +43,14 @@ enum class IfEmpty : uint8_t {
 // A change of the data on its way into the file, or a run without rows: a host shows it as a
 // warning, beside the summary that carries the same text.
 struct RunNote {
-    enum class Kind : uint8_t { NoData, Cut, Replaced, LineBreak, Permissions } kind = Kind::Cut;
+    enum class Kind : uint8_t {
+        NoData,
+        Cut,
+        Replaced,
+        LineBreak,
+        Permissions,
+        Changed  // one value of a fixed layout changed on its way: cut, rounded or "?" (line named)
+    } kind = Kind::Cut;
     std::string field;  // the field concerned; empty for the whole run
     int64_t count = 0;  // values or characters concerned
     std::string text;   // one line of the summary ("Warnung: …", "Keine Daten: …")
@@ -83,6 +90,9 @@ class TQExport {
     std::string WriteInto;
     // An interactive run without rows: keep the output file, write it anew, or fail.
     IfEmpty WhenEmpty = IfEmpty::Keep;
+    // The bounds of the date criterion the user chose (a GDPdU period), for the fields that write
+    // them (LAUFWERT DatumVon, DatumBis, WJBeginn); empty where not given.
+    std::optional<DateTime> PeriodFrom, PeriodTo;
 
     // The current listener, or a silent one.
     TQExportEvents& Events();

@@ -11,6 +11,7 @@
 #include "host/file_list.h"
 #include "host/stored_choice.h"
 #include "selection/criterion_condition.h"
+#include "selection/selected_period.h"
 
 namespace norvik {
 namespace {
@@ -94,9 +95,12 @@ bool ExportForm::ExportData() {
     }
     try {
         ExportChoice choice{
-            controls.protocolChecked, controls.appendChecked, {}, controls.fileName};
+            controls.protocolChecked, controls.appendChecked, {}, controls.fileName, {}, {}};
         try {
             choice.condition = selection_.Condition();
+            const DatePeriod period = SelectedPeriod(selection_.Criteria);
+            choice.periodFrom = period.from;
+            choice.periodTo = period.to;
         } catch (const EntryError& e) {
             StoreSwitches();
             Warn(e.Description());

@@ -21,6 +21,15 @@ void ParameterRows::Load(const std::string& fileName) {
     } catch (const std::exception& e) {
         ReportFailure(services_.Messages(), "frmProperties", "ShowData", e);
     }
+    // The switches that shape the file are the definition's own: shown, changed only in the file.
+    for (const auto& [key, caption] : {std::pair{"AlleVorlaufsaetze", "Alle Vorlaufsätze"},
+                                       std::pair{"TexterkennerDoppeln", "Texterkenner doppeln"}}) {
+        const std::string read = ReadProfileString(fileName, "Allgemein", key, "");
+        const std::string value(TrimBlanks(read));
+        if (!value.empty() && value != "N")
+            rows_.push_back(
+                {std::string(caption) + " (" + key + ", in der Datei)", value, key, true});
+    }
 }
 
 void ParameterRows::ReadRows(const std::string& fileName) {
@@ -56,6 +65,7 @@ void ParameterRows::ReadRows(const std::string& fileName) {
 bool ParameterRows::Save() {
     bool all = true;
     for (const ParameterRow& row : rows_) {
+        if (row.fixed) continue;
         try {
             state_.Settings().WriteValue(sectionName_, row.key, row.value, kParameterOwner);
         } catch (const std::exception&) {
@@ -70,7 +80,7 @@ bool ParameterRows::Set(const std::string& key, const std::string& value) {
     bool found = false;
     // A key written twice is stored once; every row of it must save the same value.
     for (ParameterRow& row : rows_) {
-        if (EqualsIgnoreCase(row.key, key)) {
+        if (!row.fixed && EqualsIgnoreCase(row.key, key)) {
             row.value = value;
             found = true;
         }
@@ -79,7 +89,7 @@ bool ParameterRows::Set(const std::string& key, const std::string& value) {
 }
 
 void ParameterRows::SetValue(size_t row, std::string value) {
-    rows_.at(row).value = std::move(value);
+    if (!rows_.at(row).fixed) rows_[row].value = std::move(value);
 }
 
 }  // namespace norvik

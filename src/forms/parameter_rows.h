@@ -24,6 +24,7 @@ struct ParameterRow {
     std::string caption;  // the caption, else the key
     std::string value;    // the stored value, else the file's default; the one the user edits
     std::string key;      // the key as written before "=", blanks kept
+    bool fixed = false;   // a setting of the file shown for information: not edited, not stored
 };
 
 class ParameterRows {
@@ -32,15 +33,16 @@ class ParameterRows {
     ParameterRows(ModuleState& state, HostServices& services)
         : state_(state), services_(services) {}
 
-    // Reads the [Parameter] lines of the definition file with their stored values; a failure is
-    // reported ("frmProperties", "ShowData") and the rows read so far stay.
+    // Reads the [Parameter] lines of the definition file with their stored values, then a fixed
+    // row for each layout switch the file sets (AlleVorlaufsaetze, TexterkennerDoppeln); a failure
+    // is reported ("frmProperties", "ShowData") and the rows read so far stay.
     void Load(const std::string& fileName);
     // Writes every row's value under the settings section for the owner "Standard"; a failing
     // write is skipped. True when every value was stored.
     bool Save();
     // Sets the value of every row with that key (letter case ignored); false when there is none.
     bool Set(const std::string& key, const std::string& value);
-    // Sets the value of one row, as the grid edits it.
+    // Sets the value of one row, as the grid edits it; a fixed row keeps its value.
     void SetValue(size_t row, std::string value);
 
     // The rows in the order of the file.

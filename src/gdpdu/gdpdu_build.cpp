@@ -201,6 +201,8 @@ bool GdpduBuild::ExportTables(const fs::path& staging) {
             entry->Export->Advise(listener);
         }
         entry->Export->WriteInto = staging.string();
+        entry->Export->PeriodFrom = gdpdu_.DatumVon;
+        entry->Export->PeriodTo = gdpdu_.DatumBis;
         const bool exported = entry->Export->BuildExport() == 0;
         entry->Export->WriteInto.clear();
         if (listener) entry->Export->Advise(nullptr);

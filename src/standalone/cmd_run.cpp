@@ -13,6 +13,7 @@
 #include "host/db_protocol.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
+#include "selection/selected_period.h"
 #include "standalone/cli_context.h"
 #include "standalone/forgetting_store.h"
 #include "standalone/run_target.h"
@@ -45,7 +46,7 @@ std::string Captions(const TQExportDef& def) {
 // The condition of the definition's criteria filled as the dialog's selection control fills them;
 // empty without entries.
 std::string SelectionCondition(CliContext& ctx, const TQExportDef& def,
-                               const std::vector<std::string>& entries) {
+                               const std::vector<std::string>& entries, DatePeriod& period) {
     if (entries.empty()) return "";
     SelectionModel selection(ctx.Host());
     BuildSelection(def, ctx.Module().session, selection);
@@ -62,7 +63,9 @@ std::string SelectionCondition(CliContext& ctx, const TQExportDef& def,
         }
         selection.SetEntry(entry.substr(0, eq), entry.substr(eq + 1));
     }
-    return selection.Condition();
+    std::string condition = selection.Condition();
+    period = SelectedPeriod(selection.Criteria);
+    return condition;
 }
 
 // The dialog asks for criteria here; the command line names its options and the criteria.
@@ -137,7 +140,10 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     // Without a switch the stored choice holds, as it does for the dialog.
     choice.protocol = protocol || noProtocol ? std::optional<bool>(protocol) : std::nullopt;
     choice.append = !toStdout && (append || (!noAppend && FlagsOf(def).append));
-    choice.condition = JoinConditions(where, SelectionCondition(ctx, def, selections));
+    DatePeriod period;
+    choice.condition = JoinConditions(where, SelectionCondition(ctx, def, selections, period));
+    choice.periodFrom = period.from;
+    choice.periodTo = period.to;
     RequireSelection(def, choice.condition);
     std::optional<StdoutFile> stdoutFile;
     if (toStdout) stdoutFile.emplace();

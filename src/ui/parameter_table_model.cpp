@@ -48,7 +48,8 @@ bool ParameterTableModel::setData(const QModelIndex& index, const QVariant& valu
 Qt::ItemFlags ParameterTableModel::flags(const QModelIndex& index) const {
     if (!index.isValid() || !checkIndex(index)) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (index.column() == kValueColumn) flags |= Qt::ItemIsEditable;
+    if (index.column() == kValueColumn && !rows_.Rows()[static_cast<size_t>(index.row())].fixed)
+        flags |= Qt::ItemIsEditable;
     return flags;
 }
 
