@@ -366,9 +366,9 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
         }
         case Type::Text:
         case Type::VarText:
-            if (doubleQualifier_)
-                DoubleEach(text_, *textSearch_);
-            else if (textSearch_)
+            // A doubled qualifier is one character of the value: it is doubled after the cut, which
+            // could otherwise split the pair.
+            if (textSearch_ && !doubleQualifier_)
                 ReplaceInPlace(text_, *textSearch_, def.Ersatzzeichen);
             break;
         case Type::Other:
@@ -392,6 +392,8 @@ void FieldFormatter::Finish(const FieldPlan& plan, const TQField& field, std::st
         joined_ = plan.oneLine;
     }
     ApplyLength(plan.type == Type::Number, field.Länge);
+    if (doubleQualifier_ && (plan.type == Type::Text || plan.type == Type::VarText))
+        DoubleEach(text_, *textSearch_);
     if (plan.type == Type::Number) {
         lastForm_.decimals = TrailingDecimals();
         rounded_ = decimalsBefore > lastForm_.decimals;

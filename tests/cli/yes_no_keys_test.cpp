@@ -21,13 +21,19 @@ std::string FlagDefinition(const std::string& output, const std::string& key,
                            const std::string& value) {
     // A key absent from the file takes its fallback, so every other key is written as its no or,
     // for the selection, its yes.
-    std::string general = "\nanfuegen=N\nkopfzeile=N\nanfuegenaenderbar=N\nallowemptyselection=Y\n";
+    std::string general =
+        "\nanfuegen=N\nkopfzeile=N\nanfuegenaenderbar=N\nallowemptyselection=Y\n"
+        "allevorlaufsaetze=N\ntexterkennerdoppeln=N\n";
     const size_t at = general.find("\n" + key + "=") + 1;
     general.replace(at, general.find('\n', at) - at, key + "=" + value);
     return test::DefinitionBytes(
         "[Allgemein]\nName=Schalter\nDatenquelle=SELECT 1 AS nr\nDateiname=" + output + general +
         "[Selektion]\nSel01=\"Nummer\";\"nr\";0;10;\"\";\"\";\"\"\n"
-        "[DATENSATZ]\nFIELD nr,N,,0\n");
+        "[DATENSATZ]\nFIELD nr,N,,0\n" +
+        // A numbered header is a section only with AlleVorlaufsaetze; else its field joins the
+        // data.
+        (key == "allevorlaufsaetze" ? "[VORLAUFSATZ2]\nCONST v,V,,0\n" : "") +
+        (key == "texterkennerdoppeln" ? "CONST \"a\"\"b\",T,,0\n" : ""));
 }
 
 TEST_F(YesNoKeysTest, EachSpellingReadsAlikeInBothFrontEnds) {
@@ -45,6 +51,12 @@ TEST_F(YesNoKeysTest, EachSpellingReadsAlikeInBothFrontEnds) {
         const std::string written = test::ReadBytes(output);
         EXPECT_TRUE(key != "anfuegen" || written == (yes ? "alt\r\n1\r\n" : "1\r\n")) << written;
         EXPECT_TRUE(key != "kopfzeile" || written.starts_with("nr") == yes) << written;
+        EXPECT_TRUE(key != "allevorlaufsaetze" ||
+                    written == (yes ? "\"v\"\r\n1\r\n" : "1;\"v\"\r\n"))
+            << written;
+        EXPECT_TRUE(key != "texterkennerdoppeln" ||
+                    written == (yes ? "1;\"a\"\"b\"\r\n" : "1;\"a'b\"\r\n"))
+            << written;
         // Only a refused append or an empty selection fails the run.
         EXPECT_EQ(r.code == 0, appendAsked || key == "allowemptyselection" ? yes : true) << r.err;
 

@@ -1,0 +1,149 @@
+// The demo's DATEV booking batch, read back with a reader of DATEV's published format: every month
+// of the demo's bookings, a month without bookings, and what DATEV would refuse named by the run.
+
+#include "support/datev_batch.h"
+
+#include <gtest/gtest.h>
+#include <sys/time.h>
+
+#include <ctime>
+
+#include "cli/cli_fixture.h"
+#include "db/connection.h"
+
+namespace norvik {
+namespace {
+
+using test::CliOutcome;
+
+// The run's own time stamp form, JJJJMMTThhmmssfff, of now.
+std::string Stamp() {
+    timeval now{};
+    gettimeofday(&now, nullptr);
+    std::tm local{};
+    localtime_r(&now.tv_sec, &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d%03d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(now.tv_usec / 1000));
+    return text;
+}
+
+std::vector<std::string> HeaderFields(const std::string& bytes) {
+    std::vector<std::string> fields;
+    const std::string line = bytes.substr(0, bytes.find("\r\n"));
+    for (size_t start = 0;;) {
+        const size_t end = line.find(';', start);
+        fields.push_back(line.substr(start, end - start));
+        if (end == std::string::npos) return fields;
+        start = end + 1;
+    }
+}
+
+class DatevBatchTest : public test::CliFixture {
+  protected:
+    void SetUp() override {
+        CliFixture::SetUp();
+        ASSERT_EQ(Run({"-q", "demo"}).code, 0);
+    }
+    // The batch of one month into out.
+    CliOutcome RunMonth(int year, int month, const std::string& out,
+                        const std::vector<std::string>& more = {}) const {
+        static const int kLastDay[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        char range[64];
+        std::snprintf(range, sizeof range, "01.%02d.%04d..%02d.%02d.%04d", month, year,
+                      kLastDay[month - 1], month, year);
+        std::vector<std::string> args = {
+            "-q",    "run", "DATEV-Buchungsstapel", "--sel", std::string("Belegdatum=") + range,
+            "--out", out};
+        args.insert(args.end(), more.begin(), more.end());
+        return Run(args);
+    }
+    void AddBookings(const std::string& values) const {
+        db::Connection::Open("sqlite:" + home() + "/host.sqlite")
+            ->Execute(
+                "INSERT INTO Buchungen (Buchungsnummer, Belegnummer, Belegdatum, Konto, "
+                "Gegenkonto, Betrag, Steuerschluessel, Buchungstext, Waehrung) VALUES " +
+                values);
+    }
+};
+
+TEST_F(DatevBatchTest, EveryMonthOfTheDemoIsABatchDatevReads) {
+    int64_t bookings = 0;
+    for (int year : {2025, 2026})
+        for (int month = 1; month <= 12; ++month) {
+            SCOPED_TRACE(std::to_string(month) + "/" + std::to_string(year));
+            const std::string out = dir.file("EXTF_" + std::to_string(month) + ".csv");
+            const std::string before = Stamp();
+            const CliOutcome r = RunMonth(year, month, out);
+            const std::string after = Stamp();
+            ASSERT_EQ(r.code, 0) << r.err;
+            // The demo's bookings fit DATEV's limits: nothing is changed, nothing said.
+            EXPECT_EQ(r.err, "");
+            const std::string bytes = test::ReadBytes(out);
+            for (const std::string& finding : test::DatevBatchFindings(bytes))
+                ADD_FAILURE() << finding;
+            const std::vector<std::string> header = HeaderFields(bytes);
+            ASSERT_EQ(header.size(), 31u);
+            EXPECT_TRUE(header[5] >= before && header[5] <= after) << header[5];
+            char ym[16];
+            std::snprintf(ym, sizeof ym, "%04d%02d", year, month);
+            EXPECT_EQ(header[12], std::to_string(year) + "0101");
+            EXPECT_EQ(header[14], std::string(ym) + "01");
+            EXPECT_EQ(header[15].substr(0, 6), ym);
+            // Header, title line, then one line per booking.
+            int64_t lines = 0;
+            for (const char c : bytes) lines += c == '\n';
+            bookings += lines - 2;
+        }
+    EXPECT_EQ(bookings, 4200);
+}
+
+TEST_F(DatevBatchTest, AMonthWithoutBookingsWritesNoBatch) {
+    const std::string out = dir.file("EXTF_leer.csv");
+    CliOutcome r = RunMonth(2027, 1, out);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.err.find("Keine Daten"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    r = RunMonth(2027, 1, out, {"--if-empty", "fail"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(DatevBatchTest, WhatDatevRefusesIsNamedByBookingAndField) {
+    // A fiscal year from July: February 2027 belongs to the one begun on 1 July 2026.
+    ASSERT_EQ(Run({"-q", "params", "DATEV-Buchungsstapel", "--set", "WJBeginn=01.07."}).code, 0);
+    const std::string longText =
+        "Zahlung \"Muster\" GmbH, Rechnung 4711 vom 3. Februar, Teilbetrag";
+    AddBookings("(9001, 'RE-2027-1', '2027-02-03', 8400, 1400, 100.005, 12345, '" + longText +
+                "', 'EUR'), (9002, 'RE-2027-2', '2027-02-04', 8400, 1400, 5, 3, "
+                "'Pfeil → Lager', 'EUR')");
+    const std::string out = dir.file("EXTF_2027_02.csv");
+    const CliOutcome r = RunMonth(2027, 2, out);
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (const char* said :
+         {"Zeile 3 (Datensatz 1), Feld Umsatz: 100,005 auf 2 Nachkommastellen gerundet.",
+          "Zeile 3 (Datensatz 1), Feld Steuerschluessel: auf 4 Zeichen gekürzt, vorher \"12345\".",
+          "Zeile 3 (Datensatz 1), Feld Buchungstext: auf 60 Zeichen gekürzt, vorher",
+          "Zeile 4 (Datensatz 2), Feld Buchungstext: 1 Zeichen als ? geschrieben."})
+        EXPECT_NE(r.err.find(said), std::string::npos) << said << "\n" << r.err;
+    const std::string bytes = test::ReadBytes(out);
+    for (const std::string& finding : test::DatevBatchFindings(bytes)) ADD_FAILURE() << finding;
+    EXPECT_EQ(HeaderFields(bytes)[12], "20260701");
+    // The quotes stay in the text, doubled, and the cut counts each of them once.
+    EXPECT_NE(bytes.find(";\"1234\";0302;\"RE-2027-1\";;;\"Zahlung \"\"Muster\"\" GmbH, Rechnung "
+                         "4711 vom 3. Februar, Teilbet\";"),
+              std::string::npos)
+        << bytes;
+
+    // An amount of eleven digits cannot be written at all: the run fails and names it.
+    AddBookings("(9003, 'RE-2027-3', '2027-03-01', 8400, 1400, 12345678901, 3, 'Groß', 'EUR')");
+    const std::string march = dir.file("EXTF_2027_03.csv");
+    const CliOutcome failed = RunMonth(2027, 3, march);
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_NE(failed.err.find("Feldes Umsatz"), std::string::npos) << failed.err;
+    EXPECT_FALSE(std::filesystem::exists(march));
+}
+
+}  // namespace
+}  // namespace norvik
