@@ -143,6 +143,15 @@ TEST_F(DatevBatchTest, WhatDatevRefusesIsNamedByBookingAndField) {
     EXPECT_EQ(failed.code, 1);
     EXPECT_NE(failed.err.find("Feldes Umsatz"), std::string::npos) << failed.err;
     EXPECT_FALSE(std::filesystem::exists(march));
+
+    // A fiscal year's start that is no day fails the run before it writes.
+    ASSERT_EQ(Run({"-q", "params", "DATEV-Buchungsstapel", "--set", "WJBeginn=31.02."}).code, 0);
+    const CliOutcome noDay = RunMonth(2027, 2, march);
+    EXPECT_EQ(noDay.code, 1);
+    EXPECT_NE(noDay.err.find("Der Parameter WJBeginn \"31.02.\" nennt keinen Tag"),
+              std::string::npos)
+        << noDay.err;
+    EXPECT_FALSE(std::filesystem::exists(march));
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ std::vector<std::string> Shown(const ParameterRows& rows) {
 TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
     const std::string file = exportPath() + "KUNDEN.EXP";
     WriteBytes(file, DefinitionBytes("[Allgemein]\nName=Kundenstamm\nDatenquelle=kunden\n"
-                                     "[Auswahl]\nDraussen=1\n"
+                                     "TexterkennerDoppeln=J\n[Auswahl]\nDraussen=1\n"
                                      "[parameter]  \n"
                                      "Datum=\"Stichtag\",\"01.01.2003\"\n"
                                      "Kunde=\n"
@@ -41,6 +41,8 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
                                "Zahl " + filler + "|7|Zahl ",
                                "Köln, Rhein" + filler + "|Bonn|Ort",
                                "Noch einmal" + filler + "|Bonn|ORT",
+                               "Texterkenner doppeln (TexterkennerDoppeln, in der Datei)" + filler +
+                                   "|J|TexterkennerDoppeln",
                            }));
     EXPECT_TRUE(rows.Set("kunde", "4711"));
     EXPECT_TRUE(rows.Set("Zahl ", ""));
@@ -48,6 +50,10 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
     // A key written twice is one stored value: the grid's edit of its second row
     // must not be saved over by the first.
     rows.SetValue(4, "Siegburg");
+    // The file's own switch is shown, never edited or stored.
+    rows.SetValue(5, "N");
+    EXPECT_FALSE(rows.Set("TexterkennerDoppeln", "N"));
+    EXPECT_EQ(rows.Rows()[5].value, "J");
     EXPECT_TRUE(rows.Save());
 
     ParameterRows again(State(), Services());
@@ -58,6 +64,8 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
     EXPECT_EQ(again.Rows()[2].value, "7");
     EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Zahl ", "Standard", "unset"), "");
     EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "Datum", "Standard", ""), "01.01.2003");
+    EXPECT_EQ(State().Settings().ReadValue("Export_KUNDEN", "TexterkennerDoppeln", "Standard", "-"),
+              "-");
 
     TQExport engine(State(), Services());
     engine.LoadFile(file);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "common/vb_convert.h"
 #include "common/vb_error.h"
 #include "selection/criterion_condition.h"
+#include "selection/selected_period.h"
 #include "selection/sql_dialect.h"
 #include "support/cases.h"
 
@@ -30,6 +32,21 @@ TEST(EntryTest, InvalidEntriesAreRefusedWithTheCriterionNamed) {
             EXPECT_EQ(e.Number(), std::stoi(c[3]));
             EXPECT_EQ(e.Description(), "Auswahl \"Betrag\": " + c[4]);
         }
+    }
+}
+
+// The period cases of cases/entries.tsv.
+TEST(EntryTest, TheFirstDateCriterionGivesThePeriod) {
+    for (const CaseRow& c : ReadCases("selection/cases/entries.tsv")) {
+        if (c[0] != "period") continue;
+        CriterionList criteria;
+        criteria.Add("name") = Make("name", kValueText, "31.12.1999");
+        criteria.Add("datum") = Make("datum", kValueDate, c[1]);
+        const DatePeriod period = SelectedPeriod(criteria);
+        const auto shown = [](const std::optional<DateTime>& d) {
+            return d ? DateTimeToText(*d) : std::string("-");
+        };
+        EXPECT_EQ(shown(period.from) + " " + shown(period.to), c[2] + " " + c[3]) << c.where;
     }
 }
 

@@ -15,7 +15,7 @@ namespace {
 // The conditions and selects of cases/entries.tsv on the back end, with the rows they select.
 TEST_P(SelectionTest, EntriesBecomeConditionsThatSelectTheirRows) {
     for (const CaseRow& c : ReadCases("selection/cases/entries.tsv")) {
-        if (c[0] == "refused") continue;
+        if (c[0] == "refused" || c[0] == "period") continue;
         SCOPED_TRACE(c.where);
         const int32_t kind = std::stoi(c[2]);
         const std::string condition = ConditionOf(c[1], kind, c[3]);
