@@ -22,13 +22,11 @@ void ParameterRows::Load(const std::string& fileName) {
         ReportFailure(services_.Messages(), "frmProperties", "ShowData", e);
     }
     // The switches that shape the file are the definition's own: shown, changed only in the file.
-    for (const auto& [key, caption] : {std::pair{"AlleVorlaufsaetze", "Alle Vorlaufsätze"},
-                                       std::pair{"TexterkennerDoppeln", "Texterkenner doppeln"}}) {
+    for (const char* key : {"AlleVorlaufsaetze", "TexterkennerDoppeln"}) {
         const std::string read = ReadProfileString(fileName, "Allgemein", key, "");
         const std::string value(TrimBlanks(read));
         if (!value.empty() && value != "N")
-            rows_.push_back(
-                {std::string(caption) + " (" + key + ", in der Datei)", value, key, true});
+            rows_.push_back({key, value + " (in der Definition festgelegt)", key, true});
     }
 }
 

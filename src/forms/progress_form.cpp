@@ -53,13 +53,30 @@ void ProgressForm::StatementWaiting(bool on) {
     Changed();
 }
 
+namespace {
+constexpr size_t kNamedChangesShown = 3;
+}  // namespace
+
 void ProgressForm::Done(bool /*blValue*/) {
     // A failed run enables the buttons as well: the user reads the error and closes.
     openEnabled = closeEnabled = done_ = true;
     notes.clear();
+    // A window has room for a few values named by their line; the protocol keeps every one.
+    int64_t unshown = 0;
+    size_t named = 0;
     if (engine_)
-        for (const RunNote& note : engine_->LastNotes())
+        for (const RunNote& note : engine_->LastNotes()) {
+            if (note.kind == RunNote::Kind::Changed && named++ >= kNamedChangesShown) {
+                unshown += note.count;
+                continue;
+            }
             notes += (notes.empty() ? "" : "\n") + note.text;
+        }
+    if (unshown > 0)
+        notes +=
+            "\nWarnung: " + GroupedCount(unshown) +
+            (unshown == 1 ? " weiterer geänderter Wert steht" : " weitere geänderte Werte stehen") +
+            " im Protokoll.";
     cancelEnabled = false;
     Changed();
 }

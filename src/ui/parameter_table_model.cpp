@@ -22,7 +22,9 @@ int ParameterTableModel::columnCount(const QModelIndex& parent) const {
 QVariant ParameterTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !checkIndex(index)) return {};
     const ParameterRow& row = rows_.Rows()[static_cast<size_t>(index.row())];
-    if (role == Qt::BackgroundRole && index.column() <= kSpacerColumn) return fixedBackground_;
+    // A fixed row is the file's own: greyed like the captions, as it cannot be edited.
+    if (role == Qt::BackgroundRole && (index.column() <= kSpacerColumn || row.fixed))
+        return fixedBackground_;
     if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
     switch (index.column()) {
         case kCaptionColumn:

@@ -41,8 +41,8 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
                                "Zahl " + filler + "|7|Zahl ",
                                "Köln, Rhein" + filler + "|Bonn|Ort",
                                "Noch einmal" + filler + "|Bonn|ORT",
-                               "Texterkenner doppeln (TexterkennerDoppeln, in der Datei)" + filler +
-                                   "|J|TexterkennerDoppeln",
+                               "TexterkennerDoppeln" + filler +
+                                   "|J (in der Definition festgelegt)|TexterkennerDoppeln",
                            }));
     EXPECT_TRUE(rows.Set("kunde", "4711"));
     EXPECT_TRUE(rows.Set("Zahl ", ""));
@@ -53,7 +53,7 @@ TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
     // The file's own switch is shown, never edited or stored.
     rows.SetValue(5, "N");
     EXPECT_FALSE(rows.Set("TexterkennerDoppeln", "N"));
-    EXPECT_EQ(rows.Rows()[5].value, "J");
+    EXPECT_EQ(rows.Rows()[5].value, "J (in der Definition festgelegt)");
     EXPECT_TRUE(rows.Save());
 
     ParameterRows again(State(), Services());

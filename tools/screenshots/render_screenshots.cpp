@@ -270,6 +270,12 @@ void Render(const std::string& home) {
     properties.show();
     Save(properties, "properties.png");
     properties.close();
+    // The DATEV batch's parameters and the file's own layout switches below them.
+    Choose(dialog, "DATEV-Buchungsstapel");
+    ui::FrmProperties datev(nullptr, dialog.Form().PropertiesFile(), State(), Services());
+    datev.show();
+    Save(datev, "properties-datev.png");
+    datev.close();
     dialog.close();
     RenderGdpdu(*messages);
     Services().messages.reset();
