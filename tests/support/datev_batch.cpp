@@ -166,7 +166,7 @@ const std::pair<size_t, size_t> kHeaderTexts[] = {{8, 2},     {9, 25},    {10, k
 const char* const kBookingForms[] = {
     R"(\d{1,10},\d{2})", R"("[SH]")", R"((""|"[A-Z]{3}")?)", R"(([1-9]\d{0,3},\d{2,6})?)",  // 1-4
     R"((\d{1,10},\d{2})?)", R"((""|"[A-Z]{3}")?)", R"(\d{1,9})", R"(\d{1,9})",            // 5-8
-    R"((""|"\d{1,4}")?)", R"(\d{4})", nullptr, nullptr, R"((\d{1,10},\d{2})?)", nullptr};  // 9-14
+    R"((""|"\d{4}")?)", R"(\d{4})", nullptr, nullptr, R"((\d{1,10},\d{2})?)", nullptr};  // 9-14
 // clang-format on
 const std::pair<size_t, size_t> kBookingTexts[] = {{11, 36}, {12, 12}, {14, 60}};
 // Belegfeld 1 and 2 hold only these characters.
