@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/utf8.h"
+#include "definition/yes_no_keys.h"
 #include "gdpdu/value_forms.h"
 
 namespace norvik {
@@ -48,7 +49,7 @@ void DescribeFixedPlaces(const TQRecord& record, const TQExportDef& def, TableFo
 
 bool LayoutIsWritten(const TQExportDef& def, size_t record) {
     const tqFieldTyp kind = RecordAt(def, record).FieldTyp;
-    if (kind == Standard) return true;
+    if (kind == Standard || (kind == Vorlauf && FlagsOf(def).allHeaderRecords)) return true;
     for (size_t r = 0; r < record; ++r)
         if (RecordAt(def, r).FieldTyp == kind) return false;
     return true;
@@ -57,9 +58,14 @@ bool LayoutIsWritten(const TQExportDef& def, size_t record) {
 std::string LayoutTableName(const TQExportDef& def, size_t record, const std::string& tableName) {
     std::string suffix;
     switch (RecordAt(def, record).FieldTyp) {
-        case Vorlauf:
-            suffix = "Vorlaufsatz";
+        case Vorlauf: {
+            // Written one and all, the header records are told apart by their place.
+            size_t number = 1;
+            for (size_t r = 0; r < record; ++r)
+                if (RecordAt(def, r).FieldTyp == Vorlauf) ++number;
+            suffix = number == 1 ? "Vorlaufsatz" : "Vorlaufsatz " + std::to_string(number);
             break;
+        }
         case Nachlauf:
             suffix = "Nachlaufsatz";
             break;
