@@ -6,6 +6,7 @@
 
 #include "forms/entry_checks.h"
 #include "host/module_state.h"
+#include "selection/selected_period.h"
 #include "support/cases.h"
 #include "support/session/session_fixture.h"
 
@@ -149,6 +150,10 @@ TEST_F(ExportFormTest, ExportDataChecksAfterStoringTheSwitches) {
         EXPECT_EQ(form.controls.fileName, file);
         EXPECT_EQ(engine.ExpDef->Dateiname, row[3].empty() ? file : "alt");
         EXPECT_EQ(engine.SQLWhere, row[3].empty() ? form.Selection().Condition() : "");
+        // The date criterion's bounds go with the run, for its DatumVon and DatumBis.
+        const DatePeriod period = SelectedPeriod(form.Selection().Criteria);
+        EXPECT_TRUE(engine.PeriodFrom == (row[3].empty() ? period.from : std::nullopt) &&
+                    engine.PeriodTo == (row[3].empty() ? period.to : std::nullopt));
     }
     EXPECT_EQ(ReadBytes(home.file("datei.txt")), "bleibt");
 }
