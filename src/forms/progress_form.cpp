@@ -3,6 +3,7 @@
 #include "common/count_text.h"
 #include "common/vb_error.h"
 #include "engine/export_start.h"
+#include "engine/shown_notes.h"
 #include "host/cancel_request.h"
 
 namespace norvik {
@@ -62,21 +63,9 @@ void ProgressForm::Done(bool /*blValue*/) {
     openEnabled = closeEnabled = done_ = true;
     notes.clear();
     // A window has room for a few values named by their line; the protocol keeps every one.
-    int64_t unshown = 0;
-    size_t named = 0;
     if (engine_)
-        for (const RunNote& note : engine_->LastNotes()) {
-            if (note.kind == RunNote::Kind::Changed && named++ >= kNamedChangesShown) {
-                unshown += note.count;
-                continue;
-            }
+        for (const RunNote& note : ShownNotes(engine_->LastNotes(), kNamedChangesShown))
             notes += (notes.empty() ? "" : "\n") + note.text;
-        }
-    if (unshown > 0)
-        notes +=
-            "\nWarnung: " + GroupedCount(unshown) +
-            (unshown == 1 ? " weiterer geänderter Wert steht" : " weitere geänderte Werte stehen") +
-            " im Protokoll.";
     cancelEnabled = false;
     Changed();
 }

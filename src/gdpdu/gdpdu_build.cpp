@@ -14,6 +14,7 @@
 #include "common/file_io.h"
 #include "common/vb_convert.h"
 #include "common/vb_error.h"
+#include "engine/shown_notes.h"
 #include "gdpdu/export_folder_dtd.h"
 #include "gdpdu/gathered_messages.h"
 #include "gdpdu/gdpdu_text.h"
@@ -31,6 +32,9 @@
 
 namespace norvik {
 namespace {
+
+// Values changed one by one that a table names before it counts the rest.
+constexpr size_t kNamedChangesShown = 10;
 
 namespace fs = std::filesystem;
 
@@ -220,7 +224,7 @@ bool GdpduBuild::ExportTables(const fs::path& staging) {
 void GdpduBuild::ReportTableNotes(const TQGxpFile& entry, int64_t rows) {
     // The auditor receives other data than the database holds, or none: said also with -q.
     const std::string table = "Tabelle " + entry.TableName + ": ";
-    for (const RunNote& note : entry.Export->LastNotes()) {
+    for (const RunNote& note : ShownNotes(entry.Export->LastNotes(), kNamedChangesShown)) {
         const std::string_view head = "Warnung: ";
         const bool warning = note.text.rfind(head, 0) == 0;
         services_.Messages().ShowText(

@@ -7,6 +7,7 @@
 #include "common/vb_error.h"
 #include "definition/yes_no_keys.h"
 #include "engine/export_start.h"
+#include "engine/shown_notes.h"
 #include "engine/tq_export.h"
 #include "forms/build_sel.h"
 #include "host/cancel_request.h"
@@ -91,6 +92,8 @@ std::string JoinConditions(const std::string& a, const std::string& b) {
     if (TrimBlanks(b).empty()) return a;
     return "(" + a + ") AND (" + b + ")";
 }
+
+constexpr size_t kNamedChangesShown = 10;
 
 }  // namespace
 
@@ -185,7 +188,8 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
         summary = ReplaceText(summary, "\r\n" + note.text, "");
     if (!summary.empty()) ctx.Info() << shown(summary) << '\n';
     bool noData = false;
-    for (const RunNote& note : engine.LastNotes()) {
+    // A terminal names the first values changed one by one; the protocol names them all.
+    for (const RunNote& note : ShownNotes(engine.LastNotes(), kNamedChangesShown)) {
         std::string text = note.text;
         if (note.kind == RunNote::Kind::NoData) {
             noData = true;
