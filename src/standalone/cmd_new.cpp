@@ -50,6 +50,10 @@ constexpr const char* kTemplate =
     "Anfuegen=N\n"
     "AnfuegenAenderbar=J\n"
     "AllowEmptySelection=Y\n"
+    "; J: alle Vorlaufsätze ([VORLAUFSATZ], [VORLAUFSATZ2] …) vor den Daten, die Kopfzeile danach\n"
+    ";AlleVorlaufsaetze=J\n"
+    "; J: ein Texterkenner im Text wird verdoppelt (\"\") statt durch Ersatzzeichen ersetzt\n"
+    ";TexterkennerDoppeln=J\n"
     "\n"
     "[Parameter]\n"
     "\n"
@@ -61,6 +65,7 @@ constexpr const char* kTemplate =
     ";   FIELD Name,T,,0              eine Spalte als Text in Texterkennern\n"
     ";   FIELD Angelegt,D,dd.mm.yyyy,0  eine Spalte als Datum\n"
     ";   CONST K,T,,1                 ein fester Text\n"
+    ";   LAUFWERT DatumVon,D,yyyymmdd,0  ein Wert des Laufs (Startzeit, DatumVon, DatumBis, …)\n"
     "; Spalten: Name, Typ (T Text, V Text, N Zahl, D Datum), Format, Länge,\n"
     "; Schlüssel, Fremdschlüssel, Map, Info. Ohne Felder bleibt jede Zeile leer.\n";
 
