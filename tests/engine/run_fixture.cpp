@@ -8,6 +8,7 @@
 #include "db/connection.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
+#include "support/cases.h"
 
 namespace norvik::test {
 
@@ -35,10 +36,8 @@ void RunTest::TearDown() {
 }
 
 void RunTest::Load(const std::string& text) {
-    std::string filled = text;
-    for (size_t p; (p = filled.find("{OUT}")) != std::string::npos;) filled.replace(p, 5, out);
     const std::string path = exportPath() + "TEST.EXP";
-    WriteBytes(path, DefinitionBytes(filled));
+    WriteBytes(path, DefinitionBytes(Filled(text, {{"{OUT}", out}})));
     engine->LoadFile(path);
 }
 

@@ -26,14 +26,6 @@ namespace fs = std::filesystem;
 class SqliteRunTest : public RunTest {};    // SQLite's json() provokes an error in a chosen row
 class PostgresRunTest : public RunTest {};  // only a server can go away
 
-// Replaces each "{NAME}" in the text.
-std::string Filled(std::string text, const std::vector<std::pair<std::string, std::string>>& with) {
-    for (const auto& [name, value] : with)
-        for (size_t p; (p = text.find(name)) != std::string::npos;)
-            text.replace(p, name.size(), value);
-    return text;
-}
-
 // The cases of cases/failing_runs.tsv: each run's one report, the events that end it, the output
 // file as it was before and nothing remembered.
 TEST_P(RunTest, EachFailingRunSaysWhyAndLeavesTheFileAsItWas) {

@@ -46,15 +46,6 @@ TEST_F(GdpduForms, TheDefaultPeriodIsTheYearOfToday) {
     }
 }
 
-TEST_F(GdpduForms, WithoutAProfileOnlyCancelLeadsOn) {
-    GdpduForm form(State(), Services());
-    form.Activate();
-    EXPECT_TRUE(form.controls.schemaList.empty());
-    EXPECT_TRUE(form.controls.tables.empty());
-    EXPECT_FALSE(form.controls.okEnabled || form.controls.pathEnabled ||
-                 form.controls.tablesEnabled);
-}
-
 TEST_F(GdpduForms, AnotherProfileReloadsFolderAndTablesButKeepsThePeriod) {
     WriteGdpduProfile(exportPath(), "A.GDU", "Prüfung A", "/a", {"Konten"});
     WriteGdpduProfile(exportPath(), "B.GDU", "Prüfung B", "/b", {"Sachkonten", "Debitoren"});
@@ -114,10 +105,8 @@ TEST_F(GdpduForms, ARefusalStoresAndBuildsNothing) {
                                                      {"tables", GdpduOk::TablesRefused}};
     for (const CaseRow& row : ReadCases("forms/cases/gdpdu_refusals.tsv")) {
         SCOPED_TRACE(row.where);
-        const auto filled = [&](std::string text) {
-            for (size_t p; (p = text.find("{HOME}")) != std::string::npos;)
-                text.replace(p, 6, home.path().string());
-            return text;
+        const auto filled = [&](const std::string& text) {
+            return Filled(text, {{"{HOME}", home.path().string()}});
         };
         WriteGdpduProfile(exportPath(), "A.GDU", "P", filled(row[0]), {"Konten", "Sachkonten"});
         messages->calls.clear();

@@ -2,6 +2,7 @@
 // Case tables kept as data: tests/FOLDER/cases/NAME.tsv, one case a line, fields separated by tabs.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/value.h"
@@ -33,6 +34,12 @@ struct CaseBlock {
 // The cases of the block file tests/NAME; lines before the first "===" and blank lines at the end
 // of an input or expected part are left out.
 std::vector<CaseBlock> ReadBlocks(const std::string& name);
+
+// The text with each name of the pairs replaced by its value, wherever it stands.
+std::string Filled(std::string text, const std::vector<std::pair<std::string, std::string>>& with);
+
+// The text with each "{N*TEXT}" written out as N times TEXT.
+std::string Repeated(std::string text);
 
 // True when the text matches the pattern, in which "*" stands for any text (none included).
 bool Matches(const std::string& text, const std::string& pattern);
