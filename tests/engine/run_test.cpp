@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -84,8 +85,7 @@ TEST_P(SqliteRunTest, AnErrorInTheThirdRowLeavesTheLastGoodFile) {
         messages->calls.clear();
         Load(std::string("[Allgemein]\nName=Test\nDatenquelle=SELECT nr, CASE WHEN "
                          "nr < 3 THEN ") +
-             "'ok' ELSE json('{') END AS v FROM "
-             "kunden\nDateiname={OUT}\nKopfzeile=J\nAnfuegen=" +
+             "'ok' ELSE json('{') END AS v FROM kunden\nDateiname={OUT}\nKopfzeile=J\nAnfuegen=" +
              append + "\n[DATENSATZ]\nFIELD nr,N,,0\nFIELD v,T,,0\n");
         EXPECT_EQ(Run(), kErrDatabase);
         EXPECT_EQ(Output(), "gut 1\r\ngut 2\r\n");
@@ -110,12 +110,11 @@ TEST_P(PostgresRunTest, ServerLostInTheMiddleOfARun) {
     rs->Close();
     // The server is lost while it still works on the last row.
     Load(
-        "[Allgemein]\nName=Test\nDatenquelle=SELECT nr FROM kunden WHERE nr < "
-        "2600 OR "
+        "[Allgemein]\nName=Test\nDatenquelle=SELECT nr FROM kunden WHERE nr < 2600 OR "
         "pg_sleep(60) IS NULL\nDateiname={OUT}\n[DATENSATZ]\nFIELD nr,N,,0\n");
     WriteBytes(out, "gut\r\n");
     int rows = 0;
-    auto admin = db::Connection::Open(PostgresUrl());
+    auto admin = db::Connection::Open(std::getenv("NORVIK_TEST_PG_URL"));
     Services().messagePump = [&] {
         if (++rows == 5) admin->Execute("SELECT pg_terminate_backend(" + std::to_string(pid) + ")");
     };
@@ -361,10 +360,8 @@ TEST_P(RunTest, NoRowsWritesNoFile) {
               (std::vector<std::string>{"ExportState:Keine Daten im angegebenen Bereich vorhanden.",
                                         "Done:1"}));
     EXPECT_EQ(engine->LastSummary(),
-              "Schnittstelle: Test\r\nAusgabe Daten: Keine Daten im angegebenen "
-              "Bereich "
-              "vorhanden.\r\nAusgabedatei: <keine>\r\nKeine Daten: Die Auswahl "
-              "ergab keine "
+              "Schnittstelle: Test\r\nAusgabe Daten: Keine Daten im angegebenen Bereich "
+              "vorhanden.\r\nAusgabedatei: <keine>\r\nKeine Daten: Die Auswahl ergab keine "
               "Datensätze; die Ausgabedatei " +
                   out + " gibt es nicht und wurde nicht angelegt.");
     ASSERT_EQ(engine->LastNotes().size(), 1u);
@@ -374,11 +371,9 @@ TEST_P(RunTest, NoRowsWritesNoFile) {
 // ref is empty in row 2; the same column once as a foreign key, once as a plain number.
 std::string References(const std::string& feldLaenge) {
     return "[Allgemein]\nName=Test\nDatenquelle=SELECT nr, CASE WHEN nr = 2 THEN "
-           "NULL ELSE nr * "
-           "10 END AS ref FROM kunden ORDER BY nr\nDateiname={OUT}\nFeldLänge=" +
+           "NULL ELSE nr * 10 END AS ref FROM kunden ORDER BY nr\nDateiname={OUT}\nFeldLänge=" +
            feldLaenge +
-           "\n[DATENSATZ]\nFIELD nr,N,,2,PK,,,\nFIELD "
-           "ref,N,,3,FK,Andere,,\nFIELD ref,N,,3,,,,\n";
+           "\n[DATENSATZ]\nFIELD nr,N,,2,PK,,,\nFIELD ref,N,,3,FK,Andere,,\nFIELD ref,N,,3,,,,\n";
 }
 
 TEST_P(RunTest, AnEmptyForeignKeyStaysEmptyOnlyOnADataMedium) {
@@ -406,12 +401,9 @@ TEST_P(RunTest, AnEmptyForeignKeyStaysEmptyOnlyOnADataMedium) {
 TEST_P(RunTest, TheRunReportsTheLinesAndValueFormsOfEachLayout) {
     Load(
         "[Allgemein]\nName=Test\nDatenquelle=kunden\nDateiname={OUT}\n"
-        "Kopfzeile=J\n[VORLAUFSATZ]\nCONST \"V\",T,,0,,,,\n[VORLAUFSATZ]\nCONST "
-        "\"X\",T,,0,,,,\n"
-        "[DATENSATZ]\nCRITERIA \"nr\",\"<>\",\"2\"\nFIELD nr,N,,0,,,,\nFIELD "
-        "betrag,N,,0,,,,\n"
-        "FIELD zeit,D,,0,,,,\n[DATENSATZ 2]\nCRITERIA \"nr\",\"=\",\"2\"\nFIELD "
-        "betrag,N,\"0.000\","
+        "Kopfzeile=J\n[VORLAUFSATZ]\nCONST \"V\",T,,0,,,,\n[VORLAUFSATZ]\nCONST \"X\",T,,0,,,,\n"
+        "[DATENSATZ]\nCRITERIA \"nr\",\"<>\",\"2\"\nFIELD nr,N,,0,,,,\nFIELD betrag,N,,0,,,,\n"
+        "FIELD zeit,D,,0,,,,\n[DATENSATZ 2]\nCRITERIA \"nr\",\"=\",\"2\"\nFIELD betrag,N,\"0.000\","
         "0,,,,\nFIELD datum,D,,0,,,,\n[NACHLAUFSATZ]\nFIELD nr,N,,0,,,,\n");
     ASSERT_EQ(Run(), 0);
     // Header line, header record, rows 1 and 3 of the first layout, row 2 of the second, trailer.
@@ -438,7 +430,7 @@ TEST_P(RunTest, TheRunReportsTheLinesAndValueFormsOfEachLayout) {
     EXPECT_TRUE(engine->LastWritten().layouts.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RunTest, ::testing::ValuesIn(ExportBackends()), BackendName);
+INSTANTIATE_TEST_SUITE_P(Backends, RunTest, ::testing::ValuesIn(AllBackends()), BackendName);
 
 }  // namespace
 }  // namespace norvik::test

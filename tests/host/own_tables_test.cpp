@@ -89,8 +89,7 @@ TEST_P(OwnTablesTest, SettingsAreStoredByNameWithoutRegardToCaseNeverConfused) {
             db->Execute("DROP TABLE norvik_host_settings");
             db->Execute(kEarlierSettings);
             db->Execute(
-                "INSERT INTO norvik_host_settings VALUES ('tqbexport\x1fprotokollerzeugen"
-                "\x1f"
+                "INSERT INTO norvik_host_settings VALUES ('tqbexport\x1fprotokollerzeugen\x1f"
                 "anna', 'TQBExport', 'ProtokollErzeugen', 'anna', '0')");
         }
         HostSettings settings;

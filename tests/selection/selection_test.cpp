@@ -101,8 +101,7 @@ TEST_P(SelectionTest, ValueListsComeFromRowSourceOrHostLookup) {
     EXPECT_THROW(model.ValuesOf("name"), VbError);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SelectionTest, ::testing::ValuesIn(ExportBackends()),
-                         BackendName);
+INSTANTIATE_TEST_SUITE_P(Backends, SelectionTest, ::testing::ValuesIn(AllBackends()), BackendName);
 
 }  // namespace
 }  // namespace norvik::test

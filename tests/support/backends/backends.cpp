@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/ascii.h"
 #include "db/connection.h"
 
 namespace norvik::test {
@@ -34,12 +35,8 @@ std::string WithKey(const std::string& connection, const std::string& key,
         size_t end = connection.find(';', start);
         if (end == std::string::npos) end = connection.size();
         const std::string pair = connection.substr(start, end - start);
-        const std::string name = pair.substr(0, pair.find('='));
-        bool same = name.size() == key.size();
-        for (size_t i = 0; same && i < name.size(); ++i)
-            same = std::toupper(static_cast<unsigned char>(name[i])) ==
-                   std::toupper(static_cast<unsigned char>(key[i]));
-        if (!pair.empty() && !same) out += pair + ";";
+        if (!pair.empty() && !AsciiEqualsIgnoreCase(pair.substr(0, pair.find('=')), key))
+            out += pair + ";";
         start = end + 1;
     }
     return out + key + "=" + value;
@@ -73,10 +70,6 @@ std::string OdbcPostgres(const std::string& url, const std::string& backend) {
 
 std::vector<std::string> AllBackends() {
     return {"sqlite", "postgresql", "odbc-sqlite", "odbc-postgresql", "odbc-mariadb"};
-}
-
-std::vector<std::string> ExportBackends() {
-    return AllBackends();
 }
 
 bool IsOdbc(const std::string& backend) {
