@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "common/output_file.h"
 #include "common/vb_error.h"
@@ -359,11 +360,6 @@ TEST_P(RunTest, NoRowsWritesNoFile) {
     EXPECT_EQ(listener.events,
               (std::vector<std::string>{"ExportState:Keine Daten im angegebenen Bereich vorhanden.",
                                         "Done:1"}));
-    EXPECT_EQ(engine->LastSummary(),
-              "Schnittstelle: Test\r\nAusgabe Daten: Keine Daten im angegebenen Bereich "
-              "vorhanden.\r\nAusgabedatei: <keine>\r\nKeine Daten: Die Auswahl ergab keine "
-              "Datensätze; die Ausgabedatei " +
-                  out + " gibt es nicht und wurde nicht angelegt.");
     ASSERT_EQ(engine->LastNotes().size(), 1u);
     EXPECT_EQ(engine->LastNotes()[0].kind, RunNote::Kind::NoData);
 }
@@ -377,23 +373,19 @@ std::string References(const std::string& feldLaenge) {
 }
 
 TEST_P(RunTest, AnEmptyForeignKeyStaysEmptyOnlyOnADataMedium) {
-    struct Case {
-        TqMode mode;
-        std::string feldLaenge;
-        std::string output;
-    };
-    const std::vector<Case> cases = {
+    // The mode, the field length, the file.
+    const std::tuple<TqMode, std::string, std::string> cases[] = {
         {cTQExport, "Variabel", "1;10;10\r\n2;0;0\r\n3;30;30\r\n"},
         {cTQGDPdU, "Variabel", "1;10;10\r\n2;;0\r\n3;30;30\r\n"},
         {cTQGDPdU, "Fix", " 1; 10; 10\r\n 2;   ;  0\r\n 3; 30; 30\r\n"},
     };
     OpenProtocol(State(), Services(), "GDPdU - Datenausgabe", "tester", "LST_GDPdU", "01.01.2026",
                  "Profil", "/tmp", "Zeitraum");
-    for (const Case& c : cases) {
-        Load(References(c.feldLaenge));
-        engine->Mode = c.mode;
+    for (const auto& [mode, feldLaenge, output] : cases) {
+        Load(References(feldLaenge));
+        engine->Mode = mode;
         ASSERT_EQ(Run(), 0);
-        EXPECT_EQ(Output(), c.output) << c.mode << " " << c.feldLaenge;
+        EXPECT_EQ(Output(), output) << mode << " " << feldLaenge;
     }
     CloseProtocol(State());
 }
