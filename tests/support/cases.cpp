@@ -116,6 +116,15 @@ std::string Repeated(std::string text) {
     return text;
 }
 
+std::string RaisedBy(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const VbError& e) {
+        return std::to_string(e.Number()) + ": " + e.Description();
+    }
+    return "";
+}
+
 bool Matches(const std::string& text, const std::string& pattern) {
     // The pieces between the stars in order: the first at the start, the last at the end.
     size_t at = 0, from = 0;

@@ -15,11 +15,24 @@ open_export "Viele Zeilen" "$T/gui.err"
 xdotool key alt+d ctrl+a
 xdotool type "$out/neu.txt"
 xdotool key alt+o
-stop_by_enter 5000 hidden_files
+# Once the run writes, Enter on the progress window's focused Abbrechen stops it within 5 s; Enter
+# closes the stop's message box over it and the window itself.
+progress=$(poll 150 other_window "$dialog") || fail "no progress window"
+poll 150 hidden_files >/dev/null || fail "the run wrote no temporary file"
+focus "$progress"
+start=$(date +%s%N)
+xdotool key Return
+box=$(poll 150 other_window "$dialog" "$progress") || fail "Enter on Abbrechen did not stop the run"
+elapsed=$((($(date +%s%N) - start) / 1000000))
+[ "$elapsed" -lt 5000 ] || fail "the run stopped only after $elapsed ms"
+focus "$box"
+close_by_key Return "$box" || fail "Enter did not close the message"
+focus "$progress"
+close_by_key Return "$progress" || fail "Enter did not close the progress window"
+focus "$dialog"
 [ -e "$out/neu.txt" ] && fail "the stopped run wrote its file"
 xdotool key alt+a
 wait_gui_exit || fail "the dialog ended with exit code $?"
 hidden_files && fail "a temporary file was left"
 last_entry_has "$out/neu.txt"
-
 echo "ok"
