@@ -112,12 +112,7 @@ void CliFixture::RunCallTable(const std::string& table,
                                {"{DIR}", dir.path().string()},
                                {"{SRC}", NORVIK_SOURCE_DIR},
                                {"{CONFIG}", dir.file("config")}});
-    const auto filled = [&](std::string text) {
-        for (const auto& [key, value] : fills)
-            for (size_t p; (p = text.find(key)) != std::string::npos;)
-                text.replace(p, key.size(), value);
-        return text;
-    };
+    const auto filled = [&](const std::string& text) { return Filled(text, fills); };
     // An expected output: a pattern ("*" for any text), "@file PATH" for a file's bytes, or
     // "!TEXT" for any output without TEXT.
     const auto expect = [&](const std::string& got, const std::string& field, const CaseRow& c) {

@@ -7,6 +7,7 @@
 
 #include "cli/cli_fixture.h"
 #include "support/backends/backends.h"
+#include "support/cases.h"
 
 namespace norvik {
 namespace {
@@ -36,9 +37,8 @@ TEST_P(DatabaseCliTest, EachCallSaysTheSameOnEveryBackEnd) {
     if (GetParam() != "sqlite" && GetParam() != "postgresql") GTEST_SKIP() << "native back ends";
     const std::string cases = std::string(NORVIK_SOURCE_DIR) + "/tests/cli/cases/";
     for (const auto& file : std::filesystem::directory_iterator(cases + "backend")) {
-        std::string text = test::ReadBytes(file.path().string());
-        for (size_t p; (p = text.find("{DIR}")) != std::string::npos;)
-            text.replace(p, 5, dir.path().string());
+        const std::string text =
+            test::Filled(test::ReadBytes(file.path().string()), {{"{DIR}", dir.path().string()}});
         test::WriteBytes(exports() + file.path().filename().string(), test::DefinitionBytes(text));
     }
     RunCallTable("cli/cases/backend_calls.tsv", {{"{URL}", url_}});

@@ -16,6 +16,7 @@
 #include "db/connection.h"
 #include "host/cancel_request.h"
 #include "host/db_protocol.h"
+#include "support/backends/backends.h"
 #include "support/cases.h"
 
 namespace norvik {
@@ -55,8 +56,8 @@ std::string Lines(int rows) {
 class ServerFaults : public test::CliFixture {
   protected:
     void SetUp() override {
-        url_ = test::PostgresUrl();
-        NORVIK_REQUIRE_POSTGRES(url_);
+        NORVIK_REQUIRE_BACKEND("postgresql");
+        url_ = std::getenv("NORVIK_TEST_PG_URL");
         CliFixture::SetUp();
         table_ = "zeilen_" + std::to_string(::getpid());
         admin_ = db::Connection::Open(url_);

@@ -23,16 +23,6 @@ namespace fs = std::filesystem;
 using test::ReadBytes;
 using test::WriteBytes;
 
-// The error a step raises, as "number description"; "none" when it raises none.
-std::string Raised(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const VbError& e) {
-        return std::to_string(e.Number()) + " " + e.Description();
-    }
-    return "none";
-}
-
 class OutputFileTest : public ::testing::Test {
   protected:
     // The names in the folder, so that a left-over temporary file shows.
@@ -84,8 +74,8 @@ TEST_F(OutputFileTest, ASecondWriterOfTheSameFileIsRefused) {
     first.WriteLine("erster");
     for (bool append : {false, true}) {
         const std::string same = dir.path().string() + "/./out.txt";
-        EXPECT_EQ(Raised([&] { OutputFile().Open(same, append); }),
-                  std::to_string(kErrPermissionDenied) + " " + kOutputBusyMessage + same);
+        EXPECT_EQ(test::RaisedBy([&] { OutputFile().Open(same, append); }),
+                  std::to_string(kErrPermissionDenied) + ": " + kOutputBusyMessage + same);
     }
     first.Commit();
     EXPECT_EQ(ReadBytes(target), "erster\r\n");
@@ -130,8 +120,9 @@ TEST_F(OutputFileTest, AFileWhoseFolderVanishedIsNotACompletedRun) {
         out.Open(folder + "/out.txt", append);
         out.WriteLine("zeile");
         fs::remove_all(folder);
-        EXPECT_EQ(Raised([&] { out.Commit(); }), std::to_string(kErrFileNotFound) + " " +
-                                                     kOutputVanishedMessage + folder + "/out.txt");
+        EXPECT_EQ(
+            test::RaisedBy([&] { out.Commit(); }),
+            std::to_string(kErrFileNotFound) + ": " + kOutputVanishedMessage + folder + "/out.txt");
         out.Discard();
         EXPECT_FALSE(fs::exists(folder));
     }
@@ -161,8 +152,8 @@ TEST_F(OutputFileTest, LinksDevicesAndPermissionsAreRespected) {
 
     // A missing folder is a path error, as before.
     const std::string missing =
-        Raised([&] { OutputFile().Open(dir.file("fehlt/out.txt"), false); });
-    EXPECT_EQ(missing.rfind(std::to_string(kErrPathNotFound) + " ", 0), 0u) << missing;
+        test::RaisedBy([&] { OutputFile().Open(dir.file("fehlt/out.txt"), false); });
+    EXPECT_EQ(missing.rfind(std::to_string(kErrPathNotFound) + ": ", 0), 0u) << missing;
 }
 
 TEST(WriteAll, WritesEveryByte) {
@@ -196,8 +187,8 @@ TEST(WriteAll, RaisesTheClassicErrorNamingThePath) {
         ASSERT_GE(fd, 0) << c.path;
         EXPECT_EQ(TryWriteAll(fd, "data"), c.err) << c.path;
         EXPECT_EQ(
-            Raised([&] { WriteAll(fd, "data", c.path); }),
-            std::to_string(c.number) + " " + VbError::DescriptionOf(c.number) + ": " + c.path);
+            test::RaisedBy([&] { WriteAll(fd, "data", c.path); }),
+            std::to_string(c.number) + ": " + VbError::DescriptionOf(c.number) + ": " + c.path);
         ::close(fd);
     }
 }

@@ -22,10 +22,6 @@ void BackendTest::TearDown() {
     if (!folder_.empty()) std::filesystem::remove_all(folder_);
 }
 
-std::string Describe(const Value& value) {
-    return std::to_string(value.index()) + ":" + ToText(value);
-}
-
 bool SameValue(const Value& a, const Value& b) {
     if (std::holds_alternative<Decimal>(a) && std::holds_alternative<Decimal>(b))
         return ToText(a) == ToText(b);

@@ -12,6 +12,7 @@
 #include "common/vb_error.h"
 #include "db/connection.h"
 #include "support/backends/backends.h"
+#include "support/cases.h"
 
 namespace norvik::db::test {
 
@@ -27,8 +28,6 @@ class BackendTest : public ::testing::TestWithParam<std::string> {
     ::norvik::test::TestDatabase database_;
 };
 
-// Index and text of a value, for failure messages.
-std::string Describe(const Value& value);
 // Equal values; decimals compare by their number, as PostgreSQL keeps the column's scale ("7.00").
 bool SameValue(const Value& a, const Value& b);
 
@@ -36,15 +35,7 @@ bool SameValue(const Value& a, const Value& b);
 // each driver); one prefixed "!" leaves that back end out.
 bool Applies(const std::string& spec, const std::string& backend);
 
-// The error `call` raises, as "number: description"; "" when it raises none.
-template <typename F>
-std::string ErrorOf(F&& call) {
-    try {
-        call();
-    } catch (const VbError& e) {
-        return std::to_string(e.Number()) + ": " + e.Description();
-    }
-    return "";
-}
+using ::norvik::test::DescribeValue;
+using ::norvik::test::RaisedBy;
 
 }  // namespace norvik::db::test

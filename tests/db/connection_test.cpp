@@ -23,18 +23,18 @@ TEST_P(BackendTest, ExecuteCountsChangedRows) {
 
 TEST_P(BackendTest, DatabaseErrorsCarryTheDatabasesMessage) {
     const std::string prefix = std::to_string(kErrDatabase) + ": ";
-    std::string error = ErrorOf([&] { db_->Execute("SELEKT 1"); });
+    std::string error = RaisedBy([&] { db_->Execute("SELEKT 1"); });
     EXPECT_EQ(error.substr(0, prefix.size()), prefix);
     const bool mariadb = ::norvik::test::SqlOf(GetParam()) == "mariadb";
     EXPECT_NE(error.find(mariadb ? "error in your SQL syntax" : "syntax error"), std::string::npos)
         << error;
-    error = ErrorOf([&] { db_->OpenRecordSet("SELECT * FROM fehlt"); });
+    error = RaisedBy([&] { db_->OpenRecordSet("SELECT * FROM fehlt"); });
     EXPECT_EQ(error.substr(0, prefix.size()), prefix);
     EXPECT_NE(error.find("fehlt"), std::string::npos) << error;
-    EXPECT_EQ(ErrorOf([&] { db_->Execute("SELECT ?, ?", {int64_t{1}}); }).substr(0, 2), "5:");
+    EXPECT_EQ(RaisedBy([&] { db_->Execute("SELECT ?, ?", {int64_t{1}}); }).substr(0, 2), "5:");
     // Without parameters a "?" is no marker on PostgreSQL (it is an operator there); ODBC
     // drivers take it for one.
-    EXPECT_EQ(ErrorOf([&] { db_->Execute("SELECT ?", {}); }).substr(0, 2),
+    EXPECT_EQ(RaisedBy([&] { db_->Execute("SELECT ?", {}); }).substr(0, 2),
               GetParam() == "postgresql" ? "-2" : "5:");
     // The failed statements left no transaction behind.
     EXPECT_EQ(db_->Execute("CREATE TABLE danach (x INTEGER)"), 0);
@@ -58,18 +58,11 @@ TEST_P(ServerTest, LongResultsReadAsTheirSessionSeesThem) {
     EXPECT_EQ(db_->OpenRecordSet("SELECT v FROM t")->Item(0), Value(std::string("temporär")));
 }
 
+// The cases of cases/server_errors.tsv.
 TEST_P(ServerTest, ErrorsPointIntoTheUsersStatementNotTheWrapper) {
-    // The statement, and the "LINE" line with the caret line below it.
-    const std::pair<std::string, std::string> cases[] = {
-        {"SELECT 1,\n  nix FROM (SELECT 1) AS x",
-         "LINE 2:   nix FROM (SELECT 1) AS x\n" + std::string(10, ' ') + "^"},
-        {"SELECT 'äöü', nix", "LINE 1: SELECT 'äöü', nix\n" + std::string(22, ' ') + "^"},
-        // The server points past the statement, into the wrapper: no excerpt at all.
-        {"nix", "syntax error"},
-    };
-    for (const auto& [sql, excerpt] : cases) {
-        const std::string error = ErrorOf([&] { db_->OpenRecordSet(sql); });
-        EXPECT_NE(error.find(excerpt), std::string::npos) << error;
+    for (const auto& c : ::norvik::test::ReadCases("db/cases/server_errors.tsv")) {
+        const std::string error = RaisedBy([&] { db_->OpenRecordSet(c[0]); });
+        EXPECT_NE(error.find(::norvik::test::Repeated(c[1])), std::string::npos) << error;
         for (const char* wrapper : {"COUNT(*)", "DECLARE", "LINE 3"})
             EXPECT_EQ(error.find(wrapper), std::string::npos) << error;
     }

@@ -32,7 +32,7 @@ std::string Result(const ::norvik::test::CaseRow& c) {
     }
     if (f == "WithoutComments") return WithoutComments(c[1]);
     if (f == "Open") {
-        const std::string error = ErrorOf([&] { Connection::Open(c[1]); });
+        const std::string error = RaisedBy([&] { Connection::Open(c[1]); });
         if (error.empty() || error.find("heim") != std::string::npos ||
             error.find("Zq7") != std::string::npos)
             return error + " (a password shows or nothing failed)";

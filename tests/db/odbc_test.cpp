@@ -78,7 +78,7 @@ TEST_P(OdbcTest, BlocksOfRowsKeepEachRowsValues) {
             const std::vector<Value> expected = row(++id);
             for (int i = 0; i < static_cast<int>(expected.size()); ++i)
                 ASSERT_TRUE(SameValue(rs->Item(i), expected[static_cast<size_t>(i)]))
-                    << table << " " << id << " " << Describe(rs->Item(i));
+                    << table << " " << id << " " << DescribeValue(rs->Item(i));
         }
         EXPECT_EQ(id, rows);
     }
@@ -90,7 +90,7 @@ TEST_P(OdbcTest, SeveralStatementsRunOneAfterTheOther) {
                            {int64_t{1}, int64_t{2}}),
               3);
     EXPECT_EQ(db_->OpenRecordSet("SELECT x FROM a WHERE x <> ?", {int64_t{2}})->RecordCount(), 2);
-    EXPECT_EQ(ErrorOf([&] {
+    EXPECT_EQ(RaisedBy([&] {
                   db_->Execute("INSERT INTO a VALUES (?); INSERT INTO a VALUES (?)", {int64_t{1}});
               }).substr(0, 2),
               "5:");
@@ -115,10 +115,10 @@ TEST_P(LostServerTest, LostConnectionRaisesInsteadOfHanging) {
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40000) "
         "SELECT i, REPEAT('x', 300) AS pad FROM n");
     db_->Reopen()->Execute("SELECT pg_terminate_backend(?)", {id});
-    const std::string error = ErrorOf([&] { rs->MoveLast(); });
+    const std::string error = RaisedBy([&] { rs->MoveLast(); });
     EXPECT_EQ(error.substr(0, kDatabaseError.size()), kDatabaseError) << error;
     rs->Close();
-    EXPECT_EQ(ErrorOf([&] { db_->Execute("SELECT 1"); }).substr(0, kDatabaseError.size()),
+    EXPECT_EQ(RaisedBy([&] { db_->Execute("SELECT 1"); }).substr(0, kDatabaseError.size()),
               kDatabaseError);
 }
 
@@ -131,7 +131,7 @@ TEST(OdbcOpen, TheServersRefusalHidesTheWrongPassword) {
     NORVIK_REQUIRE_BACKEND("odbc-mariadb");
     std::string url = std::getenv("NORVIK_TEST_MARIADB_URL");
     url = url.substr(0, url.find(";PWD=")) + ";PWD=geheim-aber-falsch";
-    const std::string error = ErrorOf([&] { Connection::Open(url); });
+    const std::string error = RaisedBy([&] { Connection::Open(url); });
     EXPECT_TRUE(support::Matches(error, kDatabaseError + "*Access denied for user 'norvik'*"))
         << error;
     EXPECT_EQ(error.find("heim"), std::string::npos) << error;

@@ -50,7 +50,7 @@ TEST_P(BackendTest, EveryWayOfReadingGivesTheSameValues) {
                 const Value& got = rs->Item(1);
                 ASSERT_TRUE((exact ? got == expected : SameValue(got, expected)) &&
                             got.index() == expected.index())
-                    << "row " << n << ": " << ::norvik::test::DescribeValue(got);
+                    << "row " << n << ": " << DescribeValue(got);
             }
             EXPECT_EQ(n, kRows);
         }

@@ -27,9 +27,9 @@ TEST_P(BackendTest, RowsStreamWithCountAndBookmarks) {
     }
     EXPECT_EQ(rs->RecordCount(), 2500);
     EXPECT_EQ(rows, 2500);
-    EXPECT_EQ(ErrorOf([&] { rs->Bookmark(); }).substr(0, 5), "3021:");
-    EXPECT_EQ(ErrorOf([&] { rs->Item(0); }).substr(0, 5), "3021:");
-    EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }).substr(0, 5), "3021:");
+    EXPECT_EQ(RaisedBy([&] { rs->Bookmark(); }).substr(0, 5), "3021:");
+    EXPECT_EQ(RaisedBy([&] { rs->Item(0); }).substr(0, 5), "3021:");
+    EXPECT_EQ(RaisedBy([&] { rs->MoveNext(); }).substr(0, 5), "3021:");
 }
 
 // Also on a single row and on none.
@@ -67,7 +67,7 @@ TEST_P(BackendTest, MoveLastAndMoveFirstWorkAtEveryPosition) {
     rs->MoveFirst();
     rs->MoveLast();
     EXPECT_TRUE(rs->Eof());
-    EXPECT_EQ(ErrorOf([&] { rs->Item("name"); }).substr(0, 5), "3021:");
+    EXPECT_EQ(RaisedBy([&] { rs->Item("name"); }).substr(0, 5), "3021:");
 }
 
 TEST_P(BackendTest, ColumnsAreFoundIgnoringCase) {
@@ -78,7 +78,7 @@ TEST_P(BackendTest, ColumnsAreFoundIgnoringCase) {
     EXPECT_EQ(rs->FindField("ärger"), 2);
     EXPECT_EQ(rs->FindField("Grosse"), -1);
     EXPECT_EQ(Int(rs->Item("äRGER")), 3);
-    EXPECT_EQ(ErrorOf([&] { rs->Item("fehlt"); }).substr(0, 5), "3265:");
+    EXPECT_EQ(RaisedBy([&] { rs->Item("fehlt"); }).substr(0, 5), "3265:");
 }
 
 TEST_P(BackendTest, AnotherConnectionWritesWhileRowsStream) {

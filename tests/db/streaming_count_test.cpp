@@ -97,11 +97,7 @@ TEST(StreamingCountTest, RowsCountsFailuresAndRestartsAsTheStatementDeliversThem
 
 // Row n of a statement whose columns take every kind of value in turn.
 std::vector<Value> RowNumber(int64_t n) {
-    DateTime date;
-    date.year = 2026;
-    date.month = 12;
-    date.day = static_cast<int>(1 + n % 28);
-    date.second = static_cast<int>(n % 60);
+    const DateTime date{2026, 12, static_cast<int>(1 + n % 28), 0, 0, static_cast<int>(n % 60)};
     const std::vector<Value> kinds = {
         Null{},
         n,

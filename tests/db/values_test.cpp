@@ -31,14 +31,14 @@ TEST_P(BackendTest, ColumnsYieldTypedValues) {
         const Value expected = ::norvik::test::CaseValue(c[4], c[5]);
         const bool exact = c.fields.size() > 6 && c[6] == "exact";
         EXPECT_TRUE(exact ? rs->Item(0) == expected : SameValue(rs->Item(0), expected))
-            << Describe(rs->Item(0)).substr(0, 80);
+            << DescribeValue(rs->Item(0)).substr(0, 80);
         EXPECT_EQ(rs->Item(0).index(), expected.index());
         if (GetParam() != "postgresql") continue;
         // PostgreSQL streams a longer result another way: the same values.
         rs.reset();
         rs = db_->OpenRecordSet("SELECT * FROM (" + select + ") AS r, generate_series(1, 1001)");
         EXPECT_TRUE(exact ? rs->Item(0) == expected : SameValue(rs->Item(0), expected))
-            << "1001 rows: " << Describe(rs->Item(0)).substr(0, 80);
+            << "1001 rows: " << DescribeValue(rs->Item(0)).substr(0, 80);
         EXPECT_EQ(rs->Item(0).index(), expected.index());
     }
     EXPECT_GT(n, 10);

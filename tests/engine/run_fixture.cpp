@@ -8,6 +8,7 @@
 #include "db/connection.h"
 #include "host/module_state.h"
 #include "host/protocol.h"
+#include "support/cases.h"
 
 namespace norvik::test {
 
@@ -15,14 +16,11 @@ void RunTest::SetUp() {
     NORVIK_REQUIRE_BACKEND(GetParam());
     Start(GetParam());
     Sql("CREATE TABLE kunden (nr INTEGER, name TEXT, ort TEXT, betrag "
-        "DECIMAL(12,2), datum DATE, "
-        "zeit TIMESTAMP)");
+        "DECIMAL(12,2), datum DATE, zeit TIMESTAMP)");
     Sql("INSERT INTO kunden VALUES (1, 'Müller', 'Bonn', 1234.56, '2004-12-31', "
-        "'2004-12-31 "
-        "13:45:00')");
+        "'2004-12-31 13:45:00')");
     Sql("INSERT INTO kunden VALUES (2, 'O\"Neil; Ltd', 'Köln', -12.5, "
-        "'2005-01-01', '2005-01-01 "
-        "00:00:00')");
+        "'2005-01-01', '2005-01-01 00:00:00')");
     Sql("INSERT INTO kunden VALUES (3, NULL, 'Bonn', 0, NULL, NULL)");
     out = home.file("out.txt");
     engine = std::make_unique<TQExport>(State(), Services());
@@ -35,10 +33,8 @@ void RunTest::TearDown() {
 }
 
 void RunTest::Load(const std::string& text) {
-    std::string filled = text;
-    for (size_t p; (p = filled.find("{OUT}")) != std::string::npos;) filled.replace(p, 5, out);
     const std::string path = exportPath() + "TEST.EXP";
-    WriteBytes(path, DefinitionBytes(filled));
+    WriteBytes(path, DefinitionBytes(Filled(text, {{"{OUT}", out}})));
     engine->LoadFile(path);
 }
 

@@ -29,8 +29,7 @@ class RecordedEvents : public TQExportEvents {
 
 // The general section of a definition over every row of kunden.
 inline const char* const kGeneral =
-    "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden ORDER BY "
-    "nr\nDateiname={OUT}\n";
+    "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden ORDER BY nr\nDateiname={OUT}\n";
 
 class RunTest : public ::testing::TestWithParam<std::string>, public TestSession {
   protected:

@@ -126,10 +126,8 @@ TEST_F(ExportFormTest, ExportDataChecksAfterStoringTheSwitches) {
         form.Selection().SetEntry("Angelegt", row[1]);
         form.controls.protocolChecked = row[3].empty();
         form.controls.appendChecked = true;
-        const auto filled = [&](std::string text) {
-            for (size_t p; (p = text.find("{HOME}")) != std::string::npos;)
-                text.replace(p, 6, home.path().string());
-            return text;
+        const auto filled = [&](const std::string& text) {
+            return Filled(text, {{"{HOME}", home.path().string()}});
         };
         const std::string file = filled(row[2].empty() ? "{HOME}/k.txt" : row[2]);
         form.controls.fileName = file;

@@ -14,10 +14,6 @@ namespace norvik::test {
 namespace {
 
 namespace fs = std::filesystem;
-DateTime Day(int32_t year, int32_t month, int32_t day) {
-    return DateTime{year, month, day, 0, 0, 0};
-}
-
 std::string Stored(const std::string& key) {
     return State().Settings().ReadValue("TQBExport", key, "tester", "unset");
 }
@@ -36,8 +32,10 @@ class GdpduForms : public SessionFixture {
 };
 
 TEST_F(GdpduForms, TheDefaultPeriodIsTheYearOfToday) {
-    for (const auto& [day, year] : std::vector<std::pair<DateTime, std::string>>{
-             {Day(2026, 3, 15), "2026"}, {Day(1999, 12, 31), "1999"}, {Day(2027, 1, 1), "2027"}}) {
+    for (const auto& [day, year] :
+         std::vector<std::pair<DateTime, std::string>>{{DateTime{2026, 3, 15}, "2026"},
+                                                       {DateTime{1999, 12, 31}, "1999"},
+                                                       {DateTime{2027, 1, 1}, "2027"}}) {
         const DateTime today = day;
         GdpduForm form(State(), Services(), [today] { return today; });
         form.Activate();
@@ -46,20 +44,11 @@ TEST_F(GdpduForms, TheDefaultPeriodIsTheYearOfToday) {
     }
 }
 
-TEST_F(GdpduForms, WithoutAProfileOnlyCancelLeadsOn) {
-    GdpduForm form(State(), Services());
-    form.Activate();
-    EXPECT_TRUE(form.controls.schemaList.empty());
-    EXPECT_TRUE(form.controls.tables.empty());
-    EXPECT_FALSE(form.controls.okEnabled || form.controls.pathEnabled ||
-                 form.controls.tablesEnabled);
-}
-
 TEST_F(GdpduForms, AnotherProfileReloadsFolderAndTablesButKeepsThePeriod) {
     WriteGdpduProfile(exportPath(), "A.GDU", "Prüfung A", "/a", {"Konten"});
     WriteGdpduProfile(exportPath(), "B.GDU", "Prüfung B", "/b", {"Sachkonten", "Debitoren"});
     State().Settings().WriteValue("TQBExport", "Prüfung B_Debitoren", "0", "tester");
-    GdpduForm form(State(), Services(), [] { return Day(2026, 3, 15); });
+    GdpduForm form(State(), Services(), [] { return DateTime{2026, 3, 15}; });
     form.Activate();
     EXPECT_EQ(form.controls.schemaList, (std::vector<std::string>{"Prüfung A", "Prüfung B"}));
     EXPECT_EQ(form.controls.schema, "Prüfung A");
@@ -114,14 +103,12 @@ TEST_F(GdpduForms, ARefusalStoresAndBuildsNothing) {
                                                      {"tables", GdpduOk::TablesRefused}};
     for (const CaseRow& row : ReadCases("forms/cases/gdpdu_refusals.tsv")) {
         SCOPED_TRACE(row.where);
-        const auto filled = [&](std::string text) {
-            for (size_t p; (p = text.find("{HOME}")) != std::string::npos;)
-                text.replace(p, 6, home.path().string());
-            return text;
+        const auto filled = [&](const std::string& text) {
+            return Filled(text, {{"{HOME}", home.path().string()}});
         };
         WriteGdpduProfile(exportPath(), "A.GDU", "P", filled(row[0]), {"Konten", "Sachkonten"});
         messages->calls.clear();
-        GdpduForm form(State(), Services(), [] { return Day(2026, 3, 15); });
+        GdpduForm form(State(), Services(), [] { return DateTime{2026, 3, 15}; });
         form.Activate();
         form.SelectAll(row[3] == "1");
         if (!row[1].empty() || !row[2].empty()) {
@@ -154,7 +141,7 @@ TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {
     WriteGdpduProfile(exportPath(), "A.GDU", "P", "/anderswo", {"Konten"});
     const std::string medium = home.file("medium");
     fs::create_directories(medium);
-    GdpduForm form(State(), Services(), [] { return Day(2026, 3, 15); });
+    GdpduForm form(State(), Services(), [] { return DateTime{2026, 3, 15}; });
     form.Activate();
     form.ChooseFolder("");
     EXPECT_EQ(form.controls.path, "/anderswo");
@@ -163,8 +150,8 @@ TEST_F(GdpduForms, AFolderTypedWithoutSeparatorReceivesTheMedium) {
     EXPECT_EQ(form.ExportData(), GdpduOk::Built);
     EXPECT_TRUE(form.Gdpdu().HandoverZip);
     EXPECT_EQ(form.Gdpdu().Pfad, medium);
-    EXPECT_EQ(form.Gdpdu().DatumVon, Day(2026, 1, 1));
-    EXPECT_EQ(form.Gdpdu().DatumBis, Day(2026, 12, 31));
+    EXPECT_EQ(form.Gdpdu().DatumVon, (DateTime{2026, 1, 1}));
+    EXPECT_EQ(form.Gdpdu().DatumBis, (DateTime{2026, 12, 31}));
     EXPECT_EQ(form.Gdpdu().GxpFiles->Item(1)->Export->ExpDef->Dateiname, medium + "/konten1.txt");
     EXPECT_EQ(ReadBytes(medium + "/konten1.txt"), "1000;\"Kasse\"\r\n1200;\"Bank\"\r\n");
     EXPECT_TRUE(fs::exists(medium + "/Index.xml"));

@@ -22,13 +22,9 @@ std::vector<std::string> Shown(const ParameterRows& rows) {
 TEST_F(ParameterRowsTest, ValuesRoundTripThroughTheHostSettings) {
     const std::string file = exportPath() + "KUNDEN.EXP";
     WriteBytes(file, DefinitionBytes("[Allgemein]\nName=Kundenstamm\nDatenquelle=kunden\n"
-                                     "TexterkennerDoppeln=J\n[Auswahl]\nDraussen=1\n"
-                                     "[parameter]  \n"
-                                     "Datum=\"Stichtag\",\"01.01.2003\"\n"
-                                     "Kunde=\n"
-                                     "Zahl =\"  \",007\n"
-                                     "keine Zuweisung\n"
-                                     "Ort=\"Köln, Rhein\",\"Bonn\"\n"
+                                     "TexterkennerDoppeln=J\n[Auswahl]\nDraussen=1\n[parameter]  \n"
+                                     "Datum=\"Stichtag\",\"01.01.2003\"\nKunde=\nZahl =\"  \",007\n"
+                                     "keine Zuweisung\nOrt=\"Köln, Rhein\",\"Bonn\"\n"
                                      "ORT=\"Noch einmal\",\"Bonn\"\n"));
     ParameterRows rows(State(), Services());
     rows.Load(file);

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sstream>
 
 #include "check/contained_file.h"
@@ -62,14 +61,6 @@ std::string Split(const std::string& delimiter, const std::string& encapsulator,
     if (outcome.problem == SplitProblem::TextAfterClosing)
         out += " after@" + std::to_string(outcome.field);
     return out;
-}
-
-// The text with "{N*C}" as N times the character C.
-std::string Repeated(std::string text) {
-    const std::regex repeat(R"(\{(\d+)\*(.)\})");
-    for (std::smatch m; std::regex_search(text, m, repeat);)
-        text.replace(m.position(), m.length(), std::string(std::stoul(m[1]), m.str(2)[0]));
-    return text;
 }
 
 // What the function of a case gives, as the table writes it.
@@ -132,7 +123,8 @@ std::string Result(const test::CaseRow& c) {
         return out.substr(1);
     }
     if (f == "Latin1Bytes") return Latin1Bytes(c[1]);
-    if (f == "Records") return Records(Repeated(c[1]), c[2], std::stoul(c[3]), std::stoull(c[4]));
+    if (f == "Records")
+        return Records(test::Repeated(c[1]), c[2], std::stoul(c[3]), std::stoull(c[4]));
     if (f == "Split") return Split(c[1], c[2], c[3]);
     if (f == "SummaryLine") {
         std::vector<MediumFinding> findings;
@@ -179,7 +171,7 @@ std::string Result(const test::CaseRow& c) {
 
 TEST(GdpduFunctions, GiveWhatTheTableSays) {
     for (const test::CaseRow& c : test::ReadCases("gdpdu/cases/functions.tsv"))
-        EXPECT_TRUE(Result(c) == Repeated(c.fields.back())) << c.where;
+        EXPECT_TRUE(Result(c) == test::Repeated(c.fields.back())) << c.where;
 }
 
 TEST(RecordReader, ALineBreakAcrossTwoBlocksIsOneEnd) {

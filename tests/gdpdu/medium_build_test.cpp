@@ -47,10 +47,12 @@ TEST_P(MediumTest, BuildsACompleteValidMedium) {
                              "line:Datenträger geprüft: keine Befunde.",
                              "close",
                          }));
-    std::string said = "ShowText: 4|Schnittstelle: Konten*ShowText: 4|" +
-                       Summary("Buchungen", 3, MediumFile("buchungen.txt")) +
-                       "\nShowMessage: 5|4|1|" + kSuccess + "\n";
-    for (size_t p; (p = said.find("\r\n")) != std::string::npos;) said.replace(p, 2, "\\r\\n");
+    const std::string said = Filled(
+        "ShowText: 4|Schnittstelle: Konten*ShowText: 4|" +
+            Summary("Buchungen", 3, MediumFile("buchungen.txt")) +
+            "\nShowMessage: 5|4|1|Die Datenausgabe wurde erfolgreich ausgeführt.\r\nMöchten Sie "
+            "den Ordner der ausgegebenen Dateien öffnen?\n",
+        {{"\r\n", "\\r\\n"}});
     EXPECT_TRUE(Matches(DescribeMessages(*messages), said)) << DescribeMessages(*messages);
     EXPECT_EQ(shell->folders, std::vector<std::string>{medium});
     EXPECT_EQ(busy, (std::vector<bool>{true, false}));

@@ -27,15 +27,14 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <set>
 #include <sstream>
 
 #include "check/handover_check.h"
+#include "common/file_io.h"
 #include "gdpdu/handover_zip.h"
 #include "medium/hash_list.h"
 #include "medium/medium_names.h"
@@ -65,10 +64,7 @@ constexpr unsigned kHangSeconds = 60;
 void LimitMemory() {
 #ifndef NORVIK_ASAN  // its shadow memory needs more address space than any limit allows
     long pages = 0;
-    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
-        std::fclose(statm);
-    }
+    std::istringstream(ReadBytes("/proc/self/statm")) >> pages;
     const rlim_t limit = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + kMemoryHeadroom;
     const rlimit rl{limit, limit};
     setrlimit(RLIMIT_AS, &rl);
@@ -95,17 +91,13 @@ std::vector<std::string> CheckInChild(const std::function<std::vector<MediumFind
         } catch (...) {
             _exit(3);
         }
-        std::FILE* pipeOut = fdopen(fds[1], "w");
-        _exit(pipeOut && std::fputs(out.c_str(), pipeOut) >= 0 && std::fclose(pipeOut) == 0 ? 0
-                                                                                            : 2);
+        _exit(TryWriteAll(fds[1], out) == 0 ? 0 : 2);
     }
     close(fds[1]);
-    std::FILE* pipeIn = fdopen(fds[0], "r");
+    std::istringstream text(ReadBytes("/proc/self/fd/" + std::to_string(fds[0])));
+    close(fds[0]);
     std::vector<std::string> lines;
-    char line[8192];
-    while (pipeIn && std::fgets(line, sizeof line, pipeIn))
-        lines.emplace_back(line, std::strlen(line) - 1);
-    if (pipeIn) std::fclose(pipeIn);
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
     int status = 0;
     waitpid(pid, &status, 0);
     // A child that threw (out of memory) exits with 3, one that hung gets SIGALRM.

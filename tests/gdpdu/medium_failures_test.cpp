@@ -50,17 +50,13 @@ class MediumFailureTest : public MediumTest {
         return text;
     }
     // The text with {MEDIUM}, {EXPORT} and the texts defined in the table put in.
-    std::string Filled(std::string text, std::map<std::string, std::string> names) const {
-        names["{MEDIUM}"] = medium;
-        names["{EXPORT}"] = State().exportPath;
-        names["{HOME}"] = home.path().string();
-        names["{PUBLISHED}"] = PublishedDtd();
-        for (bool again = true; again;) {
-            again = false;
-            for (const auto& [key, value] : names)
-                for (size_t p; (p = text.find(key)) != std::string::npos; again = true)
-                    text.replace(p, key.size(), value);
-        }
+    std::string Filled(std::string text, const std::map<std::string, std::string>& names) const {
+        std::vector<std::pair<std::string, std::string>> with(names.begin(), names.end());
+        with.insert(with.end(), {{"{MEDIUM}", medium},
+                                 {"{EXPORT}", State().exportPath},
+                                 {"{HOME}", home.path().string()},
+                                 {"{PUBLISHED}", PublishedDtd()}});
+        for (std::string before; before != text;) text = test::Filled(before = text, with);
         return text;
     }
     // Redirects the build into another folder.

@@ -44,8 +44,7 @@ void MediumSession::StartMedium(const std::string& backend) {
     Sql("INSERT INTO buchungen VALUES (1, '2025-12-31', 1000, 10, 'Vorjahr', 'o'),"
         " (2, '2026-01-01', 8400, 1234.5, 'Müller & Söhne \"Brot\"', 'o'),"
         " (3, '2026-06-15', 1200, -12.34, NULL, 'b'), (4, '2026-12-31', 1000, 1000000, 'Jahresende "
-        "€', 'o'),"
-        " (5, '2027-01-01', 1000, 1, 'Folgejahr', 'o')");
+        "€', 'o'), (5, '2027-01-01', 1000, 1, 'Folgejahr', 'o')");
     // The standard profile's definitions, kept beside the golden files of its medium.
     for (const char* name : {"KONTEN.EXP", "BUCHUNGEN.EXP"})
         WriteBytes(home.file(std::string("data/") + name), Golden(name));

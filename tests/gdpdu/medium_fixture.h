@@ -20,14 +20,6 @@
 
 namespace norvik::test {
 
-// The build's closing messages, as the user must see them.
-inline const char* const kSuccess =
-    "Die Datenausgabe wurde erfolgreich ausgeführt.\r\nMöchten Sie den Ordner der ausgegebenen "
-    "Dateien öffnen?";
-inline const char* const kFailure =
-    "Die Datenausgabe wurde mit Fehlern beendet!\r\nDrücken Sie die Schaltfläche ''Mehr'' für "
-    "weitere Informationen.";
-
 // The host's log component, keeping its calls as "open:…", "line:…" and "close".
 class RecordingProtocol : public ProtocolObject {
   public:

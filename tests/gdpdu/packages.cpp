@@ -10,6 +10,7 @@
 #include "gdpdu/handover_zip.h"
 #include "medium/hash_list.h"
 #include "medium/medium_names.h"
+#include "support/cases.h"
 
 namespace norvik::test {
 namespace {
@@ -166,10 +167,7 @@ std::string WithSums(std::string text, const std::vector<ZipEntry>& files) {
         const std::string hex = sum.HexDigest();
         std::string upper = hex;
         for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        for (const auto& [key, value] :
-             {std::pair{"{" + file.name + "}", hex}, std::pair{"{" + file.name + ":U}", upper}})
-            for (size_t at; (at = text.find(key)) != std::string::npos;)
-                text.replace(at, key.size(), value);
+        text = Filled(text, {{"{" + file.name + "}", hex}, {"{" + file.name + ":U}", upper}});
     }
     return text;
 }

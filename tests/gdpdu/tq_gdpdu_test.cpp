@@ -55,10 +55,7 @@ TEST_F(GdpduProfileTest, EachCaseLoadsAsDescribed) {
     for (const test::CaseBlock& c : test::ReadBlocks("gdpdu/cases/profiles.txt")) {
         messages->calls.clear();
         Load(c.input);
-        std::string expected = c.expected;
-        for (size_t p; (p = expected.find("{DATA}")) != std::string::npos;)
-            expected.replace(p, 6, home.file("data"));
-        EXPECT_EQ(Describe(), expected) << c.title;
+        EXPECT_EQ(Describe(), test::Filled(c.expected, {{"{DATA}", home.file("data")}})) << c.title;
     }
 }
 

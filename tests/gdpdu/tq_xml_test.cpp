@@ -65,19 +65,7 @@ TEST_F(TQXMLTest, EachDefinitionGivesItsTable) {
     }
 }
 
-// A folder written with "/" at its end: the build case "a folder written with its separator".
-TEST_F(TQXMLTest, TheFileLiesInAFolderWrittenWithBackslashes) {
-    TQXML xml;
-    xml.Pfad = dir.path().string() + "\\sub";
-    std::filesystem::create_directories(dir.path() / "sub");
-    EXPECT_EQ(xml.CreateNew("a", "b", "c"), 0);
-    xml.WriteFooter();
-    EXPECT_EQ(xml.FilePath(), dir.path().string() + "\\sub\\Index.xml");
-    EXPECT_TRUE(std::filesystem::exists(dir.path() / "sub" / "Index.xml"));
-    EXPECT_TRUE(messages->calls.empty());
-}
-
-TEST_F(TQXMLTest, AnotherFileNameIsWrittenInPfadAndCompleteWhenClosed) {
+TEST_F(TQXMLTest, TheFileLiesInPfadUnderItsNameAndIsCompleteWhenClosed) {
     TQXML xml;
     xml.Pfad = dir.path().string();
     xml.FileName = ".Index.xml.neu";
@@ -89,6 +77,16 @@ TEST_F(TQXMLTest, AnotherFileNameIsWrittenInPfadAndCompleteWhenClosed) {
     EXPECT_EQ(xml.FilePath(), dir.path().string() + "/.Index.xml.neu");
     EXPECT_EQ(ReadBytes(xml.FilePath()), Framed(nullptr));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "Index.xml"));
+
+    // A folder written with backslashes keeps them; "/" at its end is a case of the builds.
+    TQXML sub;
+    sub.Pfad = dir.path().string() + "\\sub";
+    std::filesystem::create_directories(dir.path() / "sub");
+    EXPECT_EQ(sub.CreateNew("a", "b", "c"), 0);
+    sub.WriteFooter();
+    EXPECT_EQ(sub.FilePath(), dir.path().string() + "\\sub\\Index.xml");
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "sub" / "Index.xml"));
+    EXPECT_TRUE(messages->calls.empty());
 }
 
 TEST_F(TQXMLTest, AMissingFolderFailsCreateNewWithItsNumber) {

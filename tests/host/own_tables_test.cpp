@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <functional>
 
 #include "common/vb_error.h"
 #include "db/connection.h"
 #include "host/db_protocol.h"
 #include "host/host_settings.h"
 #include "support/backends/backends.h"
+#include "support/cases.h"
 #include "support/test_support.h"
 
 namespace norvik {
@@ -66,45 +66,13 @@ class OwnTablesTest : public ::testing::TestWithParam<std::string> {
 // database cannot tell them apart, never confused. Section, key and owner hold 510 characters
 // together (two separate them in the 512 of the key column), however many bytes they take.
 TEST_P(OwnTablesTest, SettingsAreStoredByNameWithoutRegardToCaseNeverConfused) {
-    const auto outcome = [](const std::function<std::string()>& call) {
-        try {
-            return call();
-        } catch (const VbError& e) {
-            return std::to_string(e.Number()) + ": " + e.Description();
-        }
-    };
-    const std::string longest(255, 'x'),
-        refused = std::to_string(kErrDuplicateKey) +
-                  ": Die Datenbank unterscheidet die Einstellung \"K\" (T, anna ) nicht von einer "
-                  "gespeicherten anderen; sie wird nicht überschrieben.";
-    const std::string tooLong =
-        std::to_string(kErrInvalidArgument) +
-        ": Abschnitt, Schlüssel und Besitzer einer Einstellung dürfen zusammen höchstens 510 "
-        "Zeichen lang sein, nicht 511.";
-    std::string umlauts;
-    for (int i = 0; i < 254; ++i) umlauts += "ä";
-    const std::string quoted = "€ 'quoted' \"x\"; DROP";
-    // The name, the value written ("-": none), what writing it gives and what reading it gives
-    // after all writes.
-    const std::vector<std::array<std::string, 6>> cases = {
-        {"TQBExport", "ProtokollErzeugen", "anna", "1", "", ""},
-        {"TQBExport", "ProtokollErzeugen", "anna", "1", "", ""},
-        {"TQBExport", "ProtokollErzeugen", "anna", "0", "", ""},
-        {"TQBExport", "ProtokollErzeugen", "anna", "0", "", ""},
-        {"TQBEXPORT", "protokollerzeugen", "Anna", "", "", ""},
-        {"TQBExport", "ProtokollErzeugen", "bernd", "-", "", "-"},
-        {"Export_Kunden", "Währung", "Standard", quoted, "", quoted},
-        {"Export_Kunden", "WÄHRUNG", "STANDARD", "-", "", quoted},
-        {"S", "K", "müller", "1", "", "1"},
-        {"S", "K", "muller", "2", "", "2"},
-        {"S", "K", "Straße", "3", "", "3"},
-        {"S", "K", "strasse", "4", "", "4"},
-        {"S", "K", "stras", "5", "", "5"},
-        {"T", "K", "anna", "ohne", "", "ohne"},
-        {"T", "K", "anna ", "mit", MariaDb() ? refused : "", MariaDb() ? "-" : "mit"},
-        {longest, umlauts, "a", "lang", "", "lang"},
-        {longest, umlauts, "ab", "zu lang", tooLong, tooLong},
-    };
+    // The cases of cases/stored_settings.tsv, with MariaDB's outcomes where it has its own.
+    std::vector<std::array<std::string, 6>> cases;
+    for (const test::CaseRow& c : test::ReadCases("host/cases/stored_settings.tsv")) {
+        const bool own = MariaDb() && c.fields.size() > 6;
+        cases.push_back({test::Repeated(c[0]), test::Repeated(c[1]), c[2], c[3], own ? c[6] : c[4],
+                         own ? c[7] : c[5]});
+    }
     // On new tables, then on those of earlier versions with a row they wrote.
     for (const bool earlier : {false, true}) {
         SCOPED_TRACE(earlier ? "tables of earlier versions" : "new tables");
@@ -113,8 +81,7 @@ TEST_P(OwnTablesTest, SettingsAreStoredByNameWithoutRegardToCaseNeverConfused) {
             db->Execute("DROP TABLE norvik_host_settings");
             db->Execute(kEarlierSettings);
             db->Execute(
-                "INSERT INTO norvik_host_settings VALUES ('tqbexport\x1fprotokollerzeugen"
-                "\x1f"
+                "INSERT INTO norvik_host_settings VALUES ('tqbexport\x1fprotokollerzeugen\x1f"
                 "anna', 'TQBExport', 'ProtokollErzeugen', 'anna', '0')");
         }
         HostSettings settings;
@@ -122,15 +89,17 @@ TEST_P(OwnTablesTest, SettingsAreStoredByNameWithoutRegardToCaseNeverConfused) {
         EXPECT_EQ(settings.ReadValue("TQBExport", "ProtokollErzeugen", "anna", "1"),
                   earlier ? "0" : "1");
         for (const auto& c : cases)
-            EXPECT_EQ(outcome([&] {
+            EXPECT_EQ(test::RaisedBy([&] {
                           if (c[3] != "-") settings.WriteValue(c[0], c[1], c[3], c[2]);
-                          return std::string();
                       }),
                       c[4])
                 << c[2];
-        for (const auto& c : cases)
-            EXPECT_EQ(outcome([&] { return settings.ReadValue(c[0], c[1], c[2], "-"); }), c[5])
-                << c[2];
+        for (const auto& c : cases) {
+            std::string read;
+            const std::string error =
+                test::RaisedBy([&] { read = settings.ReadValue(c[0], c[1], c[2], "-"); });
+            EXPECT_EQ(error.empty() ? read : error, c[5]) << c[2];
+        }
         EXPECT_EQ(SettingRows(), MariaDb() ? 9 : 10);
     }
     HostSettings settings;

@@ -75,19 +75,11 @@ TEST_P(SelectionTest, ValueListsComeFromRowSourceOrHostLookup) {
     };
     SelectionModel model(Services());
     model.SetSession(State().session);
-    const struct {
-        const char* key;
-        int32_t listKind;
-        const char* rowSource;
-        const char* boundField;
-    } criteria[] = {{"ort", 1, "SELECT DISTINCT ort FROM kunden ORDER BY ort", ""},
-                    {"nr", 2, "AUSK_Kunden", "NR"},
-                    {"name", 2, "AUSK_Fehlt", ""}};
-    for (const auto& c : criteria) {
-        Criterion& added = model.Criteria.Add(c.key);
-        added.ListKind = c.listKind;
-        added.RowSource = c.rowSource;
-        added.BoundField = c.boundField;
+    for (const CaseRow& c : ReadCases("selection/cases/value_lists.tsv")) {
+        Criterion& added = model.Criteria.Add(c[0]);
+        added.ListKind = std::stoi(c[1]);
+        added.RowSource = c[2];
+        added.BoundField = c[3];
     }
     const ValueList places = model.ValuesOf("ort", 3);
     ASSERT_EQ(places.rows.size(), 3u);
@@ -101,8 +93,7 @@ TEST_P(SelectionTest, ValueListsComeFromRowSourceOrHostLookup) {
     EXPECT_THROW(model.ValuesOf("name"), VbError);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SelectionTest, ::testing::ValuesIn(ExportBackends()),
-                         BackendName);
+INSTANTIATE_TEST_SUITE_P(Backends, SelectionTest, ::testing::ValuesIn(AllBackends()), BackendName);
 
 }  // namespace
 }  // namespace norvik::test

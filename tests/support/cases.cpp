@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <stdexcept>
 
 #include "support/test_support.h"
@@ -96,6 +97,32 @@ std::vector<CaseBlock> ReadBlocks(const std::string& name) {
         }
     if (blocks.empty()) ADD_FAILURE() << "no cases in " << name;
     return blocks;
+}
+
+std::string Filled(std::string text, const std::vector<std::pair<std::string, std::string>>& with) {
+    for (const auto& [name, value] : with)
+        for (size_t p; (p = text.find(name)) != std::string::npos;)
+            text.replace(p, name.size(), value);
+    return text;
+}
+
+std::string Repeated(std::string text) {
+    static const std::regex repeat(R"(\{(\d+)\*([^}]+)\})");
+    for (std::smatch m; std::regex_search(text, m, repeat);) {
+        std::string times;
+        for (unsigned long i = std::stoul(m[1]); i > 0; --i) times += m.str(2);
+        text.replace(m.position(), m.length(), times);
+    }
+    return text;
+}
+
+std::string RaisedBy(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const VbError& e) {
+        return std::to_string(e.Number()) + ": " + e.Description();
+    }
+    return "";
 }
 
 bool Matches(const std::string& text, const std::string& pattern) {

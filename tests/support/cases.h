@@ -1,10 +1,13 @@
 #pragma once
 // Case tables kept as data: tests/FOLDER/cases/NAME.tsv, one case a line, fields separated by tabs.
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/value.h"
+#include "common/vb_error.h"
 
 namespace norvik::test {
 
@@ -33,6 +36,15 @@ struct CaseBlock {
 // The cases of the block file tests/NAME; lines before the first "===" and blank lines at the end
 // of an input or expected part are left out.
 std::vector<CaseBlock> ReadBlocks(const std::string& name);
+
+// The text with each name of the pairs replaced by its value, wherever it stands.
+std::string Filled(std::string text, const std::vector<std::pair<std::string, std::string>>& with);
+
+// The text with each "{N*TEXT}" written out as N times TEXT.
+std::string Repeated(std::string text);
+
+// The VbError the call raises as "NUMBER: DESCRIPTION"; "" when it raises none.
+std::string RaisedBy(const std::function<void()>& call);
 
 // True when the text matches the pattern, in which "*" stands for any text (none included).
 bool Matches(const std::string& text, const std::string& pattern);

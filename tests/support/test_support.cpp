@@ -50,9 +50,4 @@ std::string PublishedDtd() {
     return std::string(NORVIK_SOURCE_DIR) + "/data/gdpdu/gdpdu-01-08-2002.dtd";
 }
 
-std::string PostgresUrl() {
-    const char* url = std::getenv("NORVIK_TEST_PG_URL");
-    return url ? url : "";
-}
-
 }  // namespace norvik::test

@@ -36,16 +36,4 @@ std::string DefinitionBytes(const std::string& utf8WithLf);
 // The published GDPdU DTD the project carries.
 std::string PublishedDtd();
 
-// The PostgreSQL URL of the test server, or empty (then the test skips, or fails when it is
-// required).
-std::string PostgresUrl();
-// Skips (or, when PostgreSQL is required, fails) the current test when there is no PostgreSQL.
-#define NORVIK_REQUIRE_POSTGRES(url)                                                    \
-    do {                                                                                \
-        if ((url).empty()) {                                                            \
-            if (std::getenv("NORVIK_REQUIRE_PG")) FAIL() << "NORVIK_TEST_PG_URL unset"; \
-            GTEST_SKIP() << "no PostgreSQL server";                                     \
-        }                                                                               \
-    } while (0)
-
 }  // namespace norvik::test

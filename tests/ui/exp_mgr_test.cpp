@@ -1,21 +1,14 @@
 #include <QApplication>
 #include <QComboBox>
-#include <QDateEdit>
-#include <QLineEdit>
 #include <QPushButton>
-#include <filesystem>
-#include <sstream>
 
-#include "standalone/cli_context.h"
 #include "ui/frm_export.h"
-#include "ui/frm_gdpdu.h"
 #include "ui/tq_exp_mgr.h"
 #include "ui_fixture.h"
 
 namespace norvik::test {
 namespace {
 
-namespace fs = std::filesystem;
 using ExpMgrTest = UiTest;
 
 // Runs show; once its dialog is up, runs action on it and closes it.
@@ -94,51 +87,6 @@ TEST_F(ExpMgrTest, ReleasingTheManagerReleasesTheSettingsButNotTheSession) {
     }
     EXPECT_FALSE(State().hostSettings);
     EXPECT_EQ(State().session, session);
-}
-
-// The dialog and the command line build the same medium from the same choices.
-TEST(ExpMgrMedium, TheDialogBuildsTheMediumTheCommandLineBuilds) {
-    TempDir dir;
-    ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
-    const std::string home = dir.file("home");
-    const std::string byCli = dir.file("cli"), byDialog = dir.file("dialog");
-    fs::create_directories(byCli);
-    fs::create_directories(byDialog);
-    std::ostringstream out, err;
-    ASSERT_EQ(standalone::RunCli({"--home", home, "demo"}, out, err), 0) << err.str();
-    ASSERT_EQ(standalone::RunCli({"--home", home, "gdpdu", "Finanzbuchhaltung", "--from",
-                                  "01.07.2025", "--to", "30.06.2026", "--out", byCli},
-                                 out, err),
-              0)
-        << err.str();
-
-    standalone::CliContext ctx(home, "", false, out, err);
-    auto messages = std::make_shared<RecordingHostMessages>();
-    Services().messages = messages;
-    TQExpMgr manager;
-    ASSERT_TRUE(manager.Init(ctx.OpenHostSession()));
-    WhenOpen([&] { manager.Show(cTQGDPdU); },
-             [&](QDialog& dialog) {
-                 auto& frm = dynamic_cast<ui::FrmGdpdu&>(dialog);
-                 EXPECT_EQ(frm.cboSchema->currentText(), "Finanzbuchhaltung");
-                 frm.txtPath->setText(QString::fromStdString(byDialog));
-                 frm.tdbDateVon->setDate(QDate(2025, 7, 1));
-                 frm.tdbDateBis->setDate(QDate(2026, 6, 30));
-                 frm.cmdOK->click();
-             });
-
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(byCli)) {
-        const std::string name = entry.path().filename().string();
-        names.push_back(name);
-        EXPECT_EQ(ReadBytes(byDialog + "/" + name), ReadBytes(entry.path().string())) << name;
-    }
-    EXPECT_GE(names.size(), 3u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(byDialog), fs::directory_iterator()),
-              static_cast<std::ptrdiff_t>(names.size()));
-    ASSERT_FALSE(messages->calls.empty());
-    EXPECT_EQ(messages->calls.back().text.rfind("Die Datenausgabe wurde erfolgreich", 0), 0u)
-        << messages->calls.back().text;
 }
 
 }  // namespace

@@ -29,10 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-DateTime Day(int32_t year, int32_t month, int32_t day) {
-    return DateTime{year, month, day, 0, 0, 0};
-}
-
 class GdpduDialogTest : public UiTest {
   protected:
     void SetUp() override {
@@ -49,8 +45,9 @@ class GdpduDialogTest : public UiTest {
     }
     // Opens the dialog on 15 March 2026.
     std::unique_ptr<ui::FrmGdpdu> Open() {
-        auto dialog = std::make_unique<ui::FrmGdpdu>(nullptr, State(), Services(),
-                                                     [] { return Day(2026, 3, 15); });
+        auto dialog = std::make_unique<ui::FrmGdpdu>(nullptr, State(), Services(), [] {
+            return DateTime{2026, 3, 15};
+        });
         dialog->show();
         return dialog;
     }

@@ -10,7 +10,7 @@ XVFB_PID=""
 # Missing tools skip the test on a developer's machine; CI must run it.
 require_tools() {
   local tool
-  for tool in Xvfb xdotool sqlite3 xmllint; do
+  for tool in Xvfb xdotool sqlite3; do
     command -v "$tool" >/dev/null && continue
     echo "$tool is not installed"
     [ -n "${CI:-}" ] && exit 1
@@ -120,27 +120,6 @@ open_export() {
   dialog=$(wait_window '^Datenexport$') || fail "no export dialog"
   focus "$dialog"
   for ((i = 0; i < position; i++)); do xdotool key Down; done
-}
-
-# Once the run shows its progress window ($progress), Enter on its focused Abbrechen must stop it
-# within LIMIT ms; Enter then closes the stop's message box over it and the window itself. A
-# command given after LIMIT must hold before Enter is pressed.
-stop_by_enter() {
-  local limit=$1 start box elapsed
-  shift
-  progress=$(poll 150 other_window "$dialog") || fail "no progress window"
-  [ $# -eq 0 ] || poll 150 "$@" >/dev/null || fail "not before the stop: $*"
-  focus "$progress"
-  start=$(date +%s%N)
-  xdotool key Return
-  box=$(poll 150 other_window "$dialog" "$progress") || fail "Enter on Abbrechen did not stop the run"
-  elapsed=$((($(date +%s%N) - start) / 1000000))
-  [ "$elapsed" -lt "$limit" ] || fail "the run stopped only after $elapsed ms"
-  focus "$box"
-  close_by_key Return "$box" || fail "Enter did not close the message"
-  focus "$progress"
-  close_by_key Return "$progress" || fail "Enter did not close the progress window"
-  focus "$dialog"
 }
 
 # The protocol's last entry has TEXT.

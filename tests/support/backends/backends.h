@@ -10,8 +10,6 @@ namespace norvik::test {
 
 // "sqlite", "postgresql", and through ODBC "odbc-sqlite", "odbc-postgresql", "odbc-mariadb".
 std::vector<std::string> AllBackends();
-// The back ends an export's bytes are compared on: all of them, MariaDB included.
-std::vector<std::string> ExportBackends();
 // True for a back end reached through ODBC.
 bool IsOdbc(const std::string& backend);
 // The native back end whose SQL a back end speaks: "sqlite", "postgresql" or "mariadb".
