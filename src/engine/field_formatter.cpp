@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "common/ascii.h"
@@ -169,6 +170,8 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, Enc
                 line.AppendBytes({digits.data(), digits.size()});
                 return true;
             }
+            if (const double* number = std::get_if<double>(&value))
+                return AppendPlainDouble(*number, line, form);
             const Decimal* decimal = std::get_if<Decimal>(&value);
             return decimal && AppendPlainDecimal(decimal->text, line, form);
         }
@@ -266,6 +269,20 @@ bool FieldFormatter::AppendPlainDecimal(std::string_view text, EncodedBuffer& li
     }
     line.Advance(static_cast<size_t>(p - start));
     return true;
+}
+
+bool FieldFormatter::AppendPlainDouble(double value, EncodedBuffer& line,
+                                       WrittenField& form) const {
+    // Finish would write "0" for them, through a text that reads as no number.
+    if (!std::isfinite(value)) return false;
+    char hundredths[kHundredthsTextMax];
+    if (const size_t length = WriteHundredths(value, '.', hundredths); length > 0)
+        return AppendPlainDecimal({hundredths, length}, line, form);
+    std::string text;
+    norvik::AppendPlainDouble(text, value);
+    for (char& c : text)
+        if (c == ',') c = '.';
+    return AppendPlainDecimal(text, line, form);
 }
 
 void FieldFormatter::ApplyFormat(const CompiledFormat& format) {
