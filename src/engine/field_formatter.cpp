@@ -172,11 +172,17 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, Enc
             }
             if (const double* number = std::get_if<double>(&value))
                 return AppendPlainDouble(*number, line, form);
+            // No value is the number 0, or nothing where an empty key names no row.
+            if (IsNull(value)) {
+                if (!plan.emptyStaysEmpty) line.Push('0');
+                return true;
+            }
             const Decimal* decimal = std::get_if<Decimal>(&value);
             return decimal && AppendPlainDecimal(decimal->text, line, form);
         }
         case Direct::Text: {
-            const std::string* text = std::get_if<std::string>(&value);
+            static const std::string kEmpty;
+            const std::string* text = IsNull(value) ? &kEmpty : std::get_if<std::string>(&value);
             if (!text) return false;
             bool blank = true;
             if (HoldsAny(*text, textStops_, blank)) return false;
@@ -190,6 +196,13 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, Enc
             return true;
         }
         case Direct::Date: {
+            if (IsNull(value)) {
+                if (const std::string* qualifier = Qualifier(FieldPlan::Type::Date)) {
+                    line.AppendText(*qualifier);
+                    line.AppendText(*qualifier);
+                }
+                return true;
+            }
             const DateTime* date = std::get_if<DateTime>(&value);
             // A time alone gets its date in a column that carries the time on every value.
             if (!date || (plan.timeAlways && date->IsZeroDate())) return false;
