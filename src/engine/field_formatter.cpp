@@ -210,7 +210,8 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, Enc
             if (qualifier) line.AppendText(*qualifier);
             char* text = line.Room(kDateTimeTextMax + 9);
             size_t length = WriteDateTimeText(*date, text);
-            form.withTime = std::memchr(text, ':', length) != nullptr;
+            // The zero date's text is the time alone, any other's has it past midnight.
+            form.withTime = date->IsZeroDate() || !date->IsMidnight();
             if (plan.timeAlways && !form.withTime) {
                 std::memcpy(text + length, " 00:00:00", 9);
                 length += 9;
