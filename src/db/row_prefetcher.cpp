@@ -52,19 +52,21 @@ void PackedValues::Add(const Value& value) {
         Null();
 }
 
-void PackedValues::Take(size_t& at, Value* slots, size_t count) const {
+void PackedValues::Take(size_t& at, Value* slots, size_t count, const RawCells* raw) const {
     const char* p = data_.get() + at;
     for (size_t i = 0; i < count; ++i) {
         Value& slot = slots[i];
         const char kind = *p++;
-        if (kind == kText || kind == kDecimal) {
+        if (kind == kText || kind == kDecimal || kind == kRaw) {
             size_t length;
             std::memcpy(&length, p, sizeof length);
             p += sizeof length;
             if (kind == kText)
                 AssignText(slot, {p, length});
-            else
+            else if (kind == kDecimal)
                 AssignDecimal(slot, {p, length});
+            else
+                raw->Read(i, {p, length}, slot);
             p += length;
         } else if (kind == kInteger) {
             int64_t value;
@@ -90,7 +92,8 @@ void PackedValues::Take(size_t& at, Value* slots, size_t count) const {
     at = static_cast<size_t>(p - data_.get());
 }
 
-RowPrefetcher::RowPrefetcher(Fetch fetch) : fetch_(std::move(fetch)), batches_(kBatches) {
+RowPrefetcher::RowPrefetcher(Fetch fetch, const RawCells* raw)
+    : fetch_(std::move(fetch)), raw_(raw), batches_(kBatches) {
     for (Batch& batch : batches_) free_.push_back(&batch);
     reader_ = std::thread([this] { Read(); });
 }
@@ -159,7 +162,7 @@ bool RowPrefetcher::Next(std::vector<Value>& row) {
         taken_ = 0;
         offset_ = 0;
     }
-    current_->packed.Take(offset_, row.data(), row.size());
+    current_->packed.Take(offset_, row.data(), row.size(), raw_);
     ++taken_;
     return true;
 }
