@@ -12,8 +12,12 @@
 namespace norvik::db {
 namespace {
 
-// Enough rows per hand-over that the threads rarely meet, few enough that memory stays small.
-constexpr size_t kBatchRows = 256;
+// Enough rows per hand-over that the threads rarely meet, few enough that memory stays small:
+// rows are asked for a chunk at a time, and a batch takes no further chunk once its bytes reach
+// kBatchBytes, so that long rows make short batches.
+constexpr size_t kChunkRows = 256;
+constexpr size_t kBatchRows = 1024;
+constexpr size_t kBatchBytes = 256 * 1024;
 constexpr size_t kBatches = 4;
 
 }  // namespace
@@ -137,7 +141,11 @@ void RowPrefetcher::Fill(Batch& batch) {
     batch.last = false;
     batch.error = nullptr;
     try {
-        batch.last = !fetch_(batch.packed, batch.count, kBatchRows);
+        size_t most = 0;
+        do {
+            most += kChunkRows;
+            batch.last = !fetch_(batch.packed, batch.count, most);
+        } while (!batch.last && most < kBatchRows && batch.packed.Size() < kBatchBytes);
     } catch (...) {
         // The rows counted before the failure are the caller's.
         batch.error = std::current_exception();
