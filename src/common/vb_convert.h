@@ -15,6 +15,12 @@ std::string DoubleToText(double value);
 // Appends the text of a double as DoubleToText writes it, but never with an exponent: 0,00001 and
 // 100000000000000000000, so that a number field keeps the number.
 void AppendPlainDouble(std::string& out, double value);
+// Length of the longest text WriteHundredths writes, "-999999999.99".
+inline constexpr size_t kHundredthsTextMax = 13;
+// Writes the text of a double of whole hundredths below 1E9 (most amounts of business tables)
+// with `point` before its decimals: the digits AppendPlainDouble and the shortest text agree on.
+// Returns its length, 0 for any other value.
+size_t WriteHundredths(double value, char point, char* out);
 // Appends the text of a value: "" for null, 1234,56, 31.12.2004, 31.12.2004 13:45:00, 13:45:00,
 // Wahr/Falsch.
 void AppendText(std::string& out, const Value& value);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "common/ascii.h"
+#include "common/vb_convert.h"
 
 namespace norvik::db {
 namespace {
@@ -13,31 +14,6 @@ size_t CountDigits(std::string_view text, size_t pos) {
     size_t n = 0;
     while (pos + n < text.size() && IsAsciiDigit(text[pos + n])) ++n;
     return n;
-}
-
-// Writes the text of a value of whole hundredths below 1E9 (most amounts of business tables);
-// false for any other. Such a value's shortest text is that of its hundredths: any shorter one
-// would be another number of hundredths, which lies more than a double's step away.
-bool WriteHundredths(double value, NumberText& out) {
-    if (!(std::fabs(value) < 1e9)) return false;
-    // Rounded by adding a half and cutting off: a value of whole hundredths lies far from a half,
-    // where this and std::round could differ, and any other fails the test below either way.
-    const double scaled = value * 100;
-    auto units = static_cast<int64_t>(scaled + (scaled < 0 ? -0.5 : 0.5));
-    if (static_cast<double>(units) / 100 != value) return false;
-    char* p = out.data;
-    if (units < 0) {
-        *p++ = '-';
-        units = -units;
-    }
-    p = std::to_chars(p, out.data + sizeof out.data, units / 100).ptr;
-    if (const int64_t cents = units % 100; cents != 0) {
-        *p++ = '.';
-        *p++ = static_cast<char>('0' + cents / 10);
-        if (cents % 10 != 0) *p++ = static_cast<char>('0' + cents % 10);
-    }
-    out.size = static_cast<size_t>(p - out.data);
-    return true;
 }
 
 }  // namespace
@@ -52,7 +28,7 @@ NumberText IntegerText(int64_t value) {
 bool DecimalTextOf(double value, NumberText& out) {
     if (!std::isfinite(value)) return false;
     if (value == 0) value = 0;  // no "-0"
-    if (WriteHundredths(value, out)) return true;
+    if ((out.size = WriteHundredths(value, '.', out.data)) > 0) return true;
     const auto res =
         std::to_chars(out.data, out.data + sizeof out.data, value, std::chars_format::fixed);
     if (res.ec != std::errc()) return false;

@@ -12,8 +12,12 @@
 namespace norvik::db {
 namespace {
 
-// Enough rows per hand-over that the threads rarely meet, few enough that memory stays small.
-constexpr size_t kBatchRows = 256;
+// Enough rows per hand-over that the threads rarely meet, few enough that memory stays small:
+// rows are asked for a chunk at a time, and a batch takes no further chunk once its bytes reach
+// kBatchBytes, so that long rows make short batches.
+constexpr size_t kChunkRows = 256;
+constexpr size_t kBatchRows = 1024;
+constexpr size_t kBatchBytes = 256 * 1024;
 constexpr size_t kBatches = 4;
 
 }  // namespace
@@ -52,19 +56,21 @@ void PackedValues::Add(const Value& value) {
         Null();
 }
 
-void PackedValues::Take(size_t& at, Value* slots, size_t count) const {
+void PackedValues::Take(size_t& at, Value* slots, size_t count, const RawCells* raw) const {
     const char* p = data_.get() + at;
     for (size_t i = 0; i < count; ++i) {
         Value& slot = slots[i];
         const char kind = *p++;
-        if (kind == kText || kind == kDecimal) {
+        if (kind == kText || kind == kDecimal || kind == kRaw) {
             size_t length;
             std::memcpy(&length, p, sizeof length);
             p += sizeof length;
             if (kind == kText)
                 AssignText(slot, {p, length});
-            else
+            else if (kind == kDecimal)
                 AssignDecimal(slot, {p, length});
+            else
+                raw->Read(i, {p, length}, slot);
             p += length;
         } else if (kind == kInteger) {
             int64_t value;
@@ -90,7 +96,8 @@ void PackedValues::Take(size_t& at, Value* slots, size_t count) const {
     at = static_cast<size_t>(p - data_.get());
 }
 
-RowPrefetcher::RowPrefetcher(Fetch fetch) : fetch_(std::move(fetch)), batches_(kBatches) {
+RowPrefetcher::RowPrefetcher(Fetch fetch, const RawCells* raw)
+    : fetch_(std::move(fetch)), raw_(raw), batches_(kBatches) {
     for (Batch& batch : batches_) free_.push_back(&batch);
     reader_ = std::thread([this] { Read(); });
 }
@@ -134,7 +141,11 @@ void RowPrefetcher::Fill(Batch& batch) {
     batch.last = false;
     batch.error = nullptr;
     try {
-        batch.last = !fetch_(batch.packed, batch.count, kBatchRows);
+        size_t most = 0;
+        do {
+            most += kChunkRows;
+            batch.last = !fetch_(batch.packed, batch.count, most);
+        } while (!batch.last && most < kBatchRows && batch.packed.Size() < kBatchBytes);
     } catch (...) {
         // The rows counted before the failure are the caller's.
         batch.error = std::current_exception();
@@ -159,7 +170,7 @@ bool RowPrefetcher::Next(std::vector<Value>& row) {
         taken_ = 0;
         offset_ = 0;
     }
-    current_->packed.Take(offset_, row.data(), row.size());
+    current_->packed.Take(offset_, row.data(), row.size(), raw_);
     ++taken_;
     return true;
 }

@@ -19,6 +19,17 @@
 
 namespace norvik::db {
 
+// Reads the cells a back end packed as their raw bytes (PackedValues::Raw): the conversion into
+// values then runs on the caller's thread, off the reading thread that waits on the driver.
+class RawCells {
+  public:
+    // Reads the bytes of the row's column `column` into the slot.
+    virtual void Read(size_t column, std::string_view bytes, Value& slot) const = 0;
+
+  protected:
+    ~RawCells() = default;
+};
+
 // Values packed one after the other into one buffer: a kind byte (the index in Value), then what
 // the value holds. Rows travel between the threads so: values that each thread's strings held
 // would move between the cores' caches one by one, a buffer moves in one sweep.
@@ -47,13 +58,15 @@ class PackedValues {
     void Binary(std::string_view bytes);
     // Any value.
     void Add(const Value& value);
+    // A cell's bytes as the back end fetched them, read by its RawCells when taken.
+    void Raw(std::string_view bytes) { Text(kRaw, bytes); }
     // Reads the values at `at` back into the slots, reusing their text capacity, and moves `at`
-    // past them.
-    void Take(size_t& at, Value* slots, size_t count) const;
+    // past them; raw cells are read by `raw`.
+    void Take(size_t& at, Value* slots, size_t count, const RawCells* raw = nullptr) const;
 
   private:
     static constexpr char kNull = 0, kInteger = 1, kDouble = 2, kDecimal = 3, kText = 4, kDate = 5,
-                          kBool = 6;
+                          kBool = 6, kRaw = 7;
 
     // Room for n more bytes at the end.
     char* Room(size_t n) {
@@ -88,8 +101,8 @@ class RowPrefetcher {
     // statement has no more. It runs on the reading thread and may throw.
     using Fetch = std::function<bool(PackedValues&, size_t& rows, size_t most)>;
 
-    // Starts reading rows through fetch.
-    explicit RowPrefetcher(Fetch fetch);
+    // Starts reading rows through fetch; raw, when given, reads the raw cells it packs.
+    explicit RowPrefetcher(Fetch fetch, const RawCells* raw = nullptr);
     // Stops the reading thread after the row it is reading and waits for it.
     ~RowPrefetcher();
     RowPrefetcher(const RowPrefetcher&) = delete;
@@ -111,6 +124,7 @@ class RowPrefetcher {
     void Fill(Batch& batch);
 
     Fetch fetch_;
+    const RawCells* raw_;
     std::vector<Batch> batches_;
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -37,7 +37,8 @@ void StreamingRecordSet::ReadAhead() {
                 prefetcher_ = std::make_unique<RowPrefetcher>(
                     [this](PackedValues& out, size_t& rows, size_t most) {
                         return PackRows(out, rows, most);
-                    });
+                    },
+                    RawReader());
         }
     } catch (...) {
         pendingError_ = std::current_exception();

@@ -43,6 +43,8 @@ class StreamingRecordSet : public RecordSet {
     // True when FetchRow may run on another thread while the caller works on earlier rows; it then
     // guards the connection against the caller's other statements itself.
     virtual bool FetchesAhead() const { return false; }
+    // What reads the raw cells PackRows packs, on the caller's thread; none by default.
+    virtual const RawCells* RawReader() const { return nullptr; }
     // Runs the statement again in the same read transaction, so that FetchRow yields the first row
     // next.
     virtual void Restart() = 0;

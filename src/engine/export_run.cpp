@@ -74,6 +74,16 @@ void AddCount(std::vector<std::pair<std::string, int64_t>>& counts, const std::s
         it->second += count;
 }
 
+// The share of count that bookmark rows are, as a whole percent.
+int16_t ProgressPercent(int64_t bookmark, int64_t count) {
+    const double percent =
+        count > 0 ? static_cast<double>(bookmark) * (100.0 / static_cast<double>(count)) : 0.0;
+    return RoundToInteger(std::min(percent, 100.0));
+}
+
+// The most rows one look at the percent covers.
+constexpr int64_t kProgressStep = int64_t{1} << 20;
+
 }  // namespace
 
 int32_t TQExport::BuildExport() {
@@ -238,9 +248,21 @@ void ExportRun::ReportProgress() {
     // A count still being taken gives rows without a share.
     const int64_t count = std::max<int64_t>(rows_->RecordCount(), 0);
     engine_.SetExpectedRows(count);
-    const double percent =
-        count > 0 ? static_cast<double>(bookmark) * (100.0 / static_cast<double>(count)) : 0.0;
-    engine_.Events().ExportProgress(RoundToInteger(std::min(percent, 100.0)));
+    if (count != progressCount_ || bookmark < progressFrom_ || bookmark >= progressUntil_) {
+        progressCount_ = count;
+        progressFrom_ = bookmark;
+        progressPercent_ = ProgressPercent(bookmark, count);
+        // The percent never falls as the rows rise: the first row of the next one is searched.
+        int64_t low = bookmark, high = bookmark + 1;
+        while (high - bookmark < kProgressStep && ProgressPercent(high, count) == progressPercent_)
+            high = bookmark + 2 * (high - bookmark);
+        while (high - low > 1) {
+            const int64_t middle = low + (high - low) / 2;
+            (ProgressPercent(middle, count) == progressPercent_ ? low : high) = middle;
+        }
+        progressUntil_ = high;
+    }
+    engine_.Events().ExportProgress(progressPercent_);
 }
 
 void ExportRun::WriteEmptyMediumFile() {

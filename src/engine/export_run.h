@@ -131,6 +131,12 @@ class ExportRun {
     std::string numberCut_;      // the failure of a number cut in the line
     std::string line_;           // the header line, or a field's text from the formatter
     std::string info_;           // the progress text, reused row after row
+    // The percent last reported, for the rows from progressFrom_ to below progressUntil_ of a
+    // count of progressCount_: it changes a hundred times a run, not every row.
+    int64_t progressCount_ = -1;
+    int64_t progressFrom_ = 0;
+    int64_t progressUntil_ = 0;
+    int16_t progressPercent_ = 0;
     // Column of each field and of each record's criterion, looked up on first use (-2: not yet).
     std::vector<std::vector<int>> fieldColumns_;
     std::vector<int> criteriaColumns_;

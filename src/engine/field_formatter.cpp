@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "common/ascii.h"
@@ -169,11 +170,19 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, Enc
                 line.AppendBytes({digits.data(), digits.size()});
                 return true;
             }
+            if (const double* number = std::get_if<double>(&value))
+                return AppendPlainDouble(*number, line, form);
+            // No value is the number 0, or nothing where an empty key names no row.
+            if (IsNull(value)) {
+                if (!plan.emptyStaysEmpty) line.Push('0');
+                return true;
+            }
             const Decimal* decimal = std::get_if<Decimal>(&value);
             return decimal && AppendPlainDecimal(decimal->text, line, form);
         }
         case Direct::Text: {
-            const std::string* text = std::get_if<std::string>(&value);
+            static const std::string kEmpty;
+            const std::string* text = IsNull(value) ? &kEmpty : std::get_if<std::string>(&value);
             if (!text) return false;
             bool blank = true;
             if (HoldsAny(*text, textStops_, blank)) return false;
@@ -187,6 +196,13 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, Enc
             return true;
         }
         case Direct::Date: {
+            if (IsNull(value)) {
+                if (const std::string* qualifier = Qualifier(FieldPlan::Type::Date)) {
+                    line.AppendText(*qualifier);
+                    line.AppendText(*qualifier);
+                }
+                return true;
+            }
             const DateTime* date = std::get_if<DateTime>(&value);
             // A time alone gets its date in a column that carries the time on every value.
             if (!date || (plan.timeAlways && date->IsZeroDate())) return false;
@@ -194,7 +210,8 @@ bool FieldFormatter::AppendDirect(const FieldPlan& plan, const Value& value, Enc
             if (qualifier) line.AppendText(*qualifier);
             char* text = line.Room(kDateTimeTextMax + 9);
             size_t length = WriteDateTimeText(*date, text);
-            form.withTime = std::memchr(text, ':', length) != nullptr;
+            // The zero date's text is the time alone, any other's has it past midnight.
+            form.withTime = date->IsZeroDate() || !date->IsMidnight();
             if (plan.timeAlways && !form.withTime) {
                 std::memcpy(text + length, " 00:00:00", 9);
                 length += 9;
@@ -266,6 +283,20 @@ bool FieldFormatter::AppendPlainDecimal(std::string_view text, EncodedBuffer& li
     }
     line.Advance(static_cast<size_t>(p - start));
     return true;
+}
+
+bool FieldFormatter::AppendPlainDouble(double value, EncodedBuffer& line,
+                                       WrittenField& form) const {
+    // Finish would write "0" for them, through a text that reads as no number.
+    if (!std::isfinite(value)) return false;
+    char hundredths[kHundredthsTextMax];
+    if (const size_t length = WriteHundredths(value, '.', hundredths); length > 0)
+        return AppendPlainDecimal({hundredths, length}, line, form);
+    std::string text;
+    norvik::AppendPlainDouble(text, value);
+    for (char& c : text)
+        if (c == ',') c = '.';
+    return AppendPlainDecimal(text, line, form);
 }
 
 void FieldFormatter::ApplyFormat(const CompiledFormat& format) {

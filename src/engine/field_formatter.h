@@ -79,6 +79,8 @@ class FieldFormatter {
   private:
     // Appends an exact decimal's text as Finish would write it; false when it needs Finish.
     bool AppendPlainDecimal(std::string_view text, EncodedBuffer& line, WrittenField& form) const;
+    // The same for a double, whose text is the one Finish would normalise.
+    bool AppendPlainDouble(double value, EncodedBuffer& line, WrittenField& form) const;
     void ApplyFormat(const CompiledFormat& format);
     void ApplyLength(bool isNumber, int32_t length);
     // The digits after the decimal separator at the end of the written number.

@@ -121,7 +121,7 @@ std::vector<Value> RowNumber(int64_t n) {
 
 // Rows come as they were read, a failure after the rows before it.
 TEST(RowPrefetcher, DeliversEveryKindOfValueAsItWasRead) {
-    for (const int64_t rows : {0, 1, 255, 256, 257, 700, 3000})
+    for (const int64_t rows : {0, 1, 255, 256, 257, 700, 1023, 1024, 1025, 3000})
         for (const bool fails : {false, true}) {
             SCOPED_TRACE(std::to_string(rows) + (fails ? " rows, then a failure" : " rows"));
             int64_t fetched = 0;

@@ -1,6 +1,7 @@
 #include "db/odbc/odbc_record_set.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "db/db_error.h"
@@ -40,6 +41,18 @@ bool IsDateOrTimestamp(SQLSMALLINT type) {
 }
 
 }  // namespace
+
+void OdbcRecordSet::ColumnReader::Read(size_t column, std::string_view bytes, Value& slot) const {
+    const OdbcColumn& described = columns[column];
+    if (described.cType == SQL_C_WCHAR &&
+        reinterpret_cast<uintptr_t>(bytes.data()) % alignof(SQLWCHAR) != 0) {
+        aligned.resize(bytes.size() / sizeof(SQLWCHAR) + 1);
+        std::memcpy(aligned.data(), bytes.data(), bytes.size());
+        ReadOdbcCell(described, reinterpret_cast<const char*>(aligned.data()), bytes.size(), slot);
+        return;
+    }
+    ReadOdbcCell(described, bytes.data(), bytes.size(), slot);
+}
 
 std::unique_ptr<RecordSet> OdbcRecordSet::Open(std::shared_ptr<OdbcDatabase> db,
                                                const std::string& sql,
@@ -113,6 +126,7 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
                                  reinterpret_cast<SQLPOINTER>(blockRows_), 0));
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0));
     for (size_t i = 0; i < buffers_.size(); ++i) Bind(i);
+    for (const Buffer& buffer : buffers_) rawCells_.columns.push_back(buffer.column);
     use.unlock();
     Start(std::move(names), rows);
 }
@@ -176,27 +190,52 @@ bool OdbcRecordSet::FetchBlock() {
     return true;
 }
 
+void OdbcRecordSet::ReadCell(size_t column, Value& slot) {
+    const Buffer& buffer = buffers_[column];
+    const SQLLEN length = buffer.lengths[blockRow_];
+    const size_t offset = blockRow_ * static_cast<size_t>(buffer.column.width);
+    if (length == SQL_NULL_DATA) {
+        slot = Null{};
+    } else if (buffer.column.cType == SQL_C_TYPE_TIMESTAMP) {
+        SQL_TIMESTAMP_STRUCT value;
+        std::memcpy(&value, buffer.data.data() + offset, sizeof value);
+        if (!ReadTimestampStruct(value, db_->Dbms(), substitutes_, slot))
+            ReadDateAsText(column, slot);
+    } else if (IsTruncated(buffer.column, length)) {
+        ReadLong(column, slot);
+    } else {
+        ReadOdbcCell(buffer.column, buffer.data.data() + offset, static_cast<size_t>(length), slot);
+    }
+}
+
 bool OdbcRecordSet::FetchRow(std::vector<Value>& slots) {
     if (blockRow_ >= fetched_ && (finished_ || !FetchBlock())) return false;
-    for (size_t i = 0; i < slots.size(); ++i) {
-        const Buffer& buffer = buffers_[i];
-        const SQLLEN length = buffer.lengths[blockRow_];
-        const size_t offset = blockRow_ * static_cast<size_t>(buffer.column.width);
-        if (length == SQL_NULL_DATA) {
-            slots[i] = Null{};
-        } else if (buffer.column.cType == SQL_C_TYPE_TIMESTAMP) {
-            SQL_TIMESTAMP_STRUCT value;
-            std::memcpy(&value, buffer.data.data() + offset, sizeof value);
-            if (!ReadTimestampStruct(value, db_->Dbms(), substitutes_, slots[i]))
-                ReadDateAsText(i, slots[i]);
-        } else if (IsTruncated(buffer.column, length)) {
-            ReadLong(i, slots[i]);
-        } else {
-            ReadOdbcCell(buffer.column, buffer.data.data() + offset, static_cast<size_t>(length),
-                         slots[i]);
-        }
-    }
+    for (size_t i = 0; i < slots.size(); ++i) ReadCell(i, slots[i]);
     ++blockRow_;
+    return true;
+}
+
+bool OdbcRecordSet::PackRows(PackedValues& out, size_t& rows, size_t most) {
+    for (; rows < most; ++rows) {
+        if (blockRow_ >= fetched_ && (finished_ || !FetchBlock())) return false;
+        for (size_t i = 0; i < buffers_.size(); ++i) {
+            const Buffer& buffer = buffers_[i];
+            const SQLLEN length = buffer.lengths[blockRow_];
+            // Time stamps are read against the substitutes noted around their fetch, and a value
+            // too long for its buffer or a date the struct cannot give needs the driver again.
+            if (length == SQL_NULL_DATA) {
+                out.Null();
+            } else if (buffer.column.cType == SQL_C_TYPE_TIMESTAMP ||
+                       IsTruncated(buffer.column, length)) {
+                ReadCell(i, scratch_);
+                out.Add(scratch_);
+            } else {
+                out.Raw({buffer.data.data() + blockRow_ * static_cast<size_t>(buffer.column.width),
+                         static_cast<size_t>(length)});
+            }
+        }
+        ++blockRow_;
+    }
     return true;
 }
 

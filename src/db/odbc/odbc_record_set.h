@@ -27,7 +27,11 @@ class OdbcRecordSet final : public StreamingRecordSet {
 
   protected:
     bool FetchRow(std::vector<Value>& slots) override;
+    // Packs what the driver fetched as it is: only cells that need the driver again are read on
+    // the reading thread, the rest on the caller's.
+    bool PackRows(PackedValues& out, size_t& rows, size_t most) override;
     bool FetchesAhead() const override { return true; }
+    const RawCells* RawReader() const override { return &rawCells_; }
     void Restart() override;
     void Release() noexcept override;
 
@@ -39,12 +43,22 @@ class OdbcRecordSet final : public StreamingRecordSet {
         std::vector<SQLLEN> lengths;
     };
 
+    // The columns as the caller's thread reads them; widening a buffer changes none of what it
+    // reads.
+    struct ColumnReader final : RawCells {
+        std::vector<OdbcColumn> columns;
+        mutable std::vector<SQLWCHAR> aligned;  // packed UTF-16 lies at any byte
+        void Read(size_t column, std::string_view bytes, Value& slot) const override;
+    };
+
     explicit OdbcRecordSet(std::shared_ptr<OdbcDatabase> db) : db_(std::move(db)) {}
     void Run(const std::string& sql, const std::vector<Value>& params);
     int64_t Count(const std::string& body, const std::vector<Value>& params);
     void Execute();
     void Bind(size_t column);
     bool FetchBlock();
+    // Reads the cell of the block's current row.
+    void ReadCell(size_t column, Value& slot);
     // The whole value of a cell that did not fit its buffer, read by SQLGetData.
     void ReadLong(size_t column, Value& slot);
     // A date cell fetched as a struct, read again as the driver's text.
@@ -64,6 +78,8 @@ class OdbcRecordSet final : public StreamingRecordSet {
     std::vector<std::pair<size_t, SQLLEN>> widen_;
     std::vector<char> longBuffer_;
     SubstituteDates substitutes_;  // noted around the last fetch
+    ColumnReader rawCells_;
+    Value scratch_;  // the reading thread's value for the cells it reads itself
 };
 
 }  // namespace norvik::db
