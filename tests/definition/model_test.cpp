@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "common/vb_error.h"
 #include "definition/tq_model.h"
+#include "support/cases.h"
 #include "support/session/session_fixture.h"
 
 namespace norvik {
@@ -16,12 +19,7 @@ std::shared_ptr<TQParam> Param(const std::string& name) {
 }
 
 int32_t ErrorOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const VbError& e) {
-        return e.Number();
-    }
-    return 0;
+    return std::atoi(test::RaisedBy(fn).c_str());
 }
 
 TEST_F(ModelTest, ParametersAreKeyedByTheirFirstNameIgnoringCase) {
@@ -38,7 +36,7 @@ TEST_F(ModelTest, ParametersAreKeyedByTheirFirstNameIgnoringCase) {
     EXPECT_EQ(ErrorOf([&] { params.Item("Firma"); }), kErrInvalidArgument);
 
     params.Add(Param("Zweiter"));
-    params.Remove(1);
+    params.Remove(1);  // by the key it was added under
     EXPECT_EQ(params.Item(1)->Name, "Zweiter");
     EXPECT_EQ(ErrorOf([&] { params.Item("mandant"); }), kErrInvalidArgument);
     EXPECT_NE(params.Add(Param("Mandant")), nullptr);  // the key is free again
