@@ -128,52 +128,45 @@ TEST_P(StoredValuesTest, OfTheSectionAndOwnerOnly) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, StoredValuesTest, ::testing::Values("sqlite", "postgresql"));
 
+// A file the reader cannot take is reported once and leaves what was read before: the defaults and
+// the derived section.
 TEST_F(ExpFileTest, BadFilesAreReportedAndNeverCrash) {
-    struct Case {
-        const char* name;
-        std::string bytes;
-        bool write;
-        int32_t error;  // 0: no report
-    };
     std::string binary;
     for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 7919) & 0xFF));
-    const Case cases[] = {
-        {"FEHLT.EXP", "", false, kErrFileNotFound},
-        {"LEER.EXP", "", true, 0},
-        {"BINAER.EXP", binary, true, 0},
-        {"RIESIG.EXP", std::string(kMaxDefinitionBytes + 10, 'x'), true, kErrPathFileAccess},
-        {"LANG.EXP",
+    // The file's name ("": none given), its bytes ("-": no file) and the error (0: no report).
+    const std::tuple<std::string, std::string, int32_t> cases[] = {
+        {"FEHLT", "-", kErrFileNotFound},
+        {"", "-", kErrBadFileName},
+        {"LEER", "", 0},
+        {"BINAER", binary, 0},
+        {"RIESIG", std::string(kMaxDefinitionBytes + 10, 'x'), kErrPathFileAccess},
+        {"LANG",
          "FIELD " + std::string(100000, 'L') + ",T\r\n[DATENSATZ]\r\nCONST " +
              std::string(100000, 'c'),
-         true, 0},
+         0},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, bytes, error] : cases) {
+        SCOPED_TRACE(name);
         messages->calls.clear();
-        if (c.write) test::WriteBytes(exportPath() + c.name, c.bytes);
-        engine->LoadFile(exportPath() + c.name);
+        const std::string path = name.empty() ? "" : exportPath() + name + ".EXP";
+        if (bytes != "-") test::WriteBytes(path, bytes);
+        engine->LoadFile(path);
         ASSERT_NE(engine->ExpDef, nullptr);
-        if (c.error == 0) {
-            EXPECT_TRUE(Calls("ReportError").empty()) << c.name;
+        const std::string said = test::DescribeMessages(*messages);
+        if (error == 0) {
+            EXPECT_EQ(said, "");
             continue;
         }
-        ASSERT_EQ(messages->calls.size(), 1u) << c.name;
-        EXPECT_EQ(messages->calls[0].className, "TQExport");
-        EXPECT_EQ(messages->calls[0].operation, "LoadFile");
-        EXPECT_EQ(messages->calls[0].number, c.error) << c.name;
-        // What was read before the failure stays: defaults and the derived section.
-        EXPECT_EQ(engine->ExpDef->Feldtrenner, ";");
-        EXPECT_EQ(engine->ExpDef->Abschnitt,
-                  "Export_" + std::string(c.name).substr(0, std::string(c.name).find('.')));
-        EXPECT_EQ(engine->ExpDef->Records->Count(), 0);
+        EXPECT_TRUE(
+            test::Matches(said, "ReportError: TQExport.LoadFile|" + std::to_string(error) + "|*"))
+            << said;
+        EXPECT_EQ(messages->calls.size(), 1u) << said;
+        EXPECT_EQ(test::DescribeDefinition(*engine->ExpDef),
+                  "Allgemein: ||||ANSI|Variabel|;|\"|,|#|.|:|'|0|N|N|Y|Export_" + name + "\n");
     }
     ASSERT_EQ(engine->ExpDef->Records->Count(), 1);  // the long lines
     ASSERT_EQ(engine->ExpDef->Records->Item(1)->Fields->Count(), 2);
     EXPECT_EQ(engine->ExpDef->Records->Item(1)->Fields->Item(1)->Name.size(), 100000u);
-
-    messages->calls.clear();
-    engine->LoadFile("");
-    ASSERT_EQ(Calls("ReportError").size(), 1u);
-    EXPECT_EQ(messages->calls[0].number, kErrBadFileName);
 }
 
 // A quadratic load took half a minute for this many parameters even in an optimised build; a linear

@@ -128,7 +128,7 @@ TEST_P(PostgresRunTest, ServerLostInTheMiddleOfARun) {
     EXPECT_EQ(Calls("ReportError").size(), 1u);
 }
 
-TEST_P(RunTest, EventsReportEveryRowAndTheProtocolFollowsTheSetting) {
+TEST_P(RunTest, EventsReportEveryRowTheProtocolFollowsTheSettingAndNoRowsWriteNoFile) {
     Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n");
     auto& db = *State().session->Connection();
     ASSERT_EQ(Run(), 0);
@@ -156,6 +156,18 @@ TEST_P(RunTest, EventsReportEveryRowAndTheProtocolFollowsTheSetting) {
         if (e.starts_with("ExportProgress:")) percents.push_back(e.substr(15));
     EXPECT_EQ(percents, (std::vector<std::string>{"25", "50", "75", "100"}));
     EXPECT_TRUE(messages->calls.empty());
+
+    // No rows write no file.
+    std::filesystem::remove(out);
+    engine->SQLWhere = "nr > 99";
+    listener.events.clear();
+    ASSERT_EQ(Run(), 0);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(listener.events,
+              (std::vector<std::string>{"ExportState:Keine Daten im angegebenen Bereich vorhanden.",
+                                        "Done:1"}));
+    ASSERT_EQ(engine->LastNotes().size(), 1u);
+    EXPECT_EQ(engine->LastNotes()[0].kind, RunNote::Kind::NoData);
 }
 
 TEST_P(RunTest, GdpduModeShowsTheSummaryAndWritesToTheOpenProtocol) {
@@ -323,19 +335,6 @@ TEST_P(RunTest, EachDefinitionWritesItsFile) {
             if (IsNote(line)) said += line.substr(0, line.find('\r')) + "\n";
         EXPECT_EQ(said, notes);
     }
-}
-
-TEST_P(RunTest, NoRowsWritesNoFile) {
-    Load(
-        "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden WHERE nr > "
-        "99\nDateiname={OUT}\n[DATENSATZ]\nFIELD nr,N,,0\n");
-    ASSERT_EQ(Run(), 0);
-    EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_EQ(listener.events,
-              (std::vector<std::string>{"ExportState:Keine Daten im angegebenen Bereich vorhanden.",
-                                        "Done:1"}));
-    ASSERT_EQ(engine->LastNotes().size(), 1u);
-    EXPECT_EQ(engine->LastNotes()[0].kind, RunNote::Kind::NoData);
 }
 
 TEST_P(RunTest, TheRunReportsTheLinesAndValueFormsOfEachLayout) {

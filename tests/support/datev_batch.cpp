@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <regex>
-#include <span>
 #include <stdexcept>
+
+#include "support/cases.h"
 
 namespace norvik::test {
 namespace {
 
-constexpr size_t kColumns = 125;
 constexpr size_t kAny = std::string::npos;
 
 struct Field {
@@ -114,48 +113,56 @@ int Date8(const std::string& s) {
     return ValidDate(value / 10000, value / 100 % 100, value % 100) ? value : 0;
 }
 
-// The forms of the fields as DATEV writes them, and the text fields (in quotes, "" or nothing
-// when empty) with their maximum lengths; nullptr for a field of any form.
-struct Forms {
-    std::span<const char* const> forms;
-    std::map<size_t, size_t> texts;  // field number, maximum length
+// A field of a line as support/datev_fields.tsv describes it.
+struct Column {
+    std::string form;    // "*": any
+    size_t maxText = 0;  // 0: no text field; kAny: a text of any length
+    std::string title;   // of a booking field, as its Windows-1252 bytes
 };
-// clang-format off
-const char* const kHeaderForms[] = {
-    R"("EXTF")", "700", "21", R"("Buchungsstapel")", "13",                                // 1-5
-    R"(\d{17})", "", nullptr, nullptr, nullptr,                                           // 6-10
-    R"(\d{4,7})", R"([1-9]\d{0,4})", R"(\d{8})", "[4-8]", R"(\d{8})",                     // 11-15
-    R"(\d{8})", nullptr, R"((""|"[A-Z]{2}")?)", "[12]", "(0|30|40|50|64)?",               // 16-20
-    "[01]", R"("[A-Z]{3}")", "", nullptr, "",                                             // 21-25
-    "", R"((""|"\d\d")?)", R"(\d{0,4})", "", nullptr,                                     // 26-30
-    nullptr};                                                                             // 31
-// Of the booking fields DATEV describes those up to 14; the later ones need only correct quoting.
-const char* const kBookingForms[] = {
-    R"(\d{1,10},\d{2})", R"("[SH]")", R"((""|"[A-Z]{3}")?)", R"(([1-9]\d{0,3},\d{2,6})?)",  // 1-4
-    R"((\d{1,10},\d{2})?)", R"((""|"[A-Z]{3}")?)", R"(\d{1,9})", R"(\d{1,9})",            // 5-8
-    R"((""|"\d{4}")?)", R"(\d{4})", nullptr, nullptr, R"((\d{1,10},\d{2})?)", nullptr};  // 9-14
-// clang-format on
-const Forms kHeader{kHeaderForms,
-                    {{8, 2}, {9, 25}, {10, kAny}, {17, 30}, {24, kAny}, {30, kAny}, {31, 16}}};
-const Forms kBooking{kBookingForms, {{11, 36}, {12, 12}, {14, 60}}};
+
+// The columns of the "header" or of a "booking".
+const std::vector<Column>& Columns(const std::string& line) {
+    static const std::map<std::string, std::vector<Column>> columns = [] {
+        std::map<std::string, std::vector<Column>> all;
+        for (const CaseRow& row : ReadCases("support/datev_fields.tsv")) {
+            if (std::stoul(row[1]) != all[row[0]].size() + 1)
+                throw std::runtime_error(row.where + ": out of order");
+            Column& c = all[row[0]].emplace_back(Column{row[2], 0, ""});
+            c.maxText = row[3].empty() ? 0 : row[3] == "any" ? kAny : std::stoul(row[3]);
+            // The titles are all in Latin-1: each UTF-8 pair is one byte.
+            for (size_t i = 0; row.fields.size() > 4 && i < row[4].size(); ++i) {
+                const bool pair = Utf8Length(row[4], i) == 2;
+                c.title += pair
+                               ? static_cast<char>((row[4][i] & 0x1F) << 6 | (row[4][i + 1] & 0x3F))
+                               : row[4][i];
+                i += pair;
+            }
+        }
+        return all;
+    }();
+    return columns.at(line);
+}
+
 // Belegfeld 1 and 2 hold only these characters.
 constexpr const char* kBelegChars = R"([0-9A-Za-z$&%*+\-/])";
 
-// The fields, as many as there must be, checked against their forms.
-std::vector<Field> Checked(std::vector<Field> f, size_t count, const char* what, size_t no,
-                           const Forms& forms, Findings& add) {
-    if (f.size() != count)
-        add(no, 0, std::to_string(f.size()) + what + ", not " + std::to_string(count));
-    f.resize(count);
-    for (size_t i = 0; i < forms.forms.size(); ++i)
-        if (forms.forms[i] != nullptr && !Is(f[i].raw, forms.forms[i]))
-            add(no, i + 1, "'" + f[i].raw + "' is not of the form " + forms.forms[i]);
-    for (const auto& [n, max] : forms.texts) {
-        if (!f[n - 1].raw.empty() && !f[n - 1].quoted) add(no, n, "text not in quotes");
-        if (max != kAny && f[n - 1].text.size() > max)
-            add(no, n,
-                std::to_string(f[n - 1].text.size()) + " characters, at most " +
-                    std::to_string(max));
+// The fields, as many as there must be, checked against their columns.
+std::vector<Field> Checked(std::vector<Field> f, const std::string& line, const char* what,
+                           size_t no, Findings& add) {
+    const std::vector<Column>& columns = Columns(line);
+    if (f.size() != columns.size())
+        add(no, 0, std::to_string(f.size()) + what + ", not " + std::to_string(columns.size()));
+    f.resize(columns.size());
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const Column& c = columns[i];
+        if (c.form != "*" && !Is(f[i].raw, c.form))
+            add(no, i + 1, "'" + f[i].raw + "' is not of the form " + c.form);
+        if (c.maxText != 0 && !f[i].raw.empty() && !f[i].quoted)
+            add(no, i + 1, "text not in quotes");
+        if (c.maxText != 0 && c.maxText != kAny && f[i].text.size() > c.maxText)
+            add(no, i + 1,
+                std::to_string(f[i].text.size()) + " characters, at most " +
+                    std::to_string(c.maxText));
     }
     return f;
 }
@@ -167,7 +174,7 @@ struct Header {
 };
 
 Header CheckHeader(const std::vector<Field>& fields, Findings& add) {
-    const std::vector<Field> f = Checked(fields, 31, " header fields", 1, kHeader, add);
+    const std::vector<Field> f = Checked(fields, "header", " header fields", 1, add);
     const std::string& created = f[5].raw;
     if (Is(created, R"(\d{17})") && (Date8(created.substr(0, 8)) == 0 ||
                                      !Is(created.substr(8, 6), R"(([01]\d|2[0-3])[0-5]\d[0-5]\d)")))
@@ -189,37 +196,17 @@ Header CheckHeader(const std::vector<Field>& fields, Findings& add) {
     return h;
 }
 
-// The column titles, from UTF-8 to the Windows-1252 bytes they have in a file (all in Latin-1).
-const std::vector<std::string>& Titles() {
-    static const std::vector<std::string> titles = [] {
-        std::ifstream in(std::string(NORVIK_SOURCE_DIR) + "/tests/support/datev_titles.txt");
-        std::vector<std::string> list;
-        for (std::string line; std::getline(in, line);) {
-            if (line.empty() || line[0] == '#') continue;
-            list.emplace_back();
-            for (size_t i = 0; i < line.size(); ++i) {
-                const bool pair = Utf8Length(line, i) == 2;
-                list.back() += pair
-                                   ? static_cast<char>((line[i] & 0x1F) << 6 | (line[i + 1] & 0x3F))
-                                   : line[i];
-                i += pair;
-            }
-        }
-        if (list.size() != kColumns) throw std::runtime_error("datev_titles.txt: not 125 titles");
-        return list;
-    }();
-    return titles;
-}
-
 void CheckTitles(const std::vector<Field>& f, Findings& add) {
-    if (f.size() != kColumns) add(2, 0, std::to_string(f.size()) + " titles, not 125");
-    for (size_t i = 0; i < f.size() && i < kColumns; ++i)
-        if (f[i].raw != Titles()[i])
-            add(2, i + 1, "title '" + f[i].raw + "', expected '" + Titles()[i] + "'");
+    const std::vector<Column>& columns = Columns("booking");
+    if (f.size() != columns.size())
+        add(2, 0, std::to_string(f.size()) + " titles, not " + std::to_string(columns.size()));
+    for (size_t i = 0; i < f.size() && i < columns.size(); ++i)
+        if (f[i].raw != columns[i].title)
+            add(2, i + 1, "title '" + f[i].raw + "', expected '" + columns[i].title + "'");
 }
 
 void CheckBooking(const std::vector<Field>& fields, size_t no, const Header& h, Findings& add) {
-    const std::vector<Field> f = Checked(fields, kColumns, " fields", no, kBooking, add);
+    const std::vector<Field> f = Checked(fields, "booking", " fields", no, add);
     if (Is(f[0].raw, R"(0+,00)")) add(no, 1, "Umsatz is zero");
     for (const size_t n : {7, 8})
         if (h.accountLength != 0 && f[n - 1].raw.size() > h.accountLength + 1)
