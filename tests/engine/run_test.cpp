@@ -198,7 +198,6 @@ TEST_P(RunTest, GdpduModeShowsTheSummaryAndWritesToTheOpenProtocol) {
 }
 
 TEST_P(RunTest, TheHostsOwnFilesAreNeverWritten) {
-    const std::string definition = State().exportPath + "TEST.EXP";
     const std::string config = home.file("norvik-export.ini");
     WriteBytes(config, "[Datenbank]\n");
     State().session->ownFiles.push_back(config);
@@ -207,24 +206,11 @@ TEST_P(RunTest, TheHostsOwnFilesAreNeverWritten) {
     fs::create_symlink(config, home.file("link-auf-ini"));
     fs::create_hard_link(config, home.file("harter-link"));
 
-    const std::string folderFile =
-        "eine Exportdefinition, ein GDPdU-Profil oder die DTD des Exportordners";
-    // A GDU written in lower case is another file on this system and may be written.
-    std::vector<std::pair<std::string, std::string>> targets = {
-        {definition, folderFile},
-        {State().exportPath + "PROFIL.GDU", folderFile},
-        {State().exportPath + "gdpdu-01-08-2002.dtd", folderFile},
-        {config, "eine eigene Datei des Hosts"},
-        {home.file("link-auf-ini"), "eine eigene Datei des Hosts"},
-        {home.file("harter-link"), "eine eigene Datei des Hosts"},
-    };
-    if (SqlOf(GetParam()) == "sqlite") {
-        const std::string database = home.file("host.sqlite");
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-            targets.push_back({database + suffix, "die Datenbank des Hosts"});
-        targets.push_back({home.file("install/../host.sqlite"), "die Datenbank des Hosts"});
-    }
-    for (const auto& [target, kind] : targets) {
+    for (const CaseRow& c : ReadCases("engine/cases/own_files.tsv")) {
+        if (c.fields.size() > 2 && SqlOf(GetParam()) != c[2]) continue;
+        const std::string target =
+            Filled(c[0], {{"{EXPORT}", State().exportPath}, {"{HOME}", home.path().string()}});
+        const std::string& kind = c[1];
         SCOPED_TRACE(target);
         Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n");
         engine->ExpDef->Dateiname = target;
@@ -234,11 +220,11 @@ TEST_P(RunTest, TheHostsOwnFilesAreNeverWritten) {
         const std::string before = !database && fs::exists(target) ? ReadBytes(target) : "";
         messages->calls.clear();
         EXPECT_EQ(Run(), kErrPathFileAccess);
-        const auto reports = Calls("ReportError");
-        ASSERT_EQ(reports.size(), 1u);
-        EXPECT_EQ(reports[0].text, "Die Ausgabedatei " + target + " ist " + kind +
-                                       " und wird nicht überschrieben. Bitte "
-                                       "wählen Sie eine andere Ausgabedatei.");
+        EXPECT_EQ(DescribeMessages(*messages),
+                  "ReportError: TQExport.BuildExport|75|1|Die Ausgabedatei " + target + " ist " +
+                      kind +
+                      " und wird nicht überschrieben. Bitte wählen Sie eine andere "
+                      "Ausgabedatei.\n");
         if (!database) {
             EXPECT_TRUE(ReadBytes(target) == before);
         }
