@@ -102,18 +102,15 @@ TEST_F(DatevBatchTest, EveryMonthOfTheDemoIsABatchDatevReads) {
     EXPECT_EQ(bookings, 4200);
 }
 
-TEST_F(DatevBatchTest, AMonthWithoutBookingsWritesNoBatch) {
-    const std::string out = dir.file("EXTF_leer.csv");
-    CliOutcome r = RunMonth(2027, 1, out);
+TEST_F(DatevBatchTest, AnEmptyMonthWritesNoBatchWhatDatevRefusesIsNamed) {
+    const std::string empty = dir.file("EXTF_leer.csv");
+    CliOutcome r = RunMonth(2027, 1, empty);
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.err.find("Keine Daten"), std::string::npos) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(out));
-    r = RunMonth(2027, 1, out, {"--if-empty", "fail"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_FALSE(std::filesystem::exists(out));
-}
+    EXPECT_FALSE(std::filesystem::exists(empty));
+    EXPECT_EQ(RunMonth(2027, 1, empty, {"--if-empty", "fail"}).code, 1);
+    EXPECT_FALSE(std::filesystem::exists(empty));
 
-TEST_F(DatevBatchTest, WhatDatevRefusesIsNamedByBookingAndField) {
     // A fiscal year from July: February 2027 belongs to the one begun on 1 July 2026.
     ASSERT_EQ(Run({"-q", "params", "DATEV-Buchungsstapel", "--set", "WJBeginn=01.07."}).code, 0);
     const std::string longText =
@@ -122,7 +119,7 @@ TEST_F(DatevBatchTest, WhatDatevRefusesIsNamedByBookingAndField) {
                 "', 'EUR'), (9002, 'RE-2027-2', '2027-02-04', 8400, 1400, 5, 3, "
                 "'Pfeil → Lager', 'EUR')");
     const std::string out = dir.file("EXTF_2027_02.csv");
-    const CliOutcome r = RunMonth(2027, 2, out);
+    r = RunMonth(2027, 2, out);
     ASSERT_EQ(r.code, 0) << r.err;
     for (const char* said :
          {"Zeile 3 (Datensatz 1), Feld Umsatz: 100,005 auf 2 Nachkommastellen gerundet.",
