@@ -21,13 +21,9 @@ using test::CliOutcome;
 std::string Stamp() {
     timeval now{};
     gettimeofday(&now, nullptr);
-    std::tm local{};
-    localtime_r(&now.tv_sec, &local);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d%03d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>(now.tv_usec / 1000));
-    return text;
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", std::localtime(&now.tv_sec));
+    return text + std::to_string(1000 + now.tv_usec / 1000).substr(1);
 }
 
 // The fields of the first line, split at every ";" (a last empty one left out).
