@@ -140,24 +140,28 @@ TEST_F(DatevBatchTest, AnEmptyMonthWritesNoBatchWhatDatevRefusesIsNamed) {
     EXPECT_NE(failed.err.find("Feldes Umsatz"), std::string::npos) << failed.err;
     EXPECT_FALSE(std::filesystem::exists(march));
 
-    // A terminal names ten changed values and counts the rest; the protocol names them all.
-    std::string twelve;
-    for (int n = 1; n <= 12; ++n)
-        twelve += (n > 1 ? ", " : "") + std::string("(") + std::to_string(9100 + n) +
-                  ", 'RE-2027-4', '2027-04-01', 4930, 1600, 1, 3, '" + std::string(61, 'x') +
-                  "', 'EUR')";
-    AddBookings(twelve);
+    // A terminal names ten changed values and counts the rest; the protocol names a hundred.
+    std::string many;
+    for (int n = 1; n <= 102; ++n)
+        many += (n > 1 ? ", " : "") + std::string("(") + std::to_string(9100 + n) +
+                ", 'RE-2027-4', '2027-04-01', 4930, 1600, 1, 3, '" + std::string(61, 'x') +
+                "', 'EUR')";
+    AddBookings(many);
     const CliOutcome april = RunMonth(2027, 4, dir.file("EXTF_2027_04.csv"));
     size_t named = 0;
     for (size_t at = 0; (at = april.err.find("Feld Buchungstext: auf 60", at)) != std::string::npos;
          ++at)
         ++named;
     EXPECT_EQ(named, 10u) << april.err;
-    EXPECT_NE(april.err.find("2 weitere geänderte Werte sind hier nicht einzeln genannt"),
+    EXPECT_NE(april.err.find("92 weitere geänderte Werte sind hier nicht einzeln genannt"),
               std::string::npos)
         << april.err;
     const std::string protocol = Run({"protocol", "--last", "1"}).out;
-    EXPECT_NE(protocol.find("Zeile 14 (Datensatz 12), Feld Buchungstext"), std::string::npos)
+    EXPECT_NE(protocol.find("Zeile 102 (Datensatz 100), Feld Buchungstext"), std::string::npos)
+        << protocol;
+    EXPECT_EQ(protocol.find("(Datensatz 101)"), std::string::npos) << protocol;
+    EXPECT_NE(protocol.find("2 weitere Änderungen dieser Art sind nicht einzeln genannt."),
+              std::string::npos)
         << protocol;
 
     // A fiscal year's start that is no day fails the run before it writes.
