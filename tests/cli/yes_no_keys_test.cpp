@@ -48,15 +48,7 @@ TEST_F(YesNoKeysTest, EachSpellingReadsAlikeInBothFrontEnds) {
         if (appendAsked) args.push_back("--append");
         const CliOutcome r = Run(args);
         EXPECT_EQ(r.err.find("ist weder") != std::string::npos, c[3] == "1") << r.err;
-        const std::string written = test::ReadBytes(output);
-        EXPECT_TRUE(key != "anfuegen" || written == (yes ? "alt\r\n1\r\n" : "1\r\n")) << written;
-        EXPECT_TRUE(key != "kopfzeile" || written.starts_with("nr") == yes) << written;
-        EXPECT_TRUE(key != "allevorlaufsaetze" ||
-                    written == (yes ? "\"v\"\r\n1\r\n" : "1;\"v\"\r\n"))
-            << written;
-        EXPECT_TRUE(key != "texterkennerdoppeln" ||
-                    written == (yes ? "1;\"a\"\"b\"\r\n" : "1;\"a'b\"\r\n"))
-            << written;
+        EXPECT_EQ(test::ReadBytes(output), c[4]);
         // Only a refused append or an empty selection fails the run.
         EXPECT_EQ(r.code == 0, appendAsked || key == "allowemptyselection" ? yes : true) << r.err;
 

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdlib>
+
 #include "common/vb_error.h"
 #include "definition/tq_model.h"
+#include "support/cases.h"
 #include "support/session/session_fixture.h"
 
 namespace norvik {
@@ -16,12 +20,7 @@ std::shared_ptr<TQParam> Param(const std::string& name) {
 }
 
 int32_t ErrorOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const VbError& e) {
-        return e.Number();
-    }
-    return 0;
+    return std::atoi(test::RaisedBy(fn).c_str());
 }
 
 TEST_F(ModelTest, ParametersAreKeyedByTheirFirstNameIgnoringCase) {
@@ -38,42 +37,34 @@ TEST_F(ModelTest, ParametersAreKeyedByTheirFirstNameIgnoringCase) {
     EXPECT_EQ(ErrorOf([&] { params.Item("Firma"); }), kErrInvalidArgument);
 
     params.Add(Param("Zweiter"));
-    params.Remove(1);
+    params.Remove(1);  // by the key it was added under
     EXPECT_EQ(params.Item(1)->Name, "Zweiter");
     EXPECT_EQ(ErrorOf([&] { params.Item("mandant"); }), kErrInvalidArgument);
     EXPECT_NE(params.Add(Param("Mandant")), nullptr);  // the key is free again
 }
 
 TEST_F(ModelTest, RemovingParametersKeepsKeysAndPositionsTogether) {
-    // Removed by position (key empty) or by key, at the front, in the middle or at the end.
-    struct Case {
-        int32_t position;
-        const char* key;
-        const char* gone;
-    };
-    const Case cases[] = {{1, "", "a"},  {3, "", "c"},  {5, "", "e"},
-                          {0, "A", "a"}, {0, "c", "c"}, {0, "E", "e"}};
-    for (const Case& c : cases) {
+    for (const std::string c : {"1", "3", "5", "A", "c", "E"}) {
+        // Removed by position or by key, at the front, in the middle or at the end.
+        const bool byPosition = std::isdigit(c[0]) != 0;
+        const std::string gone(1, byPosition ? "abcde"[c[0] - '1'] : std::tolower(c[0]));
         TQParameter params;
         for (const char* name : {"a", "b", "c", "d", "e"}) params.Add(Param(name));
-        if (c.position > 0)
-            params.Remove(c.position);
-        else
-            params.Remove(std::string(c.key));
-        ASSERT_EQ(params.Count(), 4) << c.gone;
+        byPosition ? params.Remove(std::stoi(c)) : params.Remove(c);
+        ASSERT_EQ(params.Count(), 4) << c;
         std::vector<std::string> left;
         for (int32_t i = 1; i <= 4; ++i) {
             left.push_back(params.Item(i)->Name);
-            EXPECT_EQ(params.Item(left.back()), params.Item(i)) << c.gone;
+            EXPECT_EQ(params.Item(left.back()), params.Item(i)) << gone;
         }
         std::vector<std::string> expected = {"a", "b", "c", "d", "e"};
-        std::erase(expected, c.gone);
+        std::erase(expected, gone);
         EXPECT_EQ(left, expected);
-        EXPECT_EQ(ErrorOf([&] { params.Item(c.gone); }), kErrInvalidArgument);
-        EXPECT_EQ(ErrorOf([&] { params.Remove(std::string(c.gone)); }), kErrInvalidArgument);
+        EXPECT_EQ(ErrorOf([&] { params.Item(gone); }), kErrInvalidArgument);
+        EXPECT_EQ(ErrorOf([&] { params.Remove(std::string(gone)); }), kErrInvalidArgument);
         EXPECT_EQ(ErrorOf([&] { params.Remove(5); }), kErrOutOfRange);
-        const auto again = params.Add(Param(c.gone));  // the key is free again
-        EXPECT_EQ(params.Item(c.gone), again);
+        const auto again = params.Add(Param(gone));  // the key is free again
+        EXPECT_EQ(params.Item(gone), again);
         EXPECT_EQ(params.Item(5), again);
     }
     EXPECT_TRUE(messages->calls.empty());

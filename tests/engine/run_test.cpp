@@ -33,11 +33,10 @@ class PostgresRunTest : public RunTest {};  // only a server can go away
 TEST_P(RunTest, EachFailingRunSaysWhyAndLeavesTheFileAsItWas) {
     for (const CaseRow& c : ReadCases("engine/cases/failing_runs.tsv")) {
         SCOPED_TRACE(c.where + " " + c[0]);
-        const bool before = c[2] != "-";
         const int32_t number = std::stoi(c[4]);
         fs::create_directories(home.file("weg"));
         fs::remove(out);
-        if (before) WriteBytes(out, c[2]);
+        if (c[2] != "-") WriteBytes(out, c[2]);
         messages->calls.clear();
         listener.events.clear();
         Load(Filled(c[1], {{"{GENERAL}", kGeneral}}));
@@ -62,11 +61,7 @@ TEST_P(RunTest, EachFailingRunSaysWhyAndLeavesTheFileAsItWas) {
         EXPECT_EQ(
             listener.events[listener.events.size() - 2],
             "ExportState:Fehler: " + std::to_string(number) + " " + messages->calls.back().text);
-        if (before) {
-            EXPECT_EQ(Output(), c[2]);
-        } else {
-            EXPECT_FALSE(fs::exists(out));
-        }
+        EXPECT_EQ(fs::exists(out) ? Output() : "-", c[2]);
         for (const auto& e : fs::directory_iterator(home.path()))
             EXPECT_EQ(e.path().filename().string().find(".norvik-"), std::string::npos) << e.path();
         EXPECT_EQ(GetSetting("TQBExport", "Schnittstelle", "Test"), "");
@@ -128,10 +123,15 @@ TEST_P(PostgresRunTest, ServerLostInTheMiddleOfARun) {
     EXPECT_EQ(Calls("ReportError").size(), 1u);
 }
 
-TEST_P(RunTest, ProtocolFollowsTheSettingAndTheMode) {
+TEST_P(RunTest, EventsReportEveryRowTheProtocolFollowsTheSettingAndNoRowsWriteNoFile) {
     Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n");
     auto& db = *State().session->Connection();
     ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(listener.events, (std::vector<std::string>{
+                                   "strInfo:1 Datensätze exportiert.", "ExportProgress:33",
+                                   "strInfo:2 Datensätze exportiert.", "ExportProgress:67",
+                                   "strInfo:3 Datensätze exportiert.", "ExportProgress:100",
+                                   "ExportState:Datenexport erfolgreich durchgeführt.", "Done:1"}));
     auto entries = ReadProtocolEntries(db, 10);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].title, "Datenexport");
@@ -142,9 +142,27 @@ TEST_P(RunTest, ProtocolFollowsTheSettingAndTheMode) {
     EXPECT_EQ(entries[0].lines, (std::vector<std::string>{engine->LastSummary()}));
 
     State().hostSettings->WriteValue("TQBExport", "ProtokollErzeugen", "0", "tester");
+    Sql("INSERT INTO kunden VALUES (4, 'Vier', 'Bonn', 4, NULL, NULL)");
+    listener.events.clear();
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(ReadProtocolEntries(db, 10).size(), 1u);
+    std::vector<std::string> percents;
+    for (const auto& e : listener.events)
+        if (e.starts_with("ExportProgress:")) percents.push_back(e.substr(15));
+    EXPECT_EQ(percents, (std::vector<std::string>{"25", "50", "75", "100"}));
     EXPECT_TRUE(messages->calls.empty());
+
+    // No rows write no file.
+    std::filesystem::remove(out);
+    engine->SQLWhere = "nr > 99";
+    listener.events.clear();
+    ASSERT_EQ(Run(), 0);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(listener.events,
+              (std::vector<std::string>{"ExportState:Keine Daten im angegebenen Bereich vorhanden.",
+                                        "Done:1"}));
+    ASSERT_EQ(engine->LastNotes().size(), 1u);
+    EXPECT_EQ(engine->LastNotes()[0].kind, RunNote::Kind::NoData);
 }
 
 TEST_P(RunTest, GdpduModeShowsTheSummaryAndWritesToTheOpenProtocol) {
@@ -175,7 +193,6 @@ TEST_P(RunTest, GdpduModeShowsTheSummaryAndWritesToTheOpenProtocol) {
 }
 
 TEST_P(RunTest, TheHostsOwnFilesAreNeverWritten) {
-    const std::string definition = State().exportPath + "TEST.EXP";
     const std::string config = home.file("norvik-export.ini");
     WriteBytes(config, "[Datenbank]\n");
     State().session->ownFiles.push_back(config);
@@ -184,24 +201,11 @@ TEST_P(RunTest, TheHostsOwnFilesAreNeverWritten) {
     fs::create_symlink(config, home.file("link-auf-ini"));
     fs::create_hard_link(config, home.file("harter-link"));
 
-    const std::string folderFile =
-        "eine Exportdefinition, ein GDPdU-Profil oder die DTD des Exportordners";
-    // A GDU written in lower case is another file on this system and may be written.
-    std::vector<std::pair<std::string, std::string>> targets = {
-        {definition, folderFile},
-        {State().exportPath + "PROFIL.GDU", folderFile},
-        {State().exportPath + "gdpdu-01-08-2002.dtd", folderFile},
-        {config, "eine eigene Datei des Hosts"},
-        {home.file("link-auf-ini"), "eine eigene Datei des Hosts"},
-        {home.file("harter-link"), "eine eigene Datei des Hosts"},
-    };
-    if (SqlOf(GetParam()) == "sqlite") {
-        const std::string database = home.file("host.sqlite");
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-            targets.push_back({database + suffix, "die Datenbank des Hosts"});
-        targets.push_back({home.file("install/../host.sqlite"), "die Datenbank des Hosts"});
-    }
-    for (const auto& [target, kind] : targets) {
+    for (const CaseRow& c : ReadCases("engine/cases/own_files.tsv")) {
+        if (c.fields.size() > 2 && SqlOf(GetParam()) != c[2]) continue;
+        const std::string target =
+            Filled(c[0], {{"{EXPORT}", State().exportPath}, {"{HOME}", home.path().string()}});
+        const std::string& kind = c[1];
         SCOPED_TRACE(target);
         Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n");
         engine->ExpDef->Dateiname = target;
@@ -211,11 +215,11 @@ TEST_P(RunTest, TheHostsOwnFilesAreNeverWritten) {
         const std::string before = !database && fs::exists(target) ? ReadBytes(target) : "";
         messages->calls.clear();
         EXPECT_EQ(Run(), kErrPathFileAccess);
-        const auto reports = Calls("ReportError");
-        ASSERT_EQ(reports.size(), 1u);
-        EXPECT_EQ(reports[0].text, "Die Ausgabedatei " + target + " ist " + kind +
-                                       " und wird nicht überschrieben. Bitte "
-                                       "wählen Sie eine andere Ausgabedatei.");
+        EXPECT_EQ(DescribeMessages(*messages),
+                  "ReportError: TQExport.BuildExport|75|1|Die Ausgabedatei " + target + " ist " +
+                      kind +
+                      " und wird nicht überschrieben. Bitte wählen Sie eine andere "
+                      "Ausgabedatei.\n");
         if (!database) {
             EXPECT_TRUE(ReadBytes(target) == before);
         }
@@ -257,32 +261,6 @@ TEST_P(RunTest, TheOutputFileIsRememberedAbsoluteOrAWarningSaysWhyNot) {
               "ExportState:Datenexport erfolgreich durchgeführt.");
 }
 
-TEST_P(RunTest, TheLongestFixedLengthRuns) {
-    Load(std::string(kGeneral) + "Feldlänge=Fix\n[DATENSATZ]\nFIELD nr,N,,65535\n");
-    ASSERT_EQ(Run(), 0);
-    EXPECT_EQ(Output().size(), 3u * (65535 + 2));
-}
-
-TEST_P(RunTest, ALineBreakInAValueCannotForgeARecord) {
-    Sql("CREATE TABLE notizen (nr INTEGER, text VARCHAR(40))");
-    State().session->Connection()->Execute("INSERT INTO notizen VALUES (1, ?)",
-                                           {Value(std::string("erste\r\nzweite\nFIELD x"))});
-    const std::string general = "[Allgemein]\nName=Test\nDatenquelle=notizen\nDateiname={OUT}\n";
-    const std::pair<std::string, std::string> cases[] = {
-        {"Feldlänge=Fix\n[DATENSATZ]\nFIELD nr,N,,2\nFIELD text,T,,26\n",
-         " 1;\"erste  zweite FIELD x     \"\r\n"},
-        {"Texterkenner=\n[DATENSATZ]\nFIELD nr,N,,0\nFIELD text,T,,0\n",
-         "1;erste  zweite FIELD x\r\n"},
-        {"[DATENSATZ]\nFIELD nr,N,,0\nFIELD text,T,,0\n", "1;\"erste\r\nzweite\nFIELD x\"\r\n"},
-    };
-    for (const auto& [definition, expected] : cases) {
-        SCOPED_TRACE(definition);
-        Load(general + definition);
-        ASSERT_EQ(Run(), 0);
-        EXPECT_EQ(Output(), expected);
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(Sqlite, SqliteRunTest, ::testing::Values("sqlite"));
 INSTANTIATE_TEST_SUITE_P(Postgres, PostgresRunTest, ::testing::Values("postgresql"));
 
@@ -297,11 +275,14 @@ TEST_P(RunTest, EachDefinitionWritesItsFile) {
         std::string definition, output, notes, said;
         std::istringstream input(c.input), expected(c.expected), summary;
         engine->SQLWhere = "";
+        engine->Mode = cTQExport;
         std::filesystem::remove(out);
         bool twice = false;
         for (std::string line; std::getline(input, line);) {
             if (line.starts_with("SQL: "))
-                Sql(line.substr(5));
+                Sql(DecodedField(line.substr(5)));
+            else if (line == "GDPDU")
+                engine->Mode = cTQGDPdU;
             else if (line.starts_with("WHERE: "))
                 engine->SQLWhere = line.substr(7);
             else if (line.starts_with("BEFORE: "))
@@ -315,77 +296,26 @@ TEST_P(RunTest, EachDefinitionWritesItsFile) {
             if (IsNote(line))
                 notes += line + "\n";
             else
-                output += line.starts_with("BYTES: ") ? DecodedField(line.substr(7)) + "\r\n"
-                                                      : DefinitionBytes(line + "\n");
+                output += line.starts_with("BYTES: ")
+                              ? DecodedField(Repeated(line.substr(7))) + "\r\n"
+                              : DefinitionBytes(line + "\n");
         }
         Load(definition);
+        if (engine->Mode == cTQGDPdU)
+            OpenProtocol(State(), Services(), "GDPdU - Datenausgabe", "tester", "LST_GDPdU",
+                         "01.01.2026", "Profil", "/tmp", "Zeitraum");
         // Two runs of one loaded definition, as the dialog makes them.
         if (twice) {
             ASSERT_EQ(Run(), 0) << DescribeMessages(*messages);
         }
         ASSERT_EQ(Run(), 0) << DescribeMessages(*messages);
+        if (engine->Mode == cTQGDPdU) CloseProtocol(State());
         EXPECT_EQ(Output(), output);
         summary.str(engine->LastSummary());
         for (std::string line; std::getline(summary, line);)
             if (IsNote(line)) said += line.substr(0, line.find('\r')) + "\n";
         EXPECT_EQ(said, notes);
     }
-}
-
-TEST_P(RunTest, EventsReportEveryRowAndEndWithDone) {
-    Load(std::string(kGeneral) + "[DATENSATZ]\nFIELD nr,N,,0\n");
-    ASSERT_EQ(Run(), 0);
-    EXPECT_EQ(listener.events, (std::vector<std::string>{
-                                   "strInfo:1 Datensätze exportiert.", "ExportProgress:33",
-                                   "strInfo:2 Datensätze exportiert.", "ExportProgress:67",
-                                   "strInfo:3 Datensätze exportiert.", "ExportProgress:100",
-                                   "ExportState:Datenexport erfolgreich durchgeführt.", "Done:1"}));
-    Sql("INSERT INTO kunden VALUES (4, 'Vier', 'Bonn', 4, NULL, NULL)");
-    listener.events.clear();
-    ASSERT_EQ(Run(), 0);
-    std::vector<std::string> percents;
-    for (const auto& e : listener.events)
-        if (e.rfind("ExportProgress:", 0) == 0) percents.push_back(e.substr(15));
-    EXPECT_EQ(percents, (std::vector<std::string>{"25", "50", "75", "100"}));
-}
-
-TEST_P(RunTest, NoRowsWritesNoFile) {
-    Load(
-        "[Allgemein]\nName=Test\nDatenquelle=SELECT * FROM kunden WHERE nr > "
-        "99\nDateiname={OUT}\n[DATENSATZ]\nFIELD nr,N,,0\n");
-    ASSERT_EQ(Run(), 0);
-    EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_EQ(listener.events,
-              (std::vector<std::string>{"ExportState:Keine Daten im angegebenen Bereich vorhanden.",
-                                        "Done:1"}));
-    ASSERT_EQ(engine->LastNotes().size(), 1u);
-    EXPECT_EQ(engine->LastNotes()[0].kind, RunNote::Kind::NoData);
-}
-
-// ref is empty in row 2; the same column once as a foreign key, once as a plain number.
-std::string References(const std::string& feldLaenge) {
-    return "[Allgemein]\nName=Test\nDatenquelle=SELECT nr, CASE WHEN nr = 2 THEN "
-           "NULL ELSE nr * 10 END AS ref FROM kunden ORDER BY nr\nDateiname={OUT}\nFeldLänge=" +
-           feldLaenge +
-           "\n[DATENSATZ]\nFIELD nr,N,,2,PK,,,\nFIELD ref,N,,3,FK,Andere,,\nFIELD ref,N,,3,,,,\n";
-}
-
-TEST_P(RunTest, AnEmptyForeignKeyStaysEmptyOnlyOnADataMedium) {
-    // The mode, the field length, the file.
-    const std::tuple<TqMode, std::string, std::string> cases[] = {
-        {cTQExport, "Variabel", "1;10;10\r\n2;0;0\r\n3;30;30\r\n"},
-        {cTQGDPdU, "Variabel", "1;10;10\r\n2;;0\r\n3;30;30\r\n"},
-        {cTQGDPdU, "Fix", " 1; 10; 10\r\n 2;   ;  0\r\n 3; 30; 30\r\n"},
-    };
-    OpenProtocol(State(), Services(), "GDPdU - Datenausgabe", "tester", "LST_GDPdU", "01.01.2026",
-                 "Profil", "/tmp", "Zeitraum");
-    for (const auto& [mode, feldLaenge, output] : cases) {
-        Load(References(feldLaenge));
-        engine->Mode = mode;
-        ASSERT_EQ(Run(), 0);
-        EXPECT_EQ(Output(), output) << mode << " " << feldLaenge;
-    }
-    CloseProtocol(State());
 }
 
 TEST_P(RunTest, TheRunReportsTheLinesAndValueFormsOfEachLayout) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <regex>
+#include <sstream>
 #include <stdexcept>
 
 #include "support/test_support.h"
@@ -47,16 +48,12 @@ std::string DecodedField(const std::string& field) {
 
 std::vector<CaseRow> ReadCases(const std::string& name) {
     const std::string path = std::string(NORVIK_SOURCE_DIR) + "/tests/" + name;
-    const std::string text = ReadBytes(path);
-    if (text.empty()) ADD_FAILURE() << "no cases in " << path;
+    std::istringstream text(ReadBytes(path));
+    if (text.str().empty()) ADD_FAILURE() << "no cases in " << path;
     std::vector<CaseRow> rows;
-    size_t start = 0;
-    for (int line = 1; start < text.size(); ++line) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string raw = text.substr(start, end - start);
-        start = end + 1;
-        if (raw.empty() || raw[0] == '#') continue;
+    int line = 0;
+    for (std::string raw; std::getline(text, raw);) {
+        if (++line, raw.empty() || raw[0] == '#') continue;
         CaseRow row;
         row.where = name + ":" + std::to_string(line);
         for (size_t from = 0;;) {
@@ -71,16 +68,12 @@ std::vector<CaseRow> ReadCases(const std::string& name) {
 }
 
 std::vector<CaseBlock> ReadBlocks(const std::string& name) {
-    const std::string text = ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/" + name);
+    std::istringstream text(ReadBytes(std::string(NORVIK_SOURCE_DIR) + "/tests/" + name));
     std::vector<CaseBlock> blocks;
     bool expected = false;
-    size_t start = 0;
-    for (int line = 1; start < text.size(); ++line) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string raw = text.substr(start, end - start);
-        start = end + 1;
-        if (raw.starts_with("=== ")) {
+    int line = 0;
+    for (std::string raw; std::getline(text, raw);) {
+        if (++line, raw.starts_with("=== ")) {
             blocks.push_back({name + ":" + std::to_string(line) + " " + raw.substr(4), "", ""});
             expected = false;
         } else if (!blocks.empty() && raw == "---" && !expected) {
