@@ -13,6 +13,7 @@
 #include "db/connection.h"
 #include "standalone/demo_database.h"
 #include "support/backends/backends.h"
+#include "support/datev_batch.h"
 
 namespace norvik {
 namespace {
@@ -128,6 +129,10 @@ TEST_P(DocumentedExamplesTest, RunAsPrinted) {
     const std::string findings = test::ReadBytes(dir.file("befunde.jsonl"));
     EXPECT_EQ(std::count(findings.begin(), findings.end(), '\n'), 1) << findings;
     EXPECT_NE(findings.find("\"errors\":0,\"warnings\":0"), std::string::npos) << findings;
+    // The DATEV batch of the README reads as DATEV's description says, on every back end.
+    for (const std::string& finding : test::DatevBatchFindings(
+             test::ReadBytes(dir.file("srv/export/EXTF_Buchungsstapel_2026_03.csv"))))
+        ADD_FAILURE() << finding;
     const std::string data = test::ReadBytes(dir.file("srv/gdpdu/buchungen.txt"));
     EXPECT_EQ(std::count(data.begin(), data.end(), '\n'), 2200);
     // The template points to the reference that comes with the package.

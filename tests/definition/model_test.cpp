@@ -35,12 +35,8 @@ TEST_F(ModelTest, ParametersAreKeyedByTheirFirstNameIgnoringCase) {
     first->Name = "Firma";  // the key stays what it was
     EXPECT_EQ(params.Item("mandant"), first);
     EXPECT_EQ(ErrorOf([&] { params.Item("Firma"); }), kErrInvalidArgument);
-
-    params.Add(Param("Zweiter"));
-    params.Remove(1);  // by the key it was added under
-    EXPECT_EQ(params.Item(1)->Name, "Zweiter");
-    EXPECT_EQ(ErrorOf([&] { params.Item("mandant"); }), kErrInvalidArgument);
-    EXPECT_NE(params.Add(Param("Mandant")), nullptr);  // the key is free again
+    params.Remove(1);  // by the key it was added under, which is free again
+    EXPECT_NE(params.Add(Param("Mandant")), nullptr);
 }
 
 TEST_F(ModelTest, RemovingParametersKeepsKeysAndPositionsTogether) {
