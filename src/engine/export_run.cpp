@@ -592,7 +592,10 @@ void ExportRun::NameChanges(size_t recordIndex) {
     for (size_t i = 0; i < pendingCuts_.size(); ++i) {
         std::string what = fmt::format("auf {} Zeichen gekürzt", pendingCuts_[i]->Länge);
         if (showValue && i < pendingUncut_.size()) {
-            const std::string& uncut = pendingUncut_[i];
+            // A line break would split the summary's line.
+            std::string uncut = pendingUncut_[i];
+            std::replace_if(
+                uncut.begin(), uncut.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
             const bool long_ = CharCount(uncut) > kShownValueLength;
             what +=
                 fmt::format(", vorher \"{}{}\"",
