@@ -219,7 +219,7 @@ void ExportRun::WriteRows() {
         StopWhenCancelled();
     }
     rows_->MoveLast();
-    WriteFirstRecordOf(Nachlauf);
+    WriteRecordsOf(Nachlauf, false);
     out_.Commit();
 }
 
@@ -278,7 +278,7 @@ void ExportRun::WriteWithoutRows() {
     OpenOutput(flags_.append);
     noRow_ = true;
     WriteHeaderLines();
-    WriteFirstRecordOf(Nachlauf);
+    WriteRecordsOf(Nachlauf, false);
     noRow_ = false;
     out_.Commit();
     emptyWritten_ = true;
@@ -339,20 +339,11 @@ void ExportRun::RememberOutputFile() {
 void ExportRun::WriteHeaderLines() {
     // A file gets its header line when this run starts it, never in the middle.
     const bool titleLine = flags_.titleLine && out_.StartsFile();
-    if (!flags_.allHeaderRecords) {
-        if (titleLine) WriteHeaderLine();
-        WriteFirstRecordOf(Vorlauf);
-        return;
-    }
+    const bool all = flags_.allHeaderRecords;
     // Formats like DATEV's open with their header records and name the columns after them.
-    size_t i = 0;
-    for (const auto& record : *def_->Records) {
-        const size_t index = i++;
-        if (record->FieldTyp != Vorlauf) continue;
-        BuildRecordLine(index, *record);
-        WriteLayoutLine(index);
-    }
-    if (titleLine) WriteHeaderLine();
+    if (titleLine && !all) WriteHeaderLine();
+    WriteRecordsOf(Vorlauf, all);
+    if (titleLine && all) WriteHeaderLine();
 }
 
 void ExportRun::MakeRunValues() {
@@ -367,14 +358,14 @@ void ExportRun::MakeRunValues() {
     runValues_ = RunValueTexts(facts);
 }
 
-void ExportRun::WriteFirstRecordOf(tqFieldTyp kind) {
+void ExportRun::WriteRecordsOf(tqFieldTyp kind, bool all) {
     size_t i = 0;
     for (const auto& record : *def_->Records) {
         const size_t index = i++;
         if (record->FieldTyp != kind) continue;
         BuildRecordLine(index, *record);
         WriteLayoutLine(index);
-        return;
+        if (!all) return;
     }
 }
 

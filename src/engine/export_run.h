@@ -57,8 +57,9 @@ class ExportRun {
     // AlleVorlaufsaetze every header record and then the title line.
     void WriteHeaderLines();
     void WriteHeaderLine();
-    // Builds and writes the first record of a kind (header or trailer record) from the current row.
-    void WriteFirstRecordOf(tqFieldTyp kind);
+    // Builds and writes the first record of a kind (header or trailer record), or all of them, from
+    // the current row.
+    void WriteRecordsOf(tqFieldTyp kind, bool all);
     void StopWhenCancelled() const;
     void RememberOutputFile();
     // Makes the formatter's plans and the column slots of a record.
