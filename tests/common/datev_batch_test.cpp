@@ -51,14 +51,5 @@ TEST(DatevBatch, TheValidBatchHasNoFindingsEachEditItsOwn) {
     }
 }
 
-TEST(DatevBatch, AtMost99999BookingLines) {
-    const std::string valid = ValidBatch();
-    const size_t third = valid.find("\r\n", valid.find("\r\n") + 2) + 2;
-    const std::string booking = valid.substr(third, valid.find("\r\n", third) + 2 - third);
-    std::string bytes = valid.substr(0, third);
-    for (int i = 0; i < 100000; ++i) bytes += booking;
-    EXPECT_EQ(Listed(DatevBatchFindings(bytes)), "\n  file: 100000 booking lines, at most 99999");
-}
-
 }  // namespace
 }  // namespace norvik::test

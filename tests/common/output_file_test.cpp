@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
-#include <functional>
 
 #include "common/file_io.h"
 #include "common/vb_error.h"
@@ -154,18 +153,6 @@ TEST_F(OutputFileTest, LinksDevicesAndPermissionsAreRespected) {
     const std::string missing =
         test::RaisedBy([&] { OutputFile().Open(dir.file("fehlt/out.txt"), false); });
     EXPECT_EQ(missing.rfind(std::to_string(kErrPathNotFound) + ": ", 0), 0u) << missing;
-}
-
-TEST(WriteAll, WritesEveryByte) {
-    test::TempDir dir;
-    const std::string path = dir.file("out.bin");
-    std::string bytes(256 * 1024 + 7, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    ASSERT_GE(fd, 0);
-    WriteAll(fd, bytes, path);
-    ::close(fd);
-    EXPECT_EQ(test::ReadBytes(path), bytes);
 }
 
 TEST(WriteAll, RaisesTheClassicErrorNamingThePath) {

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "common/value.h"
-#include "common/vb_error.h"
 #include "db/connection.h"
 #include "support/backends/backends.h"
 #include "support/cases.h"

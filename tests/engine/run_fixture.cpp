@@ -2,12 +2,7 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-
-#include "db/connection.h"
 #include "host/module_state.h"
-#include "host/protocol.h"
 #include "support/cases.h"
 
 namespace norvik::test {

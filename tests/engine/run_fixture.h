@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "engine/tq_export.h"
-#include "host/host_messages.h"
 #include "support/session/session_fixture.h"
 #include "support/test_support.h"
 

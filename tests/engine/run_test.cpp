@@ -9,7 +9,6 @@
 #include "common/output_file.h"
 #include "common/vb_error.h"
 #include "db/connection.h"
-#include "engine/export_sql.h"
 #include "host/cancel_request.h"
 #include "host/db_protocol.h"
 #include "host/host_services.h"

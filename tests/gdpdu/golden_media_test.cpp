@@ -9,7 +9,6 @@
 #include <filesystem>
 
 #include "check/handover_check.h"
-#include "check/medium_check.h"
 #include "medium_fixture.h"
 #include "packages.h"
 

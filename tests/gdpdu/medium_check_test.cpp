@@ -35,8 +35,6 @@
 
 #include "check/handover_check.h"
 #include "common/file_io.h"
-#include "gdpdu/handover_zip.h"
-#include "medium/hash_list.h"
 #include "medium/medium_names.h"
 #include "packages.h"
 #include "support/cases.h"

@@ -9,15 +9,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <map>
 
 #include "gdpdu/gdpdu_text.h"
 #include "host/cancel_request.h"
 #include "host/module_state.h"
-#include "host/shell_service.h"
 #include "host/user_settings.h"
-#include "medium/medium_names.h"
 #include "medium_fixture.h"
 #include "support/cases.h"
 #include "support/session/definition_text.h"

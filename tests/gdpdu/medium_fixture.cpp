@@ -9,7 +9,6 @@
 #include "gdpdu/gdpdu_text.h"
 #include "gdpdu/tq_xml.h"
 #include "host/host_services.h"
-#include "host/module_state.h"
 
 namespace norvik::test {
 std::string RecordingProtocol::CreateProtokoll(

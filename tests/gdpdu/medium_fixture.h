@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "gdpdu/tq_gdpdu.h"
-#include "host/host_messages.h"
-#include "host/protocol.h"
+#include "host/protocol_object.h"
 #include "host/shell_service.h"
 #include "support/backends/backends.h"
 #include "support/session/session_fixture.h"

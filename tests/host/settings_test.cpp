@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <set>
 
-#include "common/vb_error.h"
 #include "host/user_settings.h"
 #include "standalone/host_config.h"
 #include "support/cases.h"
