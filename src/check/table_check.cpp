@@ -57,6 +57,9 @@ constexpr size_t kChunkBytes = size_t{256} << 10;
 constexpr size_t kChunkLines = 4096;
 // Chunks read and not yet applied; bounds the memory to a few megabytes.
 constexpr size_t kChunksInFlight = 4;
+// The primary keys of a large file get room up front for as many as its first lines promise,
+// up to this many (a table of 16 MiB); a file that promises more grows its table as it goes.
+constexpr size_t kMostReservedKeys = size_t{1400} << 10;
 // Key lookups are started this many lines ahead of their line.
 constexpr size_t kPrefetchLines = 8;
 
@@ -156,6 +159,7 @@ class TablePass {
             return false;
         }
         reader_ = &reader;
+        fileBytes_ = file.size >= kParallelBytes ? file.size : 0;
         ReadAll(file.size >= kParallelBytes);
         reader_ = nullptr;
         const uint64_t line = lines_;
@@ -559,6 +563,16 @@ class TablePass {
     void Apply(const Chunk& chunk) {
         const size_t foreign = foreignKeys_.size();
         const bool primary = !primaryColumns_.empty();
+        // A first chunk cut short by its size is followed by more lines.
+        if (primary && applied_ == 0 && fileBytes_ > 0 &&
+            (chunk.lines.size() == kChunkLines || chunk.bytes.size() >= kChunkBytes)) {
+            const double lines = static_cast<double>(chunk.lines.size());
+            const double lineBytes = static_cast<double>(chunk.bytes.size()) / lines +
+                                     static_cast<double>(table_.recordDelimiter.size());
+            primaryKeys_.Reserve(
+                static_cast<size_t>(std::min(static_cast<double>(fileBytes_) / lineBytes,
+                                             static_cast<double>(kMostReservedKeys))));
+        }
         for (size_t i = 0; i < chunk.lines.size(); ++i) {
             if (const size_t ahead = i + kPrefetchLines; ahead < chunk.lines.size()) {
                 if (primary) primaryKeys_.Prefetch(chunk.lines[ahead].primaryHash);
@@ -617,6 +631,7 @@ class TablePass {
     bool whole_ = true;  // every record read; else its keys are not complete
     // Shared by the threads of a pass, under mutex_.
     RecordReader* reader_ = nullptr;
+    uint64_t fileBytes_ = 0;  // of a file large enough to be read on two threads
     std::mutex mutex_;
     std::condition_variable changed_;
     std::array<Chunk, kChunksInFlight> chunks_;
