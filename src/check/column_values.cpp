@@ -33,8 +33,10 @@ ValueOutcome ColumnValues::Check(std::string_view value, std::string* key) {
             outcome.empty = value.empty();
             if (column_.maxLength > 0 && CharacterCount(value, charset_) > column_.maxLength)
                 outcome.code = "G506";
+            else if (key && IsAscii(value))
+                key->assign(value);
             else if (key)
-                *key = IsAscii(value) ? std::string(value) : DecodeForMessage(value, charset_);
+                *key = DecodeForMessage(value, charset_);
             return outcome;
         case ColumnType::Numeric: {
             value = WithoutPadding(value);

@@ -119,12 +119,13 @@ DateCheck CheckDate(std::string_view value, const DateFormat& format, int epoch,
         minute > 59 || second > 59)
         return DateCheck::Impossible;
     if (key) {
-        key->clear();
         const int parts[] = {year / 100, year % 100, month, day, hour, minute, second};
-        for (int p : parts) {
-            key->push_back(static_cast<char>('0' + p / 10));
-            key->push_back(static_cast<char>('0' + p % 10));
+        char text[2 * std::size(parts)];
+        for (size_t i = 0; i < std::size(parts); ++i) {
+            text[2 * i] = static_cast<char>('0' + parts[i] / 10);
+            text[2 * i + 1] = static_cast<char>('0' + parts[i] % 10);
         }
+        key->assign(text, sizeof text);
     }
     return DateCheck::Ok;
 }

@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -72,8 +73,17 @@ void KeyHashSet::FreeSlots::operator()(uint64_t* slots) const {
     std::free(slots);
 }
 
+void KeyHashSet::Reserve(size_t keys) {
+    size_t capacity = std::max(capacity_, kFirstCapacity);
+    while (TooFull(keys, capacity)) capacity *= 2;
+    if (capacity > capacity_) GrowTo(capacity);
+}
+
 void KeyHashSet::Grow() {
-    const size_t capacity = capacity_ == 0 ? kFirstCapacity : capacity_ * 2;
+    GrowTo(capacity_ == 0 ? kFirstCapacity : capacity_ * 2);
+}
+
+void KeyHashSet::GrowTo(size_t capacity) {
     const size_t bytes = capacity * sizeof(uint64_t);
     // Large tables in huge pages: a lookup is a random access, and a missed page translation
     // costs more than the lookup itself.

@@ -22,14 +22,21 @@ class KeyHashSet {
     bool Insert(uint64_t hash);
     // True when the hash is there.
     bool Contains(uint64_t hash) const;
+    // Starts loading the slot of a hash looked up soon: a lookup is a random access.
+    void Prefetch(uint64_t hash) const {
+        if (capacity_ > 0) __builtin_prefetch(&slots_[(hash == 0 ? 1 : hash) & (capacity_ - 1)]);
+    }
     // The number of hashes.
     size_t Size() const { return size_; }
+    // Makes room for this many hashes at once, sparing the copies of growing step by step.
+    void Reserve(size_t keys);
 
   private:
     struct FreeSlots {
         void operator()(uint64_t* slots) const;
     };
     void Grow();
+    void GrowTo(size_t capacity);
     std::unique_ptr<uint64_t[], FreeSlots> slots_;  // 0 marks a free slot; a hash 0 is kept as 1
     size_t capacity_ = 0;                           // a power of two
     size_t size_ = 0;

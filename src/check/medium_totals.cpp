@@ -9,6 +9,9 @@ namespace {
 
 // Far beyond any Accuracy a medium uses; keeps a hostile one from growing the digits.
 constexpr int kMaxScale = 64;
+// Addends of up to 18 digits are below 10^18; two of them fit a uint64_t's 1.8 * 10^19.
+constexpr size_t kBinaryDigits = 18;
+constexpr uint64_t kPendingLimit = 1'000'000'000'000'000'000ULL;
 
 // a += b, both least significant digit first.
 void AddDigits(std::string& a, std::string_view b) {
@@ -32,6 +35,13 @@ std::string SubtractDigits(std::string_view a, std::string_view b) {
         out[i] = static_cast<char>('0' + digit + 10 * borrow);
     }
     return out;
+}
+
+// The decimal digits of value, least significant first; empty for 0.
+std::string ReversedDigits(uint64_t value) {
+    std::string digits;
+    for (; value > 0; value /= 10) digits += static_cast<char>('0' + value % 10);
+    return digits;
 }
 
 std::string_view Trimmed(std::string_view digits) {
@@ -61,6 +71,16 @@ void DecimalSum::Add(std::string_view number) {
     std::string_view fraction =
         point == std::string_view::npos ? std::string_view() : number.substr(point + 1);
     if (fraction.size() > static_cast<size_t>(scale_)) fraction = fraction.substr(0, scale_);
+    if (whole.size() + static_cast<size_t>(scale_) <= kBinaryDigits) {
+        uint64_t value = 0;
+        for (char c : whole) value = value * 10 + static_cast<uint64_t>(c - '0');
+        for (char c : fraction) value = value * 10 + static_cast<uint64_t>(c - '0');
+        for (size_t i = fraction.size(); i < static_cast<size_t>(scale_); ++i) value *= 10;
+        uint64_t& pending = negative ? pendingNegative_ : pendingPositive_;
+        if (pending > kPendingLimit) Flush();
+        pending += value;
+        return;
+    }
     std::string digits(whole);
     digits.append(fraction);
     digits.append(static_cast<size_t>(scale_) - fraction.size(), '0');
@@ -68,10 +88,34 @@ void DecimalSum::Add(std::string_view number) {
     AddDigits(negative ? negative_ : positive_, digits);
 }
 
+void DecimalSum::Add(const DecimalSum& other) {
+    AddDigits(positive_, other.Positive());
+    AddDigits(negative_, other.Negative());
+}
+
+void DecimalSum::Flush() {
+    positive_ = Positive();
+    negative_ = Negative();
+    pendingPositive_ = pendingNegative_ = 0;
+}
+
+std::string DecimalSum::Positive() const {
+    std::string digits = positive_;
+    AddDigits(digits, ReversedDigits(pendingPositive_));
+    return digits;
+}
+
+std::string DecimalSum::Negative() const {
+    std::string digits = negative_;
+    AddDigits(digits, ReversedDigits(pendingNegative_));
+    return digits;
+}
+
 std::string DecimalSum::Text(std::string_view decimalSymbol, std::string_view grouping) const {
-    const bool negative = Less(positive_, negative_);
-    std::string digits =
-        negative ? SubtractDigits(negative_, positive_) : SubtractDigits(positive_, negative_);
+    const std::string positive = Positive(), negativeDigits = Negative();
+    const bool negative = Less(positive, negativeDigits);
+    std::string digits = negative ? SubtractDigits(negativeDigits, positive)
+                                  : SubtractDigits(positive, negativeDigits);
     digits = std::string(Trimmed(digits));
     if (digits.size() <= static_cast<size_t>(scale_)) digits.resize(scale_ + 1, '0');
     const std::string_view all = digits;

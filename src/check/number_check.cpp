@@ -16,6 +16,20 @@ bool SymbolAt(std::string_view value, size_t at, std::string_view symbol) {
 // "-1234.5": no grouping, no leading zeros, no trailing decimal zeros, no sign for zero.
 void CanonicalNumber(bool negative, std::string_view integer, std::string_view fraction,
                      const NumberFormat& format, std::string& key) {
+    if (!format.implied && std::all_of(integer.begin(), integer.end(), IsAsciiDigit)) {
+        // Written without grouping: the digits are there as they are, without copies.
+        const std::string_view whole =
+            integer.substr(std::min(integer.find_first_not_of('0'), integer.size()));
+        while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+        key.clear();
+        if (negative && !(whole.empty() && fraction.empty())) key += '-';
+        if (whole.empty())
+            key += '0';
+        else
+            key.append(whole);
+        if (!fraction.empty()) key.append(".").append(fraction);
+        return;
+    }
     std::string digits;
     for (char c : integer)
         if (IsAsciiDigit(c)) digits += c;

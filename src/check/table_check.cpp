@@ -3,7 +3,13 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <optional>
 #include <string_view>
+#include <thread>
 
 #include "check/column_values.h"
 #include "check/contained_file.h"
@@ -44,11 +50,49 @@ std::string Lines(uint64_t n) {
     return n == 1 ? "1 Zeile" : fmt::format("{} Zeilen", n);
 }
 
+// A file at least this large is read by two threads; a smaller one is not worth a thread.
+constexpr uint64_t kParallelBytes = uint64_t{1} << 20;
+// Lines are handed between the threads in chunks of about this many bytes or lines.
+constexpr size_t kChunkBytes = size_t{256} << 10;
+constexpr size_t kChunkLines = 4096;
+// Chunks read and not yet applied; bounds the memory to a few megabytes.
+constexpr size_t kChunksInFlight = 4;
+// The primary keys of a large file get room up front for as many as its first lines promise,
+// up to this many (a table of 16 MiB); a file that promises more grows its table as it goes.
+constexpr size_t kMostReservedKeys = size_t{1400} << 10;
+// Key lookups are started this many lines ahead of their line.
+constexpr size_t kPrefetchLines = 8;
+
+// One record as read, with what its values gave for the keys.
+struct ReadLine {
+    uint64_t line = 0;
+    uint64_t overlong = 0;  // the length of an overlong record, else 0
+    size_t offset = 0;      // of its bytes in the chunk
+    size_t size = 0;
+    RecordEnd end = RecordEnd::EndOfFile;
+    bool serial = false;       // it has findings of its own: read again in order, as one pass would
+    bool inRange = false;      // a data row, not a header or trailer line
+    uint64_t primaryHash = 0;  // of its primary key, when the table has one
+};
+
+// Consecutive records of the file; filled in order, their values read by either thread, their
+// keys looked up and their findings reported in the file's order.
+struct Chunk {
+    std::string bytes;
+    std::vector<ReadLine> lines;
+    std::vector<uint64_t> foreignHashes;    // per line, one per foreign key
+    std::vector<unsigned char> foreignSet;  // per line and foreign key: no part of it is empty
+    bool analyzed = false;
+};
+
 class TablePass {
   public:
+    // probe: a pass that only reads values for another (the one that reports), on any thread;
+    // it reports nothing and touches neither the keys nor the totals.
     TablePass(const IndexTable& table, std::vector<ForeignKeyCheck>& foreignKeys,
-              KeyHashSet& primaryKeys, FindingSink& sink, TableTotal* total)
-        : table_(table),
+              KeyHashSet& primaryKeys, FindingSink& sink, TableTotal* total, bool probe = false)
+        : probe_(probe),
+          table_(table),
           foreignKeys_(foreignKeys),
           primaryKeys_(primaryKeys),
           sink_(sink),
@@ -71,9 +115,14 @@ class TablePass {
             for (size_t i = 0; i < table.columns.size(); ++i) {
                 if (table.columns[i].type != ColumnType::Numeric) continue;
                 keyColumn_[i] = true;
-                summed_.emplace_back(i, total_->columns.size());
-                total_->columns.push_back(
-                    {table.columns[i].name, DecimalSum(table.columns[i].accuracy)});
+                if (probe_) {
+                    summed_.emplace_back(i, partial_.size());
+                    partial_.emplace_back(table.columns[i].accuracy);
+                } else {
+                    summed_.emplace_back(i, total_->columns.size());
+                    total_->columns.push_back(
+                        {table.columns[i].name, DecimalSum(table.columns[i].accuracy)});
+                }
             }
         }
         for (const IndexColumn& column : table.columns)
@@ -109,25 +158,15 @@ class TablePass {
             });
             return false;
         }
-        std::string_view record;
-        RecordEnd end;
-        uint64_t line = 0;
-        bool whole = true;  // every record read; else its keys are not complete
-        while (reader.Next(record, end)) {
-            ++line;
-            // A byte order mark is no part of the first value.
-            if (line == 1 && ReadAsUtf8(table_.charset) && record.starts_with("\xEF\xBB\xBF"))
-                record.remove_prefix(3);
-            if (reader.Overlong() > 0) {
-                Overlong(reader.Overlong(), end, line);
-                whole = false;
-            } else
-                Record(record, end, line);
-        }
+        reader_ = &reader;
+        fileBytes_ = file.size >= kParallelBytes ? file.size : 0;
+        ReadAll(file.size >= kParallelBytes);
+        reader_ = nullptr;
+        const uint64_t line = lines_;
+        const bool whole = whole_;
         if (reader.Failed())
             Report("G204", 0,
                    [] { return std::string("Datei konnte nicht ganz gelesen werden."); });
-        lines_ = line;
         // A range to the end may hold no line at all (an empty table); one with an end needs its
         // last line (Length 0: the lines before it).
         const uint64_t needed = table_.rangeEnds ? table_.lastRecord : table_.firstRecord - 1;
@@ -152,6 +191,10 @@ class TablePass {
     // Reports a finding whose text is only built when it is wanted; column: the one it concerns.
     template <typename Text>
     void Report(std::string_view code, uint64_t line, Text&& text, std::string_view column = {}) {
+        if (probe_) {
+            found_ = true;
+            return;
+        }
         if (sink_.Admit(code, table_.number, table_.url))
             sink_.Add(code, table_.url, line, table_.number, table_.label + ": " + text(), column);
     }
@@ -313,10 +356,17 @@ class TablePass {
                     ColumnName(missing));
             return;
         }
-        if (!primaryKeys_.Insert(key_.Hash()))
+        InsertPrimaryKey(key_.Hash(), line, [] {});
+    }
+
+    // prepare: makes the row's fields and values current, for the message.
+    template <typename Prepare>
+    void InsertPrimaryKey(uint64_t hash, uint64_t line, Prepare&& prepare) {
+        if (!primaryKeys_.Insert(hash))
             Report(
                 "G601", line,
                 [&] {
+                    prepare();
                     return "Primärschlüssel " + KeyText(primaryColumns_) +
                            " ist mehrfach vergeben.";
                 },
@@ -326,20 +376,239 @@ class TablePass {
     void CheckForeignKey(ForeignKeyCheck& key, uint64_t line) {
         // A key with an empty part names no row; one with an unreadable part is reported there.
         if (BuildKey(key.columns) != std::string::npos) return;
+        LookUpForeignKey(key, key_.Hash(), line, [] {});
+    }
+
+    template <typename Prepare>
+    void LookUpForeignKey(ForeignKeyCheck& key, uint64_t hash, uint64_t line, Prepare&& prepare) {
         if (key.deferred) {
-            key.kept.emplace_back(key_.Hash(), line);
+            key.kept.emplace_back(hash, line);
             return;
         }
-        if (key.targetKeys && !key.targetKeys->Contains(key_.Hash()))
+        if (key.targetKeys && !key.targetKeys->Contains(hash))
             Report(
                 "G603", line,
                 [&] {
+                    prepare();
                     return "Fremdschlüssel " + KeyText(key.columns) + ": kein Eintrag in " +
                            key.targetLabel + ".";
                 },
                 KeyColumn(key.columns));
     }
 
+    // Reads the records, in chunks; with helper, a second thread reads the values of some while
+    // this one applies the others in order.
+    void ReadAll(bool helper) {
+        std::optional<TablePass> mine, theirs;
+        mine.emplace(table_, foreignKeys_, primaryKeys_, sink_, total_, true);
+        std::thread thread;
+        // Whatever ends the pass, the thread ends first.
+        struct Joiner {
+            TablePass& pass;
+            std::thread& thread;
+            void Join() {
+                if (!thread.joinable()) return;
+                {
+                    const std::lock_guard<std::mutex> lock(pass.mutex_);
+                    pass.stop_ = true;
+                }
+                pass.changed_.notify_all();
+                thread.join();
+            }
+            ~Joiner() { Join(); }
+        } joiner{*this, thread};
+        if (helper) {
+            theirs.emplace(table_, foreignKeys_, primaryKeys_, sink_, total_, true);
+            thread = std::thread([this, &theirs] { Help(*theirs); });
+        }
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            if (error_) break;
+            Chunk& next = chunks_[applied_ % kChunksInFlight];
+            if (applied_ < filled_ && next.analyzed) {
+                lock.unlock();
+                Apply(next);
+                lock.lock();
+                ++applied_;
+                changed_.notify_all();
+                continue;
+            }
+            if (Chunk* chunk = Claim()) {
+                lock.unlock();
+                mine->Analyze(*chunk);
+                lock.lock();
+                chunk->analyzed = true;
+                continue;
+            }
+            if (readEnd_ && applied_ == filled_) break;
+            changed_.wait(lock);
+        }
+        const std::exception_ptr error = error_;
+        lock.unlock();
+        joiner.Join();
+        if (error) std::rethrow_exception(error);
+        // Sums are exact: the parts add up in any order.
+        for (const auto* probe : {&*mine, theirs ? &*theirs : nullptr}) {
+            if (!probe) continue;
+            for (size_t j = 0; j < summed_.size(); ++j)
+                total_->columns[summed_[j].second].sum.Add(probe->partial_[j]);
+        }
+    }
+
+    // The second thread: reads the values of the chunks it claims.
+    void Help(TablePass& probe) {
+        try {
+            std::unique_lock<std::mutex> lock(mutex_);
+            while (!stop_) {
+                if (Chunk* chunk = Claim()) {
+                    lock.unlock();
+                    probe.Analyze(*chunk);
+                    lock.lock();
+                    chunk->analyzed = true;
+                    changed_.notify_all();
+                    continue;
+                }
+                if (readEnd_) break;
+                changed_.wait(lock);
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            error_ = std::current_exception();
+            stop_ = true;
+            changed_.notify_all();
+        }
+    }
+
+    // With the lock held: the next chunk filled with the next records, when there is room for
+    // one and records are left.
+    Chunk* Claim() {
+        if (readEnd_ || filled_ >= applied_ + kChunksInFlight) return nullptr;
+        Chunk& chunk = chunks_[filled_ % kChunksInFlight];
+        chunk.bytes.clear();
+        chunk.lines.clear();
+        chunk.analyzed = false;
+        std::string_view record;
+        RecordEnd end;
+        while (chunk.lines.size() < kChunkLines && chunk.bytes.size() < kChunkBytes &&
+               reader_->Next(record, end)) {
+            ++lines_;
+            // A byte order mark is no part of the first value.
+            if (lines_ == 1 && ReadAsUtf8(table_.charset) && record.starts_with("\xEF\xBB\xBF"))
+                record.remove_prefix(3);
+            ReadLine& read = chunk.lines.emplace_back();
+            read.line = lines_;
+            read.overlong = reader_->Overlong();
+            read.offset = chunk.bytes.size();
+            read.size = record.size();
+            read.end = end;
+            chunk.bytes.append(record);
+        }
+        if (chunk.lines.empty()) {
+            readEnd_ = true;
+            return nullptr;
+        }
+        ++filled_;
+        return &chunk;
+    }
+
+    // Reads the values of each line of the chunk, as a probe: what the keys are, and whether the
+    // line has findings of its own.
+    void Analyze(Chunk& chunk) {
+        const size_t foreign = foreignKeys_.size();
+        chunk.foreignHashes.assign(chunk.lines.size() * foreign, 0);
+        chunk.foreignSet.assign(chunk.lines.size() * foreign, 0);
+        for (size_t i = 0; i < chunk.lines.size(); ++i) {
+            ReadLine& read = chunk.lines[i];
+            if (read.overlong > 0) {
+                read.serial = true;
+                continue;
+            }
+            const std::string_view record(chunk.bytes.data() + read.offset, read.size);
+            read.serial = !Probe(record, read, chunk.foreignHashes.data() + i * foreign,
+                                 chunk.foreignSet.data() + i * foreign);
+        }
+    }
+
+    // Record's reading as a probe; false when the line has a finding of its own.
+    bool Probe(std::string_view record, ReadLine& read, uint64_t* foreignHashes,
+               unsigned char* foreignSet) {
+        found_ = false;
+        CheckEnd(record, read.end, read.line);
+        if (found_ || FirstUndefinedByte(record, table_.charset) != std::string_view::npos)
+            return false;
+        read.inRange = read.line >= table_.firstRecord && read.line <= table_.lastRecord;
+        if (!read.inRange) return true;
+        if (!(table_.fixedLength ? Cut(record, read.end, read.line) : Split(record, read.line)))
+            return false;
+        CheckValues(read.line);
+        if (found_) return false;
+        if (!primaryColumns_.empty()) {
+            // A part missing is empty (G602), as an unreadable one has been found above.
+            if (BuildKey(primaryColumns_) != std::string::npos) return false;
+            read.primaryHash = key_.Hash();
+        }
+        for (size_t k = 0; k < foreignKeys_.size(); ++k) {
+            if (BuildKey(foreignKeys_[k].columns) != std::string::npos) continue;
+            foreignSet[k] = 1;
+            foreignHashes[k] = key_.Hash();
+        }
+        for (size_t j = 0; j < summed_.size(); ++j)
+            if (states_[summed_[j].first] == FieldState::Fine)
+                partial_[j].Add(keys_[summed_[j].first]);
+        return true;
+    }
+
+    // Applies the chunk's lines in order: their keys, and a line with findings read again as one
+    // pass reads it.
+    void Apply(const Chunk& chunk) {
+        const size_t foreign = foreignKeys_.size();
+        const bool primary = !primaryColumns_.empty();
+        // A first chunk cut short by its size is followed by more lines.
+        if (primary && applied_ == 0 && fileBytes_ > 0 &&
+            (chunk.lines.size() == kChunkLines || chunk.bytes.size() >= kChunkBytes)) {
+            const double lines = static_cast<double>(chunk.lines.size());
+            const double lineBytes = static_cast<double>(chunk.bytes.size()) / lines +
+                                     static_cast<double>(table_.recordDelimiter.size());
+            primaryKeys_.Reserve(
+                static_cast<size_t>(std::min(static_cast<double>(fileBytes_) / lineBytes,
+                                             static_cast<double>(kMostReservedKeys))));
+        }
+        for (size_t i = 0; i < chunk.lines.size(); ++i) {
+            if (const size_t ahead = i + kPrefetchLines; ahead < chunk.lines.size()) {
+                if (primary) primaryKeys_.Prefetch(chunk.lines[ahead].primaryHash);
+                for (size_t k = 0; k < foreign; ++k)
+                    if (foreignKeys_[k].targetKeys)
+                        foreignKeys_[k].targetKeys->Prefetch(
+                            chunk.foreignHashes[ahead * foreign + k]);
+            }
+            const ReadLine& read = chunk.lines[i];
+            const std::string_view record(chunk.bytes.data() + read.offset, read.size);
+            if (read.overlong > 0) {
+                Overlong(read.overlong, read.end, read.line);
+                whole_ = false;
+                continue;
+            }
+            if (read.serial) {
+                Record(record, read.end, read.line);
+                continue;
+            }
+            if (!read.inRange) continue;
+            if (total_) ++total_->rows;
+            const auto prepare = [&] {
+                if (table_.fixedLength ? Cut(record, read.end, read.line)
+                                       : Split(record, read.line))
+                    CheckValues(read.line);
+            };
+            if (primary) InsertPrimaryKey(read.primaryHash, read.line, prepare);
+            for (size_t k = 0; k < foreign; ++k)
+                if (chunk.foreignSet[i * foreign + k])
+                    LookUpForeignKey(foreignKeys_[k], chunk.foreignHashes[i * foreign + k],
+                                     read.line, prepare);
+        }
+    }
+
+    bool probe_;
+    bool found_ = false;  // a probe met a finding
     const IndexTable& table_;
     std::vector<ForeignKeyCheck>& foreignKeys_;
     KeyHashSet& primaryKeys_;
@@ -357,7 +626,18 @@ class TablePass {
     std::vector<std::string> keys_;         // comparable form of each field's value
     std::vector<FieldState> states_;        // what each field holds
     CompositeKey key_;
+    std::vector<DecimalSum> partial_;  // a probe's sums of the lines it read
     uint64_t lines_ = 0;
+    bool whole_ = true;  // every record read; else its keys are not complete
+    // Shared by the threads of a pass, under mutex_.
+    RecordReader* reader_ = nullptr;
+    uint64_t fileBytes_ = 0;  // of a file large enough to be read on two threads
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::array<Chunk, kChunksInFlight> chunks_;
+    uint64_t filled_ = 0, applied_ = 0;  // chunks
+    bool readEnd_ = false, stop_ = false;
+    std::exception_ptr error_;
 };
 
 }  // namespace

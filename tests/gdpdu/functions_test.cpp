@@ -160,9 +160,16 @@ std::string Result(const test::CaseRow& c) {
         return hash(c[1]) == hash(c[2]) ? "same" : "other";
     }
     if (f == "DecimalSum") {
-        DecimalSum sum(std::stoi(c[1]));
+        DecimalSum sum(std::stoi(c[1])), second(std::stoi(c[1]));
+        DecimalSum* to = &sum;
         std::istringstream numbers(c[2]);
-        for (std::string n; numbers >> n;) sum.Add(n);
+        for (std::string n; numbers >> n;) {
+            if (n == "|")
+                to = &second;
+            else
+                to->Add(n);
+        }
+        sum.Add(second);
         return sum.Text(c[3], c[4]);
     }
     ADD_FAILURE() << c.where << ": no function " << f;

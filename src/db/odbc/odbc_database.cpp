@@ -1,5 +1,8 @@
 #include "db/odbc/odbc_database.h"
 
+#include <algorithm>
+#include <charconv>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -53,6 +56,43 @@ bool SetsKey(std::string_view text, std::initializer_list<std::string_view> keys
     return false;
 }
 
+// The value of the last of the keys the connection string sets (braces kept), or nullopt.
+std::optional<std::string_view> KeyValue(std::string_view text, std::string_view key) {
+    std::optional<std::string_view> found;
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t eq = text.find('=', i);
+        if (eq == std::string_view::npos) break;
+        std::string_view name = text.substr(i, eq - i);
+        while (!name.empty() && (name.front() == ' ' || name.front() == ';')) name.remove_prefix(1);
+        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+        size_t end = eq + 1;
+        while (end < text.size() && text[end] == ' ') ++end;
+        const size_t start = end;
+        if (end < text.size() && text[end] == '{') {
+            const size_t close = text.find('}', end);
+            end = close == std::string_view::npos ? text.size() : close + 1;
+        }
+        end = std::min(text.find(';', end), text.size());
+        if (AsciiEqualsIgnoreCase(name, key)) found = text.substr(start, end - start);
+        i = end + 1;
+    }
+    return found;
+}
+
+// psqlODBC's rows per round trip under the connection string: it reads through a cursor only
+// with UseDeclareFetch=1, then Fetch rows at a time (100 when not set).
+size_t CursorFetchRowsOf(std::string_view driver, std::string_view connection) {
+    if (driver.find("psqlodbc") == std::string_view::npos) return 0;
+    const std::optional<std::string_view> declare = KeyValue(connection, "UseDeclareFetch");
+    if (!declare || *declare != "1") return 0;
+    const std::optional<std::string_view> fetch = KeyValue(connection, "Fetch");
+    if (!fetch) return 100;
+    size_t rows = 0;
+    const auto [end, error] = std::from_chars(fetch->data(), fetch->data() + fetch->size(), rows);
+    return error == std::errc() && end == fetch->data() + fetch->size() ? rows : 0;
+}
+
 std::string InfoText(SQLHDBC dbc, SQLUSMALLINT item) {
     SQLWCHAR buffer[256] = {};
     SQLSMALLINT length = 0;
@@ -97,13 +137,15 @@ OdbcDatabase::OdbcDatabase(const std::string& connectionString) : connection_(co
     }
     try {
         Connect(connectionString);
-        const std::string more = DriverDefaults(InfoText(dbc_, SQL_DRIVER_NAME), connectionString);
+        const std::string driver = InfoText(dbc_, SQL_DRIVER_NAME);
+        const std::string more = DriverDefaults(driver, connectionString);
+        std::string amended = connectionString;
         if (!more.empty()) {
             Disconnect();
-            std::string amended = connectionString;
             if (!amended.empty() && amended.back() != ';') amended += ';';
             Connect(amended.append(more));
         }
+        cursorFetchRows_ = CursorFetchRowsOf(driver, amended);
         Prepare();
     } catch (...) {
         Disconnect();

@@ -40,6 +40,9 @@ class OdbcDatabase {
     // True when result texts fetched as SQL_C_CHAR arrive as the server's UTF-8, unconverted: they
     // are then fetched so, instead of converted to UTF-16 by the driver and back by us.
     bool Utf8ResultTexts() const { return utf8Results_; }
+    // The rows the driver asks the server for at a time when it reads through a cursor
+    // (psqlODBC's Fetch with UseDeclareFetch), else 0.
+    size_t CursorFetchRows() const { return cursorFetchRows_; }
     // Raises kErrDatabase with the diagnostics of the handle, passwords hidden.
     [[noreturn]] void Fail(SQLSMALLINT handleType, SQLHANDLE handle) const;
     // Raises unless rc reports success.
@@ -77,6 +80,7 @@ class OdbcDatabase {
     bool getDataInBlocks_ = false;
     bool narrow_ = false;
     bool utf8Results_ = false;
+    size_t cursorFetchRows_ = 0;
     ReadTransactions reads_;
 };
 

@@ -14,7 +14,7 @@ namespace {
 
 // Buffer bytes of one block of rows and the most rows per block: few driver calls per row, yet
 // memory stays bounded however many rows there are.
-constexpr size_t kBlockBytes = 1 << 20;
+constexpr size_t kBlockBytes = 4 << 20;
 constexpr SQLULEN kMaxBlockRows = 500;
 // A column's buffer grows for long values only up to this share of a block.
 constexpr size_t kMaxColumnBytes = 4 << 20;
@@ -122,6 +122,14 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
     blockRows_ =
         blocks ? std::clamp<SQLULEN>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows)
                : 1;
+    // A block that straddles the rows the driver asked the server for costs a round trip of its
+    // own: blocks fill its rows evenly.
+    if (const SQLULEN cursor = db_->CursorFetchRows(); cursor > 1 && blockRows_ > 1) {
+        if (blockRows_ >= cursor)
+            blockRows_ -= blockRows_ % cursor;
+        else
+            while (cursor % blockRows_ != 0) --blockRows_;
+    }
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROW_ARRAY_SIZE,
                                  reinterpret_cast<SQLPOINTER>(blockRows_), 0));
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0));
