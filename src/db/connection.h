@@ -32,7 +32,8 @@ class Connection {
     virtual int64_t Execute(const std::string& sql, const std::vector<Value>& params = {}) = 0;
     // Opens a streaming record set on a statement inside a read transaction; "?" marks a parameter.
     virtual std::unique_ptr<RecordSet> OpenRecordSet(const std::string& sql,
-                                                     const std::vector<Value>& params = {}) = 0;
+                                                     const std::vector<Value>& params = {},
+                                                     RowCount count = RowCount::Counted) = 0;
     // "sqlite", "postgresql", or for ODBC "odbc-" and the driver's database system.
     virtual std::string Dialect() const = 0;
     // The local file that holds the database (absolute), empty for a database server.

@@ -9,6 +9,11 @@
 
 namespace norvik::db {
 
+// Whether a record set counts its rows before the first, for a progress's share, or leaves the
+// count to its last row (a run nobody watches spares the server a second reading; PostgreSQL
+// still counts beside the rows where it reads them by COPY, which needs that side session).
+enum class RowCount { Counted, Uncounted };
+
 class RecordSet {
   public:
     virtual ~RecordSet() = default;
@@ -16,7 +21,8 @@ class RecordSet {
     // True when there is no current row (past the last row, or no rows at all).
     virtual bool Eof() const = 0;
     // The number of rows of the statement, counted in the same read transaction; -1 while the
-    // count is still being taken beside the rows (known at the last row at the latest).
+    // count is still being taken beside the rows or was not asked for (known at the last row at
+    // the latest).
     virtual int64_t RecordCount() const = 0;
     // The 1-based number of the current row; raises 3021 when there is none.
     virtual int64_t Bookmark() const = 0;

@@ -169,7 +169,8 @@ void ExportRun::OpenRows() {
     const std::string sql = BuildExportSql(def_->Datenquelle, engine_.SQLWhere);
     // The count and the first row may take long (a sort): a host's windows answer meanwhile.
     WaitForStatement([&] {
-        rows_ = state_.Session().Connection()->OpenRecordSet(sql);
+        rows_ = state_.Session().Connection()->OpenRecordSet(
+            sql, {}, engine_.CountRows ? db::RowCount::Counted : db::RowCount::Uncounted);
         rows_->Eof();
     });
 }

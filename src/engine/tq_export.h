@@ -93,6 +93,9 @@ class TQExport {
     // The bounds of the date criterion the user chose (a GDPdU period), for the fields that write
     // them (LAUFWERT DatumVon, DatumBis, WJBeginn); empty where not given.
     std::optional<DateTime> PeriodFrom, PeriodTo;
+    // False: the rows are not counted before the first, and the progress has its share only at
+    // the last row (for a run nobody watches; the count reads the statement a second time).
+    bool CountRows = true;
 
     // The current listener, or a silent one.
     TQExportEvents& Events();

@@ -46,8 +46,9 @@ struct StoredSetting {
 };
 
 std::optional<StoredSetting> FindSetting(db::Connection& connection, const std::string& lookup) {
-    auto rs = connection.OpenRecordSet(
-        "SELECT lookup, value FROM norvik_host_settings WHERE lookup = ?", {lookup});
+    auto rs =
+        connection.OpenRecordSet("SELECT lookup, value FROM norvik_host_settings WHERE lookup = ?",
+                                 {lookup}, db::RowCount::Uncounted);
     std::optional<StoredSetting> found;
     if (!rs->Eof()) {
         const auto* stored = std::get_if<std::string>(&rs->Item(0));
@@ -117,7 +118,8 @@ std::unordered_map<std::string, std::string> HostSettings::ReadSection(const std
     }
     pattern += '%';
     auto rs = connection_->OpenRecordSet(
-        "SELECT lookup, value FROM norvik_host_settings WHERE lookup LIKE ? ESCAPE '!'", {pattern});
+        "SELECT lookup, value FROM norvik_host_settings WHERE lookup LIKE ? ESCAPE '!'", {pattern},
+        db::RowCount::Uncounted);
     while (!rs->Eof()) {
         const auto* lookup = std::get_if<std::string>(&rs->Item(0));
         const auto* value = std::get_if<std::string>(&rs->Item(1));

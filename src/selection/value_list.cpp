@@ -21,7 +21,7 @@ std::string ValueListSql(const Criterion& criterion, const HostServices& service
 ValueList ReadValueList(db::Connection& connection, const std::string& sql,
                         const std::string& boundField, size_t maxRows) {
     ValueList list;
-    const auto rows = connection.OpenRecordSet(sql);
+    const auto rows = connection.OpenRecordSet(sql, {}, db::RowCount::Uncounted);
     const int bound = boundField.empty() ? 0 : rows->FindField(boundField);
     if (bound < 0) throw VbError(kErrUnknownColumn);
     for (; !rows->Eof(); rows->MoveNext()) {

@@ -162,6 +162,7 @@ int CommandRun(CliContext& ctx, std::vector<std::string> args) {
     if (!PrepareExport(engine, choice)) return 1;
 
     TerminalProgress progress(ctx.Quiet() ? ctx.Info() : ctx.err, engine);
+    engine.CountRows = progress.Shown();
     engine.Advise(&progress);
     int32_t result = 0;
     {

@@ -82,6 +82,7 @@ MediumProgress::MediumProgress(std::ostream& stream, const TQGDPdU& gdpdu) {
             fmt::format("{} ({}/{})", entry->Caption.empty() ? entry->TableName : entry->Caption,
                         tables_.size() + 1, tables);
         auto progress = std::make_unique<TerminalProgress>(stream, *entry->Export, label);
+        entry->Export->CountRows = progress->Shown();
         entry->Export->Advise(progress.get());
         tables_.emplace_back(entry->Export, std::move(progress));
     }

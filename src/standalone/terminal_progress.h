@@ -27,6 +27,8 @@ class TerminalProgress : public TQExportEvents {
     void ExportProgress(int16_t percent) override;
     void ExportState(const std::string& text) override { state_ = text; }
     void Done(bool) override;
+    // True when it draws: only then is a share of the rows worth counting them for.
+    bool Shown() const { return active_; }
     // The last ExportState text.
     const std::string& State() const { return state_; }
     // Draws the line with the run's final figures and ends it, once.
@@ -51,7 +53,8 @@ class TerminalProgress : public TQExportEvents {
 // A line per table of a data medium's build, as run shows its one, while it lives.
 class MediumProgress {
   public:
-    // Attaches a progress to each selected table's export (see TerminalProgress for the stream).
+    // Attaches a progress to each selected table's export (see TerminalProgress for the stream);
+    // an export counts its rows only where its progress is shown.
     MediumProgress(std::ostream& stream, const TQGDPdU& gdpdu);
     ~MediumProgress();
     MediumProgress(const MediumProgress&) = delete;

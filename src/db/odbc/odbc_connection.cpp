@@ -36,8 +36,9 @@ int64_t OdbcConnection::Execute(const std::string& sql, const std::vector<Value>
 }
 
 std::unique_ptr<RecordSet> OdbcConnection::OpenRecordSet(const std::string& sql,
-                                                         const std::vector<Value>& params) {
-    return OdbcRecordSet::Open(db_, sql, params);
+                                                         const std::vector<Value>& params,
+                                                         RowCount count) {
+    return OdbcRecordSet::Open(db_, sql, params, count);
 }
 
 std::string OdbcConnection::Dialect() const {

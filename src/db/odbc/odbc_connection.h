@@ -17,7 +17,8 @@ class OdbcConnection final : public Connection {
     const std::string& Url() const override { return url_; }
     int64_t Execute(const std::string& sql, const std::vector<Value>& params = {}) override;
     std::unique_ptr<RecordSet> OpenRecordSet(const std::string& sql,
-                                             const std::vector<Value>& params = {}) override;
+                                             const std::vector<Value>& params = {},
+                                             RowCount count = RowCount::Counted) override;
     // "odbc-sqlite", "odbc-postgresql", "odbc-mariadb" by the driver's database system, "odbc" for
     // any other.
     std::string Dialect() const override;

@@ -56,10 +56,10 @@ void OdbcRecordSet::ColumnReader::Read(size_t column, std::string_view bytes, Va
 
 std::unique_ptr<RecordSet> OdbcRecordSet::Open(std::shared_ptr<OdbcDatabase> db,
                                                const std::string& sql,
-                                               const std::vector<Value>& params) {
+                                               const std::vector<Value>& params, RowCount count) {
     // Owned before anything is acquired, so that a failure on the way releases what was.
     std::unique_ptr<OdbcRecordSet> set(new OdbcRecordSet(std::move(db)));
-    set->Run(sql, params);
+    set->Run(sql, params, count);
     return set;
 }
 
@@ -67,14 +67,14 @@ OdbcRecordSet::~OdbcRecordSet() {
     Close();
 }
 
-void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
+void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params, RowCount count) {
     // Held up to the first row only: the rows after it may be read on another thread.
     auto use = db_->Use();
     const std::string body(TrimStatementEnd(sql));
     params_.emplace(params, *db_);
     db_->BeginRead();
     reading_ = true;
-    const int64_t rows = Count(body, params);
+    const int64_t rows = count == RowCount::Counted ? Count(body, params) : -1;
 
     stmt_.emplace(*db_);
     markers_ = stmt_->Prepare(body);

@@ -22,7 +22,7 @@ class OdbcRecordSet final : public StreamingRecordSet {
     // Begins or joins the read transaction, counts the rows and runs the statement up to its first
     // row.
     static std::unique_ptr<RecordSet> Open(std::shared_ptr<OdbcDatabase> db, const std::string& sql,
-                                           const std::vector<Value>& params);
+                                           const std::vector<Value>& params, RowCount count);
     ~OdbcRecordSet() override;
 
   protected:
@@ -52,7 +52,7 @@ class OdbcRecordSet final : public StreamingRecordSet {
     };
 
     explicit OdbcRecordSet(std::shared_ptr<OdbcDatabase> db) : db_(std::move(db)) {}
-    void Run(const std::string& sql, const std::vector<Value>& params);
+    void Run(const std::string& sql, const std::vector<Value>& params, RowCount count);
     int64_t Count(const std::string& body, const std::vector<Value>& params);
     void Execute();
     void Bind(size_t column);

@@ -28,10 +28,11 @@ int64_t PgConnection::Execute(const std::string& sql, const std::vector<Value>& 
 }
 
 std::unique_ptr<RecordSet> PgConnection::OpenRecordSet(const std::string& sql,
-                                                       const std::vector<Value>& params) {
+                                                       const std::vector<Value>& params,
+                                                       RowCount count) {
     // The session is busy sending a COPY's rows: another record set reads their snapshot beside.
-    if (db_->Copying()) return PgRecordSet::Open(db_->SnapshotReader(), sql, params);
-    return PgRecordSet::Open(db_, sql, params);
+    if (db_->Copying()) return PgRecordSet::Open(db_->SnapshotReader(), sql, params, count);
+    return PgRecordSet::Open(db_, sql, params, count);
 }
 
 }  // namespace norvik::db

@@ -17,7 +17,8 @@ class PgConnection final : public Connection {
     const std::string& Url() const override { return url_; }
     int64_t Execute(const std::string& sql, const std::vector<Value>& params = {}) override;
     std::unique_ptr<RecordSet> OpenRecordSet(const std::string& sql,
-                                             const std::vector<Value>& params = {}) override;
+                                             const std::vector<Value>& params = {},
+                                             RowCount count = RowCount::Counted) override;
     std::string Dialect() const override { return "postgresql"; }
 
   private:

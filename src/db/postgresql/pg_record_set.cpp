@@ -29,10 +29,10 @@ int64_t RowsCounted(const PgResult& count) {
 }  // namespace
 
 std::unique_ptr<RecordSet> PgRecordSet::Open(std::shared_ptr<PgDatabase> db, const std::string& sql,
-                                             const std::vector<Value>& params) {
+                                             const std::vector<Value>& params, RowCount count) {
     // Owned before anything is acquired, so that a failure on the way releases what was.
     std::unique_ptr<PgRecordSet> set(new PgRecordSet(std::move(db)));
-    set->Run(sql, params);
+    set->Run(sql, params, count);
     return set;
 }
 
@@ -40,7 +40,7 @@ PgRecordSet::~PgRecordSet() {
     Close();
 }
 
-void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
+void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params, RowCount count) {
     const NumberedSql body = PlaceholdersFor(TrimStatementEnd(sql), params.size());
     CheckParameterCount(body.markers, params.size());
     params_.emplace(params);
@@ -97,10 +97,10 @@ void PgRecordSet::Run(const std::string& sql, const std::vector<Value>& params) 
         return;
     }
     // Without a side session the count is taken here before the rows, where no bound can end it.
-    int64_t count = -1;
-    if (!counting && !db_->BoundsStatements())
-        count = RowsCounted(db_->Run(countSql_, &*params_, countUser_));
-    StartCursor(count);
+    int64_t rows = -1;
+    if (!counting && !db_->BoundsStatements() && count == RowCount::Counted)
+        rows = RowsCounted(db_->Run(countSql_, &*params_, countUser_));
+    StartCursor(rows);
 }
 
 void PgRecordSet::StartCursor(int64_t count) {

@@ -22,7 +22,7 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     // Begins or joins the read transaction and starts the rows' stream up to its first row; the
     // count follows when a side session has it, at the latest with the last row.
     static std::unique_ptr<RecordSet> Open(std::shared_ptr<PgDatabase> db, const std::string& sql,
-                                           const std::vector<Value>& params);
+                                           const std::vector<Value>& params, RowCount count);
     ~PgRecordSet() override;
 
   protected:
@@ -40,7 +40,7 @@ class PgRecordSet final : public StreamingRecordSet, private PgPendingResult {
     bool NextRow();
 
     explicit PgRecordSet(std::shared_ptr<PgDatabase> db) : db_(std::move(db)) {}
-    void Run(const std::string& sql, const std::vector<Value>& params);
+    void Run(const std::string& sql, const std::vector<Value>& params, RowCount count);
     // Completes the opening with the cursor's first batch.
     void StartCursor(int64_t count);
     // Reads the rows by COPY instead of the cursor; false when they cannot be read so.

@@ -40,8 +40,9 @@ std::string SqliteConnection::DatabaseFile() const {
 }
 
 std::unique_ptr<RecordSet> SqliteConnection::OpenRecordSet(const std::string& sql,
-                                                           const std::vector<Value>& params) {
-    return SqliteRecordSet::Open(db_, sql, params);
+                                                           const std::vector<Value>& params,
+                                                           RowCount count) {
+    return SqliteRecordSet::Open(db_, sql, params, count);
 }
 
 }  // namespace norvik::db

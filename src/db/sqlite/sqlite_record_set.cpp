@@ -7,10 +7,10 @@ namespace norvik::db {
 
 std::unique_ptr<RecordSet> SqliteRecordSet::Open(std::shared_ptr<SqliteDatabase> db,
                                                  const std::string& sql,
-                                                 const std::vector<Value>& params) {
+                                                 const std::vector<Value>& params, RowCount count) {
     // Owned before anything is acquired, so that a failure on the way releases what was.
     std::unique_ptr<SqliteRecordSet> set(new SqliteRecordSet(std::move(db)));
-    set->Run(sql, params);
+    set->Run(sql, params, count);
     return set;
 }
 
@@ -18,7 +18,8 @@ SqliteRecordSet::~SqliteRecordSet() {
     Close();
 }
 
-void SqliteRecordSet::Run(const std::string& sql, const std::vector<Value>& params) {
+void SqliteRecordSet::Run(const std::string& sql, const std::vector<Value>& params,
+                          RowCount count) {
     const std::string body(TrimStatementEnd(sql));
     // Held up to the first row only: the rows after it may be read on another thread.
     auto use = db_->Use();
@@ -26,18 +27,18 @@ void SqliteRecordSet::Run(const std::string& sql, const std::vector<Value>& para
     reading_ = true;
     interruptible_.emplace(db_->Handle());
 
-    // Newlines keep a trailing line comment from swallowing the closing parenthesis.
-    int64_t rows = 0;
-    {
-        // Finalized before the lock is given up, as every statement of the connection is.
-        SqliteStatement count(*db_, "SELECT COUNT(*) FROM (\n" + body + "\n)");
-        CheckParameterCount(static_cast<size_t>(count.Markers()), params.size());
-        count.Bind(params);
-        if (count.Step()) rows = sqlite3_column_int64(count.Get(), 0);
-    }
-
+    // Prepared first, so that a fault in it is told of the user's statement, not of the count's.
     stmt_.emplace(*db_, body);
+    CheckParameterCount(static_cast<size_t>(stmt_->Markers()), params.size());
     stmt_->Bind(params);
+    int64_t rows = -1;
+    if (count == RowCount::Counted) {
+        // Newlines keep a trailing line comment from swallowing the closing parenthesis. Finalized
+        // before the lock is given up, as every statement of the connection is.
+        SqliteStatement counted(*db_, "SELECT COUNT(*) FROM (\n" + body + "\n)");
+        counted.Bind(params);
+        rows = counted.Step() ? sqlite3_column_int64(counted.Get(), 0) : 0;
+    }
     const int columns = sqlite3_column_count(stmt_->Get());
     std::vector<std::string> names;
     for (int i = 0; i < columns; ++i) {

@@ -19,8 +19,8 @@ class SqliteRecordSet final : public StreamingRecordSet {
     // Begins or joins the read transaction, counts the rows and runs the statement up to its first
     // row.
     static std::unique_ptr<RecordSet> Open(std::shared_ptr<SqliteDatabase> db,
-                                           const std::string& sql,
-                                           const std::vector<Value>& params);
+                                           const std::string& sql, const std::vector<Value>& params,
+                                           RowCount count);
     ~SqliteRecordSet() override;
 
   protected:
@@ -32,7 +32,7 @@ class SqliteRecordSet final : public StreamingRecordSet {
 
   private:
     explicit SqliteRecordSet(std::shared_ptr<SqliteDatabase> db) : db_(std::move(db)) {}
-    void Run(const std::string& sql, const std::vector<Value>& params);
+    void Run(const std::string& sql, const std::vector<Value>& params, RowCount count);
 
     std::shared_ptr<SqliteDatabase> db_;
     bool reading_ = false;  // holds a share of the read transaction
