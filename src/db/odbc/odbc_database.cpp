@@ -28,7 +28,8 @@ constexpr DriverDefault kDriverDefaults[] = {
     // result at once.
     {"psqlodbc", "UseDeclareFetch", "UseDeclareFetch=1", ""},
     {"psqlodbc", "Fetch", "Fetch=1000", ""},
-    // MariaDB Connector/ODBC's option bits "do not cache the result" and "forward-only cursors".
+    // MariaDB Connector/ODBC's option bit "do not cache the result" (from 3.1.17 on; it streams
+    // forward-only cursors, which the export reads with).
     {"maodbc", "OPTION", "OPTION=1048576", "OPTIONS"},
 };
 
