@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "backend_fixture.h"
+#include "db/odbc/odbc_connection_string.h"
 #include "support/cases.h"
 #include "support/test_support.h"
 
@@ -167,6 +168,32 @@ TEST(OdbcOpen, DriversAndDataSourcesFromPrivateIniFiles) {
     EXPECT_EXIT(OpenAndCreate("odbc:DSN=norvik_test"), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(OpenAndCreate("odbc:DSN=norvik_fehlt"), ::testing::ExitedWithCode(1),
                 "Data source name not found");
+    ::unsetenv("ODBCSYSINI");
+    ::unsetenv("ODBCINSTINI");
+    ::unsetenv("ODBCINI");
+}
+
+// The driver a connection string names, told before connecting from private ini files: so the
+// defaults a driver needs go into the first connect. The cases of cases/driver_libraries.tsv.
+TEST(OdbcOpen, TheDriversLibraryIsToldFromTheConnectionString) {
+    support::TempDir dir;
+    std::ofstream(dir.file("odbcinst.ini")) << "[Norvik PG]\nDriver=/treiber/psqlodbcw.so\n";
+    std::ofstream(dir.file("odbc.ini")) << "[ueber_name]\nDriver=Norvik PG\n"
+                                        << "[direkt]\nDriver=/treiber/libmaodbc.so\n";
+    ::setenv("ODBCSYSINI", dir.path().c_str(), 1);
+    ::setenv("ODBCINSTINI", "odbcinst.ini", 1);
+    ::setenv("ODBCINI", dir.file("odbc.ini").c_str(), 1);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // In a process of its own, as the driver manager reads its ini files once per process.
+    const auto check = [] {
+        std::string wrong;
+        for (const auto& c : ::norvik::test::ReadCases("db/cases/driver_libraries.tsv"))
+            if (DriverLibraryOf(c[0]) != (c.fields.size() > 1 ? c[1] : ""))
+                wrong += c.where + ": " + DriverLibraryOf(c[0]) + "\n";
+        std::fprintf(stderr, "%s", wrong.c_str());
+        std::exit(wrong.empty() ? 0 : 1);
+    };
+    EXPECT_EXIT(check(), ::testing::ExitedWithCode(0), "");
     ::unsetenv("ODBCSYSINI");
     ::unsetenv("ODBCINSTINI");
     ::unsetenv("ODBCINI");

@@ -8,6 +8,7 @@
 
 #include "common/ascii.h"
 #include "db/db_error.h"
+#include "db/odbc/odbc_connection_string.h"
 #include "db/odbc/odbc_text.h"
 #include "db/secret_text.h"
 #include "db/statement_rewrite.h"
@@ -32,54 +33,6 @@ constexpr DriverDefault kDriverDefaults[] = {
     // forward-only cursors, which the export reads with).
     {"maodbc", "OPTION", "OPTION=1048576", "OPTIONS"},
 };
-
-// True when the connection string sets one of the keys ("KEY=value;", values may be braced).
-bool SetsKey(std::string_view text, std::initializer_list<std::string_view> keys) {
-    size_t i = 0;
-    while (i < text.size()) {
-        const size_t eq = text.find('=', i);
-        if (eq == std::string_view::npos) return false;
-        std::string_view key = text.substr(i, eq - i);
-        while (!key.empty() && (key.front() == ' ' || key.front() == ';')) key.remove_prefix(1);
-        while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
-        for (std::string_view k : keys)
-            if (AsciiEqualsIgnoreCase(key, k)) return true;
-        size_t end = eq + 1;
-        while (end < text.size() && text[end] == ' ') ++end;
-        if (end < text.size() && text[end] == '{') {
-            const size_t close = text.find('}', end);
-            end = close == std::string_view::npos ? text.size() : close + 1;
-        }
-        end = text.find(';', end);
-        if (end == std::string_view::npos) return false;
-        i = end + 1;
-    }
-    return false;
-}
-
-// The value of the last of the keys the connection string sets (braces kept), or nullopt.
-std::optional<std::string_view> KeyValue(std::string_view text, std::string_view key) {
-    std::optional<std::string_view> found;
-    size_t i = 0;
-    while (i < text.size()) {
-        const size_t eq = text.find('=', i);
-        if (eq == std::string_view::npos) break;
-        std::string_view name = text.substr(i, eq - i);
-        while (!name.empty() && (name.front() == ' ' || name.front() == ';')) name.remove_prefix(1);
-        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-        size_t end = eq + 1;
-        while (end < text.size() && text[end] == ' ') ++end;
-        const size_t start = end;
-        if (end < text.size() && text[end] == '{') {
-            const size_t close = text.find('}', end);
-            end = close == std::string_view::npos ? text.size() : close + 1;
-        }
-        end = std::min(text.find(';', end), text.size());
-        if (AsciiEqualsIgnoreCase(name, key)) found = text.substr(start, end - start);
-        i = end + 1;
-    }
-    return found;
-}
 
 // psqlODBC's rows per round trip under the connection string: it reads through a cursor only
 // with UseDeclareFetch=1, then Fetch rows at a time (100 when not set).
@@ -119,7 +72,7 @@ std::string DriverDefaults(std::string_view driver, std::string_view connection)
     std::string more;
     for (const DriverDefault& d : kDriverDefaults) {
         if (driver.find(d.driver) == std::string_view::npos) continue;
-        if (SetsKey(connection, {d.key}) || (!d.alias.empty() && SetsKey(connection, {d.alias})))
+        if (KeyValue(connection, d.key) || (!d.alias.empty() && KeyValue(connection, d.alias)))
             continue;
         more.append(d.setting).push_back(';');
     }
@@ -137,14 +90,22 @@ OdbcDatabase::OdbcDatabase(const std::string& connectionString) : connection_(co
         ThrowDatabaseError("Der ODBC-Treibermanager ist nicht verfügbar");
     }
     try {
-        Connect(connectionString);
-        const std::string driver = InfoText(dbc_, SQL_DRIVER_NAME);
-        const std::string more = DriverDefaults(driver, connectionString);
+        // Each connect costs the server a session (and a remote one a handshake): the defaults
+        // go into the first where the connection string names the driver.
         std::string amended = connectionString;
-        if (!more.empty()) {
-            Disconnect();
+        const auto append = [&amended](const std::string& more) {
             if (!amended.empty() && amended.back() != ';') amended += ';';
-            Connect(amended.append(more));
+            amended.append(more);
+        };
+        if (const std::string early = DriverDefaults(DriverLibraryOf(amended), amended);
+            !early.empty())
+            append(early);
+        Connect(amended);
+        const std::string driver = InfoText(dbc_, SQL_DRIVER_NAME);
+        if (const std::string more = DriverDefaults(driver, amended); !more.empty()) {
+            Disconnect();
+            append(more);
+            Connect(amended);
         }
         cursorFetchRows_ = CursorFetchRowsOf(driver, amended);
         Prepare();
