@@ -13,6 +13,19 @@ bool SymbolAt(std::string_view value, size_t at, std::string_view symbol) {
     return value.substr(at).starts_with(symbol);
 }
 
+// The key of digits without grouping or leading zeros; trailing decimal zeros dropped here.
+void WriteCanonical(bool negative, std::string_view whole, std::string_view fraction,
+                    std::string& key) {
+    while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+    key.clear();
+    if (negative && !(whole.empty() && fraction.empty())) key += '-';
+    if (whole.empty())
+        key += '0';
+    else
+        key.append(whole);
+    if (!fraction.empty()) key.append(".").append(fraction);
+}
+
 // "-1234.5": no grouping, no leading zeros, no trailing decimal zeros, no sign for zero.
 void CanonicalNumber(bool negative, std::string_view integer, std::string_view fraction,
                      const NumberFormat& format, std::string& key) {
@@ -20,14 +33,7 @@ void CanonicalNumber(bool negative, std::string_view integer, std::string_view f
         // Written without grouping: the digits are there as they are, without copies.
         const std::string_view whole =
             integer.substr(std::min(integer.find_first_not_of('0'), integer.size()));
-        while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
-        key.clear();
-        if (negative && !(whole.empty() && fraction.empty())) key += '-';
-        if (whole.empty())
-            key += '0';
-        else
-            key.append(whole);
-        if (!fraction.empty()) key.append(".").append(fraction);
+        WriteCanonical(negative, whole, fraction, key);
         return;
     }
     std::string digits;
@@ -42,16 +48,7 @@ void CanonicalNumber(bool negative, std::string_view integer, std::string_view f
         digits.resize(digits.size() - places);
     }
     const size_t first = std::min(digits.find_first_not_of('0'), digits.size());
-    const std::string_view whole = std::string_view(digits).substr(first);
-    std::string_view part = decimals;
-    while (!part.empty() && part.back() == '0') part.remove_suffix(1);
-    key.clear();
-    if (negative && !(whole.empty() && part.empty())) key += '-';
-    if (whole.empty())
-        key += '0';
-    else
-        key.append(whole);
-    if (!part.empty()) key.append(".").append(part);
+    WriteCanonical(negative, std::string_view(digits).substr(first), decimals, key);
 }
 
 }  // namespace

@@ -52,7 +52,6 @@ std::optional<std::string_view> KeyValue(std::string_view text, std::string_view
     return found;
 }
 
-
 std::string DriverLibraryOf(std::string_view connection) {
     std::string driver;
     if (const auto named = KeyValue(connection, "DRIVER"))
