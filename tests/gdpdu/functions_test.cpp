@@ -162,7 +162,7 @@ std::string Result(const test::CaseRow& c) {
     if (f == "DecimalSum") {
         DecimalSum sum(std::stoi(c[1])), second(std::stoi(c[1]));
         DecimalSum* to = &sum;
-        std::istringstream numbers(c[2]);
+        std::istringstream numbers(test::Repeated(c[2]));
         for (std::string n; numbers >> n;) {
             if (n == "|")
                 to = &second;
