@@ -1,12 +1,9 @@
 #include "db/odbc/odbc_database.h"
 
-#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string_view>
-#include <vector>
 
-#include "common/ascii.h"
 #include "db/db_error.h"
 #include "db/odbc/odbc_connection_string.h"
 #include "db/odbc/odbc_text.h"
@@ -67,16 +64,18 @@ OdbcDbms DbmsOf(std::string_view name) {
     return OdbcDbms::kOther;
 }
 
-// The driver defaults the connection string leaves unset, joined as connection string keys.
-std::string DriverDefaults(std::string_view driver, std::string_view connection) {
-    std::string more;
+// Appends the driver's defaults the connection string leaves unset; true when it appended one.
+bool AddDriverDefaults(std::string& connection, std::string_view driver) {
+    bool added = false;
     for (const DriverDefault& d : kDriverDefaults) {
         if (driver.find(d.driver) == std::string_view::npos) continue;
         if (KeyValue(connection, d.key) || (!d.alias.empty() && KeyValue(connection, d.alias)))
             continue;
-        more.append(d.setting).push_back(';');
+        if (!connection.empty() && connection.back() != ';') connection += ';';
+        connection.append(d.setting);
+        added = true;
     }
-    return more;
+    return added;
 }
 
 }  // namespace
@@ -93,18 +92,11 @@ OdbcDatabase::OdbcDatabase(const std::string& connectionString) : connection_(co
         // Each connect costs the server a session (and a remote one a handshake): the defaults
         // go into the first where the connection string names the driver.
         std::string amended = connectionString;
-        const auto append = [&amended](const std::string& more) {
-            if (!amended.empty() && amended.back() != ';') amended += ';';
-            amended.append(more);
-        };
-        if (const std::string early = DriverDefaults(DriverLibraryOf(amended), amended);
-            !early.empty())
-            append(early);
+        AddDriverDefaults(amended, DriverLibraryOf(connectionString));
         Connect(amended);
         const std::string driver = InfoText(dbc_, SQL_DRIVER_NAME);
-        if (const std::string more = DriverDefaults(driver, amended); !more.empty()) {
+        if (AddDriverDefaults(amended, driver)) {
             Disconnect();
-            append(more);
             Connect(amended);
         }
         cursorFetchRows_ = CursorFetchRowsOf(driver, amended);
