@@ -140,6 +140,7 @@ OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, Odb
     }
     column.sqlType = type;
     column.size = size;
+    column.digits = digits;
     const ColumnKinds kinds = KindsOf(type, TypeName(stmt, index), IsUnsigned(stmt, index),
                                       dbms == OdbcDbms::kSqlite && IsExpression(stmt, index), dbms);
     column.kind = kinds.kind;

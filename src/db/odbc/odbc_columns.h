@@ -35,6 +35,7 @@ struct OdbcColumn {
     SQLLEN width = 0;         // bytes of one row's buffer, terminator included
     SQLSMALLINT sqlType = 0;  // the column's SQL type as the driver describes it
     SQLULEN size = 0;  // the column's size as the driver describes it (characters, bytes, digits)
+    SQLSMALLINT digits = 0;  // its decimal digits: a time stamp's fraction digits
 };
 
 // How texts travel between the component and the driver.

@@ -1,12 +1,14 @@
 #include "db/odbc/odbc_database.h"
 
 #include <charconv>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
 #include "db/db_error.h"
 #include "db/odbc/odbc_connection_string.h"
 #include "db/odbc/odbc_text.h"
+#include "db/odbc/odbc_timestamps.h"
 #include "db/secret_text.h"
 #include "db/statement_rewrite.h"
 
@@ -148,6 +150,7 @@ void OdbcDatabase::Prepare() {
                            reinterpret_cast<SQLPOINTER>(SQL_TXN_REPEATABLE_READ), 0);
     narrow_ = dbms_ == OdbcDbms::kSqlite || RefusesWideParameters();
     utf8Results_ = NarrowTexts() || ResultTextsStayUtf8();
+    zeroDatesFilled_ = dbms_ == OdbcDbms::kMariaDb && FillsZeroDates();
     if (dbms_ == OdbcDbms::kSqlite) {
         // As the native back end: the host services write through their own connection while a
         // record set reads.
@@ -188,6 +191,27 @@ bool OdbcDatabase::RefusesWideParameters() const {
     char narrow[] = "1";
     return !takes(SQL_C_WCHAR, SQL_WVARCHAR, wide, sizeof(SQLWCHAR)) &&
            takes(SQL_C_CHAR, SQL_VARCHAR, narrow, 1);
+}
+
+bool OdbcDatabase::FillsZeroDates() const {
+    OdbcStatement probe(*this);
+    std::basic_string<SQLWCHAR> sql =
+        ToOdbcText("SELECT CAST(0 AS DATETIME) UNION ALL SELECT NULL");
+    SQL_TIMESTAMP_STRUCT values[2];
+    MarkUnfetched(reinterpret_cast<char*>(values), 2);
+    SQL_TIMESTAMP_STRUCT untouched = values[1];
+    SQLLEN lengths[2] = {};
+    SQLULEN fetched = 0;
+    return SQL_SUCCEEDED(SQLSetStmtAttrW(probe.Get(), SQL_ATTR_ROW_ARRAY_SIZE,
+                                         reinterpret_cast<SQLPOINTER>(2), 0)) &&
+           SQL_SUCCEEDED(SQLSetStmtAttrW(probe.Get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0)) &&
+           SQL_SUCCEEDED(
+               SQLExecDirectW(probe.Get(), sql.data(), static_cast<SQLINTEGER>(sql.size()))) &&
+           SQL_SUCCEEDED(SQLBindCol(probe.Get(), 1, SQL_C_TYPE_TIMESTAMP, values, sizeof values[0],
+                                    lengths)) &&
+           SQL_SUCCEEDED(SQLFetch(probe.Get())) && fetched == 2 && lengths[0] == SQL_NULL_DATA &&
+           IsZeroFilled(reinterpret_cast<const char*>(&values[0])) && lengths[1] == SQL_NULL_DATA &&
+           std::memcmp(&values[1], &untouched, sizeof untouched) == 0;
 }
 
 void OdbcDatabase::Fail(SQLSMALLINT handleType, SQLHANDLE handle) const {

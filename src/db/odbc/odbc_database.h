@@ -40,6 +40,10 @@ class OdbcDatabase {
     // True when result texts fetched as SQL_C_CHAR arrive as the server's UTF-8, unconverted: they
     // are then fetched so, instead of converted to UTF-16 by the driver and back by us.
     bool Utf8ResultTexts() const { return utf8Results_; }
+    // True when the driver gives a zero date ('0000-00-00') as a time stamp struct marked null and
+    // filled with zeros, and leaves a null's struct as it was (MariaDB's): the one value whose
+    // struct is not what its text says can then be told from a null.
+    bool ZeroDatesFilled() const { return zeroDatesFilled_; }
     // The rows the driver asks the server for at a time when it reads through a cursor
     // (psqlODBC's Fetch with UseDeclareFetch), else 0.
     size_t CursorFetchRows() const { return cursorFetchRows_; }
@@ -68,6 +72,8 @@ class OdbcDatabase {
     bool ResultTextsStayUtf8() const;
     // True when the driver refuses a wide text parameter that it takes as a narrow one.
     bool RefusesWideParameters() const;
+    // Fetches a zero date and a null as structs.
+    bool FillsZeroDates() const;
 
     mutable std::mutex use_;
     std::string connection_;  // as given, to hide its secrets in messages
@@ -80,6 +86,7 @@ class OdbcDatabase {
     bool getDataInBlocks_ = false;
     bool narrow_ = false;
     bool utf8Results_ = false;
+    bool zeroDatesFilled_ = false;
     size_t cursorFetchRows_ = 0;
     ReadTransactions reads_;
 };

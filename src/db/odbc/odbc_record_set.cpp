@@ -44,6 +44,11 @@ bool IsDateOrTimestamp(SQLSMALLINT type) {
 
 void OdbcRecordSet::ColumnReader::Read(size_t column, std::string_view bytes, Value& slot) const {
     const OdbcColumn& described = columns[column];
+    // Only structs of a driver that fills the zero date come packed.
+    if (described.cType == SQL_C_TYPE_TIMESTAMP) {
+        ReadDateStructAsItsText(described, bytes.data(), slot);
+        return;
+    }
     if (described.cType == SQL_C_WCHAR &&
         reinterpret_cast<uintptr_t>(bytes.data()) % alignof(SQLWCHAR) != 0) {
         aligned.resize(bytes.size() / sizeof(SQLWCHAR) + 1);
@@ -109,12 +114,16 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
                          std::all_of(buffers_.begin(), buffers_.end(),
                                      [](const Buffer& b) { return HoldsEveryValue(b.column); }));
     // Dates come as structs where a value that needs its text can still be read as text: by
-    // SQLGetData inside a block, or with rows one at a time.
-    if (FetchesTimestampStructs(db_->Dbms()) && (db_->GetDataInBlocks() || !blocks))
+    // SQLGetData inside a block, or with rows one at a time; from MariaDB's driver only where it
+    // fills the zero date with zeros, as any other value's text follows from its struct.
+    const bool zeroDates = db_->ZeroDatesFilled();
+    if (FetchesTimestampStructs(db_->Dbms()) &&
+        (db_->Dbms() == OdbcDbms::kMariaDb ? zeroDates : db_->GetDataInBlocks() || !blocks))
         for (Buffer& buffer : buffers_)
             if (IsDateOrTimestamp(buffer.column.sqlType)) {
                 buffer.column.cType = SQL_C_TYPE_TIMESTAMP;
                 buffer.column.width = sizeof(SQL_TIMESTAMP_STRUCT);
+                buffer.zeroDates = zeroDates;
             }
     size_t rowBytes = 0;
     for (const Buffer& buffer : buffers_)
@@ -187,6 +196,8 @@ bool OdbcRecordSet::FetchBlock() {
     widen_.clear();
     fetched_ = 0;
     blockRow_ = 0;
+    for (Buffer& buffer : buffers_)
+        if (buffer.zeroDates) MarkUnfetched(buffer.data.data(), blockRows_);
     substitutes_.Before();
     const SQLRETURN rc = SQLFetch(stmt_->Get());
     substitutes_.After();
@@ -202,17 +213,23 @@ void OdbcRecordSet::ReadCell(size_t column, Value& slot) {
     const Buffer& buffer = buffers_[column];
     const SQLLEN length = buffer.lengths[blockRow_];
     const size_t offset = blockRow_ * static_cast<size_t>(buffer.column.width);
-    if (length == SQL_NULL_DATA) {
+    const char* data = buffer.data.data() + offset;
+    if (buffer.zeroDates) {
+        if (length == SQL_NULL_DATA && !IsZeroFilled(data))
+            slot = Null{};
+        else
+            ReadDateStructAsItsText(buffer.column, data, slot);
+    } else if (length == SQL_NULL_DATA) {
         slot = Null{};
     } else if (buffer.column.cType == SQL_C_TYPE_TIMESTAMP) {
         SQL_TIMESTAMP_STRUCT value;
-        std::memcpy(&value, buffer.data.data() + offset, sizeof value);
+        std::memcpy(&value, data, sizeof value);
         if (!ReadTimestampStruct(value, db_->Dbms(), substitutes_, slot))
             ReadDateAsText(column, slot);
     } else if (IsTruncated(buffer.column, length)) {
         ReadLong(column, slot);
     } else {
-        ReadOdbcCell(buffer.column, buffer.data.data() + offset, static_cast<size_t>(length), slot);
+        ReadOdbcCell(buffer.column, data, static_cast<size_t>(length), slot);
     }
 }
 
@@ -229,17 +246,21 @@ bool OdbcRecordSet::PackRows(PackedValues& out, size_t& rows, size_t most) {
         for (size_t i = 0; i < buffers_.size(); ++i) {
             const Buffer& buffer = buffers_[i];
             const SQLLEN length = buffer.lengths[blockRow_];
+            const char* data =
+                buffer.data.data() + blockRow_ * static_cast<size_t>(buffer.column.width);
             // Time stamps are read against the substitutes noted around their fetch, and a value
-            // too long for its buffer or a date the struct cannot give needs the driver again.
-            if (length == SQL_NULL_DATA) {
+            // too long for its buffer or a date the struct cannot give needs the driver again;
+            // a struct that says all is read by the caller's thread, the zero date's too.
+            if (buffer.zeroDates && (length != SQL_NULL_DATA || IsZeroFilled(data))) {
+                out.Raw({data, sizeof(SQL_TIMESTAMP_STRUCT)});
+            } else if (length == SQL_NULL_DATA) {
                 out.Null();
             } else if (buffer.column.cType == SQL_C_TYPE_TIMESTAMP ||
                        IsTruncated(buffer.column, length)) {
                 ReadCell(i, scratch_);
                 out.Add(scratch_);
             } else {
-                out.Raw({buffer.data.data() + blockRow_ * static_cast<size_t>(buffer.column.width),
-                         static_cast<size_t>(length)});
+                out.Raw({data, static_cast<size_t>(length)});
             }
         }
         ++blockRow_;

@@ -41,6 +41,7 @@ class OdbcRecordSet final : public StreamingRecordSet {
         OdbcColumn column;
         std::vector<char> data;
         std::vector<SQLLEN> lengths;
+        bool zeroDates = false;  // structs whose driver fills the zero date with zeros
     };
 
     // The columns as the caller's thread reads them; widening a buffer changes none of what it

@@ -1,12 +1,13 @@
 #pragma once
 // Dates and timestamps fetched as SQL_TIMESTAMP_STRUCT instead of text: psqlODBC and MariaDB's
 // driver print their text for every value, the struct they fill directly. A value the text would
-// give differently is read as text after all.
+// give differently is read as text after all, or, from MariaDB's driver, as the text it would give.
 
 #include <sql.h>
 #include <sqlext.h>
 
 #include "common/value.h"
+#include "db/odbc/odbc_columns.h"
 #include "db/odbc/odbc_database.h"
 
 namespace norvik::db {
@@ -28,5 +29,14 @@ bool FetchesTimestampStructs(OdbcDbms dbms);
 // or after 9999), or psqlODBC's stand-in for a value it could not read (today at midnight).
 bool ReadTimestampStruct(const SQL_TIMESTAMP_STRUCT& value, OdbcDbms dbms,
                          const SubstituteDates& substitutes, Value& slot);
+
+// Fills the structs of a block before a fetch, so that a struct the driver left alone shows.
+void MarkUnfetched(char* structs, size_t count);
+// True for a struct the driver filled with zeros where it reports a null: MariaDB's zero date.
+bool IsZeroFilled(const char* data);
+// Reads a struct from a driver that fills the zero date with zeros (MariaDB's) as the text path
+// reads its text: a value that is no date/time there (a zero date, month or day, a year before
+// 100) becomes the text the driver gives for it, with the column's fraction digits.
+void ReadDateStructAsItsText(const OdbcColumn& column, const char* data, Value& slot);
 
 }  // namespace norvik::db
