@@ -187,15 +187,6 @@ OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, Odb
     return column;
 }
 
-bool IsTruncated(const OdbcColumn& column, SQLLEN length) {
-    if (length == SQL_NO_TOTAL) return true;
-    if (column.cType == SQL_C_WCHAR)
-        return length > column.width - static_cast<SQLLEN>(sizeof(SQLWCHAR));
-    if (column.cType == SQL_C_CHAR) return length > column.width - 1;
-    if (column.cType == SQL_C_BINARY) return length > column.width;
-    return false;
-}
-
 void ReadOdbcCell(const OdbcColumn& column, const char* data, size_t bytes, Value& slot) {
     switch (column.kind) {
         case OdbcColumnKind::kInteger: {

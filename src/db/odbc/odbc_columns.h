@@ -49,7 +49,14 @@ enum class OdbcTextForm {
 OdbcColumn DescribeOdbcColumn(const OdbcStatement& stmt, SQLUSMALLINT index, OdbcDbms dbms,
                               OdbcTextForm form);
 // True when fetched data of this length did not fit the column's buffer.
-bool IsTruncated(const OdbcColumn& column, SQLLEN length);
+inline bool IsTruncated(const OdbcColumn& column, SQLLEN length) {
+    if (length == SQL_NO_TOTAL) return true;
+    if (column.cType == SQL_C_WCHAR)
+        return length > column.width - static_cast<SQLLEN>(sizeof(SQLWCHAR));
+    if (column.cType == SQL_C_CHAR) return length > column.width - 1;
+    if (column.cType == SQL_C_BINARY) return length > column.width;
+    return false;
+}
 // Reads one non-null cell's fetched bytes into the slot.
 void ReadOdbcCell(const OdbcColumn& column, const char* data, size_t bytes, Value& slot);
 

@@ -143,7 +143,14 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
                                  reinterpret_cast<SQLPOINTER>(blockRows_), 0));
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0));
     for (size_t i = 0; i < buffers_.size(); ++i) Bind(i);
-    for (const Buffer& buffer : buffers_) rawCells_.columns.push_back(buffer.column);
+    for (Buffer& buffer : buffers_) {
+        buffer.packing = buffer.zeroDates                                 ? Packing::kZeroDate
+                         : buffer.column.cType == SQL_C_TYPE_TIMESTAMP    ? Packing::kDriver
+                         : buffer.column.kind == OdbcColumnKind::kInteger ? Packing::kInteger
+                         : buffer.column.kind == OdbcColumnKind::kDouble  ? Packing::kDouble
+                                                                          : Packing::kBytes;
+        rawCells_.columns.push_back(buffer.column);
+    }
     use.unlock();
     Start(std::move(names), rows);
 }
@@ -248,19 +255,38 @@ bool OdbcRecordSet::PackRows(PackedValues& out, size_t& rows, size_t most) {
             const SQLLEN length = buffer.lengths[blockRow_];
             const char* data =
                 buffer.data.data() + blockRow_ * static_cast<size_t>(buffer.column.width);
-            // Time stamps are read against the substitutes noted around their fetch, and a value
-            // too long for its buffer or a date the struct cannot give needs the driver again;
-            // a struct that says all is read by the caller's thread, the zero date's too.
-            if (buffer.zeroDates && (length != SQL_NULL_DATA || IsZeroFilled(data))) {
-                out.Raw({data, sizeof(SQL_TIMESTAMP_STRUCT)});
-            } else if (length == SQL_NULL_DATA) {
+            // A zero date comes as a null filled with zeros.
+            if (length == SQL_NULL_DATA &&
+                (buffer.packing != Packing::kZeroDate || !IsZeroFilled(data))) {
                 out.Null();
-            } else if (buffer.column.cType == SQL_C_TYPE_TIMESTAMP ||
-                       IsTruncated(buffer.column, length)) {
-                ReadCell(i, scratch_);
-                out.Add(scratch_);
-            } else {
-                out.Raw({data, static_cast<size_t>(length)});
+                continue;
+            }
+            switch (buffer.packing) {
+                case Packing::kInteger: {
+                    int64_t value;
+                    std::memcpy(&value, data, sizeof value);
+                    out.Integer(value);
+                    break;
+                }
+                case Packing::kDouble: {
+                    double value;
+                    std::memcpy(&value, data, sizeof value);
+                    out.Double(value);
+                    break;
+                }
+                case Packing::kZeroDate:
+                    out.Raw({data, sizeof(SQL_TIMESTAMP_STRUCT)});
+                    break;
+                case Packing::kBytes:
+                    if (!IsTruncated(buffer.column, length)) {
+                        out.Raw({data, static_cast<size_t>(length)});
+                        break;
+                    }
+                    [[fallthrough]];
+                case Packing::kDriver:
+                    ReadCell(i, scratch_);
+                    out.Add(scratch_);
+                    break;
             }
         }
         ++blockRow_;

@@ -36,12 +36,23 @@ class OdbcRecordSet final : public StreamingRecordSet {
     void Release() noexcept override;
 
   private:
+    // How the reading thread passes a column's cells on.
+    enum class Packing : unsigned char {
+        kInteger,  // as the integer value
+        kDouble,   // as the double value
+        kBytes,  // as fetched, read by the caller's thread; read again when longer than the buffer
+        kZeroDate,  // a struct whose driver fills the zero date with zeros, read by the caller's
+                    // thread
+        kDriver,    // a time stamp read here, against the dates noted around its fetch
+    };
+
     // One column's buffers for a block of rows.
     struct Buffer {
         OdbcColumn column;
         std::vector<char> data;
         std::vector<SQLLEN> lengths;
         bool zeroDates = false;  // structs whose driver fills the zero date with zeros
+        Packing packing = Packing::kBytes;
     };
 
     // The columns as the caller's thread reads them; widening a buffer changes none of what it
