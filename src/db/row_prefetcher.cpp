@@ -96,8 +96,8 @@ void PackedValues::Take(size_t& at, Value* slots, size_t count, const RawCells* 
     at = static_cast<size_t>(p - data_.get());
 }
 
-RowPrefetcher::RowPrefetcher(Fetch fetch, const RawCells* raw)
-    : fetch_(std::move(fetch)), raw_(raw), batches_(kBatches) {
+RowPrefetcher::RowPrefetcher(Fetch fetch, const RawCells* raw, Finished finished)
+    : fetch_(std::move(fetch)), raw_(raw), finished_(std::move(finished)), batches_(kBatches) {
     for (Batch& batch : batches_) free_.push_back(&batch);
     reader_ = std::thread([this] { Read(); });
 }
@@ -131,7 +131,10 @@ void RowPrefetcher::Read() {
             full_.push_back(batch);
         }
         changed_.notify_all();
-        if (last) return;
+        if (last) {
+            if (finished_) finished_();
+            return;
+        }
     }
 }
 

@@ -101,8 +101,12 @@ class RowPrefetcher {
     // statement has no more. It runs on the reading thread and may throw.
     using Fetch = std::function<bool(PackedValues&, size_t& rows, size_t most)>;
 
-    // Starts reading rows through fetch; raw, when given, reads the raw cells it packs.
-    explicit RowPrefetcher(Fetch fetch, const RawCells* raw = nullptr);
+    // Runs on the reading thread once the last rows are handed over; must not throw.
+    using Finished = std::function<void()>;
+
+    // Starts reading rows through fetch; raw, when given, reads the raw cells it packs; finished,
+    // when given, lets go of what reading held while the caller still works on the last rows.
+    explicit RowPrefetcher(Fetch fetch, const RawCells* raw = nullptr, Finished finished = {});
     // Stops the reading thread after the row it is reading and waits for it.
     ~RowPrefetcher();
     RowPrefetcher(const RowPrefetcher&) = delete;
@@ -125,6 +129,7 @@ class RowPrefetcher {
 
     Fetch fetch_;
     const RawCells* raw_;
+    Finished finished_;
     std::vector<Batch> batches_;
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -38,7 +38,7 @@ void StreamingRecordSet::ReadAhead() {
                     [this](PackedValues& out, size_t& rows, size_t most) {
                         return PackRows(out, rows, most);
                     },
-                    RawReader());
+                    RawReader(), [this] { FetchedAhead(); });
         }
     } catch (...) {
         pendingError_ = std::current_exception();

@@ -45,6 +45,9 @@ class StreamingRecordSet : public RecordSet {
     virtual bool FetchesAhead() const { return false; }
     // What reads the raw cells PackRows packs, on the caller's thread; none by default.
     virtual const RawCells* RawReader() const { return nullptr; }
+    // Lets go of what the statement holds once the reading thread has handed over its last row,
+    // while the caller still works on the rows before; on that thread, must not throw.
+    virtual void FetchedAhead() noexcept {}
     // Runs the statement again in the same read transaction, so that FetchRow yields the first row
     // next.
     virtual void Restart() = 0;

@@ -365,6 +365,11 @@ void OdbcRecordSet::ReadLong(size_t column, Value& slot) {
         pending->second = std::max(pending->second, static_cast<SQLLEN>(grown));
 }
 
+void OdbcRecordSet::FetchedAhead() noexcept {
+    const auto use = db_->Use();
+    if (finished_) stmt_->CloseCursor();
+}
+
 void OdbcRecordSet::Restart() {
     const auto use = db_->Use();
     stmt_->CloseCursor();

@@ -32,6 +32,8 @@ class OdbcRecordSet final : public StreamingRecordSet {
     bool PackRows(PackedValues& out, size_t& rows, size_t most) override;
     bool FetchesAhead() const override { return true; }
     const RawCells* RawReader() const override { return &rawCells_; }
+    // Closes the cursor: a driver that holds the whole result frees it beside the caller's work.
+    void FetchedAhead() noexcept override;
     void Restart() override;
     void Release() noexcept override;
 
