@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string_view>
 #include <vector>
 
@@ -79,10 +80,12 @@ PrivateFolder::PrivateFolder(const std::string& name) {
     if (ec) parent = "/tmp";
     const std::string prefix = PrefixOf(name);
     RemoveLeftoverFolders(parent, prefix);
-    // The process in the name keeps other runs off the folder from its first moment on; the
-    // shared lock keeps them off when they cannot tell whether this process lives.
-    const std::string pattern =
-        (parent / (prefix + std::to_string(::getpid()) + "-XXXXXX")).string();
+    RemoveLeftoverFolders(parent, "." + prefix);
+    // Made under a hidden name and renamed once locked: under the name other runs look for it is
+    // never unlocked, not even to one that cannot tell whether this process lives. The process in
+    // the name keeps runs that can off the hidden one.
+    const std::string own = prefix + std::to_string(::getpid()) + "-";
+    const std::string pattern = (parent / ("." + own + "XXXXXX")).string();
     for (int attempt = 0;; ++attempt) {
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
@@ -91,18 +94,28 @@ PrivateFolder::PrivateFolder(const std::string& name) {
                           "Im temporären Ordner lässt sich kein eigener Ordner anlegen (" +
                               FileError(errno, parent.string()).Description() +
                               "); TMPDIR kann auf einen anderen Ordner zeigen.");
-        path_ = buffer.data();
+        const fs::path hidden = buffer.data();
+        path_ = parent / hidden.filename().string().substr(1);
         fd_ =
-            FileDescriptor(::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!fd_) {
+            FileDescriptor(::open(hidden.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        // Gone again (another run took it) is worth another attempt, anything else is not.
+        if (!fd_ && errno != ENOENT) {
             const int err = errno;
-            if (err == ENOENT && attempt + 1 < kAttempts) continue;
-            fs::remove(path_, ec);
-            throw FileError(err, path_.string());
+            fs::remove(hidden, ec);
+            throw FileError(err, hidden.string());
         }
         // Where the file system has no locks, no other run can take the folder by one either.
-        const bool taken = ::flock(fd_.Get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-        if (!taken && StillThere(fd_.Get(), path_)) return;
+        const bool held =
+            fd_ && !(::flock(fd_.Get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK);
+        if (held && StillThere(fd_.Get(), hidden)) {
+            if (::renameat2(AT_FDCWD, hidden.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE) ==
+                    0 ||
+                (errno == EINVAL && ::rename(hidden.c_str(), path_.c_str()) == 0))
+                return;
+            const int err = errno;
+            fs::remove(hidden, ec);
+            if (err != EEXIST) throw FileError(err, path_.string());
+        }
         fd_ = FileDescriptor();
         if (attempt + 1 == kAttempts)
             throw VbError(kErrPathFileAccess,

@@ -2,7 +2,7 @@
 // removes the folders that killed checks left, and none may take another's. An "old-style" cleaner
 // stands in for a check that cannot tell whether a folder's process lives (one in another PID
 // namespace sharing the temporary folder): it takes every folder it can lock the moment inotify
-// shows it, before its owner can have locked it.
+// shows it under its name, made or renamed there.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -35,7 +35,7 @@ class GreedyCleaner {
     explicit GreedyCleaner(const std::string& dir) {
         // Watching before the checks start, so that it sees every folder they make.
         const int watch = inotify_init1(IN_CLOEXEC);
-        if (watch < 0 || inotify_add_watch(watch, dir.c_str(), IN_CREATE) < 0) {
+        if (watch < 0 || inotify_add_watch(watch, dir.c_str(), IN_CREATE | IN_MOVED_TO) < 0) {
             ADD_FAILURE() << "no inotify";
             return;
         }
@@ -74,12 +74,13 @@ class GreedyCleaner {
     pid_t pid_ = -1;
 };
 
-// The names in dir that start with "norvik-check-".
+// The names in dir that start with "norvik-check-", hidden ones too.
 std::vector<std::string> CheckFolders(const std::string& dir) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir))
-        if (entry.path().filename().string().starts_with("norvik-check-"))
-            names.push_back(entry.path().filename().string());
+        if (const std::string name = entry.path().filename().string();
+            name.starts_with("norvik-check-") || name.starts_with(".norvik-check-"))
+            names.push_back(name);
     return names;
 }
 
@@ -113,7 +114,9 @@ TEST(HandoverCheckSideBySide, ManyChecksOfOnePackageAtOnceAllFindItClean) {
     const std::string deadOwners = "norvik-check-" + std::to_string(dead) + "-Ab12Cd";
     const std::string oldStyle = "norvik-check-Xy34Zw";
     const std::string liveOwners = "norvik-check-" + std::to_string(getpid()) + "-Ef56Gh";
-    for (const std::string& name : {deadOwners, oldStyle, liveOwners})
+    // A check killed before its folder was renamed into place leaves it hidden.
+    const std::string deadHidden = ".norvik-check-" + std::to_string(dead) + "-Ij78Kl";
+    for (const std::string& name : {deadOwners, oldStyle, liveOwners, deadHidden})
         WriteBytes(tmp + "/" + name + "/konten.txt", "1000;\"Kasse\"\r\n");
 
     for (const std::string& failure : ChecksAtOnce(zip, tmp, dir.file("out-1"), kChecksAtOnce))
