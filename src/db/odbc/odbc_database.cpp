@@ -199,7 +199,7 @@ bool OdbcDatabase::FillsZeroDates() const {
         ToOdbcText("SELECT CAST(0 AS DATETIME) UNION ALL SELECT NULL");
     SQL_TIMESTAMP_STRUCT values[2];
     MarkUnfetched(reinterpret_cast<char*>(values), 2);
-    SQL_TIMESTAMP_STRUCT untouched = values[1];
+    const SQL_TIMESTAMP_STRUCT untouched = values[1];
     SQLLEN lengths[2] = {};
     SQLULEN fetched = 0;
     return SQL_SUCCEEDED(SQLSetStmtAttrW(probe.Get(), SQL_ATTR_ROW_ARRAY_SIZE,

@@ -123,7 +123,6 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
             if (IsDateOrTimestamp(buffer.column.sqlType)) {
                 buffer.column.cType = SQL_C_TYPE_TIMESTAMP;
                 buffer.column.width = sizeof(SQL_TIMESTAMP_STRUCT);
-                buffer.zeroDates = zeroDates;
             }
     size_t rowBytes = 0;
     for (const Buffer& buffer : buffers_)
@@ -144,8 +143,9 @@ void OdbcRecordSet::Run(const std::string& sql, const std::vector<Value>& params
     stmt_->Check(SQLSetStmtAttrW(stmt_->Get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0));
     for (size_t i = 0; i < buffers_.size(); ++i) Bind(i);
     for (Buffer& buffer : buffers_) {
-        buffer.packing = buffer.zeroDates                                 ? Packing::kZeroDate
-                         : buffer.column.cType == SQL_C_TYPE_TIMESTAMP    ? Packing::kDriver
+        const bool dateStruct = buffer.column.cType == SQL_C_TYPE_TIMESTAMP;
+        buffer.packing = dateStruct && zeroDates                          ? Packing::kZeroDate
+                         : dateStruct                                     ? Packing::kDriver
                          : buffer.column.kind == OdbcColumnKind::kInteger ? Packing::kInteger
                          : buffer.column.kind == OdbcColumnKind::kDouble  ? Packing::kDouble
                                                                           : Packing::kBytes;
@@ -204,7 +204,7 @@ bool OdbcRecordSet::FetchBlock() {
     fetched_ = 0;
     blockRow_ = 0;
     for (Buffer& buffer : buffers_)
-        if (buffer.zeroDates) MarkUnfetched(buffer.data.data(), blockRows_);
+        if (buffer.packing == Packing::kZeroDate) MarkUnfetched(buffer.data.data(), blockRows_);
     substitutes_.Before();
     const SQLRETURN rc = SQLFetch(stmt_->Get());
     substitutes_.After();
@@ -221,7 +221,7 @@ void OdbcRecordSet::ReadCell(size_t column, Value& slot) {
     const SQLLEN length = buffer.lengths[blockRow_];
     const size_t offset = blockRow_ * static_cast<size_t>(buffer.column.width);
     const char* data = buffer.data.data() + offset;
-    if (buffer.zeroDates) {
+    if (buffer.packing == Packing::kZeroDate) {
         if (length == SQL_NULL_DATA && !IsZeroFilled(data))
             slot = Null{};
         else

@@ -40,11 +40,10 @@ class OdbcRecordSet final : public StreamingRecordSet {
   private:
     // How the reading thread passes a column's cells on.
     enum class Packing : unsigned char {
-        kInteger,  // as the integer value
-        kDouble,   // as the double value
-        kBytes,  // as fetched, read by the caller's thread; read again when longer than the buffer
-        kZeroDate,  // a struct whose driver fills the zero date with zeros, read by the caller's
-                    // thread
+        kInteger,   // as the integer value
+        kDouble,    // as the double value
+        kBytes,     // as fetched, read by the caller's thread; read again when too long
+        kZeroDate,  // a struct whose driver fills the zero date with zeros, read by the caller
         kDriver,    // a time stamp read here, against the dates noted around its fetch
     };
 
@@ -53,7 +52,6 @@ class OdbcRecordSet final : public StreamingRecordSet {
         OdbcColumn column;
         std::vector<char> data;
         std::vector<SQLLEN> lengths;
-        bool zeroDates = false;  // structs whose driver fills the zero date with zeros
         Packing packing = Packing::kBytes;
     };
 
