@@ -117,7 +117,12 @@ class RowPrefetcher {
     bool Next(std::vector<Value>& row);
 
   private:
-    struct Batch {
+    // Each thread's hot fields on cache lines of their own: the reading thread counts into the
+    // batch it fills while the caller reads the one before it, and a line both wrote would travel
+    // between the cores with every row.
+    static constexpr size_t kCacheLine = 64;
+
+    struct alignas(kCacheLine) Batch {
         PackedValues packed;
         size_t count = 0;
         bool last = false;  // the statement ended (or failed) after these rows
@@ -136,11 +141,11 @@ class RowPrefetcher {
     std::vector<Batch*> full_;  // in reading order
     std::vector<Batch*> free_;
     std::atomic<bool> stop_ = false;
-    Batch* current_ = nullptr;  // the batch the caller takes rows from
-    size_t taken_ = 0;          // rows of it taken
-    size_t offset_ = 0;         // where the next row begins in it
-    bool done_ = false;         // the last batch was taken up to its end
-    std::thread reader_;
+    alignas(kCacheLine) Batch* current_ = nullptr;  // the batch the caller takes rows from
+    size_t taken_ = 0;                              // rows of it taken
+    size_t offset_ = 0;                             // where the next row begins in it
+    bool done_ = false;                             // the last batch was taken up to its end
+    alignas(kCacheLine) std::thread reader_;
 };
 
 }  // namespace norvik::db
