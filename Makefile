@@ -30,7 +30,7 @@ package: deps
 	rm -f build-release/norvik-export_*.deb
 	cd build-release && cpack
 	@# Control flow integrity needs every linked object marked; Debian 12's C start files are not.
-	hardening-check --nocfprotection build-release/src/norvik-export
+	hardening-check --nocfprotection build-release/src/norvik-export build-release/src/norvik-export-gui
 	@out=$$(desktop-file-validate packaging/*.desktop 2>&1); \
 	  if [ -n "$$out" ]; then echo "$$out"; exit 1; fi; echo "desktop-file-validate: ok"
 	@out=$$(man --warnings -E UTF-8 -l build-release/norvik-export.1 2>&1 >/dev/null); \

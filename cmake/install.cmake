@@ -68,6 +68,10 @@ if(NORVIK_UI)
 endif()
 
 install(TARGETS norvik-export RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(NORVIK_UI)
+  # The dialog program is norvik-export's own: its gui command starts it.
+  install(TARGETS norvik-export-gui RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/norvik-export)
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/norvik-export.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME norvik-export)

@@ -7,7 +7,7 @@ if(NOT TARGET norvik_ui)
   return()
 endif()
 set(NORVIK_CHECKED_LAYERS common db host definition engine medium check gdpdu selection forms ui
-    standalone)
+    standalone gui)
 # Layers held to fewer links than the order allows, as "layer:linked,linked…": the model stays
 # free of the host, and the check of a medium reads it without the writer's machinery.
 set(NORVIK_LAYER_LIMITS "definition:common" "medium:common" "check:medium,common")

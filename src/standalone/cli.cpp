@@ -5,6 +5,7 @@
 #include "common/vb_error.h"
 #include "standalone/cli_context.h"
 #include "standalone/command_help.h"
+#include "standalone/dialog_program.h"
 
 namespace norvik::standalone {
 namespace {
@@ -19,16 +20,18 @@ bool AsksForHelp(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
+int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err,
+           CommandFunction dialogs) {
     static const std::map<std::string, Command> commands = {
         {"demo", CommandDemo},   {"list", CommandList},         {"show", CommandShow},
         {"save", CommandSave},   {"new", CommandNew},           {"settings", CommandSettings},
         {"run", CommandRun},     {"protocol", CommandProtocol}, {"params", CommandParams},
         {"gdpdu", CommandGdpdu}, {"check", CommandCheck},
 #ifdef NORVIK_WITH_GUI
-        {"gui", CommandGui},
+        {"gui", nullptr},  // the dialogs: `dialogs`, else the dialog program
 #endif
     };
+    const std::vector<std::string> call = args;
     try {
         if (args.empty())
             throw UsageError("kein Befehl angegeben (norvik-export --help zeigt die Befehle)");
@@ -68,12 +71,13 @@ int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err) 
             out << CommandHelp(args[0]);
             return 0;
         }
+        if (!it->second && !dialogs) HandOverToDialogProgram(call);
         std::vector<std::string> rest(args.begin() + 1, args.end());
         // For cron: nothing on the output when all went well, problems still on the error output.
         quiet = TakeFlag(rest, "--quiet") || quiet;
         quiet = TakeFlag(rest, "-q") || quiet;
         CliContext ctx(home, user, quiet, out, err);
-        return it->second(ctx, std::move(rest));
+        return it->second ? it->second(ctx, std::move(rest)) : dialogs(ctx, std::move(rest));
     } catch (const UsageError& e) {
         err << "norvik-export: " << e.what() << '\n';
         return 2;

@@ -120,11 +120,14 @@ int CommandProtocol(CliContext& ctx, std::vector<std::string> args);
 int CommandParams(CliContext& ctx, std::vector<std::string> args);
 int CommandGdpdu(CliContext& ctx, std::vector<std::string> args);
 int CommandCheck(CliContext& ctx, std::vector<std::string> args);
-#ifdef NORVIK_WITH_GUI
-int CommandGui(CliContext& ctx, std::vector<std::string> args);
-#endif
+
+// A command: its context and its arguments after the command's name; returns the exit code.
+using CommandFunction = int (*)(CliContext& ctx, std::vector<std::string> args);
 
 // Runs norvik-export with its arguments (without the program name); returns the exit code.
-int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err);
+// `dialogs` is the gui command where this process has the dialogs; without it the call goes to
+// the dialog program, so that the other commands start without loading a window system.
+int RunCli(std::vector<std::string> args, std::ostream& out, std::ostream& err,
+           CommandFunction dialogs = nullptr);
 
 }  // namespace norvik::standalone

@@ -10,6 +10,9 @@
 #include "common/vb_convert.h"
 #include "db/connection.h"
 #include "standalone/cli_context.h"
+#ifdef NORVIK_WITH_GUI
+#include "gui/cmd_gui.h"
+#endif
 #include "support/cases.h"
 
 namespace norvik::test {
@@ -35,7 +38,11 @@ CliOutcome CliFixture::Run(const std::vector<std::string>& args, bool withHome) 
     if (withHome) all = {"--home", home()};
     all.insert(all.end(), args.begin(), args.end());
     std::ostringstream out, err;
+#ifdef NORVIK_WITH_GUI
+    const int code = standalone::RunCli(all, out, err, standalone::CommandGui);
+#else
     const int code = standalone::RunCli(all, out, err);
+#endif
     return {code, out.str(), err.str()};
 }
 

@@ -1,4 +1,5 @@
-// norvik-export gui: the dialogs, opened through the component's entry object as any host would.
+// The gui command of the dialog program.
+#include "gui/cmd_gui.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
