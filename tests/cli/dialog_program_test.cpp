@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -41,6 +43,20 @@ TEST(DialogProgram, TheGuiCommandRunsInTheDialogProgram) {
         EXPECT_NE(err.find(c.said), std::string::npos) << err;
         EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line: " << err;
     }
+}
+
+// The point of the dialog program: the command line's start loads no window system.
+TEST(DialogProgram, TheCommandLineLinksNoQt) {
+    const std::string command = std::string("readelf -d ") + NORVIK_CLI;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string needed;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe))
+        if (std::strstr(line, "(NEEDED)")) needed += line;
+    ASSERT_EQ(::pclose(pipe), 0) << command;
+    EXPECT_NE(needed.find("libsqlite3"), std::string::npos) << needed;
+    EXPECT_EQ(needed.find("libQt"), std::string::npos) << needed;
 }
 #endif
 
